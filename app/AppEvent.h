@@ -1,0 +1,32 @@
+#pragma once
+// Events posted to the application object from any thread, carrying the
+// program's historic message codes (0x7E8 button, 0x7E9 edit done, 0x7EA
+// recognition done) and their two parameters. Handled in CScrivaApp::customEvent
+// on the user-interface thread.
+
+#include <QEvent>
+#include <QVariant>
+#include <cstdint>
+
+namespace AppEventCode {
+constexpr int Button = 0x7E8;          // a camera button; wParam = code, lParam must be 0
+constexpr int EditDone = 0x7E9;        // the editing worker ended; wParam = command id
+constexpr int RecognizeDone = 0x7EA;   // the recognition worker ended
+} // namespace AppEventCode
+
+class AppEvent : public QEvent
+{
+public:
+    AppEvent(int code, uintptr_t wParam, intptr_t lParam, QVariant payload = {})
+        : QEvent(QEvent::Type(code)), m_wParam(wParam), m_lParam(lParam), m_payload(std::move(payload))
+    {
+    }
+    uintptr_t wParam() const { return m_wParam; }
+    intptr_t lParam() const { return m_lParam; }
+    const QVariant& payload() const { return m_payload; }   // a worker's results, if any
+
+private:
+    uintptr_t m_wParam;
+    intptr_t m_lParam;
+    QVariant m_payload;
+};

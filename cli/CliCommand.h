@@ -1,0 +1,34 @@
+#pragma once
+// Sub-commands of scriva-cli. Each command file registers its handlers with a
+// static CliRegistrar; main() looks the first argument up and runs the handler
+// with the remaining arguments. Handlers print errors as one line on stderr and
+// return the process exit code.
+
+#include <QStringList>
+#include <functional>
+#include <map>
+
+namespace scriva::cli {
+
+using CliHandler = std::function<int(const QStringList& args)>;
+
+struct CliCommandInfo
+{
+    QString usage;   // one line, shown by "scriva-cli --help"
+    CliHandler run;
+};
+
+std::map<QString, CliCommandInfo>& commandTable();
+
+struct CliRegistrar
+{
+    CliRegistrar(const QString& name, const QString& usage, CliHandler run)
+    {
+        commandTable()[name] = CliCommandInfo{usage, std::move(run)};
+    }
+};
+
+// Prints "scriva-cli: <message>" on stderr and returns 1.
+int failWith(const QString& message);
+
+} // namespace scriva::cli

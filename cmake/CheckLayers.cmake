@@ -1,0 +1,36 @@
+# Fails when a source file includes something its layer may not use.
+#   image/cximage/          no Qt headers at all
+#   core folders (not ui/)  no Qt Widgets / PrintSupport headers
+set(widget_pattern "#[ \t]*include[ \t]*[<\"](QtWidgets|QtPrintSupport|QWidget|QMainWindow|QDialog|QApplication|QMessageBox|QAbstractScrollArea|QLabel|QPushButton|QSplitter|QStatusBar|QToolBar|QMenu|QAction|QPrinter|QPlainTextEdit|QListView|QFileDialog)[>\"/]")
+set(qt_pattern "#[ \t]*include[ \t]*[<\"]Q[A-Za-z]+[>\"/]")
+
+set(bad "")
+file(GLOB_RECURSE pixel_files ${SOURCE_DIR}/image/cximage/*.h ${SOURCE_DIR}/image/cximage/*.cpp)
+foreach(f ${pixel_files})
+  file(STRINGS ${f} hits REGEX "${qt_pattern}")
+  if(hits)
+    list(APPEND bad "${f}: Qt in the pixel library: ${hits}")
+  endif()
+endforeach()
+
+foreach(dir config capture capture_view image thumbs ocr export)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
+  foreach(f ${files})
+    if(f MATCHES "/ui/")
+      continue()
+    endif()
+    file(STRINGS ${f} hits REGEX "${widget_pattern}")
+    if(hits)
+      list(APPEND bad "${f}: widgets in a core library: ${hits}")
+    endif()
+  endforeach()
+endforeach()
+
+if(bad)
+  foreach(b ${bad})
+    message(SEND_ERROR "${b}")
+  endforeach()
+  list(LENGTH bad n)
+  message(FATAL_ERROR "layer check: ${n} violation(s)")
+endif()
+message(STATUS "layer check: ok")

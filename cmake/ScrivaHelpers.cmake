@@ -1,0 +1,77 @@
+# Helper functions that give every target of the program the same shape.
+#
+#   scriva_add_core_library(NAME SOURCES ... [LINKS ...])   no Qt Widgets
+#   scriva_add_ui_library(NAME SOURCES ... [LINKS ...])     may use Qt Widgets
+#   scriva_add_gtest(NAME SOURCES ... LINKS ...)            GoogleTest executable
+#   scriva_add_qtest(NAME SOURCES ... LINKS ...)            QtTest executable (offscreen)
+#   scriva_check_layers()                                   configure-time include check
+
+set(SCRIVA_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+
+function(_scriva_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;LINKS;PRIVATE_LINKS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${SCRIVA_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${A_LINKS} PRIVATE ${A_PRIVATE_LINKS})
+endfunction()
+
+function(scriva_add_core_library name)
+  _scriva_library(${name} ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY SCRIVA_CORE_LIBRARIES ${name})
+endfunction()
+
+function(scriva_add_ui_library name)
+  _scriva_library(${name} ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY SCRIVA_UI_LIBRARIES ${name})
+endfunction()
+
+# Tests run with temporary XDG folders, the offscreen platform and one OpenMP thread.
+set(SCRIVA_TEST_ENV
+  "QT_QPA_PLATFORM=offscreen"
+  "OMP_THREAD_LIMIT=1"
+  "LC_ALL=C.UTF-8"
+  "SCRIVA_DATA_DIR=${SCRIVA_DATA_DIR}"
+  "SCRIVA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
+function(scriva_add_gtest name)
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LINKS" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 300)
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${SCRIVA_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${A_LINKS} GTest::gtest GTest::gtest_main GTest::gmock)
+  include(GoogleTest)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+    PROPERTIES ENVIRONMENT "${SCRIVA_TEST_ENV}" TIMEOUT ${A_TIMEOUT})
+endfunction()
+
+function(scriva_add_qtest name)
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LINKS" ${ARGN})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 300)
+  endif()
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE ${SCRIVA_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${A_LINKS} Qt6::Test)
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SCRIVA_TEST_ENV}" TIMEOUT ${A_TIMEOUT})
+endfunction()
+
+# Layers: the pixel library includes no Qt at all; core libraries include no
+# Qt Widgets. Checked at configure time and again as a test.
+function(scriva_check_layers)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake
+    RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "layer check failed (see above)")
+  endif()
+  if(SCRIVA_BUILD_TESTS)
+    add_test(NAME layer_check
+      COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)
+  endif()
+endfunction()
