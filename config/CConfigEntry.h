@@ -1,6 +1,7 @@
 #pragma once
 // One key of the settings store: its value, the comment that followed it on the
-// key line, and the value split into tokens at ",\n\r\t". A plain value type.
+// key line, and the value split into tokens at ",\n\r\t". A plain value type,
+// copied freely; not shared between threads.
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,11 @@ public:
 
     // The token splitter: runs of delimiters give no empty tokens, spaces are kept.
     static QStringList SplitTokens(const QString& value);
+
+    // Reads a leading decimal integer from the first 19 characters of text:
+    // leading white space, an optional sign, digits; 0 when there are none.
+    // Results beyond the 32-bit range saturate at its limits.
+    static int32_t ParseInt(const QString& text);
 
 private:
     QString m_value;

@@ -2,10 +2,11 @@
 // The settings store: a sectioned UTF-16 LE text file held in memory as sorted
 // sections of sorted keys. Safe to call from any thread (one internal mutex);
 // Save replaces the file atomically. Argument order follows the store's
-// historic interface: key first, then section.
+// historic interface: key first, then section. Emits nothing.
 
 #include "CConfigEntry.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -20,8 +21,18 @@ public:
     CConfigFile(const CConfigFile&) = delete;
     CConfigFile& operator=(const CConfigFile&) = delete;
 
-    bool Load(const QString& path);
-    bool Save(const QString& path) const;
+    // Adds the file's sections and keys to the store; keys already held win.
+    // False (store unchanged, reason in *error) when the file cannot be read.
+    bool Load(const QString& path, QString* error = nullptr);
+    // The same for the bytes of a file already in memory. origin names them in
+    // warnings. Always succeeds.
+    void LoadFromBytes(const QByteArray& bytes, const QString& origin = QString());
+
+    // Writes every section and key through a temporary file in the same folder
+    // that then replaces path: on any failure the old file stays as it was.
+    bool Save(const QString& path, QString* error = nullptr) const;
+    // The bytes Save writes.
+    QByteArray ToBytes() const;
 
     QString GetString(const QString& key, const QString& section) const;
     int32_t GetInt(const QString& key, int32_t& out, const QString& section) const;
@@ -29,17 +40,23 @@ public:
     bool GetEntry(const QString& key, CConfigEntry& out, const QString& section) const;
 
     // Refuses (returns false, store unchanged) a value holding ';', CR or LF,
-    // which would break the file format.
+    // and a key or section name that would not read back as itself.
     bool SetString(const QString& key, const QString& value, const QString& section);
     bool SetInt(const QString& key, int32_t value, const QString& section);
     bool SetInt(const QString& key, uint32_t value, const QString& section);
+    // False when a section of that name exists already or the name is unusable.
     bool AddSection(const QString& section);
+
+    // Why SetString would refuse these arguments; empty when it would accept them.
+    static QString SetProblem(const QString& key, const QString& value, const QString& section);
 
     // Snapshot of the whole store in map order (for "config dump" and tests).
     using KeyTable = std::map<QString, CConfigEntry>;
     std::map<QString, KeyTable> Sections() const;
 
 private:
+    const CConfigEntry* findLocked(const QString& key, const QString& section) const;
+
     mutable std::mutex m_mutex;
     std::map<QString, KeyTable> m_sections;
 };

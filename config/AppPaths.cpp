@@ -1,0 +1,143 @@
+#include "AppPaths.h"
+
+#include "CConfigFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace scriva {
+
+namespace {
+
+const QString kAppFolderName = QStringLiteral("scriva");
+
+QString withSlash(const QString& folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString resolveUnder(const QString& base, const QString& value)
+{
+    QString path = value;
+    path.replace(u'\\', u'/');
+    if (QDir::isAbsolutePath(path))
+        return path;
+    return base + path;
+}
+
+} // namespace
+
+QString exeFolder()
+{
+    if (QCoreApplication::instance())
+        return withSlash(QCoreApplication::applicationDirPath());
+    // Without an application object (tests, tools) ask the kernel.
+    return withSlash(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2));
+}
+
+QString dataFolder()
+{
+    const QString exe = exeFolder();
+    const QString installed = QDir::cleanPath(exe + QStringLiteral("../share/scriva"));
+    if (QFileInfo(installed).isDir())
+        return withSlash(installed);
+    return exe;
+}
+
+QString userConfigFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return withSlash(base) + kAppFolderName + u'/';
+}
+
+QString userConfigFile()
+{
+    return userConfigFolder() + QStringLiteral("config.cfg");
+}
+
+QString shippedConfigFile()
+{
+    return dataFolder() + QStringLiteral("config/config.cfg");
+}
+
+QString cacheFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    const QString folder = withSlash(base) + kAppFolderName + u'/';
+    if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                          | QFileDevice::ExeOwner);
+    return folder;
+}
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty())
+        return withSlash(documents);
+    return withSlash(QDir::homePath());
+}
+
+QString runtimeFolder()
+{
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+}
+
+QString resolveDataPath(const QString& value)
+{
+    return resolveUnder(dataFolder(), value);
+}
+
+QString resolveDocumentsPath(const QString& value)
+{
+    return resolveUnder(documentsFolder(), value);
+}
+
+QString resolveCachePath(const QString& value)
+{
+    return resolveUnder(cacheFolder(), value);
+}
+
+bool ensureUserConfig(QString* message)
+{
+    const QString target = userConfigFile();
+    if (QFileInfo(target).isFile())
+        return true;
+    auto fail = [message](const QString& text) {
+        if (message)
+            *message = text;
+        return false;
+    };
+    if (!QDir().mkpath(userConfigFolder()))
+        return fail(QStringLiteral("cannot create the folder %1").arg(userConfigFolder()));
+    QFile shipped(shippedConfigFile());
+    if (!shipped.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
+    const QByteArray bytes = shipped.readAll();
+    if (shipped.error() != QFileDevice::NoError)
+        return fail(QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
+    // Written afresh (not copied) so the user's file is writable even when the
+    // shipped one is installed read-only.
+    QSaveFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit())
+        return fail(QStringLiteral("cannot write %1: %2").arg(target, copy.errorString()));
+    return true;
+}
+
+bool loadSettings(CConfigFile& config, QString* failedPath)
+{
+    ensureUserConfig();
+    if (!config.Load(userConfigFile())) {
+        if (failedPath)
+            *failedPath = userConfigFile();
+        return false;
+    }
+    config.Load(shippedConfigFile());
+    return true;
+}
+
+} // namespace scriva

@@ -1,0 +1,272 @@
+#include "CConfigFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringView>
+#include <QtGlobal>
+
+namespace {
+
+constexpr char16_t kByteOrderMark = 0xFEFF;
+// A settings file is a few kilobytes; anything this large is not one, and
+// reading it whole (a device, a huge file) would exhaust memory.
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+QStringView trimmed(QStringView text, QStringView chars)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && chars.contains(text.at(begin)))
+        ++begin;
+    while (end > begin && chars.contains(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+const QStringView kLineBlanks = u" \t\r\n";
+const QStringView kNameBlanks = u" \t";
+
+// What one line of the file holds, after its comment has been cut off.
+struct ParsedLine
+{
+    enum Kind { Ignored, Header, Key } kind = Ignored;
+    QString name;   // section name of a header
+    QString key;
+    QString value;
+    QString comment;
+};
+
+ParsedLine parseLine(QStringView line)
+{
+    ParsedLine out;
+    QStringView body = line;
+    const qsizetype semicolon = line.indexOf(u';');
+    if (semicolon >= 0) {
+        out.comment = line.mid(semicolon).toString();
+        body = line.left(semicolon);
+    } else {
+        out.comment = QStringLiteral(";");
+    }
+    body = trimmed(body, kLineBlanks);
+    if (body.size() >= 2 && body.startsWith(u'[') && body.endsWith(u']')) {
+        const QStringView name = trimmed(body.mid(1, body.size() - 2), kNameBlanks);
+        if (!name.isEmpty()) {
+            out.kind = ParsedLine::Header;
+            out.name = name.toString();
+        }
+        return out;
+    }
+    const qsizetype equals = body.indexOf(u'=');
+    if (equals < 0)
+        return out;
+    out.kind = ParsedLine::Key;
+    out.key = trimmed(body.left(equals), kNameBlanks).toString();
+    out.value = trimmed(body.mid(equals + 1), kNameBlanks).toString();
+    return out;
+}
+
+QString decodeUtf16Le(const QByteArray& bytes)
+{
+    const qsizetype units = bytes.size() / 2; // a trailing odd byte is ignored
+    QString text(units, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const uchar*>(bytes.constData());
+    for (qsizetype i = 0; i < units; ++i)
+        out[i] = static_cast<char16_t>(in[2 * i] | (in[2 * i + 1] << 8));
+    return text;
+}
+
+QByteArray encodeUtf16Le(const QString& text)
+{
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        bytes[2 * i] = static_cast<char>(unit & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+bool holdsLineBreak(const QString& text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+} // namespace
+
+bool CConfigFile::Load(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        if (error)
+            *error = QStringLiteral("larger than %1 bytes: not a settings file").arg(kMaxFileBytes);
+        return false;
+    }
+    LoadFromBytes(bytes, path);
+    return true;
+}
+
+void CConfigFile::LoadFromBytes(const QByteArray& bytes, const QString& origin)
+{
+    const QString text = decodeUtf16Le(bytes);
+    if (text.isEmpty())
+        return;
+    // The first unit is taken as the byte-order mark whatever it is.
+    if (text.at(0) != QChar(kByteOrderMark))
+        qWarning("settings file %s does not start with a byte-order mark; its first character "
+                 "is skipped",
+                 qUtf8Printable(origin.isEmpty() ? QStringLiteral("(in memory)") : origin));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    KeyTable* current = nullptr;
+    qsizetype pos = 1;
+    while (pos < text.size()) {
+        const qsizetype cr = text.indexOf(u'\r', pos);
+        if (cr < 0)
+            break; // text after the last CR is not a complete line
+        const ParsedLine line = parseLine(QStringView(text).mid(pos, cr - pos));
+        pos = cr + 2; // the unit after CR is the LF
+        if (line.kind == ParsedLine::Header) {
+            current = &m_sections[line.name];
+        } else if (line.kind == ParsedLine::Key && current && current->count(line.key) == 0) {
+            (*current)[line.key].Set(line.value, line.comment);
+        }
+    }
+}
+
+QByteArray CConfigFile::ToBytes() const
+{
+    const QString crlf = QStringLiteral("\r\n");
+    QString text(1, QChar(kByteOrderMark));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& [name, table] : m_sections) {
+        text += u'[' + name + u']' + crlf;
+        for (const auto& [key, entry] : table)
+            text += key + QStringLiteral(" = ") + entry.Value() + entry.Comment() + crlf;
+        text += crlf;
+    }
+    return encodeUtf16Le(text);
+}
+
+bool CConfigFile::Save(const QString& path, QString* error) const
+{
+    const QByteArray bytes = ToBytes();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+const CConfigEntry* CConfigFile::findLocked(const QString& key, const QString& section) const
+{
+    const auto table = m_sections.find(section);
+    if (table == m_sections.end())
+        return nullptr;
+    const auto entry = table->second.find(key);
+    return entry == table->second.end() ? nullptr : &entry->second;
+}
+
+QString CConfigFile::GetString(const QString& key, const QString& section) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const CConfigEntry* entry = findLocked(key, section);
+    return entry ? entry->Value() : QString();
+}
+
+int32_t CConfigFile::GetInt(const QString& key, int32_t& out, const QString& section) const
+{
+    out = CConfigEntry::ParseInt(GetString(key, section));
+    return out;
+}
+
+uint32_t CConfigFile::GetInt(const QString& key, uint32_t& out, const QString& section) const
+{
+    out = static_cast<uint32_t>(CConfigEntry::ParseInt(GetString(key, section)));
+    return out;
+}
+
+bool CConfigFile::GetEntry(const QString& key, CConfigEntry& out, const QString& section) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const CConfigEntry* entry = findLocked(key, section);
+    if (!entry)
+        return false;
+    out.Set(entry->Value(), entry->Comment());
+    return true;
+}
+
+QString CConfigFile::SetProblem(const QString& key, const QString& value, const QString& section)
+{
+    if (value.contains(u';') || holdsLineBreak(value))
+        return QStringLiteral("a value cannot hold ';', CR or LF");
+    const ParsedLine header = parseLine(u'[' + section + u']');
+    if (holdsLineBreak(section) || header.kind != ParsedLine::Header || header.name != section)
+        return QStringLiteral("unusable section name '%1'").arg(section);
+    // The key line as Save writes it must read back as this key and value.
+    const ParsedLine line = parseLine(key + QStringLiteral(" = ") + value);
+    if (holdsLineBreak(key) || line.kind != ParsedLine::Key || line.key != key
+        || line.value != trimmed(value, kNameBlanks))
+        return QStringLiteral("unusable key name '%1'").arg(key);
+    return QString();
+}
+
+bool CConfigFile::SetString(const QString& key, const QString& value, const QString& section)
+{
+    if (!SetProblem(key, value, section).isEmpty())
+        return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    KeyTable& table = m_sections[section];
+    const auto it = table.find(key);
+    const QString comment = it == table.end() ? QString() : it->second.Comment();
+    table[key].Set(value, comment);
+    return true;
+}
+
+bool CConfigFile::SetInt(const QString& key, int32_t value, const QString& section)
+{
+    return SetString(key, QString::number(value), section);
+}
+
+bool CConfigFile::SetInt(const QString& key, uint32_t value, const QString& section)
+{
+    // Stored as the signed number, as every reader parses it signed.
+    return SetString(key, QString::number(static_cast<int32_t>(value)), section);
+}
+
+bool CConfigFile::AddSection(const QString& section)
+{
+    if (!SetProblem(QStringLiteral("k"), QString(), section).isEmpty())
+        return false;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_sections.emplace(section, KeyTable()).second;
+}
+
+std::map<QString, CConfigFile::KeyTable> CConfigFile::Sections() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_sections;
+}
