@@ -1,0 +1,142 @@
+// Commands the application object answers: About, New, Open, Print Setup,
+// Help and the recent-file list.
+
+#include "AboutDialog.h"
+#include "AppMessageBox.h"
+#include "CScrivaApp.h"
+#include "RecentFiles.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPageSetupDialog>
+#include <QUrl>
+
+namespace {
+
+namespace Command {
+constexpr int About = 57664;
+constexpr int New = 57600;
+constexpr int Open = 57601;
+constexpr int PrintSetup = 57606;
+constexpr int Help = 32846;
+} // namespace Command
+
+const char* const kHelpNames[] = {"enHelp",  "ChHelp",  "ChtHelp", "PgHelp",  "JpHelp",  "FREHelp",
+                                  "GERHelp", "KoHelp",  "SpaHelp", "BasHelp", "CataHelp"};
+
+bool isRecentEntry(int id)
+{
+    return id >= RecentFiles::kFirstCommand && id < RecentFiles::kFirstCommand + RecentFiles::kSize;
+}
+
+QString openFilter()
+{
+    return QStringLiteral("Supported files (*.bmp *.jpg *.jpeg *.png *.tif *.tiff);;"
+                          "BMP files (*.bmp);;JPG files (*.jpg *.jpeg);;PNG files (*.png);;"
+                          "TIF files (*.tif *.tiff)");
+}
+
+} // namespace
+
+bool CScrivaApp::OnCommand(int id)
+{
+    switch (id) {
+    case Command::About: OnAbout(); return true;
+    case Command::New: OnFileNew(); return true;
+    case Command::Open: OnFileOpen(); return true;
+    case Command::PrintSetup: OnFilePrintSetup(); return true;
+    case Command::Help: OnHelp(); return true;
+    case RecentFiles::kClearCommand: OnClearRecentFiles(); return true;
+    default: break;
+    }
+    if (isRecentEntry(id) && m_recentFiles) {
+        const QString path = m_recentFiles->At(id - RecentFiles::kFirstCommand);
+        if (!path.isEmpty())
+            OpenRecentFile(path);
+        return true;
+    }
+    return false;
+}
+
+std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
+{
+    switch (id) {
+    case Command::About:
+    case Command::New:
+    case Command::Open:
+    case Command::PrintSetup:
+    case Command::Help:
+        return CommandState::Enabled();
+    case RecentFiles::kClearCommand:
+        return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty());
+    default: break;
+    }
+    if (isRecentEntry(id)) {
+        const int index = id - RecentFiles::kFirstCommand;
+        return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty()
+                                     && index < m_recentFiles->Count());
+    }
+    return std::nullopt;
+}
+
+void CScrivaApp::OnAbout()
+{
+    const QString url = m_settings.GetString(QStringLiteral("URL"), QStringLiteral("NORMAL"));
+    const QString version = m_settings.GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
+    AboutDialog dialog(m_pack, url, version, m_ocrVersion, mainWindow());
+    dialog.exec();
+}
+
+void CScrivaApp::OnFileNew()
+{
+    if (m_windows)
+        m_windows->NewDocument();
+}
+
+void CScrivaApp::OnFileOpen()
+{
+    if (!m_windows)
+        return;
+    const QString path = QFileDialog::getOpenFileName(
+        mainWindow(), QStringLiteral("Open image file"), QString(), openFilter());
+    if (!path.isEmpty())
+        m_windows->OpenFile(path);
+}
+
+void CScrivaApp::OnFilePrintSetup()
+{
+    QPageSetupDialog dialog(&printer(), mainWindow());
+    dialog.exec();
+}
+
+void CScrivaApp::OnHelp()
+{
+    if (m_languageIndex < 1 || m_languageIndex > LanguagePack::LanguageCount)
+        return;
+    const QString page = m_dataFolder + QStringLiteral("help/")
+                         + QLatin1String(kHelpNames[m_languageIndex - 1])
+                         + QStringLiteral("/index.html");
+    if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
+        QApplication::beep();
+}
+
+void CScrivaApp::OnClearRecentFiles()
+{
+    if (m_recentFiles)
+        m_recentFiles->Clear();
+}
+
+void CScrivaApp::OpenRecentFile(const QString& path)
+{
+    if (!m_windows)
+        return;
+    // An entry whose file is gone leaves the list; the document still says why.
+    if (!QFileInfo::exists(path) && m_recentFiles) {
+        const int index = m_recentFiles->Paths().indexOf(path);
+        if (index >= 0)
+            m_recentFiles->Remove(index);
+    }
+    m_windows->OpenFile(path);
+}

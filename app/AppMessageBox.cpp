@@ -1,0 +1,103 @@
+#include "AppMessageBox.h"
+
+#include "LanguagePack.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+
+namespace {
+
+bool takesExclamation(QMessageBox::StandardButtons buttons)
+{
+    using B = QMessageBox;
+    return buttons == B::Ok || buttons == (B::Ok | B::Cancel) || buttons == (B::Yes | B::No)
+           || buttons == (B::Yes | B::No | B::Cancel);
+}
+
+void translateButtons(QMessageBox& box, const LanguagePack& pack)
+{
+    static const struct
+    {
+        QMessageBox::StandardButton button;
+        int stringId;
+    } captions[] = {
+        {QMessageBox::Yes, AppStrings::ButtonYes},       {QMessageBox::No, AppStrings::ButtonNo},
+        {QMessageBox::Ok, AppStrings::ButtonOk},         {QMessageBox::Cancel, AppStrings::ButtonCancel},
+        {QMessageBox::Retry, AppStrings::ButtonRetry},   {QMessageBox::Ignore, AppStrings::ButtonIgnore},
+        {QMessageBox::Abort, AppStrings::ButtonAbort},   {QMessageBox::Close, AppStrings::ButtonClose},
+        {QMessageBox::Help, AppStrings::ButtonHelp},
+    };
+    for (const auto& caption : captions) {
+        QAbstractButton* button = box.button(caption.button);
+        const QString text = pack.String(caption.stringId);
+        if (button && !text.isEmpty())
+            button->setText(text);
+    }
+}
+
+} // namespace
+
+QString NormalizeLineBreaks(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if ((c == QLatin1Char('\r') && next == QLatin1Char('\n'))
+            || (c == QLatin1Char('\n') && next == QLatin1Char('\r'))) {
+            out += QLatin1Char('\n');
+            ++i;
+        } else if (c == QLatin1Char('\r')) {
+            out += QLatin1Char('\n');
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::unique_ptr<QMessageBox> MakeAppMessageBox(QWidget* parent, const QString& text,
+                                               QMessageBox::StandardButtons buttons,
+                                               QMessageBox::Icon icon, const QString& caption)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setText(NormalizeLineBreaks(text));
+    box->setStandardButtons(buttons);
+    if (icon == QMessageBox::NoIcon && takesExclamation(buttons))
+        icon = QMessageBox::Warning;
+    box->setIcon(icon);
+    const LanguagePack* pack = LanguagePack::Active();
+    QString title = caption;
+    if (title.isEmpty() && pack && pack->IsLoaded())
+        title = pack->String(AppStrings::BoxTitle);
+    if (title.isEmpty())
+        title = QCoreApplication::applicationName();
+    box->setWindowTitle(title);
+    if (pack && pack->IsLoaded())
+        translateButtons(*box, *pack);
+    return box;
+}
+
+QMessageBox::StandardButton AppMessageBox(QWidget* parent, const QString& text,
+                                          QMessageBox::StandardButtons buttons,
+                                          QMessageBox::Icon icon, const QString& caption)
+{
+    std::unique_ptr<QMessageBox> box = MakeAppMessageBox(parent, text, buttons, icon, caption);
+    return QMessageBox::StandardButton(box->exec());
+}
+
+QMessageBox::StandardButton AppMessageBox(QWidget* parent, int stringId,
+                                          QMessageBox::StandardButtons buttons,
+                                          QMessageBox::Icon icon)
+{
+    return AppMessageBox(parent, LanguagePack::Text(stringId), buttons, icon);
+}
+
+void ReportLastError(QWidget* parent, const QString& operation, int code, const QString& message)
+{
+    const QString text = QStringLiteral("%1\n\rError code: 0x%2\n\r%3")
+                             .arg(operation, QString::number(uint(code), 16), message);
+    AppMessageBox(parent, text, QMessageBox::Ok, QMessageBox::Critical);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// What the application object needs from the main window and its panes: the
+// right-area mode, the image and thumbnail operations reached by camera
+// buttons, and the result pane filled when recognition ends. The main frame
+// provides it (FrameWindows); tests provide their own. User-interface thread only.
+
+#include <QString>
+#include <QVariantMap>
+
+class QMenu;
+class QWidget;
+
+class IAppWindows
+{
+public:
+    static constexpr int ImageMode = 101;   // the image view fills the right area
+    static constexpr int CaptureMode = 154; // the capture view does
+
+    virtual ~IAppWindows() = default;
+
+    virtual QWidget* Window() const = 0; // the main window
+    virtual QMenu* RecentFileMenu() const = 0;
+    virtual int RightAreaMode() const = 0;
+    virtual bool HasImage() const = 0;
+
+    virtual bool SwitchRightPane() = 0;
+    virtual bool DispatchCommand(int id) = 0;
+    virtual void OpenPreviousFile() = 0; // the file before the selected thumbnail
+    virtual void OpenNextFile() = 0;     // the file after it
+    virtual void TakePhoto() = 0;
+    virtual void UpdateStatus(int what) = 0;
+
+    virtual bool NewDocument() = 0;
+    virtual bool OpenFile(const QString& path) = 0; // as File Open does
+
+    // Recognition results: merged into the document's texts, then the first
+    // selected thumbnail's text is shown in the result pane.
+    virtual void MergeRecognizedTexts(const QVariantMap& texts) = 0;
+    virtual QString FirstSelectedPath() const = 0;
+    virtual QString RecognizedText(const QString& path) = 0; // an absent path gets an empty entry
+    virtual bool ResultViewHeld() const = 0;
+    virtual void ShowResultText(const QString& path, const QString& text) = 0;
+};

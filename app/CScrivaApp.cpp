@@ -1,0 +1,206 @@
+// Start-up, restart and shutdown of the application object.
+
+#include "CScrivaApp.h"
+
+#include "AppMessageBox.h"
+#include "RecentFiles.h"
+#include "SingleInstance.h"
+#include "config/AppPaths.h"
+#include "config/CConfigEntry.h"
+
+#include <QApplication>
+#include <QMetaObject>
+#include <QPrinter>
+#include <QProcess>
+#include <QThread>
+#include <QWidget>
+
+namespace {
+CScrivaApp* s_instance = nullptr;
+
+const QString kNormal = QStringLiteral("NORMAL");
+constexpr int kAlreadyRunning = 61804;
+} // namespace
+
+CScrivaApp::CScrivaApp(QObject* parent) : QObject(parent)
+{
+    s_instance = this;
+    m_restartProgram = QCoreApplication::applicationFilePath();
+    m_dataFolder = scriva::dataFolder();
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
+}
+
+CScrivaApp::~CScrivaApp()
+{
+    shutdown();
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
+    m_windows.reset();
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+CScrivaApp* CScrivaApp::instance()
+{
+    return s_instance;
+}
+
+bool CScrivaApp::init(const QStringList& arguments)
+{
+    m_restarting = false;
+    m_shutDown = false;
+    if (!loadSettings() || !loadLanguage() || !checkSingleInstance(arguments))
+        return false;
+    m_uiThread = QThread::currentThreadId();
+    loadRecentFiles();
+    if (!createMainWindow())
+        return false;
+    scanDevices();
+    return true;
+}
+
+bool CScrivaApp::loadSettings()
+{
+    QString failedPath;
+    if (!scriva::loadSettings(m_settings, &failedPath)) {
+        AppMessageBox(nullptr,
+                      QStringLiteral("Failed to load config file !") + QStringLiteral("\r\nPath:\t")
+                          + failedPath,
+                      QMessageBox::Ok, QMessageBox::Critical);
+        return false;
+    }
+    m_settingsLoaded = true;
+    return true;
+}
+
+bool CScrivaApp::loadLanguage()
+{
+    const QString code = m_settings.GetString(QStringLiteral("language"), kNormal);
+    const int index = LanguagePack::IndexOfCode(code);
+    if (index == 0 || !m_pack.Load(m_dataFolder, index)) {
+        AppMessageBox(nullptr, QStringLiteral("Failed to load resource!"), QMessageBox::Ok,
+                      QMessageBox::Critical);
+        return false;
+    }
+    m_languageIndex = index;
+    m_languageCode = code;
+    LanguagePack::SetActive(&m_pack);
+    return true;
+}
+
+bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
+{
+    m_singleInstance = std::make_unique<SingleInstance>(scriva::runtimeFolder(), nullptr);
+    const bool restart = SingleInstance::HasRestartFlag(arguments);
+    if (m_singleInstance->start(restart) == SingleInstance::Start::AlreadyRunning) {
+        m_singleInstance.reset();
+        AppMessageBox(nullptr, kAlreadyRunning);
+        return false;
+    }
+    return true;
+}
+
+void CScrivaApp::loadRecentFiles()
+{
+    m_recentFiles = std::make_unique<RecentFiles>(scriva::userConfigFolder()
+                                                  + QStringLiteral("profile.ini"));
+    m_recentFiles->Load();
+}
+
+bool CScrivaApp::createMainWindow()
+{
+    if (!m_windowFactory)
+        m_windowFactory = DefaultWindowFactory();
+    m_windows = m_windowFactory ? m_windowFactory(*this) : nullptr;
+    if (!m_windows || !m_windows->Window())
+        return false;
+    QWidget* window = m_windows->Window();
+    window->setAcceptDrops(true);
+    window->showMaximized();
+    m_recentFiles->SetMenu(m_windows->RecentFileMenu(),
+                           m_pack.String(RecentFiles::kFirstCommand),
+                           [this](const QString& path) { OpenRecentFile(path); });
+    return true;
+}
+
+QStringList CScrivaApp::pidVidTokens() const
+{
+    CConfigEntry entry;
+    if (!m_settings.GetEntry(QStringLiteral("pidVid"), entry, kNormal))
+        return {};
+    return entry.Tokens();
+}
+
+bool CScrivaApp::scanDevices()
+{
+    return m_deviceGuard.ScanDevices(pidVidTokens());
+}
+
+void CScrivaApp::shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_deviceGuard.RestoreDevices();
+    if (m_settingsLoaded && !m_restarting)
+        m_settings.Save(scriva::userConfigFile());
+    if (m_recentFiles)
+        m_recentFiles->Save();
+    // Closing the socket now lets a restarted instance take the name over.
+    m_singleInstance.reset();
+    if (LanguagePack::Active() == &m_pack)
+        LanguagePack::SetActive(nullptr);
+    m_pack.Unload();
+}
+
+void CScrivaApp::RestartApplication()
+{
+    scanDevices();
+    QProcess process;
+    process.setProgram(m_restartProgram);
+    process.setArguments({QStringLiteral("-r")});
+    if (!process.startDetached()) {
+        ReportLastError(mainWindow(), QStringLiteral("CreateProcess"), int(process.error()),
+                        process.errorString());
+        return;
+    }
+    m_restarting = true;
+    emit restartStarted();
+    QWidget* window = mainWindow();
+    if (!window) {
+        QCoreApplication::exit(-1);
+        return;
+    }
+    QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+}
+
+QString CScrivaApp::GetExeFolder() const
+{
+    return scriva::exeFolder();
+}
+
+QString CScrivaApp::GetDocumentsFolder() const
+{
+    return scriva::documentsFolder();
+}
+
+QPrinter& CScrivaApp::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+QWidget* CScrivaApp::mainWindow() const
+{
+    return m_windows ? m_windows->Window() : nullptr;
+}
+
+void CScrivaApp::setBusy(BusyReason reason, bool busy)
+{
+    if (busy)
+        m_busy.fetch_or(reason);
+    else
+        m_busy.fetch_and(~unsigned(reason));
+}

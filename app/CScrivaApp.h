@@ -1,0 +1,134 @@
+#pragma once
+// The application object: loads the settings and the language pack, keeps one
+// instance per user, creates the document and the main window, hands the
+// camera ids to the device guard, and saves the settings at the end. Handles
+// the events workers and camera buttons post to qApp (AppEvent 0x7E8-0x7EA)
+// and the application-level commands. Exists once; user-interface thread only,
+// except isBusy()/setBusy(), which any thread may call.
+
+#include "AppWindows.h"
+#include "LanguagePack.h"
+#include "capture/CDeviceGuard.h"
+#include "config/CConfigFile.h"
+#include "image/CommandTarget.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class AppEvent;
+class QPrinter;
+class RecentFiles;
+class SingleInstance;
+
+class CScrivaApp : public QObject, public ICommandTarget
+{
+    Q_OBJECT
+public:
+    enum BusyReason : unsigned {
+        BusyEditing = 1,     // the image-editing worker runs
+        BusyRecognizing = 2, // the recognition worker runs
+        BusyPhoto = 4,       // a photo is being taken
+        BusySwitching = 8,   // the right area is being switched
+    };
+    using WindowFactory = std::function<std::unique_ptr<IAppWindows>(CScrivaApp&)>;
+    // The program's own main window: the document and the main frame.
+    static WindowFactory DefaultWindowFactory();
+
+    explicit CScrivaApp(QObject* parent = nullptr);
+    ~CScrivaApp() override;
+    static CScrivaApp* instance();
+
+    // Start-up; false when the program must end (the reason was shown).
+    bool init(const QStringList& arguments);
+    // The end: devices restored, settings saved unless restarting, pack unloaded.
+    void shutdown();
+    void RestartApplication();
+
+    QString GetExeFolder() const;
+    QString GetDocumentsFolder() const;
+    CConfigFile& settings() { return m_settings; }
+    LanguagePack& pack() { return m_pack; }
+    CDeviceGuard& deviceGuard() { return m_deviceGuard; }
+    RecentFiles* recentFiles() const { return m_recentFiles.get(); }
+    QPrinter& printer();
+    int languageIndex() const { return m_languageIndex; }
+    QString languageCode() const { return m_languageCode; }
+    Qt::HANDLE uiThread() const { return m_uiThread; }
+    IAppWindows* windows() const { return m_windows.get(); }
+    QWidget* mainWindow() const;
+    bool isRestarting() const { return m_restarting; }
+
+    bool isBusy() const { return m_busy.load() != 0; }
+    bool isBusy(BusyReason reason) const { return (m_busy.load() & reason) != 0; }
+    void setBusy(BusyReason reason, bool busy);
+
+    // How the main window is made; tests put their own windows here.
+    void setWindowFactory(WindowFactory factory) { m_windowFactory = std::move(factory); }
+    // The program a restart starts (this program unless a test says otherwise).
+    void setRestartProgram(const QString& program) { m_restartProgram = program; }
+    // Where the language packs are looked for (the data folder by default).
+    void setDataFolder(const QString& folder)
+    {
+        m_dataFolder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    }
+    QString dataFolder() const { return m_dataFolder; }
+    // The recognition engine's version for the About box (empty without one).
+    void setOcrVersion(const QString& version) { m_ocrVersion = version; }
+
+    bool OnCommand(int id) override;
+    std::optional<CommandState> OnUpdateCommand(int id) const override;
+
+signals:
+    void restartStarted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void customEvent(QEvent* event) override;
+
+private:
+    bool loadSettings();
+    bool loadLanguage();
+    bool checkSingleInstance(const QStringList& arguments);
+    void loadRecentFiles();
+    bool createMainWindow();
+    bool scanDevices();
+    QStringList pidVidTokens() const;
+
+    void OnButton(const AppEvent& event);
+    void OnButtonImageCommand(int code);
+    void OnButtonPhoto();
+    void OnEditDone(const AppEvent& event);
+    void OnRecognizeDone(const AppEvent& event);
+
+    void OnAbout();
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    void OnHelp();
+    void OnClearRecentFiles();
+    void OpenRecentFile(const QString& path);
+
+    CConfigFile m_settings;
+    bool m_settingsLoaded = false;
+    LanguagePack m_pack;
+    int m_languageIndex = 0;
+    QString m_languageCode;
+    bool m_restarting = false;
+    CDeviceGuard m_deviceGuard;
+    Qt::HANDLE m_uiThread = nullptr;
+    std::atomic<unsigned> m_busy{0};
+    std::unique_ptr<SingleInstance> m_singleInstance;
+    std::unique_ptr<RecentFiles> m_recentFiles;
+    std::unique_ptr<QPrinter> m_printer;
+    WindowFactory m_windowFactory;
+    std::unique_ptr<IAppWindows> m_windows;
+    QString m_restartProgram;
+    QString m_dataFolder;
+    QString m_ocrVersion;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,8 @@
+// The main window the program runs with.
+
+#include "CScrivaApp.h"
+
+CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
+{
+    return {};
+}

@@ -1,0 +1,67 @@
+#pragma once
+// One running instance per user: a local socket in the runtime folder that the
+// first instance listens on, guarded by a lock file while an instance checks
+// and starts listening. The same socket carries camera button presses from
+// `scriva --button`: each line "button CODE [LPARAM]" becomes an AppEvent 0x7E8
+// posted to the application. Lives on the user-interface thread.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <cstdint>
+
+class QLocalServer;
+class QLocalSocket;
+
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Start {
+        Listening,      // this is the one instance
+        AlreadyRunning, // another instance answers: start-up must stop
+        TakingOver,     // a restart: listening as soon as the old instance stops answering
+        Failed          // the socket could not be set up; the program runs without it
+    };
+
+    static const char* const kName; // socket (and lock file) name in the runtime folder
+
+    // runtimeFolder: where the socket lives; events go to `receiver` (qApp when null).
+    explicit SingleInstance(const QString& runtimeFolder, QObject* receiver = nullptr,
+                            QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    Start start(bool restart);
+    bool isListening() const;
+    QString socketPath() const { return m_socketPath; }
+
+    // True when an argument after the program's own path is exactly "-r".
+    static bool HasRestartFlag(const QStringList& arguments);
+    // "button CODE [LPARAM]", CODE and LPARAM decimal or 0x-hex.
+    static bool ParseButtonLine(const QByteArray& line, uint32_t& code, int64_t& lParam);
+    static bool ParseNumber(const QString& text, int64_t& value);
+    // Sends one button line to the running instance; false with a reason when none answers.
+    static bool SendButton(const QString& runtimeFolder, uint32_t code, int64_t lParam,
+                           QString* error);
+
+signals:
+    void listening(); // emitted when a takeover finally listens
+
+private:
+    bool someoneAnswers(int timeoutMs) const;
+    bool listenNow();
+    void tryTakeOver();
+    void watchSocketFile();
+    void acceptConnections();
+    void readLines(QLocalSocket* socket);
+
+    QString m_socketPath;
+    QString m_lockPath;
+    QObject* m_receiver;
+    QLocalServer* m_server = nullptr;
+    QTimer m_takeOverTimer;
+    QTimer m_watchTimer;
+    int m_takeOverTries = 0;
+};

@@ -1,0 +1,29 @@
+// The scriva program: options that need no window first, then the application
+// object's start-up, the event loop and the shutdown.
+
+#include "AppCommandLine.h"
+#include "CScrivaApp.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gst/gst.h>
+
+int main(int argc, char** argv)
+{
+    // The recognition engine's threads would compete with the user interface.
+    setenv("OMP_THREAD_LIMIT", "1", 0);
+
+    const int handled = scriva::HandleCommandLineOptions(argc, argv, stdout, stderr);
+    if (handled >= 0)
+        return handled;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("scriva"));
+    gst_init(&argc, &argv);
+
+    CScrivaApp scrivaApp;
+    if (!scrivaApp.init(QApplication::arguments()))
+        return 1;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &scrivaApp, &CScrivaApp::shutdown);
+    return app.exec();
+}
