@@ -343,4 +343,6 @@ protected:
 
     // ===== Private helpers of the pixel operations and detectors go below this line =====
     // (owned by CxImageTransform/Tone/Resample/Selection/Deskew/Borders.cpp)
+    // Quarter or half turn (0 right, 1 left, 2 half) into iDst or in place.
+    bool TurnImage(int turnKind, CxImage* iDst);
 };
