@@ -324,6 +324,18 @@ protected:
     bool EncodePng(CxStream& s);
     bool EncodeTiff(CxStream& s);
     bool DecodeKnown(CxStream& s, uint32_t imagetype);
+    bool ReadBmpPixels(CxStream& s, const void* header, int64_t available);
+    bool ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer);
+    bool ReadPngPixels(void* png, void* info, std::vector<uint8_t>& wire,
+                       std::vector<uint8_t*>& rows);
+    void SetPngPalette(void* png, void* info, bool fromFile);
+    void SplitPngAlpha(const std::vector<uint8_t>& wire, size_t channels);
+    void ApplyPngTransparency(void* png, void* info, bool palette);
+    void WritePngHeader(void* png, void* info, bool alpha, bool expand);
+    void SetTiffPalette(void* tiff, const void* layout);
+    bool ReadTiffRows(void* tiff, const void* layout);
+    bool ReadTiffRgba(void* tiff, bool withAlpha);
+    bool WriteTiffPage(void* tiff);
     bool EncodeKnown(CxStream& s, uint32_t imagetype);
     bool TakeDecoded(CxImage& decoded);
     bool CanEncode(uint32_t imagetype); // refuses what the encoder would refuse
@@ -345,4 +357,6 @@ protected:
     // (owned by CxImageTransform/Tone/Resample/Selection/Deskew/Borders.cpp)
     // Quarter or half turn (0 right, 1 left, 2 half) into iDst or in place.
     bool TurnImage(int turnKind, CxImage* iDst);
+    // This 8-bit grey image becomes 1-bit: white where it is above `levels`.
+    bool Binarise(const CxImage& levels);
 };

@@ -12,7 +12,7 @@ CxMemStream::CxMemStream(const uint8_t* data, size_t size)
 size_t CxMemStream::Read(void* buffer, size_t size)
 {
     if (m_pos >= m_size || size == 0)
-        return 0;
+        return 0; // also when positioned past the end
     const size_t n = std::min(size, m_size - m_pos);
     std::memcpy(buffer, Data() + m_pos, n);
     m_pos += n;
@@ -47,7 +47,8 @@ bool CxMemStream::Seek(int64_t offset, int origin)
     else if (origin != SEEK_SET)
         return false;
     const int64_t target = base + offset;
-    if (target < 0 || target > int64_t(m_size))
+    // A writable buffer may be positioned past its end; the gap is zero-filled on write.
+    if (target < 0 || (m_view && target > int64_t(m_size)) || target > (int64_t(1) << 40))
         return false;
     m_pos = size_t(target);
     return true;
