@@ -107,7 +107,7 @@ class PackBuilder:
         en_texts = en_level or self.english_level(entries)
         out = []
         for text, en_text, entry in zip(raw, en_texts, entries):
-            if text is None or entry in self.names:
+            if text is None or (not isinstance(entry, dict) and entry in self.names):
                 out.append(text)
             else:
                 out.append(with_letter(text, mnemonic_of(en_text or "")))
