@@ -1,0 +1,295 @@
+#include "CCaptureGraph.h"
+
+#include "DemoCamera.h"
+#include "FrameBitmap.h"
+#include "V4l2Device.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/app/gstappsrc.h>
+#include <gst/gst.h>
+
+namespace {
+
+// The last non-zero video size of any graph, for the actual-size command.
+int s_rememberedWidth = 0;
+int s_rememberedHeight = 0;
+
+const char* const kSink = "appsink name=sink max-buffers=2 drop=true sync=false";
+
+GstFlowReturn OnNewSample(GstAppSink* sink, gpointer user)
+{
+    GstSample* sample = gst_app_sink_pull_sample(sink);
+    if (!sample)
+        return GST_FLOW_OK;
+    static_cast<CGrabberCallback*>(user)->BufferCB(sample);
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+QString RateCaps(const V4l2::FrameRate& r)
+{
+    return r.numerator > 0 ? QStringLiteral(",framerate=%1/%2").arg(r.numerator).arg(r.denominator) : QString();
+}
+
+} // namespace
+
+CCaptureGraph::CCaptureGraph() = default;
+
+CCaptureGraph::~CCaptureGraph()
+{
+    Shutdown();
+}
+
+bool CCaptureGraph::Initialize(const QStringList& cameraTokens)
+{
+    const QString setting = CaptureSourceSetting(m_profile);
+    m_guard.ScanDevices(cameraTokens);
+    return Initialize(ResolveCaptureSource(setting, m_guard, cameraTokens, CameraModelOverride(m_profile)));
+}
+
+bool CCaptureGraph::Initialize(const CaptureSource& source)
+{
+    Shutdown();
+    m_failed = false;
+    m_source = source;
+    m_useFrameRate = m_profile.UseFrameRate();
+    m_frameRate = m_profile.FrameRate();
+    if (source.kind == CaptureSource::Kind::None) {
+        SetFailure(QStringLiteral("no camera is chosen"));
+        return false;
+    }
+    // Building once here finds a missing node, mode or plug-in before the view shows.
+    m_initialized = BuildPipeline();
+    DestroyPipeline();
+    return m_initialized;
+}
+
+QString CCaptureGraph::DeviceLaunch(QString& error)
+{
+    if (!V4l2::IsCaptureNode(m_source.devicePath)) {
+        error = QStringLiteral("%1 is not a video capture device").arg(m_source.devicePath);
+        return {};
+    }
+    const double wanted = m_useFrameRate != 0 ? m_frameRate : 15.0;
+    const V4l2::ModeChoice mode = V4l2::ChooseMode(V4l2::EnumerateModes(m_source.devicePath), m_profile.Width(),
+                                                   m_profile.Height(), wanted, m_useFrameRate != 0);
+    if (!mode.valid) {
+        error = QStringLiteral("%1 offers no usable picture format").arg(m_source.devicePath);
+        return {};
+    }
+    m_videoWidth = mode.width;
+    m_videoHeight = mode.height;
+    const QString size = QStringLiteral(",width=%1,height=%2").arg(mode.width).arg(mode.height);
+    const QString caps = mode.jpeg ? QStringLiteral("image/jpeg") + size + RateCaps(mode.rate) + QStringLiteral(" ! jpegdec")
+                                   : QStringLiteral("video/x-raw,format=") + mode.rawFormat + size + RateCaps(mode.rate);
+    return QStringLiteral("v4l2src name=src ! %1 ! videoconvert ! video/x-raw,format=BGR ! %2")
+        .arg(caps, QLatin1String(kSink));
+}
+
+QString CCaptureGraph::LaunchDescription(QString& error)
+{
+    switch (m_source.kind) {
+    case CaptureSource::Kind::Demo:
+        m_videoWidth = DemoCamera::kWidth;
+        m_videoHeight = DemoCamera::kHeight;
+        return QStringLiteral("appsrc name=demo is-live=true format=time ! imagefreeze is-live=true"
+                              " ! video/x-raw,format=BGR,width=%1,height=%2,framerate=%3/1 ! %4")
+            .arg(DemoCamera::kWidth).arg(DemoCamera::kHeight).arg(DemoCamera::kFramesPerSecond)
+            .arg(QLatin1String(kSink));
+    case CaptureSource::Kind::Test:
+        m_videoWidth = 1920;
+        m_videoHeight = 1080;
+        return QStringLiteral("videotestsrc is-live=true ! video/x-raw,format=BGR,width=1920,height=1080,"
+                              "framerate=15/1 ! %1").arg(QLatin1String(kSink));
+    case CaptureSource::Kind::Pipeline: return m_source.pipeline;
+    case CaptureSource::Kind::Device: return DeviceLaunch(error);
+    case CaptureSource::Kind::None: break;
+    }
+    error = QStringLiteral("no camera is chosen");
+    return {};
+}
+
+bool CCaptureGraph::BuildPipeline()
+{
+    QString error;
+    const QString launch = LaunchDescription(error);
+    if (launch.isEmpty()) {
+        SetFailure(error);
+        return false;
+    }
+    GError* gerror = nullptr;
+    GstElement* pipeline = gst_parse_launch(launch.toUtf8().constData(), &gerror);
+    if (gerror || !pipeline) {
+        SetFailure(QStringLiteral("cannot build the capture pipeline: %1")
+                       .arg(QString::fromUtf8(gerror ? gerror->message : "unknown error")));
+        g_clear_error(&gerror);
+        if (pipeline)
+            gst_object_unref(pipeline);
+        return false;
+    }
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "sink");
+    if (!sink || !GST_IS_APP_SINK(sink)) {
+        if (sink)
+            gst_object_unref(sink);
+        gst_object_unref(pipeline);
+        SetFailure(QStringLiteral("the capture pipeline has no frame sink"));
+        return false;
+    }
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_sample = &OnNewSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, &m_callback, nullptr);
+    gst_object_unref(sink);
+    if (GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), "src")) {
+        g_object_set(src, "device", m_source.devicePath.toLocal8Bit().constData(), nullptr);
+        gst_object_unref(src);
+    }
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&CCaptureGraph::OnBusMessage), this, nullptr);
+    gst_object_unref(bus);
+    m_pipeline = pipeline;
+    return true;
+}
+
+void CCaptureGraph::DestroyPipeline()
+{
+    if (!m_pipeline)
+        return;
+    gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(m_pipeline);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(m_pipeline);
+    m_pipeline = nullptr;
+    m_previewing = false;
+}
+
+bool CCaptureGraph::PushDemoPicture()
+{
+    GstElement* src = gst_bin_get_by_name(GST_BIN(m_pipeline), "demo");
+    if (!src)
+        return true;
+    const QImage& picture = DemoCamera::Picture();
+    bool ok = !picture.isNull();
+    if (ok) {
+        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT,
+                                            picture.width(), "height", G_TYPE_INT, picture.height(), "framerate",
+                                            GST_TYPE_FRACTION, 0, 1, nullptr);
+        gst_app_src_set_caps(GST_APP_SRC(src), caps);
+        gst_caps_unref(caps);
+        const gsize size = gsize(picture.sizeInBytes());
+        GstBuffer* buffer = gst_buffer_new_allocate(nullptr, size, nullptr);
+        gst_buffer_fill(buffer, 0, picture.constBits(), size);
+        GST_BUFFER_PTS(buffer) = 0;
+        ok = gst_app_src_push_buffer(GST_APP_SRC(src), buffer) == GST_FLOW_OK;
+        gst_app_src_end_of_stream(GST_APP_SRC(src));
+    }
+    gst_object_unref(src);
+    if (!ok)
+        SetFailure(QStringLiteral("the demo camera's picture is missing"));
+    return ok;
+}
+
+bool CCaptureGraph::StartPreview()
+{
+    if (m_previewing)
+        return true;
+    if (!m_initialized)
+        return false;
+    m_failed = false;
+    if (!m_pipeline && !BuildPipeline())
+        return false;
+    if (!PushDemoPicture()) {
+        DestroyPipeline();
+        return false;
+    }
+    GstStateChangeReturn r = gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    if (r != GST_STATE_CHANGE_FAILURE)
+        r = gst_element_get_state(m_pipeline, nullptr, nullptr, GstClockTime(kStartTimeoutMs) * GST_MSECOND);
+    if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC || m_failed) {
+        if (r == GST_STATE_CHANGE_ASYNC)
+            SetFailure(QStringLiteral("the camera did not start within %1 s").arg(kStartTimeoutMs / 1000));
+        else if (!m_failed)
+            SetFailure(QStringLiteral("the camera could not be started"));
+        DestroyPipeline();
+        return false;
+    }
+    m_previewing = true;
+    return true;
+}
+
+bool CCaptureGraph::StopPreview()
+{
+    if (!m_previewing)
+        return false;
+    DestroyPipeline();
+    return true;
+}
+
+void CCaptureGraph::Shutdown()
+{
+    StopPreview();
+    DestroyPipeline();
+    m_callback.Reset();
+    m_initialized = false;
+}
+
+void CCaptureGraph::SetVideoWindowToVideoSize()
+{
+    int w = 0;
+    int h = 0;
+    if (m_callback.FrameSize(w, h) || (m_videoWidth > 0 && m_videoHeight > 0)) {
+        s_rememberedWidth = w > 0 ? w : m_videoWidth;
+        s_rememberedHeight = h > 0 ? h : m_videoHeight;
+    }
+}
+
+void CCaptureGraph::RememberedVideoSize(int& width, int& height)
+{
+    width = s_rememberedWidth;
+    height = s_rememberedHeight;
+}
+
+bool CCaptureGraph::SaveFrameAsBitmap(const QString& path)
+{
+    GstSample* sample = m_callback.HeldSample();
+    if (!sample)
+        return false;
+    QString error;
+    const bool ok = FrameBitmap::Write(sample, path, &error);
+    gst_sample_unref(sample);
+    return ok;
+}
+
+QString CCaptureGraph::ControlsDevice() const
+{
+    return m_source.kind == CaptureSource::Kind::Device ? m_source.devicePath : QString();
+}
+
+QString CCaptureGraph::FailureText() const
+{
+    std::lock_guard<std::mutex> lock(m_failureMutex);
+    return m_failureText;
+}
+
+void CCaptureGraph::SetFailure(const QString& text)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_failureMutex);
+        m_failureText = text;
+    }
+    m_failed = true;
+}
+
+int CCaptureGraph::OnBusMessage(GstBus*, GstMessage* message, void* self)
+{
+    auto* graph = static_cast<CCaptureGraph*>(self);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError* err = nullptr;
+        gst_message_parse_error(message, &err, nullptr);
+        graph->SetFailure(QString::fromUtf8(err ? err->message : "camera error"));
+        g_clear_error(&err);
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+        graph->SetFailure(QStringLiteral("the camera stopped sending pictures"));
+    }
+    return GST_BUS_DROP;
+}

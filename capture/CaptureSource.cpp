@@ -1,0 +1,114 @@
+#include "CaptureSource.h"
+
+#include "CDeviceGuard.h"
+#include "CaptureProfile.h"
+
+#include <QFileInfo>
+
+CaptureSource CaptureSource::Demo(int model)
+{
+    CaptureSource s;
+    s.kind = Kind::Demo;
+    s.friendlyName = QStringLiteral("Demo camera");
+    s.cameraModel = model;
+    return s;
+}
+
+CaptureSource CaptureSource::Test(int model)
+{
+    CaptureSource s;
+    s.kind = Kind::Test;
+    s.friendlyName = QStringLiteral("Test pattern");
+    s.cameraModel = model;
+    return s;
+}
+
+CaptureSource CaptureSource::Custom(const QString& launch, int model)
+{
+    CaptureSource s;
+    s.kind = Kind::Pipeline;
+    s.friendlyName = QStringLiteral("Pipeline");
+    s.pipeline = launch;
+    s.cameraModel = model;
+    return s;
+}
+
+QString CaptureSourceSetting(const CaptureProfile& profile)
+{
+    QString v = qEnvironmentVariable("SCRIVA_CAMERA").trimmed();
+    if (v.isEmpty())
+        v = profile.Source();
+    return v.isEmpty() ? QStringLiteral("auto") : v;
+}
+
+int CameraModelOverride(const CaptureProfile& profile)
+{
+    bool ok = false;
+    const int env = qEnvironmentVariable("SCRIVA_CAMERA_MODEL").trimmed().toInt(&ok);
+    if (ok && env >= 0 && env <= 4)
+        return env;
+    return profile.Model(-1);
+}
+
+namespace {
+
+CaptureSource FromNode(const VideoNode& node, int model)
+{
+    CaptureSource s;
+    s.kind = CaptureSource::Kind::Device;
+    s.devicePath = node.devicePath;
+    s.friendlyName = node.friendlyName;
+    s.usbDevicePath = node.usbDevicePath;
+    s.cameraModel = model;
+    return s;
+}
+
+int TokenPosition(const VideoNode& node, const QStringList& tokens)
+{
+    for (int i = 0; i < tokens.size(); ++i) {
+        if (node.Matches(tokens[i]))
+            return i + 1;
+    }
+    return 0;
+}
+
+CaptureSource FromPath(const QString& path, const CDeviceGuard& scanned, const QStringList& tokens,
+                       int modelOverride)
+{
+    const QString wanted = QFileInfo(path).canonicalFilePath();
+    for (const VideoNode& node : scanned.Nodes()) {
+        if (node.devicePath == path || (!wanted.isEmpty() && QFileInfo(node.devicePath).canonicalFilePath() == wanted)) {
+            const int pos = TokenPosition(node, tokens);
+            CaptureSource s = FromNode(node, pos > 0 ? pos : std::max(modelOverride, 0));
+            s.devicePath = path;
+            return s;
+        }
+    }
+    // Not under sysfs (or not listed): opened as given, without ids.
+    VideoNode bare;
+    bare.devicePath = path;
+    bare.friendlyName = QFileInfo(path).fileName();
+    return FromNode(bare, std::max(modelOverride, 0));
+}
+
+} // namespace
+
+CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& scanned, const QStringList& tokens,
+                                   int modelOverride)
+{
+    const QString v = setting.trimmed();
+    if (v.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
+        return {};
+    if (v.compare(QLatin1String("demo"), Qt::CaseInsensitive) == 0)
+        return CaptureSource::Demo(modelOverride >= 0 ? modelOverride : 4);
+    if (v.compare(QLatin1String("test"), Qt::CaseInsensitive) == 0)
+        return CaptureSource::Test(modelOverride >= 0 ? modelOverride : 0);
+    if (v.startsWith(QLatin1Char('/')))
+        return FromPath(v, scanned, tokens, modelOverride);
+    // auto (and anything unknown): the camera, else the first node, else the demo.
+    if (const VideoNode* cam = scanned.Camera())
+        return FromNode(*cam, scanned.CameraModel());
+    if (!scanned.Nodes().isEmpty())
+        return FromNode(scanned.Nodes().first(), 0);
+    return CaptureSource::Demo(4);
+}

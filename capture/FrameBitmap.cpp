@@ -1,0 +1,97 @@
+#include "FrameBitmap.h"
+
+#include <QSaveFile>
+#include <QtEndian>
+#include <cstring>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+#include <vector>
+
+namespace FrameBitmap {
+
+namespace {
+
+void Put16(uint8_t* p, uint16_t v)
+{
+    qToLittleEndian<quint16>(v, p);
+}
+
+void Put32(uint8_t* p, uint32_t v)
+{
+    qToLittleEndian<quint32>(v, p);
+}
+
+// File header and info header; everything not named stays 0.
+void FillHeaders(uint8_t* h, int width, int height, uint32_t pixelBytes)
+{
+    std::memset(h, 0, kHeaderBytes);
+    h[0] = 'B';
+    h[1] = 'M';
+    Put32(h + 2, pixelBytes + kHeaderBytes);
+    Put32(h + 10, kHeaderBytes);
+    Put32(h + 14, 40);
+    Put32(h + 18, uint32_t(width));
+    Put32(h + 22, uint32_t(height));   // positive: bottom-up rows
+    Put16(h + 26, 1);
+    Put16(h + 28, 24);
+}
+
+bool Fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+bool WriteRows(const GstVideoFrame& frame, QSaveFile& out)
+{
+    const int w = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    const size_t rowBytes = size_t(w) * 3;
+    std::vector<char> row((rowBytes + 3) & ~size_t(3), 0);
+    for (int y = h - 1; y >= 0; --y) {
+        std::memcpy(row.data(), data + size_t(y) * size_t(stride), rowBytes);
+        if (out.write(row.data(), qint64(row.size())) != qint64(row.size()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Write(GstSample* sample, const QString& path, QString* error)
+{
+    GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
+    GstBuffer* buffer = sample ? gst_sample_get_buffer(sample) : nullptr;
+    GstVideoInfo info;
+    if (!caps || !buffer)
+        return Fail(error, QStringLiteral("no frame has arrived yet"));
+    if (!gst_video_info_from_caps(&info, caps) || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
+        return Fail(error, QStringLiteral("the frame is not 24-bit BGR"));
+    GstVideoFrame frame;
+    if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
+        return Fail(error, QStringLiteral("the frame's sizes disagree with its data"));
+    const int w = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    const guint64 need = GST_VIDEO_FRAME_PLANE_OFFSET(&frame, 0) + guint64(stride) * guint64(h - 1) + guint64(w) * 3;
+    bool ok = w > 0 && h > 0 && stride >= w * 3 && need <= frame.map[0].size;
+    if (!ok) {
+        gst_video_frame_unmap(&frame);
+        return Fail(error, QStringLiteral("the frame's sizes disagree with its data"));
+    }
+    const uint32_t pixelBytes = uint32_t(((size_t(w) * 3 + 3) & ~size_t(3)) * size_t(h));
+    uint8_t header[kHeaderBytes];
+    FillHeaders(header, w, h, pixelBytes);
+    QSaveFile out(path);
+    ok = out.open(QIODevice::WriteOnly) && out.write(reinterpret_cast<const char*>(header), kHeaderBytes) == kHeaderBytes
+         && WriteRows(frame, out) && out.commit();
+    gst_video_frame_unmap(&frame);
+    if (!ok)
+        return Fail(error, QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
+    return true;
+}
+
+} // namespace FrameBitmap
