@@ -99,6 +99,9 @@ void FromHsl(const Hsl& c, uint8_t& r, uint8_t& g, uint8_t& b)
 
 void SaturateHsl(uint8_t& r, uint8_t& g, uint8_t& b, int amount)
 {
+    // A grey pixel has no hue to strengthen; giving it saturation would tint it red.
+    if (r == g && g == b)
+        return;
     Hsl c = ToHsl(r, g, b);
     c.s = std::clamp(c.s + amount, 0.0, 255.0);
     FromHsl(c, r, g, b);
