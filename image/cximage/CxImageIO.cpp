@@ -140,7 +140,7 @@ bool CxImage::TakeDecoded(CxImage& decoded)
 
 bool CxImage::Decode(const uint8_t* buffer, size_t size, uint32_t imagetype)
 {
-    if (!buffer) {
+    if (!buffer && size > 0) {
         Destroy();
         SetLastError("null file handler");
         return false;

@@ -21,6 +21,7 @@ struct TiffHandle
 {
     CxStream* stream = nullptr;
     char message[200] = {};
+    char ioWarning[200] = {}; // a tag libtiff dropped because its data lies past the end
 };
 
 tmsize_t tiffRead(thandle_t h, void* buf, tmsize_t size)
@@ -61,7 +62,15 @@ int tiffError(TIFF*, void* user, const char* module, const char* fmt, va_list ap
     return 1;
 }
 
-int tiffWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int tiffWarning(TIFF*, void* user, const char*, const char* fmt, va_list ap)
+{
+    auto* h = static_cast<TiffHandle*>(user);
+    char text[200];
+    std::vsnprintf(text, sizeof text, fmt, ap);
+    if (!h->ioWarning[0] && std::strstr(text, "IO error"))
+        std::snprintf(h->ioWarning, sizeof h->ioWarning, "%s", text);
+    return 1;
+}
 
 TIFF* openTiff(TiffHandle& handle, const char* mode)
 {
@@ -151,18 +160,27 @@ bool CxImage::DecodeTiff(CxStream& s)
     handle.stream = &s;
     TiffPtr tif(openTiff(handle, "rm"));
     if (!tif) {
-        SetLastError(handle.message[0] ? handle.message : "Error reading TIFF file");
+        SetTiffReadError(handle.message);
+        return false;
+    }
+    if (handle.ioWarning[0]) { // a cut-off file: do not guess the missing tags
+        SetTiffReadError(handle.ioWarning);
         return false;
     }
     const TiffLayout l = readLayout(tif.get());
+    if (l.photometric == PHOTOMETRIC_PALETTE && !l.hasColormap) {
+        SetTiffReadError("palette image without a colour map");
+        return false;
+    }
     const bool direct = isDirectLayout(tif.get(), l);
     const uint32_t bpp = direct && l.spp == 1 ? l.bps : 24;
     if (!CheckDimensions(l.width, l.height, bpp))
         return false;
     if (!(direct ? ReadTiffRows(tif.get(), &l) : ReadTiffRgba(tif.get(), l.extraCount > 0))) {
+        const bool sizeRefused = std::strcmp(GetLastError(), "Image Memory exceeded") == 0;
         Destroy();
-        if (!GetLastError()[0] || handle.message[0])
-            SetLastError(handle.message[0] ? handle.message : "Error reading TIFF file");
+        if (!sizeRefused)
+            SetTiffReadError(handle.message[0] ? handle.message : GetLastError());
         return false;
     }
     float xres = 0, yres = 0;
@@ -173,6 +191,14 @@ bool CxImage::DecodeTiff(CxStream& s)
     if (TIFFGetField(tif.get(), TIFFTAG_YRESOLUTION, &yres))
         SetYDPI(resolutionToDpi(yres, unit));
     return true;
+}
+
+void CxImage::SetTiffReadError(const char* detail)
+{
+    char text[kErrorSize];
+    std::snprintf(text, sizeof text, "Error reading TIFF file%s%s", detail && detail[0] ? ": " : "",
+                  detail ? detail : "");
+    SetLastError(text);
 }
 
 void CxImage::SetTiffPalette(void* tiff, const void* layout)
@@ -241,7 +267,7 @@ bool CxImage::ReadTiffRgba(void* tiff, bool withAlpha)
     TIFF* tif = static_cast<TIFF*>(tiff);
     char message[1024] = {};
     if (!TIFFRGBAImageOK(tif, message)) {
-        SetLastError(message[0] ? message : "Unsupported TIFF layout");
+        SetLastError(message[0] ? message : "unsupported layout");
         return false;
     }
     uint32_t w = 0, h = 0;
@@ -254,8 +280,10 @@ bool CxImage::ReadTiffRgba(void* tiff, bool withAlpha)
         SetLastError("CxImage::Create can't allocate memory");
         return false;
     }
-    if (!TIFFReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_BOTLEFT, 0))
+    if (!TIFFReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_BOTLEFT, 0)) {
+        SetLastError("");
         return false;
+    }
     if (!Create(w, h, 24, CXIMAGE_FORMAT_TIF))
         return false;
     if (withAlpha && !AlphaCreate())
