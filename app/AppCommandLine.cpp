@@ -3,7 +3,7 @@
 #include "SingleInstance.h"
 
 #include <QCoreApplication>
-#include <QStandardPaths>
+#include "config/AppPaths.h"
 #include <cstring>
 
 #ifndef SCRIVA_VERSION
@@ -43,7 +43,7 @@ int sendButton(int argc, char** argv, std::FILE* err)
     // A core application only: no display is needed to send a button.
     QCoreApplication app(argc, argv);
     QString error;
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString runtime = scriva::runtimeFolder();
     if (!SingleInstance::SendButton(runtime, uint32_t(code), lParam, &error)) {
         std::fprintf(err, "scriva: %s\n", error.toLocal8Bit().constData());
         return 1;

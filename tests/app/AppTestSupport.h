@@ -1,0 +1,137 @@
+#pragma once
+// Helpers for the application-shell tests: language packs built with Qt's own
+// resource compiler from texts the test chooses, a catcher that records and
+// answers every message box the code under test shows, and a settings file
+// written through the real store.
+
+#include "config/CConfigFile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+#include <map>
+
+namespace apptest {
+
+// Builds <folder>/resDll/<packFile> holding strings.json (and any extra files).
+inline bool buildPack(const QString& folder, const QString& packFile,
+                      const std::map<int, QString>& strings,
+                      const std::map<QString, QByteArray>& extraFiles = {})
+{
+    const QString work = folder + QStringLiteral("/src-") + QFileInfo(packFile).baseName();
+    QDir().mkpath(work);
+    QDir().mkpath(QFileInfo(folder + QLatin1Char('/') + packFile).path());
+    QJsonObject table;
+    for (const auto& [id, text] : strings)
+        table.insert(QString::number(id), text);
+    std::map<QString, QByteArray> files = extraFiles;
+    files[QStringLiteral("strings.json")] = QJsonDocument(table).toJson();
+    QByteArray qrc = "<RCC><qresource prefix=\"/\">\n";
+    for (const auto& [name, bytes] : files) {
+        QFile out(work + QLatin1Char('/') + name);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+            return false;
+        qrc += "<file>" + name.toUtf8() + "</file>\n";
+    }
+    qrc += "</qresource></RCC>\n";
+    QFile qrcFile(work + QStringLiteral("/pack.qrc"));
+    if (!qrcFile.open(QIODevice::WriteOnly) || qrcFile.write(qrc) != qrc.size())
+        return false;
+    qrcFile.close();
+    const QString rcc = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/rcc");
+    QProcess process;
+    process.setWorkingDirectory(work);
+    process.start(rcc, {QStringLiteral("--binary"), QStringLiteral("-o"),
+                        folder + QLatin1Char('/') + packFile, QStringLiteral("pack.qrc")});
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+           && process.exitCode() == 0;
+}
+
+// The strings every shell test pack carries, with a marker so two languages differ.
+inline std::map<int, QString> shellStrings(const QString& tag)
+{
+    std::map<int, QString> s;
+    s[57344] = tag + QStringLiteral(" Scriva");
+    const char* buttons[] = {"Yes", "No", "OK", "Cancel", "Retry", "Ignore", "Abort", "Close", "Help"};
+    for (int i = 0; i < 9; ++i)
+        s[61808 + i] = tag + QLatin1Char('-') + QLatin1String(buttons[i]);
+    s[61804] = tag + QStringLiteral(" already running");
+    s[61453] = tag + QStringLiteral(" no image");
+    s[61456] = tag + QStringLiteral(" switch to the capture view first");
+    s[61458] = tag + QStringLiteral(" switch to the image view first");
+    s[57616] = tag + QStringLiteral(" Recent File");
+    s[1000000] = tag + QStringLiteral(" About");
+    s[1001087] = tag + QStringLiteral(" Scriva version");
+    return s;
+}
+
+// Writes a settings file through the store itself.
+inline bool writeSettings(const QString& path, const std::map<QString, QString>& normal)
+{
+    CConfigFile config;
+    for (const auto& [key, value] : normal) {
+        if (!config.SetString(key, value, QStringLiteral("NORMAL")))
+            return false;
+    }
+    QDir().mkpath(QFileInfo(path).path());
+    return config.Save(path);
+}
+
+struct ShownBox
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttonTexts;
+};
+
+// Records every modal message box while it lives and closes each one with the
+// given button (the first button when that one is not on the box).
+class BoxCatcher : public QObject
+{
+public:
+    explicit BoxCatcher(QMessageBox::StandardButton answer = QMessageBox::Ok) : m_answer(answer)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start(10);
+    }
+    QList<ShownBox> boxes;
+
+private:
+    void poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || box == m_last)
+            return;
+        m_last = box;
+        ShownBox shown{box->windowTitle(), box->text(), box->icon(), {}};
+        for (QAbstractButton* button : box->buttons())
+            shown.buttonTexts << button->text();
+        boxes << shown;
+        QAbstractButton* button = box->button(m_answer);
+        if (!button && !box->buttons().isEmpty())
+            button = box->buttons().first();
+        if (button)
+            button->click();
+        else
+            box->reject();
+    }
+
+    QTimer m_timer;
+    QMessageBox::StandardButton m_answer;
+    QPointer<QMessageBox> m_last;
+};
+
+} // namespace apptest

@@ -1,0 +1,227 @@
+// One instance per user, the restart takeover, and camera buttons arriving
+// over the instance socket, from this process and from the scriva program.
+
+#include "QtTestRegistry.h"
+#include "app/AppEvent.h"
+#include "app/SingleInstance.h"
+
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct ButtonPress
+{
+    uintptr_t code;
+    intptr_t lParam;
+    bool operator==(const ButtonPress& o) const { return code == o.code && lParam == o.lParam; }
+};
+
+class ButtonReceiver : public QObject
+{
+public:
+    QList<ButtonPress> presses;
+
+protected:
+    void customEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::Type(AppEventCode::Button)) {
+            const auto* e = static_cast<AppEvent*>(event);
+            presses << ButtonPress{e->wParam(), e->lParam()};
+        }
+    }
+};
+
+QString scrivaProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/scriva");
+}
+
+// Runs scriva with no usable display and the given runtime folder.
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runScriva(const QStringList& arguments, const QString& runtime)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(env);
+    process.start(scrivaProgram(), arguments);
+    Run run;
+    if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QString privateFolder(const QTemporaryDir& dir, const char* name)
+{
+    const QString path = dir.filePath(QLatin1String(name));
+    QDir().mkpath(path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+} // namespace
+
+class TestAppInstance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void restartFlagIsAnExactArgument()
+    {
+        QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("/opt/my-r/scriva")}));
+        QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("/usr/bin/scriva-r")}));
+        QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("-r")})); // the program itself
+        QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("scriva"), QStringLiteral("-rx")}));
+        QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("scriva"), QStringLiteral("x-r")}));
+        QVERIFY(SingleInstance::HasRestartFlag({QStringLiteral("/opt/a-r/scriva"), QStringLiteral("-r")}));
+    }
+
+    void buttonLines()
+    {
+        uint32_t code = 0;
+        int64_t lParam = 0;
+        QVERIFY(SingleInstance::ParseButtonLine("button 64\n", code, lParam));
+        QCOMPARE(code, 64u);
+        QCOMPARE(lParam, 0);
+        QVERIFY(SingleInstance::ParseButtonLine("button 0x41 0X1f", code, lParam));
+        QCOMPARE(code, 0x41u);
+        QCOMPARE(lParam, 0x1f);
+        QVERIFY(SingleInstance::ParseButtonLine("  button   0X20  -1 \r\n", code, lParam));
+        QCOMPARE(code, 0x20u);
+        QCOMPARE(lParam, -1);
+        for (const char* bad : {"", "button", "button x", "btn 1", "Button 1", "button 1 2 3",
+                                "button -1", "button 0x", "button 99999999999", "button 1 0xZZ",
+                                "button +4", "button 0x-4", "button 4 --1", "button 1.5"}) {
+            code = 7;
+            QVERIFY2(!SingleInstance::ParseButtonLine(bad, code, lParam), bad);
+            QCOMPARE(code, 7u);
+        }
+    }
+
+    void secondInstanceRefusedAndRestartTakesOver()
+    {
+        QTemporaryDir dir;
+        auto first = std::make_unique<SingleInstance>(dir.path());
+        QCOMPARE(first->start(false), SingleInstance::Start::Listening);
+        SingleInstance second(dir.path());
+        QCOMPARE(second.start(false), SingleInstance::Start::AlreadyRunning);
+        QVERIFY(first->isListening());
+
+        // A restart runs at once and takes the name when the old one stops answering.
+        SingleInstance restarted(dir.path());
+        QSignalSpy listening(&restarted, &SingleInstance::listening);
+        QCOMPARE(restarted.start(true), SingleInstance::Start::TakingOver);
+        QTest::qWait(300);
+        QVERIFY(!restarted.isListening());
+        first.reset();
+        QVERIFY(listening.wait(3000));
+        QVERIFY(restarted.isListening());
+        SingleInstance third(dir.path());
+        QCOMPARE(third.start(false), SingleInstance::Start::AlreadyRunning);
+    }
+
+    void leftoverSocketOfADeadInstance()
+    {
+        QTemporaryDir dir;
+        QFile leftover(dir.filePath(QLatin1String(SingleInstance::kName)));
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.close();
+        SingleInstance instance(dir.path());
+        QCOMPARE(instance.start(false), SingleInstance::Start::Listening);
+        QCOMPARE(SingleInstance(dir.path()).start(false), SingleInstance::Start::AlreadyRunning);
+    }
+
+    void buttonLinesOverTheSocket()
+    {
+        QTemporaryDir dir;
+        ButtonReceiver receiver;
+        SingleInstance instance(dir.path(), &receiver);
+        QCOMPARE(instance.start(false), SingleInstance::Start::Listening);
+        QLocalSocket client;
+        client.connectToServer(instance.socketPath());
+        QVERIFY(client.waitForConnected(2000));
+        client.write("button 0x40\nrubbish\nbutton 8 3\nbutton 1 2 3\nbutton 0x10 0\n");
+        QVERIFY(client.waitForBytesWritten(2000));
+        QTRY_COMPARE(receiver.presses.size(), 3);
+        QCOMPARE(receiver.presses[0], (ButtonPress{0x40, 0}));
+        QCOMPARE(receiver.presses[1], (ButtonPress{8, 3}));
+        QCOMPARE(receiver.presses[2], (ButtonPress{0x10, 0}));
+
+        // An endless line ends that client; others are still heard.
+        client.write(QByteArray(5000, 'x'));
+        client.waitForBytesWritten(2000);
+        QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+        QString error;
+        QVERIFY(SingleInstance::SendButton(dir.path(), 0x20, 0, &error));
+        QTRY_COMPARE(receiver.presses.size(), 4);
+        QCOMPARE(receiver.presses[3], (ButtonPress{0x20, 0}));
+    }
+
+    void programOptionsNeedNoDisplay()
+    {
+        QTemporaryDir dir;
+        const QString runtime = privateFolder(dir, "runtime");
+        const Run help = runScriva({QStringLiteral("--help")}, runtime);
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.contains("--button CODE"));
+        const Run version = runScriva({QStringLiteral("--version")}, runtime);
+        QCOMPARE(version.exitCode, 0);
+        QVERIFY(version.out.startsWith("scriva "));
+        QCOMPARE(version.out.count('\n'), 1);
+    }
+
+    void buttonFromTheProgram()
+    {
+        QTemporaryDir dir;
+        const QString runtime = privateFolder(dir, "runtime");
+        ButtonReceiver receiver;
+        SingleInstance instance(runtime, &receiver);
+        QCOMPARE(instance.start(false), SingleInstance::Start::Listening);
+
+        Run run = runScriva({QStringLiteral("--button"), QStringLiteral("0x40")}, runtime);
+        QCOMPARE(run.exitCode, 0);
+        QTRY_COMPARE(receiver.presses.size(), 1);
+        QCOMPARE(receiver.presses[0], (ButtonPress{0x40, 0}));
+        run = runScriva({QStringLiteral("--button"), QStringLiteral("65"), QStringLiteral("0x7")}, runtime);
+        QCOMPARE(run.exitCode, 0);
+        QTRY_COMPARE(receiver.presses.size(), 2);
+        QCOMPARE(receiver.presses[1], (ButtonPress{0x41, 7}));
+
+        run = runScriva({QStringLiteral("--button"), QStringLiteral("four")}, runtime);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count('\n'), 1);
+        run = runScriva({QStringLiteral("--button")}, runtime);
+        QCOMPARE(run.exitCode, 1);
+        QTest::qWait(100);
+        QCOMPARE(receiver.presses.size(), 2);
+    }
+
+    void buttonWithoutARunningInstance()
+    {
+        QTemporaryDir dir;
+        const Run run = runScriva({QStringLiteral("--button"), QStringLiteral("0x20")},
+                                  privateFolder(dir, "empty"));
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY(run.err.startsWith("scriva: "));
+    }
+};
+
+SCRIVA_QTEST(TestAppInstance)
+#include "test_app_instance.moc"

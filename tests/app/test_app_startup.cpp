@@ -1,0 +1,401 @@
+// The application object: start-up failures, one instance, restart and the
+// settings save at exit, camera buttons, worker events and the recent-file
+// commands. The main window is a stand-in that records what it was asked.
+
+#include "AppTestSupport.h"
+#include "QtTestRegistry.h"
+#include "app/AppEvent.h"
+#include "app/CScrivaApp.h"
+#include "app/RecentFiles.h"
+#include "config/AppPaths.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+namespace {
+
+class FakeWindows : public IAppWindows
+{
+public:
+    QStringList log;
+    int mode = ImageMode;
+    bool image = true;
+    bool held = false;
+    QString selected = QStringLiteral("/photos/a.jpg");
+    std::map<QString, QString> texts;
+    QWidget window;
+    QMenu recentMenu;
+
+    QWidget* Window() const override { return const_cast<QWidget*>(&window); }
+    QMenu* RecentFileMenu() const override { return const_cast<QMenu*>(&recentMenu); }
+    int RightAreaMode() const override { return mode; }
+    bool HasImage() const override { return image; }
+    bool SwitchRightPane() override { return record(QStringLiteral("switch")); }
+    bool DispatchCommand(int id) override { return record(QStringLiteral("command %1").arg(id)); }
+    void OpenPreviousFile() override { record(QStringLiteral("previous")); }
+    void OpenNextFile() override { record(QStringLiteral("next")); }
+    void TakePhoto() override { record(QStringLiteral("photo")); }
+    void UpdateStatus(int what) override { record(QStringLiteral("status %1").arg(what)); }
+    bool NewDocument() override { return record(QStringLiteral("new")); }
+    bool OpenFile(const QString& path) override { return record(QStringLiteral("open ") + path); }
+    void MergeRecognizedTexts(const QVariantMap& map) override
+    {
+        for (auto it = map.begin(); it != map.end(); ++it)
+            texts[it.key()] = it.value().toString();
+    }
+    QString FirstSelectedPath() const override { return selected; }
+    QString RecognizedText(const QString& path) override { return texts[path]; }
+    bool ResultViewHeld() const override { return held; }
+    void ShowResultText(const QString& path, const QString& text) override
+    {
+        record(QStringLiteral("show %1|%2").arg(path, text));
+    }
+
+private:
+    bool record(const QString& entry)
+    {
+        log << entry;
+        return true;
+    }
+};
+
+void postAndDeliver(int type, uintptr_t wParam, intptr_t lParam, QVariant payload = {})
+{
+    QCoreApplication::postEvent(qApp, new AppEvent(type, wParam, lParam, std::move(payload)));
+    QCoreApplication::sendPostedEvents(qApp);
+}
+
+} // namespace
+
+class TestAppStartup : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_packs;
+    std::unique_ptr<QTemporaryDir> m_home;
+    FakeWindows* m_windows = nullptr; // owned by the application under test
+
+    // A fresh user config and runtime folder for each case.
+    void freshHome(const std::map<QString, QString>& normal)
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
+        QDir().mkpath(m_home->filePath(QStringLiteral("runtime")));
+        QFile::setPermissions(m_home->filePath(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!normal.empty())
+            QVERIFY(apptest::writeSettings(scriva::userConfigFile(), normal));
+    }
+
+    std::unique_ptr<CScrivaApp> makeApp()
+    {
+        auto app = std::make_unique<CScrivaApp>();
+        app->setDataFolder(m_packs.path());
+        app->setWindowFactory([this](CScrivaApp&) {
+            auto windows = std::make_unique<FakeWindows>();
+            m_windows = windows.get();
+            return windows;
+        });
+        return app;
+    }
+
+    QString configValue(const QString& key)
+    {
+        CConfigFile stored;
+        if (!stored.Load(scriva::userConfigFile()))
+            return QStringLiteral("<unreadable>");
+        return stored.GetString(key, QStringLiteral("NORMAL"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(apptest::buildPack(m_packs.path(), QStringLiteral("resDll/enResDll.rcc"),
+                                   apptest::shellStrings(QStringLiteral("EN"))));
+        QVERIFY(apptest::buildPack(m_packs.path(), QStringLiteral("resDll/FreResDll.rcc"),
+                                   apptest::shellStrings(QStringLiteral("FR"))));
+    }
+
+    void unreadableSettingsStopStartUp()
+    {
+        freshHome({});
+        QVERIFY(QDir().mkpath(scriva::userConfigFile())); // a folder where the file should be
+        auto app = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(!app->init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes[0].text,
+                 QStringLiteral("Failed to load config file !\nPath:\t") + scriva::userConfigFile());
+        QCOMPARE(catcher.boxes[0].icon, QMessageBox::Critical);
+        QVERIFY(!app->mainWindow());
+        app.reset(); // nothing may be written after a failed start
+        QVERIFY(QFileInfo(scriva::userConfigFile()).isDir());
+    }
+
+    void unknownOrMissingLanguage_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("unknown code") << QStringLiteral("xx");
+        QTest::newRow("empty code") << QString();
+        QTest::newRow("pack not installed") << QStringLiteral("ko");
+        QTest::newRow("whole name") << QStringLiteral("english");
+    }
+
+    void unknownOrMissingLanguage()
+    {
+        QFETCH(QString, code);
+        freshHome({{QStringLiteral("language"), code}, {QStringLiteral("URL"), QStringLiteral("u")}});
+        auto app = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(!app->init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes[0].text, QStringLiteral("Failed to load resource!"));
+        QCOMPARE(catcher.boxes[0].icon, QMessageBox::Critical);
+        QCOMPARE(app->languageIndex(), 0);
+    }
+
+    void upperCaseCodeSelectsEnglish()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("EN")}});
+        auto app = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 0);
+        QCOMPARE(app->languageIndex(), 1);
+        QCOMPARE(app->languageCode(), QStringLiteral("EN"));
+        QCOMPARE(app->pack().String(57344), QStringLiteral("EN Scriva"));
+        QVERIFY(m_windows->window.isVisible());
+        QVERIFY(m_windows->window.windowState() & Qt::WindowMaximized);
+        QVERIFY(m_windows->window.acceptDrops());
+        // An empty recent-file list shows one disabled placeholder.
+        const QList<QAction*> items = m_windows->recentMenu.actions();
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(items[0]->text(), QStringLiteral("EN Recent File"));
+        QCOMPARE(items[0]->data().toInt(), 57616);
+        QVERIFY(!items[0]->isEnabled());
+    }
+
+    void oneInstancePerUser()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("fre")}});
+        auto first = makeApp();
+        QVERIFY(first->init({QStringLiteral("scriva")}));
+        for (const QStringList& args : {QStringList{QStringLiteral("scriva")},
+                                        QStringList{QStringLiteral("/opt/scan-r/scriva")},
+                                        QStringList{QStringLiteral("/opt/scriva"), QStringLiteral("-rr")}}) {
+            auto second = makeApp();
+            apptest::BoxCatcher catcher;
+            QVERIFY(!second->init(args));
+            QCOMPARE(catcher.boxes.size(), 1);
+            QCOMPARE(catcher.boxes[0].text, QStringLiteral("FR already running"));
+            QCOMPARE(catcher.boxes[0].title, QStringLiteral("FR Scriva"));
+            QCOMPARE(catcher.boxes[0].icon, QMessageBox::Warning);
+            QVERIFY(catcher.boxes[0].buttonTexts.contains(QStringLiteral("FR-OK")));
+            QVERIFY(!second->mainWindow());
+        }
+        auto restarted = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(restarted->init({QStringLiteral("/opt/scriva"), QStringLiteral("-r")}));
+        QCOMPARE(catcher.boxes.size(), 0);
+    }
+
+    void normalCloseSavesSettings()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")},
+                   {QStringLiteral("URL"), QStringLiteral("old")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QVERIFY(app->settings().SetString(QStringLiteral("URL"), QStringLiteral("new"),
+                                          QStringLiteral("NORMAL")));
+        QCOMPARE(configValue(QStringLiteral("URL")), QStringLiteral("old"));
+        app->shutdown();
+        QCOMPARE(configValue(QStringLiteral("URL")), QStringLiteral("new"));
+        QVERIFY(!LanguagePack::Active());
+    }
+
+    void restartDoesNotSaveSettings()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")},
+                   {QStringLiteral("URL"), QStringLiteral("old")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        app->settings().SetString(QStringLiteral("URL"), QStringLiteral("new"), QStringLiteral("NORMAL"));
+        app->setRestartProgram(QStringLiteral("/bin/true"));
+        apptest::BoxCatcher catcher;
+        app->RestartApplication();
+        QVERIFY(app->isRestarting());
+        QVERIFY(m_windows->window.isVisible()); // closed from the event loop, not at once
+        QTRY_VERIFY(!m_windows->window.isVisible());
+        app->shutdown();
+        QCOMPARE(configValue(QStringLiteral("URL")), QStringLiteral("old"));
+        QCOMPARE(catcher.boxes.size(), 0);
+    }
+
+    void failedRestartKeepsRunning()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        app->setRestartProgram(m_home->filePath(QStringLiteral("no-such-program")));
+        apptest::BoxCatcher catcher;
+        app->RestartApplication();
+        QVERIFY(!app->isRestarting());
+        QCOMPARE(catcher.boxes.size(), 1);
+        QVERIFY2(catcher.boxes[0].text.startsWith(QStringLiteral("CreateProcess\nError code: 0x")),
+                 qPrintable(catcher.boxes[0].text));
+        QVERIFY(catcher.boxes[0].text.contains(QStringLiteral("No such file")));
+        QTest::qWait(50);
+        QVERIFY(m_windows->window.isVisible());
+    }
+
+    void buttons_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("action"); // what the windows are asked, or ""
+        QTest::addColumn<QString>("message"); // the box shown, or ""
+        const int I = IAppWindows::ImageMode;
+        const int C = IAppWindows::CaptureMode;
+        const struct
+        {
+            int code;
+            const char* action;
+        } imageCommands[] = {{0x04, "command 32799"}, {0x02, "command 32793"}, {0x08, "previous"},
+                             {0x10, "next"}};
+        for (const auto& c : imageCommands) {
+            const QString name = QString::number(c.code, 16);
+            QTest::newRow(qPrintable(name + " image mode")) << I << true << c.code << c.action << "";
+            QTest::newRow(qPrintable(name + " image mode, no image"))
+                << I << false << c.code << "" << "EN no image";
+            QTest::newRow(qPrintable(name + " capture mode"))
+                << C << true << c.code << "" << "EN switch to the image view first";
+            QTest::newRow(qPrintable(name + " capture mode, no image"))
+                << C << false << c.code << "" << "EN switch to the image view first";
+        }
+        for (int code : {0x40, 0x41, 0x140}) {
+            const QString name = QString::number(code, 16);
+            QTest::newRow(qPrintable(name + " capture mode")) << C << false << code << "photo" << "";
+            QTest::newRow(qPrintable(name + " image mode"))
+                << I << true << code << "" << "EN switch to the capture view first";
+        }
+        QTest::newRow("20 image mode") << I << false << 0x20 << "switch" << "";
+        QTest::newRow("20 capture mode") << C << true << 0x20 << "switch" << "";
+        for (int code : {0x00, 0x01, 0x80, 0xFF, 0x42})
+            QTest::newRow(qPrintable(QString::number(code, 16) + " ignored")) << I << true << code << "" << "";
+    }
+
+    void buttons()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, image);
+        QFETCH(int, code);
+        QFETCH(QString, action);
+        QFETCH(QString, message);
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        m_windows->mode = mode;
+        m_windows->image = image;
+        apptest::BoxCatcher catcher;
+
+        // Never while a second parameter is set or anything is busy.
+        postAndDeliver(AppEventCode::Button, code, 1);
+        postAndDeliver(AppEventCode::Button, code, -1);
+        for (auto reason : {CScrivaApp::BusyEditing, CScrivaApp::BusyRecognizing, CScrivaApp::BusyPhoto,
+                            CScrivaApp::BusySwitching}) {
+            app->setBusy(reason, true);
+            QVERIFY(app->isBusy());
+            postAndDeliver(AppEventCode::Button, code, 0);
+            app->setBusy(reason, false);
+        }
+        QVERIFY(!app->isBusy());
+        QCOMPARE(m_windows->log, QStringList());
+        QCOMPARE(catcher.boxes.size(), 0);
+
+        postAndDeliver(AppEventCode::Button, code, 0);
+        QCOMPARE(m_windows->log, action.isEmpty() ? QStringList() : QStringList{action});
+        QCOMPARE(catcher.boxes.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(catcher.boxes[0].text, message);
+            QCOMPARE(catcher.boxes[0].icon, QMessageBox::Warning);
+        }
+    }
+
+    void workerEvents()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        for (int id : {32780, 32781, 32791, 32796, 32782, 32799, 0})
+            postAndDeliver(AppEventCode::EditDone, id, 0);
+        QCOMPARE(m_windows->log, QStringList(4, QStringLiteral("status 11")));
+        m_windows->log.clear();
+
+        QVariantMap texts{{QStringLiteral("/photos/a.jpg"), QStringLiteral("page text")},
+                          {QStringLiteral("/photos/b.jpg"), QStringLiteral("other")}};
+        postAndDeliver(AppEventCode::RecognizeDone, 0, 0, texts);
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("show /photos/a.jpg|page text")});
+        QCOMPARE(m_windows->texts.size(), size_t(2));
+
+        m_windows->log.clear();
+        m_windows->selected = QStringLiteral("/photos/new.jpg");
+        postAndDeliver(AppEventCode::RecognizeDone, 0, 0);
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("show /photos/new.jpg|")});
+        QCOMPARE(m_windows->texts.count(QStringLiteral("/photos/new.jpg")), size_t(1));
+
+        m_windows->log.clear();
+        m_windows->held = true; // a held result pane keeps its text
+        postAndDeliver(AppEventCode::RecognizeDone, 0, 0, texts);
+        QCOMPARE(m_windows->log, QStringList());
+    }
+
+    void nothingWithoutAMainWindow()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        CScrivaApp app; // never started
+        apptest::BoxCatcher catcher;
+        postAndDeliver(AppEventCode::Button, 0x04, 0);
+        postAndDeliver(AppEventCode::Button, 0x40, 0);
+        postAndDeliver(AppEventCode::EditDone, 32780, 0);
+        postAndDeliver(AppEventCode::RecognizeDone, 0, 0);
+        QCOMPARE(catcher.boxes.size(), 0);
+    }
+
+    void recentFileCommands()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        const int clear = RecentFiles::kClearCommand;
+        QCOMPARE(app->OnUpdateCommand(clear)->enabled, false);
+        QCOMPARE(app->OnUpdateCommand(57616)->enabled, false);
+        const QString photo = m_home->filePath(QStringLiteral("a.jpg"));
+        QFile(photo).open(QIODevice::WriteOnly);
+        app->recentFiles()->Add(QStringLiteral("/gone/b.jpg"));
+        app->recentFiles()->Add(photo);
+        QCOMPARE(app->OnUpdateCommand(clear)->enabled, true);
+        QCOMPARE(app->OnUpdateCommand(57617)->enabled, true);
+        QCOMPARE(app->OnUpdateCommand(57618)->enabled, false);
+        QCOMPARE(m_windows->recentMenu.actions().size(), 2);
+
+        QVERIFY(app->OnCommand(57616));
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("open ") + photo});
+        // A file that is gone leaves the list when it is chosen.
+        QVERIFY(app->OnCommand(57617));
+        QCOMPARE(app->recentFiles()->Paths(), QStringList{photo});
+
+        QVERIFY(app->OnCommand(clear));
+        QVERIFY(app->recentFiles()->IsEmpty());
+        QCOMPARE(app->OnUpdateCommand(clear)->enabled, false);
+        QCOMPARE(m_windows->recentMenu.actions().size(), 1);
+        QVERIFY(!app->OnCommand(32807)); // not the application's
+        QVERIFY(!app->OnUpdateCommand(32807).has_value());
+    }
+};
+
+SCRIVA_QTEST(TestAppStartup)
+#include "test_app_startup.moc"
