@@ -1,7 +1,8 @@
 #include "CaptureProfile.h"
 
+#include "config/AppPaths.h"
+
 #include <QSettings>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
 
@@ -29,8 +30,7 @@ CaptureProfile::CaptureProfile(QString path) : m_path(std::move(path)) {}
 
 QString CaptureProfile::DefaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/scriva/profile.ini");
+    return scriva::userConfigFolder() + QStringLiteral("profile.ini");
 }
 
 int CaptureProfile::UseFrameRate() const
