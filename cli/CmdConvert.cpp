@@ -1,0 +1,58 @@
+// "scriva-cli convert IN OUT [--format bmp|jpg|png|tif]": reads an image in any of the four
+// formats and writes it in another. The output format comes from OUT's extension unless
+// given; a failed conversion leaves no output file and says why on one line.
+
+#include "CliCommand.h"
+#include "image/cximage/CxImage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace scriva::cli;
+
+namespace {
+
+uint32_t formatOf(const QString& nameOrExtension)
+{
+    return CxImage::FormatFromExtension(nameOrExtension.toLatin1().constData());
+}
+
+int runConvert(const QStringList& args)
+{
+    QStringList paths;
+    QString format;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--format")) {
+            if (i + 1 >= args.size())
+                return failWith(QStringLiteral("--format needs a value (bmp, jpg, png or tif)"));
+            format = args[++i];
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            return failWith(QStringLiteral("unknown option '%1'").arg(args[i]));
+        } else {
+            paths << args[i];
+        }
+    }
+    if (paths.size() != 2)
+        return failWith(QStringLiteral("usage: convert IN OUT [--format bmp|jpg|png|tif]"));
+    const QString& in = paths[0];
+    const QString& out = paths[1];
+    const uint32_t outType = formatOf(format.isEmpty() ? QFileInfo(out).suffix() : format);
+    if (outType == CXIMAGE_FORMAT_UNKNOWN)
+        return failWith(QStringLiteral("cannot tell the output format of '%1' (use bmp, jpg, "
+                                       "png or tif)")
+                            .arg(format.isEmpty() ? out : format));
+    CxImage image;
+    if (!image.Load(QFile::encodeName(in).toStdString(), formatOf(QFileInfo(in).suffix())))
+        return failWith(QStringLiteral("cannot read '%1': %2")
+                            .arg(in, QString::fromUtf8(image.GetLastError())));
+    if (!image.Save(QFile::encodeName(out).toStdString(), outType))
+        return failWith(QStringLiteral("cannot write '%1': %2")
+                            .arg(out, QString::fromUtf8(image.GetLastError())));
+    return 0;
+}
+
+const CliRegistrar registrar(QStringLiteral("convert"),
+                             QStringLiteral("convert IN OUT [--format bmp|jpg|png|tif]"),
+                             runConvert);
+
+} // namespace
