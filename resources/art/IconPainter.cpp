@@ -278,6 +278,10 @@ void IconPainter::drop(const QColor &colour, int sgn)
 bool IconPainter::drawFileIcon(int id)
 {
     switch (id) {
+    case 57600: // new
+        page(2.5, 1, 10, 14);
+        sign(11.5, 11.5, 1, kGreen);
+        return true;
     case 57601: // open
         folder();
         arrow(9, 11, 9, 1.5, kGreen);

@@ -18,7 +18,7 @@ LANGUAGE_COMMANDS = [
 
 # Keyboard shortcuts, written as Qt's portable key sequence text.
 SHORTCUTS = {
-    57601: "Ctrl+O", 57603: "Ctrl+S", 57607: "Ctrl+P", 57665: "Ctrl+Q",
+    57600: "Ctrl+N", 57601: "Ctrl+O", 57603: "Ctrl+S", 57607: "Ctrl+P", 57665: "Ctrl+Q",
     57643: "Ctrl+Z", 57644: "Ctrl+Y", 32780: "Ctrl+L", 32781: "Ctrl+R",
     32799: "Ctrl++", 32793: "Ctrl+-", 32795: "Ctrl+0", 32873: "Ctrl+F",
     32851: "Alt+Left", 32852: "Alt+Right", 32853: "Alt+Home", 32854: "Alt+End",
@@ -39,7 +39,7 @@ def languages():
 # Main menu (128).  Integers are command ids, SEP a separator, dicts popups.
 MENU128 = [
     popup("file",
-          57601, 57603, 57604, 32878, 32877, SEP,
+          57600, 57601, 57603, 57604, 32878, 32877, SEP,
           57612, SEP,
           57607, 32804, 57609, 57606, SEP,
           popup("recent", 57616), 32850, SEP,
@@ -100,7 +100,7 @@ TOOLBAR128 = [
 # Menu icon strip (168): icons for menu commands that have no main toolbar
 # button.  Bitmap 170 holds one 16-pixel image per button in this order.
 TOOLBAR168 = [
-    57604, 32878, 57612, 32804, 57609, 57606, 32850, 57665, 0,
+    57600, 57604, 32878, 57612, 32804, 57609, 57606, 32850, 57665, 0,
     32864, 32867, 0,
     32778, 32779, 32791, 32796, 32782, 32783, 32784, 32785, 32786, 32787,
     32788, 32789, 32790, 0,

@@ -19,6 +19,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&Berria", "Itxi uneko irudia eta hasi leiho huts batekin", "Berria"),
     57601: ("&Ireki...", "Ireki irudi-fitxategi bat"),
     57603: ("&Gorde", "Gorde uneko irudia"),
     57604: ("Gorde &honela...", "Gorde uneko irudia beste izen batekin edo PDF gisa", "Gorde honela"),

@@ -19,6 +19,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&Nou", "Tanca la imatge actual i comença amb una finestra buida", "Nou"),
     57601: ("&Obre...", "Obre un fitxer d'imatge"),
     57603: ("&Desa", "Desa la imatge actual"),
     57604: ("Anomena i des&a...", "Desa la imatge actual amb un altre nom o com a PDF", "Anomena i desa"),

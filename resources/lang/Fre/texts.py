@@ -19,6 +19,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&Nouveau", "Fermer l'image actuelle et repartir d'une fenêtre vide", "Nouveau"),
     57601: ("&Ouvrir...", "Ouvrir un fichier image"),
     57603: ("&Enregistrer", "Enregistrer l'image actuelle"),
     57604: ("Enregistrer &sous...", "Enregistrer l'image actuelle sous un autre nom ou en PDF", "Enregistrer sous"),

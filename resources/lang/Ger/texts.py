@@ -19,6 +19,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&Neu", "Das aktuelle Bild schließen und mit einem leeren Fenster beginnen", "Neu"),
     57601: ("Ö&ffnen...", "Eine Bilddatei öffnen", "Öffnen"),
     57603: ("&Speichern", "Das aktuelle Bild speichern"),
     57604: ("Speichern &unter...", "Das aktuelle Bild unter neuem Namen oder als PDF speichern", "Speichern unter"),

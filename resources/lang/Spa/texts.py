@@ -19,6 +19,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&Nuevo", "Cerrar la imagen actual y empezar con una ventana vacía", "Nuevo"),
     57601: ("&Abrir...", "Abrir un archivo de imagen"),
     57603: ("&Guardar", "Guardar la imagen actual"),
     57604: ("Guardar &como...", "Guardar la imagen actual con otro nombre o como PDF", "Guardar como"),

@@ -21,6 +21,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&New", "Close the current image and start with an empty window", "New"),
     57601: ("&Open...", "Open an image file"),
     57603: ("&Save", "Save the current image"),
     57604: ("Save &As...", "Save the current image under a new name or as PDF"),

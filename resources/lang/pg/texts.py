@@ -19,6 +19,7 @@ POPUPS = {
 }
 
 COMMANDS = {
+    57600: ("&Novo", "Fechar a imagem atual e começar com uma janela vazia", "Novo"),
     57601: ("&Abrir...", "Abrir um arquivo de imagem"),
     57603: ("&Salvar", "Salvar a imagem atual"),
     57604: ("Salvar c&omo...", "Salvar a imagem atual com outro nome ou como PDF", "Salvar como"),
