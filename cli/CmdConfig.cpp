@@ -22,9 +22,10 @@ QString jsonString(const QString& text)
     QString out = QStringLiteral("\"");
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
-        const bool pairedHigh = QChar::isHighSurrogate(c) && i + 1 < text.size()
-                                && text.at(i + 1).isLowSurrogate();
-        const bool pairedLow = QChar::isLowSurrogate(c) && i > 0 && text.at(i - 1).isHighSurrogate();
+        const bool pairedHigh =
+            QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pairedLow =
+            QChar::isLowSurrogate(c) && i > 0 && text.at(i - 1).isHighSurrogate();
         if (c == u'"' || c == u'\\') {
             out += u'\\';
             out += QChar(c);
@@ -61,12 +62,14 @@ QString jsonStore(const CConfigFile& config)
         QStringList keys;
         for (const auto& [key, entry] : table)
             keys << jsonEntry(key, entry);
-        const QString body = keys.isEmpty() ? QString()
-                                            : u'\n' + keys.join(QStringLiteral(",\n")) + u'\n';
+        const QString body =
+            keys.isEmpty() ? QString() : u'\n' + keys.join(QStringLiteral(",\n")) + u'\n';
         sections << QStringLiteral("    {\"section\": %1, \"keys\": [%2%3]}")
-                        .arg(jsonString(name), body, keys.isEmpty() ? QString() : QStringLiteral("    "));
+                        .arg(jsonString(name), body,
+                             keys.isEmpty() ? QString() : QStringLiteral("    "));
     }
-    return QStringLiteral("{\n  \"sections\": [\n%1\n  ]\n}\n").arg(sections.join(QStringLiteral(",\n")));
+    return QStringLiteral("{\n  \"sections\": [\n%1\n  ]\n}\n")
+        .arg(sections.join(QStringLiteral(",\n")));
 }
 
 void printOut(const QString& text)
@@ -114,7 +117,8 @@ int runDump(const QStringList& args)
     CConfigFile config;
     QString error;
     if (!config.Load(args.first(), &error))
-        return failWith(QStringLiteral("cannot read settings file %1: %2").arg(args.first(), error));
+        return failWith(
+            QStringLiteral("cannot read settings file %1: %2").arg(args.first(), error));
     printOut(jsonStore(config));
     return 0;
 }
@@ -129,7 +133,8 @@ int runGet(QStringList args)
         return failWith(QStringLiteral("usage: config get [--file FILE] SECTION KEY"));
     CConfigEntry entry;
     if (!config.GetEntry(args.at(1), entry, args.at(0)))
-        return failWith(QStringLiteral("%1 has no key '%2' in section '%3'").arg(path, args.at(1), args.at(0)));
+        return failWith(
+            QStringLiteral("%1 has no key '%2' in section '%3'").arg(path, args.at(1), args.at(0)));
     printOut(entry.Value() + u'\n');
     return 0;
 }
@@ -167,9 +172,9 @@ int runConfig(const QStringList& args)
     return failWith(QStringLiteral("unknown config command '%1'; %2").arg(verb, usage));
 }
 
-const CliRegistrar registrar(
-    QStringLiteral("config"),
-    QStringLiteral("config dump FILE | config get [--file FILE] SECTION KEY | config set [--file FILE] SECTION KEY VALUE"),
-    runConfig);
+const CliRegistrar registrar(QStringLiteral("config"),
+                             QStringLiteral("config dump FILE | config get [--file FILE] SECTION "
+                                            "KEY | config set [--file FILE] SECTION KEY VALUE"),
+                             runConfig);
 
 } // namespace

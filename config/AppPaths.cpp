@@ -36,7 +36,8 @@ QString exeFolder()
     if (QCoreApplication::instance())
         return withSlash(QCoreApplication::applicationDirPath());
     // Without an application object (tests, tools) ask the kernel.
-    return withSlash(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2));
+    return withSlash(
+        QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2));
 }
 
 QString dataFolder()
@@ -69,8 +70,8 @@ QString cacheFolder()
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     const QString folder = withSlash(base) + kAppFolderName + u'/';
     if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                          | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
     return folder;
 }
 
@@ -116,10 +117,12 @@ bool ensureUserConfig(QString* message)
         return fail(QStringLiteral("cannot create the folder %1").arg(userConfigFolder()));
     QFile shipped(shippedConfigFile());
     if (!shipped.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
+        return fail(
+            QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
     const QByteArray bytes = shipped.readAll();
     if (shipped.error() != QFileDevice::NoError)
-        return fail(QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
+        return fail(
+            QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
     // Written afresh (not copied) so the user's file is writable even when the
     // shipped one is installed read-only.
     QSaveFile copy(target);

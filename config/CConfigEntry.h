@@ -13,7 +13,7 @@ public:
     // Stores value and comment and recomputes the tokens.
     void Set(const QString& value, const QString& comment);
 
-    QString GetToken(int index) const;         // empty when out of range
+    QString GetToken(int index) const; // empty when out of range
     int32_t GetTokenInt(int index, int32_t& out) const;
 
     const QString& Value() const { return m_value; }

@@ -30,7 +30,7 @@ const QStringView kNameBlanks = u" \t";
 struct ParsedLine
 {
     enum Kind { Ignored, Header, Key } kind = Ignored;
-    QString name;   // section name of a header
+    QString name; // section name of a header
     QString key;
     QString value;
     QString comment;
@@ -228,8 +228,8 @@ QString CConfigFile::SetProblem(const QString& key, const QString& value, const 
         return QStringLiteral("unusable section name '%1'").arg(section);
     // The key line as Save writes it must read back as this key and value.
     const ParsedLine line = parseLine(key + QStringLiteral(" = ") + value);
-    if (holdsLineBreak(key) || line.kind != ParsedLine::Key || line.key != key
-        || line.value != trimmed(value, kNameBlanks))
+    if (holdsLineBreak(key) || line.kind != ParsedLine::Key || line.key != key ||
+        line.value != trimmed(value, kNameBlanks))
         return QStringLiteral("unusable key name '%1'").arg(key);
     return QString();
 }

@@ -32,8 +32,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     // The missing byte-order-mark warning would flood the output.
     qInstallMessageHandler(dropMessages);
     // tmpfs when there is one: the atomic save syncs to disk.
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                            : QDir::tempPath();
+    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                             ? QStringLiteral("/dev/shm")
+                             : QDir::tempPath();
     g_path = base + QStringLiteral("/fuzz_config_%1.cfg").arg(getpid());
     return 0;
 }

@@ -1,8 +1,8 @@
 // The program's folders under temporary XDG folders, first-run seeding of the
 // user's settings and the user-over-shipped merge at start-up.
 
-#include "ConfigTestUtil.h"
 #include "config/AppPaths.h"
+#include "ConfigTestUtil.h"
 #include "config/CConfigFile.h"
 
 #include <gtest/gtest.h>
@@ -42,8 +42,10 @@ TEST(AppPaths, DocumentsFolderIsNeverEmpty)
     EXPECT_EQ(scriva::documentsFolder(), xdg.path("home") + QStringLiteral("/Papers/"));
     EXPECT_EQ(scriva::resolveDocumentsPath(QStringLiteral("Scriva")),
               xdg.path("home") + QStringLiteral("/Papers/Scriva"));
-    EXPECT_EQ(scriva::resolveDocumentsPath(QString()), xdg.path("home") + QStringLiteral("/Papers/"));
-    EXPECT_EQ(scriva::resolveDocumentsPath(QStringLiteral("\\srv\\photos")), QStringLiteral("/srv/photos"));
+    EXPECT_EQ(scriva::resolveDocumentsPath(QString()),
+              xdg.path("home") + QStringLiteral("/Papers/"));
+    EXPECT_EQ(scriva::resolveDocumentsPath(QStringLiteral("\\srv\\photos")),
+              QStringLiteral("/srv/photos"));
 }
 
 TEST(AppPaths, DataPathsAcceptBothSeparators)
@@ -55,7 +57,8 @@ TEST(AppPaths, DataPathsAcceptBothSeparators)
     // executable's own.
     EXPECT_EQ(data, scriva::exeFolder());
     EXPECT_EQ(scriva::shippedConfigFile(), data + QStringLiteral("config/config.cfg"));
-    EXPECT_EQ(scriva::resolveDataPath(QStringLiteral("skin\\blue/")), data + QStringLiteral("skin/blue/"));
+    EXPECT_EQ(scriva::resolveDataPath(QStringLiteral("skin\\blue/")),
+              data + QStringLiteral("skin/blue/"));
     EXPECT_EQ(scriva::resolveDataPath(QStringLiteral("ocr/")), data + QStringLiteral("ocr/"));
     EXPECT_EQ(scriva::resolveDataPath(QString()), data);
     EXPECT_EQ(scriva::resolveDataPath(QStringLiteral("/usr/share\\tessdata")),
@@ -66,7 +69,8 @@ TEST(AppPaths, FirstRunCopiesTheShippedFileByteForByte)
 {
     TempXdg xdg;
     const QByteArray shipped = readBytes(scriva::shippedConfigFile());
-    ASSERT_FALSE(shipped.isEmpty()) << "no shipped settings at " << qPrintable(scriva::shippedConfigFile());
+    ASSERT_FALSE(shipped.isEmpty())
+        << "no shipped settings at " << qPrintable(scriva::shippedConfigFile());
     QString message;
     ASSERT_TRUE(scriva::ensureUserConfig(&message)) << qPrintable(message);
     EXPECT_EQ(readBytes(scriva::userConfigFile()), shipped);
@@ -107,14 +111,19 @@ TEST(AppPaths, UserValuesWinAndNewShippedKeysAreFilledIn)
     CConfigFile config;
     QString failed;
     ASSERT_TRUE(scriva::loadSettings(config, &failed)) << qPrintable(failed);
-    EXPECT_EQ(config.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")), QStringLiteral("fre"));
+    EXPECT_EQ(config.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
+              QStringLiteral("fre"));
     int32_t counter = 0;
-    EXPECT_EQ(config.GetInt(QStringLiteral("initialValue"), counter, QStringLiteral("TAKE_PHOTOS_SET")), 42);
-    EXPECT_EQ(config.GetString(QStringLiteral("mine"), QStringLiteral("TAKE_PHOTOS_SET")), QStringLiteral("kept"));
+    EXPECT_EQ(
+        config.GetInt(QStringLiteral("initialValue"), counter, QStringLiteral("TAKE_PHOTOS_SET")),
+        42);
+    EXPECT_EQ(config.GetString(QStringLiteral("mine"), QStringLiteral("TAKE_PHOTOS_SET")),
+              QStringLiteral("kept"));
     // Keys the user file lacks come from the shipped file.
     EXPECT_EQ(config.GetString(QStringLiteral("pictureFormat"), QStringLiteral("TAKE_PHOTOS_SET")),
               QStringLiteral("jpg"));
-    EXPECT_FALSE(config.GetString(QStringLiteral("SkinPath"), QStringLiteral("SKIN_PATH")).isEmpty());
+    EXPECT_FALSE(
+        config.GetString(QStringLiteral("SkinPath"), QStringLiteral("SKIN_PATH")).isEmpty());
 }
 
 TEST(AppPaths, UnreadableUserFileNamesItsPath)

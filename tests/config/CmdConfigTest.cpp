@@ -37,7 +37,7 @@ protected:
             << "build the scriva-cli target: " << qPrintable(m_cli);
         m_file = m_xdg.path("work.cfg");
         ASSERT_TRUE(writeBytes(m_file, utf16(QStringLiteral("[B]\r\nlist = 1, 2 ;note\r\n\r\n"
-                                                             "[A]\r\nq = say \"hi\"\\;\r\n\r\n"))));
+                                                            "[A]\r\nq = say \"hi\"\\;\r\n\r\n"))));
     }
     CliResult run(const QStringList& args) const
     {

@@ -17,7 +17,8 @@ TEST(ConfigConcurrency, ThreadsReadWriteLoadAndSaveTogether)
 {
     QTemporaryDir dir;
     const QString extra = dir.path() + QStringLiteral("/extra.cfg");
-    ASSERT_TRUE(writeBytes(extra, utf16(QStringLiteral("[EXTRA]\r\ne = 1\r\n[W0]\r\nk0 = from file\r\n"))));
+    ASSERT_TRUE(
+        writeBytes(extra, utf16(QStringLiteral("[EXTRA]\r\ne = 1\r\n[W0]\r\nk0 = from file\r\n"))));
 
     CConfigFile config;
     constexpr int writers = 4;
@@ -30,24 +31,24 @@ TEST(ConfigConcurrency, ThreadsReadWriteLoadAndSaveTogether)
             const QString section = QStringLiteral("W%1").arg(w);
             for (int i = 0; i < rounds; ++i) {
                 // Value and its two tokens always agree: "i,i".
-                config.SetString(QStringLiteral("k%1").arg(i % 16),
-                                 QStringLiteral("%1,%1").arg(i), section);
+                config.SetString(QStringLiteral("k%1").arg(i % 16), QStringLiteral("%1,%1").arg(i),
+                                 section);
             }
         });
     }
     threads.emplace_back([&] {
-        while (!stop) {
+        do {
             for (int w = 0; w < writers; ++w) {
                 CConfigEntry entry;
-                if (config.GetEntry(QStringLiteral("k3"), entry, QStringLiteral("W%1").arg(w))
-                    && entry.Tokens().size() == 2 && entry.GetToken(0) != entry.GetToken(1))
+                if (config.GetEntry(QStringLiteral("k3"), entry, QStringLiteral("W%1").arg(w)) &&
+                    entry.Tokens().size() == 2 && entry.GetToken(0) != entry.GetToken(1))
                     ++torn;
             }
-        }
+        } while (!stop);
     });
     threads.emplace_back([&] {
         int i = 0;
-        while (!stop) {
+        do {
             const QString path = dir.path() + QStringLiteral("/save%1.cfg").arg(i++ % 3);
             if (config.Save(path)) {
                 CConfigFile copy;
@@ -56,7 +57,7 @@ TEST(ConfigConcurrency, ThreadsReadWriteLoadAndSaveTogether)
                     ++torn;
             }
             config.Load(extra);
-        }
+        } while (!stop);
     });
     for (int w = 0; w < writers; ++w)
         threads[w].join();

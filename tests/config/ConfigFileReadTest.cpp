@@ -177,8 +177,9 @@ TEST_F(ConfigRead, FirstOccurrenceWinsAndRepeatedHeadersMerge)
 TEST_F(ConfigRead, SecondLoadOnlyAddsWhatIsMissing)
 {
     ASSERT_TRUE(loadText(QStringLiteral("[A]\r\nk = user\r\n")));
-    ASSERT_TRUE(writeBytes(file(QStringLiteral("more.cfg")),
-                           utf16(QStringLiteral("[A]\r\nk = shipped\r\nnew = n\r\n[Z]\r\nz = 1\r\n"))));
+    ASSERT_TRUE(
+        writeBytes(file(QStringLiteral("more.cfg")),
+                   utf16(QStringLiteral("[A]\r\nk = shipped\r\nnew = n\r\n[Z]\r\nz = 1\r\n"))));
     ASSERT_TRUE(m_config.Load(file(QStringLiteral("more.cfg"))));
     EXPECT_EQ(get("A", "k"), QStringLiteral("user"));
     EXPECT_EQ(get("A", "new"), QStringLiteral("n"));
@@ -229,8 +230,8 @@ TEST_F(ConfigRead, NumbersAndListsThroughTheStore)
 TEST_F(ConfigRead, NonAsciiAndSurrogatesSurviveAndSortByCodeUnit)
 {
     const QString emoji = QString::fromUcs4(U"\U0001F600");
-    const QString text = QStringLiteral("[S]\r\n\uFF01 = full width\r\n") + emoji
-                         + QStringLiteral(" = \u65E5\u672C,") + emoji + QStringLiteral("\r\n");
+    const QString text = QStringLiteral("[S]\r\n\uFF01 = full width\r\n") + emoji +
+                         QStringLiteral(" = \u65E5\u672C,") + emoji + QStringLiteral("\r\n");
     ASSERT_TRUE(loadText(text));
     const auto table = m_config.Sections().at(QStringLiteral("S"));
     ASSERT_EQ(table.size(), 2u);
@@ -241,7 +242,8 @@ TEST_F(ConfigRead, NonAsciiAndSurrogatesSurviveAndSortByCodeUnit)
     EXPECT_EQ(entry.Tokens(), QStringList({QStringLiteral("\u65E5\u672C"), emoji}));
     // A lone surrogate in the file is kept as it is.
     CConfigFile lone;
-    lone.LoadFromBytes(utf16(QStringLiteral("[S]\r\nk = a") + QChar(0xDC00) + QStringLiteral("\r\n")));
+    lone.LoadFromBytes(
+        utf16(QStringLiteral("[S]\r\nk = a") + QChar(0xDC00) + QStringLiteral("\r\n")));
     EXPECT_EQ(lone.GetString(QStringLiteral("k"), QStringLiteral("S")),
               QStringLiteral("a") + QChar(0xDC00));
 }

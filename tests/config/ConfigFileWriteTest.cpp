@@ -31,7 +31,8 @@ TEST_F(ConfigWrite, WritesSortedSectionsAndKeysInTheFixedLineForm)
     CConfigFile config;
     config.LoadFromBytes(utf16(QStringLiteral("[b]\r\nz=1\r\n[B]\r\n y = two ;c\r\n a=\r\n"
                                               "[A]\r\n[a]\r\nk = v\r\n")));
-    ASSERT_TRUE(config.SetString(QStringLiteral("new"), QStringLiteral("x y"), QStringLiteral("B")));
+    ASSERT_TRUE(
+        config.SetString(QStringLiteral("new"), QStringLiteral("x y"), QStringLiteral("B")));
     ASSERT_TRUE(config.AddSection(QStringLiteral("Empty")));
     const QString expected = QStringLiteral("[A]\r\n\r\n"
                                             "[B]\r\na = ;\r\nnew = x y\r\ny = two;c\r\n\r\n"
@@ -80,9 +81,11 @@ TEST_F(ConfigWrite, SetStringCreatesSectionsAndKeepsExistingComments)
     EXPECT_EQ(entry.Comment(), QStringLiteral("; why"));
     ASSERT_TRUE(config.GetEntry(QStringLiteral("k"), entry, QStringLiteral("T")));
     EXPECT_EQ(entry.Comment(), QString());
-    EXPECT_EQ(config.ToBytes(), utf16(QStringLiteral("[S]\r\nk = new; why\r\n\r\n[T]\r\nk = v\r\n\r\n")));
+    EXPECT_EQ(config.ToBytes(),
+              utf16(QStringLiteral("[S]\r\nk = new; why\r\n\r\n[T]\r\nk = v\r\n\r\n")));
 
-    ASSERT_TRUE(config.SetString(QStringLiteral("list"), QStringLiteral("a,b"), QStringLiteral("S")));
+    ASSERT_TRUE(
+        config.SetString(QStringLiteral("list"), QStringLiteral("a,b"), QStringLiteral("S")));
     ASSERT_TRUE(config.GetEntry(QStringLiteral("list"), entry, QStringLiteral("S")));
     EXPECT_EQ(entry.Tokens().size(), 2);
     EXPECT_FALSE(config.AddSection(QStringLiteral("S")));
@@ -95,7 +98,8 @@ TEST_F(ConfigWrite, SetIntFormatsLikePrintfD)
     ASSERT_TRUE(config.SetInt(QStringLiteral("n"), int32_t(7), QStringLiteral("S")));
     EXPECT_EQ(config.GetString(QStringLiteral("n"), QStringLiteral("S")), QStringLiteral("7"));
     ASSERT_TRUE(config.SetInt(QStringLiteral("n"), int32_t(-2147483647 - 1), QStringLiteral("S")));
-    EXPECT_EQ(config.GetString(QStringLiteral("n"), QStringLiteral("S")), QStringLiteral("-2147483648"));
+    EXPECT_EQ(config.GetString(QStringLiteral("n"), QStringLiteral("S")),
+              QStringLiteral("-2147483648"));
     ASSERT_TRUE(config.SetInt(QStringLiteral("u"), uint32_t(4294967295u), QStringLiteral("S")));
     EXPECT_EQ(config.GetString(QStringLiteral("u"), QStringLiteral("S")), QStringLiteral("-1"));
     uint32_t back = 0;
@@ -108,8 +112,9 @@ TEST_F(ConfigWrite, RefusesWhatWouldNotReadBack)
     config.LoadFromBytes(utf16(QStringLiteral("[S]\r\nk = keep ;c\r\n")));
     const QByteArray before = config.ToBytes();
     const QString S = QStringLiteral("S");
-    for (const QString& bad : {QStringLiteral("a;b"), QStringLiteral("a\rb"), QStringLiteral("a\nb"),
-                               QStringLiteral(";"), QStringLiteral("x\r\n[T]\r\ny = z")}) {
+    for (const QString& bad :
+         {QStringLiteral("a;b"), QStringLiteral("a\rb"), QStringLiteral("a\nb"),
+          QStringLiteral(";"), QStringLiteral("x\r\n[T]\r\ny = z")}) {
         EXPECT_FALSE(config.SetString(QStringLiteral("k"), bad, S)) << qPrintable(bad);
         EXPECT_FALSE(config.SetString(QStringLiteral("other"), bad, S)) << qPrintable(bad);
         EXPECT_FALSE(CConfigFile::SetProblem(QStringLiteral("k"), bad, S).isEmpty());
@@ -121,7 +126,8 @@ TEST_F(ConfigWrite, RefusesWhatWouldNotReadBack)
     EXPECT_FALSE(config.SetString(QStringLiteral("[x"), QStringLiteral("y]"), S));
     EXPECT_FALSE(config.SetString(QStringLiteral("k"), QStringLiteral("v"), QString()));
     EXPECT_FALSE(config.SetString(QStringLiteral("k"), QStringLiteral("v"), QStringLiteral(" S")));
-    EXPECT_FALSE(config.SetString(QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("a\nb")));
+    EXPECT_FALSE(
+        config.SetString(QStringLiteral("k"), QStringLiteral("v"), QStringLiteral("a\nb")));
     EXPECT_FALSE(config.AddSection(QString()));
     EXPECT_FALSE(config.AddSection(QStringLiteral("x;y")));
     EXPECT_EQ(config.ToBytes(), before);
@@ -129,7 +135,8 @@ TEST_F(ConfigWrite, RefusesWhatWouldNotReadBack)
     // Unusual but faithful names are fine: an empty key, brackets inside.
     EXPECT_TRUE(config.SetString(QString(), QStringLiteral("empty key"), S));
     EXPECT_TRUE(config.SetString(QStringLiteral("[x"), QStringLiteral("y"), S));
-    EXPECT_TRUE(config.SetString(QStringLiteral("k"), QStringLiteral("  padded  "), QStringLiteral("a]b")));
+    EXPECT_TRUE(
+        config.SetString(QStringLiteral("k"), QStringLiteral("  padded  "), QStringLiteral("a]b")));
     CConfigFile back;
     back.LoadFromBytes(config.ToBytes());
     EXPECT_EQ(back.GetString(QString(), S), QStringLiteral("empty key"));

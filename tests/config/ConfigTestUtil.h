@@ -53,8 +53,8 @@ public:
         set("XDG_CONFIG_HOME", "config");
         set("XDG_CACHE_HOME", "cache");
         set("XDG_RUNTIME_DIR", "runtime");
-        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                   | QFileDevice::ExeOwner);
+        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                   QFileDevice::ExeOwner);
         set("HOME", "home");
     }
     ~TempXdg()

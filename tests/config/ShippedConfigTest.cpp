@@ -14,7 +14,8 @@ using configtest::readBytes;
 
 namespace {
 
-const QStringList kLanguages = {"en", "ch", "cht", "pg", "jp", "fre", "ger", "ko", "spa", "bas", "cata"};
+const QStringList kLanguages = {"en",  "ch", "cht", "pg",  "jp",  "fre",
+                                "ger", "ko", "spa", "bas", "cata"};
 constexpr int kPresetIndex = 11;
 
 class ShippedConfig : public ::testing::Test
