@@ -163,20 +163,23 @@ void IconPainter::gear(double cx, double cy, double r)
 
 void IconPainter::curvedArrow(bool clockwise, const QColor &colour)
 {
+    arcArrow(clockwise ? 150 : 30, clockwise ? -240 : 240, QRectF(2.5, 2.5, 11, 11), colour);
+}
+
+void IconPainter::arcArrow(double startDeg, double spanDeg, const QRectF &box, const QColor &colour)
+{
     pen(colour, 1.5);
     m_p.setBrush(Qt::NoBrush);
-    QRectF box(2.5, 2.5, 11, 11);
-    const int start = clockwise ? 150 * 16 : 30 * 16;
-    const int span = clockwise ? -240 * 16 : 240 * 16;
-    m_p.drawArc(box, start, span);
-    const double end = (clockwise ? 150 - 240 : 30 + 240) * M_PI / 180.0;
-    const QPointF tip(8 + 5.5 * qCos(end), 8 - 5.5 * qSin(end));
-    const double dir = clockwise ? end - M_PI / 2 : end + M_PI / 2;
-    const QPointF d(qCos(dir), -qSin(dir));
+    m_p.drawArc(box, int(startDeg * 16), int(spanDeg * 16));
+    const double end = (startDeg + spanDeg) * M_PI / 180.0;
+    const QPointF c = box.center();
+    const QPointF tip(c.x() + box.width() / 2 * qCos(end), c.y() - box.height() / 2 * qSin(end));
+    const double s = spanDeg > 0 ? 1.0 : -1.0;
+    const QPointF d(-qSin(end) * s, -qCos(end) * s);
     const QPointF n(-d.y(), d.x());
     m_p.setPen(Qt::NoPen);
     m_p.setBrush(colour);
-    m_p.drawPolygon(QPolygonF({tip + d * 2.5, tip + n * 2.2, tip - n * 2.2}));
+    m_p.drawPolygon(QPolygonF({tip + d * 2.5, tip + n * 2.4, tip - n * 2.4}));
 }
 
 void IconPainter::arrow(double x1, double y1, double x2, double y2, const QColor &colour)
@@ -355,10 +358,10 @@ bool IconPainter::drawEditIcon(int id)
 {
     switch (id) {
     case 57643: // undo
-        curvedArrow(false, kBlue);
+        arcArrow(0, 180, QRectF(3, 3.5, 11, 11), kBlue);
         return true;
     case 57644: // redo
-        curvedArrow(true, kBlue);
+        arcArrow(180, -180, QRectF(2, 3.5, 11, 11), kBlue);
         return true;
     case 32775: // crop tool
         pen(kInk, 1.6);

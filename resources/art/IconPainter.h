@@ -33,6 +33,7 @@ private:
     void clock(double cx, double cy, double r);
     void gear(double cx, double cy, double r);
     void curvedArrow(bool clockwise, const QColor &colour);
+    void arcArrow(double startDeg, double spanDeg, const QRectF &box, const QColor &colour);
     void arrow(double x1, double y1, double x2, double y2, const QColor &colour);
     void cross(double cx, double cy, double r);
     void dashedRect(double x, double y, double w, double h, const QColor &colour);
