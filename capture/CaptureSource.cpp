@@ -4,6 +4,7 @@
 #include "CaptureProfile.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 CaptureSource CaptureSource::Demo(int model)
 {

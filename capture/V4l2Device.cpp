@@ -112,6 +112,41 @@ bool Usable(const Mode& m)
     return IsJpegFourcc(m.fourcc) || !RawFormatName(m.fourcc).isEmpty();
 }
 
+QList<QPair<int, QString>> MenuItems(int fd, const v4l2_query_ext_ctrl& q)
+{
+    QList<QPair<int, QString>> items;
+    for (int64_t i = q.minimum; i <= q.maximum && i - q.minimum < 256; ++i) {
+        v4l2_querymenu qm{};
+        qm.id = q.id;
+        qm.index = uint32_t(i);
+        if (Ioctl(fd, VIDIOC_QUERYMENU, &qm) != 0)
+            continue;   // drivers leave gaps in their menus
+        items.append({int(i), q.type == V4L2_CTRL_TYPE_MENU
+                                  ? QString::fromUtf8(reinterpret_cast<const char*>(qm.name))
+                                  : QString::number(qm.value)});
+    }
+    return items;
+}
+
+Control ReadControl(int fd, const v4l2_query_ext_ctrl& q)
+{
+    Control c;
+    c.id = q.id;
+    c.type = q.type;
+    c.name = QString::fromUtf8(q.name, int(strnlen(q.name, sizeof q.name)));
+    c.minimum = q.minimum;
+    c.maximum = q.maximum;
+    c.step = q.step;
+    c.defaultValue = q.default_value;
+    c.flags = q.flags;
+    v4l2_control cur{q.id, 0};
+    if (Ioctl(fd, VIDIOC_G_CTRL, &cur) == 0)
+        c.value = cur.value;
+    if (q.type == V4L2_CTRL_TYPE_MENU || q.type == V4L2_CTRL_TYPE_INTEGER_MENU)
+        c.menu = MenuItems(fd, q);
+    return c;
+}
+
 } // namespace
 
 bool IsCaptureNode(const QString& devicePath)
@@ -205,34 +240,8 @@ QList<Control> QueryControls(int fd)
     q.id = V4L2_CTRL_FLAG_NEXT_CTRL;
     while (Ioctl(fd, VIDIOC_QUERY_EXT_CTRL, &q) == 0) {
         const uint32_t id = q.id;
-        if (!(q.flags & V4L2_CTRL_FLAG_DISABLED) && q.type != V4L2_CTRL_TYPE_CTRL_CLASS) {
-            Control c;
-            c.id = id;
-            c.type = q.type;
-            c.name = QString::fromUtf8(q.name, int(strnlen(q.name, sizeof q.name)));
-            c.minimum = q.minimum;
-            c.maximum = q.maximum;
-            c.step = q.step;
-            c.defaultValue = q.default_value;
-            c.flags = q.flags;
-            v4l2_control cur{id, 0};
-            if (Ioctl(fd, VIDIOC_G_CTRL, &cur) == 0)
-                c.value = cur.value;
-            if (q.type == V4L2_CTRL_TYPE_MENU || q.type == V4L2_CTRL_TYPE_INTEGER_MENU) {
-                for (int64_t i = q.minimum; i <= q.maximum; ++i) {
-                    v4l2_querymenu qm{};
-                    qm.id = id;
-                    qm.index = uint32_t(i);
-                    if (Ioctl(fd, VIDIOC_QUERYMENU, &qm) != 0)
-                        continue;
-                    const QString label = q.type == V4L2_CTRL_TYPE_MENU
-                        ? QString::fromUtf8(reinterpret_cast<const char*>(qm.name))
-                        : QString::number(qm.value);
-                    c.menu.append({int(i), label});
-                }
-            }
-            list.append(c);
-        }
+        if (!(q.flags & V4L2_CTRL_FLAG_DISABLED) && q.type != V4L2_CTRL_TYPE_CTRL_CLASS)
+            list.append(ReadControl(fd, q));
         q = v4l2_query_ext_ctrl{};
         q.id = id | V4L2_CTRL_FLAG_NEXT_CTRL;
     }
