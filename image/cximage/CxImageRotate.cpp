@@ -189,11 +189,12 @@ void InteriorBilinear(const uint8_t* bits, size_t stride, int64_t sx, int64_t sy
         const int wx = int((sx >> 8) & 0xFF), wy = int((sy >> 8) & 0xFF);
         const uint8_t* p0 = bits + size_t(y0) * stride + size_t(x0) * Channels;
         const uint8_t* p1 = p0 + stride;
-        for (int c = 0; c < Channels; ++c) {
-            const int top = p0[c] * (256 - wx) + p0[c + Channels] * wx;
-            const int bottom = p1[c] * (256 - wx) + p1[c + Channels] * wx;
-            out[c] = uint8_t((top * (256 - wy) + bottom * wy + 32768) >> 16);
-        }
+        // The four weights sum to 65536.
+        const int w11 = wx * wy, w10 = (256 - wx) * wy;
+        const int w01 = wx * (256 - wy), w00 = (256 - wx) * (256 - wy);
+        for (int c = 0; c < Channels; ++c)
+            out[c] = uint8_t((p0[c] * w00 + p0[c + Channels] * w01 + p1[c] * w10 +
+                              p1[c + Channels] * w11 + 32768) >> 16);
     }
 }
 

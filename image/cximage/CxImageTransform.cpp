@@ -32,13 +32,17 @@ inline void TurnSource(Turn turn, int w, int h, int x, int y, int& sx, int& sy)
     }
 }
 
-// Turns a plane of `bytes`-sized pixels tile by tile. Returns false when stopped.
+// Turns a plane of `bytes`-sized pixels tile by tile. Along a destination row the
+// source pixel moves by a fixed step, so the inner loop is a strided copy.
+// Returns false when stopped.
 template <int Bytes>
 bool TurnPlane(const uint8_t* src, size_t srcStride, int w, int h, uint8_t* dst, size_t dstStride,
                Turn turn, CxImage* progress)
 {
     const int dw = turn == Turn::Half ? w : h;
     const int dh = turn == Turn::Half ? h : w;
+    const ptrdiff_t stride = ptrdiff_t(srcStride);
+    const ptrdiff_t step = turn == Turn::Right90 ? stride : turn == Turn::Left90 ? -stride : -Bytes;
     for (int ty = 0; ty < dh; ty += kTurnTile) {
         if (progress) {
             if (Escaped(*progress))
@@ -50,13 +54,12 @@ bool TurnPlane(const uint8_t* src, size_t srcStride, int w, int h, uint8_t* dst,
             const int xEnd = std::min(dw, tx + kTurnTile);
             for (int y = ty; y < yEnd; ++y) {
                 uint8_t* d = dst + y * dstStride + size_t(tx) * Bytes;
-                for (int x = tx; x < xEnd; ++x, d += Bytes) {
-                    int sx, sy;
-                    TurnSource(turn, w, h, x, y, sx, sy);
-                    const uint8_t* s = src + sy * srcStride + size_t(sx) * Bytes;
+                int sx, sy;
+                TurnSource(turn, w, h, tx, y, sx, sy);
+                const uint8_t* s = src + ptrdiff_t(sy) * stride + ptrdiff_t(sx) * Bytes;
+                for (int x = tx; x < xEnd; ++x, d += Bytes, s += step)
                     for (int b = 0; b < Bytes; ++b)
                         d[b] = s[b];
-                }
             }
         }
     }
