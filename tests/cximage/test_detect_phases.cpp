@@ -192,3 +192,33 @@ TEST(DetectBorders, ShortLightRunsBesideThePageAreSkipped)
     EXPECT_EQ(box.top, 200 - 139);
     EXPECT_EQ(box.bottom, 200 - 40);
 }
+
+TEST(DetectBorders, TinyAndPaletteImagesAreHandledWithoutHarm)
+{
+    for (int bpp : {1, 4, 8, 24}) {
+        for (auto size : {std::pair<int, int>{1, 1}, {2, 3}, {1, 40}, {40, 1}, {25, 25}}) {
+            CxImage img = opstest::PatternImage(size.first, size.second, bpp);
+            ASSERT_TRUE(img.AutoDeskew()) << bpp;
+            ASSERT_TRUE(img.IsValid());
+            // A crop that would leave nothing fails and keeps the picture.
+            const bool cropped = img.AutoCropBorder();
+            ASSERT_TRUE(img.IsValid());
+            if (!cropped) {
+                EXPECT_TRUE(size.first == 1 || size.second == 1);
+                EXPECT_EQ(int(img.GetWidth()), size.first);
+            }
+        }
+    }
+}
+
+TEST(DetectSkew, PaletteAndGreyPhotosAreStraightenedLikeColourOnes)
+{
+    CxImage colour = opstest::PagePhoto(648, 486, 350, 410, -4.0);
+    CxImage grey(colour);
+    ASSERT_TRUE(grey.ToGray());
+    EXPECT_EQ(cxdetect::DetectSkew(grey), cxdetect::DetectSkew(colour));
+    EXPECT_EQ(cxdetect::DetectSkew(colour), -4);
+    ASSERT_TRUE(grey.AutoDeskew());
+    EXPECT_EQ(grey.GetBpp(), 8u); // linear grey stays grey through the rotation
+    EXPECT_EQ(grey.GetProgress(), 100);
+}
