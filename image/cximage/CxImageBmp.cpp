@@ -240,6 +240,13 @@ bool CxImage::DecodeBmp(CxStream& s)
         SetLastError("BMP: pixel offset outside the file");
         return false;
     }
+    if (h.compression != kRle8 && h.compression != kRle4) {
+        const uint64_t stride = ((uint64_t(h.width) * h.bpp + 31) / 32) * 4;
+        if (uint64_t(fileSize - offBits) < stride * rows) { // before allocating anything
+            SetLastError("BMP: file is truncated");
+            return false;
+        }
+    }
     if (!Create(uint32_t(h.width), uint32_t(rows), outBpp, CXIMAGE_FORMAT_BMP))
         return false;
     for (uint32_t i = 0; i < h.colorsUsed; ++i) {
