@@ -15,19 +15,20 @@ const QColor kGrey(130, 138, 148);
 const QColor kFolder(240, 196, 90);
 } // namespace
 
-IconPainter::IconPainter(QPainter &painter) : m_p(painter) {}
+IconPainter::IconPainter(QPainter& painter) : m_p(painter) {}
 
 bool IconPainter::draw(int id)
 {
     m_p.save();
     m_p.setRenderHint(QPainter::Antialiasing);
-    const bool done = drawFileIcon(id) || drawEditIcon(id) || drawImageIcon(id) || drawViewIcon(id)
-                      || drawCaptureIcon(id) || drawTextIcon(id) || drawOtherIcon(id);
+    const bool done = drawFileIcon(id) || drawEditIcon(id) || drawImageIcon(id) ||
+                      drawViewIcon(id) || drawCaptureIcon(id) || drawTextIcon(id) ||
+                      drawOtherIcon(id);
     m_p.restore();
     return done;
 }
 
-void IconPainter::pen(const QColor &colour, double width)
+void IconPainter::pen(const QColor& colour, double width)
 {
     m_p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
@@ -74,11 +75,12 @@ void IconPainter::folder()
     m_p.drawPolygon(front);
 }
 
-void IconPainter::disk(const QColor &body)
+void IconPainter::disk(const QColor& body)
 {
     pen(kInk);
     m_p.setBrush(body);
-    QPolygonF shape({QPointF(2, 2), QPointF(12, 2), QPointF(14, 4), QPointF(14, 14), QPointF(2, 14)});
+    QPolygonF shape(
+        {QPointF(2, 2), QPointF(12, 2), QPointF(14, 4), QPointF(14, 14), QPointF(2, 14)});
     m_p.drawPolygon(shape);
     m_p.setBrush(kPaper);
     m_p.drawRect(QRectF(4.5, 2, 7, 4.5));
@@ -161,12 +163,12 @@ void IconPainter::gear(double cx, double cy, double r)
     m_p.drawPath(path);
 }
 
-void IconPainter::curvedArrow(bool clockwise, const QColor &colour)
+void IconPainter::curvedArrow(bool clockwise, const QColor& colour)
 {
     arcArrow(clockwise ? 150 : 30, clockwise ? -240 : 240, QRectF(2.5, 2.5, 11, 11), colour);
 }
 
-void IconPainter::arcArrow(double startDeg, double spanDeg, const QRectF &box, const QColor &colour)
+void IconPainter::arcArrow(double startDeg, double spanDeg, const QRectF& box, const QColor& colour)
 {
     pen(colour, 1.5);
     m_p.setBrush(Qt::NoBrush);
@@ -182,7 +184,7 @@ void IconPainter::arcArrow(double startDeg, double spanDeg, const QRectF &box, c
     m_p.drawPolygon(QPolygonF({tip + d * 2.5, tip + n * 2.4, tip - n * 2.4}));
 }
 
-void IconPainter::arrow(double x1, double y1, double x2, double y2, const QColor &colour)
+void IconPainter::arrow(double x1, double y1, double x2, double y2, const QColor& colour)
 {
     pen(colour, 1.6);
     QPointF a(x1, y1), b(x2, y2);
@@ -203,7 +205,7 @@ void IconPainter::cross(double cx, double cy, double r)
     m_p.drawLine(QPointF(cx - r, cy + r), QPointF(cx + r, cy - r));
 }
 
-void IconPainter::dashedRect(double x, double y, double w, double h, const QColor &colour)
+void IconPainter::dashedRect(double x, double y, double w, double h, const QColor& colour)
 {
     QPen p(colour, 1.1, Qt::DashLine);
     p.setDashPattern({1.5, 1.2});
@@ -212,7 +214,7 @@ void IconPainter::dashedRect(double x, double y, double w, double h, const QColo
     m_p.drawRect(QRectF(x, y, w, h));
 }
 
-void IconPainter::glyphChinese(double x, double y, double s, const QColor &colour)
+void IconPainter::glyphChinese(double x, double y, double s, const QColor& colour)
 {
     pen(colour, s * 0.14);
     m_p.setBrush(Qt::NoBrush);
@@ -220,7 +222,7 @@ void IconPainter::glyphChinese(double x, double y, double s, const QColor &colou
     m_p.drawLine(QPointF(x + s * 0.5, y + s * 0.05), QPointF(x + s * 0.5, y + s * 0.98));
 }
 
-void IconPainter::glyphA(double x, double y, double s, const QColor &colour)
+void IconPainter::glyphA(double x, double y, double s, const QColor& colour)
 {
     pen(colour, s * 0.14);
     m_p.drawLine(QPointF(x + s * 0.1, y + s), QPointF(x + s * 0.5, y));
@@ -228,14 +230,14 @@ void IconPainter::glyphA(double x, double y, double s, const QColor &colour)
     m_p.drawLine(QPointF(x + s * 0.27, y + s * 0.62), QPointF(x + s * 0.73, y + s * 0.62));
 }
 
-void IconPainter::glyphT(double x, double y, double s, const QColor &colour)
+void IconPainter::glyphT(double x, double y, double s, const QColor& colour)
 {
     pen(colour, s * 0.18);
     m_p.drawLine(QPointF(x + s * 0.1, y + s * 0.08), QPointF(x + s * 0.9, y + s * 0.08));
     m_p.drawLine(QPointF(x + s * 0.5, y + s * 0.08), QPointF(x + s * 0.5, y + s));
 }
 
-void IconPainter::sign(double cx, double cy, int sgn, const QColor &colour)
+void IconPainter::sign(double cx, double cy, int sgn, const QColor& colour)
 {
     pen(colour, 1.5);
     m_p.drawLine(QPointF(cx - 2.2, cy), QPointF(cx + 2.2, cy));
@@ -248,7 +250,8 @@ void IconPainter::sun(bool bright, int sgn)
     pen(kOrange, 1.1);
     for (int i = 0; i < 8; ++i) {
         const double a = i * M_PI / 4;
-        m_p.drawLine(QPointF(6 + 3.8 * qCos(a), 6 + 3.8 * qSin(a)), QPointF(6 + 5.4 * qCos(a), 6 + 5.4 * qSin(a)));
+        m_p.drawLine(QPointF(6 + 3.8 * qCos(a), 6 + 3.8 * qSin(a)),
+                     QPointF(6 + 5.4 * qCos(a), 6 + 5.4 * qSin(a)));
     }
     m_p.setBrush(bright ? kYellow : QColor(150, 110, 40));
     m_p.drawEllipse(QPointF(6, 6), 2.7, 2.7);
@@ -265,7 +268,7 @@ void IconPainter::halfCircle(int sgn)
     sign(12.5, 12.5, sgn, kBlue);
 }
 
-void IconPainter::drop(const QColor &colour, int sgn)
+void IconPainter::drop(const QColor& colour, int sgn)
 {
     QPainterPath path;
     path.moveTo(6.5, 1.5);
@@ -296,8 +299,8 @@ bool IconPainter::drawFileIcon(int id)
         disk(kBlue);
         pen(kInk);
         m_p.setBrush(kYellow);
-        m_p.drawPolygon(QPolygonF({QPointF(9, 15), QPointF(9.5, 12.5), QPointF(15, 7), QPointF(16, 8),
-                                   QPointF(10.5, 13.5)}));
+        m_p.drawPolygon(QPolygonF({QPointF(9, 15), QPointF(9.5, 12.5), QPointF(15, 7),
+                                   QPointF(16, 8), QPointF(10.5, 13.5)}));
         return true;
     case 32878: // save a copy as JPEG
         disk(kOrange);
@@ -341,10 +344,10 @@ bool IconPainter::drawFileIcon(int id)
         m_p.setBrush(kRed);
         m_p.drawRect(QRectF(2.5, 8, 11, 5));
         pen(kPaper, 0.9);
-        m_p.drawPolyline(QPolygonF({QPointF(4, 12), QPointF(4, 9), QPointF(5.6, 9), QPointF(5.6, 10.5),
-                                    QPointF(4, 10.5)}));
-        m_p.drawPolyline(QPolygonF({QPointF(7, 9), QPointF(7, 12), QPointF(8.2, 12), QPointF(8.9, 10.5),
-                                    QPointF(8.2, 9), QPointF(7, 9)}));
+        m_p.drawPolyline(QPolygonF({QPointF(4, 12), QPointF(4, 9), QPointF(5.6, 9),
+                                    QPointF(5.6, 10.5), QPointF(4, 10.5)}));
+        m_p.drawPolyline(QPolygonF({QPointF(7, 9), QPointF(7, 12), QPointF(8.2, 12),
+                                    QPointF(8.9, 10.5), QPointF(8.2, 9), QPointF(7, 9)}));
         m_p.drawPolyline(QPolygonF({QPointF(12, 9), QPointF(10.3, 9), QPointF(10.3, 12)}));
         m_p.drawLine(QPointF(10.3, 10.5), QPointF(11.6, 10.5));
         return true;
@@ -384,7 +387,8 @@ bool IconPainter::drawEditIcon(int id)
         QPainterPath palm;
         palm.addRoundedRect(QRectF(3.5, 7, 9, 8), 2.5, 2.5);
         for (int i = 0; i < 4; ++i)
-            palm.addRoundedRect(QRectF(3.5 + i * 2.25, 1.5 + (i == 0 || i == 3 ? 1.5 : 0), 2.2, 8), 1.1, 1.1);
+            palm.addRoundedRect(QRectF(3.5 + i * 2.25, 1.5 + (i == 0 || i == 3 ? 1.5 : 0), 2.2, 8),
+                                1.1, 1.1);
         palm.setFillRule(Qt::WindingFill);
         m_p.drawPath(palm.simplified());
         return true;
@@ -443,12 +447,24 @@ bool IconPainter::drawImageIcon(int id)
         m_p.drawRect(QRectF(1.5, 6.5, 8, 8));
         arrow(6, 10, 14.5, 1.5, kBlue);
         return true;
-    case 32782: sun(true, 1); return true;
-    case 32783: sun(false, -1); return true;
-    case 32784: halfCircle(1); return true;
-    case 32785: halfCircle(-1); return true;
-    case 32786: drop(QColor(230, 40, 120), 1); return true;
-    case 32787: drop(QColor(230, 180, 200), -1); return true;
+    case 32782:
+        sun(true, 1);
+        return true;
+    case 32783:
+        sun(false, -1);
+        return true;
+    case 32784:
+        halfCircle(1);
+        return true;
+    case 32785:
+        halfCircle(-1);
+        return true;
+    case 32786:
+        drop(QColor(230, 40, 120), 1);
+        return true;
+    case 32787:
+        drop(QColor(230, 180, 200), -1);
+        return true;
     case 32788: // negative
         pen(kInk);
         m_p.setBrush(kInk);
@@ -491,8 +507,12 @@ bool IconPainter::drawViewIcon(int id)
         arrow(2.5, 9, 2.5, 15, kBlue);
         arrow(13.5, 7, 13.5, 1, kBlue);
         return true;
-    case 32799: magnifier(6.5, 6.5, 5, 1); return true;
-    case 32793: magnifier(6.5, 6.5, 5, -1); return true;
+    case 32799:
+        magnifier(6.5, 6.5, 5, 1);
+        return true;
+    case 32793:
+        magnifier(6.5, 6.5, 5, -1);
+        return true;
     case 32795: // actual size
         magnifier(6.5, 6.5, 5, 0);
         pen(kBlue, 1.3);
@@ -509,8 +529,12 @@ bool IconPainter::drawViewIcon(int id)
     case 32862: // camera picture at real size
         camera(1, 3, 14, 11);
         return true;
-    case 32851: arrow(14, 8, 2, 8, kBlue); return true;
-    case 32852: arrow(2, 8, 14, 8, kBlue); return true;
+    case 32851:
+        arrow(14, 8, 2, 8, kBlue);
+        return true;
+    case 32852:
+        arrow(2, 8, 14, 8, kBlue);
+        return true;
     case 32853: // first
         arrow(15, 8, 4.5, 8, kBlue);
         pen(kBlue, 1.6);
@@ -542,7 +566,9 @@ bool IconPainter::drawViewIcon(int id)
 bool IconPainter::drawCaptureIcon(int id)
 {
     switch (id) {
-    case 32807: camera(1, 3, 14, 11); return true;
+    case 32807:
+        camera(1, 3, 14, 11);
+        return true;
     case 32855: // start auto capture
         clock(6.5, 7.5, 5.5);
         pen(kGreen);
@@ -555,7 +581,9 @@ bool IconPainter::drawCaptureIcon(int id)
         m_p.setBrush(kRed);
         m_p.drawRect(QRectF(10.5, 10.5, 5, 5));
         return true;
-    case 32792: gear(8, 8, 7); return true;
+    case 32792:
+        gear(8, 8, 7);
+        return true;
     case 32815: // camera properties
         camera(0.5, 1, 11, 9);
         gear(11.5, 11.5, 4.3);
@@ -607,8 +635,8 @@ bool IconPainter::drawTextIcon(int id)
     case 32879: // save text as word-processor file
         page(1, 1, 13, 14);
         pen(kBlue, 1.3);
-        m_p.drawPolyline(QPolygonF({QPointF(3, 5), QPointF(5, 12), QPointF(7.5, 7), QPointF(10, 12),
-                                    QPointF(12, 5)}));
+        m_p.drawPolyline(QPolygonF(
+            {QPointF(3, 5), QPointF(5, 12), QPointF(7.5, 7), QPointF(10, 12), QPointF(12, 5)}));
         return true;
     default:
         return false;
@@ -649,15 +677,17 @@ bool IconPainter::drawOtherIcon(int id)
     case 32868: // paint program
         pen(kInk);
         m_p.setBrush(QColor(170, 120, 70));
-        m_p.drawPolygon(QPolygonF({QPointF(14.5, 0.5), QPointF(15.5, 1.5), QPointF(8.5, 9.5), QPointF(6.5, 7.5)}));
+        m_p.drawPolygon(QPolygonF(
+            {QPointF(14.5, 0.5), QPointF(15.5, 1.5), QPointF(8.5, 9.5), QPointF(6.5, 7.5)}));
         m_p.setBrush(kRed);
-        m_p.drawPolygon(QPolygonF({QPointF(6.5, 7.5), QPointF(8.5, 9.5), QPointF(6, 13.5), QPointF(1, 15),
-                                   QPointF(2.5, 10)}));
+        m_p.drawPolygon(QPolygonF({QPointF(6.5, 7.5), QPointF(8.5, 9.5), QPointF(6, 13.5),
+                                   QPointF(1, 15), QPointF(2.5, 10)}));
         return true;
     case 32800: // delete
         pen(kInk);
         m_p.setBrush(QColor(200, 208, 216));
-        m_p.drawPolygon(QPolygonF({QPointF(3, 4), QPointF(13, 4), QPointF(12, 15), QPointF(4, 15)}));
+        m_p.drawPolygon(
+            QPolygonF({QPointF(3, 4), QPointF(13, 4), QPointF(12, 15), QPointF(4, 15)}));
         m_p.drawLine(QPointF(1.5, 3.5), QPointF(14.5, 3.5));
         m_p.drawLine(QPointF(6, 3.5), QPointF(6.5, 1.5));
         m_p.drawLine(QPointF(6.5, 1.5), QPointF(9.5, 1.5));
@@ -673,7 +703,9 @@ bool IconPainter::drawOtherIcon(int id)
         pen(kRed, 1.6);
         m_p.drawLine(QPointF(1, 15), QPointF(15, 1));
         return true;
-    case 1043: printer(); return true;
+    case 1043:
+        printer();
+        return true;
     case 1046: // fit to page
         page(2, 1, 12, 14);
         arrow(8, 8, 3.5, 3.5, kBlue);
@@ -683,8 +715,12 @@ bool IconPainter::drawOtherIcon(int id)
         page(2, 1, 12, 14);
         glyphA(5, 5, 6, kBlue);
         return true;
-    case 1050: page(1, 3.5, 14, 9); return true;
-    case 1051: page(3.5, 1, 9, 14); return true;
+    case 1050:
+        page(1, 3.5, 14, 9);
+        return true;
+    case 1051:
+        page(3.5, 1, 9, 14);
+        return true;
     default:
         return false;
     }

@@ -24,21 +24,21 @@ namespace {
 // Pixels the toolbar treats as transparent.
 const QRgb kMask = qRgb(77, 176, 236);
 
-QList<int> readButtons(const QString &path)
+QList<int> readButtons(const QString& path)
 {
     QFile f(path);
     QList<int> ids;
     if (!f.open(QIODevice::ReadOnly))
         return ids;
     const QJsonArray array = QJsonDocument::fromJson(f.readAll()).array();
-    for (const QJsonValue &v : array)
+    for (const QJsonValue& v : array)
         if (v.toInt() != 0)
             ids.append(v.toInt());
     return ids;
 }
 
 // Anti-aliased icon over a transparent background.
-QImage renderIcon(int id, int size, bool *ok)
+QImage renderIcon(int id, int size, bool* ok)
 {
     QImage img(size, size, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
@@ -60,7 +60,7 @@ QRgb blend(QRgb c, QRgb bg, int alpha)
 
 // Copies an icon into a strip: faint edge pixels become the mask colour, the
 // others are blended over the colour the icon will be shown on.
-void placeIcon(QImage &strip, const QImage &icon, int x, QRgb shownOn, const Tone &tone)
+void placeIcon(QImage& strip, const QImage& icon, int x, QRgb shownOn, const Tone& tone)
 {
     for (int y = 0; y < icon.height(); ++y)
         for (int i = 0; i < icon.width(); ++i) {
@@ -74,7 +74,8 @@ void placeIcon(QImage &strip, const QImage &icon, int x, QRgb shownOn, const Ton
         }
 }
 
-bool writeStrip(const QString &path, const QList<int> &ids, int size, QRgb shownOn, const Tone &tone)
+bool writeStrip(const QString& path, const QList<int>& ids, int size, QRgb shownOn,
+                const Tone& tone)
 {
     QImage strip(size * ids.size(), size, QImage::Format_RGB888);
     strip.fill(kMask);
@@ -103,7 +104,7 @@ QRgb hotTone(QRgb c)
     return qRgb(up(qRed(c)), up(qGreen(c)), up(qBlue(c)));
 }
 
-QImage gradientImage(int w, int h, const QColor &top, const QColor &bottom, const QColor &frame)
+QImage gradientImage(int w, int h, const QColor& top, const QColor& bottom, const QColor& frame)
 {
     QImage img(w, h, QImage::Format_RGB888);
     QPainter p(&img);
@@ -118,30 +119,36 @@ QImage gradientImage(int w, int h, const QColor &top, const QColor &bottom, cons
     return img;
 }
 
-bool writeSkins(const QString &dir)
+bool writeSkins(const QString& dir)
 {
     if (!QDir().mkpath(dir))
         return false;
-    struct Skin {
-        const char *name;
+    struct Skin
+    {
+        const char* name;
         QImage image;
     };
     const Skin skins[] = {
-        {"btnNormal.bmp", gradientImage(120, 40, QColor(214, 250, 238), QColor(140, 226, 200), QColor())},
-        {"btnHover.bmp", gradientImage(120, 40, QColor(236, 252, 255), QColor(186, 236, 250), QColor())},
-        {"btnSelected.bmp", gradientImage(120, 40, QColor(160, 214, 240), QColor(222, 246, 255), QColor())},
-        {"btnDisabled.bmp", gradientImage(120, 40, QColor(236, 236, 236), QColor(206, 206, 206), QColor())},
-        {"leftFormBack.bmp", gradientImage(64, 256, QColor(226, 238, 250), QColor(186, 212, 238), QColor())},
-        {"toolBarBack.bmp",
-         gradientImage(64, 48, QColor(246, 249, 252), QColor(214, 226, 240), QColor(160, 180, 205))},
+        {"btnNormal.bmp",
+         gradientImage(120, 40, QColor(214, 250, 238), QColor(140, 226, 200), QColor())},
+        {"btnHover.bmp",
+         gradientImage(120, 40, QColor(236, 252, 255), QColor(186, 236, 250), QColor())},
+        {"btnSelected.bmp",
+         gradientImage(120, 40, QColor(160, 214, 240), QColor(222, 246, 255), QColor())},
+        {"btnDisabled.bmp",
+         gradientImage(120, 40, QColor(236, 236, 236), QColor(206, 206, 206), QColor())},
+        {"leftFormBack.bmp",
+         gradientImage(64, 256, QColor(226, 238, 250), QColor(186, 212, 238), QColor())},
+        {"toolBarBack.bmp", gradientImage(64, 48, QColor(246, 249, 252), QColor(214, 226, 240),
+                                          QColor(160, 180, 205))},
     };
-    for (const Skin &s : skins)
+    for (const Skin& s : skins)
         if (!s.image.save(dir + "/" + s.name, "BMP"))
             return false;
     return true;
 }
 
-bool writeHandCursor(const QString &path)
+bool writeHandCursor(const QString& path)
 {
     QImage img(32, 32, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
@@ -164,10 +171,11 @@ bool writeHandCursor(const QString &path)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 4) {
-        QTextStream(stderr) << "usage: scriva_resource_art OUTDIR TOOLBAR128_JSON TOOLBAR168_JSON\n";
+        QTextStream(stderr)
+            << "usage: scriva_resource_art OUTDIR TOOLBAR128_JSON TOOLBAR168_JSON\n";
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -180,11 +188,11 @@ int main(int argc, char **argv)
     const QRgb toolbarBack = qRgb(232, 239, 247);
     const QRgb menuColumn = qRgb(75, 178, 237);
     const Tone same = [](QRgb c) { return c; };
-    bool ok = writeStrip(out + "/bitmap161.bmp", main, 28, toolbarBack, disabledTone)
-              && writeStrip(out + "/bitmap162.bmp", main, 28, toolbarBack, same)
-              && writeStrip(out + "/bitmap163.bmp", main, 28, toolbarBack, hotTone)
-              && writeStrip(out + "/bitmap170.bmp", menu, 16, menuColumn, same)
-              && writeHandCursor(out + "/cursor175.png") && writeSkins(out + "/skin");
+    bool ok = writeStrip(out + "/bitmap161.bmp", main, 28, toolbarBack, disabledTone) &&
+              writeStrip(out + "/bitmap162.bmp", main, 28, toolbarBack, same) &&
+              writeStrip(out + "/bitmap163.bmp", main, 28, toolbarBack, hotTone) &&
+              writeStrip(out + "/bitmap170.bmp", menu, 16, menuColumn, same) &&
+              writeHandCursor(out + "/cursor175.png") && writeSkins(out + "/skin");
     if (!ok) {
         QTextStream(stderr) << "writing the bitmaps into " << out << " failed\n";
         return 1;

@@ -9,8 +9,8 @@
 
 namespace {
 
-const char *const kNames[] = {"enHelp",  "ChHelp",  "ChtHelp", "PgHelp",  "JpHelp",  "FREHelp",
-                              "GERHelp", "KoHelp",  "SpaHelp", "BasHelp", "CataHelp"};
+const char* const kNames[] = {"enHelp",  "ChHelp", "ChtHelp", "PgHelp",  "JpHelp",  "FREHelp",
+                              "GERHelp", "KoHelp", "SpaHelp", "BasHelp", "CataHelp"};
 
 QString dataFolder()
 {
@@ -18,7 +18,7 @@ QString dataFolder()
     return env.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(env);
 }
 
-QString readPage(const char *name, bool *utf8)
+QString readPage(const char* name, bool* utf8)
 {
     QFile f(dataFolder() + QStringLiteral("/help/%1/index.html").arg(QLatin1String(name)));
     *utf8 = false;
@@ -30,7 +30,7 @@ QString readPage(const char *name, bool *utf8)
     return text;
 }
 
-int count(const QString &text, const QString &pattern)
+int count(const QString& text, const QString& pattern)
 {
     return int(text.count(QRegularExpression(pattern)));
 }
@@ -44,7 +44,7 @@ TEST(HelpPages, EveryLanguageHasATranslatedPageWithTheSameOutline)
     const int rows = count(en, QStringLiteral("<tr>"));
     EXPECT_GE(sections, 5);
     QStringList languages;
-    for (const char *name : kNames) {
+    for (const char* name : kNames) {
         const QString page = readPage(name, &utf8);
         ASSERT_FALSE(page.isEmpty()) << name << " missing";
         EXPECT_TRUE(utf8) << name;
@@ -52,12 +52,17 @@ TEST(HelpPages, EveryLanguageHasATranslatedPageWithTheSameOutline)
         EXPECT_EQ(count(page, QStringLiteral("<tr>")), rows) << name;
         EXPECT_EQ(count(page, QStringLiteral("<p>")), count(en, QStringLiteral("<p>"))) << name;
         EXPECT_TRUE(page.contains(QLatin1String("</html>"))) << name;
-        const QString lang = QRegularExpression(QStringLiteral("<html lang=\"([^\"]+)\"")).match(page).captured(1);
+        const QString lang =
+            QRegularExpression(QStringLiteral("<html lang=\"([^\"]+)\"")).match(page).captured(1);
         EXPECT_FALSE(lang.isEmpty()) << name;
-        EXPECT_FALSE(languages.contains(lang)) << name << " repeats language " << lang.toStdString();
+        EXPECT_FALSE(languages.contains(lang))
+            << name << " repeats language " << lang.toStdString();
         languages << lang;
-        if (QLatin1String(name) != QLatin1String("enHelp"))
-            EXPECT_NE(page.section(QLatin1String("<body>"), 1), en.section(QLatin1String("<body>"), 1)) << name;
+        if (QLatin1String(name) != QLatin1String("enHelp")) {
+            EXPECT_NE(page.section(QLatin1String("<body>"), 1),
+                      en.section(QLatin1String("<body>"), 1))
+                << name;
+        }
     }
 }
 

@@ -15,14 +15,14 @@ QString dataFolder()
 }
 } // namespace
 
-const QStringList &packStems()
+const QStringList& packStems()
 {
-    static const QStringList stems = {"en", "ch", "cht", "pg", "jp", "Fre",
+    static const QStringList stems = {"en",  "ch", "cht", "pg",  "jp",  "Fre",
                                       "Ger", "Ko", "Spa", "Bas", "Cata"};
     return stems;
 }
 
-const PackInfo &openPack(const QString &stem)
+const PackInfo& openPack(const QString& stem)
 {
     static std::map<QString, PackInfo> packs;
     auto it = packs.find(stem);
@@ -31,12 +31,13 @@ const PackInfo &openPack(const QString &stem)
     PackInfo info;
     info.stem = stem;
     info.root = QStringLiteral("/test-pack-") + stem;
-    const QString path = dataFolder() + QStringLiteral("/resDll/") + stem + QStringLiteral("ResDll.rcc");
+    const QString path =
+        dataFolder() + QStringLiteral("/resDll/") + stem + QStringLiteral("ResDll.rcc");
     info.registered = QResource::registerResource(path, info.root);
     return packs.emplace(stem, info).first->second;
 }
 
-QByteArray packFile(const PackInfo &pack, const QString &file)
+QByteArray packFile(const PackInfo& pack, const QString& file)
 {
     QFile f(QLatin1Char(':') + pack.root + QLatin1Char('/') + file);
     if (!f.open(QIODevice::ReadOnly))
@@ -44,7 +45,7 @@ QByteArray packFile(const PackInfo &pack, const QString &file)
     return f.readAll();
 }
 
-QJsonValue packJson(const PackInfo &pack, const QString &file)
+QJsonValue packJson(const PackInfo& pack, const QString& file)
 {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(packFile(pack, file), &error);
@@ -53,7 +54,7 @@ QJsonValue packJson(const PackInfo &pack, const QString &file)
     return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
 }
 
-std::map<int, QString> packStrings(const PackInfo &pack)
+std::map<int, QString> packStrings(const PackInfo& pack)
 {
     std::map<int, QString> out;
     const QJsonObject object = packJson(pack, QStringLiteral("strings.json")).toObject();

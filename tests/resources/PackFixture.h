@@ -9,30 +9,31 @@
 
 #include <map>
 
-struct PackInfo {
-    QString stem;     // "en", "Fre", ...
-    QString root;     // resource root the pack is registered under
+struct PackInfo
+{
+    QString stem; // "en", "Fre", ...
+    QString root; // resource root the pack is registered under
     bool registered = false;
 };
 
 // The eleven pack file stems in language-table order.
-const QStringList &packStems();
+const QStringList& packStems();
 
 // Registers (once per process) and returns the pack with this stem.
-const PackInfo &openPack(const QString &stem);
+const PackInfo& openPack(const QString& stem);
 
 // Reads a JSON file of a registered pack; an invalid value when missing or broken.
-QJsonValue packJson(const PackInfo &pack, const QString &file);
+QJsonValue packJson(const PackInfo& pack, const QString& file);
 
 // strings.json as id -> text.
-std::map<int, QString> packStrings(const PackInfo &pack);
+std::map<int, QString> packStrings(const PackInfo& pack);
 
 // Raw bytes of a file in a pack; empty when missing.
-QByteArray packFile(const PackInfo &pack, const QString &file);
+QByteArray packFile(const PackInfo& pack, const QString& file);
 
 // Readable test parameter names in gtest output.
 #include <ostream>
-inline void PrintTo(const QString &s, std::ostream *os)
+inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << s.toStdString();
 }

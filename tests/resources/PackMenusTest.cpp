@@ -18,11 +18,11 @@ class PackMenus : public ::testing::TestWithParam<QString>
 };
 
 // Checks the shape of one menu level and returns its command signature.
-QString checkLevel(const QJsonArray &items, const std::string &where, QList<int> *ids)
+QString checkLevel(const QJsonArray& items, const std::string& where, QList<int>* ids)
 {
     QString signature;
     QSet<QChar> mnemonics;
-    for (const QJsonValue &v : items) {
+    for (const QJsonValue& v : items) {
         const QJsonObject item = v.toObject();
         EXPECT_TRUE(v.isObject()) << where;
         if (item.value(QLatin1String("separator")).toBool()) {
@@ -36,43 +36,46 @@ QString checkLevel(const QJsonArray &items, const std::string &where, QList<int>
         QString plain = label;
         plain.replace(QLatin1String("&&"), QString());
         const int amp = plain.indexOf(QLatin1Char('&'));
-        EXPECT_EQ(plain.count(QLatin1Char('&')), amp < 0 ? 0 : 1) << where << ": " << text.toStdString();
+        EXPECT_EQ(plain.count(QLatin1Char('&')), amp < 0 ? 0 : 1)
+            << where << ": " << text.toStdString();
         if (amp >= 0 && amp + 1 < plain.size()) {
             const QChar m = plain.at(amp + 1).toLower();
-            EXPECT_FALSE(mnemonics.contains(m)) << where << ": mnemonic " << QString(m).toStdString()
-                                                << " twice, at " << text.toStdString();
+            EXPECT_FALSE(mnemonics.contains(m))
+                << where << ": mnemonic " << QString(m).toStdString() << " twice, at "
+                << text.toStdString();
             mnemonics.insert(m);
         }
         if (item.contains(QLatin1String("items"))) {
             EXPECT_FALSE(item.contains(QLatin1String("id"))) << where;
             const QJsonArray sub = item.value(QLatin1String("items")).toArray();
             EXPECT_FALSE(sub.isEmpty()) << where << ": empty popup " << text.toStdString();
-            signature += QLatin1Char('(')
-                         + checkLevel(sub, where + " > " + label.toStdString(), ids) + QLatin1Char(')');
+            signature += QLatin1Char('(') +
+                         checkLevel(sub, where + " > " + label.toStdString(), ids) +
+                         QLatin1Char(')');
         } else {
             const QJsonValue id = item.value(QLatin1String("id"));
             EXPECT_TRUE(id.isDouble() && id.toInt() > 0) << where << ": " << text.toStdString();
             ids->append(id.toInt());
-            signature += QString::number(id.toInt()) + QLatin1Char('/')
-                         + text.section(QLatin1Char('\t'), 1) + QLatin1Char(',');
+            signature += QString::number(id.toInt()) + QLatin1Char('/') +
+                         text.section(QLatin1Char('\t'), 1) + QLatin1Char(',');
         }
     }
     return signature;
 }
 
-QString menuSignature(const QString &stem, const QString &file, QList<int> *ids)
+QString menuSignature(const QString& stem, const QString& file, QList<int>* ids)
 {
     const QJsonValue menu = packJson(openPack(stem), file);
     EXPECT_TRUE(menu.isArray()) << stem.toStdString() << " " << file.toStdString();
     return checkLevel(menu.toArray(), stem.toStdString() + " " + file.toStdString(), ids);
 }
 
-QList<int> toolbar(const QString &stem, const QString &file)
+QList<int> toolbar(const QString& stem, const QString& file)
 {
     QList<int> ids;
     const QJsonValue bar = packJson(openPack(stem), file);
     EXPECT_TRUE(bar.isArray()) << stem.toStdString() << " " << file.toStdString();
-    for (const QJsonValue &v : bar.toArray()) {
+    for (const QJsonValue& v : bar.toArray()) {
         EXPECT_TRUE(v.isDouble() && v.toInt() >= 0) << file.toStdString();
         ids.append(v.toInt());
     }
@@ -82,15 +85,17 @@ QList<int> toolbar(const QString &stem, const QString &file)
 TEST_P(PackMenus, MenusAreWellFormedAndMatchTheEnglishOnes)
 {
     QList<int> ids, enIds;
-    for (const char *file : {"menu128.json", "menu155.json"}) {
+    for (const char* file : {"menu128.json", "menu155.json"}) {
         const QString name = QLatin1String(file);
         const QString own = menuSignature(GetParam(), name, &ids);
         const QString en = menuSignature(QStringLiteral("en"), name, &enIds);
         EXPECT_FALSE(own.isEmpty());
-        EXPECT_EQ(own, en) << name.toStdString() << ": other commands, order or shortcuts than English";
+        EXPECT_EQ(own, en) << name.toStdString()
+                           << ": other commands, order or shortcuts than English";
     }
     // The thumbnail context menu is shown as submenu 0.
-    const QJsonArray context = packJson(openPack(GetParam()), QStringLiteral("menu155.json")).toArray();
+    const QJsonArray context =
+        packJson(openPack(GetParam()), QStringLiteral("menu155.json")).toArray();
     ASSERT_FALSE(context.isEmpty());
     EXPECT_TRUE(context.at(0).toObject().contains(QLatin1String("items")));
 }
@@ -100,7 +105,7 @@ TEST_P(PackMenus, EveryCommandHasStatusTipAndTooltip)
     QList<int> ids;
     menuSignature(GetParam(), QStringLiteral("menu128.json"), &ids);
     menuSignature(GetParam(), QStringLiteral("menu155.json"), &ids);
-    for (const char *file : {"toolbar128.json", "toolbar168.json"})
+    for (const char* file : {"toolbar128.json", "toolbar168.json"})
         for (int id : toolbar(GetParam(), QLatin1String(file)))
             if (id != 0)
                 ids.append(id);
@@ -118,14 +123,15 @@ TEST_P(PackMenus, EveryCommandHasStatusTipAndTooltip)
 
 TEST_P(PackMenus, ToolbarsListTheEnglishCommands)
 {
-    for (const char *file : {"toolbar128.json", "toolbar168.json"}) {
+    for (const char* file : {"toolbar128.json", "toolbar168.json"}) {
         const QList<int> own = toolbar(GetParam(), QLatin1String(file));
         EXPECT_FALSE(own.isEmpty());
         EXPECT_EQ(own, toolbar(QStringLiteral("en"), QLatin1String(file))) << file;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllPacks, PackMenus, ::testing::ValuesIn(packStems().begin(), packStems().end()),
-                         [](const auto &info) { return info.param.toStdString(); });
+INSTANTIATE_TEST_SUITE_P(AllPacks, PackMenus,
+                         ::testing::ValuesIn(packStems().begin(), packStems().end()),
+                         [](const auto& info) { return info.param.toStdString(); });
 
 } // namespace

@@ -11,9 +11,10 @@
 namespace {
 
 // printf-style and Qt-style placeholders, "%%" included; "100 %" is plain text.
-QStringList placeholders(const QString &text)
+QStringList placeholders(const QString& text)
 {
-    static const QRegularExpression re(QStringLiteral("%(\\d+|[-+#0]*\\d*(?:\\.\\d+)?[sdifuxXc]|%)"));
+    static const QRegularExpression re(
+        QStringLiteral("%(\\d+|[-+#0]*\\d*(?:\\.\\d+)?[sdifuxXc]|%)"));
     QStringList found;
     for (auto it = re.globalMatch(text); it.hasNext();)
         found << it.next().captured(0);
@@ -23,17 +24,17 @@ QStringList placeholders(const QString &text)
 QStringList qtArgsSorted(QStringList list)
 {
     QStringList qtArgs;
-    for (const QString &p : list)
+    for (const QString& p : list)
         if (p.size() > 1 && p.at(1).isDigit())
             qtArgs << p;
     std::sort(qtArgs.begin(), qtArgs.end());
     return qtArgs;
 }
 
-QStringList printfInOrder(const QStringList &list)
+QStringList printfInOrder(const QStringList& list)
 {
     QStringList out;
-    for (const QString &p : list)
+    for (const QString& p : list)
         if (!(p.size() > 1 && p.at(1).isDigit()))
             out << p;
     return out;
@@ -46,12 +47,13 @@ class PackStrings : public ::testing::TestWithParam<QString>
 TEST(PackFiles, AllElevenPacksRegister)
 {
     ASSERT_EQ(packStems().size(), 11);
-    for (const QString &stem : packStems()) {
-        const PackInfo &pack = openPack(stem);
+    for (const QString& stem : packStems()) {
+        const PackInfo& pack = openPack(stem);
         EXPECT_TRUE(pack.registered) << stem.toStdString() << "ResDll.rcc does not register";
-        for (const char *file : {"strings.json", "menu128.json", "menu155.json", "toolbar128.json",
-                                 "toolbar168.json"})
-            EXPECT_FALSE(packFile(pack, QLatin1String(file)).isEmpty()) << stem.toStdString() << " " << file;
+        for (const char* file :
+             {"strings.json", "menu128.json", "menu155.json", "toolbar128.json", "toolbar168.json"})
+            EXPECT_FALSE(packFile(pack, QLatin1String(file)).isEmpty())
+                << stem.toStdString() << " " << file;
     }
 }
 
@@ -80,14 +82,16 @@ TEST_P(PackStrings, HasEveryEnglishIdWithTheSamePlaceholders)
     const auto en = packStrings(openPack(QStringLiteral("en")));
     const auto own = packStrings(openPack(GetParam()));
     ASSERT_FALSE(en.empty());
-    for (const auto &[id, english] : en) {
+    for (const auto& [id, english] : en) {
         auto it = own.find(id);
         ASSERT_NE(it, own.end()) << "string " << id << " missing";
-        const QString &text = it->second;
+        const QString& text = it->second;
         EXPECT_FALSE(text.trimmed().isEmpty()) << "string " << id << " empty";
         const QStringList a = placeholders(english), b = placeholders(text);
-        EXPECT_EQ(printfInOrder(a), printfInOrder(b)) << "string " << id << ": " << text.toStdString();
-        EXPECT_EQ(qtArgsSorted(a), qtArgsSorted(b)) << "string " << id << ": " << text.toStdString();
+        EXPECT_EQ(printfInOrder(a), printfInOrder(b))
+            << "string " << id << ": " << text.toStdString();
+        EXPECT_EQ(qtArgsSorted(a), qtArgsSorted(b))
+            << "string " << id << ": " << text.toStdString();
         EXPECT_EQ(english.count(QLatin1Char('\n')), text.count(QLatin1Char('\n')))
             << "string " << id << " has another number of lines: " << text.toStdString();
     }
@@ -111,14 +115,16 @@ TEST_P(PackStrings, IsTranslatedNotCopied)
     const auto en = packStrings(openPack(QStringLiteral("en")));
     const auto own = packStrings(openPack(GetParam()));
     int same = 0;
-    for (const auto &[id, english] : en)
+    for (const auto& [id, english] : en)
         if (own.count(id) && own.at(id) == english)
             ++same;
     // Names, "OK" and the like may stay; a copied table would not.
-    EXPECT_LT(same * 10, int(en.size())) << same << " of " << en.size() << " strings equal the English ones";
+    EXPECT_LT(same * 10, int(en.size()))
+        << same << " of " << en.size() << " strings equal the English ones";
 }
 
-INSTANTIATE_TEST_SUITE_P(AllPacks, PackStrings, ::testing::ValuesIn(packStems().begin(), packStems().end()),
-                         [](const auto &info) { return info.param.toStdString(); });
+INSTANTIATE_TEST_SUITE_P(AllPacks, PackStrings,
+                         ::testing::ValuesIn(packStems().begin(), packStems().end()),
+                         [](const auto& info) { return info.param.toStdString(); });
 
 } // namespace
