@@ -96,23 +96,24 @@ bool holdsLineBreak(const QString& text)
 
 bool CConfigFile::Load(const QString& path, QString* error)
 {
+    auto fail = [error](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    const QString tooLarge =
+        QStringLiteral("larger than %1 bytes: not a settings file").arg(kMaxFileBytes);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (bytes.size() > kMaxFileBytes) {
-        if (error)
-            *error = QStringLiteral("larger than %1 bytes: not a settings file").arg(kMaxFileBytes);
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    if (!file.isSequential() && file.size() > kMaxFileBytes)
+        return fail(tooLarge);
+    // Devices and pipes have no size: read them up to the limit.
+    const QByteArray bytes = file.isSequential() ? file.read(kMaxFileBytes + 1) : file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > kMaxFileBytes)
+        return fail(tooLarge);
     LoadFromBytes(bytes, path);
     return true;
 }

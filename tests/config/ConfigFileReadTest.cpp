@@ -247,3 +247,18 @@ TEST_F(ConfigRead, NonAsciiAndSurrogatesSurviveAndSortByCodeUnit)
     EXPECT_EQ(lone.GetString(QStringLiteral("k"), QStringLiteral("S")),
               QStringLiteral("a") + QChar(0xDC00));
 }
+
+TEST_F(ConfigRead, OversizedFilesAndEndlessDevicesAreRefused)
+{
+    ASSERT_TRUE(loadText(QStringLiteral("[A]\r\nk = v\r\n")));
+    QFile big(file(QStringLiteral("big.cfg")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(17 * 1024 * 1024));
+    big.close();
+    QString error;
+    EXPECT_FALSE(m_config.Load(big.fileName(), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(m_config.Load(QStringLiteral("/dev/zero")));
+    EXPECT_EQ(sectionCount(), 1u);
+    EXPECT_EQ(get("A", "k"), QStringLiteral("v"));
+}
