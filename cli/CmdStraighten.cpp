@@ -19,7 +19,10 @@ namespace {
 
 const QString kUsage = QStringLiteral("straighten IN OUT [--report]");
 
-std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 void PrintReport(int angle, const cxdetect::PageBox& crop, const CxImage& out)
 {
@@ -48,7 +51,8 @@ int RunStraighten(const QStringList& args)
     const uint32_t format =
         CxImage::FormatFromExtension(QFileInfo(out).suffix().toUtf8().constData());
     if (format == CXIMAGE_FORMAT_UNKNOWN)
-        return failWith(QStringLiteral("%1: unknown output format (use bmp, jpg, png or tif)").arg(out));
+        return failWith(
+            QStringLiteral("%1: unknown output format (use bmp, jpg, png or tif)").arg(out));
 
     CxImage image;
     if (!image.Load(NativePath(in), CXIMAGE_FORMAT_UNKNOWN))

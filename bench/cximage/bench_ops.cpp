@@ -22,8 +22,10 @@ const CxImage& Photo(int width, int height)
     static std::map<int, CxImage> cache;
     auto it = cache.find(width);
     if (it == cache.end())
-        it = cache.emplace(width, opstest::PagePhoto(width, height, width * 0.62, height * 0.85, 3.0))
-                 .first;
+        it =
+            cache
+                .emplace(width, opstest::PagePhoto(width, height, width * 0.62, height * 0.85, 3.0))
+                .first;
     return it->second;
 }
 
@@ -32,8 +34,7 @@ const CxImage& PhotoOf(const benchmark::State& state)
     return Photo(int(state.range(0)), int(state.range(1)));
 }
 
-template <typename Op>
-void RunOnCopies(benchmark::State& state, const CxImage& source, Op op)
+template <typename Op> void RunOnCopies(benchmark::State& state, const CxImage& source, Op op)
 {
     for (auto _ : state) {
         state.PauseTiming();

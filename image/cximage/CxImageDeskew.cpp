@@ -37,8 +37,7 @@ constexpr uint8_t kLight = 255;
 
 // Relabels every 8-connected set of `from` samples: sets of at most
 // kMaxSpeckSamples become `small`, larger ones `large`.
-void RelabelComponents(GreyGrid& grid, uint8_t from, uint8_t visiting, uint8_t small,
-                       uint8_t large)
+void RelabelComponents(GreyGrid& grid, uint8_t from, uint8_t visiting, uint8_t small, uint8_t large)
 {
     const int w = grid.width;
     const int h = grid.height;
@@ -231,8 +230,8 @@ int DetectSkew(const CxImage& image, const CxDebugSink* sink)
     if (!image.IsValid())
         return 0;
     Histogram histogram;
-    GreyGrid grid = SampleGreyGrid(image, SkewSampleStep(int(image.GetWidth()), int(image.GetHeight())),
-                                   histogram);
+    GreyGrid grid = SampleGreyGrid(
+        image, SkewSampleStep(int(image.GetWidth()), int(image.GetHeight())), histogram);
     if (grid.width < 1 || grid.height < 1)
         return 0;
     DumpGrid(sink, "deskew-samples", grid);

@@ -153,8 +153,7 @@ void InteriorSpan(int64_t sx, int64_t sy, int64_t dx, int64_t dy, int w, int h, 
 {
     auto inside = [&](int x) {
         const int64_t px = sx + dx * x, py = sy + dy * x;
-        return px >= 0 && py >= 0 && px < int64_t(w - 1) * kFixOne &&
-               py < int64_t(h - 1) * kFixOne;
+        return px >= 0 && py >= 0 && px < int64_t(w - 1) * kFixOne && py < int64_t(h - 1) * kFixOne;
     };
     // Each coordinate is linear in x, so the inside pixels form one interval.
     double lo = 0, hi = dstW;
@@ -194,7 +193,8 @@ void InteriorBilinear(const uint8_t* bits, size_t stride, int64_t sx, int64_t sy
         const int w01 = wx * (256 - wy), w00 = (256 - wx) * (256 - wy);
         for (int c = 0; c < Channels; ++c)
             out[c] = uint8_t((p0[c] * w00 + p0[c + Channels] * w01 + p1[c] * w10 +
-                              p1[c + Channels] * w11 + 32768) >> 16);
+                              p1[c + Channels] * w11 + 32768) >>
+                             16);
     }
 }
 
@@ -246,7 +246,10 @@ bool RotateInto(CxImage& self, const CxImage& src, double radians, int inMethod,
         self.SetLastError(out.GetLastError());
         return false;
     }
-    Sampler s{&src, src.GetBpp() == 24 ? 3 : 1, CxInterpolation(inMethod), CxOverflow(ofMethod),
+    Sampler s{&src,
+              src.GetBpp() == 24 ? 3 : 1,
+              CxInterpolation(inMethod),
+              CxOverflow(ofMethod),
               {fill.rgbBlue, fill.rgbGreen, fill.rgbRed}};
     if (s.channels == 1)
         s.fill[0] = Grey(fill);
@@ -266,8 +269,8 @@ bool RotateInto(CxImage& self, const CxImage& src, double radians, int inMethod,
                 std::memcpy(plane.GetBits(y), src.AlphaGetPointer(0, y), src.GetWidth());
             a.src = &plane;
             for (int y = 0; y < plan.dstH; ++y)
-                RotateRow(plan, a, plane.GetBits(0), plane.GetEffWidth(),
-                          out.AlphaGetPointer(0, y), y);
+                RotateRow(plan, a, plane.GetBits(0), plane.GetEffWidth(), out.AlphaGetPointer(0, y),
+                          y);
         }
     }
     self.SetProgress(100);
@@ -278,9 +281,8 @@ bool RotateInto(CxImage& self, const CxImage& src, double radians, int inMethod,
 
 } // namespace
 
-bool CxImage::RotateFree(float angle, CxImage* iDst, CxInterpolation inMethod,
-                         CxOverflow ofMethod, const RGBQUAD* replColor, bool optimizeRightAngles,
-                         bool bKeepOriginalSize)
+bool CxImage::RotateFree(float angle, CxImage* iDst, CxInterpolation inMethod, CxOverflow ofMethod,
+                         const RGBQUAD* replColor, bool optimizeRightAngles, bool bKeepOriginalSize)
 {
     if (!IsValid())
         return false;
@@ -315,4 +317,3 @@ bool CxImage::RotateFree(float angle, CxImage* iDst, CxInterpolation inMethod,
         fill = RGBQUAD{};
     return RotateInto(*this, *src, radians, inMethod, ofMethod, fill, bKeepOriginalSize, iDst);
 }
-

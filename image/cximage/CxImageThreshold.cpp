@@ -119,8 +119,7 @@ Moments MomentsOf(const uint64_t* h)
 }
 
 // Each criterion scores the splits first ... last-1 and gives -1 without a valid one.
-template <typename Score>
-int BestLevel(int first, int last, Score score)
+template <typename Score> int BestLevel(int first, int last, Score score)
 {
     int best = -1;
     double bestScore = -INFINITY;
@@ -160,7 +159,8 @@ int MinimumError(const Moments& s, int first, int last)
         if (var0 <= 1e-12 || var1 <= 1e-12)
             return false;
         // Maximising the negated error criterion.
-        v = -(w0 * std::log(var0) + w1 * std::log(var1) - 2 * (w0 * std::log(w0) + w1 * std::log(w1)));
+        v = -(w0 * std::log(var0) + w1 * std::log(var1) -
+              2 * (w0 * std::log(w0) + w1 * std::log(w1)));
         return true;
     });
 }
@@ -258,9 +258,9 @@ bool CxImage::AdaptiveThreshold(int32_t method, int32_t nBoxSize, CxImage* pCont
         return false;
     const int box = std::max<int>(kMinBoxSize, nBoxSize);
     const double balance = std::clamp<double>(fGlobalLocalBalance, 0.0, 1.0);
-    if (pContrastMask && (!pContrastMask->IsValid() || pContrastMask->GetBpp() != 8 ||
-                          pContrastMask->GetWidth() != GetWidth() ||
-                          pContrastMask->GetHeight() != GetHeight())) {
+    if (pContrastMask &&
+        (!pContrastMask->IsValid() || pContrastMask->GetBpp() != 8 ||
+         pContrastMask->GetWidth() != GetWidth() || pContrastMask->GetHeight() != GetHeight())) {
         SetLastError("AdaptiveThreshold invalid ContrastMask");
         return false;
     }
@@ -295,8 +295,8 @@ bool CxImage::AdaptiveThreshold(int32_t method, int32_t nBoxSize, CxImage* pCont
     const int globalLevel = OptimalThresholdOf(global.data(), method);
     for (int by = 0; by < down; ++by)
         for (int bx = 0; bx < across; ++bx) {
-            const double t = nBias + (1 - balance) * boxLevels[size_t(by) * across + bx] +
-                             balance * globalLevel;
+            const double t =
+                nBias + (1 - balance) * boxLevels[size_t(by) * across + bx] + balance * globalLevel;
             grid.GetBits(by)[bx] = ClampByte(t);
         }
     CxImage levels;

@@ -234,17 +234,26 @@ bool TurnInto(const CxImage& src, CxImage& out, Turn turn, CxImage& progress)
         TurnPlane<1>(src.AlphaGetPointer(), w, w, h, out.AlphaGetPointer(), out.GetWidth(), turn,
                      nullptr);
     if (src.SelectionIsValid() && out.SelectionCreate())
-        TurnPlane<1>(src.SelectionGetPointer(), w, w, h, out.SelectionGetPointer(),
-                     out.GetWidth(), turn, nullptr);
+        TurnPlane<1>(src.SelectionGetPointer(), w, w, h, out.SelectionGetPointer(), out.GetWidth(),
+                     turn, nullptr);
     (void)complete; // a stopped turn still hands over what it has done
     return true;
 }
 
 } // namespace
 
-bool CxImage::RotateRight90(CxImage* iDst) { return TurnImage(int(Turn::Right90), iDst); }
-bool CxImage::RotateLeft90(CxImage* iDst) { return TurnImage(int(Turn::Left90), iDst); }
-bool CxImage::Rotate180(CxImage* iDst) { return TurnImage(int(Turn::Half), iDst); }
+bool CxImage::RotateRight90(CxImage* iDst)
+{
+    return TurnImage(int(Turn::Right90), iDst);
+}
+bool CxImage::RotateLeft90(CxImage* iDst)
+{
+    return TurnImage(int(Turn::Left90), iDst);
+}
+bool CxImage::Rotate180(CxImage* iDst)
+{
+    return TurnImage(int(Turn::Half), iDst);
+}
 
 bool CxImage::TurnImage(int turnKind, CxImage* iDst)
 {

@@ -17,14 +17,20 @@ inline uint8_t Grey(uint8_t r, uint8_t g, uint8_t b)
     return uint8_t((r * 306u + g * 601u + b * 117u) >> 10);
 }
 
-inline uint8_t Grey(const RGBQUAD& c) { return Grey(c.rgbRed, c.rgbGreen, c.rgbBlue); }
+inline uint8_t Grey(const RGBQUAD& c)
+{
+    return Grey(c.rgbRed, c.rgbGreen, c.rgbBlue);
+}
 
 inline uint8_t ClampByte(double v)
 {
     return v <= 0.0 ? 0 : v >= 255.0 ? 255 : static_cast<uint8_t>(v);
 }
 
-inline int ClampInt(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+inline int ClampInt(int v, int lo, int hi)
+{
+    return v < lo ? lo : v > hi ? hi : v;
+}
 
 // Palette index of pixel x of a packed row at 1, 4 or 8 bits per pixel.
 inline uint8_t GetIndex(const uint8_t* row, int x, int bpp)
@@ -66,7 +72,10 @@ inline void Progress(CxImage& image, int64_t done, int64_t total)
 }
 
 // True once somebody asked the running operation to stop.
-inline bool Escaped(const CxImage& image) { return image.GetEscape() != 0; }
+inline bool Escaped(const CxImage& image)
+{
+    return image.GetEscape() != 0;
+}
 
 // Allocates `out` as a width x height image at `bpp` carrying over the format,
 // resolution, palette (same depth only) and transparency of `like`.

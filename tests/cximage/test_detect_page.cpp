@@ -40,8 +40,10 @@ TEST_P(DetectTurnedPage, FindsTheAngleAndCropsToThePage)
     // The turned canvas grows around the same centre, so the straightened page
     // lies centred in it.
     const double rad = ccw * M_PI / 180.0;
-    const int cw = int(std::ceil(std::fabs(std::cos(rad)) * w + std::fabs(std::sin(rad)) * h - 1e-3));
-    const int ch = int(std::ceil(std::fabs(std::sin(rad)) * w + std::fabs(std::cos(rad)) * h - 1e-3));
+    const int cw =
+        int(std::ceil(std::fabs(std::cos(rad)) * w + std::fabs(std::sin(rad)) * h - 1e-3));
+    const int ch =
+        int(std::ceil(std::fabs(std::sin(rad)) * w + std::fabs(std::cos(rad)) * h - 1e-3));
     ASSERT_EQ(int(photo.GetWidth()), cw);
     ASSERT_EQ(int(photo.GetHeight()), ch);
     const double left = (cw - pw) / 2, top = (ch - ph) / 2;

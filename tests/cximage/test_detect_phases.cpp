@@ -116,12 +116,12 @@ TEST(DetectSkew, SpecksOfEitherKindAreRemoved)
             g.Row(y)[x] = 0; // 9 dark samples: a speck on the light half
     for (int y = 10; y < 14; ++y)
         for (int x = 3; x < 7; ++x)
-            g.Row(y)[x] = 0; // 16 dark samples: kept
+            g.Row(y)[x] = 0;             // 16 dark samples: kept
     g.Row(20)[22] = g.Row(20)[23] = 255; // 2 light samples on the dark half
     RemoveSpecks(g);
-    EXPECT_EQ(g.Row(6)[4], 254);  // part of the large light set now
-    EXPECT_EQ(g.Row(11)[4], 1);   // large dark set
-    EXPECT_EQ(g.Row(20)[22], 0);  // the light speck turned dark
+    EXPECT_EQ(g.Row(6)[4], 254); // part of the large light set now
+    EXPECT_EQ(g.Row(11)[4], 1);  // large dark set
+    EXPECT_EQ(g.Row(20)[22], 0); // the light speck turned dark
     EXPECT_EQ(g.Row(0)[0], 254);
     EXPECT_EQ(g.Row(0)[29], 1);
 }
@@ -133,7 +133,8 @@ TEST(DetectSkew, UprightPageIsLeftUntouched)
     ASSERT_TRUE(photo.AutoDeskew());
     ASSERT_EQ(photo.GetWidth(), before.GetWidth());
     ASSERT_EQ(photo.GetHeight(), before.GetHeight());
-    EXPECT_EQ(std::memcmp(photo.GetBits(0), before.GetBits(0), size_t(photo.GetEffWidth()) * 300), 0);
+    EXPECT_EQ(std::memcmp(photo.GetBits(0), before.GetBits(0), size_t(photo.GetEffWidth()) * 300),
+              0);
 }
 
 TEST(DetectSkew, DebugSinkSeesEveryPhase)

@@ -56,7 +56,8 @@ TEST_P(DepthTest, QuarterAndHalfTurnsMovePixelsExactly)
 
     CxImage half(src);
     ASSERT_TRUE(half.Rotate180());
-    ExpectMapped(src, half, [&](int x, int y, int& sx, int& sy) { sx = w - 1 - x, sy = h - 1 - y; });
+    ExpectMapped(src, half,
+                 [&](int x, int y, int& sx, int& sy) { sx = w - 1 - x, sy = h - 1 - y; });
 
     // Turned back, the image is bit-identical (padding bits included).
     ASSERT_TRUE(right.RotateLeft90());

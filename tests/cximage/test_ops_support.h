@@ -12,7 +12,10 @@ namespace opstest {
 
 // A w x h image at `bpp` whose every pixel differs from its neighbours in a
 // known way: pixel (x, y) (bottom-up) has index / colour Pattern(x, y).
-inline uint32_t Pattern(int x, int y) { return uint32_t(x * 7 + y * 13 + x * y * 3) & 0xFFFFFF; }
+inline uint32_t Pattern(int x, int y)
+{
+    return uint32_t(x * 7 + y * 13 + x * y * 3) & 0xFFFFFF;
+}
 
 inline CxImage PatternImage(int w, int h, int bpp)
 {
@@ -61,7 +64,7 @@ inline CxImage PagePhoto(int w, int h, double pw, double ph, double ccwDegrees)
         for (int x = 0; x < w; ++x) {
             // Bottom-up rows: y grows upwards, so a counter-clockwise turn is the usual one.
             const double dx = x - cx, dy = y - cy;
-            const double u = ca * dx + sa * dy + pw / 2;  // from the page's left edge
+            const double u = ca * dx + sa * dy + pw / 2;    // from the page's left edge
             const double v = ph / 2 - (-sa * dx + ca * dy); // from the page's top edge
             uint8_t g = uint8_t(kDesk + ((x * 7 + y * 13) % 9));
             if (u >= 0 && u < pw && v >= 0 && v < ph) {
