@@ -233,6 +233,19 @@ TEST_F(CaptureGraphTest, FailingSourcesFailCleanly)
     m_graph.Shutdown();
 }
 
+// A source that never sends a picture: the start gives up after its limit
+// instead of hanging the user-interface thread.
+TEST_F(CaptureGraphTest, StalledSourceFailsAfterTheStartLimit)
+{
+    ASSERT_TRUE(m_graph.Initialize(CaptureSource::Custom(
+        QStringLiteral("appsrc name=never caps=video/x-raw,format=BGR,width=64,height=48,framerate=15/1"
+                       " ! appsink name=sink"))));
+    EXPECT_FALSE(m_graph.StartPreview());
+    EXPECT_FALSE(m_graph.IsPreviewing());
+    EXPECT_TRUE(m_graph.FailureText().contains(QStringLiteral("did not start")));
+    m_graph.Shutdown();
+}
+
 TEST_F(CaptureGraphTest, GraphStartsAgainAfterStopAndShutdown)
 {
     ASSERT_TRUE(m_graph.Initialize(CaptureSource::Demo()));
