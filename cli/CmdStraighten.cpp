@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <new>
 
 using namespace scriva::cli;
 
@@ -58,10 +59,17 @@ int RunStraighten(const QStringList& args)
     if (!image.Load(NativePath(in), CXIMAGE_FORMAT_UNKNOWN))
         return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
     // The same phases AutoDeskew and AutoCropBorder chain, kept apart to report them.
-    const int angle = cxdetect::DetectSkew(image);
-    if (!cxdetect::ApplySkew(image, angle))
-        return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
-    const cxdetect::PageBox crop = cxdetect::DetectPageBox(image);
+    int angle = 0;
+    cxdetect::PageBox crop;
+    try {
+        angle = cxdetect::DetectSkew(image);
+        if (!cxdetect::ApplySkew(image, angle))
+            return failWith(
+                QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
+        crop = cxdetect::DetectPageBox(image);
+    } catch (const std::bad_alloc&) {
+        return failWith(QStringLiteral("%1: out of memory").arg(in));
+    }
     if (!image.Crop(crop.left, crop.top, crop.right, crop.bottom))
         return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
     if (!image.Save(NativePath(out), format))

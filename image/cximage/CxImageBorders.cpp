@@ -8,6 +8,7 @@
 #include "CxPixelRows.h"
 
 #include <algorithm>
+#include <new>
 
 namespace cxdetect {
 
@@ -183,6 +184,12 @@ bool CxImage::AutoCropBorder()
     if (!IsValid())
         return false;
     const CxDebugSink* sink = m_debugSink ? &m_debugSink : nullptr;
-    const cxdetect::PageBox box = cxdetect::DetectPageBox(*this, sink);
+    cxdetect::PageBox box;
+    try {
+        box = cxdetect::DetectPageBox(*this, sink);
+    } catch (const std::bad_alloc&) {
+        SetLastError("CxImage::AutoCropBorder can't allocate memory");
+        return false;
+    }
     return Crop(box.left, box.top, box.right, box.bottom);
 }

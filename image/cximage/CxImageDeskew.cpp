@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace cxdetect {
 
@@ -259,5 +260,10 @@ bool CxImage::AutoDeskew()
     if (!IsValid())
         return false;
     const CxDebugSink* sink = m_debugSink ? &m_debugSink : nullptr;
-    return cxdetect::ApplySkew(*this, cxdetect::DetectSkew(*this, sink));
+    try {
+        return cxdetect::ApplySkew(*this, cxdetect::DetectSkew(*this, sink));
+    } catch (const std::bad_alloc&) {
+        SetLastError("CxImage::AutoDeskew can't allocate memory");
+        return false;
+    }
 }
