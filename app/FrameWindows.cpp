@@ -1,8 +1,165 @@
-// The main window the program runs with.
+#include "FrameWindows.h"
 
+#include "AppMessageBox.h"
+#include "CMainFrame.h"
 #include "CScrivaApp.h"
+#include "config/AppPaths.h"
+#include "image/CScrivaDoc.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QFile>
+
+namespace {
+constexpr int kTakePhotoCommand = 32807;
+const QString kSkinSection = QStringLiteral("SKIN_PATH");
+} // namespace
 
 CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
 {
-    return {};
+    return [](CScrivaApp& app) -> std::unique_ptr<IAppWindows> {
+        auto windows = std::make_unique<FrameWindows>(app);
+        if (!windows->frame()->IsCreated())
+            return nullptr;
+        return windows;
+    };
+}
+
+CMainFrame::CMainFrame(CScrivaApp& app, CScrivaDoc& doc, QWidget* parent)
+    : CMainFrame(FrameWindows::ServicesFor(app), doc, parent)
+{
+    router().setApplicationHandler([&app](int id) { return app.OnCommand(id); });
+    router().setApplicationUpdateRule([&app](int id) { return app.OnUpdateCommand(id); });
+}
+
+FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
+{
+    FrameServices s;
+    LanguagePack& pack = app.pack();
+    s.string = [&pack](int id) { return pack.String(id); };
+    s.menu = [&pack](int id) { return pack.Menu(id); };
+    s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
+    s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
+    s.skinFile = [&app, &pack](const QString& key) {
+        const QString file = app.settings().GetString(key, kSkinSection);
+        if (file.isEmpty())
+            return QString();
+        const QString own = pack.FilePath(QStringLiteral("skin/") + file);
+        if (!own.isEmpty())
+            return own;
+        QString folder = scriva::resolveDataPath(app.settings().GetString(QStringLiteral("SkinPath"), kSkinSection));
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        return folder + file;
+    };
+    s.saveFolder = [&app] {
+        return scriva::resolveDocumentsPath(
+            app.settings().GetString(QStringLiteral("savePath"), QStringLiteral("TAKE_PHOTOS_SET")));
+    };
+    s.isBusy = [&app] { return app.isBusy(); };
+    s.setSwitching = [&app](bool on) { app.setBusy(CScrivaApp::BusySwitching, on); };
+    s.showMessage = [](QWidget* parent, int id) { AppMessageBox(parent, id); };
+    return s;
+}
+
+FrameWindows::FrameWindows(CScrivaApp& app)
+    : m_doc(std::make_unique<CScrivaDoc>())
+    , m_frame(std::make_unique<CMainFrame>(app, *m_doc))
+{
+}
+
+FrameWindows::~FrameWindows()
+{
+    m_frame.reset(); // the views leave the document before it goes
+}
+
+QWidget* FrameWindows::Window() const
+{
+    return m_frame.get();
+}
+
+QMenu* FrameWindows::RecentFileMenu() const
+{
+    return m_frame->recentFileMenu();
+}
+
+int FrameWindows::RightAreaMode() const
+{
+    return m_frame->RightAreaMode();
+}
+
+bool FrameWindows::HasImage() const
+{
+    return m_doc->HasImage();
+}
+
+bool FrameWindows::SwitchRightPane()
+{
+    return m_frame->SwitchRightPane();
+}
+
+bool FrameWindows::DispatchCommand(int id)
+{
+    return m_frame->router().dispatch(id);
+}
+
+void FrameWindows::OpenPreviousFile()
+{
+    m_frame->thumbView()->OpenPrevious();
+}
+
+void FrameWindows::OpenNextFile()
+{
+    m_frame->thumbView()->OpenNext();
+}
+
+void FrameWindows::TakePhoto()
+{
+    m_frame->router().dispatch(kTakePhotoCommand);
+}
+
+void FrameWindows::UpdateStatus(int what)
+{
+    m_doc->UpdateStatus(what);
+}
+
+bool FrameWindows::NewDocument()
+{
+    if (!m_doc->SaveModified())
+        return false;
+    m_doc->SetPathName(QString());
+    return true;
+}
+
+bool FrameWindows::OpenFile(const QString& path)
+{
+    // Opening images comes with the image object; until then a file is not opened.
+    return false;
+}
+
+void FrameWindows::MergeRecognizedTexts(const QVariantMap& texts)
+{
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+        m_doc->RecognisedTexts()[it.key()] = it.value().toString();
+}
+
+QString FrameWindows::FirstSelectedPath() const
+{
+    return m_frame->thumbView()->SelectedPath();
+}
+
+QString FrameWindows::RecognizedText(const QString& path)
+{
+    return m_doc->RecognisedTexts()[path];
+}
+
+bool FrameWindows::ResultViewHeld() const
+{
+    return false;
+}
+
+void FrameWindows::ShowResultText(const QString& path, const QString& text)
+{
+    m_frame->ShowResultPane(true);
+    m_frame->recognizeView()->SetResultText(path, text);
 }

@@ -1,0 +1,208 @@
+#include "CMainFrame.h"
+
+#include "CLeftFormView.h"
+#include "CSkinButton.h"
+#include "CSplitterWndEx.h"
+#include "MainStatusBar.h"
+#include "MainToolBar.h"
+#include "SearchBar.h"
+#include "capture_view/ui/CVideoView.h"
+#include "image/CScrivaDoc.h"
+#include "image/ui/CScrivaView.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+constexpr int kDocumentString = 128;
+constexpr int kPrintCommands[] = {32804, 57606, 57607, 57609};
+} // namespace
+
+CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent)
+    : QMainWindow(parent)
+    , m_services(FrameServices::WithDefaults(services))
+    , m_doc(doc)
+    , m_router(new CommandRouter(this))
+    , m_actions(new ActionRegistry(*m_router, m_services.string, this))
+{
+    setObjectName(QStringLiteral("CMainFrame"));
+    setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    m_doc.SetDefaultTitle(m_services.text(kDocumentString).section(QLatin1Char('\n'), 1, 1));
+    createPanes();
+    m_created = createBars();
+    wireRouting();
+    updateTitle();
+    m_actions->refresh();
+    m_actions->startIdleUpdates();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The panes go with the window; nothing may route into them meanwhile.
+    disconnect(qApp, nullptr, this, nullptr);
+    m_router->setActiveViewProvider({});
+}
+
+bool CMainFrame::createBars()
+{
+    m_menus.Build(menuBar(), m_services.menu(MainToolBar::ResourceId), *m_actions);
+
+    m_toolBar = new MainToolBar(this);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+    const bool toolbarOk = m_toolBar->Load(m_services.toolbar(MainToolBar::ResourceId), *m_actions);
+    // Missing toolbar pictures only leave the buttons with their texts.
+    m_toolBar->SetToolBarImages(m_services.bitmap(MainToolBar::NormalBitmap),
+                                m_services.bitmap(MainToolBar::HotBitmap),
+                                m_services.bitmap(MainToolBar::DisabledBitmap));
+
+    m_statusBar = new MainStatusBar(m_services.string, this);
+    setStatusBar(m_statusBar);
+
+    m_searchBar = new SearchBar(m_services.string, this);
+    addDockWidget(Qt::TopDockWidgetArea, m_searchBar);
+    m_searchBar->setFloating(true);
+    m_searchBar->move(300, 300);
+    m_searchBar->hide();
+    m_actions->bindButton(m_searchBar->searchButton(), SearchBar::SearchId, nullptr);
+    m_actions->bindButton(m_searchBar->showAllButton(), SearchBar::ShowAllId, nullptr);
+    return toolbarOk;
+}
+
+void CMainFrame::createPanes()
+{
+    m_panes = std::make_unique<FramePanes>(m_doc, m_services, this);
+    setCentralWidget(m_panes->root());
+    m_switcher = new PaneSwitcher(*m_panes, m_doc, m_services, this);
+    m_panes->ApplyInitialSizes(width(), height());
+    // The text pane is the active view when the window first opens.
+    recognizeView()->setFocus();
+
+    auto relayoutByUser = [this] {
+        m_autoLayout = false;
+        RefreshThumbnails();
+        leftForm()->update();
+    };
+    connect(m_panes->mainSplitter(), &CSplitterWndEx::barReleased, this, relayoutByUser);
+    connect(m_panes->rightSplitter(), &CSplitterWndEx::barReleased, this, relayoutByUser);
+    connect(leftForm(), &CLeftFormView::folderChosen, this, [this](const QString& folder) {
+        thumbView()->ScanFolder(folder);
+        m_doc.UpdateStatus(CScrivaDoc::StatusAll);
+    });
+    connect(&m_doc, &CScrivaDoc::pathChanged, this, &CMainFrame::updateTitle);
+}
+
+void CMainFrame::wireRouting()
+{
+    m_router->setActiveViewProvider([this] { return dynamic_cast<ICommandTarget*>(m_panes->activeView()); });
+    m_router->setDocument(&m_doc);
+    m_router->setFrame(this);
+    m_router->setBeforeDispatch([this](int id) { beforeCommand(id); });
+    for (int id : CLeftFormView::ButtonIds)
+        m_actions->bindButton(leftForm()->button(id), id, leftForm());
+    connect(&m_doc, &CScrivaDoc::statusPanesChanged, m_statusBar, &MainStatusBar::SetPaneTexts);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { onFocusChanged(now); });
+}
+
+void CMainFrame::updateTitle()
+{
+    const QString app = m_services.text(kDocumentString).section(QLatin1Char('\n'), 0, 0);
+    const QString name = m_doc.Title();
+    setWindowTitle(name.isEmpty() ? app : app + QStringLiteral(" - ") + name);
+}
+
+void CMainFrame::onFocusChanged(QWidget* now)
+{
+    // The view that takes the keyboard focus becomes the active view.
+    for (QWidget* w = now; w && w != this; w = w->parentWidget()) {
+        if (w == m_panes->rightView() || w == recognizeView() || w == thumbView()) {
+            m_panes->setActiveView(w);
+            return;
+        }
+    }
+}
+
+void CMainFrame::beforeCommand(int id)
+{
+    // Printing runs from the active view: the image view, else the capture view.
+    for (int print : kPrintCommands) {
+        if (id == print && m_panes->rightView()) {
+            m_panes->setActiveView(m_panes->rightView());
+            return;
+        }
+    }
+}
+
+void CMainFrame::ShowResultPane(bool show)
+{
+    m_panes->ShowResultPane(show, centralWidget()->height());
+}
+
+int CMainFrame::UpdateLeftColumnWidth(bool apply)
+{
+    if (apply)
+        m_autoLayout = false;
+    return m_panes->UpdateLeftColumnWidth(apply, centralWidget()->width());
+}
+
+void CMainFrame::RefreshThumbnails()
+{
+    if (thumbView() && thumbView()->isVisible())
+        thumbView()->RebuildThumbnails();
+}
+
+bool CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case CmdSwitchRightArea:
+        m_switcher->SwitchRightPane();
+        return true;
+    case CmdToggleLeftColumn:
+        m_autoLayout = false;
+        m_panes->ToggleLeftColumn();
+        return true;
+    case CmdPrintFit:
+    case CmdPrintActual:
+        m_printMode = id == CmdPrintFit ? PrintFitToPage : PrintActualSize;
+        update();
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
+{
+    switch (id) {
+    case CmdSwitchRightArea:
+        return CommandState::Enabled(!m_switcher->IsSwitching() && !m_services.busy());
+    case CmdToggleLeftColumn:
+        return CommandState::Checked(true, m_panes->LeftColumnCollapsed());
+    case CmdPrintFit:
+        return CommandState::Checked(true, m_printMode == PrintFitToPage);
+    case CmdPrintActual:
+        return CommandState::Checked(true, m_printMode == PrintActualSize);
+    default:
+        return std::nullopt;
+    }
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_autoLayout && centralWidget())
+        m_panes->ApplyInitialSizes(centralWidget()->width(), centralWidget()->height());
+    m_doc.updateAllViews(0);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_doc.SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}

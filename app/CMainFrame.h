@@ -1,0 +1,102 @@
+#pragma once
+// The main window: menu bar, toolbar, five-pane status bar, the hidden search
+// bar and the split panes (thumbnails and command form on the left, image or
+// capture view over the text pane on the right). It owns the command router
+// and the shared actions, handles the frame's own commands (switch the right
+// area 1000, collapse the left column 32794, print modes 1046/1047) and keeps
+// the print mode and the preset-area flag. User-interface thread only.
+
+#include "ActionRegistry.h"
+#include "CommandRouter.h"
+#include "FramePanes.h"
+#include "FrameServices.h"
+#include "MainMenus.h"
+#include "PaneSwitcher.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class CScrivaApp;
+class MainStatusBar;
+class MainToolBar;
+class SearchBar;
+
+class CMainFrame : public QMainWindow, public ICommandTarget
+{
+    Q_OBJECT
+public:
+    static constexpr int ImageMode = PaneSwitcher::ImageMode;
+    static constexpr int CaptureMode = PaneSwitcher::CaptureMode;
+    static constexpr int PrintFitToPage = 94;
+    static constexpr int PrintActualSize = 96;
+    static constexpr int CmdSwitchRightArea = 1000;
+    static constexpr int CmdToggleLeftColumn = 32794;
+    static constexpr int CmdPrintFit = 1046;
+    static constexpr int CmdPrintActual = 1047;
+
+    CMainFrame(CScrivaApp& app, CScrivaDoc& doc, QWidget* parent = nullptr);
+    CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // False when a bar or resource the window needs could not be made.
+    bool IsCreated() const { return m_created; }
+
+    int RightAreaMode() const { return m_switcher->Mode(); }
+    bool SwitchRightPane() { return m_switcher->SwitchRightPane(); }
+    void PostSwitchRightPane() { m_switcher->PostSwitchRightPane(); }
+    bool IsSwitching() const { return m_switcher->IsSwitching(); }
+    void ShowResultPane(bool show);
+    int UpdateLeftColumnWidth(bool apply);
+    void RefreshThumbnails();
+    bool IsLeftColumnCollapsed() const { return m_panes->LeftColumnCollapsed(); }
+    int PrintMode() const { return m_printMode; }
+    bool PresetAreaFlag() const { return m_presetArea; }
+    void SetPresetAreaFlag(bool on) { m_presetArea = on; }
+
+    CommandRouter& router() { return *m_router; }
+    ActionRegistry& actions() { return *m_actions; }
+    FramePanes& panes() { return *m_panes; }
+    PaneSwitcher& switcher() { return *m_switcher; }
+    CScrivaDoc& document() { return m_doc; }
+    CThumbView* thumbView() const { return m_panes->thumbView(); }
+    CScrivaView* imageView() const { return m_panes->imageView(); }
+    CVideoView* videoView() const { return m_panes->videoView(); }
+    CRecognizeView* recognizeView() const { return m_panes->recognizeView(); }
+    CLeftFormView* leftForm() const { return m_panes->leftForm(); }
+    QWidget* activeView() const { return m_panes->activeView(); }
+    void setActiveView(QWidget* view) { m_panes->setActiveView(view); }
+    QMenu* recentFileMenu() const { return m_menus.recentFileMenu(); }
+    MainToolBar* toolBar() const { return m_toolBar; }
+    MainStatusBar* statusBarPanes() const { return m_statusBar; }
+    SearchBar* searchBar() const { return m_searchBar; }
+
+    bool OnCommand(int id) override;
+    std::optional<CommandState> OnUpdateCommand(int id) const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool createBars();
+    void createPanes();
+    void wireRouting();
+    void updateTitle();
+    void onFocusChanged(QWidget* now);
+    void beforeCommand(int id);
+
+    FrameServices m_services;
+    CScrivaDoc& m_doc;
+    CommandRouter* m_router;
+    ActionRegistry* m_actions;
+    MainMenus m_menus;
+    MainToolBar* m_toolBar = nullptr;
+    MainStatusBar* m_statusBar = nullptr;
+    SearchBar* m_searchBar = nullptr;
+    std::unique_ptr<FramePanes> m_panes;
+    PaneSwitcher* m_switcher = nullptr;
+    int m_printMode = PrintFitToPage;
+    bool m_presetArea = false;
+    bool m_autoLayout = true; // panes follow the creation rules until the user sizes them
+    bool m_created = false;
+};

@@ -1,0 +1,34 @@
+#include "FrameServices.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+FrameServices FrameServices::WithDefaults(FrameServices s)
+{
+    if (!s.string)
+        s.string = [](int) { return QString(); };
+    if (!s.menu)
+        s.menu = [](int) { return QJsonValue(QJsonValue::Undefined); };
+    if (!s.toolbar)
+        s.toolbar = [](int) { return QJsonValue(QJsonValue::Undefined); };
+    if (!s.bitmap)
+        s.bitmap = [](int) { return QPixmap(); };
+    if (!s.skinFile)
+        s.skinFile = [](const QString&) { return QString(); };
+    if (!s.saveFolder)
+        s.saveFolder = [] { return QString(); };
+    if (!s.isBusy)
+        s.isBusy = [] { return false; };
+    if (!s.setSwitching)
+        s.setSwitching = [](bool) {};
+    if (!s.showMessage) {
+        auto strings = s.string;
+        s.showMessage = [strings](QWidget* parent, int id) { QMessageBox::warning(parent, QString(), strings(id)); };
+    }
+    if (!s.chooseFolder) {
+        s.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
+            return QFileDialog::getExistingDirectory(parent, title, start);
+        };
+    }
+    return s;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// What the main frame and its panes take from the rest of the program: pack
+// texts, menus, toolbars and bitmaps, skin files, the photo folder, the busy
+// state, message boxes and the folder chooser. The application fills it from
+// its pack and settings (FrameWindows); tests fill it from a loaded pack and
+// temporary folders. A plain value; user-interface thread only.
+
+#include <QJsonValue>
+#include <QPixmap>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+struct FrameServices
+{
+    std::function<QString(int)> string;            // pack string by id
+    std::function<QJsonValue(int)> menu;           // menu tree by id
+    std::function<QJsonValue(int)> toolbar;        // toolbar button ids by id
+    std::function<QPixmap(int)> bitmap;            // pack bitmap by id
+    std::function<QString(const QString&)> skinFile; // skin bitmap path by its settings key
+    std::function<QString()> saveFolder;           // the photo folder, resolved
+    std::function<bool()> isBusy;
+    std::function<void(bool)> setSwitching;        // a right-area switch starts or ends
+    std::function<void(QWidget*, int)> showMessage; // message box with a numbered string
+    std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
+
+    QString text(int id) const { return string ? string(id) : QString(); }
+    bool busy() const { return isBusy && isBusy(); }
+
+    // Fills what is unset with plain behaviour: no texts, never busy, Qt's own
+    // folder dialog and message box.
+    static FrameServices WithDefaults(FrameServices services);
+};

@@ -1,0 +1,49 @@
+#pragma once
+// The program's own main window as the application object sees it: owns the
+// document and the main frame made from the application's pack and settings,
+// and carries out what camera buttons and workers ask of the windows.
+// User-interface thread only.
+
+#include "AppWindows.h"
+#include "FrameServices.h"
+
+#include <memory>
+
+class CMainFrame;
+class CScrivaApp;
+class CScrivaDoc;
+
+class FrameWindows : public IAppWindows
+{
+public:
+    explicit FrameWindows(CScrivaApp& app);
+    ~FrameWindows() override;
+
+    // The frame's services taken from the application's pack and settings.
+    static FrameServices ServicesFor(CScrivaApp& app);
+
+    CMainFrame* frame() const { return m_frame.get(); }
+    CScrivaDoc& document() const { return *m_doc; }
+
+    QWidget* Window() const override;
+    QMenu* RecentFileMenu() const override;
+    int RightAreaMode() const override;
+    bool HasImage() const override;
+    bool SwitchRightPane() override;
+    bool DispatchCommand(int id) override;
+    void OpenPreviousFile() override;
+    void OpenNextFile() override;
+    void TakePhoto() override;
+    void UpdateStatus(int what) override;
+    bool NewDocument() override;
+    bool OpenFile(const QString& path) override;
+    void MergeRecognizedTexts(const QVariantMap& texts) override;
+    QString FirstSelectedPath() const override;
+    QString RecognizedText(const QString& path) override;
+    bool ResultViewHeld() const override;
+    void ShowResultText(const QString& path, const QString& text) override;
+
+private:
+    std::unique_ptr<CScrivaDoc> m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+};

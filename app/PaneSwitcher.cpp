@@ -1,0 +1,66 @@
+#include "PaneSwitcher.h"
+
+#include "FramePanes.h"
+#include "capture_view/ui/CVideoView.h"
+#include "image/ui/CScrivaView.h"
+
+#include <QMetaObject>
+
+PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services, QWidget* frame)
+    : QObject(frame)
+    , m_panes(panes)
+    , m_doc(doc)
+    , m_services(services)
+    , m_frame(frame)
+    , m_factory([](CScrivaDoc& d) { return new CVideoView(d); })
+{
+}
+
+void PaneSwitcher::setSwitching(bool on)
+{
+    m_switching = on;
+    if (m_services.setSwitching)
+        m_services.setSwitching(on);
+}
+
+bool PaneSwitcher::SwitchRightPane()
+{
+    // The guard comes first: while a switch runs the program counts as busy.
+    if (m_switching || m_services.busy())
+        return false;
+    setSwitching(true);
+    if (m_mode == ImageMode)
+        toCapture();
+    else
+        toImage();
+    setSwitching(false);
+    emit modeChanged(m_mode);
+    return true;
+}
+
+void PaneSwitcher::PostSwitchRightPane()
+{
+    QMetaObject::invokeMethod(this, [this] { SwitchRightPane(); }, Qt::QueuedConnection);
+}
+
+void PaneSwitcher::toCapture()
+{
+    CVideoView* video = m_factory(m_doc);
+    m_panes.ReplaceRightView(video);
+    m_mode = CaptureMode;
+    if (video->StartCapture()) {
+        m_panes.setActiveView(video);
+    } else {
+        // Requests arriving while the box is open are refused by the guard.
+        if (m_services.showMessage)
+            m_services.showMessage(m_frame, CaptureFailedString);
+        toImage();
+    }
+    m_panes.ShowResultPane(false, m_frame->height());
+}
+
+void PaneSwitcher::toImage()
+{
+    m_panes.ReplaceRightView(new CScrivaView(m_doc));
+    m_mode = ImageMode;
+}

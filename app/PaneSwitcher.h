@@ -1,0 +1,54 @@
+#pragma once
+// Switches the right area between the image view (mode 101) and the capture
+// view (mode 154): one view is destroyed and the other created on the same
+// document. A capture view whose camera does not start is reported (string
+// 61448) and the image view comes back. A switch is refused while one is in
+// progress or the program is busy. Emits modeChanged after every switch.
+// User-interface thread only.
+
+#include "FrameServices.h"
+
+#include <QObject>
+#include <functional>
+
+class CScrivaDoc;
+class CVideoView;
+class FramePanes;
+
+class PaneSwitcher : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int ImageMode = 101;
+    static constexpr int CaptureMode = 154;
+    static constexpr int CaptureFailedString = 61448;
+    using CaptureViewFactory = std::function<CVideoView*(CScrivaDoc&)>;
+
+    PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services, QWidget* frame);
+
+    int Mode() const { return m_mode; }
+    bool IsSwitching() const { return m_switching; }
+    // Replaces the capture view class (a camera-less test, a later camera).
+    void setCaptureViewFactory(CaptureViewFactory factory) { m_factory = std::move(factory); }
+
+    // False when refused (in progress or busy).
+    bool SwitchRightPane();
+    // For callers inside the view that is about to go: switches from the event loop.
+    void PostSwitchRightPane();
+
+signals:
+    void modeChanged(int mode);
+
+private:
+    void toCapture();
+    void toImage();
+    void setSwitching(bool on);
+
+    FramePanes& m_panes;
+    CScrivaDoc& m_doc;
+    const FrameServices& m_services;
+    QWidget* m_frame;
+    CaptureViewFactory m_factory;
+    int m_mode = ImageMode;
+    bool m_switching = false;
+};

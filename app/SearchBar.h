@@ -1,0 +1,32 @@
+#pragma once
+// The floating search bar of the main frame: the search text (1084) with its
+// search (1083) and show-all (1085) buttons. Hidden until the search command
+// shows it; the buttons send their command ids through the frame's actions.
+// User-interface thread only.
+
+#include <QDockWidget>
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+
+class SearchBar : public QDockWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int TemplateId = 181;
+    static constexpr int EditId = 1084;
+    static constexpr int SearchId = 1083;
+    static constexpr int ShowAllId = 1085;
+
+    SearchBar(const std::function<QString(int)>& strings, QWidget* parent = nullptr);
+
+    QLineEdit* searchEdit() const { return m_edit; }
+    QPushButton* searchButton() const { return m_search; }
+    QPushButton* showAllButton() const { return m_showAll; }
+
+private:
+    QLineEdit* m_edit;
+    QPushButton* m_search;
+    QPushButton* m_showAll;
+};

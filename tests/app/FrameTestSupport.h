@@ -1,0 +1,93 @@
+#pragma once
+// Shared set-up of the main-frame tests: the program's real English language
+// pack from the build's data folder, frame services over it that record every
+// message box instead of showing one, and a capture view whose camera starts.
+
+#include "app/CMainFrame.h"
+#include "app/FrameServices.h"
+#include "app/LanguagePack.h"
+#include "capture_view/ui/CVideoView.h"
+#include "image/CScrivaDoc.h"
+
+#include <QDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace frametest {
+
+inline QString dataFolder()
+{
+    const QByteArray dir = qgetenv("SCRIVA_DATA_DIR");
+    return dir.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(dir);
+}
+
+// The English pack, loaded once for the whole test executable.
+inline LanguagePack& englishPack()
+{
+    static LanguagePack pack;
+    if (!pack.IsLoaded())
+        pack.Load(dataFolder(), 1);
+    return pack;
+}
+
+struct Recorder
+{
+    std::vector<int> messages;
+    bool busy = false;
+    QString chosenFolder;
+    QString saveFolder;
+    std::function<void(int)> onMessage; // runs while the "box" is open
+};
+
+inline FrameServices servicesFor(Recorder& rec)
+{
+    LanguagePack& pack = englishPack();
+    FrameServices s;
+    s.string = [&pack](int id) { return pack.String(id); };
+    s.menu = [&pack](int id) { return pack.Menu(id); };
+    s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
+    s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
+    s.skinFile = [&pack](const QString& key) { return pack.FilePath(QStringLiteral("skin/") + key + ".bmp"); };
+    s.saveFolder = [&rec] { return rec.saveFolder; };
+    s.isBusy = [&rec] { return rec.busy; };
+    s.showMessage = [&rec](QWidget*, int id) {
+        rec.messages.push_back(id);
+        if (rec.onMessage)
+            rec.onMessage(id);
+    };
+    s.chooseFolder = [&rec](QWidget*, const QString&, const QString&) { return rec.chosenFolder; };
+    return s;
+}
+
+// A capture view over a camera that always starts.
+class StartingVideoView : public CVideoView
+{
+public:
+    using CVideoView::CVideoView;
+    bool StartCapture() override
+    {
+        m_capturing = true;
+        return true;
+    }
+};
+
+// Document, recorder and frame together; the frame goes first.
+struct Fixture
+{
+    CScrivaDoc doc;
+    Recorder rec;
+    std::unique_ptr<CMainFrame> frame;
+
+    explicit Fixture(QSize size = QSize(1024, 768))
+    {
+        frame = std::make_unique<CMainFrame>(servicesFor(rec), doc);
+        frame->resize(size);
+        frame->show();
+        QCoreApplication::processEvents();
+    }
+    ~Fixture() { frame.reset(); }
+};
+
+} // namespace frametest

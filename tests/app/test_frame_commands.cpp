@@ -1,0 +1,258 @@
+// Command routing and command states of the main frame: shared actions built
+// from the pack's menus and toolbar, the order view -> document -> frame ->
+// application, update rules applied when a menu opens, after a command and on
+// the idle timer, and the frame's bars and left-column buttons.
+
+#include "FrameTestSupport.h"
+#include "QtTestRegistry.h"
+#include "app/CLeftFormView.h"
+#include "app/CSkinButton.h"
+#include "app/CStaticLink.h"
+#include "app/MainStatusBar.h"
+#include "app/MainToolBar.h"
+#include "app/SearchBar.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace frametest;
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+class FrameCommandTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void actionsAreSharedAndNamedById();
+    void frameCommandStates();
+    void routingOrderAndApplicationRules();
+    void menuOpeningAndIdleRefreshStates();
+    void barsOfTheFrame();
+    void browseListsTheChosenFolder();
+    void skinButtonIgnoresItsCutOffCorners();
+    void staticLinkColours();
+};
+
+void FrameCommandTest::actionsAreSharedAndNamedById()
+{
+    Fixture f;
+    QAction* action = f.frame->actions().find(CMainFrame::CmdSwitchRightArea);
+    QVERIFY(action);
+    QCOMPARE(action->objectName(), QStringLiteral("cmd_1000"));
+    QCOMPARE(action->data().toInt(), 1000);
+    const QString prompt = englishPack().String(1000);
+    QCOMPARE(action->statusTip(), prompt.section('\n', 0, 0));
+    QCOMPARE(action->toolTip(), prompt.section('\n', 1));
+    // The toolbar button and the menu item are the same action.
+    QVERIFY(f.frame->toolBar()->actions().contains(action));
+    bool inMenu = false;
+    for (QMenu* menu : f.frame->menuBar()->findChildren<QMenu*>())
+        inMenu = inMenu || menu->actions().contains(action);
+    QVERIFY(inMenu);
+    QVERIFY(f.frame->recentFileMenu());
+    QVERIFY(f.frame->recentFileMenu()->actions().contains(f.frame->actions().find(57616)));
+    QVERIFY(!f.frame->toolBar()->actions().first()->icon().isNull()); // images from the pack
+}
+
+void FrameCommandTest::frameCommandStates()
+{
+    Fixture f;
+    ActionRegistry& actions = f.frame->actions();
+    // The print modes are set from the print preview, not from a menu.
+    QAction* fit = actions.action(CMainFrame::CmdPrintFit);
+    QAction* actual = actions.action(CMainFrame::CmdPrintActual);
+    QAction* column = actions.find(CMainFrame::CmdToggleLeftColumn);
+    QVERIFY(fit && actual && column);
+    actions.refresh();
+    QVERIFY(fit->isEnabled() && fit->isChecked() && !actual->isChecked());
+    QCOMPARE(f.frame->PrintMode(), CMainFrame::PrintFitToPage);
+
+    actual->trigger(); // through the action, as a menu click does
+    QCOMPARE(f.frame->PrintMode(), CMainFrame::PrintActualSize);
+    QVERIFY(actual->isChecked() && !fit->isChecked()); // updated right after the command
+    fit->trigger();
+    QCOMPARE(f.frame->PrintMode(), CMainFrame::PrintFitToPage);
+    QVERIFY(fit->isChecked() && !actual->isChecked());
+
+    QVERIFY(column->isEnabled() && !column->isChecked());
+    column->trigger();
+    QVERIFY(column->isChecked());
+    column->trigger();
+    QVERIFY(!column->isChecked());
+    // Commands nobody handles yet are disabled and do not run.
+    QAction* save = actions.find(57603);
+    QVERIFY(save && !save->isEnabled());
+    QVERIFY(!f.frame->router().dispatch(57603));
+}
+
+void FrameCommandTest::routingOrderAndApplicationRules()
+{
+    Fixture f;
+    std::vector<int> reached;
+    f.frame->router().setApplicationHandler([&](int id) {
+        reached.push_back(id);
+        return id == 57664;
+    });
+    f.frame->router().setApplicationUpdateRule([](int id) -> std::optional<CommandState> {
+        if (id == 57664 || id == CMainFrame::CmdPrintFit)
+            return CommandState::Enabled(true);
+        return std::nullopt;
+    });
+    QVERIFY(f.frame->router().dispatch(57664));
+    QCOMPARE(reached, std::vector<int>{57664});
+    QVERIFY(f.frame->actions().find(57664)->isEnabled());
+    // The frame answers before the application and handles its own command.
+    QVERIFY(f.frame->router().state(CMainFrame::CmdPrintFit).checkable);
+    QVERIFY(f.frame->router().dispatch(CMainFrame::CmdPrintActual));
+    QCOMPARE(reached.size(), size_t(1));
+    // The form's own command goes to the form first; others pass through.
+    CLeftFormView* form = f.frame->leftForm();
+    QVERIFY(f.frame->router().stateFrom(form, 1019).enabled);
+    QVERIFY(!f.frame->router().state(1019).enabled);
+}
+
+void FrameCommandTest::menuOpeningAndIdleRefreshStates()
+{
+    Fixture f;
+    QAction* sw = f.frame->actions().find(CMainFrame::CmdSwitchRightArea);
+    CSkinButton* button = f.frame->leftForm()->button(CMainFrame::CmdSwitchRightArea);
+    QVERIFY(sw->isEnabled() && button->isEnabled());
+    f.rec.busy = true;
+    QMenu* menu = nullptr;
+    for (QMenu* m : f.frame->menuBar()->findChildren<QMenu*>())
+        if (m->actions().contains(sw))
+            menu = m;
+    QVERIFY(menu);
+    emit menu->aboutToShow();
+    QVERIFY(!sw->isEnabled());
+    f.rec.busy = false;
+    QTRY_VERIFY_WITH_TIMEOUT(sw->isEnabled() && button->isEnabled(), 2000); // the idle timer
+    f.rec.busy = true;
+    QTRY_VERIFY_WITH_TIMEOUT(!button->isEnabled(), 2000);
+    // Capture settings and take photo have no handler yet.
+    QVERIFY(!f.frame->leftForm()->button(32792)->isEnabled());
+    QVERIFY(f.frame->leftForm()->button(1019)->isEnabled());
+}
+
+void FrameCommandTest::barsOfTheFrame()
+{
+    Fixture f;
+    LanguagePack& pack = englishPack();
+    for (int id : MainStatusBar::Indicators) {
+        auto* pane = f.frame->statusBar()->findChild<QLabel*>(QStringLiteral("id_%1").arg(id));
+        QVERIFY2(pane, qPrintable(QString::number(id)));
+        QCOMPARE(pane->text(), pack.String(id));
+    }
+    SearchBar* bar = f.frame->searchBar();
+    QCOMPARE(bar->objectName(), QStringLiteral("id_181"));
+    QVERIFY(bar->isFloating());
+    QVERIFY(!bar->isVisible());
+    QVERIFY(bar->findChild<QLineEdit*>(QStringLiteral("id_1084")));
+    const QString app = pack.String(128).section('\n', 0, 0);
+    QCOMPARE(f.frame->windowTitle(), app + " - " + pack.String(128).section('\n', 1, 1));
+    f.doc.SetPathName(QStringLiteral("/tmp/page one.jpg"));
+    QCOMPARE(f.frame->windowTitle(), app + " - page one.jpg");
+}
+
+void FrameCommandTest::browseListsTheChosenFolder()
+{
+    QTemporaryDir tmp;
+    Fixture f;
+    const QString pages = tmp.path() + "/pages";
+    QDir().mkpath(pages);
+    for (const char* name : {"b.JPG", "a.png", "notes.txt", "c.tiff"}) {
+        QFile file(pages + '/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    f.rec.saveFolder = tmp.path() + "/Scriva/photos";
+    f.rec.chosenFolder = pages;
+    QTest::mouseClick(f.frame->leftForm()->button(1019), Qt::LeftButton);
+    QVERIFY(QDir(f.rec.saveFolder).exists()); // the browser starts in a folder that exists
+    CThumbView* thumbs = f.frame->thumbView();
+    QCOMPARE(thumbs->Folder(), pages);
+    QCOMPARE(thumbs->ItemCount(), 3);
+    QCOMPARE(thumbs->PathAt(0), pages + "/a.png");
+    QCOMPARE(thumbs->PathAt(1), pages + "/b.JPG");
+    QCOMPARE(thumbs->OpenNext(), QString()); // nothing selected yet
+    thumbs->SelectItem(0);
+    QCOMPARE(thumbs->OpenNext(), pages + "/b.JPG");
+    QCOMPARE(thumbs->OpenNext(), pages + "/c.tiff");
+    QCOMPARE(thumbs->OpenNext(), QString());
+    QCOMPARE(thumbs->SelectedIndex(), 2);
+    QCOMPARE(thumbs->OpenPrevious(), pages + "/b.JPG");
+
+    f.rec.chosenFolder.clear(); // cancelled: the list stays
+    QTest::mouseClick(f.frame->leftForm()->button(1019), Qt::LeftButton);
+    QCOMPARE(thumbs->Folder(), pages);
+}
+
+void FrameCommandTest::skinButtonIgnoresItsCutOffCorners()
+{
+    QWidget parent;
+    parent.resize(300, 100);
+    CSkinButton button("Go", &parent, 0, QColor(151, 244, 219), QColor(211, 247, 254), QColor(211, 247, 254),
+                       Qt::lightGray);
+    button.setGeometry(10, 10, 200, 48);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
+    int clicks = 0;
+    connect(&button, &QAbstractButton::clicked, [&] { ++clicks; });
+    QVERIFY(!button.Region().contains(QPoint(1, 1)));
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(1, 1));
+    QCOMPARE(clicks, 0);
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(100, 24));
+    QCOMPARE(clicks, 1);
+    // A double click: press, release, then the double-click press and its release.
+    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(100, 24));
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(100, 24));
+    QTest::mouseDClick(&button, Qt::LeftButton, {}, QPoint(100, 24));
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(100, 24));
+    QCOMPARE(clicks, 3); // the second press of a double click counts
+    QTest::mouseMove(&button, QPoint(100, 24));
+    QVERIFY(button.IsHover());
+    QCOMPARE(button.CurrentState(), CSkinButton::Hover);
+    QTest::mouseMove(&button, QPoint(1, 1)); // a corner is outside the shape
+    QVERIFY(!button.IsHover());
+    button.setEnabled(false);
+    QCOMPARE(button.CurrentState(), CSkinButton::Disabled);
+    QVERIFY(!button.LoadBitmaps("/nonexistent/a.bmp", "", "", ""));
+    QVERIFY(!button.SkinsLoaded());
+    QImage shot = button.grab().toImage();
+    QCOMPARE(shot.pixelColor(100, 5), QColor(Qt::lightGray)); // the fill colour, not an empty skin
+}
+
+void FrameCommandTest::staticLinkColours()
+{
+    CStaticLink bad("Web", "http://[::1");
+    QVERIFY(!bad.Navigate());
+    QCOMPARE(bad.LinkColour(), CStaticLink::Unvisited);
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("scrivatest", &catcher, "open");
+    CStaticLink link("Web");
+    link.setObjectName("id_1082");
+    link.SetStringLookup([](int id) { return id == 1082 ? QString("scrivatest://pages/1") : QString(); });
+    QTest::mouseClick(&link, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("scrivatest");
+    QCOMPARE(catcher.opened, QList<QUrl>{QUrl("scrivatest://pages/1")});
+    QCOMPARE(link.LinkColour(), CStaticLink::Visited);
+    QVERIFY(link.font().underline());
+}
+
+SCRIVA_QTEST(FrameCommandTest)
+#include "test_frame_commands.moc"
