@@ -97,14 +97,10 @@ bool loadTarget(QStringList& args, CConfigFile& config, QString& path)
         }
         return true;
     }
-    QString message;
-    if (!scriva::ensureUserConfig(&message)) {
-        failWith(QStringLiteral("cannot create the user's settings file: %1").arg(message));
-        return false;
-    }
     path = scriva::userConfigFile();
-    if (!scriva::loadSettings(config)) {
-        failWith(QStringLiteral("cannot read settings file %1").arg(path));
+    QString reason;
+    if (!scriva::loadSettings(config, nullptr, &reason)) {
+        failWith(QStringLiteral("cannot read settings file %1: %2").arg(path, reason));
         return false;
     }
     return true;

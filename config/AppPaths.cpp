@@ -131,12 +131,16 @@ bool ensureUserConfig(QString* message)
     return true;
 }
 
-bool loadSettings(CConfigFile& config, QString* failedPath)
+bool loadSettings(CConfigFile& config, QString* failedPath, QString* reason)
 {
-    ensureUserConfig();
-    if (!config.Load(userConfigFile())) {
+    QString seedProblem;
+    const bool seeded = ensureUserConfig(&seedProblem);
+    QString loadProblem;
+    if (!config.Load(userConfigFile(), &loadProblem)) {
         if (failedPath)
             *failedPath = userConfigFile();
+        if (reason)
+            *reason = seeded ? loadProblem : seedProblem;
         return false;
     }
     config.Load(shippedConfigFile());

@@ -42,8 +42,8 @@ bool ensureUserConfig(QString* message = nullptr);
 
 // Start-up load: seeds the user file when missing, loads it, then loads the
 // shipped file so that keys added by a newer version are filled in while the
-// user's values win. False (with the user file's path in *failedPath) when
-// the user file cannot be loaded.
-bool loadSettings(CConfigFile& config, QString* failedPath = nullptr);
+// user's values win. False (with the user file's path in *failedPath and the
+// cause in *reason) when the user file cannot be loaded.
+bool loadSettings(CConfigFile& config, QString* failedPath = nullptr, QString* reason = nullptr);
 
 } // namespace scriva

@@ -95,8 +95,10 @@ TEST(AppPaths, SeedingFailureIsReported)
     EXPECT_FALSE(message.isEmpty());
     CConfigFile config;
     QString failed;
-    EXPECT_FALSE(scriva::loadSettings(config, &failed));
+    QString reason;
+    EXPECT_FALSE(scriva::loadSettings(config, &failed, &reason));
     EXPECT_EQ(failed, scriva::userConfigFile());
+    EXPECT_EQ(reason, message);
     EXPECT_TRUE(config.Sections().empty());
 }
 
