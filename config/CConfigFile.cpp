@@ -26,7 +26,7 @@ QStringView trimmed(QStringView text, QStringView chars)
 const QStringView kLineBlanks = u" \t\r\n";
 const QStringView kNameBlanks = u" \t";
 
-// What one line of the file holds, after its comment has been cut off.
+// What one line of the file holds: a header, a key line or nothing of use.
 struct ParsedLine
 {
     enum Kind { Ignored, Header, Key } kind = Ignored;

@@ -36,6 +36,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
                              ? QStringLiteral("/dev/shm")
                              : QDir::tempPath();
     g_path = base + QStringLiteral("/fuzz_config_%1.cfg").arg(getpid());
+    std::atexit([] { QFile::remove(g_path); });
     return 0;
 }
 
