@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 constexpr int kDocumentString = 128;
@@ -31,6 +32,10 @@ CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* 
 {
     setObjectName(QStringLiteral("CMainFrame"));
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
+    // The window opens maximised; without a window manager to do that it
+    // still covers the screen's free area.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     m_doc.SetDefaultTitle(m_services.text(kDocumentString).section(QLatin1Char('\n'), 1, 1));
     createPanes();
     m_created = createBars();
