@@ -1,12 +1,11 @@
 #include "AboutDialog.h"
 
+#include "CStaticLink.h"
 #include "LanguagePack.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,19 +46,8 @@ QString AboutDialog::VersionLine(const QString& templateText, const QString& ver
 
 QLabel* AboutDialog::makeLink(const QString& url)
 {
-    auto* link = new QLabel(url, this);
+    // Its text is the address itself; an empty address opens nothing.
+    auto* link = new CStaticLink(url, url, this);
     link->setObjectName(QStringLiteral("id_%1").arg(kLinkControl));
-    QFont font = link->font();
-    font.setUnderline(true);
-    link->setFont(font);
-    link->setCursor(Qt::PointingHandCursor);
-    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    // An empty address opens nothing.
-    connect(link, &QLabel::linkActivated, this, [](const QString& target) {
-        if (!target.isEmpty())
-            QDesktopServices::openUrl(QUrl(target));
-    });
-    if (!url.isEmpty())
-        link->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toHtmlEscaped(), url.toHtmlEscaped()));
     return link;
 }

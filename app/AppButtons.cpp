@@ -41,6 +41,8 @@ bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
         customEvent(event);
         return true;
     }
+    if ((type == QEvent::DragEnter || type == QEvent::Drop) && watched && watched == mainWindow())
+        return OnDropEvent(event);
     return QObject::eventFilter(watched, event);
 }
 

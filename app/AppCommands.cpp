@@ -7,9 +7,11 @@
 #include "RecentFiles.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QUrl>
 
@@ -29,6 +31,18 @@ const char* const kHelpNames[] = {"enHelp",  "ChHelp",  "ChtHelp", "PgHelp",  "J
 bool isRecentEntry(int id)
 {
     return id >= RecentFiles::kFirstCommand && id < RecentFiles::kFirstCommand + RecentFiles::kSize;
+}
+
+// The first local file among the dropped ones.
+QString firstLocalFile(const QMimeData* data)
+{
+    if (!data)
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+            return url.toLocalFile();
+    }
+    return {};
 }
 
 QString openFilter()
@@ -139,4 +153,17 @@ void CScrivaApp::OpenRecentFile(const QString& path)
             m_recentFiles->Remove(index);
     }
     m_windows->OpenFile(path);
+}
+
+bool CScrivaApp::OnDropEvent(QEvent* event)
+{
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString path = firstLocalFile(drop->mimeData());
+    if (path.isEmpty() || !m_windows)
+        return false;
+    drop->acceptProposedAction();
+    // Files dropped on the window open as File Open opens them.
+    if (event->type() == QEvent::Drop)
+        m_windows->OpenFile(path);
+    return true;
 }

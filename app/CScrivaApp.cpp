@@ -86,6 +86,9 @@ bool CScrivaApp::loadLanguage()
     m_languageIndex = index;
     m_languageCode = code;
     LanguagePack::SetActive(&m_pack);
+    m_qtTranslator = LanguagePack::QtTranslator(index);
+    if (m_qtTranslator)
+        QCoreApplication::installTranslator(m_qtTranslator.get());
     return true;
 }
 
@@ -152,6 +155,9 @@ void CScrivaApp::shutdown()
     if (LanguagePack::Active() == &m_pack)
         LanguagePack::SetActive(nullptr);
     m_pack.Unload();
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+    m_qtTranslator.reset();
 }
 
 void CScrivaApp::RestartApplication()

@@ -22,6 +22,7 @@
 
 class AppEvent;
 class QPrinter;
+class QTranslator;
 class RecentFiles;
 class SingleInstance;
 
@@ -112,6 +113,7 @@ private:
     void OnHelp();
     void OnClearRecentFiles();
     void OpenRecentFile(const QString& path);
+    bool OnDropEvent(QEvent* event);
 
     CConfigFile m_settings;
     bool m_settingsLoaded = false;
@@ -125,6 +127,7 @@ private:
     std::unique_ptr<SingleInstance> m_singleInstance;
     std::unique_ptr<RecentFiles> m_recentFiles;
     std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QTranslator> m_qtTranslator;
     WindowFactory m_windowFactory;
     std::unique_ptr<IAppWindows> m_windows;
     QString m_restartProgram;

@@ -4,17 +4,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLibraryInfo>
 #include <QResource>
 
 namespace {
 
 const LanguageInfo kLanguages[LanguagePack::LanguageCount] = {
-    {1, "en", "resDll/enResDll.rcc"},     {2, "ch", "resDll/chResDll.rcc"},
-    {3, "cht", "resDll/chtResDll.rcc"},   {4, "pg", "resDll/pgResDll.rcc"},
-    {5, "jp", "resDll/jpResDll.rcc"},     {6, "fre", "resDll/FreResDll.rcc"},
-    {7, "ger", "resDll/GerResDll.rcc"},   {8, "ko", "resDll/KoResDll.rcc"},
-    {9, "spa", "resDll/SpaResDll.rcc"},   {10, "bas", "resDll/BasResDll.rcc"},
-    {11, "cata", "resDll/CataResDll.rcc"},
+    {1, "en", "resDll/enResDll.rcc", ""},          {2, "ch", "resDll/chResDll.rcc", "zh_CN"},
+    {3, "cht", "resDll/chtResDll.rcc", "zh_TW"},   {4, "pg", "resDll/pgResDll.rcc", "pt_BR"},
+    {5, "jp", "resDll/jpResDll.rcc", "ja"},        {6, "fre", "resDll/FreResDll.rcc", "fr"},
+    {7, "ger", "resDll/GerResDll.rcc", "de"},      {8, "ko", "resDll/KoResDll.rcc", "ko"},
+    {9, "spa", "resDll/SpaResDll.rcc", "es"},      {10, "bas", "resDll/BasResDll.rcc", "eu"},
+    {11, "cata", "resDll/CataResDll.rcc", "ca"},
 };
 
 const QString kPackRoot = QStringLiteral("/lang");
@@ -81,6 +82,17 @@ QString LanguagePack::PackFile(int index)
     if (index < 1 || index > LanguageCount)
         return {};
     return QLatin1String(kLanguages[index - 1].packFile);
+}
+
+std::unique_ptr<QTranslator> LanguagePack::QtTranslator(int index)
+{
+    if (index < 1 || index > LanguageCount || !*kLanguages[index - 1].qtLocale)
+        return nullptr;
+    auto translator = std::make_unique<QTranslator>();
+    const QString name = QStringLiteral("qtbase_") + QLatin1String(kLanguages[index - 1].qtLocale);
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return nullptr;
+    return translator;
 }
 
 LanguagePack::~LanguagePack()

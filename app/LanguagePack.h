@@ -9,12 +9,15 @@
 #include <QJsonValue>
 #include <QPixmap>
 #include <QString>
+#include <QTranslator>
+#include <memory>
 
 struct LanguageInfo
 {
     int index;            // 1 to 11
     const char* code;     // as the settings file names it, lower case
     const char* packFile; // relative to the data folder
+    const char* qtLocale; // for Qt's own dialog texts; empty for English
 };
 
 class LanguagePack
@@ -25,6 +28,9 @@ public:
     static int IndexOfCode(const QString& code); // ignores case; 0 when unknown
     static QString CodeOfIndex(int index);       // empty outside 1-11
     static QString PackFile(int index);          // "resDll/xxResDll.rcc"
+    // Installs Qt's translation of its own dialogs for the language when the
+    // system has one; null otherwise.
+    static std::unique_ptr<QTranslator> QtTranslator(int index);
 
     LanguagePack() = default;
     ~LanguagePack();

@@ -4,8 +4,10 @@
 #include "QtTestRegistry.h"
 #include "app/AboutDialog.h"
 #include "app/AppMessageBox.h"
+#include "app/CStaticLink.h"
 #include "app/LanguagePack.h"
 #include "app/RecentFiles.h"
+#include "config/AppPaths.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -114,6 +116,24 @@ private slots:
         QVERIFY(pack.Load(m_data, 1));
         QVERIFY(!pack.Load(m_data, 8));
         QCOMPARE(pack.String(57344), QString());
+    }
+
+    // The packs the program ships load through the same loader, in every
+    // language, with the texts start-up and the message box need.
+    void shippedPacks()
+    {
+        const QString data = scriva::dataFolder();
+        for (int index = 1; index <= LanguagePack::LanguageCount; ++index) {
+            LanguagePack pack;
+            QVERIFY2(pack.Load(data, index), qPrintable(data + LanguagePack::PackFile(index)));
+            for (int id : {57344, 61804, 61453, 61456, 61458, 57616, 1000000, 1001087})
+                QVERIFY2(!pack.String(id).isEmpty(), qPrintable(QString::number(id)));
+            for (int id = 61808; id <= 61816; ++id)
+                QVERIFY(!pack.String(id).isEmpty());
+            QVERIFY(!pack.Menu(128).toArray().isEmpty());
+            QVERIFY(!pack.Toolbar(128).toArray().isEmpty());
+            QVERIFY(!pack.Bitmap(161).isNull());
+        }
     }
 
     void messageBoxRules_data()
@@ -229,9 +249,10 @@ private slots:
         auto* version = dialog.findChild<QLabel*>(QStringLiteral("id_1087"));
         QVERIFY(version);
         QCOMPARE(version->text(), QStringLiteral("DE Scriva version 3.0 ( 5.3.0 )"));
-        auto* link = dialog.findChild<QLabel*>(QStringLiteral("id_1082"));
+        auto* link = dialog.findChild<CStaticLink*>(QStringLiteral("id_1082"));
         QVERIFY(link);
-        QVERIFY(link->text().contains(QStringLiteral("https://example.org/a?b=1&amp;c=2")));
+        QCOMPARE(link->text(), QStringLiteral("https://example.org/a?b=1&c=2"));
+        QCOMPARE(link->Url(), QStringLiteral("https://example.org/a?b=1&c=2"));
         auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("id_1"));
         QVERIFY(ok);
         QCOMPARE(ok->text(), QStringLiteral("DE-OK"));

@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMimeData>
+#include <QDropEvent>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
@@ -351,6 +353,34 @@ private slots:
         m_windows->held = true; // a held result pane keeps its text
         postAndDeliver(AppEventCode::RecognizeDone, 0, 0, texts);
         QCOMPARE(m_windows->log, QStringList());
+    }
+
+    void dropsOpenTheFirstLocalFile()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QMimeData remote;
+        remote.setUrls({QUrl(QStringLiteral("https://example.org/a.jpg"))});
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_windows->window, &refused);
+        QVERIFY(!refused.isAccepted());
+        QDropEvent remoteDrop(QPointF(5, 5), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_windows->window, &remoteDrop);
+        QCOMPARE(m_windows->log, QStringList());
+
+        QMimeData files;
+        files.setUrls({QUrl(QStringLiteral("https://example.org/a.jpg")),
+                       QUrl::fromLocalFile(QStringLiteral("/photos/one two.jpg")),
+                       QUrl::fromLocalFile(QStringLiteral("/photos/b.jpg"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &files, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_windows->window, &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(m_windows->log, QStringList());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_windows->window, &drop);
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("open /photos/one two.jpg")});
     }
 
     void nothingWithoutAMainWindow()
