@@ -6,8 +6,10 @@
 #include "CxImage.h"
 #include "CxPixelRows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 using namespace cxrows;
 
@@ -147,36 +149,44 @@ void SampleEdge(const Sampler& s, int64_t fx, int64_t fy, uint8_t* out)
     }
 }
 
-// Destination pixels [begin, end) of a row whose bilinear neighbours all lie inside.
-void InteriorSpan(int64_t sx, int64_t sy, int64_t dx, int64_t dy, int w, int h, int dstW,
-                  int& begin, int& end)
+// A region of source positions, fixed point, half open: [x0, x1) x [y0, y1).
+struct SourceBox
+{
+    int64_t x0, x1, y0, y1;
+};
+
+// Destination pixels [begin, end) of a row whose source positions lie in `box`.
+void SpanInside(int64_t sx, int64_t sy, int64_t dx, int64_t dy, const SourceBox& box, int dstW,
+                int& begin, int& end)
 {
     auto inside = [&](int x) {
         const int64_t px = sx + dx * x, py = sy + dy * x;
-        return px >= 0 && py >= 0 && px < int64_t(w - 1) * kFixOne && py < int64_t(h - 1) * kFixOne;
+        return px >= box.x0 && py >= box.y0 && px < box.x1 && py < box.y1;
     };
     // Each coordinate is linear in x, so the inside pixels form one interval.
     double lo = 0, hi = dstW;
-    auto clip = [&](double s, double d, double limit) {
+    auto clip = [&](double s, double d, double from, double to) {
         if (d == 0) {
-            if (s < 0 || s >= limit)
+            if (s < from || s >= to)
                 lo = hi = 0;
             return;
         }
-        double a = -s / d, b = (limit - s) / d;
+        double a = (from - s) / d, b = (to - s) / d;
         if (a > b)
             std::swap(a, b);
         lo = std::max(lo, a);
         hi = std::min(hi, b);
     };
-    clip(double(sx), double(dx), double(int64_t(w - 1) * kFixOne));
-    clip(double(sy), double(dy), double(int64_t(h - 1) * kFixOne));
+    clip(double(sx), double(dx), double(box.x0), double(box.x1));
+    clip(double(sy), double(dy), double(box.y0), double(box.y1));
     begin = std::max(0, int(std::ceil(lo)) - 1);
     end = std::min(dstW, int(std::floor(hi)) + 1);
     while (begin < end && !inside(begin))
         ++begin;
     while (end > begin && !inside(end - 1))
         --end;
+    if (begin >= end)
+        begin = end = 0;
 }
 
 template <int Channels>
@@ -211,28 +221,74 @@ void InteriorNearest(const uint8_t* bits, size_t stride, int64_t sx, int64_t sy,
     }
 }
 
-// Fills destination row y of `dst` (8-bit grey or 24-bit, or an alpha plane).
-void RotateRow(const RotationPlan& p, const Sampler& s, const uint8_t* bits, size_t stride,
-               uint8_t* out, int y)
+// How one destination row splits: [0, areaBegin) and [areaEnd, width) lie beyond
+// the source's pixel area (fill colour), [begin, end) fully inside it (fast
+// loop), the rest near its edges (pixel by pixel).
+struct RowSplit
 {
-    int64_t sx, sy, dx, dy;
-    RowStart(p, y, sx, sy, dx, dy);
-    int begin, end;
-    InteriorSpan(sx, sy, dx, dy, p.srcW, p.srcH, p.dstW, begin, end);
+    int64_t sx = 0, sy = 0, dx = 0, dy = 0;
+    int areaBegin = 0, begin = 0, end = 0, areaEnd = 0;
+};
+
+RowSplit SplitRow(const RotationPlan& p, const Sampler& s, int y)
+{
+    RowSplit r;
+    RowStart(p, y, r.sx, r.sy, r.dx, r.dy);
+    r.areaEnd = p.dstW;
+    if (s.of != OM_REPEAT && s.of != OM_WRAP && s.of != OM_MIRROR) {
+        const SourceBox area{-kFixOne / 2, p.srcW * kFixOne - kFixOne / 2, -kFixOne / 2,
+                             p.srcH * kFixOne - kFixOne / 2};
+        SpanInside(r.sx, r.sy, r.dx, r.dy, area, p.dstW, r.areaBegin, r.areaEnd);
+    }
+    const SourceBox interior{0, (p.srcW - 1) * kFixOne, 0, (p.srcH - 1) * kFixOne};
+    SpanInside(r.sx, r.sy, r.dx, r.dy, interior, p.dstW, r.begin, r.end);
+    if (r.begin >= r.end)
+        r.begin = r.end = r.areaEnd;
+    r.begin = std::clamp(r.begin, r.areaBegin, r.areaEnd);
+    r.end = std::clamp(r.end, r.begin, r.areaEnd);
+    return r;
+}
+
+// Renders pixels [from, to) of a destination row split by SplitRow.
+void RenderRowPart(const Sampler& s, const uint8_t* bits, size_t stride, const RowSplit& r,
+                   uint8_t* out, int from, int to)
+{
     const int ch = s.channels;
-    for (int x = 0; x < begin; ++x)
-        SampleEdge(s, sx + dx * x, sy + dy * x, out + x * ch);
-    const int64_t bx = sx + dx * begin, by = sy + dy * begin;
-    uint8_t* o = out + size_t(begin) * ch;
-    const bool bilinear = s.in != IM_NEAREST_NEIGHBOUR;
-    if (ch == 3)
-        (bilinear ? InteriorBilinear<3> : InteriorNearest<3>)(bits, stride, bx, by, dx, dy, o,
-                                                              end - begin);
-    else
-        (bilinear ? InteriorBilinear<1> : InteriorNearest<1>)(bits, stride, bx, by, dx, dy, o,
-                                                              end - begin);
-    for (int x = std::max(end, begin); x < p.dstW; ++x)
-        SampleEdge(s, sx + dx * x, sy + dy * x, out + x * ch);
+    for (int x = from; x < std::min(to, r.areaBegin); ++x)
+        std::memcpy(out + x * ch, s.fill, size_t(ch));
+    for (int x = std::max(from, r.areaBegin); x < std::min(to, r.begin); ++x)
+        SampleEdge(s, r.sx + r.dx * x, r.sy + r.dy * x, out + x * ch);
+    const int a = std::max(from, r.begin), b = std::min(to, r.end);
+    if (a < b) {
+        const int64_t bx = r.sx + r.dx * a, by = r.sy + r.dy * a;
+        uint8_t* o = out + size_t(a) * ch;
+        const bool bilinear = s.in != IM_NEAREST_NEIGHBOUR;
+        if (ch == 3)
+            (bilinear ? InteriorBilinear<3> : InteriorNearest<3>)(bits, stride, bx, by, r.dx, r.dy,
+                                                                  o, b - a);
+        else
+            (bilinear ? InteriorBilinear<1> : InteriorNearest<1>)(bits, stride, bx, by, r.dx, r.dy,
+                                                                  o, b - a);
+    }
+    for (int x = std::max(from, r.end); x < std::min(to, r.areaEnd); ++x)
+        SampleEdge(s, r.sx + r.dx * x, r.sy + r.dy * x, out + x * ch);
+    for (int x = std::max(from, r.areaEnd); x < to; ++x)
+        std::memcpy(out + x * ch, s.fill, size_t(ch));
+}
+
+// Renders the whole destination plane row by row. Returns false when stopped.
+bool RenderPlane(const RotationPlan& p, const Sampler& s, const uint8_t* bits, size_t stride,
+                 const std::function<uint8_t*(int)>& row, CxImage* progress)
+{
+    for (int y = 0; y < p.dstH; ++y) {
+        if (progress) {
+            if (Escaped(*progress))
+                return false;
+            Progress(*progress, y, p.dstH);
+        }
+        RenderRowPart(s, bits, stride, SplitRow(p, s, y), row(y), 0, p.dstW);
+    }
+    return true;
 }
 
 // Rotates `src` into a new image that replaces `self` (or goes to iDst).
@@ -254,12 +310,9 @@ bool RotateInto(CxImage& self, const CxImage& src, double radians, int inMethod,
     if (s.channels == 1)
         s.fill[0] = Grey(fill);
     const bool alpha = src.AlphaIsValid() && out.AlphaCreate();
-    for (int y = 0; y < plan.dstH; ++y) {
-        if (Escaped(self))
-            break;
-        Progress(self, y, plan.dstH);
-        RotateRow(plan, s, src.GetBits(0), src.GetEffWidth(), out.GetBits(y), y);
-    }
+    RenderPlane(
+        plan, s, src.GetBits(0), src.GetEffWidth(),
+        [&out](int y) { return out.GetBits(uint32_t(y)); }, &self);
     if (alpha) {
         // The alpha plane turns with the pixels; what comes from outside is transparent.
         Sampler a{&src, 1, CxInterpolation(inMethod), OM_COLOR, {0, 0, 0}};
@@ -268,9 +321,9 @@ bool RotateInto(CxImage& self, const CxImage& src, double radians, int inMethod,
             for (uint32_t y = 0; y < src.GetHeight(); ++y)
                 std::memcpy(plane.GetBits(y), src.AlphaGetPointer(0, y), src.GetWidth());
             a.src = &plane;
-            for (int y = 0; y < plan.dstH; ++y)
-                RotateRow(plan, a, plane.GetBits(0), plane.GetEffWidth(), out.AlphaGetPointer(0, y),
-                          y);
+            RenderPlane(
+                plan, a, plane.GetBits(0), plane.GetEffWidth(),
+                [&out](int y) { return out.AlphaGetPointer(0, y); }, nullptr);
         }
     }
     self.SetProgress(100);
