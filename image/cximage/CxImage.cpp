@@ -9,6 +9,9 @@
 namespace {
 
 // Pixels per metre for a resolution in dots per inch.
+// Resolutions read from files are capped so that pixels per metre fit the header.
+constexpr int32_t kMaxDpi = 1000000;
+
 int32_t dpiToPpm(int32_t dpi)
 {
     return int32_t(std::floor(dpi * 39.37007874015748 + 0.5));
@@ -218,6 +221,7 @@ void CxImage::SetXDPI(int32_t dpi)
 {
     if (dpi <= 0)
         dpi = kDefaultDpi;
+    dpi = std::min(dpi, kMaxDpi);
     m_info.xDPI = dpi;
     m_head.biXPelsPerMeter = dpiToPpm(dpi);
     if (m_pDib)
@@ -228,6 +232,7 @@ void CxImage::SetYDPI(int32_t dpi)
 {
     if (dpi <= 0)
         dpi = kDefaultDpi;
+    dpi = std::min(dpi, kMaxDpi);
     m_info.yDPI = dpi;
     m_head.biYPelsPerMeter = dpiToPpm(dpi);
     if (m_pDib)

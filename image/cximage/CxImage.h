@@ -161,7 +161,8 @@ public:
 
     int32_t GetXDPI() const { return m_info.xDPI; }
     int32_t GetYDPI() const { return m_info.yDPI; }
-    void SetXDPI(int32_t dpi); // <= 0 sets 200; also sets the header's pixels per metre
+    // <= 0 sets 200, more than 1000000 sets 1000000; also sets the header's pixels per metre.
+    void SetXDPI(int32_t dpi);
     void SetYDPI(int32_t dpi);
 
     float GetJpegQuality() const { return m_info.fQuality; }
@@ -332,6 +333,7 @@ protected:
     void SplitPngAlpha(const std::vector<uint8_t>& wire, size_t channels);
     void ApplyPngTransparency(void* png, void* info, bool palette);
     void WritePngHeader(void* png, void* info, bool alpha, bool expand);
+    void SetTiffReadError(const char* detail);
     void SetTiffPalette(void* tiff, const void* layout);
     bool ReadTiffRows(void* tiff, const void* layout);
     bool ReadTiffRgba(void* tiff, bool withAlpha);

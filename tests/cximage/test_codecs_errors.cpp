@@ -254,6 +254,7 @@ TEST(CxImageErrors, BmpHeaderVariantsAndLimits)
     px[0] = 1;     // top-left blue = 1
     px[4 + 2] = 9; // bottom-left red = 9
     std::vector<uint8_t> b = makeBmp(40, 1, -2, 24, 0, {}, px);
+    put32(b, 2, 0); // a file size of 0, as in the camera's frame file
     CxImage img;
     ASSERT_TRUE(img.Decode(b.data(), b.size(), CXIMAGE_FORMAT_BMP)) << img.GetLastError();
     EXPECT_EQ(img.GetPixelColor(0, 1).rgbBlue, 1); // y counts from the bottom
