@@ -230,3 +230,57 @@ TEST(OpsSelection, TriangleLassoSelectsItsInsideAndBoundsIt)
     EXPECT_EQ(box.right, 40);
     EXPECT_EQ(box.top, 30);
 }
+
+namespace {
+
+// Bounding box of the selected pixels, in the selection box's own convention.
+CxRect MaskBox(const CxImage& img)
+{
+    CxRect r{int32_t(img.GetWidth()), 0, 0, int32_t(img.GetHeight())};
+    for (int y = 0; y < int(img.GetHeight()); ++y)
+        for (int x = 0; x < int(img.GetWidth()); ++x)
+            if (img.IsSelected(x, y)) {
+                r.left = std::min(r.left, x);
+                r.right = std::max(r.right, x + 1);
+                r.bottom = std::min(r.bottom, y);
+                r.top = std::max(r.top, y + 1);
+            }
+    return r;
+}
+
+void ExpectBoxesEqual(const CxRect& a, const CxRect& b)
+{
+    EXPECT_EQ(a.left, b.left);
+    EXPECT_EQ(a.top, b.top);
+    EXPECT_EQ(a.right, b.right);
+    EXPECT_EQ(a.bottom, b.bottom);
+}
+
+} // namespace
+
+TEST(OpsSelection, MaskAndBoxTurnAndMirrorTogether)
+{
+    CxImage img = Solid24(50, 30, 1, 2, 3);
+    const CxPoint quad[4] = {{4, 3}, {20, 5}, {18, 25}, {6, 20}};
+    ASSERT_TRUE(img.ClearSelection(0));
+    ASSERT_TRUE(img.AddPolygonToSelection(quad, 4));
+    CxRect box;
+    img.GetSelectionBox(box);
+    ExpectBoxesEqual(box, MaskBox(img));
+    ASSERT_TRUE(img.RotateRight90());
+    img.GetSelectionBox(box);
+    ExpectBoxesEqual(box, MaskBox(img));
+    ASSERT_TRUE(img.RotateLeft90());
+    ASSERT_TRUE(img.Rotate180());
+    img.GetSelectionBox(box);
+    ExpectBoxesEqual(box, MaskBox(img));
+    ASSERT_TRUE(img.MirrorHorizontal(true, true));
+    img.GetSelectionBox(box);
+    ExpectBoxesEqual(box, MaskBox(img));
+    ASSERT_TRUE(img.FlipVertical(true, true));
+    img.GetSelectionBox(box);
+    ExpectBoxesEqual(box, MaskBox(img));
+    // Turned back, the quadrilateral's corner is selected where it started.
+    EXPECT_TRUE(img.IsSelected(4, 3));
+    EXPECT_FALSE(img.IsSelected(45, 26));
+}
