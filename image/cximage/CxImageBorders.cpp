@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 namespace cxdetect {
 
@@ -139,7 +140,6 @@ namespace cxdetect {
 
 GreyGrid GreyCopy(const CxImage& image, Histogram& histogram)
 {
-    histogram.fill(0);
     GreyGrid grey;
     grey.width = int(image.GetWidth());
     grey.height = int(image.GetHeight());
@@ -149,6 +149,9 @@ GreyGrid GreyCopy(const CxImage& image, Histogram& histogram)
         table[i] = uint8_t(i);
     for (uint32_t i = 0; i < image.GetNumColors(); ++i)
         table[i] = cxrows::Grey(image.GetPaletteColor(uint8_t(i)));
+    // Four interleaved partial histograms: a page is mostly one level, and
+    // counting every pixel into the same bin would wait on the previous count.
+    std::vector<uint32_t> parts(4 * 256, 0);
     const int bpp = int(image.GetBpp());
     for (int y = 0; y < grey.height; ++y) {
         const uint8_t* src = image.GetBits(uint32_t(y));
@@ -161,8 +164,10 @@ GreyGrid GreyCopy(const CxImage& image, Histogram& histogram)
                 out[x] = table[cxrows::GetIndex(src, x, bpp)];
         }
         for (int x = 0; x < grey.width; ++x)
-            ++histogram[out[x]];
+            ++parts[size_t(x & 3) * 256 + out[x]];
     }
+    for (int i = 0; i < 256; ++i)
+        histogram[i] = parts[i] + parts[256 + i] + parts[512 + i] + parts[768 + i];
     return grey;
 }
 
