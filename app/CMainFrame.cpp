@@ -155,7 +155,7 @@ int CMainFrame::UpdateLeftColumnWidth(bool apply)
 
 void CMainFrame::RefreshThumbnails()
 {
-    if (thumbView() && thumbView()->isVisible())
+    if (thumbView() && thumbView()->isVisible() && thumbView()->width() > 0)
         thumbView()->RebuildThumbnails();
 }
 
@@ -199,7 +199,7 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (m_autoLayout && centralWidget())
-        m_panes->ApplyInitialSizes(centralWidget()->width(), centralWidget()->height());
+        m_panes->ApplyColumnSizes(centralWidget()->width(), centralWidget()->height());
     m_doc.updateAllViews(0);
 }
 

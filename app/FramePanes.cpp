@@ -80,12 +80,17 @@ int paneSpace(const QSplitter* splitter, int fallback)
 
 void FramePanes::ApplyInitialSizes(int width, int height)
 {
+    const PaneLayout::Rows right = PaneLayout::ResultRows(height, paneSpace(m_right, height), false);
+    m_right->setSizes({right.top, right.bottom});
+    ApplyColumnSizes(width, height);
+}
+
+void FramePanes::ApplyColumnSizes(int width, int height)
+{
     const int column = PaneLayout::LeftColumnWidth(PaneLayout::InitialThumbHeight(width));
     const PaneLayout::Rows left =
         PaneLayout::LeftRows(paneSpace(m_left, height), m_form->minimumSizeHint().height());
     m_left->setSizes({left.top, left.bottom});
-    const PaneLayout::Rows right = PaneLayout::ResultRows(height, paneSpace(m_right, height), false);
-    m_right->setSizes({right.top, right.bottom});
     if (m_column.AcceptWidth(column))
         m_main->setSizes({column, std::max(PaneLayout::MinPane, paneSpace(m_main, width) - column)});
 }

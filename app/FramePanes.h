@@ -41,6 +41,8 @@ public:
 
     // The sizes the panes get when the frame is created, for a client area of W by H.
     void ApplyInitialSizes(int width, int height);
+    // The same rules for the left column and its rows only (the text row keeps its size).
+    void ApplyColumnSizes(int width, int height);
     // Upper right row to half the frame height (true) or the text row collapsed.
     void ShowResultPane(bool show, int frameClientHeight);
     // Column width from the thumbnail area; applied to the main splitter when asked.

@@ -31,6 +31,7 @@ private slots:
     void collapseAndRestoreGiveTheSameWidth();
     void widthComputedWhileCollapsedWaitsForRestore();
     void resultPaneOpensToHalfHeight();
+    void resizeKeepsAnOpenResultPane();
     void draggingTheMainBarRebuildsThumbnails();
 };
 
@@ -185,6 +186,19 @@ void FrameLayoutTest::resultPaneOpensToHalfHeight()
     QVERIFY(right->sizes().value(1) > 0);
     f.frame->ShowResultPane(false);
     QCOMPARE(right->sizes().value(1), 0);
+}
+
+void FrameLayoutTest::resizeKeepsAnOpenResultPane()
+{
+    Fixture f;
+    f.frame->ShowResultPane(true);
+    f.frame->resize(1200, 900); // the window is maximised after the text came
+    QCoreApplication::processEvents();
+    QVERIFY(f.frame->panes().rightSplitter()->sizes().value(1) > 0);
+    // The left column still follows the creation rules for the new size.
+    const int w = f.frame->centralWidget()->width();
+    QCOMPARE(f.frame->panes().mainSplitter()->sizes().value(0),
+             PaneLayout::LeftColumnWidth(PaneLayout::InitialThumbHeight(w)));
 }
 
 void FrameLayoutTest::draggingTheMainBarRebuildsThumbnails()

@@ -1,0 +1,83 @@
+// The main window as the application object drives it: the frame made from
+// the application's own pack, its commands reaching the application, the busy
+// state shared with the right-area switch, and recognition results shown in
+// the text pane. Also a frame whose toolbar resource is missing.
+
+#include "FrameTestSupport.h"
+#include "QtTestRegistry.h"
+#include "app/CScrivaApp.h"
+#include "app/CSplitterWndEx.h"
+#include "app/FrameWindows.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace frametest;
+
+class FrameWindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void frameFromTheApplication();
+    void missingToolbarFailsCreation();
+};
+
+void FrameWindowsTest::frameFromTheApplication()
+{
+    CScrivaApp app;
+    QVERIFY(app.pack().Load(dataFolder(), 1));
+    FrameWindows windows(app);
+    CMainFrame* frame = windows.frame();
+    QVERIFY(frame->IsCreated());
+    QCOMPARE(windows.Window(), static_cast<QWidget*>(frame));
+    QVERIFY(windows.RecentFileMenu());
+    QCOMPARE(windows.RightAreaMode(), IAppWindows::ImageMode);
+    QVERIFY(!windows.HasImage());
+
+    // Application commands are enabled by the application's own rules.
+    frame->actions().refresh();
+    QVERIFY(frame->actions().find(57664)->isEnabled()); // About
+    QVERIFY(!frame->actions().find(32850)->isEnabled()); // clear an empty recent list
+
+    // While the application is busy the right area stays as it is.
+    app.setBusy(CScrivaApp::BusyEditing, true);
+    QVERIFY(!windows.SwitchRightPane());
+    QVERIFY(!windows.DispatchCommand(CMainFrame::CmdSwitchRightArea));
+    app.setBusy(CScrivaApp::BusyEditing, false);
+    bool busyDuringSwitch = false;
+    frame->switcher().setCaptureViewFactory([&](CScrivaDoc& d) {
+        busyDuringSwitch = app.isBusy(CScrivaApp::BusySwitching);
+        return new StartingVideoView(d);
+    });
+    QVERIFY(windows.SwitchRightPane());
+    QVERIFY(busyDuringSwitch);
+    QVERIFY(!app.isBusy());
+    QCOMPARE(windows.RightAreaMode(), IAppWindows::CaptureMode);
+
+    // Recognition results: stored by path, shown with the text row opened.
+    windows.MergeRecognizedTexts({{QStringLiteral("/p/a.png"), QStringLiteral("first page")}});
+    QCOMPARE(windows.RecognizedText("/p/a.png"), QStringLiteral("first page"));
+    QCOMPARE(windows.RecognizedText("/p/none.png"), QString());
+    windows.ShowResultText("/p/a.png", windows.RecognizedText("/p/a.png"));
+    QCOMPARE(frame->recognizeView()->toPlainText(), QStringLiteral("first page"));
+    QCOMPARE(frame->recognizeView()->TextPath(), QStringLiteral("/p/a.png"));
+    QVERIFY(frame->panes().rightSplitter()->sizes().value(1) > 0);
+}
+
+void FrameWindowsTest::missingToolbarFailsCreation()
+{
+    Recorder rec;
+    FrameServices services = servicesFor(rec);
+    services.toolbar = [](int) { return QJsonValue(QJsonValue::Undefined); };
+    CScrivaDoc doc;
+    {
+        CMainFrame frame(services, doc);
+        QVERIFY(!frame.IsCreated());
+    }
+    QVERIFY(doc.Views().empty()); // every pane left the document with the frame
+}
+
+SCRIVA_QTEST(FrameWindowsTest)
+#include "test_frame_windows.moc"
