@@ -75,6 +75,9 @@ TEST(CxImageModel, ResolutionDefaultsAndPixelsPerMetre)
     EXPECT_EQ(reinterpret_cast<const CxBitmapInfoHeader*>(img.GetDIB())->biYPelsPerMeter, 11811);
     img.SetYDPI(-5);
     EXPECT_EQ(img.GetYDPI(), 200);
+    img.SetXDPI(2000000000); // pixels per metre must still fit the header
+    EXPECT_EQ(img.GetXDPI(), 1000000);
+    EXPECT_EQ(img.GetHeader().biXPelsPerMeter, 39370079);
 }
 
 TEST(CxImageModel, CopyAssignmentAndTransferKeepEverything)

@@ -24,6 +24,8 @@ public:
         qputenv("XDG_CONFIG_HOME", base + "/config");
         qputenv("XDG_CACHE_HOME", base + "/cache");
         qputenv("XDG_RUNTIME_DIR", base);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) // no display is needed
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         if (!QGuiApplication::instance())
             m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
     }
