@@ -111,6 +111,11 @@ QString CCaptureGraph::LaunchDescription(QString& error)
 
 bool CCaptureGraph::BuildPipeline()
 {
+    // main() initialises GStreamer; tools and tests that forgot still work.
+    if (!gst_is_initialized() && !gst_init_check(nullptr, nullptr, nullptr)) {
+        SetFailure(QStringLiteral("GStreamer cannot be initialised"));
+        return false;
+    }
     QString error;
     const QString launch = LaunchDescription(error);
     if (launch.isEmpty()) {

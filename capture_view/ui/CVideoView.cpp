@@ -1,6 +1,25 @@
 #include "CVideoView.h"
 
+#include "capture/PageGeometry.h"
+#include "capture_view/ui/CameraControlsDialog.h"
+#include "config/CConfigFile.h"
+#include "image/cximage/CxImage.h"
+
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace {
+
+const CConfigFile* s_sharedSettings = nullptr;
+
+} // namespace
+
+void CVideoView::SetSharedSettings(const CConfigFile* settings)
+{
+    s_sharedSettings = settings;
+}
 
 CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent)
     : QAbstractScrollArea(parent)
@@ -9,20 +28,238 @@ CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent)
     setObjectName(QStringLiteral("CVideoView"));
     setFrameShape(QFrame::NoFrame);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
     setMinimumSize(10, 10);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_repaintTimer.setSingleShot(true);
+    m_repaintTimer.setInterval(kRepaintMs);
+    connect(&m_repaintTimer, &QTimer::timeout, this, &CVideoView::OnRepaintTimer);
     m_doc.AddView(this);
 }
 
 CVideoView::~CVideoView()
 {
+    m_repaintTimer.stop();
     m_doc.RemoveView(this);
+    m_graph.Shutdown();
+}
+
+const CConfigFile* CVideoView::Settings() const
+{
+    return m_settings ? m_settings : s_sharedSettings;
 }
 
 bool CVideoView::StartCapture()
 {
-    // No camera source is wired into this view yet, so there is nothing to start.
     m_capturing = false;
-    return false;
+    bool ok = false;
+    if (m_forcedSource) {
+        ok = m_graph.Initialize(*m_forcedSource);
+    } else {
+        QStringList tokens;
+        CConfigEntry entry;
+        if (Settings() && Settings()->GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL")))
+            tokens = entry.Tokens();
+        ok = m_graph.Initialize(tokens);
+    }
+    // A camera that is busy elsewhere, unplugged or stalls at start fails
+    // here, like one that cannot be opened at all.
+    if (!ok || !m_graph.StartPreview()) {
+        m_graph.Shutdown();
+        return false;
+    }
+    m_zoom = 1.0f;
+    SetScrollSizes(0, 0);
+    m_lastFrameCount = m_graph.Callback().FrameCount();
+    m_sinceNewFrame.start();
+    PublishPageFrame();
+    m_capturing = true;
+    m_repaintTimer.start();
+    return true;
+}
+
+void CVideoView::PublishPageFrame()
+{
+    int w = 0;
+    int h = 0;
+    if (!m_graph.Callback().FrameSize(w, h)) {
+        w = m_graph.VideoWidth();
+        h = m_graph.VideoHeight();
+    }
+    int pageHeight = 0;
+    int pageWidth = 0;
+    if (Settings())
+        PageGeometry::ChosenPageSizeMm(*Settings(), pageHeight, pageWidth);
+    m_graph.Callback().PublishPageFrame(w, h, PageGeometry::PageFrame(m_graph.CameraModel(), w, h, pageHeight, pageWidth));
+}
+
+bool CVideoView::CheckHealth()
+{
+    if (m_graph.HasFailed()) {
+        Fail(m_graph.FailureText());
+        return false;
+    }
+    const uint64_t frames = m_graph.Callback().FrameCount();
+    if (frames != m_lastFrameCount) {
+        m_lastFrameCount = frames;
+        m_sinceNewFrame.restart();
+    } else if (m_sinceNewFrame.elapsed() > kStallMs) {
+        Fail(QStringLiteral("the camera stopped sending pictures"));
+        return false;
+    }
+    return true;
+}
+
+void CVideoView::Fail(const QString& reason)
+{
+    m_repaintTimer.stop();
+    m_graph.Shutdown();
+    m_capturing = false;
+    viewport()->update();
+    emit captureFailed(reason);
+}
+
+void CVideoView::OnRepaintTimer()
+{
+    if (!m_capturing || !CheckHealth())
+        return;
+    PublishPageFrame();
+    m_repaintPending = true;
+    viewport()->update();
+}
+
+void CVideoView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    const int vw = viewport()->width();
+    const int vh = viewport()->height();
+    {
+        CGrabberCallback::FrameAccess frame(m_graph.Callback());
+        const CxImage* img = frame.image();
+        if (img && img->IsValid()) {
+            const bool zoomed = m_zoom > 1.0f;
+            const int tw = zoomed ? int(vw * m_zoom) : vw;
+            const int th = zoomed ? int(vh * m_zoom) : vh;
+            const int sx = zoomed ? horizontalScrollBar()->value() : 0;
+            const int sy = zoomed ? verticalScrollBar()->value() : 0;
+            painter.drawImage(0, 0, m_painter.Sample(img->GetBits(0), int(img->GetEffWidth()), int(img->GetWidth()),
+                                                     int(img->GetHeight()), vw, vh, tw, th, sx, sy));
+        } else {
+            painter.fillRect(viewport()->rect(), Qt::black);
+        }
+    }
+    if (m_repaintPending) {
+        m_repaintPending = false;
+        if (m_capturing)
+            m_repaintTimer.start();
+    }
+}
+
+void CVideoView::SetScrollSizes(int width, int height)
+{
+    horizontalScrollBar()->setRange(0, std::max(0, width - viewport()->width()));
+    verticalScrollBar()->setRange(0, std::max(0, height - viewport()->height()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    verticalScrollBar()->setPageStep(viewport()->height());
+}
+
+void CVideoView::ScrollTo(int x, int y)
+{
+    verticalScrollBar()->setValue(y);
+    horizontalScrollBar()->setValue(x);
+}
+
+void CVideoView::ApplyZoom(float oldZoom, int x, int y)
+{
+    const int w = viewport()->width();
+    const int h = viewport()->height();
+    SetScrollSizes(m_zoom > 1.0f ? int(w * m_zoom) : 0, m_zoom > 1.0f ? int(h * m_zoom) : 0);
+    const int sx = horizontalScrollBar()->value();
+    const int sy = verticalScrollBar()->value();
+    // The point under the cursor stays under it.
+    const float ratio = m_zoom / oldZoom;
+    ScrollTo(int(ratio * float(x + sx) - float(x)), int(ratio * float(y + sy) - float(y)));
+    viewport()->update();
+}
+
+void CVideoView::ZoomIn(int x, int y)
+{
+    const float old = m_zoom;
+    if (m_zoom < kMaxZoom)
+        m_zoom += kZoomStep;
+    else
+        m_zoom = kMaxZoom;
+    ApplyZoom(old, x, y);
+}
+
+void CVideoView::ZoomOut(int x, int y)
+{
+    const float old = m_zoom;
+    if (m_zoom > 1.0f)
+        m_zoom -= kZoomStep;
+    else
+        m_zoom = 1.0f;
+    ApplyZoom(old, x, y);
+}
+
+void CVideoView::wheelEvent(QWheelEvent* event)
+{
+    m_wheelRemainder += event->angleDelta().y();
+    const int steps = m_wheelRemainder / kWheelStep;
+    m_wheelRemainder -= steps * kWheelStep;
+    if (steps == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // Turned toward the user (negative) zooms in, about the cursor.
+    const QPoint at = event->position().toPoint();
+    for (int i = 0; i < std::abs(steps); ++i) {
+        if (steps < 0)
+            ZoomIn(at.x(), at.y());
+        else
+            ZoomOut(at.x(), at.y());
+    }
+    event->accept();
+}
+
+void CVideoView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_dragCursor = event->position().toPoint();
+        m_dragScroll = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        m_dragging = true;
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+    event->accept();
+}
+
+void CVideoView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        viewport()->setCursor(Qt::ClosedHandCursor);
+        const QPoint at = event->position().toPoint();
+        const bool wider = horizontalScrollBar()->maximum() > 0;
+        const bool taller = verticalScrollBar()->maximum() > 0;
+        ScrollTo(wider ? m_dragScroll.x() + m_dragCursor.x() - at.x() : 0,
+                 taller ? m_dragScroll.y() + m_dragCursor.y() - at.y() : 0);
+    }
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void CVideoView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        viewport()->unsetCursor();
+    }
+    QAbstractScrollArea::mouseReleaseEvent(event);
+    event->accept();
+}
+
+void CVideoView::scrollContentsBy(int, int)
+{
+    viewport()->update();
 }
 
 void CVideoView::OnDocumentUpdate(int)
@@ -30,18 +267,37 @@ void CVideoView::OnDocumentUpdate(int)
     viewport()->update();
 }
 
-bool CVideoView::OnCommand(int)
+bool CVideoView::OnCommand(int id)
 {
-    return false;
+    switch (id) {
+    case CmdFit:
+        m_fitMode = 1;
+        m_graph.FitVideoWindowToOwner();
+        viewport()->update();
+        return true;
+    case CmdActualSize:
+        m_fitMode = 0;
+        m_graph.SetVideoWindowToVideoSize();
+        viewport()->update();
+        return true;
+    case CmdZoomIn: ZoomIn(0, 0); return true;
+    case CmdZoomOut: ZoomOut(0, 0); return true;
+    case CmdDeviceProperties:
+        // Sources without controls (demo camera, test pattern) show nothing.
+        CameraControlsDialog::ShowFor(m_graph.ControlsDevice(), this);
+        return true;
+    default: return false;
+    }
 }
 
-std::optional<CommandState> CVideoView::OnUpdateCommand(int) const
+std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
 {
-    return std::nullopt;
-}
-
-void CVideoView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), Qt::black);
+    switch (id) {
+    case CmdFit: return CommandState::Checked(m_fitMode == 0, m_fitMode == 1);
+    case CmdActualSize: return CommandState::Checked(m_fitMode == 1, m_fitMode == 0);
+    case CmdZoomIn:
+    case CmdZoomOut:
+    case CmdDeviceProperties: return CommandState::Enabled(true);
+    default: return std::nullopt;
+    }
 }

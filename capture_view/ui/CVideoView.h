@@ -1,38 +1,106 @@
 #pragma once
-// The capture view of the right area: the live camera picture while the right
-// area is in capture mode. The main frame creates it, calls StartCapture and
-// destroys it when switching back; a view whose capture does not start is
-// replaced by the image view at once. User-interface thread only.
+// The capture view of the right area: owns the capture graph while the right
+// area shows the camera, paints its latest frame (with the red page frame)
+// every 100 ms at fit or zoomed size, zooms with the wheel and pans with the
+// left button. The main frame creates it, calls StartCapture and destroys it
+// when switching back. User-interface thread only. Emits captureFailed when
+// a running camera fails (error, end of stream, no pictures any more).
 
+#include "capture/CCaptureGraph.h"
+#include "capture_view/ui/FramePainter.h"
 #include "image/CScrivaDoc.h"
 #include "image/IDocumentView.h"
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <optional>
+
+class CConfigFile;
 
 class CVideoView : public QAbstractScrollArea, public IDocumentView, public ICommandTarget
 {
     Q_OBJECT
 public:
     static constexpr int FormId = 154;
+    static constexpr int kRepaintTimer = 128;   // its id, and what it paces
+    static constexpr int kRepaintMs = 100;
+    static constexpr int kStallMs = 10000;       // no new picture this long: the camera failed
+    static constexpr float kZoomStep = 0.1f;
+    static constexpr float kMaxZoom = 10.0f;
+    static constexpr int kWheelStep = 120;
+    enum Command {
+        CmdFit = 32861,
+        CmdActualSize = 32862,
+        CmdZoomIn = 32799,
+        CmdZoomOut = 32793,
+        CmdDeviceProperties = 32815,
+    };
 
     explicit CVideoView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CVideoView() override;
 
     CScrivaDoc& GetDocument() const { return m_doc; }
 
-    // Starts the camera picture. False when no camera source can be opened;
-    // the view then shows nothing and the caller takes it away.
+    // The settings store read for the supported cameras (NORMAL/pidVid) and
+    // the page size; views without one use the shared store.
+    void SetSettings(const CConfigFile* settings) { m_settings = settings; }
+    static void SetSharedSettings(const CConfigFile* settings);
+    // Opens this source instead of the one SCRIVA_CAMERA or the profile names.
+    void SetCaptureSource(const CaptureSource& source) { m_forcedSource = source; }
+
+    // Starts the camera picture. False when the camera cannot be opened or
+    // does not start; the graph is then shut down and the view shows nothing.
     virtual bool StartCapture();
     bool IsCapturing() const { return m_capturing; }
+
+    void ZoomIn(int x, int y);
+    void ZoomOut(int x, int y);
+    float Zoom() const { return m_zoom; }
+    int FitMode() const { return m_fitMode; }
+
+    CCaptureGraph& Graph() { return m_graph; }
+    const CCaptureGraph& Graph() const { return m_graph; }
 
     void OnDocumentUpdate(int hint) override;
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) const override;
 
+signals:
+    void captureFailed(const QString& reason);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     bool m_capturing = false;
 
 private:
+    void OnRepaintTimer();
+    void PublishPageFrame();
+    bool CheckHealth();
+    void Fail(const QString& reason);
+    void SetScrollSizes(int width, int height);
+    void ScrollTo(int x, int y);
+    void ApplyZoom(float oldZoom, int x, int y);
+    const CConfigFile* Settings() const;
+
     CScrivaDoc& m_doc;
+    CCaptureGraph m_graph;
+    FramePainter m_painter;
+    QTimer m_repaintTimer;
+    bool m_repaintPending = false;
+    int m_fitMode = 1;
+    float m_zoom = 1.0f;
+    int m_wheelRemainder = 0;
+    QPoint m_dragCursor;
+    QPoint m_dragScroll;
+    bool m_dragging = false;
+    uint64_t m_lastFrameCount = 0;
+    QElapsedTimer m_sinceNewFrame;
+    const CConfigFile* m_settings = nullptr;
+    std::optional<CaptureSource> m_forcedSource;
 };
