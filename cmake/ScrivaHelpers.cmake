@@ -27,7 +27,10 @@ function(scriva_add_ui_library name)
 endfunction()
 
 # Tests run with temporary XDG folders, the offscreen platform and one OpenMP thread.
+# No test opens the machine's own camera: a test that wants pictures names the
+# demo camera or the test pattern itself.
 set(SCRIVA_TEST_ENV
+  "SCRIVA_CAMERA=none"
   "QT_QPA_PLATFORM=offscreen"
   "OMP_THREAD_LIMIT=1"
   "LC_ALL=C.UTF-8"
