@@ -2,6 +2,7 @@
 
 #include "capture/PageGeometry.h"
 #include "capture_view/ui/CameraControlsDialog.h"
+#include "config/AppPaths.h"
 #include "config/CConfigFile.h"
 #include "image/cximage/CxImage.h"
 
@@ -47,12 +48,19 @@ CVideoView::~CVideoView()
 
 const CConfigFile* CVideoView::Settings() const
 {
-    return m_settings ? m_settings : s_sharedSettings;
+    if (m_settings)
+        return m_settings;
+    return s_sharedSettings ? s_sharedSettings : m_ownSettings.get();
 }
 
 bool CVideoView::StartCapture()
 {
     m_capturing = false;
+    if (!m_settings && !s_sharedSettings && !m_ownSettings) {
+        m_ownSettings = std::make_unique<CConfigFile>();
+        if (!scriva::loadSettings(*m_ownSettings))
+            m_ownSettings.reset();
+    }
     bool ok = false;
     if (m_forcedSource) {
         ok = m_graph.Initialize(*m_forcedSource);

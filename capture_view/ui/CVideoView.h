@@ -14,6 +14,7 @@
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class CConfigFile;
@@ -43,7 +44,8 @@ public:
     CScrivaDoc& GetDocument() const { return m_doc; }
 
     // The settings store read for the supported cameras (NORMAL/pidVid) and
-    // the page size; views without one use the shared store.
+    // the page size; views without one use the shared store, and without
+    // that the user's settings file as it is at StartCapture.
     void SetSettings(const CConfigFile* settings) { m_settings = settings; }
     static void SetSharedSettings(const CConfigFile* settings);
     // Opens this source instead of the one SCRIVA_CAMERA or the profile names.
@@ -102,5 +104,6 @@ private:
     uint64_t m_lastFrameCount = 0;
     QElapsedTimer m_sinceNewFrame;
     const CConfigFile* m_settings = nullptr;
+    std::unique_ptr<CConfigFile> m_ownSettings;
     std::optional<CaptureSource> m_forcedSource;
 };
