@@ -172,8 +172,8 @@ static void drawScaled(QPainter& painter, const CxImage& image, const QRect& des
     const QVector<QRgb> table = colourTable(image, blend);
     QVector<int> srcX(visible.width());
     for (int i = 0; i < visible.width(); ++i)
-        srcX[i] = int(std::min<int64_t>(w - 1, int64_t(visible.left() + i - dest.left()) * w /
-                                                   dest.width()));
+        srcX[i] = int(
+            std::min<int64_t>(w - 1, int64_t(visible.left() + i - dest.left()) * w / dest.width()));
     for (int j = 0; j < visible.height(); ++j) {
         const int64_t fromTop =
             std::min<int64_t>(h - 1, int64_t(visible.top() + j - dest.top()) * h / dest.height());
@@ -193,8 +193,8 @@ static void drawScaled(QPainter& painter, const CxImage& image, const QRect& des
     painter.drawImage(visible.topLeft(), part);
 }
 
-void Draw(QPainter& painter, const CxImage& image, int x, int y, int cx, int cy,
-          const QRect* clip, bool smooth)
+void Draw(QPainter& painter, const CxImage& image, int x, int y, int cx, int cy, const QRect* clip,
+          bool smooth)
 {
     Q_UNUSED(smooth); // the program never asks for smoothing
     if (!image.IsValid())

@@ -30,8 +30,8 @@ bool CxImageFromQImage(const QImage& source, CxImage& image);
 // by nearest neighbour. Transparent and alpha images blend with what is already there.
 void Draw(QPainter& painter, const CxImage& image, int x, int y, int cx = -1, int cy = -1,
           const QRect* clip = nullptr, bool smooth = false);
-void Draw(QPainter& painter, const CxImage& image, const QRect& rect,
-          const QRect* clip = nullptr, bool smooth = false);
+void Draw(QPainter& painter, const CxImage& image, const QRect& rect, const QRect* clip = nullptr,
+          bool smooth = false);
 // The whole image stretched into the rectangle without smoothing (printing).
 void Stretch(QPainter& painter, const CxImage& image, int x, int y, int cx, int cy);
 void Stretch(QPainter& painter, const CxImage& image, const QRect& rect);

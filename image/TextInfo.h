@@ -36,11 +36,11 @@ struct TextInfo
 
     QString text;
     CxLogFont lfont;
-    COLORREF fcolor = 0;   // text colour
-    uint32_t align = Left; // for multi-line text
-    uint8_t smooth = 0;    // anti-aliased glyphs
-    uint8_t opaque = 0;    // draw the background box
-    COLORREF bcolor = 0;   // box colour
+    COLORREF fcolor = 0;    // text colour
+    uint32_t align = Left;  // for multi-line text
+    uint8_t smooth = 0;     // anti-aliased glyphs
+    uint8_t opaque = 0;     // draw the background box
+    COLORREF bcolor = 0;    // box colour
     float b_opacity = 0.0f; // 0.0 (clear) ... 1.0 (solid)
     uint8_t b_outline = 0;  // box outline width in pixels
     uint8_t b_round = 0;    // box corner radius in percent of the text height, 0..50

@@ -36,9 +36,18 @@ constexpr COLORREF CxRGB(uint8_t r, uint8_t g, uint8_t b)
 {
     return uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
 }
-constexpr uint8_t CxGetR(COLORREF c) { return uint8_t(c & 0xFF); }
-constexpr uint8_t CxGetG(COLORREF c) { return uint8_t((c >> 8) & 0xFF); }
-constexpr uint8_t CxGetB(COLORREF c) { return uint8_t((c >> 16) & 0xFF); }
+constexpr uint8_t CxGetR(COLORREF c)
+{
+    return uint8_t(c & 0xFF);
+}
+constexpr uint8_t CxGetG(COLORREF c)
+{
+    return uint8_t((c >> 8) & 0xFF);
+}
+constexpr uint8_t CxGetB(COLORREF c)
+{
+    return uint8_t((c >> 16) & 0xFF);
+}
 
 struct CxPoint
 {
@@ -193,15 +202,15 @@ public:
     // ===== Palette and pixels (CxImagePixel.cpp) ================================================
     uint32_t GetNumColors() const { return m_head.biClrUsed; } // palette entries (0 for 24 bpp)
     uint32_t GetPaletteSize() const { return m_head.biClrUsed * 4; } // palette bytes
-    RGBQUAD* GetPalette() const; // null for 24 bpp
+    RGBQUAD* GetPalette() const;                                     // null for 24 bpp
     RGBQUAD GetPaletteColor(uint8_t idx) const;
     bool GetPaletteColor(uint8_t idx, uint8_t* r, uint8_t* g, uint8_t* b) const;
     void SetPaletteColor(uint8_t idx, RGBQUAD c); // reserved byte cleared
     void SetPaletteColor(uint8_t idx, COLORREF c);
     void SetPaletteColor(uint8_t idx, uint8_t r, uint8_t g, uint8_t b);
     void SetPalette(const RGBQUAD* pal, uint32_t entries); // copies up to GetNumColors()
-    void SetGrayPalette(); // entry i = (i, i, i) scaled to the palette size
-    bool IsGrayScale() const; // palette image whose entries all have r = g = b
+    void SetGrayPalette();                    // entry i = (i, i, i) scaled to the palette size
+    bool IsGrayScale() const;                 // palette image whose entries all have r = g = b
     uint8_t GetNearestIndex(RGBQUAD c) const; // closest palette entry (0 for 24 bpp)
     static RGBQUAD RGBtoRGBQUAD(COLORREF c);
     static COLORREF RGBQUADtoRGB(RGBQUAD c);
@@ -252,7 +261,7 @@ public:
     // Mask of width x height bytes, bottom-up like the pixels, 0 = not selected.
     bool SelectionIsValid() const { return m_pSelection != nullptr; }
     uint8_t* SelectionGetPointer(int32_t x = 0, int32_t y = 0) const;
-    bool SelectionCreate();                // all 0, box empty
+    bool SelectionCreate();                 // all 0, box empty
     bool ClearSelection(uint8_t level = 0); // creates or resets the mask to level
     // Fills the polygon (bottom-up coordinates, at least 3 points) and widens the box.
     bool AddPolygonToSelection(const CxPoint* points, int32_t npoints, uint8_t level = 255);
@@ -269,8 +278,7 @@ public:
     bool Rotate180(CxImage* iDst = nullptr);
     bool Invert();
     // angle in degrees, positive turns clockwise.
-    bool RotateFree(float angle, CxImage* iDst = nullptr,
-                    CxInterpolation inMethod = IM_BILINEAR,
+    bool RotateFree(float angle, CxImage* iDst = nullptr, CxInterpolation inMethod = IM_BILINEAR,
                     CxOverflow ofMethod = OM_BACKGROUND, const RGBQUAD* replColor = nullptr,
                     bool optimizeRightAngles = true, bool bKeepOriginalSize = false);
     bool ResampleTo(int32_t newx, int32_t newy, CxInterpolation inMethod = IM_BILINEAR,
@@ -278,8 +286,7 @@ public:
                     bool disableAveraging = false);
     bool QIShrink(int32_t newx, int32_t newy, CxImage* iDst = nullptr, bool bChangeBpp = false);
     // Top-down pixel coordinates; right and bottom exclusive.
-    bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom,
-              CxImage* iDst = nullptr);
+    bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom, CxImage* iDst = nullptr);
     bool Crop(const CxRect& rect, CxImage* iDst = nullptr);
     bool AdjustLight(int32_t brightness, int32_t contrast = 0);
     bool Saturate(int32_t saturation, int32_t colorspace = 1); // colour space 1 HSL, 2 YUV
@@ -296,7 +303,7 @@ public:
 protected:
     struct CxImageInfo
     {
-        uint32_t dwEffWidth = 0; // row stride
+        uint32_t dwEffWidth = 0;   // row stride
         uint8_t* pImage = nullptr; // first pixel row inside the block
         uint32_t dwType = 0;
         char szLastError[kErrorSize] = {};

@@ -13,11 +13,13 @@ namespace {
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint16_t le16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
 uint32_t le32(const uint8_t* p)
 {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 void put16(uint8_t* p, uint32_t v)
 {
@@ -152,8 +154,8 @@ static bool validateBmpHeader(BmpHeader& h, const char*& error)
 }
 
 // Expands one stored row of a 16- or 32-bit bitmap to blue, green, red (and alpha).
-static void convertMaskedRow(const uint8_t* src, uint32_t width, const BmpHeader& h,
-                             uint8_t* dst, uint8_t* alpha)
+static void convertMaskedRow(const uint8_t* src, uint32_t width, const BmpHeader& h, uint8_t* dst,
+                             uint8_t* alpha)
 {
     const MaskChannel r(h.masks[0]), g(h.masks[1]), b(h.masks[2]), a(h.masks[3]);
     for (uint32_t x = 0; x < width; ++x) {

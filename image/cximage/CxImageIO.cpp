@@ -14,8 +14,8 @@ namespace {
 
 bool isKnownFormat(uint32_t type)
 {
-    return type == CXIMAGE_FORMAT_BMP || type == CXIMAGE_FORMAT_JPG ||
-           type == CXIMAGE_FORMAT_PNG || type == CXIMAGE_FORMAT_TIF;
+    return type == CXIMAGE_FORMAT_BMP || type == CXIMAGE_FORMAT_JPG || type == CXIMAGE_FORMAT_PNG ||
+           type == CXIMAGE_FORMAT_TIF;
 }
 
 // Creates a new file beside `path` for writing (mode 0666 less the umask, close-on-exec).
@@ -23,8 +23,8 @@ FILE* openTempBeside(const std::string& path, std::string& tempPath)
 {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + ".part-" + std::to_string(getpid()) + "-" +
-                   std::to_string(counter.fetch_add(1));
+        tempPath =
+            path + ".part-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
         const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             FILE* fp = fdopen(fd, "wb");
@@ -100,8 +100,8 @@ bool CxImage::Decode(CxStream* stream, uint32_t imagetype)
         return out.DecodeKnown(*stream, type);
     };
     if (imagetype == CXIMAGE_FORMAT_UNKNOWN) {
-        for (uint32_t type : {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_PNG,
-                              CXIMAGE_FORMAT_TIF}) {
+        for (uint32_t type :
+             {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_PNG, CXIMAGE_FORMAT_TIF}) {
             CxImage tmp;
             if (attempt(type, tmp)) {
                 tmp.m_info.dwType = type;
@@ -118,8 +118,7 @@ bool CxImage::Decode(CxStream* stream, uint32_t imagetype)
         tmp.m_info.dwType = imagetype;
         return TakeDecoded(tmp);
     }
-    SetLastError(isKnownFormat(imagetype) ? tmp.GetLastError()
-                                          : "Decode: Unknown or wrong format");
+    SetLastError(isKnownFormat(imagetype) ? tmp.GetLastError() : "Decode: Unknown or wrong format");
     return false;
 }
 

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
-#include <memory>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <jerror.h>
@@ -18,8 +18,8 @@
 namespace {
 
 constexpr size_t kBufferSize = 64 * 1024;
-constexpr int kMaxScans = 500;                  // progressive files with more are hostile
-constexpr long kMaxLibraryMemory = 1L << 30;    // coefficient buffers of progressive files
+constexpr int kMaxScans = 500;               // progressive files with more are hostile
+constexpr long kMaxLibraryMemory = 1L << 30; // coefficient buffers of progressive files
 
 struct ErrorManager
 {
@@ -84,8 +84,11 @@ void termSource(j_decompress_ptr) {}
 void limitScans(j_common_ptr cinfo)
 {
     if (cinfo->is_decompressor &&
-        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
-        ERREXIT(cinfo, JERR_NOT_COMPILED);
+        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "JPEG: too many scans");
+        std::longjmp(err->jump, 1);
+    }
 }
 
 // ---- writing to a CxStream

@@ -63,7 +63,7 @@ bool CxImage::DecodePng(CxStream& s)
     }
     PngIo io;
     io.stream = &s;
-    std::vector<uint8_t> wire;         // pixels with an alpha channel, before splitting
+    std::vector<uint8_t> wire; // pixels with an alpha channel, before splitting
     std::vector<png_bytep> rowPointers;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &io, pngError, pngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -79,6 +79,8 @@ bool CxImage::DecodePng(CxStream& s)
         return false;
     }
     png_set_read_fn(png, &io, pngRead);
+    // The image object applies its own size limit once the header is known.
+    png_set_user_limits(png, 0x7FFFFFFF, 0x7FFFFFFF);
     png_set_sig_bytes(png, 8);
     png_read_info(png, info);
     const bool ok = ReadPngPixels(png, info, wire, rowPointers);
@@ -125,8 +127,8 @@ bool CxImage::ReadPngPixels(void* pngPtr, void* infoPtr, std::vector<uint8_t>& w
     if (layout == PngLayout::Bgra && colorType == PNG_COLOR_TYPE_RGB)
         png_set_tRNS_to_alpha(png);
     const uint32_t bpp = (layout == PngLayout::Bgr || layout == PngLayout::Bgra) ? 24
-                         : layout == PngLayout::GreyAlpha                      ? 8
-                                                                               : uint32_t(depth);
+                         : layout == PngLayout::GreyAlpha                        ? 8
+                                                                                 : uint32_t(depth);
     if (!CheckDimensions(w, h, bpp))
         return false;
     png_set_interlace_handling(png);
@@ -168,8 +170,7 @@ void CxImage::SetPngPalette(void* pngPtr, void* infoPtr, bool fromFile)
     }
     png_colorp pal = nullptr;
     int n = 0;
-    if (png_get_PLTE(static_cast<png_structp>(pngPtr), static_cast<png_infop>(infoPtr), &pal,
-                     &n)) {
+    if (png_get_PLTE(static_cast<png_structp>(pngPtr), static_cast<png_infop>(infoPtr), &pal, &n)) {
         for (int i = 0; i < n && uint32_t(i) < GetNumColors(); ++i)
             SetPaletteColor(uint8_t(i), pal[i].red, pal[i].green, pal[i].blue);
     }
@@ -214,9 +215,11 @@ void CxImage::ApplyPngTransparency(void* pngPtr, void* infoPtr, bool palette)
             table[i] = trans[i];
     } else if (grey) {
         // The transparent level in the stored depth (levels 2 and 16 bit were rescaled).
-        const int depth = png_get_bit_depth(static_cast<png_structp>(pngPtr),
-                                            static_cast<png_infop>(infoPtr));
-        const unsigned v = depth == 16 ? grey->gray >> 8 : depth == 2 ? grey->gray * 85u : grey->gray;
+        const int depth =
+            png_get_bit_depth(static_cast<png_structp>(pngPtr), static_cast<png_infop>(infoPtr));
+        const unsigned v = depth == 16  ? grey->gray >> 8
+                           : depth == 2 ? grey->gray * 85u
+                                        : grey->gray;
         table[v & 0xFF] = 0;
     }
     if (!AlphaCreate())

@@ -44,14 +44,20 @@ toff_t tiffSeek(thandle_t h, toff_t off, int whence)
     return toff_t(s->Tell());
 }
 
-int tiffClose(thandle_t) { return 0; }
+int tiffClose(thandle_t)
+{
+    return 0;
+}
 
 toff_t tiffSize(thandle_t h)
 {
     return toff_t(static_cast<TiffHandle*>(h)->stream->Size());
 }
 
-int tiffMap(thandle_t, void**, toff_t*) { return 0; }
+int tiffMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
 void tiffUnmap(thandle_t, void*, toff_t) {}
 
 int tiffError(TIFF*, void* user, const char* module, const char* fmt, va_list ap)
@@ -80,8 +86,8 @@ TIFF* openTiff(TiffHandle& handle, const char* mode)
     TIFFOpenOptionsSetMaxSingleMemAlloc(opts, kMaxSingleAlloc);
     TIFFOpenOptionsSetErrorHandlerExtR(opts, tiffError, &handle);
     TIFFOpenOptionsSetWarningHandlerExtR(opts, tiffWarning, &handle);
-    TIFF* tif = TIFFClientOpenExt("image", mode, &handle, tiffRead, tiffWrite, tiffSeek,
-                                  tiffClose, tiffSize, tiffMap, tiffUnmap, opts);
+    TIFF* tif = TIFFClientOpenExt("image", mode, &handle, tiffRead, tiffWrite, tiffSeek, tiffClose,
+                                  tiffSize, tiffMap, tiffUnmap, opts);
     TIFFOpenOptionsFree(opts);
     return tif;
 }
@@ -130,13 +136,12 @@ TiffLayout readLayout(TIFF* tif)
 // Layouts read row by row straight into the pixel block; others go through RGBA.
 bool isDirectLayout(TIFF* tif, const TiffLayout& l)
 {
-    if (TIFFIsTiled(tif) || l.planar != PLANARCONFIG_CONTIG ||
-        l.orientation != ORIENTATION_TOPLEFT)
+    if (TIFFIsTiled(tif) || l.planar != PLANARCONFIG_CONTIG || l.orientation != ORIENTATION_TOPLEFT)
         return false;
-    const bool greyOrPal = l.spp == 1 && (l.bps == 1 || l.bps == 4 || l.bps == 8) &&
-                           (l.photometric == PHOTOMETRIC_MINISBLACK ||
-                            l.photometric == PHOTOMETRIC_MINISWHITE ||
-                            (l.photometric == PHOTOMETRIC_PALETTE && l.hasColormap));
+    const bool greyOrPal =
+        l.spp == 1 && (l.bps == 1 || l.bps == 4 || l.bps == 8) &&
+        (l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE ||
+         (l.photometric == PHOTOMETRIC_PALETTE && l.hasColormap));
     const bool rgb = l.photometric == PHOTOMETRIC_RGB && l.bps == 8 && (l.spp == 3 || l.spp == 4);
     return greyOrPal || rgb;
 }
@@ -147,11 +152,11 @@ bool CxImage::DecodeTiff(CxStream& s)
 {
     uint8_t magic[4] = {};
     const int64_t start = s.Tell();
-    const bool ok = s.Read(magic, 4) == 4 &&
-                    ((magic[0] == 'I' && magic[1] == 'I' && (magic[2] == 42 || magic[2] == 43) &&
-                      magic[3] == 0) ||
-                     (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 &&
-                      (magic[3] == 42 || magic[3] == 43)));
+    const bool ok =
+        s.Read(magic, 4) == 4 && ((magic[0] == 'I' && magic[1] == 'I' &&
+                                   (magic[2] == 42 || magic[2] == 43) && magic[3] == 0) ||
+                                  (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 &&
+                                   (magic[3] == 42 || magic[3] == 43)));
     if (!ok || !s.Seek(start, SEEK_SET)) {
         SetLastError("Not a TIFF file");
         return false;

@@ -1,11 +1,10 @@
 #include "CxMemStream.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
-CxMemStream::CxMemStream(const uint8_t* data, size_t size)
-    : m_view(data), m_size(data ? size : 0)
+CxMemStream::CxMemStream(const uint8_t* data, size_t size) : m_view(data), m_size(data ? size : 0)
 {
 }
 

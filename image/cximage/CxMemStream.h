@@ -9,8 +9,8 @@
 class CxMemStream : public CxStream
 {
 public:
-    CxMemStream() = default;                           // empty, writable
-    CxMemStream(const uint8_t* data, size_t size);     // read-only view, not copied
+    CxMemStream() = default;                       // empty, writable
+    CxMemStream(const uint8_t* data, size_t size); // read-only view, not copied
 
     size_t Read(void* buffer, size_t size) override;
     size_t Write(const void* buffer, size_t size) override;

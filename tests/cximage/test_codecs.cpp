@@ -15,7 +15,7 @@ struct DepthCase
     bool grey;
 };
 
-const DepthCase kDepths[] = {{1, true}, {1, false}, {4, true}, {4, false},
+const DepthCase kDepths[] = {{1, true}, {1, false}, {4, true},  {4, false},
                              {8, true}, {8, false}, {24, false}};
 
 } // namespace
@@ -24,7 +24,8 @@ TEST(CxImageModel, CreateRefusesEmptyAndHugeSizes)
 {
     CxImage img;
     EXPECT_EQ(img.Create(0, 10, 24), nullptr);
-    EXPECT_STREQ(img.GetLastError(), "CxImage::Create : width and height must be greater than zero");
+    EXPECT_STREQ(img.GetLastError(),
+                 "CxImage::Create : width and height must be greater than zero");
     EXPECT_FALSE(img.IsValid());
     EXPECT_EQ(img.Create(30000, 30000, 24), nullptr);
     EXPECT_STREQ(img.GetLastError(), "Image Memory exceeded");
@@ -278,9 +279,9 @@ TEST(CxImageCodecs, JpegIsBaselineQuality90With2x2Sampling)
     const size_t sof = findMarker(b, 0xC0); // baseline sequential, not progressive
     ASSERT_NE(sof, 0u);
     EXPECT_EQ(findMarker(b, 0xC2), 0u);
-    EXPECT_EQ(b[sof + 9], 3);            // three components
-    EXPECT_EQ(b[sof + 11], 0x22);        // first one 2 x 2
-    EXPECT_EQ(b[sof + 14], 0x11);        // the others 1 x 1
+    EXPECT_EQ(b[sof + 9], 3);     // three components
+    EXPECT_EQ(b[sof + 11], 0x22); // first one 2 x 2
+    EXPECT_EQ(b[sof + 14], 0x11); // the others 1 x 1
     EXPECT_EQ(b[sof + 17], 0x11);
     const size_t dqt = findMarker(b, 0xDB);
     ASSERT_NE(dqt, 0u);

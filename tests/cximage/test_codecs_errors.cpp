@@ -140,10 +140,10 @@ TEST(CxImageErrors, EveryCutOffFileFailsCleanly)
         uint32_t type;
         uint32_t bpp;
     };
-    for (Case c : {Case{CXIMAGE_FORMAT_BMP, 24}, Case{CXIMAGE_FORMAT_BMP, 4},
-                   Case{CXIMAGE_FORMAT_JPG, 24}, Case{CXIMAGE_FORMAT_PNG, 8},
-                   Case{CXIMAGE_FORMAT_PNG, 24}, Case{CXIMAGE_FORMAT_TIF, 24},
-                   Case{CXIMAGE_FORMAT_TIF, 8}}) {
+    for (Case c :
+         {Case{CXIMAGE_FORMAT_BMP, 24}, Case{CXIMAGE_FORMAT_BMP, 4}, Case{CXIMAGE_FORMAT_JPG, 24},
+          Case{CXIMAGE_FORMAT_PNG, 8}, Case{CXIMAGE_FORMAT_PNG, 24}, Case{CXIMAGE_FORMAT_TIF, 24},
+          Case{CXIMAGE_FORMAT_TIF, 8}}) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " bpp " << c.bpp);
         CxImage img = makeImage(12, 9, c.bpp, false);
         const std::vector<uint8_t> full = encode(img, c.type);
@@ -182,8 +182,8 @@ TEST(CxImageErrors, CutOffFilesNameTheirFault)
 TEST(CxImageErrors, DamagedBytesNeverCrash)
 {
     std::mt19937 rng(1234);
-    for (uint32_t type : {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_PNG,
-                          CXIMAGE_FORMAT_TIF}) {
+    for (uint32_t type :
+         {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_PNG, CXIMAGE_FORMAT_TIF}) {
         CxImage img = makeImage(24, 16, type == CXIMAGE_FORMAT_JPG ? 24 : 8, true);
         const std::vector<uint8_t> full = encode(img, type);
         for (int round = 0; round < 300; ++round) {

@@ -74,8 +74,8 @@ TEST(CxImageStreams, DecodeStartsAtTheStreamPosition)
 TEST(CxImageStreams, ThreadsDecodeAndEncodeAtOnce)
 {
     std::vector<std::vector<uint8_t>> files;
-    for (uint32_t type : {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_PNG,
-                          CXIMAGE_FORMAT_TIF}) {
+    for (uint32_t type :
+         {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_PNG, CXIMAGE_FORMAT_TIF}) {
         CxImage img = makeImage(120, 90, 24, false);
         files.push_back(encode(img, type));
     }
