@@ -233,3 +233,23 @@ TEST(OpsEscape, StoppedOperationsHandOverTheirPartialResult)
     EXPECT_EQ(cut.GetHeight(), 10u);
     EXPECT_EQ(cut.GetBits(0)[0], 0);
 }
+
+TEST(OpsRotate, AnyAngleSizeAndEdgeRuleStaysInsideTheImage)
+{
+    const float angles[] = {0.5f, 3.0f, 13.0f, 44.9f, 89.9f, 91.0f, 179.5f, -33.0f, 270.2f};
+    const CxOverflow rules[] = {OM_COLOR, OM_BACKGROUND, OM_TRANSPARENT, OM_WRAP, OM_REPEAT,
+                                OM_MIRROR};
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {7, 5}, {64, 1}, {1, 33}};
+    for (int bpp : {4, 8, 24})
+        for (auto size : sizes)
+            for (float angle : angles)
+                for (CxOverflow rule : rules)
+                    for (CxInterpolation in : {IM_BILINEAR, IM_NEAREST_NEIGHBOUR}) {
+                        CxImage img = PatternImage(size.first, size.second, bpp);
+                        ASSERT_TRUE(img.AlphaCreate());
+                        ASSERT_TRUE(img.RotateFree(angle, nullptr, in, rule));
+                        ASSERT_TRUE(img.IsValid());
+                        EXPECT_GE(img.GetWidth(), 1u);
+                        EXPECT_TRUE(img.AlphaIsValid());
+                    }
+}
