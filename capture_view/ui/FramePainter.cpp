@@ -7,11 +7,15 @@ const QImage& FramePainter::Sample(const uint8_t* bits, int stride, int fw, int 
 {
     if (m_out.width() != vw || m_out.height() != vh)
         m_out = QImage(std::max(vw, 1), std::max(vh, 1), QImage::Format_RGB32);
-    m_out.fill(Qt::black);
-    if (!bits || fw <= 0 || fh <= 0 || tw <= 0 || th <= 0)
+    if (!bits || fw <= 0 || fh <= 0 || tw <= 0 || th <= 0) {
+        m_out.fill(Qt::black);
         return m_out;
+    }
     const int cols = std::clamp(tw - sx, 0, vw);
     const int rows = std::clamp(th - sy, 0, vh);
+    // Only what lies beyond the content is cleared; the rest is overwritten.
+    if (cols < vw || rows < vh)
+        m_out.fill(Qt::black);
     m_columns.resize(size_t(std::max(cols, 0)));
     for (int dx = 0; dx < cols; ++dx)
         m_columns[size_t(dx)] = int(int64_t(dx + sx) * fw / tw) * 3;
