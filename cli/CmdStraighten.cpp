@@ -1,8 +1,9 @@
 // scriva-cli straighten: straightens a page photo and crops it to the page, as
 // every photo the program takes is.
-//   straighten IN OUT [--report]
+//   straighten IN OUT [--report] [--debug DIR]
 // OUT's extension picks the format (bmp, jpg, png, tif). With --report one JSON
-// object on stdout tells the turn undone, the crop and the output size.
+// object on stdout tells the turn undone, the crop and the output size; with
+// --debug the detectors' intermediate images are written into DIR as PNG files.
 
 #include "CliCommand.h"
 
@@ -18,7 +19,7 @@ using namespace scriva::cli;
 
 namespace {
 
-const QString kUsage = QStringLiteral("straighten IN OUT [--report]");
+const QString kUsage = QStringLiteral("straighten IN OUT [--report] [--debug DIR]");
 
 std::string NativePath(const QString& path)
 {
@@ -33,13 +34,29 @@ void PrintReport(int angle, const cxdetect::PageBox& crop, const CxImage& out)
                 out.GetHeight());
 }
 
+// Writes each intermediate image of the detectors as DIR/<stage>.png.
+CxDebugSink PngSink(const QString& dir)
+{
+    return [dir](const char* stage, const CxImage& image) {
+        CxImage copy(image);
+        const QString path = dir + QLatin1Char('/') + QString::fromUtf8(stage) + ".png";
+        if (!copy.Save(NativePath(path), CXIMAGE_FORMAT_PNG))
+            std::fprintf(stderr, "scriva-cli: %s: %s\n", path.toLocal8Bit().constData(),
+                         copy.GetLastError());
+    };
+}
+
 int RunStraighten(const QStringList& args)
 {
     QStringList files;
     bool report = false;
-    for (const QString& a : args) {
+    QString debugDir;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
         if (a == QLatin1String("--report"))
             report = true;
+        else if (a == QLatin1String("--debug") && i + 1 < args.size())
+            debugDir = args[++i];
         else if (a.startsWith(QLatin1String("--")))
             return failWith(QStringLiteral("unknown option %1; usage: %2").arg(a, kUsage));
         else
@@ -61,12 +78,14 @@ int RunStraighten(const QStringList& args)
     // The same phases AutoDeskew and AutoCropBorder chain, kept apart to report them.
     int angle = 0;
     cxdetect::PageBox crop;
+    const CxDebugSink sink = debugDir.isEmpty() ? CxDebugSink() : PngSink(debugDir);
+    const CxDebugSink* debug = sink ? &sink : nullptr;
     try {
-        angle = cxdetect::DetectSkew(image);
+        angle = cxdetect::DetectSkew(image, debug);
         if (!cxdetect::ApplySkew(image, angle))
             return failWith(
                 QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
-        crop = cxdetect::DetectPageBox(image);
+        crop = cxdetect::DetectPageBox(image, debug);
     } catch (const std::bad_alloc&) {
         return failWith(QStringLiteral("%1: out of memory").arg(in));
     }
