@@ -21,7 +21,10 @@
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <initializer_list>
 #include <map>
+#include <tuple>
+#include <vector>
 
 namespace apptest {
 
@@ -88,6 +91,29 @@ inline bool writeSettings(const QString& path, const std::map<QString, QString>&
     QDir().mkpath(QFileInfo(path).path());
     return config.Save(path);
 }
+
+// Puts environment variables back as they were when the test class goes.
+class EnvRestorer
+{
+public:
+    explicit EnvRestorer(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            m_saved.emplace_back(name, qEnvironmentVariableIsSet(name), qgetenv(name));
+    }
+    ~EnvRestorer()
+    {
+        for (const auto& [name, wasSet, value] : m_saved) {
+            if (wasSet)
+                qputenv(name, value);
+            else
+                qunsetenv(name);
+        }
+    }
+
+private:
+    std::vector<std::tuple<const char*, bool, QByteArray>> m_saved;
+};
 
 struct ShownBox
 {

@@ -76,6 +76,7 @@ class TestAppStartup : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_packs;
+    apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
     std::unique_ptr<QTemporaryDir> m_home;
     FakeWindows* m_windows = nullptr; // owned by the application under test
 

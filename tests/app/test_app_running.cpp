@@ -1,0 +1,104 @@
+// The application started the way the program starts: shipped settings and
+// packs from the data folder, the real main frame and document.
+
+#include "AppTestSupport.h"
+#include "QtTestRegistry.h"
+#include "app/AppEvent.h"
+#include "app/CMainFrame.h"
+#include "app/CScrivaApp.h"
+#include "app/RecentFiles.h"
+#include "config/AppPaths.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestAppRunning : public QObject
+{
+    Q_OBJECT
+    apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
+    std::unique_ptr<QTemporaryDir> m_home;
+
+    void freshHome()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "test"); // videotestsrc
+    }
+
+    static void button(int code)
+    {
+        QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, code, 0));
+        QCoreApplication::sendPostedEvents(qApp);
+    }
+
+private slots:
+    void startsWithTheShippedSettings()
+    {
+        freshHome();
+        CScrivaApp app;
+        apptest::BoxCatcher catcher;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 0);
+        // First run: the user's file is a copy of the shipped one.
+        QVERIFY(QFileInfo::exists(scriva::userConfigFile()));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        QVERIFY(frame->isVisible());
+        QVERIFY(frame->acceptDrops());
+        QCOMPARE(app.languageIndex(), LanguagePack::IndexOfCode(app.languageCode()));
+        QVERIFY(app.languageIndex() > 0);
+
+        QMenu* recent = frame->recentFileMenu();
+        QVERIFY(recent);
+        QCOMPARE(recent->actions().size(), 1);
+        QCOMPARE(recent->actions()[0]->text(), app.pack().String(RecentFiles::kFirstCommand));
+        QVERIFY(!recent->actions()[0]->isEnabled());
+
+        // The application answers its commands through the frame's router.
+        QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, false);
+        app.recentFiles()->Add(m_home->filePath(QStringLiteral("page.jpg")));
+        QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, true);
+        QCOMPARE(recent->actions().size(), 1);
+        QVERIFY(recent->actions()[0]->isEnabled());
+        QVERIFY(frame->router().dispatch(RecentFiles::kClearCommand));
+        QVERIFY(app.recentFiles()->IsEmpty());
+        QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, false);
+    }
+
+    void buttonsReachTheFrameInTheChosenLanguage()
+    {
+        freshHome();
+        QVERIFY(apptest::writeSettings(scriva::userConfigFile(), {{QStringLiteral("language"), QStringLiteral("Ger")}}));
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        QCOMPARE(app.languageIndex(), 7);
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        QCOMPARE(frame->RightAreaMode(), int(IAppWindows::ImageMode));
+
+        apptest::BoxCatcher catcher;
+        button(0x04); // zoom in without an image
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes[0].text, app.pack().String(61453));
+        QCOMPARE(catcher.boxes[0].title, app.pack().String(57344));
+        QVERIFY(catcher.boxes[0].buttonTexts.contains(app.pack().String(61810)));
+        button(0x40); // a photo while the image view is shown
+        QCOMPARE(catcher.boxes.size(), 2);
+        QCOMPARE(catcher.boxes[1].text, app.pack().String(61456));
+
+        // While a worker runs, nothing happens; afterwards the switch does.
+        app.setBusy(CScrivaApp::BusyEditing, true);
+        button(0x20);
+        QCOMPARE(frame->RightAreaMode(), int(IAppWindows::ImageMode));
+        app.setBusy(CScrivaApp::BusyEditing, false);
+        button(0x20);
+        QTRY_COMPARE(frame->RightAreaMode(), int(IAppWindows::CaptureMode));
+        QCOMPARE(catcher.boxes.size(), 2);
+    }
+};
+
+SCRIVA_QTEST(TestAppRunning)
+#include "test_app_running.moc"
