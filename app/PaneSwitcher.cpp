@@ -5,6 +5,8 @@
 #include "image/ui/CScrivaView.h"
 
 #include <QMetaObject>
+#include <QPointer>
+#include <QTimer>
 
 PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services, QWidget* frame)
     : QObject(frame)
@@ -50,6 +52,7 @@ void PaneSwitcher::toCapture()
     m_mode = CaptureMode;
     if (video->StartCapture()) {
         m_panes.setActiveView(video);
+        watchCapture(video);
     } else {
         // Requests arriving while the box is open are refused by the guard.
         if (m_services.showMessage)
@@ -57,6 +60,36 @@ void PaneSwitcher::toCapture()
         toImage();
     }
     m_panes.ShowResultPane(false, m_frame->height());
+}
+
+void PaneSwitcher::watchCapture(CVideoView* video)
+{
+    // A camera that stops delivering later is handled like one that never
+    // started. Queued: the view that reports it is the one to be replaced.
+    if (video->metaObject()->indexOfSignal("captureFailed(QString)") >= 0)
+        connect(video, SIGNAL(captureFailed(QString)), this, SLOT(onCaptureFailed()), Qt::QueuedConnection);
+}
+
+void PaneSwitcher::onCaptureFailed()
+{
+    captureLost(sender());
+}
+
+void PaneSwitcher::captureLost(QObject* view)
+{
+    if (!view || view != m_panes.videoView() || m_mode != CaptureMode)
+        return;
+    if (m_switching || m_services.busy()) {
+        // A photo or another switch is running: come back when it is over.
+        QTimer::singleShot(RetryMs, this, [this, later = QPointer<QObject>(view)] { captureLost(later); });
+        return;
+    }
+    setSwitching(true);
+    if (m_services.showMessage)
+        m_services.showMessage(m_frame, CaptureFailedString);
+    toImage();
+    setSwitching(false);
+    emit modeChanged(m_mode);
 }
 
 void PaneSwitcher::toImage()

@@ -2,7 +2,8 @@
 // Switches the right area between the image view (mode 101) and the capture
 // view (mode 154): one view is destroyed and the other created on the same
 // document. A capture view whose camera does not start is reported (string
-// 61448) and the image view comes back. A switch is refused while one is in
+// 61448) and the image view comes back, also when a running camera fails
+// later (the view's captureFailed). A switch is refused while one is in
 // progress or the program is busy. Emits modeChanged after every switch.
 // User-interface thread only.
 
@@ -22,6 +23,7 @@ public:
     static constexpr int ImageMode = 101;
     static constexpr int CaptureMode = 154;
     static constexpr int CaptureFailedString = 61448;
+    static constexpr int RetryMs = 200;
     using CaptureViewFactory = std::function<CVideoView*(CScrivaDoc&)>;
 
     PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services, QWidget* frame);
@@ -39,8 +41,13 @@ public:
 signals:
     void modeChanged(int mode);
 
+private slots:
+    void onCaptureFailed();
+
 private:
     void toCapture();
+    void watchCapture(CVideoView* video);
+    void captureLost(QObject* view);
     void toImage();
     void setSwitching(bool on);
 

@@ -73,6 +73,20 @@ public:
     }
 };
 
+// No camera source at all, for as long as it lives: a capture view cannot start.
+struct NoCamera
+{
+    QByteArray saved = qgetenv("SCRIVA_CAMERA");
+    NoCamera() { qputenv("SCRIVA_CAMERA", "none"); }
+    ~NoCamera()
+    {
+        if (saved.isNull())
+            qunsetenv("SCRIVA_CAMERA");
+        else
+            qputenv("SCRIVA_CAMERA", saved);
+    }
+};
+
 // Document, recorder and frame together; the frame goes first.
 struct Fixture
 {

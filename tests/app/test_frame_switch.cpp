@@ -14,6 +14,16 @@
 
 using namespace frametest;
 
+// A camera that starts and can then be made to fail.
+class FailingLaterVideoView : public StartingVideoView
+{
+    Q_OBJECT
+public:
+    using StartingVideoView::StartingVideoView;
+signals:
+    void captureFailed(const QString& reason);
+};
+
 namespace {
 bool documentHasView(CScrivaDoc& doc, IDocumentView* view)
 {
@@ -32,10 +42,12 @@ private slots:
     void refusedWhileBusy();
     void queuedSwitchRunsFromTheEventLoop();
     void printCommandsActivateThePrintingView();
+    void cameraFailingLaterBringsTheImageViewBack();
 };
 
 void FrameSwitchTest::captureThatCannotStartBringsTheImageViewBack()
 {
+    NoCamera none;
     Fixture f;
     QPointer<CScrivaView> oldImage = f.frame->imageView();
     QVERIFY(oldImage);
@@ -83,6 +95,7 @@ void FrameSwitchTest::switchingTwiceKeepsTheDocument()
 
 void FrameSwitchTest::requestDuringTheFailureBoxIsIgnored()
 {
+    NoCamera none;
     Fixture f;
     int refused = 0;
     f.rec.onMessage = [&](int) {
@@ -138,6 +151,25 @@ void FrameSwitchTest::printCommandsActivateThePrintingView()
     f.frame->setActiveView(f.frame->recognizeView());
     f.frame->router().dispatch(57609); // print preview with only the capture view
     QCOMPARE(f.frame->activeView(), static_cast<QWidget*>(f.frame->videoView()));
+}
+
+void FrameSwitchTest::cameraFailingLaterBringsTheImageViewBack()
+{
+    Fixture f;
+    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new FailingLaterVideoView(d); });
+    QVERIFY(f.frame->SwitchRightPane());
+    QPointer<CVideoView> video = f.frame->videoView();
+    QVERIFY(video);
+    f.rec.busy = true; // a photo is being taken: the view stays until it is done
+    emit static_cast<FailingLaterVideoView*>(video.data())->captureFailed("end of stream");
+    QTest::qWait(50);
+    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::CaptureMode);
+    QVERIFY(f.rec.messages.empty());
+    f.rec.busy = false;
+    QTRY_COMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode);
+    QCOMPARE(f.rec.messages, std::vector<int>{61448});
+    QVERIFY(f.frame->imageView());
+    QTRY_VERIFY(!video);
 }
 
 SCRIVA_QTEST(FrameSwitchTest)
