@@ -9,7 +9,8 @@
 #include <linux/input.h>
 #include <unistd.h>
 
-ButtonWatcher::ButtonWatcher(Poster post, QObject* parent) : QObject(parent), m_post(std::move(post))
+ButtonWatcher::ButtonWatcher(Poster post, QObject* parent)
+    : QObject(parent), m_post(std::move(post))
 {
     SetKeyMap({});
 }
@@ -32,7 +33,8 @@ QStringList ButtonWatcher::InputNodesOf(const QString& usbDevicePath) const
     if (usb.isEmpty())
         return nodes;
     const QString classDir = m_sysfsRoot + QStringLiteral("/class/input");
-    for (const QString& name : QDir(classDir).entryList({QStringLiteral("event*")}, QDir::AllEntries | QDir::System)) {
+    for (const QString& name :
+         QDir(classDir).entryList({QStringLiteral("event*")}, QDir::AllEntries | QDir::System)) {
         const QString target = QFileInfo(classDir + QLatin1Char('/') + name).canonicalFilePath();
         if (target.startsWith(usb + QLatin1Char('/')))
             nodes << m_deviceRoot + QLatin1Char('/') + name;
@@ -44,9 +46,10 @@ int ButtonWatcher::Attach(const QString& usbDevicePath)
 {
     Detach();
     for (const QString& path : InputNodesOf(usbDevicePath)) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
-            continue;   // no permission: stay silent
+            continue; // no permission: stay silent
         Node node;
         node.fd = fd;
         node.notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);

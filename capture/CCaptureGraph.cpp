@@ -28,7 +28,8 @@ GstFlowReturn OnNewSample(GstAppSink* sink, gpointer user)
 
 QString RateCaps(const V4l2::FrameRate& r)
 {
-    return r.numerator > 0 ? QStringLiteral(",framerate=%1/%2").arg(r.numerator).arg(r.denominator) : QString();
+    return r.numerator > 0 ? QStringLiteral(",framerate=%1/%2").arg(r.numerator).arg(r.denominator)
+                           : QString();
 }
 
 } // namespace
@@ -44,7 +45,8 @@ bool CCaptureGraph::Initialize(const QStringList& cameraTokens)
 {
     const QString setting = CaptureSourceSetting(m_profile);
     m_guard.ScanDevices(cameraTokens);
-    return Initialize(ResolveCaptureSource(setting, m_guard, cameraTokens, CameraModelOverride(m_profile)));
+    return Initialize(
+        ResolveCaptureSource(setting, m_guard, cameraTokens, CameraModelOverride(m_profile)));
 }
 
 bool CCaptureGraph::Initialize(const CaptureSource& source)
@@ -71,8 +73,9 @@ QString CCaptureGraph::DeviceLaunch(QString& error)
         return {};
     }
     const double wanted = m_useFrameRate != 0 ? m_frameRate : 15.0;
-    const V4l2::ModeChoice mode = V4l2::ChooseMode(V4l2::EnumerateModes(m_source.devicePath), m_profile.Width(),
-                                                   m_profile.Height(), wanted, m_useFrameRate != 0);
+    const V4l2::ModeChoice mode =
+        V4l2::ChooseMode(V4l2::EnumerateModes(m_source.devicePath), m_profile.Width(),
+                         m_profile.Height(), wanted, m_useFrameRate != 0);
     if (!mode.valid) {
         error = QStringLiteral("%1 offers no usable picture format").arg(m_source.devicePath);
         return {};
@@ -80,8 +83,10 @@ QString CCaptureGraph::DeviceLaunch(QString& error)
     m_videoWidth = mode.width;
     m_videoHeight = mode.height;
     const QString size = QStringLiteral(",width=%1,height=%2").arg(mode.width).arg(mode.height);
-    const QString caps = mode.jpeg ? QStringLiteral("image/jpeg") + size + RateCaps(mode.rate) + QStringLiteral(" ! jpegdec")
-                                   : QStringLiteral("video/x-raw,format=") + mode.rawFormat + size + RateCaps(mode.rate);
+    const QString caps = mode.jpeg ? QStringLiteral("image/jpeg") + size + RateCaps(mode.rate) +
+                                         QStringLiteral(" ! jpegdec")
+                                   : QStringLiteral("video/x-raw,format=") + mode.rawFormat + size +
+                                         RateCaps(mode.rate);
     return QStringLiteral("v4l2src name=src ! %1 ! videoconvert ! video/x-raw,format=BGR ! %2")
         .arg(caps, QLatin1String(kSink));
 }
@@ -94,16 +99,23 @@ QString CCaptureGraph::LaunchDescription(QString& error)
         m_videoHeight = DemoCamera::kHeight;
         return QStringLiteral("appsrc name=demo is-live=true format=time ! imagefreeze is-live=true"
                               " ! video/x-raw,format=BGR,width=%1,height=%2,framerate=%3/1 ! %4")
-            .arg(DemoCamera::kWidth).arg(DemoCamera::kHeight).arg(DemoCamera::kFramesPerSecond)
+            .arg(DemoCamera::kWidth)
+            .arg(DemoCamera::kHeight)
+            .arg(DemoCamera::kFramesPerSecond)
             .arg(QLatin1String(kSink));
     case CaptureSource::Kind::Test:
         m_videoWidth = 1920;
         m_videoHeight = 1080;
-        return QStringLiteral("videotestsrc is-live=true ! video/x-raw,format=BGR,width=1920,height=1080,"
-                              "framerate=15/1 ! %1").arg(QLatin1String(kSink));
-    case CaptureSource::Kind::Pipeline: return m_source.pipeline;
-    case CaptureSource::Kind::Device: return DeviceLaunch(error);
-    case CaptureSource::Kind::None: break;
+        return QStringLiteral(
+                   "videotestsrc is-live=true ! video/x-raw,format=BGR,width=1920,height=1080,"
+                   "framerate=15/1 ! %1")
+            .arg(QLatin1String(kSink));
+    case CaptureSource::Kind::Pipeline:
+        return m_source.pipeline;
+    case CaptureSource::Kind::Device:
+        return DeviceLaunch(error);
+    case CaptureSource::Kind::None:
+        break;
     }
     error = QStringLiteral("no camera is chosen");
     return {};
@@ -149,7 +161,8 @@ bool CCaptureGraph::BuildPipeline()
         gst_object_unref(src);
     }
     GstBus* bus = gst_element_get_bus(pipeline);
-    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&CCaptureGraph::OnBusMessage), this, nullptr);
+    gst_bus_set_sync_handler(bus, reinterpret_cast<GstBusSyncHandler>(&CCaptureGraph::OnBusMessage),
+                             this, nullptr);
     gst_object_unref(bus);
     m_pipeline = pipeline;
     return true;
@@ -176,9 +189,9 @@ bool CCaptureGraph::PushDemoPicture()
     const QImage& picture = DemoCamera::Picture();
     bool ok = !picture.isNull();
     if (ok) {
-        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT,
-                                            picture.width(), "height", G_TYPE_INT, picture.height(), "framerate",
-                                            GST_TYPE_FRACTION, 0, 1, nullptr);
+        GstCaps* caps = gst_caps_new_simple(
+            "video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT, picture.width(),
+            "height", G_TYPE_INT, picture.height(), "framerate", GST_TYPE_FRACTION, 0, 1, nullptr);
         gst_app_src_set_caps(GST_APP_SRC(src), caps);
         gst_caps_unref(caps);
         const gsize size = gsize(picture.sizeInBytes());
@@ -209,10 +222,12 @@ bool CCaptureGraph::StartPreview()
     }
     GstStateChangeReturn r = gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
     if (r != GST_STATE_CHANGE_FAILURE)
-        r = gst_element_get_state(m_pipeline, nullptr, nullptr, GstClockTime(kStartTimeoutMs) * GST_MSECOND);
+        r = gst_element_get_state(m_pipeline, nullptr, nullptr,
+                                  GstClockTime(kStartTimeoutMs) * GST_MSECOND);
     if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC || m_failed) {
         if (r == GST_STATE_CHANGE_ASYNC)
-            SetFailure(QStringLiteral("the camera did not start within %1 s").arg(kStartTimeoutMs / 1000));
+            SetFailure(
+                QStringLiteral("the camera did not start within %1 s").arg(kStartTimeoutMs / 1000));
         else if (!m_failed)
             SetFailure(QStringLiteral("the camera could not be started"));
         DestroyPipeline();

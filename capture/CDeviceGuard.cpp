@@ -52,7 +52,8 @@ bool VideoNode::Matches(const QString& token) const
     const QString t = token.trimmed();
     if (t.isEmpty() || hardwareId.isEmpty())
         return false;
-    return t.compare(hardwareId, Qt::CaseInsensitive) == 0 || t.compare(deviceId, Qt::CaseInsensitive) == 0;
+    return t.compare(hardwareId, Qt::CaseInsensitive) == 0 ||
+           t.compare(deviceId, Qt::CaseInsensitive) == 0;
 }
 
 CDeviceGuard::CDeviceGuard() : m_probe(&V4l2::IsCaptureNode) {}
@@ -69,8 +70,10 @@ VideoNode CDeviceGuard::ReadNode(const QString& classEntry, const QString& name)
 QList<VideoNode> CDeviceGuard::EnumerateNodes() const
 {
     const QString classDir = m_sysfsRoot + QStringLiteral("/class/video4linux");
-    QStringList names = QDir(classDir).entryList({QStringLiteral("video*")}, QDir::AllEntries | QDir::System);
-    names.erase(std::remove_if(names.begin(), names.end(), [](const QString& n) { return NodeNumber(n) < 0; }),
+    QStringList names =
+        QDir(classDir).entryList({QStringLiteral("video*")}, QDir::AllEntries | QDir::System);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const QString& n) { return NodeNumber(n) < 0; }),
                 names.end());
     std::sort(names.begin(), names.end(),
               [](const QString& a, const QString& b) { return NodeNumber(a) < NodeNumber(b); });

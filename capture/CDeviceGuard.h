@@ -12,12 +12,12 @@
 // One V4L2 capture node as found under sysfs.
 struct VideoNode
 {
-    QString devicePath;     // /dev/videoN
-    QString friendlyName;   // sysfs name, at most 119 characters
-    QString hardwareId;     // usb\vid_vvvv&pid_pppp&mi_ii, empty without USB parents
-    QString deviceId;       // usb\vid_vvvv&pid_pppp
-    QString instanceId;     // hardware id + "\" + USB port, for logs
-    QString usbDevicePath;  // sysfs folder of the USB device (for its buttons)
+    QString devicePath;    // /dev/videoN
+    QString friendlyName;  // sysfs name, at most 119 characters
+    QString hardwareId;    // usb\vid_vvvv&pid_pppp&mi_ii, empty without USB parents
+    QString deviceId;      // usb\vid_vvvv&pid_pppp
+    QString instanceId;    // hardware id + "\" + USB port, for logs
+    QString usbDevicePath; // sysfs folder of the USB device (for its buttons)
 
     // A pidVid token matches either hardware id, ignoring case.
     bool Matches(const QString& token) const;

@@ -18,8 +18,8 @@ bool CGrabberCallback::BufferCB(GstSample* sample)
     GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
     GstBuffer* buffer = sample ? gst_sample_get_buffer(sample) : nullptr;
     GstVideoInfo info;
-    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps)
-        || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
+    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps) ||
+        GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
         return false;
     GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
@@ -30,8 +30,8 @@ bool CGrabberCallback::BufferCB(GstSample* sample)
     const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
     const gsize offset = GST_VIDEO_FRAME_PLANE_OFFSET(&frame, 0);
     const gsize mapped = frame.map[0].size;
-    const bool fits = w > 0 && h > 0 && stride >= w * 3
-                      && offset + guint64(stride) * guint64(h - 1) + guint64(w) * 3 <= mapped;
+    const bool fits = w > 0 && h > 0 && stride >= w * 3 &&
+                      offset + guint64(stride) * guint64(h - 1) + guint64(w) * 3 <= mapped;
     // The frame image and the held sample change together under the lock; the
     // sample given up is released after it.
     GstSample* released = nullptr;
@@ -59,7 +59,8 @@ bool CGrabberCallback::StoreRows(const uint8_t* data, int stride, int w, int h, 
     const size_t rowBytes = size_t(w) * 3;
     // The picture's top line arrives first; the image keeps it as its last row.
     for (int y = 0; y < h; ++y)
-        std::memcpy(bits + size_t(h - 1 - y) * dstStride, data + size_t(y) * size_t(stride), rowBytes);
+        std::memcpy(bits + size_t(h - 1 - y) * dstStride, data + size_t(y) * size_t(stride),
+                    rowBytes);
     if (m_rectWidth == w && m_rectHeight == h)
         PageGeometry::PaintBorder(bits, int(dstStride), w, h, m_pageRect);
     released = m_held;
@@ -67,7 +68,8 @@ bool CGrabberCallback::StoreRows(const uint8_t* data, int stride, int w, int h, 
     return true;
 }
 
-void CGrabberCallback::PublishPageFrame(int frameWidth, int frameHeight, const PageGeometry::Rect& rect)
+void CGrabberCallback::PublishPageFrame(int frameWidth, int frameHeight,
+                                        const PageGeometry::Rect& rect)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_rectWidth = frameWidth;

@@ -45,7 +45,10 @@ public:
     class FrameAccess
     {
     public:
-        explicit FrameAccess(const CGrabberCallback& cb) : m_lock(cb.m_mutex), m_image(cb.m_image.get()) {}
+        explicit FrameAccess(const CGrabberCallback& cb)
+            : m_lock(cb.m_mutex), m_image(cb.m_image.get())
+        {
+        }
         const CxImage* image() const { return m_image; }
 
     private:

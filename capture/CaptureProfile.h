@@ -14,8 +14,8 @@ public:
 
     static QString DefaultPath();
 
-    int UseFrameRate() const;         // [vidra] UseFrameRate, default 1
-    int FramePeriod() const;          // [vidra] FrameRate, 100-ns units, default 666667
+    int UseFrameRate() const; // [vidra] UseFrameRate, default 1
+    int FramePeriod() const;  // [vidra] FrameRate, 100-ns units, default 666667
     double FrameRate() const { return FrameRateFromPeriod(FramePeriod()); }
 
     QString Source() const;           // [camera] Source, empty when unset

@@ -78,7 +78,8 @@ CaptureSource FromPath(const QString& path, const CDeviceGuard& scanned, const Q
 {
     const QString wanted = QFileInfo(path).canonicalFilePath();
     for (const VideoNode& node : scanned.Nodes()) {
-        if (node.devicePath == path || (!wanted.isEmpty() && QFileInfo(node.devicePath).canonicalFilePath() == wanted)) {
+        if (node.devicePath == path ||
+            (!wanted.isEmpty() && QFileInfo(node.devicePath).canonicalFilePath() == wanted)) {
             const int pos = TokenPosition(node, tokens);
             CaptureSource s = FromNode(node, pos > 0 ? pos : std::max(modelOverride, 0));
             s.devicePath = path;
@@ -94,8 +95,8 @@ CaptureSource FromPath(const QString& path, const CDeviceGuard& scanned, const Q
 
 } // namespace
 
-CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& scanned, const QStringList& tokens,
-                                   int modelOverride)
+CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& scanned,
+                                   const QStringList& tokens, int modelOverride)
 {
     const QString v = setting.trimmed();
     if (v.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)

@@ -13,10 +13,10 @@ struct CaptureSource
 {
     enum class Kind { None, Demo, Test, Device, Pipeline };
     Kind kind = Kind::None;
-    QString devicePath;     // Device: the node opened
-    QString friendlyName;   // shown to the user, at most 119 characters
-    QString usbDevicePath;  // Device: sysfs folder of the USB device, if any
-    QString pipeline;       // Pipeline: a launch description ending in "appsink name=sink"
+    QString devicePath;    // Device: the node opened
+    QString friendlyName;  // shown to the user, at most 119 characters
+    QString usbDevicePath; // Device: sysfs folder of the USB device, if any
+    QString pipeline;      // Pipeline: a launch description ending in "appsink name=sink"
     int cameraModel = 0;
 
     static CaptureSource Demo(int model = 4);

@@ -31,7 +31,7 @@ void FillHeaders(uint8_t* h, int width, int height, uint32_t pixelBytes)
     Put32(h + 10, kHeaderBytes);
     Put32(h + 14, 40);
     Put32(h + 18, uint32_t(width));
-    Put32(h + 22, uint32_t(height));   // positive: bottom-up rows
+    Put32(h + 22, uint32_t(height)); // positive: bottom-up rows
     Put16(h + 26, 1);
     Put16(h + 28, 24);
 }
@@ -68,7 +68,8 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     GstVideoInfo info;
     if (!caps || !buffer)
         return Fail(error, QStringLiteral("no frame has arrived yet"));
-    if (!gst_video_info_from_caps(&info, caps) || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
+    if (!gst_video_info_from_caps(&info, caps) ||
+        GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
         return Fail(error, QStringLiteral("the frame is not 24-bit BGR"));
     GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
@@ -76,7 +77,8 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     const int w = GST_VIDEO_FRAME_WIDTH(&frame);
     const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
     const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
-    const guint64 need = GST_VIDEO_FRAME_PLANE_OFFSET(&frame, 0) + guint64(stride) * guint64(h - 1) + guint64(w) * 3;
+    const guint64 need =
+        GST_VIDEO_FRAME_PLANE_OFFSET(&frame, 0) + guint64(stride) * guint64(h - 1) + guint64(w) * 3;
     bool ok = w > 0 && h > 0 && stride >= w * 3 && need <= frame.map[0].size;
     if (!ok) {
         gst_video_frame_unmap(&frame);
@@ -86,8 +88,9 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     uint8_t header[kHeaderBytes];
     FillHeaders(header, w, h, pixelBytes);
     QSaveFile out(path);
-    ok = out.open(QIODevice::WriteOnly) && out.write(reinterpret_cast<const char*>(header), kHeaderBytes) == kHeaderBytes
-         && WriteRows(frame, out) && out.commit();
+    ok = out.open(QIODevice::WriteOnly) &&
+         out.write(reinterpret_cast<const char*>(header), kHeaderBytes) == kHeaderBytes &&
+         WriteRows(frame, out) && out.commit();
     gst_video_frame_unmap(&frame);
     if (!ok)
         return Fail(error, QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));

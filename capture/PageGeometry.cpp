@@ -44,9 +44,15 @@ bool PixelsPerMm(int model, int W, int H, Scale& out)
     const float fw = static_cast<float>(W);
     const float fh = static_cast<float>(H);
     switch (model) {
-    case 1: out = {fw * (1.0f / 352.0f), fh * (1.0f / 260.0f)}; return true;
-    case 2: out = {fw * (1.0f / 202.0f), fh * (1.0f / 148.0f)}; return true;
-    case 3: out = {fw * (1.0f / 289.0f), fh * (1.0f / 210.0f)}; return true;
+    case 1:
+        out = {fw * (1.0f / 352.0f), fh * (1.0f / 260.0f)};
+        return true;
+    case 2:
+        out = {fw * (1.0f / 202.0f), fh * (1.0f / 148.0f)};
+        return true;
+    case 3:
+        out = {fw * (1.0f / 289.0f), fh * (1.0f / 210.0f)};
+        return true;
     case 4:
         if (IsFrame(W, H, 2048, 1536))
             out = {2048.0f / 342.0f, 1536.0f / 245.0f};
@@ -57,7 +63,8 @@ bool PixelsPerMm(int model, int W, int H, Scale& out)
         else
             return false;
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -73,9 +80,18 @@ Rect PageFrame(int model, int W, int H, int pageHeightMm, int pageWidthMm)
     int left = 0;
     int top = 0;
     switch (model) {
-    case 1: left = HalfDown(W - w + 10); top = HalfDown(H - h - 30); break;
-    case 2: left = HalfDown(W - w + 80); top = HalfDown(H - h - 60); break;
-    case 3: left = HalfDown(W - w + 60); top = HalfDown(H - h + 20); break;
+    case 1:
+        left = HalfDown(W - w + 10);
+        top = HalfDown(H - h - 30);
+        break;
+    case 2:
+        left = HalfDown(W - w + 80);
+        top = HalfDown(H - h - 60);
+        break;
+    case 3:
+        left = HalfDown(W - w + 60);
+        top = HalfDown(H - h + 20);
+        break;
     default:
         if (IsFrame(W, H, 2048, 1536)) {
             left = HalfDown(2138 - w);
@@ -96,7 +112,8 @@ void ChosenPageSizeMm(const CConfigFile& config, int& heightMm, int& widthMm)
 {
     heightMm = 0;
     widthMm = 0;
-    const QString name = config.GetString(QStringLiteral("sizePicture"), QStringLiteral("TAKE_PHOTOS_SET"));
+    const QString name =
+        config.GetString(QStringLiteral("sizePicture"), QStringLiteral("TAKE_PHOTOS_SET"));
     CConfigEntry entry;
     if (name.isEmpty() || !config.GetEntry(name, entry, QStringLiteral("PAGE_SIZE")))
         return;

@@ -30,7 +30,7 @@ struct Rect
     }
 };
 
-constexpr int kBorderThickness = 4;   // pixels of each red band
+constexpr int kBorderThickness = 4; // pixels of each red band
 
 // False when the model has no geometry for this frame size (scale left at 0).
 bool PixelsPerMm(int cameraModel, int frameWidth, int frameHeight, Scale& out);

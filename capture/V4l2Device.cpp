@@ -120,7 +120,7 @@ QList<QPair<int, QString>> MenuItems(int fd, const v4l2_query_ext_ctrl& q)
         qm.id = q.id;
         qm.index = uint32_t(i);
         if (Ioctl(fd, VIDIOC_QUERYMENU, &qm) != 0)
-            continue;   // drivers leave gaps in their menus
+            continue; // drivers leave gaps in their menus
         items.append({int(i), q.type == V4L2_CTRL_TYPE_MENU
                                   ? QString::fromUtf8(reinterpret_cast<const char*>(qm.name))
                                   : QString::number(qm.value)});
@@ -157,7 +157,8 @@ bool IsCaptureNode(const QString& devicePath)
     v4l2_capability cap{};
     if (Ioctl(f.fd, VIDIOC_QUERYCAP, &cap) != 0)
         return false;
-    const uint32_t caps = (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
+    const uint32_t caps =
+        (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
     return (caps & V4L2_CAP_VIDEO_CAPTURE) != 0;
 }
 
@@ -182,18 +183,27 @@ bool IsJpegFourcc(uint32_t fourcc)
 QString RawFormatName(uint32_t fourcc)
 {
     switch (fourcc) {
-    case V4L2_PIX_FMT_YUYV: return QStringLiteral("YUY2");
-    case V4L2_PIX_FMT_UYVY: return QStringLiteral("UYVY");
-    case V4L2_PIX_FMT_NV12: return QStringLiteral("NV12");
-    case V4L2_PIX_FMT_YUV420: return QStringLiteral("I420");
-    case V4L2_PIX_FMT_RGB24: return QStringLiteral("RGB");
-    case V4L2_PIX_FMT_BGR24: return QStringLiteral("BGR");
-    case V4L2_PIX_FMT_GREY: return QStringLiteral("GRAY8");
-    default: return {};
+    case V4L2_PIX_FMT_YUYV:
+        return QStringLiteral("YUY2");
+    case V4L2_PIX_FMT_UYVY:
+        return QStringLiteral("UYVY");
+    case V4L2_PIX_FMT_NV12:
+        return QStringLiteral("NV12");
+    case V4L2_PIX_FMT_YUV420:
+        return QStringLiteral("I420");
+    case V4L2_PIX_FMT_RGB24:
+        return QStringLiteral("RGB");
+    case V4L2_PIX_FMT_BGR24:
+        return QStringLiteral("BGR");
+    case V4L2_PIX_FMT_GREY:
+        return QStringLiteral("GRAY8");
+    default:
+        return {};
     }
 }
 
-ModeChoice ChooseMode(const QList<Mode>& modes, int wantedW, int wantedH, double wantedFps, bool pinRate)
+ModeChoice ChooseMode(const QList<Mode>& modes, int wantedW, int wantedH, double wantedFps,
+                      bool pinRate)
 {
     ModeChoice c;
     int w = 0;

@@ -15,8 +15,8 @@ bool IsCaptureNode(const QString& devicePath);
 
 struct FrameRate
 {
-    int numerator = 0;     // frames ...
-    int denominator = 1;   // ... per this many seconds
+    int numerator = 0;   // frames ...
+    int denominator = 1; // ... per this many seconds
     double Fps() const { return denominator > 0 ? double(numerator) / denominator : 0.0; }
 };
 
@@ -25,7 +25,7 @@ struct Mode
     uint32_t fourcc = 0;
     int width = 0;
     int height = 0;
-    QList<FrameRate> rates;   // empty when the driver lists none
+    QList<FrameRate> rates; // empty when the driver lists none
 };
 
 QList<Mode> EnumerateModes(const QString& devicePath);
@@ -54,7 +54,7 @@ ModeChoice ChooseMode(const QList<Mode>& modes, int wantedWidth, int wantedHeigh
 struct Control
 {
     uint32_t id = 0;
-    uint32_t type = 0;   // V4L2_CTRL_TYPE_*
+    uint32_t type = 0; // V4L2_CTRL_TYPE_*
     QString name;
     int64_t minimum = 0;
     int64_t maximum = 0;
@@ -62,10 +62,10 @@ struct Control
     int64_t defaultValue = 0;
     int32_t value = 0;
     uint32_t flags = 0;
-    QList<QPair<int, QString>> menu;   // index -> label, for menu controls
+    QList<QPair<int, QString>> menu; // index -> label, for menu controls
 };
 
-int OpenNode(const QString& devicePath);   // read-write; -1 on failure
+int OpenNode(const QString& devicePath); // read-write; -1 on failure
 QList<Control> QueryControls(int fd);
 bool SetControl(int fd, uint32_t id, int32_t value);
 

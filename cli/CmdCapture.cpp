@@ -26,14 +26,17 @@ QStringList CameraTokens()
     if (!scriva::loadSettings(config))
         return {};
     CConfigEntry entry;
-    return config.GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL")) ? entry.Tokens() : QStringList();
+    return config.GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL"))
+               ? entry.Tokens()
+               : QStringList();
 }
 
 bool WaitForFrame(const CCaptureGraph& graph)
 {
     QElapsedTimer t;
     t.start();
-    while (graph.Callback().FrameCount() == 0 && !graph.HasFailed() && t.elapsed() < kFirstFrameTimeoutMs)
+    while (graph.Callback().FrameCount() == 0 && !graph.HasFailed() &&
+           t.elapsed() < kFirstFrameTimeoutMs)
         QThread::msleep(20);
     return graph.Callback().FrameCount() > 0;
 }
@@ -48,10 +51,12 @@ int RunCapture(const QStringList& args)
         else if (out.isEmpty() && !args[i].startsWith(QLatin1String("--")))
             out = args[i];
         else
-            return failWith(QStringLiteral("usage: capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"));
+            return failWith(QStringLiteral(
+                "usage: capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"));
     }
     if (out.isEmpty())
-        return failWith(QStringLiteral("usage: capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"));
+        return failWith(
+            QStringLiteral("usage: capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"));
     gst_init(nullptr, nullptr);
     CCaptureGraph graph;
     const QStringList tokens = CameraTokens();
@@ -62,9 +67,11 @@ int RunCapture(const QStringList& args)
     const CaptureSource source =
         ResolveCaptureSource(setting, graph.DeviceGuard(), tokens, CameraModelOverride(profile));
     if (!graph.Initialize(source) || !graph.StartPreview())
-        return failWith(QStringLiteral("the camera could not be started: %1").arg(graph.FailureText()));
+        return failWith(
+            QStringLiteral("the camera could not be started: %1").arg(graph.FailureText()));
     if (!WaitForFrame(graph)) {
-        const QString why = graph.HasFailed() ? graph.FailureText() : QStringLiteral("no picture within 10 s");
+        const QString why =
+            graph.HasFailed() ? graph.FailureText() : QStringLiteral("no picture within 10 s");
         graph.Shutdown();
         return failWith(QStringLiteral("no frame arrived: %1").arg(why));
     }
@@ -76,12 +83,14 @@ int RunCapture(const QStringList& args)
     graph.Shutdown();
     if (!ok)
         return failWith(QStringLiteral("cannot write %1").arg(out));
-    std::printf("%s: %dx%d from %s (camera model %d)\n", qPrintable(out), w, h, qPrintable(name), model);
+    std::printf("%s: %dx%d from %s (camera model %d)\n", qPrintable(out), w, h, qPrintable(name),
+                model);
     return 0;
 }
 
-const CliRegistrar s_capture(QStringLiteral("capture"),
-                             QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"),
-                             &RunCapture);
+const CliRegistrar
+    s_capture(QStringLiteral("capture"),
+              QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"),
+              &RunCapture);
 
 } // namespace

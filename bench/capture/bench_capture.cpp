@@ -44,8 +44,9 @@ namespace {
 
 GstSample* MakeSample(int w, int h)
 {
-    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT, w,
-                                        "height", G_TYPE_INT, h, "framerate", GST_TYPE_FRACTION, 15, 1, nullptr);
+    GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width",
+                                        G_TYPE_INT, w, "height", G_TYPE_INT, h, "framerate",
+                                        GST_TYPE_FRACTION, 15, 1, nullptr);
     const gsize stride = (gsize(w) * 3 + 3) & ~gsize(3);
     GstBuffer* buffer = gst_buffer_new_allocate(nullptr, stride * gsize(h), nullptr);
     GstMapInfo map;
@@ -69,7 +70,7 @@ void StreamFps(benchmark::State& state, const CaptureSource& source)
         state.SkipWithError("the source did not start");
         return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));   // past start-up
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // past start-up
     uint64_t frames = 0;
     double seconds = 0.0;
     for (auto _ : state) {
@@ -104,7 +105,7 @@ void BM_CallbackPerFrame(benchmark::State& state)
     GstSample* samples[2] = {MakeSample(w, h), MakeSample(w, h)};
     CGrabberCallback cb;
     cb.PublishPageFrame(w, h, PageGeometry::PageFrame(4, w, h, 297, 210));
-    cb.BufferCB(samples[1]);   // the first frame creates the image
+    cb.BufferCB(samples[1]); // the first frame creates the image
     long allocations = 0;
     long frames = 0;
     for (auto _ : state) {
@@ -121,7 +122,10 @@ void BM_CallbackPerFrame(benchmark::State& state)
     gst_sample_unref(samples[0]);
     gst_sample_unref(samples[1]);
 }
-BENCHMARK(BM_CallbackPerFrame)->Args({2592, 1944})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CallbackPerFrame)
+    ->Args({2592, 1944})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

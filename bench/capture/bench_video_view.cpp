@@ -50,7 +50,10 @@ void BM_VideoViewRepaintFit(benchmark::State& state)
 {
     RepaintAtFit(state, false);
 }
-BENCHMARK(BM_VideoViewRepaintFit)->Args({1280, 960})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VideoViewRepaintFit)
+    ->Args({1280, 960})
+    ->Args({1920, 1080})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_VideoViewRepaintZoom2(benchmark::State& state)
 {

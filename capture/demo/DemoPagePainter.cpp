@@ -14,9 +14,9 @@ namespace {
 
 constexpr int kFrameWidth = 2592;
 constexpr int kFrameHeight = 1944;
-constexpr int kPageWidth = 1290;    // A4 proportions
+constexpr int kPageWidth = 1290; // A4 proportions
 constexpr int kPageHeight = 1830;
-constexpr double kPageTurnDegrees = 3.0;   // clockwise on screen
+constexpr double kPageTurnDegrees = 3.0; // clockwise on screen
 constexpr double kPageCentreX = 1276.0;
 constexpr double kPageCentreY = 972.0;
 
@@ -29,9 +29,9 @@ void PaintDesk(QImage& img)
         for (int x = 0; x < img.width(); ++x) {
             const double grain = rowTone + 2.5 * std::sin(x * 0.004 + y * 0.002);
             const int t = int(std::lround(grain));
-            row[x * 4 + 0] = uchar(qBound(0, 40 + t / 2, 255));   // blue
-            row[x * 4 + 1] = uchar(qBound(0, 62 + t, 255));       // green
-            row[x * 4 + 2] = uchar(qBound(0, 90 + t, 255));       // red
+            row[x * 4 + 0] = uchar(qBound(0, 40 + t / 2, 255)); // blue
+            row[x * 4 + 1] = uchar(qBound(0, 62 + t, 255));     // green
+            row[x * 4 + 2] = uchar(qBound(0, 90 + t, 255));     // red
             row[x * 4 + 3] = 255;
         }
     }
@@ -101,7 +101,8 @@ void PaintPage(QImage& img)
     p.setPen(Qt::NoPen);
     for (int i = 6; i >= 1; --i) {
         p.setBrush(QColor(0, 0, 0, 22));
-        p.drawRoundedRect(QRectF(6 + i * 2, 10 + i * 2, kPageWidth + i * 2, kPageHeight + i * 2), i * 2, i * 2);
+        p.drawRoundedRect(QRectF(6 + i * 2, 10 + i * 2, kPageWidth + i * 2, kPageHeight + i * 2),
+                          i * 2, i * 2);
     }
     p.setBrush(QColor(250, 250, 246));
     p.drawRect(QRectF(0, 0, kPageWidth, kPageHeight));

@@ -22,9 +22,7 @@ void CVideoView::SetSharedSettings(const CConfigFile* settings)
     s_sharedSettings = settings;
 }
 
-CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent)
-    : QAbstractScrollArea(parent)
-    , m_doc(doc)
+CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), m_doc(doc)
 {
     setObjectName(QStringLiteral("CVideoView"));
     setFrameShape(QFrame::NoFrame);
@@ -67,7 +65,8 @@ bool CVideoView::StartCapture()
     } else {
         QStringList tokens;
         CConfigEntry entry;
-        if (Settings() && Settings()->GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL")))
+        if (Settings() &&
+            Settings()->GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL")))
             tokens = entry.Tokens();
         ok = m_graph.Initialize(tokens);
     }
@@ -99,7 +98,8 @@ void CVideoView::PublishPageFrame()
     int pageWidth = 0;
     if (Settings())
         PageGeometry::ChosenPageSizeMm(*Settings(), pageHeight, pageWidth);
-    m_graph.Callback().PublishPageFrame(w, h, PageGeometry::PageFrame(m_graph.CameraModel(), w, h, pageHeight, pageWidth));
+    m_graph.Callback().PublishPageFrame(
+        w, h, PageGeometry::PageFrame(m_graph.CameraModel(), w, h, pageHeight, pageWidth));
 }
 
 bool CVideoView::CheckHealth()
@@ -151,8 +151,10 @@ void CVideoView::paintEvent(QPaintEvent*)
             const int th = zoomed ? int(vh * m_zoom) : vh;
             const int sx = zoomed ? horizontalScrollBar()->value() : 0;
             const int sy = zoomed ? verticalScrollBar()->value() : 0;
-            painter.drawImage(0, 0, m_painter.Sample(img->GetBits(0), int(img->GetEffWidth()), int(img->GetWidth()),
-                                                     int(img->GetHeight()), vw, vh, tw, th, sx, sy));
+            painter.drawImage(0, 0,
+                              m_painter.Sample(img->GetBits(0), int(img->GetEffWidth()),
+                                               int(img->GetWidth()), int(img->GetHeight()), vw, vh,
+                                               tw, th, sx, sy));
         } else {
             painter.fillRect(viewport()->rect(), Qt::black);
         }
@@ -288,24 +290,33 @@ bool CVideoView::OnCommand(int id)
         m_graph.SetVideoWindowToVideoSize();
         viewport()->update();
         return true;
-    case CmdZoomIn: ZoomIn(0, 0); return true;
-    case CmdZoomOut: ZoomOut(0, 0); return true;
+    case CmdZoomIn:
+        ZoomIn(0, 0);
+        return true;
+    case CmdZoomOut:
+        ZoomOut(0, 0);
+        return true;
     case CmdDeviceProperties:
         // Sources without controls (demo camera, test pattern) show nothing.
         CameraControlsDialog::ShowFor(m_graph.ControlsDevice(), this);
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
 std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
 {
     switch (id) {
-    case CmdFit: return CommandState::Checked(m_fitMode == 0, m_fitMode == 1);
-    case CmdActualSize: return CommandState::Checked(m_fitMode == 1, m_fitMode == 0);
+    case CmdFit:
+        return CommandState::Checked(m_fitMode == 0, m_fitMode == 1);
+    case CmdActualSize:
+        return CommandState::Checked(m_fitMode == 1, m_fitMode == 0);
     case CmdZoomIn:
     case CmdZoomOut:
-    case CmdDeviceProperties: return CommandState::Enabled(true);
-    default: return std::nullopt;
+    case CmdDeviceProperties:
+        return CommandState::Enabled(true);
+    default:
+        return std::nullopt;
     }
 }

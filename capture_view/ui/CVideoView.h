@@ -24,9 +24,9 @@ class CVideoView : public QAbstractScrollArea, public IDocumentView, public ICom
     Q_OBJECT
 public:
     static constexpr int FormId = 154;
-    static constexpr int kRepaintTimer = 128;   // its id, and what it paces
+    static constexpr int kRepaintTimer = 128; // its id, and what it paces
     static constexpr int kRepaintMs = 100;
-    static constexpr int kStallMs = 10000;       // no new picture this long: the camera failed
+    static constexpr int kStallMs = 10000; // no new picture this long: the camera failed
     static constexpr float kZoomStep = 0.1f;
     static constexpr float kMaxZoom = 10.0f;
     static constexpr int kWheelStep = 120;

@@ -19,12 +19,14 @@ namespace {
 
 int Clamp(int64_t v)
 {
-    return int(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    return int(
+        std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 } // namespace
 
-CameraControlsDialog::CameraControlsDialog(int fd, const QList<V4l2::Control>& controls, QWidget* parent)
+CameraControlsDialog::CameraControlsDialog(int fd, const QList<V4l2::Control>& controls,
+                                           QWidget* parent)
     : QDialog(parent), m_fd(fd)
 {
     setObjectName(QStringLiteral("CameraControlsDialog"));
@@ -59,7 +61,8 @@ QWidget* CameraControlsDialog::EditorFor(const V4l2::Control& c)
 {
     const quint32 id = c.id;
     switch (c.type) {
-    case V4L2_CTRL_TYPE_INTEGER: return IntegerEditor(c);
+    case V4L2_CTRL_TYPE_INTEGER:
+        return IntegerEditor(c);
     case V4L2_CTRL_TYPE_BOOLEAN: {
         auto* box = new QCheckBox;
         box->setChecked(c.value != 0);
@@ -72,7 +75,8 @@ QWidget* CameraControlsDialog::EditorFor(const V4l2::Control& c)
         for (const auto& [index, label] : c.menu)
             combo->addItem(label, index);
         combo->setCurrentIndex(combo->findData(c.value));
-        connect(combo, &QComboBox::activated, this, [this, id, combo](int i) { Apply(id, combo->itemData(i).toInt()); });
+        connect(combo, &QComboBox::activated, this,
+                [this, id, combo](int i) { Apply(id, combo->itemData(i).toInt()); });
         return combo;
     }
     case V4L2_CTRL_TYPE_BUTTON: {
@@ -80,7 +84,8 @@ QWidget* CameraControlsDialog::EditorFor(const V4l2::Control& c)
         connect(button, &QPushButton::clicked, this, [this, id] { Apply(id, 1); });
         return button;
     }
-    default: return nullptr;   // strings, arrays and compound controls are not offered
+    default:
+        return nullptr; // strings, arrays and compound controls are not offered
     }
 }
 
@@ -98,7 +103,8 @@ QWidget* CameraControlsDialog::IntegerEditor(const V4l2::Control& c)
     spin->setValue(c.value);
     connect(slider, &QSlider::valueChanged, spin, &QSpinBox::setValue);
     connect(spin, qOverload<int>(&QSpinBox::valueChanged), slider, &QSlider::setValue);
-    connect(spin, qOverload<int>(&QSpinBox::valueChanged), this, [this, id](int v) { Apply(id, v); });
+    connect(spin, qOverload<int>(&QSpinBox::valueChanged), this,
+            [this, id](int v) { Apply(id, v); });
     auto* row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(slider, 1);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-const QImage& FramePainter::Sample(const uint8_t* bits, int stride, int fw, int fh, int vw, int vh, int tw, int th,
-                                   int sx, int sy)
+const QImage& FramePainter::Sample(const uint8_t* bits, int stride, int fw, int fh, int vw, int vh,
+                                   int tw, int th, int sx, int sy)
 {
     if (m_out.width() != vw || m_out.height() != vh)
         m_out = QImage(std::max(vw, 1), std::max(vh, 1), QImage::Format_RGB32);

@@ -14,8 +14,9 @@ public:
     // The frame is drawn stretched to a content area of targetWidth x
     // targetHeight, of which the viewport shows the part at (scrollX,
     // scrollY). Viewport pixels outside the content stay black.
-    const QImage& Sample(const uint8_t* bits, int stride, int frameWidth, int frameHeight, int viewportWidth,
-                         int viewportHeight, int targetWidth, int targetHeight, int scrollX, int scrollY);
+    const QImage& Sample(const uint8_t* bits, int stride, int frameWidth, int frameHeight,
+                         int viewportWidth, int viewportHeight, int targetWidth, int targetHeight,
+                         int scrollX, int scrollY);
 
 private:
     QImage m_out;

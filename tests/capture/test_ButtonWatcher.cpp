@@ -47,8 +47,10 @@ TEST(ButtonWatcherTest, PressesOfTheCamerasKeysBecomeButtonCodes)
     const QString other = root + QStringLiteral("/devices/pci0000:00/usb1/1-3");
     QDir().mkpath(usb + QStringLiteral("/1-2:1.0/input/input7/event7"));
     QDir().mkpath(other + QStringLiteral("/1-3:1.0/input/input8/event8"));
-    Link(usb + QStringLiteral("/1-2:1.0/input/input7/event7"), root + QStringLiteral("/class/input/event7"));
-    Link(other + QStringLiteral("/1-3:1.0/input/input8/event8"), root + QStringLiteral("/class/input/event8"));
+    Link(usb + QStringLiteral("/1-2:1.0/input/input7/event7"),
+         root + QStringLiteral("/class/input/event7"));
+    Link(other + QStringLiteral("/1-3:1.0/input/input8/event8"),
+         root + QStringLiteral("/class/input/event8"));
     QDir().mkpath(root + QStringLiteral("/dev"));
     const QByteArray fifo7 = QFile::encodeName(root + QStringLiteral("/dev/event7"));
     const QByteArray fifo8 = QFile::encodeName(root + QStringLiteral("/dev/event8"));
@@ -60,14 +62,14 @@ TEST(ButtonWatcherTest, PressesOfTheCamerasKeysBecomeButtonCodes)
     watcher.SetSysfsRoot(root);
     watcher.SetDeviceRoot(root + QStringLiteral("/dev"));
     watcher.SetKeyMap({{KEY_VOLUMEUP, 0x04}});
-    EXPECT_EQ(watcher.Attach(usb), 1);   // only the camera's own node
+    EXPECT_EQ(watcher.Attach(usb), 1); // only the camera's own node
 
     const int fd = ::open(fifo7.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     WriteKey(fd, KEY_CAMERA, 1);
-    WriteKey(fd, KEY_CAMERA, 2);   // repeat: ignored
-    WriteKey(fd, KEY_CAMERA, 0);   // release: ignored
-    WriteKey(fd, KEY_A, 1);        // not mapped
+    WriteKey(fd, KEY_CAMERA, 2); // repeat: ignored
+    WriteKey(fd, KEY_CAMERA, 0); // release: ignored
+    WriteKey(fd, KEY_A, 1);      // not mapped
     WriteKey(fd, KEY_VOLUMEUP, 1);
     QElapsedTimer t;
     t.start();

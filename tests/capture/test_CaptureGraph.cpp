@@ -82,7 +82,7 @@ TEST_F(CaptureGraphTest, TestPatternDeliversFramesAndWritesTheHeldFrame)
 {
     ASSERT_TRUE(m_graph.Initialize(CaptureSource::Test()));
     const QString bmp = m_dir.path() + QStringLiteral("/frame.bmp");
-    EXPECT_FALSE(m_graph.SaveFrameAsBitmap(bmp));   // nothing has arrived yet
+    EXPECT_FALSE(m_graph.SaveFrameAsBitmap(bmp)); // nothing has arrived yet
     EXPECT_FALSE(QFile::exists(bmp));
 
     ASSERT_TRUE(m_graph.StartPreview()) << m_graph.FailureText().toStdString();
@@ -98,13 +98,13 @@ TEST_F(CaptureGraphTest, TestPatternDeliversFramesAndWritesTheHeldFrame)
     const QByteArray b = ReadFile(bmp);
     ASSERT_GE(b.size(), 54);
     EXPECT_EQ(b.left(2), QByteArray("BM"));
-    EXPECT_EQ(U32(b, 2), uint32_t(b.size()));           // file size
+    EXPECT_EQ(U32(b, 2), uint32_t(b.size())); // file size
     EXPECT_EQ(U32(b, 2), 54u + 1920u * 3u * 1080u);
-    EXPECT_EQ(U32(b, 6), 0u);                           // reserved
-    EXPECT_EQ(U32(b, 10), 54u);                         // pixel offset
+    EXPECT_EQ(U32(b, 6), 0u);   // reserved
+    EXPECT_EQ(U32(b, 10), 54u); // pixel offset
     EXPECT_EQ(U32(b, 14), 40u);
     EXPECT_EQ(int32_t(U32(b, 18)), 1920);
-    EXPECT_EQ(int32_t(U32(b, 22)), 1080);               // positive: bottom-up
+    EXPECT_EQ(int32_t(U32(b, 22)), 1080); // positive: bottom-up
     EXPECT_EQ(U16(b, 26), 1);
     EXPECT_EQ(U16(b, 28), 24);
     for (int at = 30; at < 54; at += 4)
@@ -118,16 +118,24 @@ TEST_F(CaptureGraphTest, TestPatternDeliversFramesAndWritesTheHeldFrame)
     EXPECT_TRUE(m_graph.StopPreview());
     EXPECT_FALSE(m_graph.StopPreview());
     m_graph.Shutdown();
-    EXPECT_FALSE(m_graph.SaveFrameAsBitmap(bmp + QStringLiteral(".2")));   // the held frame went with it
+    EXPECT_FALSE(
+        m_graph.SaveFrameAsBitmap(bmp + QStringLiteral(".2"))); // the held frame went with it
 }
 
 // Stopped, the frame image and the held sample of the same frame can be
 // compared: rows are flipped to bottom-up, and the border lies only in the image.
 TEST_F(CaptureGraphTest, PageFrameLandsWhereTheGeometryPutsItForEveryModel)
 {
-    struct Case { int model; CaptureSource source; int hmm, wmm; };
-    const Case cases[] = {{1, CaptureSource::Test(1), 210, 148}, {2, CaptureSource::Test(2), 100, 80},
-                          {3, CaptureSource::Test(3), 148, 105}, {4, CaptureSource::Demo(4), 297, 210},
+    struct Case
+    {
+        int model;
+        CaptureSource source;
+        int hmm, wmm;
+    };
+    const Case cases[] = {{1, CaptureSource::Test(1), 210, 148},
+                          {2, CaptureSource::Test(2), 100, 80},
+                          {3, CaptureSource::Test(3), 148, 105},
+                          {4, CaptureSource::Demo(4), 297, 210},
                           {4, CaptureSource::Demo(4), 148, 105}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.model);
@@ -157,7 +165,7 @@ TEST_F(CaptureGraphTest, PageFrameLandsWhereTheGeometryPutsItForEveryModel)
             EXPECT_TRUE(IsRed(px(left, top + 20)));
             EXPECT_TRUE(IsRed(px(right - 1, top + 20)));
             EXPECT_TRUE(IsRed(px(r.left + 3, top + 20)));
-            if (r.bottom <= H) {   // a band past the frame's edge is clipped away
+            if (r.bottom <= H) { // a band past the frame's edge is clipped away
                 EXPECT_TRUE(IsRed(px(left + 20, bottom - 1)));
             }
             if (r.top >= 0) {
@@ -194,7 +202,9 @@ TEST_F(CaptureGraphTest, DemoCameraShowsItsPageUpright)
     ASSERT_NE(frame.image(), nullptr);
     // The picture's top line is the image's last stored row.
     for (int y : {0, 500, 972, 1943})
-        EXPECT_EQ(std::memcmp(frame.image()->GetBits(uint32_t(1943 - y)), picture.constScanLine(y), 2592 * 3), 0)
+        EXPECT_EQ(std::memcmp(frame.image()->GetBits(uint32_t(1943 - y)), picture.constScanLine(y),
+                              2592 * 3),
+                  0)
             << "line " << y;
     // A white page in the middle, the dark desk at the corners.
     const uint8_t* centre = frame.image()->GetBits(972) + 1296 * 3;
@@ -216,15 +226,18 @@ TEST_F(CaptureGraphTest, FailingSourcesFailCleanly)
 
     // A source that cannot open: the state change fails, nothing hangs.
     ASSERT_TRUE(m_graph.Initialize(CaptureSource::Custom(
-        QStringLiteral("filesrc location=%1/missing.raw ! rawvideoparse width=64 height=48 format=bgr"
-                       " ! appsink name=sink").arg(m_dir.path()))));
+        QStringLiteral(
+            "filesrc location=%1/missing.raw ! rawvideoparse width=64 height=48 format=bgr"
+            " ! appsink name=sink")
+            .arg(m_dir.path()))));
     EXPECT_FALSE(m_graph.StartPreview());
     EXPECT_FALSE(m_graph.IsPreviewing());
     EXPECT_FALSE(m_graph.FailureText().isEmpty());
 
     // A source that ends: the failure flag is raised for the view to act on.
     ASSERT_TRUE(m_graph.Initialize(CaptureSource::Custom(
-        QStringLiteral("videotestsrc is-live=true num-buffers=10 ! video/x-raw,format=BGR,width=64,height=48,framerate=30/1"
+        QStringLiteral("videotestsrc is-live=true num-buffers=10 ! "
+                       "video/x-raw,format=BGR,width=64,height=48,framerate=30/1"
                        " ! appsink name=sink sync=false"))));
     ASSERT_TRUE(m_graph.StartPreview());
     for (int i = 0; i < 250 && !m_graph.HasFailed(); ++i)
@@ -237,9 +250,9 @@ TEST_F(CaptureGraphTest, FailingSourcesFailCleanly)
 // instead of hanging the user-interface thread.
 TEST_F(CaptureGraphTest, StalledSourceFailsAfterTheStartLimit)
 {
-    ASSERT_TRUE(m_graph.Initialize(CaptureSource::Custom(
-        QStringLiteral("appsrc name=never caps=video/x-raw,format=BGR,width=64,height=48,framerate=15/1"
-                       " ! appsink name=sink"))));
+    ASSERT_TRUE(m_graph.Initialize(CaptureSource::Custom(QStringLiteral(
+        "appsrc name=never caps=video/x-raw,format=BGR,width=64,height=48,framerate=15/1"
+        " ! appsink name=sink"))));
     EXPECT_FALSE(m_graph.StartPreview());
     EXPECT_FALSE(m_graph.IsPreviewing());
     EXPECT_TRUE(m_graph.FailureText().contains(QStringLiteral("did not start")));
@@ -266,7 +279,8 @@ TEST_F(CaptureGraphTest, GraphStartsAgainAfterStopAndShutdown)
 // A sample whose caps promise more than its buffer holds is dropped.
 TEST_F(CaptureGraphTest, SampleSmallerThanItsCapsIsDropped)
 {
-    GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGR,width=64,height=48,framerate=15/1");
+    GstCaps* caps =
+        gst_caps_from_string("video/x-raw,format=BGR,width=64,height=48,framerate=15/1");
     GstBuffer* small = gst_buffer_new_allocate(nullptr, 64 * 3 * 10, nullptr);
     GstSample* sample = gst_sample_new(small, caps, nullptr, nullptr);
     CGrabberCallback cb;

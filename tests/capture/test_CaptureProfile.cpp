@@ -35,14 +35,15 @@ TEST(CaptureProfileTest, DefaultsAndValuesFromTheFile)
     const QString ini = dir.path() + QStringLiteral("/profile.ini");
     QFile f(ini);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[vidra]\nUseFrameRate=0\nFrameRate=0\n[camera]\nSource=/dev/video3\nModel=7\nWidth=1280\nHeight=720\n"
+    f.write("[vidra]\nUseFrameRate=0\nFrameRate=0\n[camera]\nSource=/dev/"
+            "video3\nModel=7\nWidth=1280\nHeight=720\n"
             "[buttons]\n212=0x41\n0x160=32\nbad=1\n");
     f.close();
     CaptureProfile p(ini);
     EXPECT_EQ(p.UseFrameRate(), 0);
     EXPECT_DOUBLE_EQ(p.FrameRate(), 15.0);
     EXPECT_EQ(p.Source(), QStringLiteral("/dev/video3"));
-    EXPECT_EQ(p.Model(-1), -1);   // out of range 0-4
+    EXPECT_EQ(p.Model(-1), -1); // out of range 0-4
     EXPECT_EQ(p.Width(), 1280);
     EXPECT_EQ(p.Height(), 720);
     const QMap<int, int> buttons = p.ButtonMap();
@@ -65,25 +66,27 @@ V4l2::Mode M(uint32_t fourcc, int w, int h, std::initializer_list<int> fps)
 
 TEST(ModeChoiceTest, LargestSizeRawWhenFastEnoughElseJpeg)
 {
-    const QList<V4l2::Mode> modes{
-        M(V4L2_PIX_FMT_YUYV, 640, 480, {30, 15}),         M(V4L2_PIX_FMT_YUYV, 2592, 1944, {2}),
-        M(V4L2_PIX_FMT_MJPEG, 2592, 1944, {15, 10, 5}),   M(V4L2_PIX_FMT_MJPEG, 640, 480, {30}),
-        M(V4L2_PIX_FMT_YUYV, 1280, 720, {10, 5}),         M(v4l2_fourcc('H', '2', '6', '4'), 3840, 2160, {30})};
+    const QList<V4l2::Mode> modes{M(V4L2_PIX_FMT_YUYV, 640, 480, {30, 15}),
+                                  M(V4L2_PIX_FMT_YUYV, 2592, 1944, {2}),
+                                  M(V4L2_PIX_FMT_MJPEG, 2592, 1944, {15, 10, 5}),
+                                  M(V4L2_PIX_FMT_MJPEG, 640, 480, {30}),
+                                  M(V4L2_PIX_FMT_YUYV, 1280, 720, {10, 5}),
+                                  M(v4l2_fourcc('H', '2', '6', '4'), 3840, 2160, {30})};
 
     V4l2::ModeChoice c = V4l2::ChooseMode(modes, 0, 0, 14.99, true);
     ASSERT_TRUE(c.valid);
     EXPECT_EQ(c.width, 2592);
     EXPECT_EQ(c.height, 1944);
-    EXPECT_TRUE(c.jpeg);   // raw gives 2 fps at 5 MP
+    EXPECT_TRUE(c.jpeg); // raw gives 2 fps at 5 MP
     EXPECT_EQ(c.rate.numerator, 15);
 
-    c = V4l2::ChooseMode(modes, 640, 480, 14.99, true);   // the profile's size is offered
+    c = V4l2::ChooseMode(modes, 640, 480, 14.99, true); // the profile's size is offered
     EXPECT_EQ(c.width, 640);
     EXPECT_FALSE(c.jpeg);
     EXPECT_EQ(c.rawFormat, QStringLiteral("YUY2"));
     EXPECT_EQ(c.rate.numerator, 15);
 
-    c = V4l2::ChooseMode(modes, 1280, 720, 14.99, true);  // raw too slow, no JPEG there: raw anyway
+    c = V4l2::ChooseMode(modes, 1280, 720, 14.99, true); // raw too slow, no JPEG there: raw anyway
     EXPECT_FALSE(c.jpeg);
     EXPECT_EQ(c.rate.numerator, 10);
 
@@ -91,7 +94,9 @@ TEST(ModeChoiceTest, LargestSizeRawWhenFastEnoughElseJpeg)
     EXPECT_EQ(c.width, 2592);
     EXPECT_EQ(c.rate.numerator, 0);
 
-    EXPECT_FALSE(V4l2::ChooseMode({M(v4l2_fourcc('H', '2', '6', '4'), 640, 480, {30})}, 0, 0, 15, true).valid);
+    EXPECT_FALSE(
+        V4l2::ChooseMode({M(v4l2_fourcc('H', '2', '6', '4'), 640, 480, {30})}, 0, 0, 15, true)
+            .valid);
     EXPECT_FALSE(V4l2::ChooseMode({}, 0, 0, 15, true).valid);
 }
 

@@ -22,11 +22,13 @@ public:
     QString Root() const { return m_dir.path(); }
 
     // A node below USB device <port> (vid, pid) on interface <iface>.
-    void AddUsbNode(const QString& node, const QString& port, const QString& vid, const QString& pid,
-                    const QString& iface, const QString& name, bool capture = true)
+    void AddUsbNode(const QString& node, const QString& port, const QString& vid,
+                    const QString& pid, const QString& iface, const QString& name,
+                    bool capture = true)
     {
         const QString usb = QStringLiteral("devices/pci0000:00/0000:00:14.0/usb1/") + port;
-        const QString ifaceDir = usb + QLatin1Char('/') + port + QStringLiteral(":1.") + QString::number(iface.toInt());
+        const QString ifaceDir =
+            usb + QLatin1Char('/') + port + QStringLiteral(":1.") + QString::number(iface.toInt());
         Write(usb + QStringLiteral("/idVendor"), vid);
         Write(usb + QStringLiteral("/idProduct"), pid);
         Write(ifaceDir + QStringLiteral("/bInterfaceNumber"), iface);
@@ -39,7 +41,10 @@ public:
         AddNodeUnder(QStringLiteral("devices/platform/vivid.0"), node, name, true);
     }
 
-    void Remove(const QString& node) { QFile::remove(Root() + QStringLiteral("/class/video4linux/") + node); }
+    void Remove(const QString& node)
+    {
+        QFile::remove(Root() + QStringLiteral("/class/video4linux/") + node);
+    }
 
     CDeviceGuard::CaptureProbe Probe() const
     {
@@ -52,8 +57,10 @@ private:
     {
         const QString nodeDir = parent + QStringLiteral("/video4linux/") + node;
         Write(nodeDir + QStringLiteral("/name"), name);
-        QFile::link(QStringLiteral("../../"), Root() + QLatin1Char('/') + nodeDir + QStringLiteral("/device"));
-        QFile::link(Root() + QLatin1Char('/') + nodeDir, Root() + QStringLiteral("/class/video4linux/") + node);
+        QFile::link(QStringLiteral("../../"),
+                    Root() + QLatin1Char('/') + nodeDir + QStringLiteral("/device"));
+        QFile::link(Root() + QLatin1Char('/') + nodeDir,
+                    Root() + QStringLiteral("/class/video4linux/") + node);
         if (!capture)
             m_metadata.insert(QStringLiteral("/dev/") + node);
     }
@@ -79,8 +86,9 @@ CDeviceGuard GuardOver(const FakeSysfs& fs)
     return g;
 }
 
-const QStringList kTokens{QStringLiteral("usb\\vid_1111&pid_0001&mi_00"), QStringLiteral("USB\\VID_2222&PID_0002"),
-                          QStringLiteral("usb\\vid_3333&pid_0003&mi_00"), QStringLiteral("usb\\vid_4444&pid_0004&mi_02")};
+const QStringList kTokens{
+    QStringLiteral("usb\\vid_1111&pid_0001&mi_00"), QStringLiteral("USB\\VID_2222&PID_0002"),
+    QStringLiteral("usb\\vid_3333&pid_0003&mi_00"), QStringLiteral("usb\\vid_4444&pid_0004&mi_02")};
 
 } // namespace
 
@@ -110,7 +118,7 @@ TEST(DeviceGuardTest, FirstMatchingCaptureNodeIsTheCamera)
     EXPECT_EQ(g.Camera()->hardwareId, QStringLiteral("usb\\vid_3333&pid_0003&mi_00"));
     EXPECT_EQ(g.Camera()->instanceId, QStringLiteral("usb\\vid_3333&pid_0003&mi_00\\1-2:1.0"));
     EXPECT_TRUE(g.Camera()->usbDevicePath.endsWith(QStringLiteral("/usb1/1-2")));
-    EXPECT_TRUE(g.Nodes()[2].hardwareId.isEmpty());   // no USB parents, matches nothing
+    EXPECT_TRUE(g.Nodes()[2].hardwareId.isEmpty()); // no USB parents, matches nothing
     EXPECT_TRUE(g.RestoreDevices());
 
     // Unplugging the camera: the next scan forgets its model; the other one is found.
@@ -127,8 +135,8 @@ TEST(DeviceGuardTest, FirstMatchingCaptureNodeIsTheCamera)
 TEST(DeviceGuardTest, TokensMatchEitherIdIgnoringCase)
 {
     FakeSysfs fs;
-    fs.AddUsbNode("video0", "1-1", "2222", "0002", "00", "B");   // listed without interface
-    fs.AddUsbNode("video2", "1-3", "4444", "0004", "02", "D");   // listed with interface 02
+    fs.AddUsbNode("video0", "1-1", "2222", "0002", "00", "B"); // listed without interface
+    fs.AddUsbNode("video2", "1-3", "4444", "0004", "02", "D"); // listed with interface 02
     CDeviceGuard g = GuardOver(fs);
     ASSERT_TRUE(g.ScanDevices(kTokens));
     EXPECT_EQ(g.CameraModel(), 2);
@@ -147,7 +155,7 @@ TEST(DeviceGuardTest, TokensMatchEitherIdIgnoringCase)
 TEST(DeviceGuardTest, NoCaptureNodeFailsTheScan)
 {
     FakeSysfs fs;
-    fs.AddUsbNode("video0", "1-1", "1111", "0001", "00", "A", false);   // metadata only
+    fs.AddUsbNode("video0", "1-1", "1111", "0001", "00", "A", false); // metadata only
     CDeviceGuard g = GuardOver(fs);
     EXPECT_FALSE(g.ScanDevices(kTokens));
     EXPECT_EQ(g.CameraModel(), 0);
@@ -162,14 +170,15 @@ TEST(DeviceGuardTest, AtMostTenNodesAndNamesCutTo119Characters)
     FakeSysfs fs;
     for (int i = 0; i < 12; ++i)
         fs.AddUsbNode(QStringLiteral("video%1").arg(i), QStringLiteral("1-%1").arg(i + 1), "aaaa",
-                      QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), "00", QString(150, QLatin1Char('n')));
+                      QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0')), "00",
+                      QString(150, QLatin1Char('n')));
     fs.AddUsbNode("video12", "3-1", "1111", "0001", "00", "A");
     CDeviceGuard g = GuardOver(fs);
     ASSERT_TRUE(g.ScanDevices(kTokens));
     ASSERT_EQ(g.Nodes().size(), 10);
     EXPECT_EQ(g.Nodes().last().devicePath, QStringLiteral("/dev/video9"));
     EXPECT_EQ(g.Nodes().first().friendlyName.size(), 119);
-    EXPECT_EQ(g.CameraModel(), 0);   // the eleventh and later are not looked at
+    EXPECT_EQ(g.CameraModel(), 0); // the eleventh and later are not looked at
 }
 
 // The source setting resolved against a scan: auto prefers the recognised
@@ -198,14 +207,14 @@ TEST(CaptureSourceTest, SettingsResolveAgainstTheScan)
     EXPECT_EQ(ResolveCaptureSource("test", g, kTokens, -1).cameraModel, 0);
     EXPECT_EQ(ResolveCaptureSource("none", g, kTokens, 3).kind, CaptureSource::Kind::None);
 
-    ASSERT_TRUE(g.ScanDevices({}));   // nothing recognised: the first capture node
+    ASSERT_TRUE(g.ScanDevices({})); // nothing recognised: the first capture node
     s = ResolveCaptureSource("auto", g, {}, -1);
     EXPECT_EQ(s.devicePath, QStringLiteral("/dev/video0"));
     EXPECT_EQ(s.cameraModel, 0);
 
     fs.Remove("video0");
     fs.Remove("video2");
-    EXPECT_FALSE(g.ScanDevices(kTokens));   // nothing attached: the demo camera
+    EXPECT_FALSE(g.ScanDevices(kTokens)); // nothing attached: the demo camera
     s = ResolveCaptureSource("auto", g, kTokens, -1);
     EXPECT_EQ(s.kind, CaptureSource::Kind::Demo);
     EXPECT_EQ(s.cameraModel, 4);
@@ -231,6 +240,7 @@ TEST(CaptureSourceTest, EnvironmentBeatsTheProfile)
     EXPECT_EQ(CameraModelOverride(profile), 3);
     qunsetenv("SCRIVA_CAMERA");
     qunsetenv("SCRIVA_CAMERA_MODEL");
-    EXPECT_EQ(CaptureSourceSetting(CaptureProfile(dir.path() + QStringLiteral("/none.ini"))), QStringLiteral("auto"));
+    EXPECT_EQ(CaptureSourceSetting(CaptureProfile(dir.path() + QStringLiteral("/none.ini"))),
+              QStringLiteral("auto"));
     EXPECT_EQ(CameraModelOverride(CaptureProfile(dir.path() + QStringLiteral("/none.ini"))), -1);
 }

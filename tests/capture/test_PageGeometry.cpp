@@ -21,7 +21,8 @@ class PageFrameTest : public ::testing::TestWithParam<FrameCase>
 TEST_P(PageFrameTest, LandsWhereTheGeometryTablePutsIt)
 {
     const FrameCase& c = GetParam();
-    EXPECT_EQ(PageGeometry::PageFrame(c.model, c.width, c.height, c.pageHeightMm, c.pageWidthMm), c.expected)
+    EXPECT_EQ(PageGeometry::PageFrame(c.model, c.width, c.height, c.pageHeightMm, c.pageWidthMm),
+              c.expected)
         << "model " << c.model << " at " << c.width << "x" << c.height;
 }
 
@@ -41,12 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{2, 1920, 1080, 148, 100, {525, -30, 1475, 1050}},
         FrameCase{4, 1280, 1024, 148, 202, {-20, 35, 1260, 1059}},
         // No frame: page larger than the frame, size missing, unknown model or size.
-        FrameCase{4, 2048, 1536, 297, 210, {}},
-        FrameCase{1, 1920, 1080, 0, 148, {}},
-        FrameCase{1, 1920, 1080, 210, 0, {}},
-        FrameCase{0, 1920, 1080, 210, 148, {}},
-        FrameCase{5, 1920, 1080, 210, 148, {}},
-        FrameCase{4, 1920, 1080, 100, 80, {}}));
+        FrameCase{4, 2048, 1536, 297, 210, {}}, FrameCase{1, 1920, 1080, 0, 148, {}},
+        FrameCase{1, 1920, 1080, 210, 0, {}}, FrameCase{0, 1920, 1080, 210, 148, {}},
+        FrameCase{5, 1920, 1080, 210, 148, {}}, FrameCase{4, 1920, 1080, 100, 80, {}}));
 
 TEST(PageScaleTest, ModelFourHasGeometryOnlyAtItsThreeFrameSizes)
 {
@@ -71,11 +69,23 @@ struct GuardedFrame
     static constexpr int kGuard = 64;
     int width, height, stride;
     std::vector<uint8_t> bytes;
-    GuardedFrame(int w, int h) : width(w), height(h), stride((w * 3 + 3) & ~3), bytes(size_t(stride) * (h + 2 * kGuard), 7) {}
+    GuardedFrame(int w, int h)
+        : width(w), height(h), stride((w * 3 + 3) & ~3), bytes(size_t(stride) * (h + 2 * kGuard), 7)
+    {
+    }
     uint8_t* bits() { return bytes.data() + size_t(stride) * kGuard; }
-    const uint8_t* px(int x, int y) const { return bytes.data() + size_t(stride) * (kGuard + y) + x * 3; }
-    bool IsRed(int x, int y) const { return px(x, y)[0] == 0 && px(x, y)[1] == 0 && px(x, y)[2] == 255; }
-    bool IsUntouched(int x, int y) const { return px(x, y)[0] == 7 && px(x, y)[1] == 7 && px(x, y)[2] == 7; }
+    const uint8_t* px(int x, int y) const
+    {
+        return bytes.data() + size_t(stride) * (kGuard + y) + x * 3;
+    }
+    bool IsRed(int x, int y) const
+    {
+        return px(x, y)[0] == 0 && px(x, y)[1] == 0 && px(x, y)[2] == 255;
+    }
+    bool IsUntouched(int x, int y) const
+    {
+        return px(x, y)[0] == 7 && px(x, y)[1] == 7 && px(x, y)[2] == 7;
+    }
     bool GuardsIntact() const
     {
         const size_t g = size_t(stride) * kGuard;
@@ -91,13 +101,13 @@ struct GuardedFrame
 
 TEST(PageBorderTest, FourPixelBandsInsideTheRectangle)
 {
-    GuardedFrame f(101, 61);   // odd width: rows carry padding
+    GuardedFrame f(101, 61); // odd width: rows carry padding
     PageGeometry::PaintBorder(f.bits(), f.stride, f.width, f.height, Rect{10, 20, 60, 50});
     for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(f.IsRed(10 + i, 35));    // left band
-        EXPECT_TRUE(f.IsRed(59 - i, 35));    // right band
-        EXPECT_TRUE(f.IsRed(30, 20 + i));    // top band (first rows of the buffer)
-        EXPECT_TRUE(f.IsRed(30, 49 - i));    // bottom band
+        EXPECT_TRUE(f.IsRed(10 + i, 35)); // left band
+        EXPECT_TRUE(f.IsRed(59 - i, 35)); // right band
+        EXPECT_TRUE(f.IsRed(30, 20 + i)); // top band (first rows of the buffer)
+        EXPECT_TRUE(f.IsRed(30, 49 - i)); // bottom band
     }
     EXPECT_TRUE(f.IsRed(10, 20));
     EXPECT_TRUE(f.IsRed(59, 49));
@@ -114,9 +124,12 @@ TEST(PageBorderTest, FourPixelBandsInsideTheRectangle)
 
 TEST(PageBorderTest, EveryModelWithAPageAsTallAsTheFrameStaysInsideTheBuffer)
 {
-    struct Size { int model, w, h; };
-    for (const Size s : {Size{1, 640, 480}, Size{2, 640, 480}, Size{3, 640, 480}, Size{4, 2592, 1944},
-                         Size{4, 1280, 1024}, Size{4, 2048, 1536}}) {
+    struct Size
+    {
+        int model, w, h;
+    };
+    for (const Size s : {Size{1, 640, 480}, Size{2, 640, 480}, Size{3, 640, 480},
+                         Size{4, 2592, 1944}, Size{4, 1280, 1024}, Size{4, 2048, 1536}}) {
         PageGeometry::Scale scale;
         ASSERT_TRUE(PageGeometry::PixelsPerMm(s.model, s.w, s.h, scale));
         // The tallest page that still fits, and the widest.

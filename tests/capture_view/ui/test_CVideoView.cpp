@@ -26,8 +26,10 @@ private slots:
         gst_init(nullptr, nullptr);
         qunsetenv("SCRIVA_CAMERA");
         qunsetenv("SCRIVA_CAMERA_MODEL");
-        QVERIFY(m_config.SetString(QStringLiteral("sizePicture"), QStringLiteral("A4"), QStringLiteral("TAKE_PHOTOS_SET")));
-        QVERIFY(m_config.SetString(QStringLiteral("A4"), QStringLiteral("297, 210"), QStringLiteral("PAGE_SIZE")));
+        QVERIFY(m_config.SetString(QStringLiteral("sizePicture"), QStringLiteral("A4"),
+                                   QStringLiteral("TAKE_PHOTOS_SET")));
+        QVERIFY(m_config.SetString(QStringLiteral("A4"), QStringLiteral("297, 210"),
+                                   QStringLiteral("PAGE_SIZE")));
     }
 
     void sourceThatFailsToStartGivesTheFailurePath()
@@ -42,9 +44,9 @@ private slots:
         }
         qunsetenv("SCRIVA_CAMERA");
         CVideoView view(m_doc);
-        view.SetCaptureSource(CaptureSource::Custom(
-            QStringLiteral("filesrc location=/nonexistent/frames.raw ! rawvideoparse width=64 height=48 format=bgr"
-                           " ! appsink name=sink")));
+        view.SetCaptureSource(CaptureSource::Custom(QStringLiteral(
+            "filesrc location=/nonexistent/frames.raw ! rawvideoparse width=64 height=48 format=bgr"
+            " ! appsink name=sink")));
         QVERIFY(!view.StartCapture());
         QVERIFY(!view.IsCapturing());
         QVERIFY(!view.Graph().IsInitialized());
@@ -52,7 +54,7 @@ private slots:
 
     void demoPageShowsUprightWithItsRedFrame()
     {
-        qputenv("SCRIVA_CAMERA", "demo");   // chosen the way the program chooses it
+        qputenv("SCRIVA_CAMERA", "demo"); // chosen the way the program chooses it
         CVideoView view(m_doc);
         view.SetSettings(&m_config);
         view.resize(1296, 972);
@@ -61,7 +63,7 @@ private slots:
         qunsetenv("SCRIVA_CAMERA");
         QCOMPARE(view.Graph().CameraModel(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(view.Graph().Callback().FrameCount() > 3, 10000);
-        QCOMPARE(view.viewport()->size(), QSize(1296, 972));   // no scroll bars at fit
+        QCOMPARE(view.viewport()->size(), QSize(1296, 972)); // no scroll bars at fit
         const QImage shot = view.viewport()->grab().toImage();
         // Half scale: the left band (frame columns 615-618) at x 308, the band
         // counted from the buffer's first row (rows 35-38) near the picture's bottom.
@@ -69,7 +71,7 @@ private slots:
         QVERIFY(IsRed(shot.pixel(600, 953)));
         QVERIFY(!IsRed(shot.pixel(320, 486)));
         QVERIFY(!IsRed(shot.pixel(600, 940)));
-        const QRgb page = shot.pixel(648, 900);   // the page's lower margin
+        const QRgb page = shot.pixel(648, 900); // the page's lower margin
         QVERIFY(qRed(page) > 200 && qGreen(page) > 200 && qBlue(page) > 200);
         const QRgb desk = shot.pixel(5, 5);
         QVERIFY(qRed(desk) < 120 && qGreen(desk) < 90 && qBlue(desk) < 70);
@@ -102,14 +104,14 @@ private slots:
         CVideoView view(m_doc);
         view.resize(400, 300);
         view.show();
-        QWheelEvent in(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
-                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent in(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(),
+                       QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view.viewport(), &in);
         QVERIFY(qAbs(view.Zoom() - 1.1f) < 1e-6f);
-        QWheelEvent half(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 60), Qt::NoButton,
-                         Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent half(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(),
+                         QPoint(0, 60), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(view.viewport(), &half);
-        QVERIFY(qAbs(view.Zoom() - 1.1f) < 1e-6f);   // half a notch: no step yet
+        QVERIFY(qAbs(view.Zoom() - 1.1f) < 1e-6f); // half a notch: no step yet
         QCoreApplication::sendEvent(view.viewport(), &half);
         QVERIFY(qAbs(view.Zoom() - 1.0f) < 1e-6f);
     }
@@ -120,8 +122,9 @@ private slots:
         view.resize(400, 300);
         view.show();
         QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(100, 100));
-        QMouseEvent move(QEvent::MouseMove, QPointF(50, 60), view.viewport()->mapToGlobal(QPointF(50, 60)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(50, 60),
+                         view.viewport()->mapToGlobal(QPointF(50, 60)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(view.viewport(), &move);
         QCOMPARE(view.horizontalScrollBar()->value(), 0);
         QCOMPARE(view.verticalScrollBar()->value(), 0);
@@ -141,16 +144,18 @@ private slots:
         CVideoView view(m_doc);
         QCOMPARE(view.FitMode(), 1);
         QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdFit), CommandState::Checked(false, true));
-        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdActualSize), CommandState::Checked(true, false));
+        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdActualSize),
+                 CommandState::Checked(true, false));
         QVERIFY(view.OnCommand(CVideoView::CmdActualSize));
         QCOMPARE(view.FitMode(), 0);
         QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdFit), CommandState::Checked(true, false));
-        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdActualSize), CommandState::Checked(false, true));
+        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdActualSize),
+                 CommandState::Checked(false, true));
         QVERIFY(view.OnCommand(CVideoView::CmdFit));
         QCOMPARE(view.FitMode(), 1);
         QVERIFY(view.OnCommand(CVideoView::CmdZoomIn));
         QVERIFY(view.Zoom() > 1.0f);
-        QVERIFY(!view.OnUpdateCommand(32807).has_value());   // photos are not this view's own command
+        QVERIFY(!view.OnUpdateCommand(32807).has_value()); // photos are not this view's own command
         // The demo camera has no controls: nothing is shown, nothing blocks.
         QVERIFY(view.OnCommand(CVideoView::CmdDeviceProperties));
         QVERIFY(!QApplication::activeModalWidget());
@@ -159,9 +164,10 @@ private slots:
     void cameraThatEndsTakesTheFailurePath()
     {
         CVideoView view(m_doc);
-        view.SetCaptureSource(CaptureSource::Custom(QStringLiteral(
-            "videotestsrc is-live=true num-buffers=5 ! video/x-raw,format=BGR,width=64,height=48,framerate=30/1"
-            " ! appsink name=sink sync=false")));
+        view.SetCaptureSource(CaptureSource::Custom(
+            QStringLiteral("videotestsrc is-live=true num-buffers=5 ! "
+                           "video/x-raw,format=BGR,width=64,height=48,framerate=30/1"
+                           " ! appsink name=sink sync=false")));
         view.resize(200, 150);
         view.show();
         QSignalSpy failed(&view, &CVideoView::captureFailed);

@@ -27,50 +27,82 @@ private slots:
         brightness.minimum = -64;
         brightness.maximum = 64;
         brightness.value = 10;
-        V4l2::Control autoWhite{V4L2_CID_AUTO_WHITE_BALANCE, V4L2_CTRL_TYPE_BOOLEAN, QStringLiteral("Auto white"),
-                                0, 1, 1, 1, 1, 0, {}};
-        V4l2::Control mains{V4L2_CID_POWER_LINE_FREQUENCY, V4L2_CTRL_TYPE_MENU, QStringLiteral("Power line"),
-                            0, 2, 1, 1, 2, 0, {{0, "Off"}, {1, "50 Hz"}, {2, "60 Hz"}}};
-        V4l2::Control reset{V4L2_CID_PAN_RESET, V4L2_CTRL_TYPE_BUTTON, QStringLiteral("Pan reset"), 0, 0, 0, 0, 0, 0, {}};
+        V4l2::Control autoWhite{V4L2_CID_AUTO_WHITE_BALANCE,
+                                V4L2_CTRL_TYPE_BOOLEAN,
+                                QStringLiteral("Auto white"),
+                                0,
+                                1,
+                                1,
+                                1,
+                                1,
+                                0,
+                                {}};
+        V4l2::Control mains{V4L2_CID_POWER_LINE_FREQUENCY,
+                            V4L2_CTRL_TYPE_MENU,
+                            QStringLiteral("Power line"),
+                            0,
+                            2,
+                            1,
+                            1,
+                            2,
+                            0,
+                            {{0, "Off"}, {1, "50 Hz"}, {2, "60 Hz"}}};
+        V4l2::Control reset{V4L2_CID_PAN_RESET,
+                            V4L2_CTRL_TYPE_BUTTON,
+                            QStringLiteral("Pan reset"),
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            {}};
         V4l2::Control readOnly = brightness;
         readOnly.id = V4L2_CID_CONTRAST;
         readOnly.flags = V4L2_CTRL_FLAG_READ_ONLY;
-        V4l2::Control text{V4L2_CID_CAMERA_CLASS_BASE + 100, V4L2_CTRL_TYPE_STRING, "Text", 0, 0, 0, 0, 0, 0, {}};
+        V4l2::Control text{
+            V4L2_CID_CAMERA_CLASS_BASE + 100, V4L2_CTRL_TYPE_STRING, "Text", 0, 0, 0, 0, 0, 0, {}};
 
         CameraControlsDialog dialog(-1, {brightness, autoWhite, mains, reset, readOnly, text});
         QSignalSpy applied(&dialog, &CameraControlsDialog::controlApplied);
 
-        auto* editor = dialog.findChild<QWidget*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_BRIGHTNESS));
+        auto* editor =
+            dialog.findChild<QWidget*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_BRIGHTNESS));
         QVERIFY(editor);
         auto* spin = editor->findChild<QSpinBox*>();
         auto* slider = editor->findChild<QSlider*>();
         QVERIFY(spin && slider);
         QCOMPARE(spin->value(), 10);
         QCOMPARE(slider->minimum(), -64);
-        slider->setValue(-20);   // the slider drives the spin box and the camera
+        slider->setValue(-20); // the slider drives the spin box and the camera
         QCOMPARE(spin->value(), -20);
         QCOMPARE(applied.count(), 1);
         QCOMPARE(applied.last().at(0).toUInt(), quint32(V4L2_CID_BRIGHTNESS));
         QCOMPARE(applied.last().at(1).toInt(), -20);
-        QCOMPARE(applied.last().at(2).toBool(), false);   // no device behind it
+        QCOMPARE(applied.last().at(2).toBool(), false); // no device behind it
 
-        auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_AUTO_WHITE_BALANCE));
+        auto* check = dialog.findChild<QCheckBox*>(
+            QStringLiteral("ctrl_%1").arg(V4L2_CID_AUTO_WHITE_BALANCE));
         QVERIFY(check && check->isChecked());
         check->setChecked(false);
         QCOMPARE(applied.last().at(1).toInt(), 0);
 
-        auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_POWER_LINE_FREQUENCY));
+        auto* combo = dialog.findChild<QComboBox*>(
+            QStringLiteral("ctrl_%1").arg(V4L2_CID_POWER_LINE_FREQUENCY));
         QVERIFY(combo);
         QCOMPARE(combo->count(), 3);
         QCOMPARE(combo->currentText(), QStringLiteral("60 Hz"));
 
-        auto* button = dialog.findChild<QPushButton*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_PAN_RESET));
+        auto* button =
+            dialog.findChild<QPushButton*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_PAN_RESET));
         QVERIFY(button);
         button->click();
         QCOMPARE(applied.last().at(0).toUInt(), quint32(V4L2_CID_PAN_RESET));
 
-        QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_CONTRAST))->isEnabled());
-        QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_CAMERA_CLASS_BASE + 100)));
+        QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("ctrl_%1").arg(V4L2_CID_CONTRAST))
+                     ->isEnabled());
+        QVERIFY(!dialog.findChild<QWidget*>(
+            QStringLiteral("ctrl_%1").arg(V4L2_CID_CAMERA_CLASS_BASE + 100)));
     }
 
     void sourcesWithoutControlsShowNothing()

@@ -18,9 +18,9 @@ class TestFramePainter : public QObject
         for (int x = 0; x < 4; ++x) {
             uint8_t* bottom = f.data() + x * 3;
             uint8_t* top = f.data() + 12 + x * 3;
-            bottom[0] = x < 2 ? 255 : 0;      // blue, then green
+            bottom[0] = x < 2 ? 255 : 0; // blue, then green
             bottom[1] = x < 2 ? 0 : 255;
-            top[2] = 255;                     // red, then white
+            top[2] = 255; // red, then white
             if (x >= 2)
                 top[0] = top[1] = 255;
         }
@@ -34,10 +34,10 @@ private slots:
         FramePainter p;
         const QImage& img = p.Sample(f.data(), 12, 4, 2, 8, 4, 8, 4, 0, 0);
         QCOMPARE(img.size(), QSize(8, 4));
-        QCOMPARE(img.pixel(0, 0), qRgb(255, 0, 0));       // top-left: red
-        QCOMPARE(img.pixel(7, 1), qRgb(255, 255, 255));   // top-right: white
-        QCOMPARE(img.pixel(0, 3), qRgb(0, 0, 255));       // bottom-left: blue
-        QCOMPARE(img.pixel(7, 2), qRgb(0, 255, 0));       // bottom-right: green
+        QCOMPARE(img.pixel(0, 0), qRgb(255, 0, 0));     // top-left: red
+        QCOMPARE(img.pixel(7, 1), qRgb(255, 255, 255)); // top-right: white
+        QCOMPARE(img.pixel(0, 3), qRgb(0, 0, 255));     // bottom-left: blue
+        QCOMPARE(img.pixel(7, 2), qRgb(0, 255, 0));     // bottom-right: green
     }
 
     void zoomedAndScrolledShowsTheVisiblePartOnly()
