@@ -15,11 +15,22 @@ namespace {
 
 const CConfigFile* s_sharedSettings = nullptr;
 
+QCursor& PanCursor()
+{
+    static QCursor cursor(Qt::ClosedHandCursor);
+    return cursor;
+}
+
 } // namespace
 
 void CVideoView::SetSharedSettings(const CConfigFile* settings)
 {
     s_sharedSettings = settings;
+}
+
+void CVideoView::SetPanCursor(const QCursor& cursor)
+{
+    PanCursor() = cursor;
 }
 
 CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), m_doc(doc)
@@ -247,7 +258,7 @@ void CVideoView::mousePressEvent(QMouseEvent* event)
 void CVideoView::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        viewport()->setCursor(Qt::ClosedHandCursor);
+        viewport()->setCursor(PanCursor());
         const QPoint at = event->position().toPoint();
         const bool wider = horizontalScrollBar()->maximum() > 0;
         const bool taller = verticalScrollBar()->maximum() > 0;
@@ -265,6 +276,14 @@ void CVideoView::mouseReleaseEvent(QMouseEvent* event)
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
     event->accept();
+}
+
+void CVideoView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    // The zoomed picture keeps its size relative to the new client area.
+    if (m_zoom > 1.0f)
+        SetScrollSizes(int(viewport()->width() * m_zoom), int(viewport()->height() * m_zoom));
 }
 
 void CVideoView::scrollContentsBy(int, int)

@@ -12,6 +12,7 @@
 #include "image/IDocumentView.h"
 
 #include <QAbstractScrollArea>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
@@ -48,6 +49,9 @@ public:
     // that the user's settings file as it is at StartCapture.
     void SetSettings(const CConfigFile* settings) { m_settings = settings; }
     static void SetSharedSettings(const CConfigFile* settings);
+    // The hand shown while panning (the language pack's cursor); a closed
+    // hand until one is given.
+    static void SetPanCursor(const QCursor& cursor);
     // Opens this source instead of the one SCRIVA_CAMERA or the profile names.
     void SetCaptureSource(const CaptureSource& source) { m_forcedSource = source; }
 
@@ -78,6 +82,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool m_capturing = false;
 
 private:
