@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -187,8 +189,23 @@ bool CxImage::Encode(std::vector<uint8_t>& buffer, uint32_t imagetype)
     return true;
 }
 
-bool CxImage::Save(const std::string& path, uint32_t imagetype)
+// The file a save really replaces: the target of a symbolic link, else the path itself.
+static std::string resolveSaveTarget(const std::string& path)
 {
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            std::string target(real);
+            std::free(real);
+            return target;
+        }
+    }
+    return path;
+}
+
+bool CxImage::Save(const std::string& requestedPath, uint32_t imagetype)
+{
+    const std::string path = resolveSaveTarget(requestedPath);
     if (!IsValid()) {
         SetLastError("null image!!!");
         return false;
@@ -205,6 +222,9 @@ bool CxImage::Save(const std::string& path, uint32_t imagetype)
         SetLastError("Can't open file for writing");
         return false;
     }
+    struct stat old;
+    if (stat(path.c_str(), &old) == 0) // a replaced file keeps its permissions
+        fchmod(fileno(fp), old.st_mode & 07777);
     CxFileStream file(fp, true);
     bool ok = Encode(&file, imagetype);
     if (ok && (!file.Flush() || file.HasError())) {

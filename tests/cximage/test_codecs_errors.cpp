@@ -133,6 +133,26 @@ TEST(CxImageErrors, FailedSaveLeavesTheExistingFileIntact)
     EXPECT_EQ(dir.entryCount(), 1u);
 }
 
+TEST(CxImageErrors, SaveKeepsPermissionsAndWritesThroughLinks)
+{
+    TempDir dir;
+    const auto target = dir.file("page.png");
+    CxImage img = makeImage(8, 8, 24, false);
+    ASSERT_TRUE(img.Save(target.string(), CXIMAGE_FORMAT_PNG));
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write);
+    ASSERT_TRUE(img.Save(target.string(), CXIMAGE_FORMAT_PNG));
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const auto link = dir.file("link.png");
+    std::filesystem::create_symlink(target, link);
+    CxImage other = makeImage(5, 3, 8, true);
+    ASSERT_TRUE(other.Save(link.string(), CXIMAGE_FORMAT_PNG));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    CxImage back(target.string(), CXIMAGE_FORMAT_PNG);
+    EXPECT_EQ(back.GetWidth(), 5u);
+}
+
 TEST(CxImageErrors, EveryCutOffFileFailsCleanly)
 {
     struct Case
