@@ -123,7 +123,7 @@ bool CVideoView::CheckHealth()
     if (frames != m_lastFrameCount) {
         m_lastFrameCount = frames;
         m_sinceNewFrame.restart();
-    } else if (m_sinceNewFrame.elapsed() > kStallMs) {
+    } else if (m_sinceNewFrame.elapsed() > m_stallLimitMs) {
         Fail(QStringLiteral("the camera stopped sending pictures"));
         return false;
     }

@@ -58,6 +58,8 @@ public:
     // Starts the camera picture. False when the camera cannot be opened or
     // does not start; the graph is then shut down and the view shows nothing.
     virtual bool StartCapture();
+    // How long a running camera may send no new picture before it counts as failed.
+    void SetStallLimitMs(int ms) { m_stallLimitMs = ms; }
     bool IsCapturing() const { return m_capturing; }
 
     void ZoomIn(int x, int y);
@@ -108,6 +110,7 @@ private:
     bool m_dragging = false;
     uint64_t m_lastFrameCount = 0;
     QElapsedTimer m_sinceNewFrame;
+    int m_stallLimitMs = kStallMs;
     const CConfigFile* m_settings = nullptr;
     std::unique_ptr<CConfigFile> m_ownSettings;
     std::optional<CaptureSource> m_forcedSource;

@@ -161,6 +161,23 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    void cameraThatStopsSendingTakesTheFailurePath()
+    {
+        CVideoView view(m_doc);
+        view.SetCaptureSource(CaptureSource::Custom(QStringLiteral(
+            "videotestsrc is-live=true ! video/x-raw,format=BGR,width=64,height=48,framerate=1/30"
+            " ! appsink name=sink sync=false"))); // one picture, then silence
+        view.SetStallLimitMs(600);
+        view.resize(200, 150);
+        view.show();
+        QSignalSpy failed(&view, &CVideoView::captureFailed);
+        QVERIFY(view.StartCapture());
+        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+        QVERIFY(failed.first().at(0).toString().contains(QStringLiteral("stopped sending")));
+        QVERIFY(!view.IsCapturing());
+        QVERIFY(!view.Graph().IsInitialized());
+    }
+
     void cameraThatEndsTakesTheFailurePath()
     {
         CVideoView view(m_doc);
