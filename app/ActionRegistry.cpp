@@ -7,11 +7,9 @@
 #include <QMenu>
 #include <QTimer>
 
-ActionRegistry::ActionRegistry(CommandRouter& router, std::function<QString(int)> strings, QObject* parent)
-    : QObject(parent)
-    , m_router(router)
-    , m_strings(std::move(strings))
-    , m_idle(new QTimer(this))
+ActionRegistry::ActionRegistry(CommandRouter& router, std::function<QString(int)> strings,
+                               QObject* parent)
+    : QObject(parent), m_router(router), m_strings(std::move(strings)), m_idle(new QTimer(this))
 {
     m_idle->setInterval(IdleIntervalMs);
     connect(m_idle, &QTimer::timeout, this, &ActionRegistry::refresh);
@@ -49,7 +47,8 @@ QAction* ActionRegistry::action(int id)
 void ActionRegistry::bindButton(QAbstractButton* button, int id, ICommandTarget* origin)
 {
     m_buttons.push_back({button, id, origin});
-    connect(button, &QAbstractButton::clicked, this, [this, id, origin] { m_router.dispatchFrom(origin, id); });
+    connect(button, &QAbstractButton::clicked, this,
+            [this, id, origin] { m_router.dispatchFrom(origin, id); });
     button->setEnabled(m_router.stateFrom(origin, id).enabled);
 }
 

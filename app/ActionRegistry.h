@@ -24,7 +24,8 @@ class ActionRegistry : public QObject
 public:
     static constexpr int IdleIntervalMs = 200;
 
-    ActionRegistry(CommandRouter& router, std::function<QString(int)> strings, QObject* parent = nullptr);
+    ActionRegistry(CommandRouter& router, std::function<QString(int)> strings,
+                   QObject* parent = nullptr);
 
     // The action of a command id, created on first use.
     QAction* action(int id);

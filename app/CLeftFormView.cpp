@@ -13,8 +13,7 @@ const QColor kLit(211, 247, 254);
 } // namespace
 
 CLeftFormView::CLeftFormView(const FrameServices& services, QWidget* parent)
-    : QWidget(parent)
-    , m_services(services)
+    : QWidget(parent), m_services(services)
 {
     setObjectName(QStringLiteral("CLeftFormView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -26,10 +25,11 @@ CLeftFormView::CLeftFormView(const FrameServices& services, QWidget* parent)
         const QString tip = m_services.text(id).section(QLatin1Char('\n'), 1);
         if (!tip.isEmpty())
             button->setToolTip(tip);
-        button->LoadBitmaps(m_services.skinFile ? m_services.skinFile(QStringLiteral("btnNormal")) : QString(),
-                            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnSelected")) : QString(),
-                            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnHover")) : QString(),
-                            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnDisabled")) : QString());
+        button->LoadBitmaps(
+            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnNormal")) : QString(),
+            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnSelected")) : QString(),
+            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnHover")) : QString(),
+            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnDisabled")) : QString());
         m_buttons[i] = button;
     }
     layoutButtons();
@@ -76,7 +76,8 @@ void CLeftFormView::layoutButtons()
     for (int i = 0; i < 4; ++i) {
         const int col = i % 2;
         const int row = i / 2;
-        m_buttons[i]->setGeometry(kMargin + col * (w + kSpacing), kMargin + row * (h + kSpacing), w, h);
+        m_buttons[i]->setGeometry(kMargin + col * (w + kSpacing), kMargin + row * (h + kSpacing), w,
+                                  h);
     }
 }
 
@@ -89,7 +90,8 @@ void CLeftFormView::paintEvent(QPaintEvent*)
 {
     if (!m_backgroundTried) {
         m_backgroundTried = true;
-        const QString path = m_services.skinFile ? m_services.skinFile(QStringLiteral("leftFormBack")) : QString();
+        const QString path =
+            m_services.skinFile ? m_services.skinFile(QStringLiteral("leftFormBack")) : QString();
         if (!path.isEmpty())
             m_background.load(path);
     }

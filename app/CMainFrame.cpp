@@ -24,11 +24,9 @@ constexpr int kPrintCommands[] = {32804, 57606, 57607, 57609};
 } // namespace
 
 CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent)
-    : QMainWindow(parent)
-    , m_services(FrameServices::WithDefaults(services))
-    , m_doc(doc)
-    , m_router(new CommandRouter(this))
-    , m_actions(new ActionRegistry(*m_router, m_services.string, this))
+    : QMainWindow(parent), m_services(FrameServices::WithDefaults(services)), m_doc(doc),
+      m_router(new CommandRouter(this)),
+      m_actions(new ActionRegistry(*m_router, m_services.string, this))
 {
     setObjectName(QStringLiteral("CMainFrame"));
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
@@ -102,14 +100,16 @@ void CMainFrame::createPanes()
 
 void CMainFrame::wireRouting()
 {
-    m_router->setActiveViewProvider([this] { return dynamic_cast<ICommandTarget*>(m_panes->activeView()); });
+    m_router->setActiveViewProvider(
+        [this] { return dynamic_cast<ICommandTarget*>(m_panes->activeView()); });
     m_router->setDocument(&m_doc);
     m_router->setFrame(this);
     m_router->setBeforeDispatch([this](int id) { beforeCommand(id); });
     for (int id : CLeftFormView::ButtonIds)
         m_actions->bindButton(leftForm()->button(id), id, leftForm());
     connect(&m_doc, &CScrivaDoc::statusPanesChanged, m_statusBar, &MainStatusBar::SetPaneTexts);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { onFocusChanged(now); });
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { onFocusChanged(now); });
 }
 
 void CMainFrame::updateTitle()

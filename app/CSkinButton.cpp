@@ -4,11 +4,11 @@
 #include <QPainter>
 #include <QPainterPath>
 
-CSkinButton::CSkinButton(const QString& caption, QWidget* parent, int pressOffset, const QColor& normal,
-                         const QColor& pressed, const QColor& hover, const QColor& disabled)
-    : QAbstractButton(parent)
-    , m_pressOffset(pressOffset)
-    , m_colours{normal, pressed, hover, disabled}
+CSkinButton::CSkinButton(const QString& caption, QWidget* parent, int pressOffset,
+                         const QColor& normal, const QColor& pressed, const QColor& hover,
+                         const QColor& disabled)
+    : QAbstractButton(parent),
+      m_pressOffset(pressOffset), m_colours{normal, pressed, hover, disabled}
 {
     setText(caption);
     setMouseTracking(true);

@@ -18,12 +18,13 @@ class CSkinButton : public QAbstractButton
 public:
     enum State { Normal, Pressed, Hover, Disabled, StateCount };
 
-    CSkinButton(const QString& caption, QWidget* parent, int pressOffset, const QColor& normal, const QColor& pressed,
-                const QColor& hover, const QColor& disabled);
+    CSkinButton(const QString& caption, QWidget* parent, int pressOffset, const QColor& normal,
+                const QColor& pressed, const QColor& hover, const QColor& disabled);
 
     // Loads the four skin bitmaps; they replace the fill colours only when all
     // four load.
-    bool LoadBitmaps(const QString& normal, const QString& pressed, const QString& hover, const QString& disabled);
+    bool LoadBitmaps(const QString& normal, const QString& pressed, const QString& hover,
+                     const QString& disabled);
     bool SkinsLoaded() const { return m_skinsLoaded; }
     const QRegion& Region() const { return m_region; }
     bool IsHover() const { return m_hover; }

@@ -9,8 +9,7 @@ class ReleaseReportingHandle : public QSplitterHandle
 {
 public:
     ReleaseReportingHandle(Qt::Orientation orientation, CSplitterWndEx* parent)
-        : QSplitterHandle(orientation, parent)
-        , m_owner(parent)
+        : QSplitterHandle(orientation, parent), m_owner(parent)
     {
     }
 

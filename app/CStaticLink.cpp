@@ -6,8 +6,7 @@
 #include <QUrl>
 
 CStaticLink::CStaticLink(const QString& text, const QString& url, QWidget* parent)
-    : QLabel(text, parent)
-    , m_url(url)
+    : QLabel(text, parent), m_url(url)
 {
     QFont underlined = font();
     underlined.setUnderline(true);

@@ -15,7 +15,8 @@ public:
     static inline const QColor Unvisited{0, 0, 255};
     static inline const QColor Visited{128, 0, 128};
 
-    explicit CStaticLink(const QString& text = QString(), const QString& url = QString(), QWidget* parent = nullptr);
+    explicit CStaticLink(const QString& text = QString(), const QString& url = QString(),
+                         QWidget* parent = nullptr);
 
     const QString& Url() const { return m_url; }
     void SetUrl(const QString& url) { m_url = url; }

@@ -1,9 +1,6 @@
 #include "CommandRouter.h"
 
-CommandRouter::CommandRouter(QObject* parent)
-    : QObject(parent)
-{
-}
+CommandRouter::CommandRouter(QObject* parent) : QObject(parent) {}
 
 void CommandRouter::setActiveViewProvider(std::function<ICommandTarget*()> provider)
 {

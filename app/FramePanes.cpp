@@ -11,11 +11,8 @@
 #include <QSplitterHandle>
 
 FramePanes::FramePanes(CScrivaDoc& doc, const FrameServices& services, QWidget* parent)
-    : m_doc(doc)
-    , m_owner(parent)
-    , m_main(new CSplitterWndEx(Qt::Horizontal, parent))
-    , m_left(new QSplitter(Qt::Vertical, m_main))
-    , m_right(new CSplitterWndEx(Qt::Vertical, m_main))
+    : m_doc(doc), m_owner(parent), m_main(new CSplitterWndEx(Qt::Horizontal, parent)),
+      m_left(new QSplitter(Qt::Vertical, m_main)), m_right(new CSplitterWndEx(Qt::Vertical, m_main))
 {
     m_main->setObjectName(QStringLiteral("mainSplitter"));
     m_left->setObjectName(QStringLiteral("leftSplitter"));
@@ -80,7 +77,8 @@ int paneSpace(const QSplitter* splitter, int fallback)
 
 void FramePanes::ApplyInitialSizes(int width, int height)
 {
-    const PaneLayout::Rows right = PaneLayout::ResultRows(height, paneSpace(m_right, height), false);
+    const PaneLayout::Rows right =
+        PaneLayout::ResultRows(height, paneSpace(m_right, height), false);
     m_right->setSizes({right.top, right.bottom});
     ApplyColumnSizes(width, height);
 }
@@ -92,7 +90,8 @@ void FramePanes::ApplyColumnSizes(int width, int height)
         PaneLayout::LeftRows(paneSpace(m_left, height), m_form->minimumSizeHint().height());
     m_left->setSizes({left.top, left.bottom});
     if (m_column.AcceptWidth(column))
-        m_main->setSizes({column, std::max(PaneLayout::MinPane, paneSpace(m_main, width) - column)});
+        m_main->setSizes(
+            {column, std::max(PaneLayout::MinPane, paneSpace(m_main, width) - column)});
 }
 
 void FramePanes::ShowResultPane(bool show, int frameClientHeight)
@@ -104,10 +103,12 @@ void FramePanes::ShowResultPane(bool show, int frameClientHeight)
 
 int FramePanes::UpdateLeftColumnWidth(bool apply, int clientWidth)
 {
-    const int thumbHeight = apply ? m_thumbs->height() : PaneLayout::InitialThumbHeight(clientWidth);
+    const int thumbHeight =
+        apply ? m_thumbs->height() : PaneLayout::InitialThumbHeight(clientWidth);
     const int column = PaneLayout::LeftColumnWidth(thumbHeight);
     if (apply && m_column.AcceptWidth(column)) {
-        m_main->setSizes({column, std::max(PaneLayout::MinPane, paneSpace(m_main, clientWidth) - column)});
+        m_main->setSizes(
+            {column, std::max(PaneLayout::MinPane, paneSpace(m_main, clientWidth) - column)});
     }
     return column;
 }

@@ -23,7 +23,9 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
         s.setSwitching = [](bool) {};
     if (!s.showMessage) {
         auto strings = s.string;
-        s.showMessage = [strings](QWidget* parent, int id) { QMessageBox::warning(parent, QString(), strings(id)); };
+        s.showMessage = [strings](QWidget* parent, int id) {
+            QMessageBox::warning(parent, QString(), strings(id));
+        };
     }
     if (!s.chooseFolder) {
         s.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {

@@ -47,14 +47,15 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         const QString own = pack.FilePath(QStringLiteral("skin/") + file);
         if (!own.isEmpty())
             return own;
-        QString folder = scriva::resolveDataPath(app.settings().GetString(QStringLiteral("SkinPath"), kSkinSection));
+        QString folder = scriva::resolveDataPath(
+            app.settings().GetString(QStringLiteral("SkinPath"), kSkinSection));
         if (!folder.endsWith(QLatin1Char('/')))
             folder += QLatin1Char('/');
         return folder + file;
     };
     s.saveFolder = [&app] {
-        return scriva::resolveDocumentsPath(
-            app.settings().GetString(QStringLiteral("savePath"), QStringLiteral("TAKE_PHOTOS_SET")));
+        return scriva::resolveDocumentsPath(app.settings().GetString(
+            QStringLiteral("savePath"), QStringLiteral("TAKE_PHOTOS_SET")));
     };
     s.isBusy = [&app] { return app.isBusy(); };
     s.setSwitching = [&app](bool on) { app.setBusy(CScrivaApp::BusySwitching, on); };
@@ -63,8 +64,7 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
 }
 
 FrameWindows::FrameWindows(CScrivaApp& app)
-    : m_doc(std::make_unique<CScrivaDoc>())
-    , m_frame(std::make_unique<CMainFrame>(app, *m_doc))
+    : m_doc(std::make_unique<CScrivaDoc>()), m_frame(std::make_unique<CMainFrame>(app, *m_doc))
 {
 }
 

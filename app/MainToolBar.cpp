@@ -6,8 +6,7 @@
 #include <QBitmap>
 #include <QJsonArray>
 
-MainToolBar::MainToolBar(QWidget* parent)
-    : QToolBar(parent)
+MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent)
 {
     setObjectName(QStringLiteral("toolbar_%1").arg(ResourceId));
     setMovable(false);
@@ -45,7 +44,8 @@ std::vector<QPixmap> MainToolBar::SliceBitmap(const QPixmap& bitmap, int imageWi
     return images;
 }
 
-bool MainToolBar::SetToolBarImages(const QPixmap& normal, const QPixmap& hot, const QPixmap& disabled)
+bool MainToolBar::SetToolBarImages(const QPixmap& normal, const QPixmap& hot,
+                                   const QPixmap& disabled)
 {
     const std::vector<QPixmap> normals = SliceBitmap(normal, ImageWidth);
     if (normals.empty())

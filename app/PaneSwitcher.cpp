@@ -8,13 +8,10 @@
 #include <QPointer>
 #include <QTimer>
 
-PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services, QWidget* frame)
-    : QObject(frame)
-    , m_panes(panes)
-    , m_doc(doc)
-    , m_services(services)
-    , m_frame(frame)
-    , m_factory([](CScrivaDoc& d) { return new CVideoView(d); })
+PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services,
+                           QWidget* frame)
+    : QObject(frame), m_panes(panes), m_doc(doc), m_services(services), m_frame(frame),
+      m_factory([](CScrivaDoc& d) { return new CVideoView(d); })
 {
 }
 
@@ -42,7 +39,8 @@ bool PaneSwitcher::SwitchRightPane()
 
 void PaneSwitcher::PostSwitchRightPane()
 {
-    QMetaObject::invokeMethod(this, [this] { SwitchRightPane(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { SwitchRightPane(); }, Qt::QueuedConnection);
 }
 
 void PaneSwitcher::toCapture()
@@ -67,7 +65,8 @@ void PaneSwitcher::watchCapture(CVideoView* video)
     // A camera that stops delivering later is handled like one that never
     // started. Queued: the view that reports it is the one to be replaced.
     if (video->metaObject()->indexOfSignal("captureFailed(QString)") >= 0)
-        connect(video, SIGNAL(captureFailed(QString)), this, SLOT(onCaptureFailed()), Qt::QueuedConnection);
+        connect(video, SIGNAL(captureFailed(QString)), this, SLOT(onCaptureFailed()),
+                Qt::QueuedConnection);
 }
 
 void PaneSwitcher::onCaptureFailed()
@@ -81,7 +80,8 @@ void PaneSwitcher::captureLost(QObject* view)
         return;
     if (m_switching || m_services.busy()) {
         // A photo or another switch is running: come back when it is over.
-        QTimer::singleShot(RetryMs, this, [this, later = QPointer<QObject>(view)] { captureLost(later); });
+        QTimer::singleShot(RetryMs, this,
+                           [this, later = QPointer<QObject>(view)] { captureLost(later); });
         return;
     }
     setSwitching(true);

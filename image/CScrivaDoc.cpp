@@ -5,10 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-CScrivaDoc::CScrivaDoc(QObject* parent)
-    : QObject(parent)
-{
-}
+CScrivaDoc::CScrivaDoc(QObject* parent) : QObject(parent) {}
 
 CScrivaDoc::~CScrivaDoc() = default;
 

@@ -29,7 +29,7 @@ public:
 
     // Current image file; empty when none is open.
     const QString& PathName() const { return m_pathName; }
-    QString Title() const;        // file name of the path, or the default name
+    QString Title() const; // file name of the path, or the default name
     void SetPathName(const QString& path);
     void SetDefaultTitle(const QString& title) { m_defaultTitle = title; }
     virtual bool HasImage() const;

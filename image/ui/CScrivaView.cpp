@@ -2,9 +2,7 @@
 
 #include <QPainter>
 
-CScrivaView::CScrivaView(CScrivaDoc& doc, QWidget* parent)
-    : QAbstractScrollArea(parent)
-    , m_doc(doc)
+CScrivaView::CScrivaView(CScrivaDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), m_doc(doc)
 {
     setObjectName(QStringLiteral("CScrivaView"));
     setFrameShape(QFrame::NoFrame);

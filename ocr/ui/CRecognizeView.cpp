@@ -1,8 +1,7 @@
 #include "CRecognizeView.h"
 
 CRecognizeView::CRecognizeView(CScrivaDoc& doc, QWidget* parent)
-    : QPlainTextEdit(parent)
-    , m_doc(doc)
+    : QPlainTextEdit(parent), m_doc(doc)
 {
     setObjectName(QStringLiteral("CRecognizeView"));
     setMinimumHeight(0);
@@ -20,6 +19,4 @@ void CRecognizeView::SetResultText(const QString& path, const QString& text)
     setPlainText(text);
 }
 
-void CRecognizeView::OnDocumentUpdate(int)
-{
-}
+void CRecognizeView::OnDocumentUpdate(int) {}

@@ -49,7 +49,9 @@ inline FrameServices servicesFor(Recorder& rec)
     s.menu = [&pack](int id) { return pack.Menu(id); };
     s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
     s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
-    s.skinFile = [&pack](const QString& key) { return pack.FilePath(QStringLiteral("skin/") + key + ".bmp"); };
+    s.skinFile = [&pack](const QString& key) {
+        return pack.FilePath(QStringLiteral("skin/") + key + ".bmp");
+    };
     s.saveFolder = [&rec] { return rec.saveFolder; };
     s.isBusy = [&rec] { return rec.busy; };
     s.showMessage = [&rec](QWidget*, int id) {

@@ -205,8 +205,8 @@ void FrameCommandTest::skinButtonIgnoresItsCutOffCorners()
 {
     QWidget parent;
     parent.resize(300, 100);
-    CSkinButton button("Go", &parent, 0, QColor(151, 244, 219), QColor(211, 247, 254), QColor(211, 247, 254),
-                       Qt::lightGray);
+    CSkinButton button("Go", &parent, 0, QColor(151, 244, 219), QColor(211, 247, 254),
+                       QColor(211, 247, 254), Qt::lightGray);
     button.setGeometry(10, 10, 200, 48);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));
@@ -246,7 +246,8 @@ void FrameCommandTest::staticLinkColours()
     QDesktopServices::setUrlHandler("scrivatest", &catcher, "open");
     CStaticLink link("Web");
     link.setObjectName("id_1082");
-    link.SetStringLookup([](int id) { return id == 1082 ? QString("scrivatest://pages/1") : QString(); });
+    link.SetStringLookup(
+        [](int id) { return id == 1082 ? QString("scrivatest://pages/1") : QString(); });
     QTest::mouseClick(&link, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("scrivatest");
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl("scrivatest://pages/1")});

@@ -64,14 +64,15 @@ void FrameSwitchTest::captureThatCannotStartBringsTheImageViewBack()
     QVERIFY(!f.frame->IsSwitching());
     QCOMPARE(modes.count(), 1);
     QCOMPARE(f.frame->panes().rightSplitter()->sizes().value(1), 0);
-    QTRY_VERIFY(!oldImage); // deleted from the event loop, not under its caller
+    QTRY_VERIFY(!oldImage);                    // deleted from the event loop, not under its caller
     QCOMPARE(f.doc.Views().size(), size_t(3)); // thumbnails, text pane, image view
 }
 
 void FrameSwitchTest::switchingTwiceKeepsTheDocument()
 {
     Fixture f;
-    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new StartingVideoView(d); });
+    f.frame->switcher().setCaptureViewFactory(
+        [](CScrivaDoc& d) { return new StartingVideoView(d); });
     f.frame->ShowResultPane(true);
 
     QVERIFY(f.frame->SwitchRightPane());
@@ -115,7 +116,8 @@ void FrameSwitchTest::requestDuringTheFailureBoxIsIgnored()
 void FrameSwitchTest::refusedWhileBusy()
 {
     Fixture f;
-    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new StartingVideoView(d); });
+    f.frame->switcher().setCaptureViewFactory(
+        [](CScrivaDoc& d) { return new StartingVideoView(d); });
     CScrivaView* image = f.frame->imageView();
     f.rec.busy = true;
     QVERIFY(!f.frame->SwitchRightPane());
@@ -130,7 +132,8 @@ void FrameSwitchTest::refusedWhileBusy()
 void FrameSwitchTest::queuedSwitchRunsFromTheEventLoop()
 {
     Fixture f;
-    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new StartingVideoView(d); });
+    f.frame->switcher().setCaptureViewFactory(
+        [](CScrivaDoc& d) { return new StartingVideoView(d); });
     QPointer<CScrivaView> image = f.frame->imageView();
     f.frame->PostSwitchRightPane();
     QCOMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode); // the caller's view still stands
@@ -141,7 +144,8 @@ void FrameSwitchTest::queuedSwitchRunsFromTheEventLoop()
 void FrameSwitchTest::printCommandsActivateThePrintingView()
 {
     Fixture f;
-    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new StartingVideoView(d); });
+    f.frame->switcher().setCaptureViewFactory(
+        [](CScrivaDoc& d) { return new StartingVideoView(d); });
     f.frame->setActiveView(f.frame->recognizeView());
     f.frame->router().dispatch(57607);
     QCOMPARE(f.frame->activeView(), static_cast<QWidget*>(f.frame->imageView()));
@@ -156,7 +160,8 @@ void FrameSwitchTest::printCommandsActivateThePrintingView()
 void FrameSwitchTest::cameraFailingLaterBringsTheImageViewBack()
 {
     Fixture f;
-    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new FailingLaterVideoView(d); });
+    f.frame->switcher().setCaptureViewFactory(
+        [](CScrivaDoc& d) { return new FailingLaterVideoView(d); });
     QVERIFY(f.frame->SwitchRightPane());
     QPointer<CVideoView> video = f.frame->videoView();
     QVERIFY(video);

@@ -38,7 +38,7 @@ void FrameWindowsTest::frameFromTheApplication()
 
     // Application commands are enabled by the application's own rules.
     frame->actions().refresh();
-    QVERIFY(frame->actions().find(57664)->isEnabled()); // About
+    QVERIFY(frame->actions().find(57664)->isEnabled());  // About
     QVERIFY(!frame->actions().find(32850)->isEnabled()); // clear an empty recent list
 
     // While the application is busy the right area stays as it is.

@@ -9,17 +9,16 @@ namespace {
 
 bool isImageFile(const QString& name)
 {
-    static const QStringList kSuffixes = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
-                                          QStringLiteral("png"), QStringLiteral("tif"), QStringLiteral("tiff")};
+    static const QStringList kSuffixes = {QStringLiteral("bmp"),  QStringLiteral("jpg"),
+                                          QStringLiteral("jpeg"), QStringLiteral("png"),
+                                          QStringLiteral("tif"),  QStringLiteral("tiff")};
     return kSuffixes.contains(QFileInfo(name).suffix().toLower());
 }
 
 } // namespace
 
 CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
-    : QListView(parent)
-    , m_doc(doc)
-    , m_model(new QStringListModel(this))
+    : QListView(parent), m_doc(doc), m_model(new QStringListModel(this))
 {
     setObjectName(QStringLiteral("CThumbView"));
     setModel(m_model);
@@ -39,7 +38,8 @@ void CThumbView::ScanFolder(const QString& folder)
     m_folder = folder;
     QDir dir(folder);
     QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    names.erase(std::remove_if(names.begin(), names.end(), [](const QString& n) { return !isImageFile(n); }),
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const QString& n) { return !isImageFile(n); }),
                 names.end());
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int byLower = a.toLower().compare(b.toLower());
@@ -106,6 +106,4 @@ QString CThumbView::OpenNext()
     return step(+1);
 }
 
-void CThumbView::OnDocumentUpdate(int)
-{
-}
+void CThumbView::OnDocumentUpdate(int) {}
