@@ -50,6 +50,7 @@ bool CScrivaApp::init(const QStringList& arguments)
 {
     m_restarting = false;
     m_shutDown = false;
+    m_started = false;
     if (!loadSettings() || !loadLanguage() || !checkSingleInstance(arguments))
         return false;
     m_uiThread = QThread::currentThreadId();
@@ -57,6 +58,7 @@ bool CScrivaApp::init(const QStringList& arguments)
     if (!createMainWindow())
         return false;
     scanDevices();
+    m_started = true;
     return true;
 }
 
@@ -146,7 +148,10 @@ void CScrivaApp::shutdown()
         return;
     m_shutDown = true;
     m_deviceGuard.RestoreDevices();
-    if (m_settingsLoaded && !m_restarting)
+    // A start that failed half-way (a second instance, a missing pack) must
+    // not write its copy over the user's file; neither may a restart, whose
+    // new instance has already read it.
+    if (m_settingsLoaded && m_started && !m_restarting)
         m_settings.Save(scriva::userConfigFile());
     if (m_recentFiles)
         m_recentFiles->Save();

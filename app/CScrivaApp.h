@@ -133,5 +133,6 @@ private:
     QString m_restartProgram;
     QString m_dataFolder;
     QString m_ocrVersion;
+    bool m_started = false; // init() went through every step
     bool m_shutDown = false;
 };
