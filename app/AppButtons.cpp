@@ -36,8 +36,8 @@ bool changesImageSize(uintptr_t command)
 bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
 {
     const int type = event->type();
-    if (watched == QCoreApplication::instance() && type >= AppEventCode::Button
-        && type <= AppEventCode::RecognizeDone) {
+    if (watched == QCoreApplication::instance() && type >= AppEventCode::Button &&
+        type <= AppEventCode::RecognizeDone) {
         customEvent(event);
         return true;
     }

@@ -2,8 +2,8 @@
 
 #include "SingleInstance.h"
 
-#include <QCoreApplication>
 #include "config/AppPaths.h"
+#include <QCoreApplication>
 #include <cstring>
 
 #ifndef SCRIVA_VERSION
@@ -34,9 +34,9 @@ int sendButton(int argc, char** argv, std::FILE* err)
     }
     int64_t code = 0;
     int64_t lParam = 0;
-    if (!SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[2]), code) || code < 0
-        || code > UINT32_MAX
-        || (argc == 4 && !SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[3]), lParam))) {
+    if (!SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[2]), code) || code < 0 ||
+        code > UINT32_MAX ||
+        (argc == 4 && !SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[3]), lParam))) {
         std::fprintf(err, "scriva: --button: not a number (decimal or 0x-hex)\n");
         return 1;
     }

@@ -7,8 +7,8 @@
 #include "RecentFiles.h"
 
 #include <QApplication>
-#include <QDropEvent>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
@@ -25,8 +25,8 @@ constexpr int PrintSetup = 57606;
 constexpr int Help = 32846;
 } // namespace Command
 
-const char* const kHelpNames[] = {"enHelp",  "ChHelp",  "ChtHelp", "PgHelp",  "JpHelp",  "FREHelp",
-                                  "GERHelp", "KoHelp",  "SpaHelp", "BasHelp", "CataHelp"};
+const char* const kHelpNames[] = {"enHelp",  "ChHelp", "ChtHelp", "PgHelp",  "JpHelp",  "FREHelp",
+                                  "GERHelp", "KoHelp", "SpaHelp", "BasHelp", "CataHelp"};
 
 bool isRecentEntry(int id)
 {
@@ -57,13 +57,26 @@ QString openFilter()
 bool CScrivaApp::OnCommand(int id)
 {
     switch (id) {
-    case Command::About: OnAbout(); return true;
-    case Command::New: OnFileNew(); return true;
-    case Command::Open: OnFileOpen(); return true;
-    case Command::PrintSetup: OnFilePrintSetup(); return true;
-    case Command::Help: OnHelp(); return true;
-    case RecentFiles::kClearCommand: OnClearRecentFiles(); return true;
-    default: break;
+    case Command::About:
+        OnAbout();
+        return true;
+    case Command::New:
+        OnFileNew();
+        return true;
+    case Command::Open:
+        OnFileOpen();
+        return true;
+    case Command::PrintSetup:
+        OnFilePrintSetup();
+        return true;
+    case Command::Help:
+        OnHelp();
+        return true;
+    case RecentFiles::kClearCommand:
+        OnClearRecentFiles();
+        return true;
+    default:
+        break;
     }
     if (isRecentEntry(id) && m_recentFiles) {
         const QString path = m_recentFiles->At(id - RecentFiles::kFirstCommand);
@@ -85,12 +98,13 @@ std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
         return CommandState::Enabled();
     case RecentFiles::kClearCommand:
         return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty());
-    default: break;
+    default:
+        break;
     }
     if (isRecentEntry(id)) {
         const int index = id - RecentFiles::kFirstCommand;
-        return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty()
-                                     && index < m_recentFiles->Count());
+        return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty() &&
+                                     index < m_recentFiles->Count());
     }
     return std::nullopt;
 }
@@ -98,7 +112,8 @@ std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
 void CScrivaApp::OnAbout()
 {
     const QString url = m_settings.GetString(QStringLiteral("URL"), QStringLiteral("NORMAL"));
-    const QString version = m_settings.GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
+    const QString version =
+        m_settings.GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
     AboutDialog dialog(m_pack, url, version, m_ocrVersion, mainWindow());
     dialog.exec();
 }
@@ -129,9 +144,9 @@ void CScrivaApp::OnHelp()
 {
     if (m_languageIndex < 1 || m_languageIndex > LanguagePack::LanguageCount)
         return;
-    const QString page = m_dataFolder + QStringLiteral("help/")
-                         + QLatin1String(kHelpNames[m_languageIndex - 1])
-                         + QStringLiteral("/index.html");
+    const QString page = m_dataFolder + QStringLiteral("help/") +
+                         QLatin1String(kHelpNames[m_languageIndex - 1]) +
+                         QStringLiteral("/index.html");
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         QApplication::beep();
 }
@@ -140,6 +155,12 @@ void CScrivaApp::OnClearRecentFiles()
 {
     if (m_recentFiles)
         m_recentFiles->Clear();
+}
+
+void CScrivaApp::AddToRecentFileList(const QString& path)
+{
+    if (m_recentFiles)
+        m_recentFiles->Add(path);
 }
 
 void CScrivaApp::OpenRecentFile(const QString& path)

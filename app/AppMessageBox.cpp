@@ -10,8 +10,8 @@ namespace {
 bool takesExclamation(QMessageBox::StandardButtons buttons)
 {
     using B = QMessageBox;
-    return buttons == B::Ok || buttons == (B::Ok | B::Cancel) || buttons == (B::Yes | B::No)
-           || buttons == (B::Yes | B::No | B::Cancel);
+    return buttons == B::Ok || buttons == (B::Ok | B::Cancel) || buttons == (B::Yes | B::No) ||
+           buttons == (B::Yes | B::No | B::Cancel);
 }
 
 void translateButtons(QMessageBox& box, const LanguagePack& pack)
@@ -21,10 +21,14 @@ void translateButtons(QMessageBox& box, const LanguagePack& pack)
         QMessageBox::StandardButton button;
         int stringId;
     } captions[] = {
-        {QMessageBox::Yes, AppStrings::ButtonYes},       {QMessageBox::No, AppStrings::ButtonNo},
-        {QMessageBox::Ok, AppStrings::ButtonOk},         {QMessageBox::Cancel, AppStrings::ButtonCancel},
-        {QMessageBox::Retry, AppStrings::ButtonRetry},   {QMessageBox::Ignore, AppStrings::ButtonIgnore},
-        {QMessageBox::Abort, AppStrings::ButtonAbort},   {QMessageBox::Close, AppStrings::ButtonClose},
+        {QMessageBox::Yes, AppStrings::ButtonYes},
+        {QMessageBox::No, AppStrings::ButtonNo},
+        {QMessageBox::Ok, AppStrings::ButtonOk},
+        {QMessageBox::Cancel, AppStrings::ButtonCancel},
+        {QMessageBox::Retry, AppStrings::ButtonRetry},
+        {QMessageBox::Ignore, AppStrings::ButtonIgnore},
+        {QMessageBox::Abort, AppStrings::ButtonAbort},
+        {QMessageBox::Close, AppStrings::ButtonClose},
         {QMessageBox::Help, AppStrings::ButtonHelp},
     };
     for (const auto& caption : captions) {
@@ -44,8 +48,8 @@ QString NormalizeLineBreaks(const QString& text)
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
-        if ((c == QLatin1Char('\r') && next == QLatin1Char('\n'))
-            || (c == QLatin1Char('\n') && next == QLatin1Char('\r'))) {
+        if ((c == QLatin1Char('\r') && next == QLatin1Char('\n')) ||
+            (c == QLatin1Char('\n') && next == QLatin1Char('\r'))) {
             out += QLatin1Char('\n');
             ++i;
         } else if (c == QLatin1Char('\r')) {

@@ -67,8 +67,8 @@ bool CScrivaApp::loadSettings()
     QString failedPath;
     if (!scriva::loadSettings(m_settings, &failedPath)) {
         AppMessageBox(nullptr,
-                      QStringLiteral("Failed to load config file !") + QStringLiteral("\r\nPath:\t")
-                          + failedPath,
+                      QStringLiteral("Failed to load config file !") +
+                          QStringLiteral("\r\nPath:\t") + failedPath,
                       QMessageBox::Ok, QMessageBox::Critical);
         return false;
     }
@@ -108,8 +108,8 @@ bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
 
 void CScrivaApp::loadRecentFiles()
 {
-    m_recentFiles = std::make_unique<RecentFiles>(scriva::userConfigFolder()
-                                                  + QStringLiteral("profile.ini"));
+    m_recentFiles =
+        std::make_unique<RecentFiles>(scriva::userConfigFolder() + QStringLiteral("profile.ini"));
     m_recentFiles->Load();
 }
 
@@ -123,8 +123,7 @@ bool CScrivaApp::createMainWindow()
     QWidget* window = m_windows->Window();
     window->setAcceptDrops(true);
     window->showMaximized();
-    m_recentFiles->SetMenu(m_windows->RecentFileMenu(),
-                           m_pack.String(RecentFiles::kFirstCommand),
+    m_recentFiles->SetMenu(m_windows->RecentFileMenu(), m_pack.String(RecentFiles::kFirstCommand),
                            [this](const QString& path) { OpenRecentFile(path); });
     return true;
 }

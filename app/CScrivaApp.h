@@ -56,6 +56,8 @@ public:
     LanguagePack& pack() { return m_pack; }
     CDeviceGuard& deviceGuard() { return m_deviceGuard; }
     RecentFiles* recentFiles() const { return m_recentFiles.get(); }
+    // A file the document opened or saved goes to the top of the recent list.
+    void AddToRecentFileList(const QString& path);
     QPrinter& printer();
     int languageIndex() const { return m_languageIndex; }
     QString languageCode() const { return m_languageCode; }

@@ -10,11 +10,11 @@
 namespace {
 
 const LanguageInfo kLanguages[LanguagePack::LanguageCount] = {
-    {1, "en", "resDll/enResDll.rcc", ""},          {2, "ch", "resDll/chResDll.rcc", "zh_CN"},
-    {3, "cht", "resDll/chtResDll.rcc", "zh_TW"},   {4, "pg", "resDll/pgResDll.rcc", "pt_BR"},
-    {5, "jp", "resDll/jpResDll.rcc", "ja"},        {6, "fre", "resDll/FreResDll.rcc", "fr"},
-    {7, "ger", "resDll/GerResDll.rcc", "de"},      {8, "ko", "resDll/KoResDll.rcc", "ko"},
-    {9, "spa", "resDll/SpaResDll.rcc", "es"},      {10, "bas", "resDll/BasResDll.rcc", "eu"},
+    {1, "en", "resDll/enResDll.rcc", ""},        {2, "ch", "resDll/chResDll.rcc", "zh_CN"},
+    {3, "cht", "resDll/chtResDll.rcc", "zh_TW"}, {4, "pg", "resDll/pgResDll.rcc", "pt_BR"},
+    {5, "jp", "resDll/jpResDll.rcc", "ja"},      {6, "fre", "resDll/FreResDll.rcc", "fr"},
+    {7, "ger", "resDll/GerResDll.rcc", "de"},    {8, "ko", "resDll/KoResDll.rcc", "ko"},
+    {9, "spa", "resDll/SpaResDll.rcc", "es"},    {10, "bas", "resDll/BasResDll.rcc", "eu"},
     {11, "cata", "resDll/CataResDll.rcc", "ca"},
 };
 

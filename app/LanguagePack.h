@@ -24,7 +24,7 @@ class LanguagePack
 {
 public:
     static constexpr int LanguageCount = 11;
-    static const LanguageInfo& Info(int index); // index outside 1-11 gives English
+    static const LanguageInfo& Info(int index);  // index outside 1-11 gives English
     static int IndexOfCode(const QString& code); // ignores case; 0 when unknown
     static QString CodeOfIndex(int index);       // empty outside 1-11
     static QString PackFile(int index);          // "resDll/xxResDll.rcc"

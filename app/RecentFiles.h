@@ -32,7 +32,7 @@ public:
 
     void Add(const QString& path); // to the top; an existing entry moves up
     void Remove(int index);
-    void Clear();                  // the clear-recent-files command
+    void Clear(); // the clear-recent-files command
 
     // The submenu this list fills, and what a click on an entry does.
     void SetMenu(QMenu* menu, const QString& emptyText, std::function<void(const QString&)> open);

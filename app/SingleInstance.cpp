@@ -22,10 +22,8 @@ constexpr int kMaxLineLength = 256;
 } // namespace
 
 SingleInstance::SingleInstance(const QString& runtimeFolder, QObject* receiver, QObject* parent)
-    : QObject(parent),
-      m_socketPath(QDir(runtimeFolder).filePath(QLatin1String(kName))),
-      m_lockPath(m_socketPath + QStringLiteral(".lock")),
-      m_receiver(receiver)
+    : QObject(parent), m_socketPath(QDir(runtimeFolder).filePath(QLatin1String(kName))),
+      m_lockPath(m_socketPath + QStringLiteral(".lock")), m_receiver(receiver)
 {
     QDir().mkpath(runtimeFolder);
     m_takeOverTimer.setInterval(kTakeOverIntervalMs);
@@ -160,7 +158,8 @@ bool SingleInstance::ParseNumber(const QString& text, int64_t& value)
         base = 16;
         digits.remove(0, 2);
     }
-    if (digits.isEmpty() || digits.startsWith(QLatin1Char('+')) || digits.startsWith(QLatin1Char('-')))
+    if (digits.isEmpty() || digits.startsWith(QLatin1Char('+')) ||
+        digits.startsWith(QLatin1Char('-')))
         return false;
     bool ok = false;
     const qlonglong parsed = digits.toLongLong(&ok, base);
@@ -197,8 +196,8 @@ bool SingleInstance::SendButton(const QString& runtimeFolder, uint32_t code, int
             *error = QStringLiteral("no running instance answers (%1)").arg(socket.errorString());
         return false;
     }
-    const QByteArray line = QByteArray("button ") + QByteArray::number(code) + ' '
-                            + QByteArray::number(static_cast<qlonglong>(lParam)) + '\n';
+    const QByteArray line = QByteArray("button ") + QByteArray::number(code) + ' ' +
+                            QByteArray::number(static_cast<qlonglong>(lParam)) + '\n';
     socket.write(line);
     const bool written = socket.waitForBytesWritten(kConnectTimeoutMs * 2);
     socket.disconnectFromServer();

@@ -53,13 +53,14 @@ inline bool buildPack(const QString& folder, const QString& packFile,
     if (!qrcFile.open(QIODevice::WriteOnly) || qrcFile.write(qrc) != qrc.size())
         return false;
     qrcFile.close();
-    const QString rcc = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/rcc");
+    const QString rcc =
+        QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/rcc");
     QProcess process;
     process.setWorkingDirectory(work);
     process.start(rcc, {QStringLiteral("--binary"), QStringLiteral("-o"),
                         folder + QLatin1Char('/') + packFile, QStringLiteral("pack.qrc")});
-    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-           && process.exitCode() == 0;
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 // The strings every shell test pack carries, with a marker so two languages differ.
@@ -67,7 +68,8 @@ inline std::map<int, QString> shellStrings(const QString& tag)
 {
     std::map<int, QString> s;
     s[57344] = tag + QStringLiteral(" Scriva");
-    const char* buttons[] = {"Yes", "No", "OK", "Cancel", "Retry", "Ignore", "Abort", "Close", "Help"};
+    const char* buttons[] = {"Yes",    "No",    "OK",    "Cancel", "Retry",
+                             "Ignore", "Abort", "Close", "Help"};
     for (int i = 0; i < 9; ++i)
         s[61808 + i] = tag + QLatin1Char('-') + QLatin1String(buttons[i]);
     s[61804] = tag + QStringLiteral(" already running");

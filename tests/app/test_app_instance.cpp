@@ -89,7 +89,8 @@ private slots:
         QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("-r")})); // the program itself
         QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("scriva"), QStringLiteral("-rx")}));
         QVERIFY(!SingleInstance::HasRestartFlag({QStringLiteral("scriva"), QStringLiteral("x-r")}));
-        QVERIFY(SingleInstance::HasRestartFlag({QStringLiteral("/opt/a-r/scriva"), QStringLiteral("-r")}));
+        QVERIFY(SingleInstance::HasRestartFlag(
+            {QStringLiteral("/opt/a-r/scriva"), QStringLiteral("-r")}));
     }
 
     void buttonLines()
@@ -198,7 +199,8 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QTRY_COMPARE(receiver.presses.size(), 1);
         QCOMPARE(receiver.presses[0], (ButtonPress{0x40, 0}));
-        run = runScriva({QStringLiteral("--button"), QStringLiteral("65"), QStringLiteral("0x7")}, runtime);
+        run = runScriva({QStringLiteral("--button"), QStringLiteral("65"), QStringLiteral("0x7")},
+                        runtime);
         QCOMPARE(run.exitCode, 0);
         QTRY_COMPARE(receiver.presses.size(), 2);
         QCOMPARE(receiver.presses[1], (ButtonPress{0x41, 7}));

@@ -71,7 +71,8 @@ private slots:
     void buttonsReachTheFrameInTheChosenLanguage()
     {
         freshHome();
-        QVERIFY(apptest::writeSettings(scriva::userConfigFile(), {{QStringLiteral("language"), QStringLiteral("Ger")}}));
+        QVERIFY(apptest::writeSettings(scriva::userConfigFile(),
+                                       {{QStringLiteral("language"), QStringLiteral("Ger")}}));
         CScrivaApp app;
         QVERIFY(app.init({QStringLiteral("scriva")}));
         QCOMPARE(app.languageIndex(), 7);

@@ -49,12 +49,14 @@ private slots:
         m_data = m_dir.path();
         auto en = apptest::shellStrings(QStringLiteral("EN"));
         en[62001] = QStringLiteral("%1 to %2");
-        const QByteArray menu = R"([{"text":"&File","items":[{"id":57601,"text":"&Open...\tCtrl+O"}]}])";
-        QVERIFY(apptest::buildPack(m_data, LanguagePack::PackFile(1), en,
-                                   {{QStringLiteral("menu128.json"), menu},
-                                    {QStringLiteral("toolbar128.json"), "[57601, 0, 57603]"},
-                                    {QStringLiteral("bitmap161.bmp"), encodedImage(56, 28, "BMP")},
-                                    {QStringLiteral("cursor175.png"), encodedImage(32, 20, "PNG")}}));
+        const QByteArray menu =
+            R"([{"text":"&File","items":[{"id":57601,"text":"&Open...\tCtrl+O"}]}])";
+        QVERIFY(
+            apptest::buildPack(m_data, LanguagePack::PackFile(1), en,
+                               {{QStringLiteral("menu128.json"), menu},
+                                {QStringLiteral("toolbar128.json"), "[57601, 0, 57603]"},
+                                {QStringLiteral("bitmap161.bmp"), encodedImage(56, 28, "BMP")},
+                                {QStringLiteral("cursor175.png"), encodedImage(32, 20, "PNG")}}));
         QVERIFY(apptest::buildPack(m_data, LanguagePack::PackFile(7),
                                    apptest::shellStrings(QStringLiteral("DE"))));
         QFile garbage(m_data + QLatin1Char('/') + LanguagePack::PackFile(6));
@@ -159,7 +161,8 @@ private slots:
         QCOMPARE(box->button(B::Ok)->text(), tag + QStringLiteral("-OK"));
         QCOMPARE(box->windowModality(), Qt::ApplicationModal);
 
-        box = MakeAppMessageBox(nullptr, QStringLiteral("x"), B::Yes | B::No | B::Cancel, B::NoIcon);
+        box =
+            MakeAppMessageBox(nullptr, QStringLiteral("x"), B::Yes | B::No | B::Cancel, B::NoIcon);
         QCOMPARE(box->icon(), B::Warning);
         QCOMPARE(box->button(B::Yes)->text(), tag + QStringLiteral("-Yes"));
         QCOMPARE(box->button(B::No)->text(), tag + QStringLiteral("-No"));
@@ -172,7 +175,8 @@ private slots:
         QCOMPARE(box->button(B::Abort)->text(), tag + QStringLiteral("-Abort"));
         QCOMPARE(box->button(B::Retry)->text(), tag + QStringLiteral("-Retry"));
         QCOMPARE(box->button(B::Ignore)->text(), tag + QStringLiteral("-Ignore"));
-        QCOMPARE(MakeAppMessageBox(nullptr, {}, B::Retry | B::Cancel, B::NoIcon)->icon(), B::NoIcon);
+        QCOMPARE(MakeAppMessageBox(nullptr, {}, B::Retry | B::Cancel, B::NoIcon)->icon(),
+                 B::NoIcon);
         QCOMPARE(MakeAppMessageBox(nullptr, {}, B::Ok, B::Critical)->icon(), B::Critical);
         box = MakeAppMessageBox(nullptr, {}, B::Close | B::Help, B::Information);
         QCOMPARE(box->button(B::Close)->text(), tag + QStringLiteral("-Close"));
@@ -193,7 +197,8 @@ private slots:
     void messageBoxBeforeAnyPack()
     {
         LanguagePack::SetActive(nullptr);
-        auto box = MakeAppMessageBox(nullptr, QStringLiteral("x"), QMessageBox::Ok, QMessageBox::Critical);
+        auto box =
+            MakeAppMessageBox(nullptr, QStringLiteral("x"), QMessageBox::Ok, QMessageBox::Critical);
         QCOMPARE(box->windowTitle(), QCoreApplication::applicationName());
         QVERIFY(!box->button(QMessageBox::Ok)->text().contains(QStringLiteral("EN")));
     }
@@ -237,14 +242,16 @@ private slots:
 
     void aboutBox()
     {
-        QCOMPARE(AboutDialog::VersionLine(QStringLiteral("Scriva"), QStringLiteral("2.1"), QString()),
-                 QStringLiteral("Scriva 2.1 (  )"));
-        QCOMPARE(AboutDialog::VersionLine(QStringLiteral("S"), QStringLiteral("1"), QStringLiteral("5.3")),
+        QCOMPARE(
+            AboutDialog::VersionLine(QStringLiteral("Scriva"), QStringLiteral("2.1"), QString()),
+            QStringLiteral("Scriva 2.1 (  )"));
+        QCOMPARE(AboutDialog::VersionLine(QStringLiteral("S"), QStringLiteral("1"),
+                                          QStringLiteral("5.3")),
                  QStringLiteral("S 1 ( 5.3 )"));
         LanguagePack pack;
         QVERIFY(pack.Load(m_data, 7));
-        AboutDialog dialog(pack, QStringLiteral("https://example.org/a?b=1&c=2"), QStringLiteral("3.0"),
-                           QStringLiteral("5.3.0"));
+        AboutDialog dialog(pack, QStringLiteral("https://example.org/a?b=1&c=2"),
+                           QStringLiteral("3.0"), QStringLiteral("5.3.0"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("DE About"));
         auto* version = dialog.findChild<QLabel*>(QStringLiteral("id_1087"));
         QVERIFY(version);

@@ -10,9 +10,9 @@
 #include "config/AppPaths.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QDropEvent>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
@@ -136,8 +136,8 @@ private slots:
         apptest::BoxCatcher catcher;
         QVERIFY(!app->init({QStringLiteral("scriva")}));
         QCOMPARE(catcher.boxes.size(), 1);
-        QCOMPARE(catcher.boxes[0].text,
-                 QStringLiteral("Failed to load config file !\nPath:\t") + scriva::userConfigFile());
+        QCOMPARE(catcher.boxes[0].text, QStringLiteral("Failed to load config file !\nPath:\t") +
+                                            scriva::userConfigFile());
         QCOMPARE(catcher.boxes[0].icon, QMessageBox::Critical);
         QVERIFY(!app->mainWindow());
         app.reset(); // nothing may be written after a failed start
@@ -156,7 +156,8 @@ private slots:
     void unknownOrMissingLanguage()
     {
         QFETCH(QString, code);
-        freshHome({{QStringLiteral("language"), code}, {QStringLiteral("URL"), QStringLiteral("u")}});
+        freshHome(
+            {{QStringLiteral("language"), code}, {QStringLiteral("URL"), QStringLiteral("u")}});
         auto app = makeApp();
         apptest::BoxCatcher catcher;
         QVERIFY(!app->init({QStringLiteral("scriva")}));
@@ -195,9 +196,10 @@ private slots:
         freshHome({{QStringLiteral("language"), QStringLiteral("fre")}});
         auto first = makeApp();
         QVERIFY(first->init({QStringLiteral("scriva")}));
-        for (const QStringList& args : {QStringList{QStringLiteral("scriva")},
-                                        QStringList{QStringLiteral("/opt/scan-r/scriva")},
-                                        QStringList{QStringLiteral("/opt/scriva"), QStringLiteral("-rr")}}) {
+        for (const QStringList& args :
+             {QStringList{QStringLiteral("scriva")},
+              QStringList{QStringLiteral("/opt/scan-r/scriva")},
+              QStringList{QStringLiteral("/opt/scriva"), QStringLiteral("-rr")}}) {
             auto second = makeApp();
             apptest::BoxCatcher catcher;
             const QByteArray before = fileBytes(scriva::userConfigFile());
@@ -237,7 +239,8 @@ private slots:
                    {QStringLiteral("URL"), QStringLiteral("old")}});
         auto app = makeApp();
         QVERIFY(app->init({QStringLiteral("scriva")}));
-        app->settings().SetString(QStringLiteral("URL"), QStringLiteral("new"), QStringLiteral("NORMAL"));
+        app->settings().SetString(QStringLiteral("URL"), QStringLiteral("new"),
+                                  QStringLiteral("NORMAL"));
         app->setRestartProgram(QStringLiteral("/bin/true"));
         apptest::BoxCatcher catcher;
         app->RestartApplication();
@@ -271,7 +274,7 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("image");
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("action"); // what the windows are asked, or ""
+        QTest::addColumn<QString>("action");  // what the windows are asked, or ""
         QTest::addColumn<QString>("message"); // the box shown, or ""
         const int I = IAppWindows::ImageMode;
         const int C = IAppWindows::CaptureMode;
@@ -279,28 +282,37 @@ private slots:
         {
             int code;
             const char* action;
-        } imageCommands[] = {{0x04, "command 32799"}, {0x02, "command 32793"}, {0x08, "previous"},
-                             {0x10, "next"}};
+        } imageCommands[] = {
+            {0x04, "command 32799"}, {0x02, "command 32793"}, {0x08, "previous"}, {0x10, "next"}};
         for (const auto& c : imageCommands) {
             const QString name = QString::number(c.code, 16);
-            QTest::newRow(qPrintable(name + " image mode")) << I << true << c.code << c.action << "";
-            QTest::newRow(qPrintable(name + " image mode, no image"))
-                << I << false << c.code << "" << "EN no image";
+            QTest::newRow(qPrintable(name + " image mode"))
+                << I << true << c.code << c.action << "";
+            QTest::newRow(qPrintable(name + " image mode, no image")) << I << false << c.code << ""
+                                                                      << "EN no image";
             QTest::newRow(qPrintable(name + " capture mode"))
-                << C << true << c.code << "" << "EN switch to the image view first";
+                << C << true << c.code << ""
+                << "EN switch to the image view first";
             QTest::newRow(qPrintable(name + " capture mode, no image"))
-                << C << false << c.code << "" << "EN switch to the image view first";
+                << C << false << c.code << ""
+                << "EN switch to the image view first";
         }
         for (int code : {0x40, 0x41, 0x140}) {
             const QString name = QString::number(code, 16);
-            QTest::newRow(qPrintable(name + " capture mode")) << C << false << code << "photo" << "";
+            QTest::newRow(qPrintable(name + " capture mode")) << C << false << code << "photo"
+                                                              << "";
             QTest::newRow(qPrintable(name + " image mode"))
-                << I << true << code << "" << "EN switch to the capture view first";
+                << I << true << code << ""
+                << "EN switch to the capture view first";
         }
-        QTest::newRow("20 image mode") << I << false << 0x20 << "switch" << "";
-        QTest::newRow("20 capture mode") << C << true << 0x20 << "switch" << "";
+        QTest::newRow("20 image mode") << I << false << 0x20 << "switch"
+                                       << "";
+        QTest::newRow("20 capture mode") << C << true << 0x20 << "switch"
+                                         << "";
         for (int code : {0x00, 0x01, 0x80, 0xFF, 0x42})
-            QTest::newRow(qPrintable(QString::number(code, 16) + " ignored")) << I << true << code << "" << "";
+            QTest::newRow(qPrintable(QString::number(code, 16) + " ignored"))
+                << I << true << code << ""
+                << "";
     }
 
     void buttons()
@@ -320,8 +332,8 @@ private slots:
         // Never while a second parameter is set or anything is busy.
         postAndDeliver(AppEventCode::Button, code, 1);
         postAndDeliver(AppEventCode::Button, code, -1);
-        for (auto reason : {CScrivaApp::BusyEditing, CScrivaApp::BusyRecognizing, CScrivaApp::BusyPhoto,
-                            CScrivaApp::BusySwitching}) {
+        for (auto reason : {CScrivaApp::BusyEditing, CScrivaApp::BusyRecognizing,
+                            CScrivaApp::BusyPhoto, CScrivaApp::BusySwitching}) {
             app->setBusy(reason, true);
             QVERIFY(app->isBusy());
             postAndDeliver(AppEventCode::Button, code, 0);
@@ -375,10 +387,12 @@ private slots:
         QVERIFY(app->init({QStringLiteral("scriva")}));
         QMimeData remote;
         remote.setUrls({QUrl(QStringLiteral("https://example.org/a.jpg"))});
-        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &remote, Qt::LeftButton,
+                                Qt::NoModifier);
         QCoreApplication::sendEvent(&m_windows->window, &refused);
         QVERIFY(!refused.isAccepted());
-        QDropEvent remoteDrop(QPointF(5, 5), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent remoteDrop(QPointF(5, 5), Qt::CopyAction, &remote, Qt::LeftButton,
+                              Qt::NoModifier);
         QCoreApplication::sendEvent(&m_windows->window, &remoteDrop);
         QCOMPARE(m_windows->log, QStringList());
 
@@ -418,8 +432,8 @@ private slots:
         QCOMPARE(app->OnUpdateCommand(57616)->enabled, false);
         const QString photo = m_home->filePath(QStringLiteral("a.jpg"));
         QFile(photo).open(QIODevice::WriteOnly);
-        app->recentFiles()->Add(QStringLiteral("/gone/b.jpg"));
-        app->recentFiles()->Add(photo);
+        app->AddToRecentFileList(QStringLiteral("/gone/b.jpg"));
+        app->AddToRecentFileList(photo);
         QCOMPARE(app->OnUpdateCommand(clear)->enabled, true);
         QCOMPARE(app->OnUpdateCommand(57617)->enabled, true);
         QCOMPARE(app->OnUpdateCommand(57618)->enabled, false);
