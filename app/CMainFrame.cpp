@@ -45,9 +45,11 @@ CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* 
 
 CMainFrame::~CMainFrame()
 {
-    // The panes go with the window; nothing may route into them meanwhile.
+    // The panes go first, while everything they may still reach exists.
     disconnect(qApp, nullptr, this, nullptr);
     m_router->setActiveViewProvider({});
+    delete m_switcher;
+    delete takeCentralWidget();
 }
 
 bool CMainFrame::createBars()
@@ -175,8 +177,18 @@ bool CMainFrame::OnCommand(int id)
         update();
         return true;
     default:
-        return false;
+        return rightViewTarget() && rightViewTarget()->OnCommand(id);
     }
+}
+
+ICommandTarget* CMainFrame::rightViewTarget() const
+{
+    // The document's commands reach the image or capture view even while
+    // another pane (thumbnails, text) is the active view.
+    QWidget* view = m_panes ? m_panes->rightView() : nullptr;
+    if (!view || view == m_panes->activeView())
+        return nullptr;
+    return dynamic_cast<ICommandTarget*>(view);
 }
 
 std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
@@ -191,7 +203,7 @@ std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
     case CmdPrintActual:
         return CommandState::Checked(true, m_printMode == PrintActualSize);
     default:
-        return std::nullopt;
+        return rightViewTarget() ? rightViewTarget()->OnUpdateCommand(id) : std::nullopt;
     }
 }
 

@@ -84,6 +84,7 @@ private:
     void updateTitle();
     void onFocusChanged(QWidget* now);
     void beforeCommand(int id);
+    ICommandTarget* rightViewTarget() const;
 
     FrameServices m_services;
     CScrivaDoc& m_doc;

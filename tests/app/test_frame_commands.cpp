@@ -34,6 +34,25 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
+// A started camera view that takes photos (command 32807).
+class PhotoVideoView : public StartingVideoView
+{
+public:
+    using StartingVideoView::StartingVideoView;
+    int photos = 0;
+    bool OnCommand(int id) override
+    {
+        if (id != 32807)
+            return false;
+        ++photos;
+        return true;
+    }
+    std::optional<CommandState> OnUpdateCommand(int id) const override
+    {
+        return id == 32807 ? std::optional<CommandState>(CommandState::Enabled()) : std::nullopt;
+    }
+};
+
 class FrameCommandTest : public QObject
 {
     Q_OBJECT
@@ -41,6 +60,7 @@ private slots:
     void actionsAreSharedAndNamedById();
     void frameCommandStates();
     void routingOrderAndApplicationRules();
+    void rightAreaViewGetsItsCommandsWhenNotActive();
     void menuOpeningAndIdleRefreshStates();
     void barsOfTheFrame();
     void browseListsTheChosenFolder();
@@ -124,6 +144,23 @@ void FrameCommandTest::routingOrderAndApplicationRules()
     CLeftFormView* form = f.frame->leftForm();
     QVERIFY(f.frame->router().stateFrom(form, 1019).enabled);
     QVERIFY(!f.frame->router().state(1019).enabled);
+}
+
+void FrameCommandTest::rightAreaViewGetsItsCommandsWhenNotActive()
+{
+    Fixture f;
+    f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new PhotoVideoView(d); });
+    CSkinButton* takePhoto = f.frame->leftForm()->button(32807);
+    QVERIFY(!takePhoto->isEnabled()); // the image view takes no photos
+    QVERIFY(f.frame->SwitchRightPane());
+    auto* video = static_cast<PhotoVideoView*>(f.frame->videoView());
+    f.frame->setActiveView(f.frame->thumbView()); // the user clicked a thumbnail
+    f.frame->actions().refresh();
+    QVERIFY(takePhoto->isEnabled());
+    QTest::mouseClick(takePhoto, Qt::LeftButton, {}, takePhoto->rect().center());
+    QCOMPARE(video->photos, 1);
+    QVERIFY(f.frame->router().dispatch(32807));
+    QCOMPARE(video->photos, 2);
 }
 
 void FrameCommandTest::menuOpeningAndIdleRefreshStates()
