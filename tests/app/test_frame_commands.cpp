@@ -64,6 +64,7 @@ private slots:
     void menuOpeningAndIdleRefreshStates();
     void barsOfTheFrame();
     void browseListsTheChosenFolder();
+    void toolbarImagesAreSlicedAndMasked();
     void skinButtonIgnoresItsCutOffCorners();
     void staticLinkColours();
 };
@@ -236,6 +237,25 @@ void FrameCommandTest::browseListsTheChosenFolder()
     f.rec.chosenFolder.clear(); // cancelled: the list stays
     QTest::mouseClick(f.frame->leftForm()->button(1019), Qt::LeftButton);
     QCOMPARE(thumbs->Folder(), pages);
+}
+
+void FrameCommandTest::toolbarImagesAreSlicedAndMasked()
+{
+    QImage strip(60, 20, QImage::Format_RGB32);
+    strip.fill(MainToolBar::MaskColour);
+    strip.setPixelColor(5, 5, Qt::red);   // first image
+    strip.setPixelColor(33, 7, Qt::blue); // second image
+    const std::vector<QPixmap> images = MainToolBar::SliceBitmap(QPixmap::fromImage(strip), 28);
+    QCOMPARE(images.size(), size_t(2)); // the 4 pixels left over make no image
+    const QImage first = images[0].toImage();
+    QCOMPARE(first.size(), QSize(28, 20));
+    QCOMPARE(first.pixelColor(5, 5), QColor(Qt::red));
+    QCOMPARE(first.pixelColor(0, 0).alpha(), 0); // the mask colour is transparent
+    QCOMPARE(images[1].toImage().pixelColor(5, 7), QColor(Qt::blue));
+    QVERIFY(MainToolBar::SliceBitmap(QPixmap::fromImage(strip), 0).empty());
+    QVERIFY(MainToolBar::SliceBitmap(QPixmap(), 28).empty());
+    MainToolBar bar;
+    QVERIFY(!bar.SetToolBarImages(QPixmap::fromImage(strip.copy(0, 0, 20, 20)), {}, {}));
 }
 
 void FrameCommandTest::skinButtonIgnoresItsCutOffCorners()
