@@ -104,9 +104,11 @@ void CLeftFormView::paintEvent(QPaintEvent*)
 
 void CLeftFormView::BrowseFolder()
 {
-    const QString start = m_services.saveFolder ? m_services.saveFolder() : QString();
-    if (!start.isEmpty())
-        QDir().mkpath(start); // the browser starts there even when it was never used
+    QString start = m_services.saveFolder ? m_services.saveFolder() : QString();
+    // The browser starts in the photo folder even before the first photo; a
+    // folder that cannot be made leaves the dialog at its own start.
+    if (!start.isEmpty() && !QDir().mkpath(start))
+        start.clear();
     if (!m_services.chooseFolder)
         return;
     const QString chosen = m_services.chooseFolder(this, m_services.text(BrowseTitleString), start);
