@@ -9,6 +9,8 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <algorithm>
+
 const char* const SingleInstance::kName = "orvek20090917152502";
 
 namespace {
@@ -148,18 +150,21 @@ void SingleInstance::readLines(QLocalSocket* socket)
 bool SingleInstance::ParseNumber(const QString& text, int64_t& value)
 {
     QString digits = text;
-    bool negative = false;
-    if (digits.startsWith(QLatin1Char('-'))) {
-        negative = true;
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (negative)
         digits.remove(0, 1);
-    }
     int base = 10;
     if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
         base = 16;
         digits.remove(0, 2);
     }
-    if (digits.isEmpty() || digits.startsWith(QLatin1Char('+')) ||
-        digits.startsWith(QLatin1Char('-')))
+    // Digits only: no sign, prefix or space of the number converter's own.
+    const auto isDigit = [base](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+               (base == 16 && ((c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+                               (c >= QLatin1Char('A') && c <= QLatin1Char('F'))));
+    };
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), isDigit))
         return false;
     bool ok = false;
     const qlonglong parsed = digits.toLongLong(&ok, base);

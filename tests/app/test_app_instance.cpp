@@ -106,9 +106,10 @@ private slots:
         QVERIFY(SingleInstance::ParseButtonLine("  button   0X20  -1 \r\n", code, lParam));
         QCOMPARE(code, 0x20u);
         QCOMPARE(lParam, -1);
-        for (const char* bad : {"", "button", "button x", "btn 1", "Button 1", "button 1 2 3",
-                                "button -1", "button 0x", "button 99999999999", "button 1 0xZZ",
-                                "button +4", "button 0x-4", "button 4 --1", "button 1.5"}) {
+        for (const char* bad :
+             {"", "button", "button x", "btn 1", "Button 1", "button 1 2 3", "button -1",
+              "button 0x", "button 99999999999", "button 1 0xZZ", "button +4", "button 0x-4",
+              "button 4 --1", "button 1.5", "button 0x0x10", "button 1e3", "button 0x 1"}) {
             code = 7;
             QVERIFY2(!SingleInstance::ParseButtonLine(bad, code, lParam), bad);
             QCOMPARE(code, 7u);
