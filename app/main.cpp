@@ -3,8 +3,10 @@
 
 #include "AppCommandLine.h"
 #include "CScrivaApp.h"
+#include "TermSignals.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <cstdlib>
 #include <gst/gst.h>
 
@@ -25,5 +27,13 @@ int main(int argc, char** argv)
     if (!scrivaApp.init(QApplication::arguments()))
         return 1;
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &scrivaApp, &CScrivaApp::shutdown);
+    // A session that ends closes the window as the user would, so nothing is lost.
+    TermSignals termSignals;
+    QObject::connect(&termSignals, &TermSignals::terminateRequested, &scrivaApp, [&scrivaApp] {
+        if (QWidget* window = scrivaApp.mainWindow())
+            window->close();
+        else
+            QCoreApplication::quit();
+    });
     return app.exec();
 }

@@ -1,6 +1,7 @@
 // One instance per user, the restart takeover, and camera buttons arriving
 // over the instance socket, from this process and from the scriva program.
 
+#include "AppTestSupport.h"
 #include "QtTestRegistry.h"
 #include "app/AppEvent.h"
 #include "app/SingleInstance.h"
@@ -213,6 +214,44 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QTest::qWait(100);
         QCOMPARE(receiver.presses.size(), 2);
+    }
+
+    // The program as a user runs it: it starts with the shipped packs, listens
+    // on its socket, and a terminate request closes it like the window's close
+    // button, saving the settings.
+    void programClosesCleanlyOnTerminate()
+    {
+        QTemporaryDir dir;
+        const QString runtime = privateFolder(dir, "runtime");
+        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
+        QVERIFY(apptest::writeSettings(userConfig,
+                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("SCRIVA_CAMERA"), QStringLiteral("none"));
+        program.setProcessEnvironment(env);
+        program.start(scrivaProgram(), {});
+        QVERIFY(program.waitForStarted(10000));
+        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        QCOMPARE(program.state(), QProcess::Running);
+
+        program.terminate();
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(socket));
+        // Saved at the end: the user's file now also holds the shipped keys.
+        CConfigFile saved;
+        QVERIFY(saved.Load(userConfig));
+        QCOMPARE(saved.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
+                 QStringLiteral("en"));
+        QVERIFY(!saved.GetString(QStringLiteral("pidVid"), QStringLiteral("NORMAL")).isEmpty());
     }
 
     void buttonWithoutARunningInstance()
