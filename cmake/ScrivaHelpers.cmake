@@ -42,14 +42,18 @@ function(scriva_add_gtest name)
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 300)
   endif()
-  add_executable(${name} ${A_SOURCES})
+  # The environment comes from the shared main (tests/common/GTestMain.cpp):
+  # properties of discovered tests cannot carry a list of variables.
+  add_executable(${name} ${A_SOURCES} ${CMAKE_SOURCE_DIR}/tests/common/GTestMain.cpp)
   target_compile_options(${name} PRIVATE ${SCRIVA_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${A_LINKS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    SCRIVA_TEST_DATA_DIR="${SCRIVA_DATA_DIR}" SCRIVA_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE ${A_LINKS} GTest::gtest GTest::gmock)
   include(GoogleTest)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES ENVIRONMENT "${SCRIVA_TEST_ENV}" TIMEOUT ${A_TIMEOUT})
+    PROPERTIES TIMEOUT ${A_TIMEOUT})
 endfunction()
 
 function(scriva_add_qtest name)
