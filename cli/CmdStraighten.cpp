@@ -6,14 +6,11 @@
 // --debug the detectors' intermediate images are written into DIR as PNG files.
 
 #include "CliCommand.h"
-
-#include "image/cximage/CxImage.h"
-#include "image/cximage/CxPageDetect.h"
+#include "StraightenJob.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
-#include <new>
 
 using namespace scriva::cli;
 
@@ -75,26 +72,15 @@ int RunStraighten(const QStringList& args)
     CxImage image;
     if (!image.Load(NativePath(in), CXIMAGE_FORMAT_UNKNOWN))
         return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
-    // The same phases AutoDeskew and AutoCropBorder chain, kept apart to report them.
-    int angle = 0;
-    cxdetect::PageBox crop;
     const CxDebugSink sink = debugDir.isEmpty() ? CxDebugSink() : PngSink(debugDir);
-    const CxDebugSink* debug = sink ? &sink : nullptr;
-    try {
-        angle = cxdetect::DetectSkew(image, debug);
-        if (!cxdetect::ApplySkew(image, angle))
-            return failWith(
-                QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
-        crop = cxdetect::DetectPageBox(image, debug);
-    } catch (const std::bad_alloc&) {
-        return failWith(QStringLiteral("%1: out of memory").arg(in));
-    }
-    if (!image.Crop(crop.left, crop.top, crop.right, crop.bottom))
-        return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
+    StraightenResult result;
+    QString error;
+    if (!StraightenPage(image, result, &error, sink ? &sink : nullptr))
+        return failWith(QStringLiteral("%1: %2").arg(in, error));
     if (!image.Save(NativePath(out), format))
         return failWith(QStringLiteral("%1: %2").arg(out, QString::fromUtf8(image.GetLastError())));
     if (report)
-        PrintReport(angle, crop, image);
+        PrintReport(result.angle, result.crop, image);
     return 0;
 }
 
