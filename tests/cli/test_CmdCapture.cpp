@@ -1,0 +1,123 @@
+// "scriva-cli capture" through the real capture pipeline: the demo camera and
+// the test pattern give whole 24-bit bitmaps of their sizes; no camera, or a
+// file that cannot be written, fails with one line and no file.
+
+#include "CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QtEndian>
+
+using namespace clitest;
+
+namespace {
+
+struct BmpHeaders
+{
+    uint32_t fileSize = 0;
+    uint32_t pixelOffset = 0;
+    uint32_t infoSize = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t planes = 0;
+    uint16_t bitCount = 0;
+    uint32_t compression = 0;
+    uint32_t imageSize = 0;
+};
+
+BmpHeaders readHeaders(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+    BmpHeaders h;
+    h.fileSize = qFromLittleEndian<uint32_t>(p + 2);
+    h.pixelOffset = qFromLittleEndian<uint32_t>(p + 10);
+    h.infoSize = qFromLittleEndian<uint32_t>(p + 14);
+    h.width = qFromLittleEndian<int32_t>(p + 18);
+    h.height = qFromLittleEndian<int32_t>(p + 22);
+    h.planes = qFromLittleEndian<uint16_t>(p + 26);
+    h.bitCount = qFromLittleEndian<uint16_t>(p + 28);
+    h.compression = qFromLittleEndian<uint32_t>(p + 30);
+    h.imageSize = qFromLittleEndian<uint32_t>(p + 34);
+    return h;
+}
+
+class CmdCapture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_box.isValid());
+        ASSERT_TRUE(QFileInfo(CliSandbox::cliPath()).isExecutable())
+            << "build the scriva-cli target: " << qPrintable(CliSandbox::cliPath());
+    }
+    // Captures from the camera and checks the file is one whole bitmap of that size.
+    void expectWholeBitmap(const QString& camera, int width, int height)
+    {
+        const QString out = m_box.path(camera + QStringLiteral(".bmp"));
+        const CliRun r = m_box.run({"capture", "--camera", camera, out});
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_TRUE(r.out.contains(QByteArray::number(width) + 'x' + QByteArray::number(height)))
+            << r.out.constData();
+        const QByteArray bytes = readFile(out);
+        ASSERT_GE(bytes.size(), 54);
+        ASSERT_TRUE(bytes.startsWith("BM"));
+        const BmpHeaders h = readHeaders(bytes);
+        const uint32_t stride = (uint32_t(width) * 3 + 3) & ~3u;
+        EXPECT_EQ(h.fileSize, uint32_t(bytes.size()));
+        EXPECT_EQ(h.pixelOffset, 54u);
+        EXPECT_EQ(h.infoSize, 40u);
+        EXPECT_EQ(h.width, width);
+        EXPECT_EQ(h.height, height); // positive: rows bottom-up
+        EXPECT_EQ(h.planes, 1);
+        EXPECT_EQ(h.bitCount, 24);
+        EXPECT_EQ(h.compression, 0u);
+        EXPECT_TRUE(h.imageSize == 0 || h.imageSize == stride * uint32_t(height)) << h.imageSize;
+        EXPECT_EQ(uint64_t(h.pixelOffset) + uint64_t(stride) * uint32_t(height),
+                  uint64_t(bytes.size()));
+        CxImage image;
+        ASSERT_TRUE(image.Load(native(out), CXIMAGE_FORMAT_BMP)) << image.GetLastError();
+        EXPECT_EQ(int(image.GetWidth()), width);
+        EXPECT_EQ(int(image.GetHeight()), height);
+        EXPECT_EQ(image.GetBpp(), 24u);
+        m_last = image;
+    }
+    CliSandbox m_box;
+    CxImage m_last;
+};
+
+} // namespace
+
+TEST_F(CmdCapture, DemoCameraGivesItsPagePhoto)
+{
+    expectWholeBitmap(QStringLiteral("demo"), 2592, 1944);
+    // A light page in the middle of a dark desk.
+    const RGBQUAD middle = pixelAt(m_last, 2592 / 2, 1944 / 2);
+    const RGBQUAD corner = pixelAt(m_last, 10, 10);
+    EXPECT_GT(middle.rgbRed + middle.rgbGreen + middle.rgbBlue, 3 * 170);
+    EXPECT_LT(corner.rgbRed + corner.rgbGreen + corner.rgbBlue, 3 * 90);
+}
+
+TEST_F(CmdCapture, TestPatternGivesFullHd)
+{
+    expectWholeBitmap(QStringLiteral("test"), 1920, 1080);
+}
+
+TEST_F(CmdCapture, NoCameraFailsCleanly)
+{
+    const QString out = m_box.path(QStringLiteral("none.bmp"));
+    EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera", "none", out}));
+    EXPECT_FALSE(QFileInfo::exists(out));
+    // The sandbox's SCRIVA_CAMERA=none rules when no --camera is given.
+    EXPECT_ONE_ERROR_LINE(m_box.run({"capture", out}));
+    EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST_F(CmdCapture, UnwritableOutputFailsCleanly)
+{
+    ASSERT_TRUE(writeFile(m_box.path(QStringLiteral("a-file")), "not a folder"));
+    const QString out = m_box.path(QStringLiteral("a-file/frame.bmp"));
+    EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera", "test", out}));
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera"}));
+}
