@@ -79,7 +79,7 @@ QString LanguageName(const QString& code)
                                                      {"bas", "Basque"},
                                                      {"cata", "Catalan"}};
     const auto it = names.find(code.toLower());
-    return it == names.end() ? code + QStringLiteral(" (unknown, English is used)")
+    return it == names.end() ? code + QStringLiteral(" (not a language of the program)")
                              : code + QStringLiteral(" (") + it->second + u')';
 }
 
@@ -299,29 +299,21 @@ bool LoadSettings(CConfigFile& config, bool& seeded, QString& error)
     return true;
 }
 
-int RunDemo(const QStringList& args)
+// Takes one frame, straightens it and saves it as a new photo, saying what it did.
+int TakeStraightenAndSave(const QString& camera, const PhotoSettings& settings)
 {
-    QString camera;
-    QString error;
-    CConfigFile config;
-    bool seeded = false;
-    PhotoSettings settings;
-    if (!ParseArgs(args, camera, error) || !LoadSettings(config, seeded, error) ||
-        !ReadPhotoSettings(config, settings, error))
-        return failWith(error);
-    PrintSettings(settings, seeded);
-    std::fflush(stdout);
-
     Frame frame;
+    QString error;
     if (!TakeFrame(camera, settings.cameraTokens, frame, error))
         return failWith(error);
+    CxImage& image = *frame.image;
     PrintLine(QStringLiteral("Camera"), QStringLiteral("%1 (camera model %2), frame %3 x %4")
                                             .arg(frame.cameraName)
                                             .arg(frame.cameraModel)
-                                            .arg(frame.image->GetWidth())
-                                            .arg(frame.image->GetHeight()));
+                                            .arg(image.GetWidth())
+                                            .arg(image.GetHeight()));
     StraightenResult result;
-    if (!StraightenPage(*frame.image, result, &error))
+    if (!StraightenPage(image, result, &error))
         return failWith(QStringLiteral("cannot straighten the photo: %1").arg(error));
     const cxdetect::PageBox& c = result.crop;
     PrintLine(QStringLiteral("Straightened"),
@@ -333,14 +325,31 @@ int RunDemo(const QStringList& args)
                   .arg(c.bottom));
     QString path;
     qint64 bytes = 0;
-    if (!SavePhoto(*frame.image, settings, path, bytes, error))
+    if (!SavePhoto(image, settings, path, bytes, error))
         return failWith(error);
     PrintLine(QStringLiteral("Saved"), QStringLiteral("%1 (%2 x %3, %4 bytes)")
                                            .arg(path)
-                                           .arg(frame.image->GetWidth())
-                                           .arg(frame.image->GetHeight())
+                                           .arg(image.GetWidth())
+                                           .arg(image.GetHeight())
                                            .arg(bytes));
     return 0;
+}
+
+int RunDemo(const QStringList& args)
+{
+    QString camera;
+    QString error;
+    CConfigFile config;
+    bool seeded = false;
+    if (!ParseArgs(args, camera, error) || !LoadSettings(config, seeded, error))
+        return failWith(error);
+    PhotoSettings settings;
+    const bool usable = ReadPhotoSettings(config, settings, error);
+    PrintSettings(settings, seeded);
+    std::fflush(stdout);
+    if (!usable)
+        return failWith(error);
+    return TakeStraightenAndSave(camera, settings);
 }
 
 const CliRegistrar s_demo(QStringLiteral("demo"), kUsage, &RunDemo);
