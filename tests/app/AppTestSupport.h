@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <tuple>
@@ -115,6 +116,30 @@ public:
 
 private:
     std::vector<std::tuple<const char*, bool, QByteArray>> m_saved;
+};
+
+// Runs `act` on the first modal dialog of type T that shows up (polled from the
+// event loop the dialog runs); `act` must close it.
+template <typename T> class ModalHandler : public QObject
+{
+public:
+    explicit ModalHandler(std::function<void(T*)> act) : m_act(std::move(act))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible() || m_seen)
+                return;
+            m_seen = true;
+            m_act(dialog);
+        });
+        m_timer.start(10);
+    }
+    bool seen() const { return m_seen; }
+
+private:
+    std::function<void(T*)> m_act;
+    QTimer m_timer;
+    bool m_seen = false;
 };
 
 struct ShownBox

@@ -3,13 +3,16 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
+#include "app/AboutDialog.h"
 #include "app/AppEvent.h"
 #include "app/CMainFrame.h"
 #include "app/CScrivaApp.h"
+#include "app/CStaticLink.h"
 #include "app/RecentFiles.h"
 #include "config/AppPaths.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -66,6 +69,32 @@ private slots:
         QVERIFY(frame->router().dispatch(RecentFiles::kClearCommand));
         QVERIFY(app.recentFiles()->IsEmpty());
         QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, false);
+    }
+
+    void aboutBoxFromTheHelpMenu()
+    {
+        freshHome();
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        app.setOcrVersion(QStringLiteral("5.3.0"));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        QString versionLine;
+        QString address;
+        apptest::ModalHandler<AboutDialog> about([&](AboutDialog* dialog) {
+            versionLine = dialog->findChild<QLabel*>(QStringLiteral("id_1087"))->text();
+            address = dialog->findChild<CStaticLink*>(QStringLiteral("id_1082"))->Url();
+            dialog->accept();
+        });
+        QVERIFY(frame->router().dispatch(57664));
+        QVERIFY(about.seen());
+        const QString version =
+            app.settings().GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
+        QCOMPARE(versionLine, app.pack().String(1001087) + QLatin1Char(' ') + version +
+                                  QStringLiteral(" ( 5.3.0 )"));
+        QCOMPARE(address,
+                 app.settings().GetString(QStringLiteral("URL"), QStringLiteral("NORMAL")));
+        QVERIFY(!address.isEmpty());
     }
 
     void buttonsReachTheFrameInTheChosenLanguage()

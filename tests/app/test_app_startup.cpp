@@ -11,6 +11,9 @@
 
 #include <QAction>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -408,6 +411,33 @@ private slots:
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&m_windows->window, &drop);
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("open /photos/one two.jpg")});
+    }
+
+    void fileOpenOpensTheChosenFile()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        const QString photo = m_home->filePath(QStringLiteral("page.png"));
+        QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(photo));
+        apptest::ModalHandler<QFileDialog> choose([&](QFileDialog* dialog) {
+            // Typed into the name box, as a user would.
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(photo);
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog's own accept
+        });
+        QVERIFY(app->OnCommand(57601));
+        QVERIFY(choose.seen());
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("open ") + photo});
+
+        m_windows->log.clear();
+        apptest::ModalHandler<QFileDialog> cancel([](QFileDialog* dialog) { dialog->reject(); });
+        QVERIFY(app->OnCommand(57601));
+        QVERIFY(cancel.seen());
+        QCOMPARE(m_windows->log, QStringList());
+        QVERIFY(app->OnCommand(57600));
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("new")});
     }
 
     void nothingWithoutAMainWindow()
