@@ -98,11 +98,16 @@ bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
 {
     m_singleInstance = std::make_unique<SingleInstance>(scriva::runtimeFolder(), nullptr);
     const bool restart = SingleInstance::HasRestartFlag(arguments);
-    if (m_singleInstance->start(restart) == SingleInstance::Start::AlreadyRunning) {
+    const SingleInstance::Start result = m_singleInstance->start(restart);
+    if (result == SingleInstance::Start::AlreadyRunning) {
         m_singleInstance.reset();
         AppMessageBox(nullptr, kAlreadyRunning);
         return false;
     }
+    // Without the socket the program still runs; only buttons sent with
+    // --button and the one-instance check are lost.
+    if (result == SingleInstance::Start::Failed)
+        qWarning("scriva: cannot listen on %s", qPrintable(m_singleInstance->socketPath()));
     return true;
 }
 
