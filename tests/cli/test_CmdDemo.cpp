@@ -173,3 +173,16 @@ TEST_F(CmdDemo, UnreadableSettingsFailCleanly)
     EXPECT_TRUE(r.err.contains(userSettings().toUtf8())) << r.err.constData();
     EXPECT_FALSE(QFileInfo::exists(m_photos));
 }
+
+TEST_F(CmdDemo, PhotoIsWhatCaptureAndStraightenMake)
+{
+    const QString frame = m_box.path(QStringLiteral("frame.bmp"));
+    const QString straight = m_box.path(QStringLiteral("straight.jpg"));
+    ASSERT_EQ(m_box.run({"capture", "--camera", "demo", frame}).exitCode, 0);
+    ASSERT_EQ(m_box.run({"straighten", frame, straight}).exitCode, 0);
+    const CliRun r = m_box.run({"demo"}, kDemoCamera);
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QByteArray expected = readFile(straight);
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_TRUE(readFile(m_photos + "IMG_demo.jpg") == expected);
+}
