@@ -9,21 +9,24 @@
 #include <cstdint>
 
 namespace AppEventCode {
-constexpr int Button = 0x7E8;          // a camera button; wParam = code, lParam must be 0
-constexpr int EditDone = 0x7E9;        // the editing worker ended; wParam = command id
-constexpr int RecognizeDone = 0x7EA;   // the recognition worker ended
+constexpr int Button = 0x7E8;        // a camera button; wParam = code, lParam must be 0
+constexpr int EditDone = 0x7E9;      // the editing worker ended; wParam = command id
+constexpr int RecognizeDone = 0x7EA; // the recognition worker ended; payload: a QVariantMap
+                                     // from full image path to recognised text, merged into
+                                     // the document's texts on the user-interface thread
 } // namespace AppEventCode
 
 class AppEvent : public QEvent
 {
 public:
     AppEvent(int code, uintptr_t wParam, intptr_t lParam, QVariant payload = {})
-        : QEvent(QEvent::Type(code)), m_wParam(wParam), m_lParam(lParam), m_payload(std::move(payload))
+        : QEvent(QEvent::Type(code)), m_wParam(wParam), m_lParam(lParam),
+          m_payload(std::move(payload))
     {
     }
     uintptr_t wParam() const { return m_wParam; }
     intptr_t lParam() const { return m_lParam; }
-    const QVariant& payload() const { return m_payload; }   // a worker's results, if any
+    const QVariant& payload() const { return m_payload; } // a worker's results, if any
 
 private:
     uintptr_t m_wParam;

@@ -66,6 +66,8 @@ public:
     QWidget* mainWindow() const;
     bool isRestarting() const { return m_restarting; }
 
+    // Whoever starts a worker, a photo or a switch sets its reason and clears
+    // it when done; camera buttons and timers do nothing while any is set.
     bool isBusy() const { return m_busy.load() != 0; }
     bool isBusy(BusyReason reason) const { return (m_busy.load() & reason) != 0; }
     void setBusy(BusyReason reason, bool busy);
