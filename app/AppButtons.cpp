@@ -132,7 +132,8 @@ void CScrivaApp::OnRecognizeDone(const AppEvent& event)
     if (!texts.isEmpty())
         m_windows->MergeRecognizedTexts(texts);
     const QString path = m_windows->FirstSelectedPath();
-    const QString text = m_windows->RecognizedText(path);
+    // With nothing selected no empty path enters the document's texts.
+    const QString text = path.isEmpty() ? QString() : m_windows->RecognizedText(path);
     if (m_windows->ResultViewHeld())
         return;
     m_windows->ShowResultText(path, text);

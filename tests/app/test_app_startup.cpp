@@ -378,6 +378,13 @@ private slots:
         QCOMPARE(m_windows->texts.count(QStringLiteral("/photos/new.jpg")), size_t(1));
 
         m_windows->log.clear();
+        m_windows->selected.clear(); // nothing selected
+        postAndDeliver(AppEventCode::RecognizeDone, 0, 0);
+        QCOMPARE(m_windows->log, QStringList{QStringLiteral("show |")});
+        QCOMPARE(m_windows->texts.count(QString()), size_t(0));
+
+        m_windows->log.clear();
+        m_windows->selected = QStringLiteral("/photos/a.jpg");
         m_windows->held = true; // a held result pane keeps its text
         postAndDeliver(AppEventCode::RecognizeDone, 0, 0, texts);
         QCOMPARE(m_windows->log, QStringList());
