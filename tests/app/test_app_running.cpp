@@ -105,6 +105,9 @@ private slots:
         CScrivaApp app;
         QVERIFY(app.init({QStringLiteral("scriva")}));
         QCOMPARE(app.languageIndex(), 7);
+        // Qt's own dialogs speak the chosen language too.
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                 QStringLiteral("Abbrechen"));
         auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
         QVERIFY(frame);
         QCOMPARE(frame->RightAreaMode(), int(IAppWindows::ImageMode));
@@ -127,6 +130,8 @@ private slots:
         button(0x20);
         QTRY_COMPARE(frame->RightAreaMode(), int(IAppWindows::CaptureMode));
         QCOMPARE(catcher.boxes.size(), 2);
+        app.shutdown();
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
     }
 };
 
