@@ -5,6 +5,10 @@
 #include "AppMessageBox.h"
 #include "RecentFiles.h"
 #include "SingleInstance.h"
+#include "AppEvent.h"
+#include "capture/ButtonWatcher.h"
+#include "capture/CaptureProfile.h"
+#include "capture_view/ui/CVideoView.h"
 #include "config/AppPaths.h"
 #include "config/CConfigEntry.h"
 
@@ -120,6 +124,10 @@ void CScrivaApp::loadRecentFiles()
 
 bool CScrivaApp::createMainWindow()
 {
+    // Capture views read the store the application owns (unsaved changes
+    // included) and pan with the pack's hand cursor.
+    CVideoView::SetSharedSettings(&m_settings);
+    CVideoView::SetPanCursor(m_pack.Cursor(175));
     if (!m_windowFactory)
         m_windowFactory = DefaultWindowFactory();
     m_windows = m_windowFactory ? m_windowFactory(*this) : nullptr;
@@ -143,7 +151,23 @@ QStringList CScrivaApp::pidVidTokens() const
 
 bool CScrivaApp::scanDevices()
 {
-    return m_deviceGuard.ScanDevices(pidVidTokens());
+    const bool found = m_deviceGuard.ScanDevices(pidVidTokens());
+    attachCameraButtons();
+    return found;
+}
+
+// The camera's own buttons (its input nodes) follow the camera of the latest
+// scan; they arrive as the same 0x7E8 event as `scriva --button`.
+void CScrivaApp::attachCameraButtons()
+{
+    if (!m_buttonWatcher) {
+        m_buttonWatcher = std::make_unique<ButtonWatcher>([this](int code) {
+            QCoreApplication::postEvent(this, new AppEvent(AppEventCode::Button, code, 0));
+        });
+    }
+    m_buttonWatcher->SetKeyMap(CaptureProfile().ButtonMap());
+    const auto* camera = m_deviceGuard.Camera();
+    m_buttonWatcher->Attach(camera ? camera->usbDevicePath : QString());
 }
 
 void CScrivaApp::shutdown()
@@ -152,6 +176,8 @@ void CScrivaApp::shutdown()
         return;
     m_shutDown = true;
     m_deviceGuard.RestoreDevices();
+    m_buttonWatcher.reset();
+    CVideoView::SetSharedSettings(nullptr);
     // A start that failed half-way (a second instance, a missing pack) must
     // not write its copy over the user's file; neither may a restart, whose
     // new instance has already read it.

@@ -25,6 +25,7 @@ class QPrinter;
 class QTranslator;
 class RecentFiles;
 class SingleInstance;
+class ButtonWatcher;
 
 class CScrivaApp : public QObject, public ICommandTarget
 {
@@ -102,6 +103,7 @@ private:
     void loadRecentFiles();
     bool createMainWindow();
     bool scanDevices();
+    void attachCameraButtons();
     QStringList pidVidTokens() const;
 
     void OnButton(const AppEvent& event);
@@ -129,6 +131,7 @@ private:
     Qt::HANDLE m_uiThread = nullptr;
     std::atomic<unsigned> m_busy{0};
     std::unique_ptr<SingleInstance> m_singleInstance;
+    std::unique_ptr<ButtonWatcher> m_buttonWatcher;
     std::unique_ptr<RecentFiles> m_recentFiles;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QTranslator> m_qtTranslator;

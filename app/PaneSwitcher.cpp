@@ -64,9 +64,8 @@ void PaneSwitcher::watchCapture(CVideoView* video)
 {
     // A camera that stops delivering later is handled like one that never
     // started. Queued: the view that reports it is the one to be replaced.
-    if (video->metaObject()->indexOfSignal("captureFailed(QString)") >= 0)
-        connect(video, SIGNAL(captureFailed(QString)), this, SLOT(onCaptureFailed()),
-                Qt::QueuedConnection);
+    connect(video, &CVideoView::captureFailed, this, &PaneSwitcher::onCaptureFailed,
+            Qt::QueuedConnection);
 }
 
 void PaneSwitcher::onCaptureFailed()

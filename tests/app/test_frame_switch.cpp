@@ -20,8 +20,6 @@ class FailingLaterVideoView : public StartingVideoView
     Q_OBJECT
 public:
     using StartingVideoView::StartingVideoView;
-signals:
-    void captureFailed(const QString& reason);
 };
 
 namespace {
@@ -166,7 +164,7 @@ void FrameSwitchTest::cameraFailingLaterBringsTheImageViewBack()
     QPointer<CVideoView> video = f.frame->videoView();
     QVERIFY(video);
     f.rec.busy = true; // a photo is being taken: the view stays until it is done
-    emit static_cast<FailingLaterVideoView*>(video.data())->captureFailed("end of stream");
+    emit video->captureFailed("end of stream");
     QTest::qWait(50);
     QCOMPARE(f.frame->RightAreaMode(), CMainFrame::CaptureMode);
     QVERIFY(f.rec.messages.empty());
