@@ -2,10 +2,10 @@
 
 #include "CScrivaApp.h"
 
+#include "AppEvent.h"
 #include "AppMessageBox.h"
 #include "RecentFiles.h"
 #include "SingleInstance.h"
-#include "AppEvent.h"
 #include "capture/ButtonWatcher.h"
 #include "capture/CaptureProfile.h"
 #include "capture_view/ui/CVideoView.h"

@@ -14,7 +14,7 @@ using CliHandler = std::function<int(const QStringList& args)>;
 
 struct CliCommandInfo
 {
-    QString usage;   // one line, shown by "scriva-cli --help"
+    QString usage; // one line, shown by "scriva-cli --help"
     CliHandler run;
 };
 

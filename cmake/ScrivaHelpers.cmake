@@ -105,3 +105,13 @@ function(scriva_glob_gtest name)
     scriva_add_gtest(${name} SOURCES ${sources} ${ARGN})
   endif()
 endfunction()
+
+# The format check runs with the tests when clang-format is installed.
+function(scriva_check_format)
+  find_program(SCRIVA_CLANG_FORMAT NAMES clang-format clang-format-14)
+  if(SCRIVA_BUILD_TESTS AND SCRIVA_CLANG_FORMAT)
+    add_test(NAME format_check
+      COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DCLANG_FORMAT=${SCRIVA_CLANG_FORMAT}
+              -P ${CMAKE_SOURCE_DIR}/cmake/CheckFormat.cmake)
+  endif()
+endfunction()

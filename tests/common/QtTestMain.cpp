@@ -5,13 +5,14 @@
 #include "QtTestRegistry.h"
 
 #include <QApplication>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdlib>
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     // Keep the user's real settings, caches and sockets out of every test.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toLocal8Bit());

@@ -237,8 +237,8 @@ TEST(OpsEscape, StoppedOperationsHandOverTheirPartialResult)
 TEST(OpsRotate, AnyAngleSizeAndEdgeRuleStaysInsideTheImage)
 {
     const float angles[] = {0.5f, 3.0f, 13.0f, 44.9f, 89.9f, 91.0f, 179.5f, -33.0f, 270.2f};
-    const CxOverflow rules[] = {OM_COLOR, OM_BACKGROUND, OM_TRANSPARENT, OM_WRAP, OM_REPEAT,
-                                OM_MIRROR};
+    const CxOverflow rules[] = {OM_COLOR, OM_BACKGROUND, OM_TRANSPARENT,
+                                OM_WRAP,  OM_REPEAT,     OM_MIRROR};
     const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {7, 5}, {64, 1}, {1, 33}};
     for (int bpp : {4, 8, 24})
         for (auto size : sizes)
