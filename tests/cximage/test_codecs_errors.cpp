@@ -34,7 +34,8 @@ std::vector<uint8_t> makeBmp(uint32_t headerSize, int32_t w, int32_t h, uint16_t
         put16(f, 28, bpp);
         put32(f, 30, compression);
     }
-    std::memcpy(f.data() + 14 + headerSize, palette.data(), palette.size());
+    if (!palette.empty())
+        std::memcpy(f.data() + 14 + headerSize, palette.data(), palette.size());
     f.insert(f.end(), pixels.begin(), pixels.end());
     put32(f, 2, uint32_t(f.size()));
     return f;

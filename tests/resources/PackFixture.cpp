@@ -5,9 +5,40 @@
 #include <QJsonDocument>
 #include <QResource>
 
+#include <gtest/gtest.h>
+
 #include <map>
+#include <vector>
 
 namespace {
+struct Registration
+{
+    QString path;
+    QString root;
+};
+
+std::vector<Registration>& registrations()
+{
+    static std::vector<Registration> list;
+    return list;
+}
+
+// Unregisters every pack before the process's static objects go, so the
+// resource library's own bookkeeping is released while it still exists.
+class PackEnvironment : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        for (const Registration& r : registrations())
+            QResource::unregisterResource(r.path, r.root);
+        registrations().clear();
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const s_packEnvironment =
+    ::testing::AddGlobalTestEnvironment(new PackEnvironment);
+
 QString dataFolder()
 {
     const QByteArray env = qgetenv("SCRIVA_DATA_DIR");
@@ -34,6 +65,8 @@ const PackInfo& openPack(const QString& stem)
     const QString path =
         dataFolder() + QStringLiteral("/resDll/") + stem + QStringLiteral("ResDll.rcc");
     info.registered = QResource::registerResource(path, info.root);
+    if (info.registered)
+        registrations().push_back({path, info.root});
     return packs.emplace(stem, info).first->second;
 }
 
