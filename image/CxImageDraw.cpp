@@ -175,9 +175,9 @@ static void drawScaled(QPainter& painter, const CxImage& image, const QRect& des
         srcX[i] = int(
             std::min<int64_t>(w - 1, int64_t(visible.left() + i - dest.left()) * w / dest.width()));
     for (int j = 0; j < visible.height(); ++j) {
-        const int64_t fromTop =
-            std::min<int64_t>(h - 1, int64_t(visible.top() + j - dest.top()) * h / dest.height());
-        const int row = int(h - 1 - fromTop);
+        // Rows are picked counting from the bottom line, as columns are from the left.
+        const int64_t fromBottom = dest.bottom() - (visible.top() + j);
+        const int row = int(std::min<int64_t>(h - 1, fromBottom * h / dest.height()));
         QRgb* out = reinterpret_cast<QRgb*>(part.scanLine(j));
         if (!blend && image.GetBpp() == 24) {
             const uint8_t* src = image.GetBits(uint32_t(row));

@@ -199,13 +199,14 @@ bool CxImage::QIShrink(int32_t newx, int32_t newy, CxImage* iDst, bool /*bChange
     std::vector<int> colStart(newx + 1);
     for (int x = 0; x <= newx; ++x)
         colStart[x] = int(int64_t(x) * sw / newx);
-    std::vector<uint32_t> acc(size_t(newx) * ch);
+    // 64-bit sums: one block of a large photo can hold more than 2^32 / 255 pixels.
+    std::vector<uint64_t> acc(size_t(newx) * ch);
     for (int y = 0; y < newy; ++y) {
         if (Escaped(*this))
             break;
         Progress(*this, y, newy);
         const int r0 = int(int64_t(y) * sh / newy), r1 = int(int64_t(y + 1) * sh / newy);
-        std::fill(acc.begin(), acc.end(), 0u);
+        std::fill(acc.begin(), acc.end(), 0);
         for (int r = r0; r < r1; ++r) {
             const uint8_t* row = src->GetBits(r);
             for (int x = 0; x < newx; ++x)
@@ -215,7 +216,7 @@ bool CxImage::QIShrink(int32_t newx, int32_t newy, CxImage* iDst, bool /*bChange
         }
         uint8_t* out8 = out.GetBits(y);
         for (int x = 0; x < newx; ++x) {
-            const uint32_t n = uint32_t(r1 - r0) * uint32_t(colStart[x + 1] - colStart[x]);
+            const uint64_t n = uint64_t(r1 - r0) * uint64_t(colStart[x + 1] - colStart[x]);
             for (int c = 0; c < ch; ++c)
                 out8[x * ch + c] = uint8_t((acc[size_t(x) * ch + c] + n / 2) / n);
         }

@@ -180,7 +180,8 @@ bool CxImage::MirrorHorizontal(bool bMirrorSelection, bool bMirrorAlpha)
     const int w = int(GetWidth());
     const int h = int(GetHeight());
     const int bpp = int(GetBpp());
-    CxImage out(*this, false, bMirrorSelection, bMirrorAlpha);
+    // Planes not asked for go along unchanged.
+    CxImage out(*this, false, true, true);
     if (!out.IsValid()) {
         SetLastError(out.GetLastError());
         return false;
