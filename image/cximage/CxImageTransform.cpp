@@ -5,6 +5,7 @@
 #include "CxImage.h"
 #include "CxPixelRows.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -152,7 +153,8 @@ bool CxImage::FlipVertical(bool bFlipSelection, bool bFlipAlpha)
         return false;
     const int h = int(GetHeight());
     const size_t stride = GetEffWidth();
-    std::vector<uint8_t> buffer(stride);
+    // Rows of the byte-per-pixel planes are wider than packed 1- and 4-bit rows.
+    std::vector<uint8_t> buffer(std::max<size_t>(stride, GetWidth()));
     auto flip = [h, &buffer](uint8_t* base, size_t rowBytes) {
         for (int y = 0; y < h / 2; ++y) {
             uint8_t* a = base + y * rowBytes;

@@ -107,3 +107,31 @@ TEST(ReviewThreshold, CountsOfAHundredMegapixelsGiveTheSameAnswer)
     EXPECT_LT(t, 210);
     EXPECT_EQ(CxImage::HistogramThreshold(big), t);
 }
+
+TEST(ReviewFlip, PlanesWiderThanThePackedRowsFlipWhole)
+{
+    // At 1 and 4 bits a row of pixels takes fewer bytes than a row of the alpha and
+    // selection planes (one byte per pixel).
+    for (uint32_t bpp : {1u, 4u}) {
+        const int w = 203, h = 5;
+        CxImage img(w, h, bpp);
+        ASSERT_TRUE(img.AlphaCreate());
+        ASSERT_TRUE(img.SelectionCreate());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                img.AlphaSet(x, y, uint8_t(x + 40 * y));
+                img.SelectionGetPointer(x, y)[0] = uint8_t((x + y) % 3);
+                img.SetPixelIndex(x, y, uint8_t((x + y) & 1));
+            }
+        CxImage before(img);
+        ASSERT_TRUE(img.FlipVertical(true, true));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                ASSERT_EQ(img.AlphaGet(x, y), before.AlphaGet(x, h - 1 - y)) << bpp;
+                ASSERT_EQ(img.SelectionGetPointer(x, y)[0],
+                          before.SelectionGetPointer(x, h - 1 - y)[0])
+                    << bpp;
+                ASSERT_EQ(img.GetPixelIndex(x, y), before.GetPixelIndex(x, h - 1 - y)) << bpp;
+            }
+    }
+}
