@@ -339,6 +339,10 @@ bool CxImage::RotateFree(float angle, CxImage* iDst, CxInterpolation inMethod, C
 {
     if (!IsValid())
         return false;
+    if (!std::isfinite(angle)) {
+        SetLastError("CxImage::RotateFree : the angle is not a number");
+        return false;
+    }
     const double radians = -double(angle) * M_PI / 180.0;
     if (!bKeepOriginalSize && optimizeRightAngles) {
         switch (RightAngleOf(radians, int(GetWidth()), int(GetHeight()))) {

@@ -36,8 +36,8 @@ TEST(DetectThreshold, SplitsTwoModesAndIgnoresTheScaleOfTheCounts)
     // level up to below the page's lowest level splits them.
     EXPECT_GE(t, 50);
     EXPECT_LT(t, 210);
-    // The same shape counted over a 13 megapixel photo: the weighted sums pass
-    // 2^32 and the answer must not move.
+    // The same shape counted over an 18 megapixel photo: the weighted sums pass
+    // 2^31 and the answer must not move (beyond 2^32: ReviewThreshold).
     uint64_t pixels = 0;
     for (int i = 0; i < 256; ++i) {
         big[i] = small[i] * 9000;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 TEST(ReviewShrink, BlockAveragesOfLargeBlocksDoNotWrap)
@@ -133,5 +134,20 @@ TEST(ReviewFlip, PlanesWiderThanThePackedRowsFlipWhole)
                     << bpp;
                 ASSERT_EQ(img.GetPixelIndex(x, y), before.GetPixelIndex(x, h - 1 - y)) << bpp;
             }
+    }
+}
+
+TEST(ReviewRotate, AngleThatIsNoNumberFailsAndLeavesTheImage)
+{
+    for (float angle : {std::nanf(""), INFINITY, -INFINITY}) {
+        CxImage img(37, 21, 24);
+        img.SetPixelColor(3, 4, RGBQUAD{1, 2, 3, 0});
+        CxImage dst;
+        EXPECT_FALSE(img.RotateFree(angle, &dst));
+        EXPECT_FALSE(img.RotateFree(angle));
+        EXPECT_STRNE(img.GetLastError(), "");
+        EXPECT_EQ(img.GetWidth(), 37u);
+        EXPECT_EQ(img.GetHeight(), 21u);
+        EXPECT_EQ(img.GetPixelColor(3, 4, false).rgbRed, 3);
     }
 }
