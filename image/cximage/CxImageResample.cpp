@@ -142,6 +142,60 @@ const CxImage* Interpolatable(CxImage& self, CxImage& converted)
     return &converted;
 }
 
+// The alpha plane of `src` as an 8-bit image, so that the resamplers treat it like pixels.
+bool AlphaAsImage(const CxImage& src, CxImage& plane)
+{
+    if (!plane.Create(src.GetWidth(), src.GetHeight(), 8))
+        return false;
+    plane.SetGrayPalette();
+    for (uint32_t y = 0; y < src.GetHeight(); ++y)
+        std::memcpy(plane.GetBits(y), src.AlphaGetPointer(0, int32_t(y)), src.GetWidth());
+    return true;
+}
+
+void ImageToAlpha(const CxImage& plane, CxImage& out)
+{
+    if (!out.AlphaCreate())
+        return;
+    for (uint32_t y = 0; y < out.GetHeight(); ++y)
+        std::memcpy(out.AlphaGetPointer(0, int32_t(y)), plane.GetBits(y), out.GetWidth());
+}
+
+// Box averages of `src` into `out` (no larger in either direction). False when stopped.
+bool ShrinkBoxes(const CxImage& src, CxImage& out, CxImage& progress)
+{
+    const int ch = src.GetBpp() == 24 ? 3 : 1;
+    const int sw = int(src.GetWidth()), sh = int(src.GetHeight());
+    const int newx = int(out.GetWidth()), newy = int(out.GetHeight());
+    // Destination column x averages source columns colStart[x] ... colStart[x + 1] - 1.
+    std::vector<int> colStart(newx + 1);
+    for (int x = 0; x <= newx; ++x)
+        colStart[x] = int(int64_t(x) * sw / newx);
+    // 64-bit sums: one block of a large photo can hold more than 2^32 / 255 pixels.
+    std::vector<uint64_t> acc(size_t(newx) * ch);
+    for (int y = 0; y < newy; ++y) {
+        if (Escaped(progress))
+            return false;
+        Progress(progress, y, newy);
+        const int r0 = int(int64_t(y) * sh / newy), r1 = int(int64_t(y + 1) * sh / newy);
+        std::fill(acc.begin(), acc.end(), 0);
+        for (int r = r0; r < r1; ++r) {
+            const uint8_t* row = src.GetBits(r);
+            for (int x = 0; x < newx; ++x)
+                for (int s = colStart[x]; s < colStart[x + 1]; ++s)
+                    for (int c = 0; c < ch; ++c)
+                        acc[size_t(x) * ch + c] += row[s * ch + c];
+        }
+        uint8_t* out8 = out.GetBits(y);
+        for (int x = 0; x < newx; ++x) {
+            const uint64_t n = uint64_t(r1 - r0) * uint64_t(colStart[x + 1] - colStart[x]);
+            for (int c = 0; c < ch; ++c)
+                out8[x * ch + c] = uint8_t((acc[size_t(x) * ch + c] + n / 2) / n);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool CxImage::ResampleTo(int32_t newx, int32_t newy, CxInterpolation inMethod,
@@ -164,10 +218,21 @@ bool CxImage::ResampleTo(int32_t newx, int32_t newy, CxInterpolation inMethod,
         return false;
     }
     const bool shrinking = newx < int(src->GetWidth()) || newy < int(src->GetHeight());
-    if (shrinking && !disableAveraging)
+    const bool average = shrinking && !disableAveraging;
+    const bool nearest = inMethod == IM_NEAREST_NEIGHBOUR;
+    if (average)
         ResampleAverage(*src, out, *this);
     else
-        ResampleBilinear(*src, out, inMethod == IM_NEAREST_NEIGHBOUR, *this);
+        ResampleBilinear(*src, out, nearest, *this);
+    CxImage plane, scaled;
+    if (src->AlphaIsValid() && AlphaAsImage(*src, plane) && scaled.Create(newx, newy, 8)) {
+        CxImage quiet; // the pixels' progress is already told
+        if (average)
+            ResampleAverage(plane, scaled, quiet);
+        else
+            ResampleBilinear(plane, scaled, nearest, quiet);
+        ImageToAlpha(scaled, out);
+    }
     SetProgress(100);
     return iDst ? iDst->Transfer(out) : Transfer(out);
 }
@@ -193,33 +258,12 @@ bool CxImage::QIShrink(int32_t newx, int32_t newy, CxImage* iDst, bool /*bChange
         SetLastError(out.GetLastError());
         return false;
     }
-    const int ch = src->GetBpp() == 24 ? 3 : 1;
-    const int sw = int(src->GetWidth()), sh = int(src->GetHeight());
-    // Destination column x averages source columns colStart[x] ... colStart[x + 1] - 1.
-    std::vector<int> colStart(newx + 1);
-    for (int x = 0; x <= newx; ++x)
-        colStart[x] = int(int64_t(x) * sw / newx);
-    // 64-bit sums: one block of a large photo can hold more than 2^32 / 255 pixels.
-    std::vector<uint64_t> acc(size_t(newx) * ch);
-    for (int y = 0; y < newy; ++y) {
-        if (Escaped(*this))
-            break;
-        Progress(*this, y, newy);
-        const int r0 = int(int64_t(y) * sh / newy), r1 = int(int64_t(y + 1) * sh / newy);
-        std::fill(acc.begin(), acc.end(), 0);
-        for (int r = r0; r < r1; ++r) {
-            const uint8_t* row = src->GetBits(r);
-            for (int x = 0; x < newx; ++x)
-                for (int s = colStart[x]; s < colStart[x + 1]; ++s)
-                    for (int c = 0; c < ch; ++c)
-                        acc[size_t(x) * ch + c] += row[s * ch + c];
-        }
-        uint8_t* out8 = out.GetBits(y);
-        for (int x = 0; x < newx; ++x) {
-            const uint64_t n = uint64_t(r1 - r0) * uint64_t(colStart[x + 1] - colStart[x]);
-            for (int c = 0; c < ch; ++c)
-                out8[x * ch + c] = uint8_t((acc[size_t(x) * ch + c] + n / 2) / n);
-        }
+    ShrinkBoxes(*src, out, *this);
+    CxImage plane, scaled;
+    if (src->AlphaIsValid() && AlphaAsImage(*src, plane) && scaled.Create(newx, newy, 8)) {
+        CxImage quiet; // the pixels' progress is already told
+        ShrinkBoxes(plane, scaled, quiet);
+        ImageToAlpha(scaled, out);
     }
     SetProgress(100);
     return iDst ? iDst->Transfer(out) : Transfer(out);

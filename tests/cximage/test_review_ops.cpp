@@ -151,3 +151,30 @@ TEST(ReviewRotate, AngleThatIsNoNumberFailsAndLeavesTheImage)
         EXPECT_EQ(img.GetPixelColor(3, 4, false).rgbRed, 3);
     }
 }
+
+TEST(ReviewResize, AlphaPlaneIsResizedWithThePixels)
+{
+    // Left half transparent, right half opaque: every way of resizing keeps that.
+    CxImage img(40, 20, 24);
+    ASSERT_TRUE(img.AlphaCreate());
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            img.AlphaSet(x, y, 0);
+    struct Case
+    {
+        int w, h;
+        bool quick;
+    };
+    for (const Case c : {Case{80, 30, false}, Case{20, 10, false}, Case{20, 10, true}}) {
+        CxImage out;
+        ASSERT_TRUE(c.quick ? img.QIShrink(c.w, c.h, &out)
+                            : img.ResampleTo(c.w, c.h, IM_BILINEAR, OM_REPEAT, &out));
+        ASSERT_TRUE(out.AlphaIsValid()) << c.w;
+        for (int y = 0; y < c.h; ++y) {
+            EXPECT_EQ(out.AlphaGet(0, y), 0) << c.w;
+            EXPECT_EQ(out.AlphaGet(c.w - 1, y), 255) << c.w;
+        }
+        EXPECT_EQ(out.AlphaGet(c.w / 4, c.h / 2), 0) << c.w;
+        EXPECT_EQ(out.AlphaGet(c.w * 3 / 4, c.h / 2), 255) << c.w;
+    }
+}
