@@ -45,11 +45,16 @@ QString firstLocalFile(const QMimeData* data)
     return {};
 }
 
+// The file types that can be opened, in the order of the program's file-type table.
 QString openFilter()
 {
-    return QStringLiteral("Supported files (*.bmp *.jpg *.jpeg *.png *.tif *.tiff);;"
-                          "BMP files (*.bmp);;JPG files (*.jpg *.jpeg);;PNG files (*.png);;"
-                          "TIF files (*.tif *.tiff)");
+    return QStringLiteral(
+        "Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.ico *.tif *.tiff *.tga *.pcx *.wbmp "
+        "*.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.mng *.jng "
+        "*.ska *.nef *.crw *.cr2 *.mrw *.raf *.erf *.3fr *.dcr *.raw *.dng *.pef *.x3f *.arw "
+        "*.sr2 *.mef *.orf);;"
+        "BMP files (*.bmp);;JPG files (*.jpg *.jpeg);;PNG files (*.png);;"
+        "TIF files (*.tif *.tiff)");
 }
 
 } // namespace
@@ -180,9 +185,12 @@ bool CScrivaApp::OnDropEvent(QEvent* event)
 {
     auto* drop = static_cast<QDropEvent*>(event);
     const QString path = firstLocalFile(drop->mimeData());
-    if (path.isEmpty() || !m_windows)
+    // The file is only read: a drop is always a copy, never a move after which
+    // the program it came from would delete it.
+    if (path.isEmpty() || !m_windows || !(drop->possibleActions() & Qt::CopyAction))
         return false;
-    drop->acceptProposedAction();
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
     // Files dropped on the window open as File Open opens them.
     if (event->type() == QEvent::Drop)
         m_windows->OpenFile(path);

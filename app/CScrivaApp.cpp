@@ -90,7 +90,8 @@ bool CScrivaApp::loadLanguage()
         return false;
     }
     m_languageIndex = index;
-    m_languageCode = code;
+    // Keys such as "<code>Page" are built from the table's own spelling.
+    m_languageCode = LanguagePack::CodeOfIndex(index);
     LanguagePack::SetActive(&m_pack);
     m_qtTranslator = LanguagePack::QtTranslator(index);
     if (m_qtTranslator)

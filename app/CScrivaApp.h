@@ -61,6 +61,7 @@ public:
     void AddToRecentFileList(const QString& path);
     QPrinter& printer();
     int languageIndex() const { return m_languageIndex; }
+    // The table's lower-case code ("en" also when the settings say "EN").
     QString languageCode() const { return m_languageCode; }
     Qt::HANDLE uiThread() const { return m_uiThread; }
     IAppWindows* windows() const { return m_windows.get(); }

@@ -24,16 +24,18 @@ int main(int argc, char** argv)
     gst_init(&argc, &argv);
 
     CScrivaApp scrivaApp;
-    if (!scrivaApp.init(QApplication::arguments()))
-        return 1;
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &scrivaApp, &CScrivaApp::shutdown);
-    // A session that ends closes the window as the user would, so nothing is lost.
+    // A session that ends closes the window as the user would, so nothing is
+    // lost. Listened for before start-up: a request that arrives while a
+    // start-up box is open closes that box and the start ends there.
     TermSignals termSignals;
     QObject::connect(&termSignals, &TermSignals::terminateRequested, &scrivaApp, [&scrivaApp] {
         if (QWidget* window = scrivaApp.mainWindow())
             window->close();
         else
-            QCoreApplication::quit();
+            QApplication::closeAllWindows();
     });
+    if (!scrivaApp.init(QApplication::arguments()))
+        return 1;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &scrivaApp, &CScrivaApp::shutdown);
     return app.exec();
 }

@@ -181,7 +181,7 @@ private slots:
         QVERIFY(app->init({QStringLiteral("scriva")}));
         QCOMPARE(catcher.boxes.size(), 0);
         QCOMPARE(app->languageIndex(), 1);
-        QCOMPARE(app->languageCode(), QStringLiteral("EN"));
+        QCOMPARE(app->languageCode(), QStringLiteral("en"));
         QCOMPARE(app->pack().String(57344), QStringLiteral("EN Scriva"));
         QVERIFY(m_windows->window.isVisible());
         QVERIFY(m_windows->window.windowState() & Qt::WindowMaximized);
