@@ -1,5 +1,5 @@
 // Commands the application object answers: About, New, Open, Print Setup,
-// Help and the recent-file list.
+// Exit, Help and the recent-file list.
 
 #include "AboutDialog.h"
 #include "AppMessageBox.h"
@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QUrl>
+#include <QWidget>
 
 namespace {
 
@@ -22,6 +23,7 @@ constexpr int About = 57664;
 constexpr int New = 57600;
 constexpr int Open = 57601;
 constexpr int PrintSetup = 57606;
+constexpr int Exit = 57665;
 constexpr int Help = 32846;
 } // namespace Command
 
@@ -74,6 +76,11 @@ bool CScrivaApp::OnCommand(int id)
     case Command::PrintSetup:
         OnFilePrintSetup();
         return true;
+    case Command::Exit:
+        // As the window's close button: the document is asked first.
+        if (QWidget* window = mainWindow())
+            window->close();
+        return true;
     case Command::Help:
         OnHelp();
         return true;
@@ -99,6 +106,7 @@ std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
     case Command::New:
     case Command::Open:
     case Command::PrintSetup:
+    case Command::Exit:
     case Command::Help:
         return CommandState::Enabled();
     case RecentFiles::kClearCommand:

@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
+#include "app/CMainFrame.h"
 #include "app/CScrivaApp.h"
 #include "app/SingleInstance.h"
 #include "config/AppPaths.h"
@@ -124,6 +125,23 @@ private slots:
                                  Qt::NoModifier);
         QCoreApplication::sendEvent(window, &moveOnly);
         QVERIFY(!moveOnly.isAccepted());
+    }
+
+    // File > Exit closes the main window as its close button does.
+    void exitClosesTheMainWindow()
+    {
+        freshHome(QStringLiteral("en"));
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        frame->actions().refresh();
+        QAction* exit = frame->actions().find(57665);
+        QVERIFY(exit);
+        QVERIFY(exit->isEnabled());
+        QVERIFY(frame->isVisible());
+        exit->trigger();
+        QVERIFY(!frame->isVisible());
     }
 
     // File Open offers the program's file-type table: every type it can open,
