@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
+#include "app/AppEvent.h"
 #include "app/CMainFrame.h"
 #include "app/CScrivaApp.h"
 #include "app/SingleInstance.h"
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 class TestReviewShell : public QObject
 {
@@ -125,6 +127,26 @@ private slots:
                                  Qt::NoModifier);
         QCoreApplication::sendEvent(window, &moveOnly);
         QVERIFY(!moveOnly.isAccepted());
+    }
+
+    // Camera buttons and workers post from their own threads; the presses
+    // reach the application on its thread, and a press with a second
+    // parameter is still ignored.
+    void eventsPostedFromAnotherThread()
+    {
+        freshHome(QStringLiteral("en"));
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        apptest::BoxCatcher catcher;
+        std::thread worker([] {
+            QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, 0x04, 5));
+            QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, 0x04, 0));
+        });
+        worker.join();
+        QTRY_COMPARE(catcher.boxes.size(), 1); // zoom in without an image
+        QCOMPARE(catcher.boxes[0].text, app.pack().String(61453));
+        QTest::qWait(50);
+        QCOMPARE(catcher.boxes.size(), 1);
     }
 
     // File > Exit closes the main window as its close button does.
