@@ -100,7 +100,8 @@ using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 int32_t resolutionToDpi(float res, uint16_t unit)
 {
-    if (!(res > 0.0f) || !std::isfinite(res) || res > 1e6f)
+    // Without a unit the values only give the pixels' aspect, not a resolution.
+    if (!(res > 0.0f) || !std::isfinite(res) || res > 1e6f || unit == RESUNIT_NONE)
         return 0;
     if (unit == RESUNIT_CENTIMETER)
         return int32_t(std::floor(res * 2.54 + 0.5));
