@@ -12,7 +12,8 @@ int ReadInt(const QString& path, const char* key, int fallback)
 {
     QSettings s(path, QSettings::IniFormat);
     bool ok = false;
-    const int v = s.value(QLatin1String(key)).toString().trimmed().toInt(&ok, 0);
+    // Decimal, as written by hand: a leading zero does not make it octal.
+    const int v = s.value(QLatin1String(key)).toString().trimmed().toInt(&ok, 10);
     return ok ? v : fallback;
 }
 

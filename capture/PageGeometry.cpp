@@ -73,8 +73,14 @@ Rect PageFrame(int model, int W, int H, int pageHeightMm, int pageWidthMm)
     Scale s;
     if (!PixelsPerMm(model, W, H, s) || pageHeightMm <= 0 || pageWidthMm <= 0)
         return {};
-    const int w = static_cast<int>(static_cast<float>(pageWidthMm) * s.horizontal);
-    const int h = static_cast<int>(static_cast<float>(pageHeightMm) * s.vertical);
+    const float pw = static_cast<float>(pageWidthMm) * s.horizontal;
+    const float ph = static_cast<float>(pageHeightMm) * s.vertical;
+    // A page that truncates to more than the frame is no page; checked before
+    // converting, since a hand-edited size can exceed any int in pixels.
+    if (pw >= static_cast<float>(W) + 1.0f || ph >= static_cast<float>(H) + 1.0f)
+        return {};
+    const int w = static_cast<int>(pw);
+    const int h = static_cast<int>(ph);
     if (w <= 0 || h <= 0 || w > W || h > H)
         return {};
     int left = 0;

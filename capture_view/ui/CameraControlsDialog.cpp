@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSlider>
@@ -130,9 +131,17 @@ bool CameraControlsDialog::ShowFor(const QString& devicePath, QWidget* parent)
         ::close(fd);
         return false;
     }
-    CameraControlsDialog dialog(fd, controls, parent);
-    if (parent)
-        dialog.move(parent->mapToGlobal(QPoint(kOffsetFromParent, kOffsetFromParent)));
-    dialog.exec();
+    RunModal(fd, controls, parent);
     return true;
+}
+
+void CameraControlsDialog::RunModal(int fd, const QList<V4l2::Control>& controls, QWidget* parent)
+{
+    // On the heap: a parent destroyed while the dialog's loop runs (the view
+    // replaced after a camera failure or a button press) takes it along.
+    QPointer<CameraControlsDialog> dialog = new CameraControlsDialog(fd, controls, parent);
+    if (parent)
+        dialog->move(parent->mapToGlobal(QPoint(kOffsetFromParent, kOffsetFromParent)));
+    dialog->exec();
+    delete dialog.data();
 }

@@ -23,6 +23,9 @@ public:
     // parent's position + (30, 30). False, with nothing shown, when the node
     // cannot be opened or has no controls (demo camera, test pattern, none).
     static bool ShowFor(const QString& devicePath, QWidget* parent);
+    // Runs a dialog over fd (taken over) and its controls modally at the
+    // parent's position + (30, 30); safe when the parent is destroyed meanwhile.
+    static void RunModal(int fd, const QList<V4l2::Control>& controls, QWidget* parent);
 
 signals:
     void controlApplied(quint32 id, int value, bool ok);

@@ -1,0 +1,108 @@
+// The capture view and its camera settings dialog in situations the user
+// meets: the view goes away while the settings dialog is open (the camera was
+// unplugged, the camera button switched views), and a picture whose shape
+// differs from the window still fills it at fit size.
+
+#include "QtTestRegistry.h"
+#include "capture_view/ui/CVideoView.h"
+#include "capture_view/ui/CameraControlsDialog.h"
+#include "config/CConfigFile.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <gst/gst.h>
+#include <linux/videodev2.h>
+
+class TestReviewCaptureView : public QObject
+{
+    Q_OBJECT
+    CScrivaDoc m_doc;
+
+    static V4l2::Control Brightness()
+    {
+        V4l2::Control c;
+        c.id = V4L2_CID_BRIGHTNESS;
+        c.type = V4L2_CTRL_TYPE_INTEGER;
+        c.name = QStringLiteral("Brightness");
+        c.minimum = 0;
+        c.maximum = 255;
+        c.value = 128;
+        return c;
+    }
+
+private slots:
+    void initTestCase() { gst_init(nullptr, nullptr); }
+
+    // The view that owns the dialog is replaced (deleteLater) while the
+    // dialog's own loop runs: the dialog goes with it and nothing crashes.
+    void ownerReplacedWhileTheSettingsDialogIsOpen()
+    {
+        QObject guard; // keeps the timers from outliving this test
+        auto* owner = new QWidget;
+        owner->resize(300, 200);
+        owner->show();
+        QPointer<QWidget> ownerAlive(owner);
+        bool dialogWasUp = false;
+        QTimer::singleShot(100, &guard, [&] {
+            dialogWasUp = qobject_cast<CameraControlsDialog*>(QApplication::activeModalWidget());
+            ownerAlive->deleteLater();
+        });
+        // Should the dialog outlive its owner, close it rather than hang.
+        QTimer::singleShot(5000, &guard, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        CameraControlsDialog::RunModal(-1, {Brightness()}, owner);
+        QVERIFY(dialogWasUp);
+        QVERIFY(ownerAlive.isNull());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The same with a capture view as the owner, the way the view opens it.
+    void captureViewReplacedWhileTheSettingsDialogIsOpen()
+    {
+        QObject guard;
+        auto* view = new CVideoView(m_doc);
+        view->resize(320, 240);
+        view->show();
+        view->SetCaptureSource(CaptureSource::Test());
+        QVERIFY(view->StartCapture());
+        QPointer<CVideoView> viewAlive(view);
+        QTimer::singleShot(100, &guard, [&] { viewAlive->deleteLater(); });
+        QTimer::singleShot(5000, &guard, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        CameraControlsDialog::RunModal(-1, {Brightness()}, view);
+        QVERIFY(viewAlive.isNull());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // At zoom 1.0 the frame is stretched to the whole client area, whatever
+    // the shapes of picture and window: no black bars.
+    void fitFillsAWindowOfAnotherShape()
+    {
+        for (const QSize size : {QSize(300, 300), QSize(500, 120)}) {
+            CVideoView view(m_doc);
+            view.SetCaptureSource(CaptureSource::Custom(
+                QStringLiteral("videotestsrc is-live=true pattern=white ! "
+                               "video/x-raw,format=BGR,width=320,height=180,framerate=15/1"
+                               " ! appsink name=sink sync=false")));
+            view.resize(size);
+            view.show();
+            QVERIFY(view.StartCapture());
+            QTRY_VERIFY_WITH_TIMEOUT(view.Graph().Callback().FrameCount() > 1, 10000);
+            const QImage shot = view.viewport()->grab().toImage();
+            QCOMPARE(shot.size(), size);
+            for (int y = 0; y < shot.height(); y += 7)
+                for (int x = 0; x < shot.width(); x += 7)
+                    QCOMPARE(shot.pixel(x, y), qRgb(255, 255, 255));
+            QCOMPARE(shot.pixel(size.width() - 1, size.height() - 1), qRgb(255, 255, 255));
+        }
+    }
+};
+
+SCRIVA_QTEST(TestReviewCaptureView)
+#include "test_review_capture_view.moc"
