@@ -13,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QLocalServer>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -147,6 +148,41 @@ private slots:
         QCOMPARE(catcher.boxes[0].text, app.pack().String(61453));
         QTest::qWait(50);
         QCOMPARE(catcher.boxes.size(), 1);
+    }
+
+    // The camera does not start: while the real box says so, a camera button
+    // and the switch command arrive through the box's own event loop. Both
+    // are refused; one box, and the image view is back afterwards.
+    void switchRequestsDuringTheFailureBoxAreRefused()
+    {
+        freshHome(QStringLiteral("en")); // no camera at all
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        int boxes = 0;
+        bool refused = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            ++boxes;
+            QCOMPARE(box->text(), app.pack().String(61448));
+            QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, 0x20, 0));
+            QCoreApplication::sendPostedEvents(qApp);
+            refused = !frame->router().dispatch(CMainFrame::CmdSwitchRightArea) &&
+                      frame->RightAreaMode() == CMainFrame::CaptureMode;
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll.start(10);
+        QVERIFY(frame->router().dispatch(CMainFrame::CmdSwitchRightArea));
+        poll.stop();
+        QCOMPARE(boxes, 1);
+        QVERIFY(refused);
+        QCOMPARE(frame->RightAreaMode(), CMainFrame::ImageMode);
+        QVERIFY(frame->imageView());
+        QVERIFY(!app.isBusy());
     }
 
     // File > Exit closes the main window as its close button does.
