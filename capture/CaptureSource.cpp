@@ -1,5 +1,7 @@
 #include "CaptureSource.h"
 
+#include <cstdio>
+
 #include "CDeviceGuard.h"
 #include "CaptureProfile.h"
 
@@ -107,7 +109,13 @@ CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& s
         return CaptureSource::Test(modelOverride >= 0 ? modelOverride : 0);
     if (v.startsWith(QLatin1Char('/')))
         return FromPath(v, scanned, tokens, modelOverride);
-    // auto (and anything unknown): the camera, else the first node, else the demo.
+    // auto (and anything unknown, said once on stderr so a typo does not go
+    // unnoticed): the camera, else the first node, else the demo.
+    if (!v.isEmpty() && v.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0)
+        std::fprintf(stderr,
+                     "scriva: unknown camera source '%s' (auto, demo, test, none or a device "
+                     "path); using auto\n",
+                     v.toLocal8Bit().constData());
     if (const VideoNode* cam = scanned.Camera())
         return FromNode(*cam, scanned.CameraModel());
     if (!scanned.Nodes().isEmpty())

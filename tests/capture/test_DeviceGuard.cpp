@@ -244,3 +244,20 @@ TEST(CaptureSourceTest, EnvironmentBeatsTheProfile)
               QStringLiteral("auto"));
     EXPECT_EQ(CameraModelOverride(CaptureProfile(dir.path() + QStringLiteral("/none.ini"))), -1);
 }
+
+TEST(CaptureSourceTest, UnknownSourceIsSaidAndFallsBackToAuto)
+{
+    FakeSysfs fs; // no capture node at all
+    CDeviceGuard g = GuardOver(fs);
+    g.ScanDevices(kTokens);
+    testing::internal::CaptureStderr();
+    const CaptureSource typo = ResolveCaptureSource("dmeo", g, kTokens, -1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(typo.kind, CaptureSource::Kind::Demo); // no camera: auto gives the demo
+    EXPECT_NE(said.find("unknown camera source 'dmeo'"), std::string::npos) << said;
+
+    testing::internal::CaptureStderr();
+    ResolveCaptureSource("auto", g, kTokens, -1);
+    ResolveCaptureSource("", g, kTokens, -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
