@@ -1,0 +1,174 @@
+// scriva-cli ocr: reads the text of image files with the program's engine.
+//   ocr IN... [--lang CODES] [--out FILE|DIR] [--threads N]
+// One input prints its text (or writes FILE, or DIR/<name>.txt when OUT is a
+// folder); several inputs write DIR/<name>.txt each, recognised in parallel on
+// all cores. --lang takes model codes such as eng, deu or chi_sim+eng; without
+// it the interface language of the settings decides, as in the program.
+// Text files hold UTF-8 with "\r\n" line breaks, as the program saves them.
+
+#include "CliCommand.h"
+#include "config/AppPaths.h"
+#include "config/CConfigFile.h"
+#include "ocr/COcrEngine.h"
+#include "ocr/FileRecognition.h"
+#include "ocr/RecognizedTexts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+#include <cstdio>
+#include <mutex>
+#include <unistd.h>
+
+using namespace scriva::cli;
+using namespace scriva::ocr;
+
+namespace {
+
+const QString kUsage = QStringLiteral("ocr IN... [--lang CODES] [--out FILE|DIR] [--threads N]");
+
+struct OcrArgs
+{
+    QStringList inputs;
+    QString models;
+    QString out;
+    int threads = 0;
+};
+
+bool parseArgs(const QStringList& args, OcrArgs& a, QString& error)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& s = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        if (s == QLatin1String("--lang") && hasValue)
+            a.models = args[++i];
+        else if (s == QLatin1String("--out") && hasValue)
+            a.out = args[++i];
+        else if (s == QLatin1String("--threads") && hasValue)
+            a.threads = args[++i].toInt(&ok);
+        else if (s.startsWith(QLatin1String("--")))
+            ok = false;
+        else
+            a.inputs << s;
+        if (!ok || a.threads < 0) {
+            error = QStringLiteral("bad option %1; usage: %2").arg(s, kUsage);
+            return false;
+        }
+    }
+    static const QRegularExpression modelsPattern(
+        QStringLiteral("^[A-Za-z0-9_]+(\\+[A-Za-z0-9_]+)*$"));
+    if (!a.models.isEmpty() && !modelsPattern.match(a.models).hasMatch()) {
+        error = QStringLiteral("--lang %1: give model codes joined by '+', e.g. eng or chi_sim+eng")
+                    .arg(a.models);
+        return false;
+    }
+    if (a.inputs.isEmpty())
+        error = QStringLiteral("usage: ") + kUsage;
+    return !a.inputs.isEmpty();
+}
+
+// Output file of each input: empty for standard output.
+bool planOutputs(const OcrArgs& a, QStringList& outputs, QString& error)
+{
+    const bool single = a.inputs.size() == 1;
+    if (!single && a.out.isEmpty()) {
+        error = QStringLiteral("several inputs need --out DIR");
+        return false;
+    }
+    const bool toFolder = !single || QFileInfo(a.out).isDir();
+    if (!a.out.isEmpty() && toFolder && !QDir().mkpath(a.out)) {
+        error = QStringLiteral("%1: cannot create the folder").arg(a.out);
+        return false;
+    }
+    QSet<QString> taken;
+    for (const QString& in : a.inputs) {
+        QString out = a.out;
+        if (toFolder && !a.out.isEmpty())
+            out = QDir(a.out).filePath(QFileInfo(in).completeBaseName() + QStringLiteral(".txt"));
+        if (!out.isEmpty() && taken.contains(out)) {
+            error = QStringLiteral("%1: two inputs would write the same file").arg(out);
+            return false;
+        }
+        taken.insert(out);
+        outputs << out;
+    }
+    return true;
+}
+
+// "recognising 3/10" rewritten in place on a terminal; nothing otherwise.
+std::function<void(int, int)> progressLine(int total)
+{
+    if (total < 2 || !isatty(fileno(stderr)))
+        return {};
+    auto lock = std::make_shared<std::mutex>();
+    return [lock](int done, int all) {
+        std::lock_guard<std::mutex> guard(*lock);
+        std::fprintf(stderr, "\rrecognising %d/%d", done, all);
+        if (done == all)
+            std::fprintf(stderr, "\n");
+        std::fflush(stderr);
+    };
+}
+
+int writeResult(const FileResult& r, const QString& out)
+{
+    if (!r.ok) {
+        failWith(QStringLiteral("%1: %2").arg(r.path, r.reason));
+        return 1;
+    }
+    if (r.text.isEmpty())
+        std::fprintf(stderr, "scriva-cli: %s: no text found\n", r.path.toLocal8Bit().constData());
+    if (out.isEmpty()) {
+        const QByteArray bytes = ToPaneText(r.text).toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+        return 0;
+    }
+    QString error;
+    if (!WriteTextFile(out, r.text, &error)) {
+        failWith(QStringLiteral("%1: %2").arg(out, error));
+        return 1;
+    }
+    return 0;
+}
+
+int RunOcr(const QStringList& args)
+{
+    OcrArgs a;
+    QString error;
+    QStringList outputs;
+    if (!parseArgs(args, a, error) || !planOutputs(a, outputs, error))
+        return failWith(error);
+    CConfigFile config;
+    QString reason;
+    if (!scriva::loadSettings(config, nullptr, &reason))
+        return failWith(QStringLiteral("cannot load the settings: ") + reason);
+
+    RecognitionOptions options;
+    options.settings = [&config] { return OcrSettings::Read(config); };
+    options.modelsOverride = a.models;
+    options.language =
+        a.models.isEmpty() ? DefaultLanguageFor(options.settings().interfaceCode) : kLanguageLatin;
+    options.threads = a.threads;
+
+    // One start first, so that missing models are said once, not once per file.
+    COcrEngine probe;
+    probe.SetSettingsReader(options.settings);
+    probe.SetModelsOverride(options.modelsOverride);
+    probe.SetCodeMode(CodeModeFor(options.settings().interfaceCode));
+    if (!probe.Start(options.language)) {
+        int code = 0;
+        probe.GetEngineError(error, code);
+        return failWith(error);
+    }
+    const auto results = RecognizeFiles(a.inputs, options, nullptr, progressLine(a.inputs.size()));
+    int failed = 0;
+    for (size_t i = 0; i < results.size(); ++i)
+        failed += writeResult(results[i], outputs[int(i)]);
+    return failed ? 1 : 0;
+}
+
+const CliRegistrar reg(QStringLiteral("ocr"), kUsage, RunOcr);
+
+} // namespace

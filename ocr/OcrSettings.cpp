@@ -1,0 +1,86 @@
+#include "OcrSettings.h"
+
+#include "config/AppPaths.h"
+#include "config/CConfigFile.h"
+
+namespace scriva::ocr {
+
+namespace {
+
+const QString kSection = QStringLiteral("OCR_INDENTIFY");
+const QString kConfigFileName = QStringLiteral("Quillet_pc.cfg");
+const QString kShippedConfigPath = QStringLiteral("ocr/");
+
+struct LatinModel
+{
+    const char* interfaceCode;
+    const char* model;
+};
+
+// The interface languages with a Latin-script model of their own.
+constexpr LatinModel kLatinModels[] = {
+    {"pg", "por"}, {"fre", "fra"}, {"ger", "deu"}, {"spa", "spa"}, {"bas", "eus"}, {"cata", "cat"},
+};
+
+QString configFileIn(const QString& configPath)
+{
+    // The folder value and the file name are joined as they stand.
+    return resolveDataPath(configPath) + kConfigFileName;
+}
+
+} // namespace
+
+OcrSettings OcrSettings::Defaults()
+{
+    OcrSettings s;
+    s.configFile = configFileIn(kShippedConfigPath);
+    s.interfaceCode = QStringLiteral("en");
+    return s;
+}
+
+OcrSettings OcrSettings::Read(const CConfigFile& config)
+{
+    OcrSettings s;
+    const QString data = config.GetString(QStringLiteral("DataPath"), kSection).trimmed();
+    s.dataPath = data.isEmpty() ? QString() : resolveDataPath(data);
+    s.configFile = configFileIn(config.GetString(QStringLiteral("ConfigPath"), kSection));
+    s.language1 = config.GetString(QStringLiteral("Lang1"), kSection).trimmed();
+    s.language2 = config.GetString(QStringLiteral("Lang2"), kSection).trimmed();
+    s.interfaceCode = config.GetString(QStringLiteral("language"), QStringLiteral("NORMAL"));
+    return s;
+}
+
+int CodeModeFor(const QString& interfaceCode)
+{
+    return interfaceCode.compare(QLatin1String("cht"), Qt::CaseInsensitive) == 0
+               ? kCodeModeTraditional
+               : kCodeModeSimplified;
+}
+
+QString Language1Models(const QString& setting, int codeMode)
+{
+    if (!setting.isEmpty())
+        return setting;
+    return codeMode == kCodeModeTraditional ? QStringLiteral("chi_tra+eng")
+                                            : QStringLiteral("chi_sim+eng");
+}
+
+QString Language2Models(const QString& setting, const QString& interfaceCode)
+{
+    if (!setting.isEmpty())
+        return setting;
+    for (const LatinModel& m : kLatinModels) {
+        if (interfaceCode.compare(QLatin1String(m.interfaceCode), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("eng+") + QLatin1String(m.model);
+    }
+    return QStringLiteral("eng");
+}
+
+int DefaultLanguageFor(const QString& interfaceCode)
+{
+    const bool chinese = interfaceCode.compare(QLatin1String("ch"), Qt::CaseInsensitive) == 0 ||
+                         interfaceCode.compare(QLatin1String("cht"), Qt::CaseInsensitive) == 0;
+    return chinese ? kLanguageChinese : kLanguageLatin;
+}
+
+} // namespace scriva::ocr
