@@ -6,6 +6,12 @@
 // disabled, normal, hot; 28 px per button in the main toolbar's order),
 // bitmap170.bmp (16 px menu icons in the menu icon strip's order),
 // cursor175.png (a hand, hotspot at its centre) and skin/*.bmp.
+//
+//   scriva_resource_art --app-icon OUTDIR
+//
+// writes the program's icon as OUTDIR/<size>.png for every size of the
+// desktop's icon theme.
+#include "AppIcon.h"
 #include "IconPainter.h"
 
 #include <QDir>
@@ -171,8 +177,22 @@ bool writeHandCursor(const QString& path)
 
 } // namespace
 
+int writeAppIcons(const QString& out)
+{
+    if (!QDir().mkpath(out))
+        return 1;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512})
+        if (!renderAppIcon(size).save(QStringLiteral("%1/%2.png").arg(out).arg(size), "PNG")) {
+            QTextStream(stderr) << "writing the program icon into " << out << " failed\n";
+            return 1;
+        }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 3 && QByteArray(argv[1]) == "--app-icon")
+        return writeAppIcons(QString::fromLocal8Bit(argv[2]));
     if (argc != 4) {
         QTextStream(stderr)
             << "usage: scriva_resource_art OUTDIR TOOLBAR128_JSON TOOLBAR168_JSON\n";
