@@ -1,73 +1,205 @@
 #include "CThumbView.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QStringListModel>
-#include <algorithm>
+#include "config/CConfigFile.h"
+#include "thumbs/ThumbBuilder.h"
+#include "thumbs/ThumbCell.h"
+#include "thumbs/ThumbGeometry.h"
+#include "thumbs/ThumbListModel.h"
+#include "thumbs/ThumbScan.h"
+
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QScrollBar>
+
+using namespace scriva::thumbs;
 
 namespace {
-
-bool isImageFile(const QString& name)
-{
-    static const QStringList kSuffixes = {QStringLiteral("bmp"),  QStringLiteral("jpg"),
-                                          QStringLiteral("jpeg"), QStringLiteral("png"),
-                                          QStringLiteral("tif"),  QStringLiteral("tiff")};
-    return kSuffixes.contains(QFileInfo(name).suffix().toLower());
-}
-
+const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
+const QString kThumbnailNumKey = QStringLiteral("thumbnailNum");
 } // namespace
 
 CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
-    : QListView(parent), m_doc(doc), m_model(new QStringListModel(this))
+    : QListView(parent), m_doc(doc), m_model(new ThumbListModel(this)),
+      m_builder(new ThumbBuilder(0, this))
 {
     setObjectName(QStringLiteral("CThumbView"));
     setModel(m_model);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setViewMode(QListView::IconMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(false);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMinimumSize(10, 10);
+    connect(m_builder, &ThumbBuilder::thumbnailReady, this, &CThumbView::onThumbnail);
+    connect(m_builder, &ThumbBuilder::finished, this, &CThumbView::onBuildFinished);
+    connect(this, &QAbstractItemView::clicked, this, &CThumbView::onClicked);
     m_doc.AddView(this);
 }
 
 CThumbView::~CThumbView()
 {
+    StopBuilding();
     m_doc.RemoveView(this);
 }
+
+// ---------------------------------------------------------------- filling
 
 void CThumbView::ScanFolder(const QString& folder)
 {
     m_folder = folder;
-    QDir dir(folder);
-    QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                               [](const QString& n) { return !isImageFile(n); }),
-                names.end());
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int byLower = a.toLower().compare(b.toLower());
-        return byLower != 0 ? byLower < 0 : a < b;
-    });
-    m_paths.clear();
-    for (const QString& name : names)
-        m_paths << dir.filePath(name);
-    m_model->setStringList(names);
+    std::vector<ThumbItem> items = ScanImageFolder(folder);
+    if (items.empty())
+        return;
+    QStringList paths;
+    for (const ThumbItem& item : items)
+        paths << item.path;
+    emit filesListed(paths);
+    SetItems(std::move(items));
+    SelectItem(SelectPrev | SelectNext, -1);
+}
+
+void CThumbView::SetItems(std::vector<ThumbItem> items)
+{
+    StopBuilding(); // no worker may see the old list go
+    m_model->SetItems(std::move(items));
+    m_current = -1;
+    RebuildThumbnails();
+}
+
+const std::vector<ThumbItem>& CThumbView::GetItems() const
+{
+    return m_model->Items();
+}
+
+void CThumbView::AddFile(const QString& path)
+{
+    ThumbItem item = ItemForPath(path);
+    if (item.name.isEmpty())
+        return;
+    const quint64 id = m_model->Append(item);
+    m_current = ItemCount() - 1;
+    if (m_cell.isEmpty())
+        setUpCells();
+    if (CellIsPainted(m_cell))
+        m_builder->Add(ThumbJob{id, path}, ThumbStyle{m_cell, true});
+}
+
+int CThumbView::thumbnailNum() const
+{
+    int32_t num = DefaultThumbnailNum;
+    if (m_settings)
+        m_settings->GetInt(kThumbnailNumKey, num, kPhotoSection);
+    return num;
+}
+
+// Cell size from the pane and the setting; blank pictures for every item.
+bool CThumbView::setUpCells()
+{
+    const QSize pane = viewport()->size();
+    m_cell = scriva::thumbs::CellSize(pane.height(), thumbnailNum(), fontMetrics().height());
+    setIconSize(m_cell);
+    applyGrid();
+    const bool painted = CellIsPainted(m_cell);
+    m_model->ResetPictures(painted ? BlankCell(m_cell) : QImage());
+    return painted;
+}
+
+void CThumbView::applyGrid()
+{
+    if (m_cell.isEmpty())
+        return;
+    const int width = std::max(m_cell.width(), viewport()->width());
+    setGridSize(QSize(width, m_cell.height() + fontMetrics().height() + kRowSpacingPx));
 }
 
 void CThumbView::RebuildThumbnails()
 {
-    scheduleDelayedItemsLayout();
+    if (ItemCount() > 0)
+        StopBuilding();
+    if (ItemCount() > 0 && viewport()->width() > kMinPaneWidthPx && setUpCells()) {
+        executeDelayedItemsLayout();
+        const int first = firstVisibleRow();
+        const int visible = viewport()->height() / std::max(1, gridSize().height()) + 1;
+        std::vector<ThumbJob> jobs;
+        jobs.reserve(size_t(ItemCount()));
+        for (int row : PaintOrder(ItemCount(), first, visible)) {
+            const ThumbItem& item = m_model->Items()[size_t(row)];
+            if (!item.skip)
+                jobs.push_back(ThumbJob{item.id, item.path});
+        }
+        m_building = true;
+        m_generation = m_builder->Start(std::move(jobs), ThumbStyle{m_cell, true});
+        emit building(true);
+    }
     emit thumbnailsRebuilt();
 }
 
+int CThumbView::firstVisibleRow()
+{
+    const QModelIndex top = indexAt(QPoint(viewport()->width() / 2, 1));
+    return top.isValid() ? top.row() : 0;
+}
+
+void CThumbView::StopBuilding()
+{
+    m_builder->Stop();
+    if (m_building) {
+        m_building = false;
+        emit building(false);
+    }
+}
+
+void CThumbView::onThumbnail(quint64 generation, quint64 id, const QImage& image)
+{
+    if (generation == m_generation && !image.isNull())
+        m_model->SetPicture(id, image);
+}
+
+void CThumbView::onBuildFinished(quint64 generation)
+{
+    if (generation != m_generation || !m_building)
+        return;
+    m_building = false;
+    emit building(false);
+}
+
+void CThumbView::resizeEvent(QResizeEvent* event)
+{
+    QListView::resizeEvent(event);
+    applyGrid(); // one cell per row at any width; the cells themselves wait for a rebuild
+}
+
+// ---------------------------------------------------------------- selection
+
 int CThumbView::ItemCount() const
 {
-    return m_paths.size();
+    return m_model->rowCount();
+}
+
+QList<int> CThumbView::SelectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 int CThumbView::SelectedIndex() const
 {
-    const QModelIndex current = currentIndex();
-    if (!current.isValid() || !selectionModel()->isSelected(current))
-        return -1;
-    return current.row();
+    const QList<int> rows = SelectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
 }
 
 QString CThumbView::SelectedPath() const
@@ -75,35 +207,314 @@ QString CThumbView::SelectedPath() const
     return PathAt(SelectedIndex());
 }
 
+QStringList CThumbView::SelectedPaths() const
+{
+    QStringList paths;
+    for (int row : SelectedRows())
+        paths << PathAt(row);
+    return paths;
+}
+
 QString CThumbView::PathAt(int index) const
 {
-    return index >= 0 && index < m_paths.size() ? m_paths.at(index) : QString();
+    const ThumbItem* item = m_model->ItemAt(index);
+    return item ? item->path : QString();
 }
 
-void CThumbView::SelectItem(int index)
+void CThumbView::selectOnly(int row)
 {
-    if (index < 0 || index >= m_paths.size())
-        return;
-    setCurrentIndex(m_model->index(index));
+    selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
 }
 
-QString CThumbView::step(int delta)
+// index -1 stands for the first selected item; with none, item 0 is selected.
+// From the index, SelectPrev moves one back, else SelectNext one on. The old
+// selection is cleared only when there is somewhere to move, so a step past
+// either end keeps the highlight where it was.
+bool CThumbView::SelectItem(int flags, int index)
 {
-    const int target = SelectedIndex() + delta;
-    if (SelectedIndex() < 0 || target < 0 || target >= m_paths.size())
-        return {};
-    SelectItem(target);
-    return m_paths.at(target);
+    const int count = ItemCount();
+    int target = -1;
+    if (index == -1)
+        index = SelectedIndex();
+    if (index == -1) {
+        if (count == 0)
+            return false;
+        target = 0;
+    } else if ((flags & SelectPrev) && index - 1 >= 0 && index - 1 < count) {
+        target = index - 1;
+    } else if ((flags & SelectNext) && index + 1 < count && index + 1 >= 0) {
+        target = index + 1;
+    } else {
+        return false;
+    }
+    selectOnly(target);
+    scrollTo(m_model->index(target));
+    m_current = target;
+    return true;
+}
+
+bool CThumbView::openPath(const QString& path)
+{
+    return m_hooks.openPath ? m_hooks.openPath(path) : false;
+}
+
+bool CThumbView::OpenItem(int index)
+{
+    if (index < 0 || index >= ItemCount())
+        return false;
+    m_current = index;
+    return openPath(PathAt(index));
+}
+
+bool CThumbView::GetItemPath(int index, QString& path) const
+{
+    path = PathAt(index);
+    return !path.isEmpty();
+}
+
+bool CThumbView::GetNextPath(QString& path, bool move)
+{
+    path = PathAt(SelectedIndex() < 0 ? -1 : SelectedIndex() + 1);
+    if (move)
+        return SelectItem(SelectNext, -1);
+    return true;
+}
+
+bool CThumbView::GetPrevPath(QString& path, bool move)
+{
+    path = SelectedIndex() > 0 ? PathAt(SelectedIndex() - 1) : QString();
+    if (move)
+        return SelectItem(SelectPrev, -1);
+    return true;
+}
+
+void CThumbView::OpenFirst()
+{
+    OpenItem(0);
+    SelectItem(SelectPrev, 1);
+}
+
+void CThumbView::OpenLast()
+{
+    const int n = ItemCount();
+    OpenItem(n - 1);
+    SelectItem(SelectNext, n - 2);
 }
 
 QString CThumbView::OpenPrevious()
 {
-    return step(-1);
+    QString path;
+    if (!GetPrevPath(path, true) || path.isEmpty())
+        return QString();
+    openPath(path);
+    return path;
 }
 
 QString CThumbView::OpenNext()
 {
-    return step(+1);
+    QString path;
+    if (!GetNextPath(path, true) || path.isEmpty())
+        return QString();
+    openPath(path);
+    return path;
 }
 
+// ---------------------------------------------------------------- mouse and keys
+
+void CThumbView::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_clickModifiers = event->modifiers();
+    QListView::mouseReleaseEvent(event);
+}
+
+void CThumbView::onClicked(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    m_lastClicked = index.row();
+    const QString path = PathAt(index.row());
+    if (!(m_clickModifiers & (Qt::ShiftModifier | Qt::ControlModifier)))
+        OpenItem(index.row());
+    if (m_hooks.showItemText)
+        m_hooks.showItemText(path);
+}
+
+void CThumbView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_A) {
+        if (event->modifiers() & Qt::ControlModifier)
+            selectAll();
+        event->accept(); // a plain "A" does nothing
+        return;
+    }
+    if (event->key() == Qt::Key_Delete) {
+        m_targetIndex = SelectedIndex();
+        if (m_targetIndex >= 0) {
+            if (operationRunning())
+                ask(MsgOperationRunning, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
+            else
+                DeleteSelected();
+        }
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void CThumbView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const QModelIndex hit = indexAt(viewport()->mapFrom(this, event->pos()));
+    m_targetIndex = hit.isValid() ? hit.row() : -1;
+    if (!hit.isValid())
+        return;
+    if (operationRunning()) {
+        ask(MsgOperationRunning, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    QMenu* menu = m_hooks.contextMenu ? m_hooks.contextMenu(this) : nullptr;
+    if (menu)
+        menu->exec(event->globalPos());
+}
+
+void CThumbView::startDrag(Qt::DropActions)
+{
+    QMimeData* mime = m_model->mimeData(selectionModel()->selectedIndexes());
+    if (!mime)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    const QModelIndex first = m_model->index(SelectedIndex());
+    const QPixmap picture = qvariant_cast<QPixmap>(m_model->data(first, Qt::DecorationRole));
+    if (!picture.isNull())
+        drag->setPixmap(picture.scaled(picture.size() / 2, Qt::KeepAspectRatio));
+    // A move is offered as well, but the list stays as it is whatever the target did.
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+// ---------------------------------------------------------------- delete and clear
+
+bool CThumbView::operationRunning() const
+{
+    return m_hooks.imageOperationRunning && m_hooks.imageOperationRunning();
+}
+
+QMessageBox::StandardButton CThumbView::ask(int id, QMessageBox::StandardButtons buttons,
+                                            QMessageBox::Icon icon,
+                                            QMessageBox::StandardButton defaultButton)
+{
+    if (!m_hooks.message)
+        return QMessageBox::Cancel;
+    return m_hooks.message(this, id, buttons, icon, defaultButton);
+}
+
+void CThumbView::DeleteSelected()
+{
+    const QList<int> rows = SelectedRows();
+    if (rows.isEmpty())
+        return;
+    if (m_building) {
+        ask(MsgRebuilding, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
+        return;
+    }
+    const QPointer<CThumbView> alive(this);
+    const auto answer =
+        ask(MsgConfirmDelete, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+            QMessageBox::Question, QMessageBox::No);
+    if (!alive || answer == QMessageBox::Cancel)
+        return;
+    // The list may have changed under the box (a photo came in): delete what
+    // was selected, found again by path.
+    QStringList paths;
+    for (int row : rows)
+        paths << PathAt(row);
+    int firstRemoved = -1;
+    for (auto it = paths.crbegin(); it != paths.crend(); ++it) {
+        const int row = m_model->RowOfPath(*it);
+        if (row < 0)
+            continue;
+        if (answer == QMessageBox::Yes && !it->isEmpty())
+            QFile::remove(*it); // a file already gone is no error
+        m_model->RemoveRow(row);
+        m_doc.RecognisedTexts().erase(*it);
+        emit fileRemoved(*it);
+        firstRemoved = row;
+    }
+    afterDelete(firstRemoved);
+    m_targetIndex = -1;
+}
+
+// The item now at the first removed place (else the last one) becomes
+// current, highlighted and opened; with none left the document is cleared.
+void CThumbView::afterDelete(int firstRemoved)
+{
+    const int count = ItemCount();
+    if (count == 0) {
+        m_current = -1;
+        openPath(QString());
+        return;
+    }
+    const int row = std::clamp(firstRemoved, 0, count - 1);
+    selectOnly(row);
+    scrollTo(m_model->index(row));
+    OpenItem(row);
+}
+
+void CThumbView::ClearAll()
+{
+    const auto answer =
+        ask(MsgConfirmDelete, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+            QMessageBox::Question, QMessageBox::No);
+    if (answer == QMessageBox::Cancel)
+        return;
+    // The document lets go of its image first; if the user keeps an unsaved
+    // edit there, nothing is deleted.
+    if (!openPath(QString()) && m_hooks.openPath)
+        return;
+    StopBuilding();
+    m_folder.clear();
+    if (answer == QMessageBox::Yes) {
+        for (const ThumbItem& item : m_model->Items())
+            if (!item.path.isEmpty() && !item.skip)
+                QFile::remove(item.path);
+    }
+    m_doc.RecognisedTexts().clear();
+    m_model->Clear();
+    m_cell = QSize();
+    m_current = -1;
+    m_targetIndex = -1;
+    emit listCleared();
+}
+
+// ---------------------------------------------------------------- commands
+
 void CThumbView::OnDocumentUpdate(int) {}
+
+bool CThumbView::OnCommand(int id)
+{
+    switch (id) {
+    case CmdDelete:
+        DeleteSelected();
+        return true;
+    case CmdRebuild:
+        RebuildThumbnails();
+        return true;
+    case CmdClearAll:
+        ClearAll();
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<CommandState> CThumbView::OnUpdateCommand(int id) const
+{
+    switch (id) {
+    case CmdDelete:
+        return CommandState::Enabled(!SelectedRows().isEmpty());
+    case CmdRebuild:
+    case CmdClearAll:
+        return CommandState::Enabled(ItemCount() > 0);
+    default:
+        return std::nullopt;
+    }
+}

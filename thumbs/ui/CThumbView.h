@@ -1,49 +1,140 @@
 #pragma once
-// The thumbnail column of the left area: the image files of one folder, one
-// item each, with one current item. For now it lists file names only; the
-// pictures come with the thumbnail builder. User-interface thread only.
-// Emits thumbnailsRebuilt after every rebuild for a new pane size.
+// The thumbnail column of the left area: one cell per image file of the current
+// folder (or added photo), in one column, each labelled with its file name.
+// Labelled blank cells appear at once; pictures are made on a private thread
+// pool, starting at the first visible cell, and applied here by item id and
+// generation (a rebuild cancels the previous one; stale pictures are dropped).
+// It also decides which file is current for next/previous, recognition and PDF
+// export. User-interface thread only. Emits filesListed after a folder scan,
+// fileRemoved for every item deleted, listCleared after Clear all.
 
+#include "ThumbViewHooks.h"
 #include "image/CScrivaDoc.h"
+#include "image/CommandTarget.h"
 #include "image/IDocumentView.h"
+#include "thumbs/ThumbItem.h"
 
 #include <QListView>
+#include <vector>
 
-class QStringListModel;
+class CConfigFile;
+class ThumbListModel;
+namespace scriva::thumbs {
+class ThumbBuilder;
+}
 
-class CThumbView : public QListView, public IDocumentView
+class CThumbView : public QListView, public IDocumentView, public ICommandTarget
 {
     Q_OBJECT
 public:
+    static constexpr int SelectPrev = 0x100;
+    static constexpr int SelectNext = 0x200;
+    static constexpr int CmdDelete = 32800;
+    static constexpr int CmdRebuild = 32801;
+    static constexpr int CmdClearAll = 32847;
+    static constexpr int MsgRebuilding = 61452;
+    static constexpr int MsgConfirmDelete = 61802;
+    static constexpr int MsgOperationRunning = 61817;
+    static constexpr int ContextMenuId = 155;
+    static constexpr int DefaultThumbnailNum = 4;
+
     explicit CThumbView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CThumbView() override;
 
-    // Lists the image files of a folder (by extension), sorted by name.
+    void SetHooks(ThumbViewHooks hooks) { m_hooks = std::move(hooks); }
+    void SetSettings(const CConfigFile* settings) { m_settings = settings; }
+
+    // ----- filling the list
+    // Lists the folder's image files in display order, starts a rebuild and
+    // selects item 0. A folder without image files leaves the list as it was.
     void ScanFolder(const QString& folder);
     const QString& Folder() const { return m_folder; }
+    // Appends a file just written (path kept as given) and paints it at once.
+    void AddFile(const QString& path);
+    // Replaces the items (search results) and rebuilds.
+    void SetItems(std::vector<ThumbItem> items);
+    const std::vector<ThumbItem>& GetItems() const;
     void RebuildThumbnails();
+    void StopBuilding();
+    bool IsBuilding() const { return m_building; }
+
+    // ----- selection and the current item
+    // Flags SelectPrev / SelectNext; index -1 = the first selected item. See the
+    // source for the rules; false when there is nowhere to move.
+    bool SelectItem(int flags, int index);
+    bool OpenItem(int index);
+    bool GetItemPath(int index, QString& path) const;
+    bool GetNextPath(QString& path, bool move);
+    bool GetPrevPath(QString& path, bool move);
+    void OpenFirst();
+    void OpenLast();
+    bool IsFirst() const { return m_current == 0; }
+    bool IsLast() const { return m_current == ItemCount() - 1; }
+    int CurrentIndex() const { return m_current; }
 
     int ItemCount() const;
-    int SelectedIndex() const; // -1 when nothing is selected
+    int SelectedIndex() const; // the first selected item, -1 when none
     QString SelectedPath() const;
+    QList<int> SelectedRows() const;   // ascending
+    QStringList SelectedPaths() const; // in list order
     QString PathAt(int index) const;
-    void SelectItem(int index);
 
-    // Move the selection one item back or forward and give that item's path;
-    // empty (selection unchanged) at either end or with an empty list.
+    // The document's next / previous: moves the selection and opens that file.
+    // Returns the path opened; empty (nothing changes) at either end.
     QString OpenPrevious();
     QString OpenNext();
 
+    // ----- user commands (also reachable through the menu and the keys)
+    void DeleteSelected();
+    void ClearAll();
+    QSize CellSize() const { return m_cell; }
+    ThumbListModel* listModel() const { return m_model; }
+
     void OnDocumentUpdate(int hint) override;
+    bool OnCommand(int id) override;
+    std::optional<CommandState> OnUpdateCommand(int id) const override;
 
 signals:
     void thumbnailsRebuilt();
+    void filesListed(const QStringList& paths);
+    void fileRemoved(const QString& path);
+    void listCleared();
+    void building(bool on);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
-    QString step(int delta);
+    int thumbnailNum() const;
+    bool setUpCells();
+    void applyGrid();
+    int firstVisibleRow();
+    void onThumbnail(quint64 generation, quint64 id, const QImage& image);
+    void onBuildFinished(quint64 generation);
+    void onClicked(const QModelIndex& index);
+    void selectOnly(int row);
+    bool operationRunning() const;
+    QMessageBox::StandardButton ask(int id, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::Icon icon,
+                                    QMessageBox::StandardButton defaultButton);
+    bool openPath(const QString& path);
+    void afterDelete(int firstRemoved);
 
     CScrivaDoc& m_doc;
-    QStringListModel* m_model;
+    ThumbListModel* m_model;
+    scriva::thumbs::ThumbBuilder* m_builder;
+    ThumbViewHooks m_hooks;
+    const CConfigFile* m_settings = nullptr;
     QString m_folder;
-    QStringList m_paths;
+    QSize m_cell; // empty until cells are set up
+    quint64 m_generation = 0;
+    bool m_building = false;
+    int m_current = -1;     // the item whose file is open in the document
+    int m_targetIndex = -1; // item of the last context menu or Delete key
+    int m_lastClicked = -1;
+    Qt::KeyboardModifiers m_clickModifiers;
 };

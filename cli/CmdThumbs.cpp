@@ -1,0 +1,136 @@
+// "scriva-cli thumbs INDIR OUTDIR [--size N]": writes a JPEG thumbnail (longest
+// side N, default 200) of every image file of INDIR into OUTDIR, named after
+// the photo, through the thumbnail column's own builder on all cores. A progress
+// line is kept on stderr when it is a terminal. Files that cannot be read are
+// listed on stderr and make the exit code 1; the others are still written.
+
+#include "CliCommand.h"
+#include "thumbs/ThumbBuilder.h"
+#include "thumbs/ThumbJpegWriter.h"
+#include "thumbs/ThumbScan.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <unistd.h>
+
+using namespace scriva::cli;
+using namespace scriva::thumbs;
+
+namespace {
+
+constexpr int kDefaultSize = 200;
+constexpr int kMaxSize = 4096;
+constexpr int kProgressIntervalMs = 100;
+
+struct ThumbsArgs
+{
+    QString in;
+    QString out;
+    int size = kDefaultSize;
+};
+
+// Empty on success, else what is wrong with the arguments.
+QString parseArgs(const QStringList& args, ThumbsArgs& parsed)
+{
+    QStringList paths;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--size")) {
+            bool ok = false;
+            parsed.size = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
+            if (!ok || parsed.size < 1 || parsed.size > kMaxSize)
+                return QStringLiteral("--size needs a number from 1 to %1").arg(kMaxSize);
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            return QStringLiteral("unknown option '%1'").arg(args[i]);
+        } else {
+            paths << args[i];
+        }
+    }
+    if (paths.size() != 2)
+        return QStringLiteral("usage: thumbs INDIR OUTDIR [--size N]");
+    parsed.in = paths[0];
+    parsed.out = paths[1];
+    return QString();
+}
+
+// OUTDIR/<photo name>.jpg; photos that would share a name keep their extension.
+std::vector<QString> outputNames(const std::vector<ThumbItem>& items, const QString& outDir)
+{
+    QMap<QString, int> uses;
+    for (const ThumbItem& item : items)
+        ++uses[QFileInfo(item.path).completeBaseName()];
+    std::vector<QString> names;
+    for (const ThumbItem& item : items) {
+        const QFileInfo info(item.path);
+        const QString base =
+            uses[info.completeBaseName()] > 1 ? info.fileName() : info.completeBaseName();
+        names.push_back(QDir(outDir).filePath(base + QStringLiteral(".jpg")));
+    }
+    return names;
+}
+
+void showProgress(int done, int total)
+{
+    std::fprintf(stderr, "\rthumbs: %d/%d", done, total);
+    std::fflush(stderr);
+}
+
+int runThumbs(const QStringList& args)
+{
+    ThumbsArgs a;
+    const QString problem = parseArgs(args, a);
+    if (!problem.isEmpty())
+        return failWith(problem);
+    if (!QFileInfo(a.in).isDir())
+        return failWith(QStringLiteral("'%1' is not a folder").arg(a.in));
+    if (!QDir().mkpath(a.out))
+        return failWith(QStringLiteral("cannot create the folder '%1'").arg(a.out));
+    if (QFileInfo(a.in).canonicalFilePath() == QFileInfo(a.out).canonicalFilePath())
+        return failWith(QStringLiteral("OUTDIR is INDIR: the thumbnails would replace the photos"));
+
+    const std::vector<ThumbItem> items = ScanImageFolder(a.in);
+    const std::vector<QString> outputs = outputNames(items, a.out);
+    std::vector<ThumbJob> jobs;
+    for (size_t i = 0; i < items.size(); ++i)
+        jobs.push_back(ThumbJob{quint64(i), items[i].path});
+
+    std::atomic<int> done{0};
+    std::mutex failuresLock;
+    QStringList failures;
+    ThumbBuilder builder;
+    builder.Start(std::move(jobs), ThumbStyle{QSize(a.size, a.size), false},
+                  [&](const ThumbJob& job, const ThumbPicture& picture) {
+                      QString error = picture.error;
+                      if (error.isEmpty())
+                          WriteThumbJpeg(picture.image, outputs[size_t(job.id)], &error);
+                      if (!error.isEmpty()) {
+                          std::lock_guard<std::mutex> hold(failuresLock);
+                          failures << error;
+                      }
+                      ++done;
+                  });
+    const bool terminal = isatty(STDERR_FILENO);
+    const int total = int(items.size());
+    while (!builder.WaitForDone(kProgressIntervalMs))
+        if (terminal)
+            showProgress(done.load(), total);
+    if (terminal) {
+        showProgress(done.load(), total);
+        std::fprintf(stderr, "\n");
+    }
+    failures.sort();
+    for (const QString& failure : failures)
+        std::fprintf(stderr, "scriva-cli: cannot make a thumbnail of %s\n",
+                     failure.toLocal8Bit().constData());
+    std::printf("%d thumbnails written to %s\n", total - int(failures.size()),
+                QFile::encodeName(a.out).constData());
+    return failures.isEmpty() ? 0 : 1;
+}
+
+const CliRegistrar registrar(QStringLiteral("thumbs"),
+                             QStringLiteral("thumbs INDIR OUTDIR [--size N]"), runThumbs);
+
+} // namespace

@@ -1,0 +1,179 @@
+// Folder scan of the thumbnail column: which files are listed, their order,
+// their labels and paths; cell sizes and paint order.
+#include "QtTestRegistry.h"
+#include "ThumbTestSupport.h"
+#include "thumbs/ThumbGeometry.h"
+#include "thumbs/ThumbScan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace scriva::thumbs;
+
+class ThumbScanTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void typeOfPathReadsTheEndOfThePath_data();
+    void typeOfPathReadsTheEndOfThePath();
+    void scanListsImagesInCodeUnitOrder();
+    void scanKeepsTheRealCaseInPaths();
+    void folderWithoutImagesGivesNothing();
+    void addedPathsKeepTheirCase();
+    void cellSize_data();
+    void cellSize();
+    void fitRectCentresPortraitAndLandscape_data();
+    void fitRectCentresPortraitAndLandscape();
+    void paintOrderStartsAtTheFirstVisibleItem_data();
+    void paintOrderStartsAtTheFirstVisibleItem();
+};
+
+void ThumbScanTest::typeOfPathReadsTheEndOfThePath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("type");
+    QTest::newRow("bmp") << "/a/b.bmp" << 1;
+    QTest::newRow("JPG upper") << "/a/B.JPG" << 3;
+    QTest::newRow("jpeg") << "x.jpeg" << 3;
+    QTest::newRow("png") << "x.Png" << 4;
+    QTest::newRow("tif") << "x.tif" << 6;
+    QTest::newRow("tiff") << "x.TIFF" << 6;
+    QTest::newRow("no dot needed") << "ajpg" << 3;
+    QTest::newRow("text") << "x.txt" << 0;
+    QTest::newRow("short") << "g" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("gif") << "x.gif" << 0;
+}
+
+void ThumbScanTest::typeOfPathReadsTheEndOfThePath()
+{
+    QFETCH(QString, path);
+    QFETCH(int, type);
+    QCOMPARE(TypeOfPath(path), type);
+}
+
+void ThumbScanTest::scanListsImagesInCodeUnitOrder()
+{
+    QTemporaryDir dir;
+    for (const char* name : {"p9.jpg", "p10.jpg", "notes.txt", ".hidden.png", "a.tiff", "Z.bmp"})
+        QVERIFY(thumbtest::writeAll(dir.filePath(name), "x"));
+    QVERIFY(QDir(dir.path()).mkdir("sub.jpg")); // a folder named like an image
+    const std::vector<ThumbItem> items = ScanImageFolder(dir.path());
+    QStringList names;
+    for (const ThumbItem& item : items) {
+        names << item.name;
+        QVERIFY(!item.skip);
+        QCOMPARE(item.path, dir.path() + "/" + QFileInfo(item.path).fileName());
+    }
+    // Lower-cased labels sort "p10" before "p9" and "z.bmp" after them.
+    QCOMPARE(names, QStringList({".hidden.png", "a.tiff", "p10.jpg", "p9.jpg", "z.bmp"}));
+}
+
+void ThumbScanTest::scanKeepsTheRealCaseInPaths()
+{
+    QTemporaryDir dir;
+    QVERIFY(thumbtest::writeAll(dir.filePath("IMG_0001.JPG"), "x"));
+    QVERIFY(thumbtest::writeAll(dir.filePath("img_0001.jpg"), "y"));
+    const std::vector<ThumbItem> items = ScanImageFolder(dir.path() + "/");
+    QCOMPARE(items.size(), size_t(2));
+    // Both labels read the same; the paths reach two different files.
+    QCOMPARE(items[0].name, QString("img_0001.jpg"));
+    QCOMPARE(items[1].name, QString("img_0001.jpg"));
+    QCOMPARE(items[0].path, dir.filePath("IMG_0001.JPG"));
+    QCOMPARE(items[1].path, dir.filePath("img_0001.jpg"));
+    QVERIFY(QFile::exists(items[0].path));
+}
+
+void ThumbScanTest::folderWithoutImagesGivesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(thumbtest::writeAll(dir.filePath("a.txt"), "x"));
+    QVERIFY(ScanImageFolder(dir.path()).empty());
+    QVERIFY(ScanImageFolder(dir.path() + "/missing").empty());
+    QVERIFY(ScanImageFolder(QString()).empty());
+}
+
+void ThumbScanTest::addedPathsKeepTheirCase()
+{
+    QCOMPARE(ItemForPath("/p/Photo_1.JPG").name, QString("Photo_1.JPG"));
+    QCOMPARE(ItemForPath("C:\\p\\A.bmp").name, QString("A.bmp"));
+    QCOMPARE(ItemForPath("plain.jpg").name, QString()); // no folder: not added
+}
+
+void ThumbScanTest::cellSize_data()
+{
+    QTest::addColumn<int>("pane");
+    QTest::addColumn<int>("num");
+    QTest::addColumn<int>("text");
+    QTest::addColumn<QSize>("cell");
+    QTest::newRow("four per pane") << 800 << 4 << 16 << QSize(206, 165); // 200 - 16 - 19
+    QTest::newRow("one") << 400 << 1 << 16 << QSize(456, 365);
+    QTest::newRow("zero counts as one") << 400 << 0 << 16 << QSize(456, 365);
+    QTest::newRow("negative counts as one") << 400 << -5 << 16 << QSize(456, 365);
+    QTest::newRow("short pane never reaches zero") << 30 << 4 << 16 << QSize(1, 1);
+    QTest::newRow("empty pane") << 0 << 4 << 16 << QSize(1, 1);
+}
+
+void ThumbScanTest::cellSize()
+{
+    QFETCH(int, pane);
+    QFETCH(int, num);
+    QFETCH(int, text);
+    QFETCH(QSize, cell);
+    QCOMPARE(CellSize(pane, num, text), cell);
+    QCOMPARE(CellIsPainted(cell), cell.height() >= kMinPaintedHeightPx);
+}
+
+void ThumbScanTest::fitRectCentresPortraitAndLandscape_data()
+{
+    QTest::addColumn<QSize>("image");
+    QTest::addColumn<QSize>("cell");
+    QTest::addColumn<QRect>("place");
+    // A portrait page in a landscape cell: full height, white bars left and right.
+    QTest::newRow("portrait") << QSize(1000, 2000) << QSize(125, 100) << QRect(37, 0, 50, 100);
+    // A wide picture: full width, bars above and below.
+    QTest::newRow("wide landscape")
+        << QSize(4000, 1000) << QSize(125, 100) << QRect(0, 34, 125, 31);
+    QTest::newRow("cell shape") << QSize(250, 200) << QSize(125, 100) << QRect(0, 0, 125, 100);
+    QTest::newRow("one pixel tall") << QSize(10000, 1) << QSize(125, 100) << QRect(0, 49, 125, 1);
+    QTest::newRow("empty image") << QSize(0, 10) << QSize(125, 100) << QRect();
+}
+
+void ThumbScanTest::fitRectCentresPortraitAndLandscape()
+{
+    QFETCH(QSize, image);
+    QFETCH(QSize, cell);
+    QFETCH(QRect, place);
+    QCOMPARE(FitRect(image, cell), place);
+    QCOMPARE(FitLongestSide(QSize(2592, 1944), 200), QSize(200, 150));
+    QCOMPARE(FitLongestSide(QSize(1944, 2592), 200), QSize(150, 200));
+}
+
+void ThumbScanTest::paintOrderStartsAtTheFirstVisibleItem_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("visible");
+    QTest::addColumn<QList<int>>("order");
+    // First visible item 0: nothing above it to paint.
+    QTest::newRow("top") << 5 << 0 << 2 << QList<int>{0, 1, 2, 3, 4};
+    QTest::newRow("middle") << 7 << 3 << 2 << QList<int>{3, 4, 5, 2, 6, 1, 0};
+    QTest::newRow("bottom") << 4 << 3 << 3 << QList<int>{3, 2, 1, 0};
+    QTest::newRow("first beyond the end") << 3 << 9 << 1 << QList<int>{2, 1, 0};
+    QTest::newRow("empty") << 0 << 0 << 1 << QList<int>{};
+}
+
+void ThumbScanTest::paintOrderStartsAtTheFirstVisibleItem()
+{
+    QFETCH(int, count);
+    QFETCH(int, first);
+    QFETCH(int, visible);
+    QFETCH(QList<int>, order);
+    const std::vector<int> got = PaintOrder(count, first, visible);
+    QCOMPARE(QList<int>(got.begin(), got.end()), order);
+}
+
+SCRIVA_QTEST(ThumbScanTest)
+#include "test_ThumbScan.moc"

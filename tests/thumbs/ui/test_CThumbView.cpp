@@ -1,0 +1,564 @@
+// The thumbnail column as a user meets it: scan, labelled cells filling in,
+// cell geometry, selection rules and keys, click to open, next/previous,
+// delete and clear all with their boxes, refusal during a rebuild, the context
+// menu, added photos. Real files written by the image object's codecs.
+#include "QtTestRegistry.h"
+#include "ThumbTestSupport.h"
+#include "config/CConfigFile.h"
+#include "thumbs/ThumbGeometry.h"
+#include "thumbs/ThumbListModel.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace scriva::thumbs;
+
+namespace {
+
+const QColor kRed(220, 30, 30);
+const QColor kBlue(30, 30, 220);
+
+// A shown column over a folder of pages, with hooks that record what the
+// column asks of the program and answer its boxes from a script.
+struct Fixture
+{
+    QTemporaryDir dir;
+    CScrivaDoc doc;
+    CConfigFile settings;
+    CThumbView view{doc};
+    QStringList opened;
+    QList<int> messages;
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    bool operationRunning = false;
+    int menusShown = 0;
+    QStringList textsShown;
+
+    explicit Fixture(int thumbnailNum = 4)
+    {
+        settings.SetInt("thumbnailNum", thumbnailNum, "TAKE_PHOTOS_SET");
+        view.SetSettings(&settings);
+        ThumbViewHooks hooks;
+        hooks.openPath = [this](const QString& path) {
+            opened << path;
+            return true;
+        };
+        hooks.message = [this](QWidget*, int id, QMessageBox::StandardButtons, QMessageBox::Icon,
+                               QMessageBox::StandardButton) {
+            messages << id;
+            return answer;
+        };
+        hooks.imageOperationRunning = [this] { return operationRunning; };
+        hooks.contextMenu = [this](QWidget*) -> QMenu* {
+            ++menusShown;
+            return nullptr; // counted, not shown: exec would block the test
+        };
+        hooks.showItemText = [this](const QString& path) { textsShown << path; };
+        view.SetHooks(hooks);
+        view.resize(240, 640);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+
+    QString page(const QString& name, int w = 400, int h = 300)
+    {
+        const QString path = dir.filePath(name);
+        if (!thumbtest::writeTwoColour(path, w, h, kRed, kBlue))
+            return QString();
+        return path;
+    }
+
+    bool waitBuilt()
+    {
+        return QTest::qWaitFor([this] { return !view.IsBuilding(); }, 20000);
+    }
+
+    bool allPainted()
+    {
+        return QTest::qWaitFor(
+            [this] {
+                for (int i = 0; i < view.ItemCount(); ++i)
+                    if (!view.listModel()->IsPainted(i))
+                        return false;
+                return true;
+            },
+            20000);
+    }
+
+    QImage cell(int row) const
+    {
+        return qvariant_cast<QPixmap>(
+                   view.listModel()->data(view.listModel()->index(row), Qt::DecorationRole))
+            .toImage();
+    }
+
+    QPoint centreOf(int row) const { return view.visualRect(view.model()->index(row, 0)).center(); }
+};
+
+} // namespace
+
+class CThumbViewTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scanShowsLabelledCellsThenPictures();
+    void cellsFollowThePaneAndTheSetting();
+    void portraitAndLandscapePhotosSitInTheirCells();
+    void narrowPaneGetsNoPicturesUntilWidened();
+    void rebuildDropsPicturesOfTheCancelledRun();
+    void selectItemRules();
+    void nextAndPreviousMoveAndOpen();
+    void clickOpensPlainClicksOnly();
+    void ctrlASelectsAllPlainADoesNothing();
+    void deleteDuringARebuildIsRefused();
+    void deleteWithNoKeepsFilesWithYesDeletesThem();
+    void deletingTheLastItemClearsTheDocument();
+    void deleteKeyWaitsForARunningOperation();
+    void clearAllDeletesEveryFileAndEmptiesTheDocument();
+    void clearAllCancelledChangesNothing();
+    void addedPhotosKeepTheirCaseAndAreSelected();
+    void deletingWhileAnAddedPhotoPaints();
+    void contextMenuOnlyOnItems();
+    void commandsReachTheColumn();
+};
+
+void CThumbViewTest::scanShowsLabelledCellsThenPictures()
+{
+    Fixture f;
+    f.page("IMG_2.JPG");
+    f.page("img_10.png");
+    f.page("b.bmp");
+    QVERIFY(thumbtest::writeAll(f.dir.filePath("notes.txt"), "x"));
+    QSignalSpy listed(&f.view, &CThumbView::filesListed);
+    f.view.ScanFolder(f.dir.path());
+    QCOMPARE(f.view.ItemCount(), 3);
+    QCOMPARE(f.view.IsBuilding(), true);
+    // Labels at once, lower-cased; blank framed cells until the pictures come.
+    const auto* model = f.view.listModel();
+    QCOMPARE(model->data(model->index(0), Qt::DisplayRole).toString(), QString("b.bmp"));
+    QCOMPARE(model->data(model->index(1), Qt::DisplayRole).toString(), QString("img_10.png"));
+    QCOMPARE(model->data(model->index(2), Qt::DisplayRole).toString(), QString("img_2.jpg"));
+    QCOMPARE(f.view.PathAt(2), f.dir.filePath("IMG_2.JPG"));
+    QCOMPARE(f.cell(0).size(), f.view.CellSize());
+    QVERIFY(!model->IsPainted(0));
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(f.view.SelectedIndex(), 0);
+    QVERIFY(f.waitBuilt());
+    QVERIFY(f.allPainted());
+    QVERIFY(thumbtest::near(
+        f.cell(2).pixelColor(f.view.CellSize().width() / 4, f.view.CellSize().height() / 2), kRed));
+    // A folder without pictures leaves the list alone.
+    QTemporaryDir empty;
+    f.view.ScanFolder(empty.path());
+    QCOMPARE(f.view.ItemCount(), 3);
+}
+
+void CThumbViewTest::cellsFollowThePaneAndTheSetting()
+{
+    for (int num : {4, 1, 0, -2}) {
+        Fixture f(num);
+        f.page("a.jpg");
+        f.view.ScanFolder(f.dir.path());
+        const int text = f.view.fontMetrics().height();
+        const int per = std::max(1, num);
+        const QSize cell = f.view.CellSize();
+        const int pane = f.view.height() - 2 * f.view.frameWidth(); // before any scroll bar
+        QCOMPARE(cell.height(), pane / per - text - kLabelGapPx);
+        QCOMPARE(cell.width(), int(cell.height() * kCellWidthRatio));
+        QCOMPARE(f.view.iconSize(), cell);
+        // One thumbnail per row whatever the width.
+        QCOMPARE(f.view.gridSize().width(), std::max(cell.width(), f.view.viewport()->width()));
+        QCOMPARE(f.view.gridSize().height(), cell.height() + text + kRowSpacingPx);
+    }
+}
+
+void CThumbViewTest::portraitAndLandscapePhotosSitInTheirCells()
+{
+    Fixture f(4);
+    f.page("a_portrait.jpg", 300, 600);
+    f.page("b_landscape.jpg", 1200, 300);
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.allPainted());
+    const QSize cell = f.view.CellSize();
+    const QImage portrait = f.cell(0);
+    const QImage landscape = f.cell(1);
+    QCOMPARE(portrait.size(), cell);
+    const QRect p = FitRect(QSize(300, 600), cell);
+    const QRect l = FitRect(QSize(1200, 300), cell);
+    const int midY = cell.height() / 2;
+    const int midX = cell.width() / 2;
+    // Portrait: white bars left and right, the page in the middle.
+    QCOMPARE(portrait.pixelColor(p.left() / 2, midY), QColor(Qt::white));
+    QCOMPARE(portrait.pixelColor((p.right() + cell.width()) / 2, midY), QColor(Qt::white));
+    QVERIFY(thumbtest::near(portrait.pixelColor(p.left() + p.width() / 4, midY), kRed));
+    QVERIFY(thumbtest::near(portrait.pixelColor(p.right() - p.width() / 4, midY), kBlue));
+    // Landscape: white bars above and below.
+    QCOMPARE(landscape.pixelColor(midX, l.top() / 2), QColor(Qt::white));
+    QCOMPARE(landscape.pixelColor(midX, (l.bottom() + cell.height()) / 2), QColor(Qt::white));
+    QVERIFY(thumbtest::near(landscape.pixelColor(l.width() / 4, midY), kRed));
+    QCOMPARE(landscape.pixel(0, 0) & 0xFFFFFF, kFrameRgb);
+}
+
+void CThumbViewTest::narrowPaneGetsNoPicturesUntilWidened()
+{
+    Fixture f;
+    f.page("a.jpg");
+    f.view.resize(kMinPaneWidthPx, 400);
+    QTRY_VERIFY(f.view.viewport()->width() <= kMinPaneWidthPx);
+    f.view.ScanFolder(f.dir.path());
+    QCOMPARE(f.view.ItemCount(), 1);
+    QVERIFY(!f.view.IsBuilding());
+    QTest::qWait(100);
+    QVERIFY(!f.view.listModel()->IsPainted(0));
+    f.view.resize(240, 400);
+    QTRY_VERIFY(f.view.viewport()->width() > kMinPaneWidthPx);
+    QVERIFY(!f.view.listModel()->IsPainted(0)); // widening alone does not paint
+    f.view.RebuildThumbnails();
+    QVERIFY(f.allPainted());
+}
+
+void CThumbViewTest::rebuildDropsPicturesOfTheCancelledRun()
+{
+    Fixture f(1);
+    for (int i = 0; i < 8; ++i)
+        f.page(QString("p%1.jpg").arg(i), 800, 600);
+    f.view.ScanFolder(f.dir.path());
+    const QSize big = f.view.CellSize();
+    f.settings.SetInt("thumbnailNum", 5, "TAKE_PHOTOS_SET");
+    f.view.RebuildThumbnails(); // cancels the first run at once
+    const QSize small = f.view.CellSize();
+    QVERIFY(small.height() < big.height());
+    QVERIFY(f.waitBuilt());
+    QVERIFY(f.allPainted());
+    QTest::qWait(50);
+    for (int i = 0; i < f.view.ItemCount(); ++i)
+        QCOMPARE(f.cell(i).size(), small); // nothing of the old size got through
+}
+
+void CThumbViewTest::selectItemRules()
+{
+    Fixture f;
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        f.page(n);
+    f.view.ScanFolder(f.dir.path());
+    QCOMPARE(f.view.SelectedIndex(), 0);
+    f.view.clearSelection();
+    // -1 with nothing selected selects item 0.
+    QVERIFY(f.view.SelectItem(CThumbView::SelectNext, -1));
+    QCOMPARE(f.view.SelectedIndex(), 0);
+    QVERIFY(f.view.SelectItem(CThumbView::SelectNext, -1));
+    QCOMPARE(f.view.SelectedIndex(), 1);
+    QCOMPARE(f.view.CurrentIndex(), 1);
+    // The photo-taking call: next after current - 1 selects the last item.
+    QVERIFY(f.view.SelectItem(CThumbView::SelectNext, 1));
+    QCOMPARE(f.view.SelectedRows(), QList<int>{2});
+    // Past the end: false, and the highlight stays.
+    QVERIFY(!f.view.SelectItem(CThumbView::SelectNext, -1));
+    QCOMPARE(f.view.SelectedRows(), QList<int>{2});
+    QVERIFY(f.view.SelectItem(CThumbView::SelectPrev, 2));
+    QCOMPARE(f.view.SelectedIndex(), 1);
+    QVERIFY(!f.view.SelectItem(CThumbView::SelectPrev, 0));
+    QVERIFY(!f.view.SelectItem(CThumbView::SelectNext, 7));
+    QVERIFY(!f.view.SelectItem(0, 1)); // no direction
+    QString path;
+    QVERIFY(!f.view.GetItemPath(3, path));
+    QVERIFY(path.isEmpty());
+    QVERIFY(!f.view.GetItemPath(-1, path));
+    QVERIFY(f.view.GetItemPath(2, path));
+    QCOMPARE(path, f.dir.filePath("c.jpg"));
+    QVERIFY(!f.view.OpenItem(3));
+    QVERIFY(f.opened.isEmpty());
+}
+
+void CThumbViewTest::nextAndPreviousMoveAndOpen()
+{
+    Fixture f;
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        f.page(n);
+    f.view.ScanFolder(f.dir.path());
+    QCOMPARE(f.view.OpenNext(), f.dir.filePath("b.jpg"));
+    QCOMPARE(f.view.OpenNext(), f.dir.filePath("c.jpg"));
+    QCOMPARE(f.view.OpenNext(), QString()); // at the end: nothing opens
+    QCOMPARE(f.view.SelectedIndex(), 2);
+    QVERIFY(f.view.IsLast());
+    QCOMPARE(f.view.OpenPrevious(), f.dir.filePath("b.jpg"));
+    QCOMPARE(f.opened, QStringList({f.dir.filePath("b.jpg"), f.dir.filePath("c.jpg"),
+                                    f.dir.filePath("b.jpg")}));
+    QString path;
+    QVERIFY(f.view.GetNextPath(path, false)); // without moving: just the path
+    QCOMPARE(path, f.dir.filePath("c.jpg"));
+    QCOMPARE(f.view.SelectedIndex(), 1);
+    f.view.OpenFirst();
+    QVERIFY(f.view.IsFirst());
+    QCOMPARE(f.view.SelectedIndex(), 0);
+    QCOMPARE(f.opened.last(), f.dir.filePath("a.jpg"));
+    QVERIFY(f.view.GetPrevPath(path, false));
+    QVERIFY(path.isEmpty());
+    QVERIFY(!f.view.GetPrevPath(path, true));
+    f.view.OpenLast();
+    QVERIFY(f.view.IsLast());
+    QCOMPARE(f.view.SelectedIndex(), 2);
+}
+
+void CThumbViewTest::clickOpensPlainClicksOnly()
+{
+    Fixture f;
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        f.page(n);
+    f.view.ScanFolder(f.dir.path());
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, {}, f.centreOf(1));
+    QCOMPARE(f.opened, QStringList{f.dir.filePath("b.jpg")});
+    QCOMPARE(f.view.CurrentIndex(), 1);
+    QCOMPARE(f.textsShown, QStringList{f.dir.filePath("b.jpg")});
+    // Ctrl and Shift clicks only select.
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::ControlModifier, f.centreOf(2));
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::ShiftModifier, f.centreOf(0));
+    QCOMPARE(f.opened.size(), 1);
+    QCOMPARE(f.view.SelectedPaths(), QStringList({f.dir.filePath("a.jpg"), f.dir.filePath("b.jpg"),
+                                                  f.dir.filePath("c.jpg")}));
+    QCOMPARE(f.textsShown.size(), 3);
+}
+
+void CThumbViewTest::ctrlASelectsAllPlainADoesNothing()
+{
+    Fixture f;
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg"})
+        f.page(n);
+    f.view.ScanFolder(f.dir.path());
+    f.view.setFocus();
+    QTest::keyClick(&f.view, Qt::Key_A);
+    QCOMPARE(f.view.SelectedRows(), QList<int>{0});
+    QTest::keyClick(&f.view, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(f.view.SelectedRows(), QList<int>({0, 1, 2}));
+}
+
+void CThumbViewTest::deleteDuringARebuildIsRefused()
+{
+    Fixture f;
+    const QString a = f.page("a.jpg");
+    f.page("b.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.view.IsBuilding()); // its end arrives through the event loop
+    f.answer = QMessageBox::Yes;
+    f.view.DeleteSelected();
+    QCOMPARE(f.messages, QList<int>{CThumbView::MsgRebuilding});
+    QCOMPARE(f.view.ItemCount(), 2);
+    QVERIFY(QFile::exists(a));
+    QVERIFY(f.waitBuilt());
+    f.view.DeleteSelected();
+    QCOMPARE(f.messages.last(), CThumbView::MsgConfirmDelete);
+    QCOMPARE(f.view.ItemCount(), 1);
+    QVERIFY(!QFile::exists(a));
+}
+
+void CThumbViewTest::deleteWithNoKeepsFilesWithYesDeletesThem()
+{
+    Fixture f;
+    QStringList files;
+    for (const char* n : {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"})
+        files << f.page(n);
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.waitBuilt());
+    f.doc.RecognisedTexts()[files[1]] = "text of b";
+    f.doc.RecognisedTexts()[files[4]] = "text of e";
+    QSignalSpy removed(&f.view, &CThumbView::fileRemoved);
+    // No: b and c leave the list, their files stay.
+    f.view.SelectItem(CThumbView::SelectNext, 0);
+    QTest::mouseClick(f.view.viewport(), Qt::LeftButton, Qt::ControlModifier, f.centreOf(2));
+    f.answer = QMessageBox::No;
+    f.opened.clear();
+    f.view.DeleteSelected();
+    QCOMPARE(f.view.ItemCount(), 3);
+    QVERIFY(QFile::exists(files[1]) && QFile::exists(files[2]));
+    QCOMPARE(removed.size(), 2);
+    QVERIFY(f.doc.RecognisedTexts().count(files[1]) == 0);
+    // The item now at the first removed place (d) is current, highlighted and open.
+    QCOMPARE(f.view.CurrentIndex(), 1);
+    QCOMPARE(f.view.SelectedPaths(), QStringList{files[3]});
+    QCOMPARE(f.opened, QStringList{files[3]});
+    // Yes: the last item goes with its file; the one before becomes current.
+    f.view.SelectItem(CThumbView::SelectNext, 1);
+    f.answer = QMessageBox::Yes;
+    f.view.DeleteSelected();
+    QVERIFY(!QFile::exists(files[4]));
+    QVERIFY(QFile::exists(files[0]));
+    QCOMPARE(f.view.ItemCount(), 2);
+    QCOMPARE(f.view.SelectedPaths(), QStringList{files[3]});
+    QCOMPARE(f.opened.last(), files[3]);
+    QVERIFY(f.doc.RecognisedTexts().empty());
+    // Cancel changes nothing.
+    f.answer = QMessageBox::Cancel;
+    f.view.DeleteSelected();
+    QCOMPARE(f.view.ItemCount(), 2);
+}
+
+void CThumbViewTest::deletingTheLastItemClearsTheDocument()
+{
+    Fixture f;
+    const QString a = f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.waitBuilt());
+    QFile::remove(a); // gone already: no error, the item still goes
+    f.answer = QMessageBox::Yes;
+    f.view.DeleteSelected();
+    QCOMPARE(f.view.ItemCount(), 0);
+    QCOMPARE(f.opened, QStringList{QString()});
+    QCOMPARE(f.view.CurrentIndex(), -1);
+}
+
+void CThumbViewTest::deleteKeyWaitsForARunningOperation()
+{
+    Fixture f;
+    f.page("a.jpg");
+    f.page("b.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.waitBuilt());
+    f.view.setFocus();
+    f.answer = QMessageBox::No;
+    f.operationRunning = true;
+    QTest::keyClick(&f.view, Qt::Key_Delete);
+    QCOMPARE(f.messages, QList<int>{CThumbView::MsgOperationRunning});
+    QCOMPARE(f.view.ItemCount(), 2);
+    f.operationRunning = false;
+    QTest::keyClick(&f.view, Qt::Key_Delete);
+    QCOMPARE(f.messages.last(), CThumbView::MsgConfirmDelete);
+    QCOMPARE(f.view.ItemCount(), 1);
+}
+
+void CThumbViewTest::clearAllDeletesEveryFileAndEmptiesTheDocument()
+{
+    Fixture f;
+    QStringList files;
+    for (const char* n : {"a.jpg", "b.png", "c.bmp"})
+        files << f.page(n);
+    const QString other = f.dir.filePath("keep.txt");
+    QVERIFY(thumbtest::writeAll(other, "x"));
+    f.view.ScanFolder(f.dir.path());
+    f.doc.RecognisedTexts()[files[0]] = "t";
+    QSignalSpy cleared(&f.view, &CThumbView::listCleared);
+    f.answer = QMessageBox::Yes;
+    f.view.ClearAll(); // also while the rebuild still runs
+    QCOMPARE(f.view.ItemCount(), 0);
+    QVERIFY(!f.view.IsBuilding());
+    for (const QString& file : files)
+        QVERIFY(!QFile::exists(file));
+    QVERIFY(QFile::exists(other));
+    QCOMPARE(f.opened, QStringList{QString()});
+    QVERIFY(f.doc.RecognisedTexts().empty());
+    QVERIFY(f.view.Folder().isEmpty());
+    QCOMPARE(cleared.size(), 1);
+}
+
+void CThumbViewTest::clearAllCancelledChangesNothing()
+{
+    Fixture f;
+    const QString a = f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    f.answer = QMessageBox::Cancel;
+    f.view.ClearAll();
+    QCOMPARE(f.view.ItemCount(), 1);
+    // No: the list empties, the files stay.
+    f.answer = QMessageBox::No;
+    f.view.ClearAll();
+    QCOMPARE(f.view.ItemCount(), 0);
+    QVERIFY(QFile::exists(a));
+    // The document keeps an unsaved image: nothing happens.
+    f.view.ScanFolder(f.dir.path());
+    ThumbViewHooks keep;
+    keep.openPath = [](const QString&) { return false; };
+    keep.message = [](QWidget*, int, QMessageBox::StandardButtons, QMessageBox::Icon,
+                      QMessageBox::StandardButton) { return QMessageBox::Yes; };
+    f.view.SetHooks(keep);
+    f.view.ClearAll();
+    QCOMPARE(f.view.ItemCount(), 1);
+    QVERIFY(QFile::exists(a));
+}
+
+void CThumbViewTest::addedPhotosKeepTheirCaseAndAreSelected()
+{
+    Fixture f;
+    f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.waitBuilt());
+    const QString photo = f.page("Photo_0002.JPG", 300, 400);
+    f.view.AddFile(photo);
+    QCOMPARE(f.view.ItemCount(), 2);
+    QCOMPARE(f.view.CurrentIndex(), 1);
+    QCOMPARE(f.view.listModel()->data(f.view.listModel()->index(1), Qt::DisplayRole).toString(),
+             QString("Photo_0002.JPG"));
+    // What photo taking does next: select the new last item.
+    QVERIFY(f.view.SelectItem(CThumbView::SelectNext, f.view.CurrentIndex() - 1));
+    QCOMPARE(f.view.SelectedPaths(), QStringList{photo});
+    QVERIFY(f.allPainted());
+    f.view.AddFile("no-separator.jpg");
+    QCOMPARE(f.view.ItemCount(), 2);
+    // Into an empty column: the cells are set up by the first photo.
+    Fixture g;
+    g.view.AddFile(photo);
+    QVERIFY(!g.view.CellSize().isEmpty());
+    QVERIFY(g.allPainted());
+}
+
+void CThumbViewTest::deletingWhileAnAddedPhotoPaints()
+{
+    Fixture f;
+    f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.waitBuilt());
+    const QString photo = f.page("b.jpg", 2000, 1500);
+    f.view.AddFile(photo);
+    f.view.SelectItem(CThumbView::SelectNext, 0);
+    f.answer = QMessageBox::Yes;
+    f.view.DeleteSelected(); // the added photo's picture is still being made
+    QCOMPARE(f.view.ItemCount(), 1);
+    QVERIFY(!QFile::exists(photo));
+    QTest::qWait(200); // its late picture finds no row and is dropped
+    QCOMPARE(f.view.ItemCount(), 1);
+    QCOMPARE(f.view.PathAt(0), f.dir.filePath("a.jpg"));
+}
+
+void CThumbViewTest::contextMenuOnlyOnItems()
+{
+    Fixture f;
+    f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    const QPoint onItem = f.centreOf(0);
+    QContextMenuEvent atItem(QContextMenuEvent::Mouse, f.view.viewport()->mapTo(&f.view, onItem),
+                             f.view.viewport()->mapToGlobal(onItem));
+    QApplication::sendEvent(f.view.viewport(), &atItem);
+    QCOMPARE(f.menusShown, 1);
+    const QPoint below(10, f.view.viewport()->height() - 5);
+    QContextMenuEvent atNothing(QContextMenuEvent::Mouse, below, f.view.mapToGlobal(below));
+    QApplication::sendEvent(f.view.viewport(), &atNothing);
+    QCOMPARE(f.menusShown, 1);
+    f.operationRunning = true;
+    QApplication::sendEvent(f.view.viewport(), &atItem);
+    QCOMPARE(f.menusShown, 1);
+    QCOMPARE(f.messages, QList<int>{CThumbView::MsgOperationRunning});
+}
+
+void CThumbViewTest::commandsReachTheColumn()
+{
+    Fixture f;
+    QVERIFY(!f.view.OnUpdateCommand(CThumbView::CmdClearAll)->enabled);
+    QVERIFY(!f.view.OnUpdateCommand(57601).has_value()); // not the column's command
+    f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.view.OnUpdateCommand(CThumbView::CmdDelete)->enabled);
+    QSignalSpy rebuilt(&f.view, &CThumbView::thumbnailsRebuilt);
+    QVERIFY(f.view.OnCommand(CThumbView::CmdRebuild));
+    QCOMPARE(rebuilt.size(), 1);
+    f.answer = QMessageBox::No;
+    QVERIFY(f.waitBuilt());
+    QVERIFY(f.view.OnCommand(CThumbView::CmdClearAll));
+    QCOMPARE(f.view.ItemCount(), 0);
+    QVERIFY(!f.view.OnCommand(57601));
+}
+
+SCRIVA_QTEST(CThumbViewTest)
+#include "test_CThumbView.moc"

@@ -1,0 +1,75 @@
+#pragma once
+// Builds thumbnails on a private thread pool (all cores unless told otherwise).
+// Each Start begins a new generation: the previous one is cancelled and waited
+// for, so results that still arrive carry an old generation and are dropped by
+// the receiver. Workers decode from an immutable snapshot of (id, path) and
+// never touch the caller's lists or widgets. Control from the thread that owns
+// the builder; thumbnailReady and finished arrive there by queued signals.
+
+#include "ThumbDecoder.h"
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QThreadPool>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace scriva::thumbs {
+
+struct ThumbJob
+{
+    quint64 id = 0;
+    QString path;
+};
+
+struct ThumbStyle
+{
+    QSize box;           // the cell, or the longest side as box x box
+    bool inCell = false; // true: white cell with frame (the column); false: the picture alone
+};
+
+class ThumbBuilder : public QObject
+{
+    Q_OBJECT
+public:
+    // Runs on the worker for every job once its picture is made (failed ones
+    // too, with a null image), before thumbnailReady is sent.
+    using WorkerSink = std::function<void(const ThumbJob&, const ThumbPicture&)>;
+
+    explicit ThumbBuilder(int threads = 0, QObject* parent = nullptr);
+    ~ThumbBuilder() override; // stops and waits
+
+    // Cancels what runs, then queues the jobs in the order given. Returns the
+    // new generation.
+    quint64 Start(std::vector<ThumbJob> jobs, ThumbStyle style, WorkerSink sink = {});
+    // One more job ahead of the queued ones, under the current generation; it
+    // is not part of the run that `finished` reports.
+    void Add(ThumbJob job, ThumbStyle style);
+    // Cancels every queued and running job and waits for the workers (each
+    // ends after the picture it is decoding).
+    void Stop();
+    // Waits for the queued jobs; false when msecs passed first (-1: no limit).
+    bool WaitForDone(int msecs = -1);
+
+    quint64 Generation() const { return m_generation; }
+    int Threads() const { return m_pool.maxThreadCount(); }
+
+signals:
+    void thumbnailReady(quint64 generation, quint64 id, const QImage& image);
+    // Every job of the run started by Start(generation) is done; not sent for a
+    // run that was stopped or replaced.
+    void finished(quint64 generation);
+
+private:
+    struct Run;
+    void queue(const std::shared_ptr<Run>& run, const ThumbJob& job, int priority);
+    void work(Run& run, const ThumbJob& job);
+
+    QThreadPool m_pool;
+    quint64 m_generation = 0;
+    std::vector<std::shared_ptr<Run>> m_runs;
+};
+
+} // namespace scriva::thumbs

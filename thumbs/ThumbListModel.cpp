@@ -1,0 +1,158 @@
+#include "ThumbListModel.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+ThumbListModel::ThumbListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+int ThumbListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_items.size());
+}
+
+QVariant ThumbListModel::data(const QModelIndex& index, int role) const
+{
+    const ThumbItem* item = index.isValid() ? ItemAt(index.row()) : nullptr;
+    if (!item)
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return item->name;
+    case Qt::ToolTipRole:
+    case PathRole:
+        return item->path;
+    case Qt::DecorationRole: {
+        const QPixmap& own = m_pictures[size_t(index.row())];
+        if (!own.isNull())
+            return own;
+        return m_blank.isNull() ? QVariant() : QVariant(m_blank);
+    }
+    case PaintedRole:
+        return IsPainted(index.row());
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags ThumbListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled |
+           Qt::ItemNeverHasChildren;
+}
+
+QStringList ThumbListModel::mimeTypes() const
+{
+    return {QStringLiteral("text/uri-list")};
+}
+
+QMimeData* ThumbListModel::mimeData(const QModelIndexList& indexes) const
+{
+    QList<QUrl> urls;
+    for (const QModelIndex& index : indexes) {
+        const ThumbItem* item = ItemAt(index.row());
+        if (item && !item->path.isEmpty())
+            urls << QUrl::fromLocalFile(item->path);
+    }
+    if (urls.isEmpty())
+        return nullptr;
+    auto* mime = new QMimeData;
+    mime->setUrls(urls);
+    return mime;
+}
+
+Qt::DropActions ThumbListModel::supportedDragActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+void ThumbListModel::SetItems(std::vector<ThumbItem> items)
+{
+    beginResetModel();
+    m_items = std::move(items);
+    for (ThumbItem& item : m_items)
+        item.id = m_nextId++;
+    m_pictures.assign(m_items.size(), QPixmap());
+    reindex();
+    endResetModel();
+}
+
+quint64 ThumbListModel::Append(ThumbItem item)
+{
+    const int row = int(m_items.size());
+    beginInsertRows(QModelIndex(), row, row);
+    item.id = m_nextId++;
+    m_items.push_back(std::move(item));
+    m_pictures.emplace_back();
+    m_rowOfId.insert(m_items.back().id, row);
+    endInsertRows();
+    return m_items.back().id;
+}
+
+bool ThumbListModel::RemoveRow(int row)
+{
+    if (row < 0 || row >= int(m_items.size()))
+        return false;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_items.erase(m_items.begin() + row);
+    m_pictures.erase(m_pictures.begin() + row);
+    reindex();
+    endRemoveRows();
+    return true;
+}
+
+void ThumbListModel::Clear()
+{
+    SetItems({});
+}
+
+const ThumbItem* ThumbListModel::ItemAt(int row) const
+{
+    return row >= 0 && row < int(m_items.size()) ? &m_items[size_t(row)] : nullptr;
+}
+
+int ThumbListModel::RowOfId(quint64 id) const
+{
+    return m_rowOfId.value(id, -1);
+}
+
+int ThumbListModel::RowOfPath(const QString& path) const
+{
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].path == path)
+            return int(i);
+    return -1;
+}
+
+bool ThumbListModel::SetPicture(quint64 id, const QImage& picture)
+{
+    const int row = RowOfId(id);
+    if (row < 0)
+        return false;
+    m_pictures[size_t(row)] = QPixmap::fromImage(picture);
+    const QModelIndex at = index(row);
+    emit dataChanged(at, at, {Qt::DecorationRole, PaintedRole});
+    return true;
+}
+
+void ThumbListModel::ResetPictures(const QImage& blank)
+{
+    m_blank = blank.isNull() ? QPixmap() : QPixmap::fromImage(blank);
+    std::fill(m_pictures.begin(), m_pictures.end(), QPixmap());
+    if (!m_items.empty())
+        emit dataChanged(index(0), index(int(m_items.size()) - 1),
+                         {Qt::DecorationRole, PaintedRole});
+}
+
+bool ThumbListModel::IsPainted(int row) const
+{
+    return row >= 0 && row < int(m_pictures.size()) && !m_pictures[size_t(row)].isNull();
+}
+
+void ThumbListModel::reindex()
+{
+    m_rowOfId.clear();
+    for (size_t i = 0; i < m_items.size(); ++i)
+        m_rowOfId.insert(m_items[i].id, int(i));
+}

@@ -1,0 +1,74 @@
+#include "ThumbScan.h"
+
+#include <QDir>
+#include <algorithm>
+
+namespace scriva::thumbs {
+
+namespace {
+
+bool endsWithNoCase(const QString& path, const char* ending)
+{
+    return path.endsWith(QLatin1String(ending), Qt::CaseInsensitive);
+}
+
+QString sortKey(const ThumbItem& item)
+{
+    const int cut = item.path.size() - item.name.size();
+    return item.path.left(cut) + item.name.toLower();
+}
+
+} // namespace
+
+int TypeOfPath(const QString& path)
+{
+    if (endsWithNoCase(path, "bmp"))
+        return 1;
+    if (endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg"))
+        return 3;
+    if (endsWithNoCase(path, "png"))
+        return 4;
+    if (endsWithNoCase(path, "tif") || endsWithNoCase(path, "tiff"))
+        return 6;
+    return 0;
+}
+
+bool ScanOrderLess(const ThumbItem& a, const ThumbItem& b)
+{
+    const int byKey = QString::compare(sortKey(a), sortKey(b), Qt::CaseSensitive);
+    if (byKey != 0)
+        return byKey < 0;
+    return QString::compare(a.path, b.path, Qt::CaseSensitive) < 0;
+}
+
+std::vector<ThumbItem> ScanImageFolder(const QString& folder)
+{
+    std::vector<ThumbItem> items;
+    if (folder.isEmpty())
+        return items;
+    QDir dir(folder);
+    const QStringList names =
+        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    QString prefix = folder;
+    if (!prefix.endsWith(QLatin1Char('/')))
+        prefix += QLatin1Char('/');
+    for (const QString& name : names) {
+        if (TypeOfPath(name) == 0)
+            continue;
+        items.push_back(ThumbItem{prefix + name, name.toLower(), false, 0});
+    }
+    std::sort(items.begin(), items.end(), ScanOrderLess);
+    return items;
+}
+
+ThumbItem ItemForPath(const QString& path)
+{
+    int cut = path.lastIndexOf(QLatin1Char('/'));
+    if (cut < 0)
+        cut = path.lastIndexOf(QLatin1Char('\\'));
+    if (cut < 0)
+        return ThumbItem{path, QString(), false, 0};
+    return ThumbItem{path, path.mid(cut + 1), false, 0};
+}
+
+} // namespace scriva::thumbs
