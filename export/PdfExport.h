@@ -1,0 +1,51 @@
+#pragma once
+// Writes image files into one PDF, one picture per page in the order given, each
+// page exactly the size of its picture (one point per pixel). Pages are made ready
+// on a private thread pool (decode, JPEG in memory, or the file's own JPEG bytes)
+// while the calling thread adds them to the document; the file is written beside
+// its target and renamed, so a failure or a cancel leaves no PDF and an existing
+// one intact. Touches no image but its own. Call from one thread at a time; the
+// progress callback runs on the calling thread after each page.
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+namespace scriva::exporter {
+
+struct PdfExportOptions
+{
+    std::function<void(int done, int total)> progress; // after each page is added
+    const std::atomic<bool>* cancel = nullptr;         // checked before each page
+    int threads = 0;                                   // page preparers; 0 = one per core
+};
+
+enum class PdfExportStatus {
+    Written,
+    NothingToExport, // an empty list: no file written
+    Cancelled,
+    PageFailed, // an input file could not become a page
+    PdfFailed,  // the PDF library or the file system refused
+};
+
+struct PdfExportResult
+{
+    PdfExportStatus status = PdfExportStatus::NothingToExport;
+    int pages = 0;                   // pages written
+    int passedThrough = 0;           // of them, JPEG files embedded unchanged
+    QString file;                    // PageFailed: the input file
+    QString detail;                  // why, one line of English
+    unsigned long libraryError = 0;  // PdfFailed by the library: its error number
+    unsigned long libraryDetail = 0; // and its detail number
+
+    bool ok() const { return status == PdfExportStatus::Written; }
+    // One line for a terminal or a message box: what failed and why.
+    QString Message() const;
+};
+
+PdfExportResult ExportPdf(const QString& pdfPath, const QStringList& images,
+                          const PdfExportOptions& options = {});
+
+} // namespace scriva::exporter

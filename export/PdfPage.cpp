@@ -1,0 +1,95 @@
+#include "PdfPage.h"
+
+#include "JpegProbe.h"
+#include "image/cximage/CxImage.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace scriva::exporter {
+
+namespace {
+
+constexpr RGBQUAD kPaperWhite{255, 255, 255, 0};
+
+QString readAll(const QString& path, std::vector<uint8_t>& bytes)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return QFileInfo::exists(path) ? QStringLiteral("not a regular file")
+                                       : QStringLiteral("no such file");
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    bytes.resize(size_t(file.size()));
+    if (file.read(reinterpret_cast<char*>(bytes.data()), qint64(bytes.size())) != file.size())
+        return file.errorString();
+    return {};
+}
+
+bool toTrueColour(CxImage& image)
+{
+    CxImage rgb;
+    if (!rgb.Create(image.GetWidth(), image.GetHeight(), 24, image.GetType())) {
+        image.SetLastError(rgb.GetLastError());
+        return false;
+    }
+    const int32_t w = int32_t(image.GetWidth()), h = int32_t(image.GetHeight());
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            rgb.SetPixelColor(x, y, image.BlindGetPixelColor(x, y), false);
+    rgb.SetXDPI(image.GetXDPI());
+    rgb.SetYDPI(image.GetYDPI());
+    return image.Transfer(rgb);
+}
+
+bool embedAsIs(std::vector<uint8_t>& bytes, PdfPage& page)
+{
+    JpegLayout layout;
+    if (!ReadJpegLayout(bytes.data(), bytes.size(), layout) || !CanEmbedUnchanged(layout))
+        return false;
+    page.width = layout.width;
+    page.height = layout.height;
+    page.jpeg = std::move(bytes);
+    page.passedThrough = true;
+    return true;
+}
+
+} // namespace
+
+bool MakeJpegReady(CxImage& image)
+{
+    if (image.GetTransIndex() >= 0)
+        image.SetPaletteColor(uint8_t(image.GetTransIndex()), kPaperWhite);
+    image.SetTransColor(kPaperWhite);
+    if (!image.FlattenAlpha())
+        return false;
+    if (image.GetBpp() != 24 && !image.IsGrayScale())
+        return toTrueColour(image);
+    return true;
+}
+
+PdfPage PreparePdfPage(const QString& path)
+{
+    PdfPage page;
+    const uint32_t format =
+        CxImage::FormatFromExtension(QFileInfo(path).suffix().toUtf8().constData());
+    if (format == CXIMAGE_FORMAT_UNKNOWN) {
+        page.error = QStringLiteral("not an image file (by its name)");
+        return page;
+    }
+    std::vector<uint8_t> bytes;
+    page.error = readAll(path, bytes);
+    if (!page.ok() || (format == CXIMAGE_FORMAT_JPG && embedAsIs(bytes, page)))
+        return page;
+    CxImage image;
+    if (!image.Decode(bytes.data(), bytes.size(), format) || !MakeJpegReady(image) ||
+        !image.Encode(page.jpeg, CXIMAGE_FORMAT_JPG)) {
+        page.error = QString::fromUtf8(image.GetLastError());
+        return page;
+    }
+    page.width = image.GetWidth();
+    page.height = image.GetHeight();
+    return page;
+}
+
+} // namespace scriva::exporter
