@@ -2,36 +2,34 @@
 
 #include "CStaticLink.h"
 #include "LanguagePack.h"
+#include "config/CommandIds.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-constexpr int kOkButton = 1;
-constexpr int kOkCaption = 61810;
-} // namespace
-
 AboutDialog::AboutDialog(const LanguagePack& pack, const QString& url, const QString& version,
                          const QString& ocrVersion, QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(pack.DialogTitle(kTemplate));
+    setWindowTitle(pack.DialogTitle(scriva::form::kAbout));
     auto* layout = new QVBoxLayout(this);
 
-    auto* versionLine = new QLabel(
-        VersionLine(pack.DialogText(kTemplate, kVersionControl), version, ocrVersion), this);
-    versionLine->setObjectName(QStringLiteral("id_%1").arg(kVersionControl));
+    auto* versionLine =
+        new QLabel(VersionLine(pack.DialogText(scriva::form::kAbout, scriva::ctl::kAboutVersion),
+                               version, ocrVersion),
+                   this);
+    versionLine->setObjectName(QStringLiteral("id_%1").arg(scriva::ctl::kAboutVersion));
     layout->addWidget(versionLine);
     layout->addWidget(makeLink(url));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setObjectName(QStringLiteral("id_%1").arg(kOkButton));
-    QString okText = pack.DialogText(kTemplate, kOkButton);
+    ok->setObjectName(QStringLiteral("id_%1").arg(scriva::ctl::kOk));
+    QString okText = pack.DialogText(scriva::form::kAbout, scriva::ctl::kOk);
     if (okText.isEmpty())
-        okText = pack.String(kOkCaption);
+        okText = pack.String(scriva::str::kButtonOk);
     if (!okText.isEmpty())
         ok->setText(okText);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -48,6 +46,6 @@ QLabel* AboutDialog::makeLink(const QString& url)
 {
     // Its text is the address itself; an empty address opens nothing.
     auto* link = new CStaticLink(url, url, this);
-    link->setObjectName(QStringLiteral("id_%1").arg(kLinkControl));
+    link->setObjectName(QStringLiteral("id_%1").arg(scriva::ctl::kAboutLink));
     return link;
 }

@@ -14,10 +14,6 @@ class AboutDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int kTemplate = 100;
-    static constexpr int kLinkControl = 1082;
-    static constexpr int kVersionControl = 1087;
-
     AboutDialog(const LanguagePack& pack, const QString& url, const QString& version,
                 const QString& ocrVersion, QWidget* parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include "AppEvent.h"
 #include "AppMessageBox.h"
 #include "CScrivaApp.h"
+#include "config/CommandIds.h"
 
 #include <QCoreApplication>
 
@@ -19,16 +20,12 @@ constexpr int Photo = 0x40;
 constexpr int Photo2 = 0x41;
 } // namespace Button
 
-constexpr int kZoomInCommand = 32799;
-constexpr int kZoomOutCommand = 32793;
-constexpr int kNoImageHere = 61453;    // image mode without an image
-constexpr int kNotInImageMode = 61458; // image command outside image mode
-constexpr int kNoPhotoHere = 61456;    // photo asked for in image mode
-
 // Edits whose end rewrites the status-bar panes (they change the image size).
 bool changesImageSize(uintptr_t command)
 {
-    return command == 32780 || command == 32781 || command == 32791 || command == 32796;
+    using namespace scriva;
+    return command == cmd::kRotateLeft90 || command == cmd::kRotateRight90 ||
+           command == cmd::kRotateFree || command == cmd::kResize;
 }
 
 } // namespace
@@ -36,8 +33,8 @@ bool changesImageSize(uintptr_t command)
 bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
 {
     const int type = event->type();
-    if (watched == QCoreApplication::instance() && type >= AppEventCode::Button &&
-        type <= AppEventCode::RecognizeDone) {
+    if (watched == QCoreApplication::instance() && type >= scriva::msg::kButton &&
+        type <= scriva::msg::kRecognizeDone) {
         customEvent(event);
         return true;
     }
@@ -49,14 +46,14 @@ bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
 void CScrivaApp::customEvent(QEvent* event)
 {
     const int type = event->type();
-    if (type < AppEventCode::Button || type > AppEventCode::RecognizeDone)
+    if (type < scriva::msg::kButton || type > scriva::msg::kRecognizeDone)
         return;
     const auto& appEvent = static_cast<const AppEvent&>(*event);
     if (!mainWindow())
         return;
-    if (type == AppEventCode::Button)
+    if (type == scriva::msg::kButton)
         OnButton(appEvent);
-    else if (type == AppEventCode::EditDone)
+    else if (type == scriva::msg::kEditDone)
         OnEditDone(appEvent);
     else
         OnRecognizeDone(appEvent);
@@ -90,19 +87,20 @@ void CScrivaApp::OnButton(const AppEvent& event)
 
 void CScrivaApp::OnButtonImageCommand(int code)
 {
-    const bool imageMode = m_windows->RightAreaMode() == IAppWindows::ImageMode;
+    const bool imageMode = m_windows->RightAreaMode() == scriva::mode::kImage;
     if (!m_windows->HasImage()) {
-        AppMessageBox(mainWindow(), imageMode ? kNoImageHere : kNotInImageMode);
+        AppMessageBox(mainWindow(),
+                      imageMode ? scriva::str::kNoImageHere : scriva::str::kNotInImageMode);
         return;
     }
     if (!imageMode) {
-        AppMessageBox(mainWindow(), kNotInImageMode);
+        AppMessageBox(mainWindow(), scriva::str::kNotInImageMode);
         return;
     }
     if (code == Button::ZoomIn)
-        m_windows->DispatchCommand(kZoomInCommand);
+        m_windows->DispatchCommand(scriva::cmd::kZoomIn);
     else if (code == Button::ZoomOut)
-        m_windows->DispatchCommand(kZoomOutCommand);
+        m_windows->DispatchCommand(scriva::cmd::kZoomOut);
     else if (code == Button::Previous)
         m_windows->OpenPreviousFile();
     else
@@ -111,8 +109,8 @@ void CScrivaApp::OnButtonImageCommand(int code)
 
 void CScrivaApp::OnButtonPhoto()
 {
-    if (m_windows->RightAreaMode() == IAppWindows::ImageMode) {
-        AppMessageBox(mainWindow(), kNoPhotoHere);
+    if (m_windows->RightAreaMode() == scriva::mode::kImage) {
+        AppMessageBox(mainWindow(), scriva::str::kNoPhotoHere);
         return;
     }
     m_windows->TakePhoto();
@@ -121,7 +119,7 @@ void CScrivaApp::OnButtonPhoto()
 void CScrivaApp::OnEditDone(const AppEvent& event)
 {
     if (changesImageSize(event.wParam()))
-        m_windows->UpdateStatus(11);
+        m_windows->UpdateStatus(scriva::status::kAllPanes);
 }
 
 void CScrivaApp::OnRecognizeDone(const AppEvent& event)

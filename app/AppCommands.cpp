@@ -5,6 +5,9 @@
 #include "AppMessageBox.h"
 #include "CScrivaApp.h"
 #include "RecentFiles.h"
+#include "config/CommandIds.h"
+#include "config/Languages.h"
+#include "config/SettingsKeys.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -18,21 +21,11 @@
 
 namespace {
 
-namespace Command {
-constexpr int About = 57664;
-constexpr int New = 57600;
-constexpr int Open = 57601;
-constexpr int PrintSetup = 57606;
-constexpr int Exit = 57665;
-constexpr int Help = 32846;
-} // namespace Command
-
-const char* const kHelpNames[] = {"enHelp",  "ChHelp", "ChtHelp", "PgHelp",  "JpHelp",  "FREHelp",
-                                  "GERHelp", "KoHelp", "SpaHelp", "BasHelp", "CataHelp"};
+namespace cmd = scriva::cmd;
 
 bool isRecentEntry(int id)
 {
-    return id >= RecentFiles::kFirstCommand && id < RecentFiles::kFirstCommand + RecentFiles::kSize;
+    return id >= cmd::kFirstRecentFile && id < cmd::kFirstRecentFile + RecentFiles::kSize;
 }
 
 // The first local file among the dropped ones.
@@ -64,34 +57,34 @@ QString openFilter()
 bool CScrivaApp::OnCommand(int id)
 {
     switch (id) {
-    case Command::About:
+    case cmd::kAbout:
         OnAbout();
         return true;
-    case Command::New:
+    case cmd::kFileNew:
         OnFileNew();
         return true;
-    case Command::Open:
+    case cmd::kFileOpen:
         OnFileOpen();
         return true;
-    case Command::PrintSetup:
+    case cmd::kPrintSetup:
         OnFilePrintSetup();
         return true;
-    case Command::Exit:
+    case cmd::kExit:
         // As the window's close button: the document is asked first.
         if (QWidget* window = mainWindow())
             window->close();
         return true;
-    case Command::Help:
+    case cmd::kHelp:
         OnHelp();
         return true;
-    case RecentFiles::kClearCommand:
+    case cmd::kClearRecentFiles:
         OnClearRecentFiles();
         return true;
     default:
         break;
     }
     if (isRecentEntry(id) && m_recentFiles) {
-        const QString path = m_recentFiles->At(id - RecentFiles::kFirstCommand);
+        const QString path = m_recentFiles->At(id - cmd::kFirstRecentFile);
         if (!path.isEmpty())
             OpenRecentFile(path);
         return true;
@@ -102,20 +95,20 @@ bool CScrivaApp::OnCommand(int id)
 std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
 {
     switch (id) {
-    case Command::About:
-    case Command::New:
-    case Command::Open:
-    case Command::PrintSetup:
-    case Command::Exit:
-    case Command::Help:
+    case cmd::kAbout:
+    case cmd::kFileNew:
+    case cmd::kFileOpen:
+    case cmd::kPrintSetup:
+    case cmd::kExit:
+    case cmd::kHelp:
         return CommandState::Enabled();
-    case RecentFiles::kClearCommand:
+    case cmd::kClearRecentFiles:
         return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty());
     default:
         break;
     }
     if (isRecentEntry(id)) {
-        const int index = id - RecentFiles::kFirstCommand;
+        const int index = id - cmd::kFirstRecentFile;
         return CommandState::Enabled(m_recentFiles && !m_recentFiles->IsEmpty() &&
                                      index < m_recentFiles->Count());
     }
@@ -124,9 +117,8 @@ std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
 
 void CScrivaApp::OnAbout()
 {
-    const QString url = m_settings.GetString(QStringLiteral("URL"), QStringLiteral("NORMAL"));
-    const QString version =
-        m_settings.GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
+    const QString url = scriva::settings::ReadString(m_settings, scriva::settings::kUrl);
+    const QString version = scriva::settings::ReadString(m_settings, scriva::settings::kVersion);
     AboutDialog dialog(m_pack, url, version, m_ocrVersion, mainWindow());
     dialog.exec();
 }
@@ -155,10 +147,10 @@ void CScrivaApp::OnFilePrintSetup()
 
 void CScrivaApp::OnHelp()
 {
-    if (m_languageIndex < 1 || m_languageIndex > LanguagePack::LanguageCount)
+    if (!scriva::languages::IsValidIndex(m_languageIndex))
         return;
     const QString page = m_dataFolder + QStringLiteral("help/") +
-                         QLatin1String(kHelpNames[m_languageIndex - 1]) +
+                         QLatin1String(scriva::languages::Info(m_languageIndex).helpFolder) +
                          QStringLiteral("/index.html");
     if (!QFileInfo::exists(page) || !QDesktopServices::openUrl(QUrl::fromLocalFile(page)))
         QApplication::beep();

@@ -4,17 +4,15 @@
 // recognition done) and their two parameters. Handled in CScrivaApp::customEvent
 // on the user-interface thread.
 
+#include "config/CommandIds.h"
+
 #include <QEvent>
 #include <QVariant>
 #include <cstdint>
 
-namespace AppEventCode {
-constexpr int Button = 0x7E8;        // a camera button; wParam = code, lParam must be 0
-constexpr int EditDone = 0x7E9;      // the editing worker ended; wParam = command id
-constexpr int RecognizeDone = 0x7EA; // the recognition worker ended; payload: a QVariantMap
-                                     // from full image path to recognised text, merged into
-                                     // the document's texts on the user-interface thread
-} // namespace AppEventCode
+// The codes are scriva::msg's. RecognizeDone's payload is a QVariantMap from
+// full image path to recognised text, merged into the document's texts on the
+// user-interface thread.
 
 class AppEvent : public QEvent
 {

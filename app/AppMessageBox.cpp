@@ -1,6 +1,7 @@
 #include "AppMessageBox.h"
 
 #include "LanguagePack.h"
+#include "config/CommandIds.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -21,15 +22,15 @@ void translateButtons(QMessageBox& box, const LanguagePack& pack)
         QMessageBox::StandardButton button;
         int stringId;
     } captions[] = {
-        {QMessageBox::Yes, AppStrings::ButtonYes},
-        {QMessageBox::No, AppStrings::ButtonNo},
-        {QMessageBox::Ok, AppStrings::ButtonOk},
-        {QMessageBox::Cancel, AppStrings::ButtonCancel},
-        {QMessageBox::Retry, AppStrings::ButtonRetry},
-        {QMessageBox::Ignore, AppStrings::ButtonIgnore},
-        {QMessageBox::Abort, AppStrings::ButtonAbort},
-        {QMessageBox::Close, AppStrings::ButtonClose},
-        {QMessageBox::Help, AppStrings::ButtonHelp},
+        {QMessageBox::Yes, scriva::str::kButtonYes},
+        {QMessageBox::No, scriva::str::kButtonNo},
+        {QMessageBox::Ok, scriva::str::kButtonOk},
+        {QMessageBox::Cancel, scriva::str::kButtonCancel},
+        {QMessageBox::Retry, scriva::str::kButtonRetry},
+        {QMessageBox::Ignore, scriva::str::kButtonIgnore},
+        {QMessageBox::Abort, scriva::str::kButtonAbort},
+        {QMessageBox::Close, scriva::str::kButtonClose},
+        {QMessageBox::Help, scriva::str::kButtonHelp},
     };
     for (const auto& caption : captions) {
         QAbstractButton* button = box.button(caption.button);
@@ -75,7 +76,7 @@ std::unique_ptr<QMessageBox> MakeAppMessageBox(QWidget* parent, const QString& t
     const LanguagePack* pack = LanguagePack::Active();
     QString title = caption;
     if (title.isEmpty() && pack && pack->IsLoaded())
-        title = pack->String(AppStrings::BoxTitle);
+        title = pack->String(scriva::str::kBoxTitle);
     if (title.isEmpty())
         title = QCoreApplication::applicationName();
     box->setWindowTitle(title);

@@ -11,19 +11,6 @@
 
 class QWidget;
 
-namespace AppStrings {
-constexpr int BoxTitle = 57344;
-constexpr int ButtonYes = 61808;
-constexpr int ButtonNo = 61809;
-constexpr int ButtonOk = 61810;
-constexpr int ButtonCancel = 61811;
-constexpr int ButtonRetry = 61812;
-constexpr int ButtonIgnore = 61813;
-constexpr int ButtonAbort = 61814;
-constexpr int ButtonClose = 61815;
-constexpr int ButtonHelp = 61816;
-} // namespace AppStrings
-
 // Builds the box without showing it (the caller, or AppMessageBox, runs it).
 // An empty caption means the pack's title; before a pack is loaded the title is
 // the application name and the captions are Qt's own.

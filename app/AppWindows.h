@@ -4,6 +4,8 @@
 // buttons, and the result pane filled when recognition ends. The main frame
 // provides it (FrameWindows); tests provide their own. User-interface thread only.
 
+#include "config/CommandIds.h"
+
 #include <QString>
 #include <QVariantMap>
 
@@ -13,14 +15,11 @@ class QWidget;
 class IAppWindows
 {
 public:
-    static constexpr int ImageMode = 101;   // the image view fills the right area
-    static constexpr int CaptureMode = 154; // the capture view does
-
     virtual ~IAppWindows() = default;
 
     virtual QWidget* Window() const = 0; // the main window
     virtual QMenu* RecentFileMenu() const = 0;
-    virtual int RightAreaMode() const = 0;
+    virtual int RightAreaMode() const = 0; // scriva::mode::kImage or kCapture
     virtual bool HasImage() const = 0;
 
     virtual bool SwitchRightPane() = 0;

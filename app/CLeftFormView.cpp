@@ -1,6 +1,7 @@
 #include "CLeftFormView.h"
 
 #include "CSkinButton.h"
+#include "config/CommandIds.h"
 
 #include <QDir>
 #include <QPainter>
@@ -26,10 +27,14 @@ CLeftFormView::CLeftFormView(const FrameServices& services, QWidget* parent)
         if (!tip.isEmpty())
             button->setToolTip(tip);
         button->LoadBitmaps(
-            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnNormal")) : QString(),
-            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnSelected")) : QString(),
-            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnHover")) : QString(),
-            m_services.skinFile ? m_services.skinFile(QStringLiteral("btnDisabled")) : QString());
+            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonNormal)
+                                : QString(),
+            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonSelected)
+                                : QString(),
+            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonHover)
+                                : QString(),
+            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonDisabled)
+                                : QString());
         m_buttons[i] = button;
     }
     layoutButtons();
@@ -38,7 +43,7 @@ CLeftFormView::CLeftFormView(const FrameServices& services, QWidget* parent)
 QString CLeftFormView::caption(int id) const
 {
     // The form's own caption for the control, else the command's tooltip.
-    QString text = m_services.text(FormId * 10000 + id);
+    QString text = m_services.text(scriva::str::DialogText(scriva::form::kLeftColumn, id));
     if (text.isEmpty())
         text = m_services.text(id).section(QLatin1Char('\n'), 1);
     return text;
@@ -90,8 +95,9 @@ void CLeftFormView::paintEvent(QPaintEvent*)
 {
     if (!m_backgroundTried) {
         m_backgroundTried = true;
-        const QString path =
-            m_services.skinFile ? m_services.skinFile(QStringLiteral("leftFormBack")) : QString();
+        const QString path = m_services.skinFile
+                                 ? m_services.skinFile(scriva::settings::kSkinLeftFormBack)
+                                 : QString();
         if (!path.isEmpty())
             m_background.load(path);
     }
@@ -111,14 +117,15 @@ void CLeftFormView::BrowseFolder()
         start.clear();
     if (!m_services.chooseFolder)
         return;
-    const QString chosen = m_services.chooseFolder(this, m_services.text(BrowseTitleString), start);
+    const QString chosen =
+        m_services.chooseFolder(this, m_services.text(scriva::str::kBrowseTitle), start);
     if (!chosen.isEmpty())
         emit folderChosen(chosen);
 }
 
 bool CLeftFormView::OnCommand(int id)
 {
-    if (id != BrowseCommand)
+    if (id != scriva::cmd::kBrowseFolder)
         return false;
     BrowseFolder();
     return true;
@@ -126,7 +133,7 @@ bool CLeftFormView::OnCommand(int id)
 
 std::optional<CommandState> CLeftFormView::OnUpdateCommand(int id) const
 {
-    if (id == BrowseCommand)
+    if (id == scriva::cmd::kBrowseFolder)
         return CommandState::Enabled(true);
     return std::nullopt;
 }

@@ -7,6 +7,7 @@
 
 #include "CommandState.h"
 #include "FrameServices.h"
+#include "config/CommandIds.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -18,10 +19,10 @@ class CLeftFormView : public QWidget, public ICommandTarget
 {
     Q_OBJECT
 public:
-    static constexpr int FormId = 130;
-    static constexpr int BrowseCommand = 1019;
-    static constexpr int BrowseTitleString = 61447;
-    static constexpr std::array<int, 4> ButtonIds = {1000, 1019, 32792, 32807};
+    // The form's buttons, in the order they are laid out.
+    static constexpr std::array<int, 4> ButtonIds = {
+        scriva::cmd::kSwitchRightArea, scriva::cmd::kBrowseFolder, scriva::cmd::kCaptureSettings,
+        scriva::cmd::kTakePhoto};
 
     explicit CLeftFormView(const FrameServices& services, QWidget* parent = nullptr);
 

@@ -7,6 +7,7 @@
 #include "MainToolBar.h"
 #include "SearchBar.h"
 #include "capture_view/ui/CVideoView.h"
+#include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/ui/CScrivaView.h"
 #include "ocr/ui/CRecognizeView.h"
@@ -19,8 +20,8 @@
 #include <QScreen>
 
 namespace {
-constexpr int kDocumentString = 128;
-constexpr int kPrintCommands[] = {32804, 57606, 57607, 57609};
+constexpr int kPrintCommands[] = {scriva::cmd::kPrintAt96Dpi, scriva::cmd::kPrintSetup,
+                                  scriva::cmd::kPrint, scriva::cmd::kPrintPreview};
 } // namespace
 
 CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent)
@@ -34,7 +35,7 @@ CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* 
     // still covers the screen's free area.
     if (QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(screen->availableGeometry());
-    m_doc.SetDefaultTitle(m_services.text(kDocumentString).section(QLatin1Char('\n'), 1, 1));
+    m_doc.SetDefaultTitle(m_services.text(scriva::str::kDocument).section(QLatin1Char('\n'), 1, 1));
     createPanes();
     m_created = createBars();
     wireRouting();
@@ -54,15 +55,16 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::createBars()
 {
-    m_menus.Build(menuBar(), m_services.menu(MainToolBar::ResourceId), *m_actions);
+    m_menus.Build(menuBar(), m_services.menu(scriva::res::kMainMenu), *m_actions);
 
     m_toolBar = new MainToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
-    const bool toolbarOk = m_toolBar->Load(m_services.toolbar(MainToolBar::ResourceId), *m_actions);
+    const bool toolbarOk =
+        m_toolBar->Load(m_services.toolbar(scriva::res::kMainToolBar), *m_actions);
     // Missing toolbar pictures only leave the buttons with their texts.
-    m_toolBar->SetToolBarImages(m_services.bitmap(MainToolBar::NormalBitmap),
-                                m_services.bitmap(MainToolBar::HotBitmap),
-                                m_services.bitmap(MainToolBar::DisabledBitmap));
+    m_toolBar->SetToolBarImages(m_services.bitmap(scriva::res::kToolBarNormal),
+                                m_services.bitmap(scriva::res::kToolBarHot),
+                                m_services.bitmap(scriva::res::kToolBarDisabled));
 
     m_statusBar = new MainStatusBar(m_services.string, this);
     setStatusBar(m_statusBar);
@@ -72,8 +74,8 @@ bool CMainFrame::createBars()
     m_searchBar->setFloating(true);
     m_searchBar->move(300, 300);
     m_searchBar->hide();
-    m_actions->bindButton(m_searchBar->searchButton(), SearchBar::SearchId, nullptr);
-    m_actions->bindButton(m_searchBar->showAllButton(), SearchBar::ShowAllId, nullptr);
+    m_actions->bindButton(m_searchBar->searchButton(), scriva::ctl::kSearch, nullptr);
+    m_actions->bindButton(m_searchBar->showAllButton(), scriva::ctl::kShowAll, nullptr);
     return toolbarOk;
 }
 
@@ -95,7 +97,7 @@ void CMainFrame::createPanes()
     connect(m_panes->rightSplitter(), &CSplitterWndEx::barReleased, this, relayoutByUser);
     connect(leftForm(), &CLeftFormView::folderChosen, this, [this](const QString& folder) {
         thumbView()->ScanFolder(folder);
-        m_doc.UpdateStatus(CScrivaDoc::StatusAll);
+        m_doc.UpdateStatus(scriva::status::kAllPanes);
     });
     connect(&m_doc, &CScrivaDoc::pathChanged, this, &CMainFrame::updateTitle);
 }
@@ -116,7 +118,7 @@ void CMainFrame::wireRouting()
 
 void CMainFrame::updateTitle()
 {
-    const QString app = m_services.text(kDocumentString).section(QLatin1Char('\n'), 0, 0);
+    const QString app = m_services.text(scriva::str::kDocument).section(QLatin1Char('\n'), 0, 0);
     const QString name = m_doc.Title();
     setWindowTitle(name.isEmpty() ? app : app + QStringLiteral(" - ") + name);
 }
@@ -164,16 +166,17 @@ void CMainFrame::RefreshThumbnails()
 bool CMainFrame::OnCommand(int id)
 {
     switch (id) {
-    case CmdSwitchRightArea:
+    case scriva::cmd::kSwitchRightArea:
         m_switcher->SwitchRightPane();
         return true;
-    case CmdToggleLeftColumn:
+    case scriva::cmd::kToggleLeftColumn:
         m_autoLayout = false;
         m_panes->ToggleLeftColumn();
         return true;
-    case CmdPrintFit:
-    case CmdPrintActual:
-        m_printMode = id == CmdPrintFit ? PrintFitToPage : PrintActualSize;
+    case scriva::cmd::kPrintFit:
+    case scriva::cmd::kPrintActual:
+        m_printMode = id == scriva::cmd::kPrintFit ? scriva::mode::kPrintFitToPage
+                                                   : scriva::mode::kPrintActualSize;
         update();
         return true;
     default:
@@ -194,14 +197,14 @@ ICommandTarget* CMainFrame::rightViewTarget() const
 std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
 {
     switch (id) {
-    case CmdSwitchRightArea:
+    case scriva::cmd::kSwitchRightArea:
         return CommandState::Enabled(!m_switcher->IsSwitching() && !m_services.busy());
-    case CmdToggleLeftColumn:
+    case scriva::cmd::kToggleLeftColumn:
         return CommandState::Checked(true, m_panes->LeftColumnCollapsed());
-    case CmdPrintFit:
-        return CommandState::Checked(true, m_printMode == PrintFitToPage);
-    case CmdPrintActual:
-        return CommandState::Checked(true, m_printMode == PrintActualSize);
+    case scriva::cmd::kPrintFit:
+        return CommandState::Checked(true, m_printMode == scriva::mode::kPrintFitToPage);
+    case scriva::cmd::kPrintActual:
+        return CommandState::Checked(true, m_printMode == scriva::mode::kPrintActualSize);
     default:
         return rightViewTarget() ? rightViewTarget()->OnUpdateCommand(id) : std::nullopt;
     }

@@ -12,6 +12,7 @@
 #include "FrameServices.h"
 #include "MainMenus.h"
 #include "PaneSwitcher.h"
+#include "config/CommandIds.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -25,15 +26,6 @@ class CMainFrame : public QMainWindow, public ICommandTarget
 {
     Q_OBJECT
 public:
-    static constexpr int ImageMode = PaneSwitcher::ImageMode;
-    static constexpr int CaptureMode = PaneSwitcher::CaptureMode;
-    static constexpr int PrintFitToPage = 94;
-    static constexpr int PrintActualSize = 96;
-    static constexpr int CmdSwitchRightArea = 1000;
-    static constexpr int CmdToggleLeftColumn = 32794;
-    static constexpr int CmdPrintFit = 1046;
-    static constexpr int CmdPrintActual = 1047;
-
     CMainFrame(CScrivaApp& app, CScrivaDoc& doc, QWidget* parent = nullptr);
     CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -96,7 +88,7 @@ private:
     SearchBar* m_searchBar = nullptr;
     std::unique_ptr<FramePanes> m_panes;
     PaneSwitcher* m_switcher = nullptr;
-    int m_printMode = PrintFitToPage;
+    int m_printMode = scriva::mode::kPrintFitToPage;
     bool m_presetArea = false;
     bool m_autoLayout = true; // panes follow the creation rules until the user sizes them
     bool m_created = false;

@@ -10,7 +10,9 @@
 #include "capture/CaptureProfile.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/AppPaths.h"
-#include "config/CConfigEntry.h"
+#include "config/CommandIds.h"
+#include "config/Languages.h"
+#include "config/SettingsKeys.h"
 
 #include <QApplication>
 #include <QMetaObject>
@@ -22,8 +24,6 @@
 namespace {
 CScrivaApp* s_instance = nullptr;
 
-const QString kNormal = QStringLiteral("NORMAL");
-constexpr int kAlreadyRunning = 61804;
 } // namespace
 
 CScrivaApp::CScrivaApp(QObject* parent) : QObject(parent)
@@ -82,8 +82,8 @@ bool CScrivaApp::loadSettings()
 
 bool CScrivaApp::loadLanguage()
 {
-    const QString code = m_settings.GetString(QStringLiteral("language"), kNormal);
-    const int index = LanguagePack::IndexOfCode(code);
+    const QString code = scriva::settings::ReadString(m_settings, scriva::settings::kLanguage);
+    const int index = scriva::languages::IndexOfCode(code);
     if (index == 0 || !m_pack.Load(m_dataFolder, index)) {
         AppMessageBox(nullptr, QStringLiteral("Failed to load resource!"), QMessageBox::Ok,
                       QMessageBox::Critical);
@@ -91,7 +91,7 @@ bool CScrivaApp::loadLanguage()
     }
     m_languageIndex = index;
     // Keys such as "<code>Page" are built from the table's own spelling.
-    m_languageCode = LanguagePack::CodeOfIndex(index);
+    m_languageCode = scriva::languages::CodeOfIndex(index);
     LanguagePack::SetActive(&m_pack);
     m_qtTranslator = LanguagePack::QtTranslator(index);
     if (m_qtTranslator)
@@ -106,7 +106,7 @@ bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
     const SingleInstance::Start result = m_singleInstance->start(restart);
     if (result == SingleInstance::Start::AlreadyRunning) {
         m_singleInstance.reset();
-        AppMessageBox(nullptr, kAlreadyRunning);
+        AppMessageBox(nullptr, scriva::str::kAlreadyRunning);
         return false;
     }
     // Without the socket the program still runs; only buttons sent with
@@ -128,7 +128,7 @@ bool CScrivaApp::createMainWindow()
     // Capture views read the store the application owns (unsaved changes
     // included) and pan with the pack's hand cursor.
     CVideoView::SetSharedSettings(&m_settings);
-    CVideoView::SetPanCursor(m_pack.Cursor(175));
+    CVideoView::SetPanCursor(m_pack.Cursor(scriva::res::kPanCursor));
     if (!m_windowFactory)
         m_windowFactory = DefaultWindowFactory();
     m_windows = m_windowFactory ? m_windowFactory(*this) : nullptr;
@@ -137,22 +137,15 @@ bool CScrivaApp::createMainWindow()
     QWidget* window = m_windows->Window();
     window->setAcceptDrops(true);
     window->showMaximized();
-    m_recentFiles->SetMenu(m_windows->RecentFileMenu(), m_pack.String(RecentFiles::kFirstCommand),
+    m_recentFiles->SetMenu(m_windows->RecentFileMenu(),
+                           m_pack.String(scriva::cmd::kFirstRecentFile),
                            [this](const QString& path) { OpenRecentFile(path); });
     return true;
 }
 
-QStringList CScrivaApp::pidVidTokens() const
-{
-    CConfigEntry entry;
-    if (!m_settings.GetEntry(QStringLiteral("pidVid"), entry, kNormal))
-        return {};
-    return entry.Tokens();
-}
-
 bool CScrivaApp::scanDevices()
 {
-    const bool found = m_deviceGuard.ScanDevices(pidVidTokens());
+    const bool found = m_deviceGuard.ScanDevices(scriva::settings::CameraIds(m_settings));
     attachCameraButtons();
     return found;
 }
@@ -163,7 +156,7 @@ void CScrivaApp::attachCameraButtons()
 {
     if (!m_buttonWatcher) {
         m_buttonWatcher = std::make_unique<ButtonWatcher>([this](int code) {
-            QCoreApplication::postEvent(this, new AppEvent(AppEventCode::Button, code, 0));
+            QCoreApplication::postEvent(this, new AppEvent(scriva::msg::kButton, code, 0));
         });
     }
     m_buttonWatcher->SetKeyMap(CaptureProfile().ButtonMap());

@@ -105,7 +105,6 @@ private:
     bool createMainWindow();
     bool scanDevices();
     void attachCameraButtons();
-    QStringList pidVidTokens() const;
 
     void OnButton(const AppEvent& event);
     void OnButtonImageCommand(int code);

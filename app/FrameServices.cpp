@@ -14,7 +14,7 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
     if (!s.bitmap)
         s.bitmap = [](int) { return QPixmap(); };
     if (!s.skinFile)
-        s.skinFile = [](const QString&) { return QString(); };
+        s.skinFile = [](scriva::settings::Key) { return QString(); };
     if (!s.saveFolder)
         s.saveFolder = [] { return QString(); };
     if (!s.isBusy)

@@ -5,6 +5,8 @@
 // its pack and settings (FrameWindows); tests fill it from a loaded pack and
 // temporary folders. A plain value; user-interface thread only.
 
+#include "config/SettingsKeys.h"
+
 #include <QJsonValue>
 #include <QPixmap>
 #include <QString>
@@ -14,12 +16,12 @@ class QWidget;
 
 struct FrameServices
 {
-    std::function<QString(int)> string;              // pack string by id
-    std::function<QJsonValue(int)> menu;             // menu tree by id
-    std::function<QJsonValue(int)> toolbar;          // toolbar button ids by id
-    std::function<QPixmap(int)> bitmap;              // pack bitmap by id
-    std::function<QString(const QString&)> skinFile; // skin bitmap path by its settings key
-    std::function<QString()> saveFolder;             // the photo folder, resolved
+    std::function<QString(int)> string;                     // pack string by id
+    std::function<QJsonValue(int)> menu;                    // menu tree by id
+    std::function<QJsonValue(int)> toolbar;                 // toolbar button ids by id
+    std::function<QPixmap(int)> bitmap;                     // pack bitmap by id
+    std::function<QString(scriva::settings::Key)> skinFile; // skin bitmap path by its settings key
+    std::function<QString()> saveFolder;                    // the photo folder, resolved
     std::function<bool()> isBusy;
     std::function<void(bool)> setSwitching;         // a right-area switch starts or ends
     std::function<void(QWidget*, int)> showMessage; // message box with a numbered string

@@ -4,6 +4,8 @@
 #include "CMainFrame.h"
 #include "CScrivaApp.h"
 #include "config/AppPaths.h"
+#include "config/CommandIds.h"
+#include "config/SettingsKeys.h"
 #include "image/CScrivaDoc.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
@@ -11,8 +13,6 @@
 #include <QFile>
 
 namespace {
-constexpr int kTakePhotoCommand = 32807;
-const QString kSkinSection = QStringLiteral("SKIN_PATH");
 } // namespace
 
 CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
@@ -40,23 +40,20 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.menu = [&pack](int id) { return pack.Menu(id); };
     s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
     s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
-    s.skinFile = [&app, &pack](const QString& key) {
-        const QString file = app.settings().GetString(key, kSkinSection);
+    s.skinFile = [&app, &pack](scriva::settings::Key key) {
+        const QString file = scriva::settings::ReadString(app.settings(), key);
         if (file.isEmpty())
             return QString();
         const QString own = pack.FilePath(QStringLiteral("skin/") + file);
         if (!own.isEmpty())
             return own;
         QString folder = scriva::resolveDataPath(
-            app.settings().GetString(QStringLiteral("SkinPath"), kSkinSection));
+            scriva::settings::ReadString(app.settings(), scriva::settings::kSkinFolder));
         if (!folder.endsWith(QLatin1Char('/')))
             folder += QLatin1Char('/');
         return folder + file;
     };
-    s.saveFolder = [&app] {
-        return scriva::resolveDocumentsPath(app.settings().GetString(
-            QStringLiteral("savePath"), QStringLiteral("TAKE_PHOTOS_SET")));
-    };
+    s.saveFolder = [&app] { return scriva::settings::PhotoFolder(app.settings()); };
     s.isBusy = [&app] { return app.isBusy(); };
     s.setSwitching = [&app](bool on) { app.setBusy(CScrivaApp::BusySwitching, on); };
     s.showMessage = [](QWidget* parent, int id) { AppMessageBox(parent, id); };
@@ -115,7 +112,7 @@ void FrameWindows::OpenNextFile()
 
 void FrameWindows::TakePhoto()
 {
-    m_frame->router().dispatch(kTakePhotoCommand);
+    m_frame->router().dispatch(scriva::cmd::kTakePhoto);
 }
 
 void FrameWindows::UpdateStatus(int what)

@@ -1,5 +1,7 @@
 #include "LanguagePack.h"
 
+#include "config/Languages.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,14 +11,7 @@
 
 namespace {
 
-const LanguageInfo kLanguages[LanguagePack::LanguageCount] = {
-    {1, "en", "resDll/enResDll.rcc", ""},        {2, "ch", "resDll/chResDll.rcc", "zh_CN"},
-    {3, "cht", "resDll/chtResDll.rcc", "zh_TW"}, {4, "pg", "resDll/pgResDll.rcc", "pt_BR"},
-    {5, "jp", "resDll/jpResDll.rcc", "ja"},      {6, "fre", "resDll/FreResDll.rcc", "fr"},
-    {7, "ger", "resDll/GerResDll.rcc", "de"},    {8, "ko", "resDll/KoResDll.rcc", "ko"},
-    {9, "spa", "resDll/SpaResDll.rcc", "es"},    {10, "bas", "resDll/BasResDll.rcc", "eu"},
-    {11, "cata", "resDll/CataResDll.rcc", "ca"},
-};
+namespace languages = scriva::languages;
 
 const QString kPackRoot = QStringLiteral("/lang");
 const QString kEnglishRoot = QStringLiteral("/lang-en");
@@ -54,42 +49,12 @@ QHash<int, QString> readStrings(const QString& root)
 
 } // namespace
 
-const LanguageInfo& LanguagePack::Info(int index)
-{
-    if (index < 1 || index > LanguageCount)
-        return kLanguages[0];
-    return kLanguages[index - 1];
-}
-
-int LanguagePack::IndexOfCode(const QString& code)
-{
-    for (const LanguageInfo& info : kLanguages) {
-        if (code.compare(QLatin1String(info.code), Qt::CaseInsensitive) == 0)
-            return info.index;
-    }
-    return 0;
-}
-
-QString LanguagePack::CodeOfIndex(int index)
-{
-    if (index < 1 || index > LanguageCount)
-        return {};
-    return QLatin1String(kLanguages[index - 1].code);
-}
-
-QString LanguagePack::PackFile(int index)
-{
-    if (index < 1 || index > LanguageCount)
-        return {};
-    return QLatin1String(kLanguages[index - 1].packFile);
-}
-
 std::unique_ptr<QTranslator> LanguagePack::QtTranslator(int index)
 {
-    if (index < 1 || index > LanguageCount || !*kLanguages[index - 1].qtLocale)
+    if (!languages::IsValidIndex(index) || !*languages::Info(index).qtLocale)
         return nullptr;
     auto translator = std::make_unique<QTranslator>();
-    const QString name = QStringLiteral("qtbase_") + QLatin1String(kLanguages[index - 1].qtLocale);
+    const QString name = QStringLiteral("qtbase_") + QLatin1String(languages::Info(index).qtLocale);
     if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return nullptr;
     return translator;
@@ -103,12 +68,12 @@ LanguagePack::~LanguagePack()
 bool LanguagePack::Load(const QString& dataFolder, int index)
 {
     Unload();
-    if (index < 1 || index > LanguageCount)
+    if (!languages::IsValidIndex(index))
         return false;
     QString folder = dataFolder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    const QString packPath = folder + PackFile(index);
+    const QString packPath = folder + languages::PackFile(index);
     if (!QResource::registerResource(packPath, kPackRoot))
         return false;
     QHash<int, QString> strings = readStrings(kPackRoot);
@@ -118,7 +83,7 @@ bool LanguagePack::Load(const QString& dataFolder, int index)
     }
     m_packPath = packPath;
     m_strings = std::move(strings);
-    const QString englishPath = folder + PackFile(1);
+    const QString englishPath = folder + languages::PackFile(languages::kEnglish);
     if (QResource::registerResource(englishPath, kEnglishRoot)) {
         m_englishPath = englishPath;
         m_englishStrings = readStrings(kEnglishRoot);

@@ -2,7 +2,10 @@
 // The loaded language pack: a binary resource file per language registered
 // under "/lang", with the English pack under "/lang-en" answering every id the
 // chosen pack lacks. Gives strings by number, menus and toolbars as parsed JSON,
-// dialog texts, bitmaps and cursors. User-interface thread only.
+// dialog texts, bitmaps and cursors. The languages themselves are the table of
+// config/Languages.h. User-interface thread only.
+
+#include "config/CommandIds.h"
 
 #include <QCursor>
 #include <QHash>
@@ -12,22 +15,9 @@
 #include <QTranslator>
 #include <memory>
 
-struct LanguageInfo
-{
-    int index;            // 1 to 11
-    const char* code;     // as the settings file names it, lower case
-    const char* packFile; // relative to the data folder
-    const char* qtLocale; // for Qt's own dialog texts; empty for English
-};
-
 class LanguagePack
 {
 public:
-    static constexpr int LanguageCount = 11;
-    static const LanguageInfo& Info(int index);  // index outside 1-11 gives English
-    static int IndexOfCode(const QString& code); // ignores case; 0 when unknown
-    static QString CodeOfIndex(int index);       // empty outside 1-11
-    static QString PackFile(int index);          // "resDll/xxResDll.rcc"
     // Installs Qt's translation of its own dialogs for the language when the
     // system has one; null otherwise.
     static std::unique_ptr<QTranslator> QtTranslator(int index);
@@ -49,8 +39,11 @@ public:
     bool HasString(int id) const;
     QJsonValue Menu(int id) const;    // menu<id>.json; undefined when missing
     QJsonValue Toolbar(int id) const; // toolbar<id>.json
-    QString DialogTitle(int dialog) const { return String(dialog * 10000); }
-    QString DialogText(int dialog, int control) const { return String(dialog * 10000 + control); }
+    QString DialogTitle(int dialog) const { return String(scriva::str::DialogText(dialog)); }
+    QString DialogText(int dialog, int control) const
+    {
+        return String(scriva::str::DialogText(dialog, control));
+    }
 
     // ":/lang/<name>" when the chosen pack has the file, else the English
     // pack's path, else empty.

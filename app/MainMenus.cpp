@@ -1,6 +1,7 @@
 #include "MainMenus.h"
 
 #include "ActionRegistry.h"
+#include "config/CommandIds.h"
 
 #include <QAction>
 #include <QJsonArray>
@@ -42,7 +43,7 @@ void MainMenus::fill(QMenu* menu, const QJsonValue& items, ActionRegistry& actio
             if (!shortcut.isEmpty())
                 action->setShortcut(QKeySequence(shortcut, QKeySequence::PortableText));
             menu->addAction(action);
-            if (id == RecentFileCommand)
+            if (id == scriva::cmd::kFirstRecentFile)
                 m_recent = menu;
         }
     }

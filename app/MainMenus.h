@@ -15,8 +15,6 @@ class QWidget;
 class MainMenus
 {
 public:
-    static constexpr int RecentFileCommand = 57616;
-
     // False when the tree is not a list of popups.
     bool Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& actions);
     QMenu* recentFileMenu() const { return m_recent; }

@@ -1,18 +1,19 @@
 #include "MainStatusBar.h"
+#include "config/CommandIds.h"
 
 #include <QLabel>
 
 MainStatusBar::MainStatusBar(const std::function<QString(int)>& strings, QWidget* parent)
     : QStatusBar(parent)
 {
-    setObjectName(QStringLiteral("statusbar_59393"));
-    for (size_t i = 0; i < Indicators.size(); ++i) {
+    setObjectName(QStringLiteral("statusbar_%1").arg(scriva::status::kStatusBar));
+    for (size_t i = 0; i < scriva::status::kIndicators.size(); ++i) {
         auto* label = new QLabel(this);
-        label->setObjectName(QStringLiteral("id_%1").arg(Indicators[i]));
+        label->setObjectName(QStringLiteral("id_%1").arg(scriva::status::kIndicators[i]));
         label->setAlignment(Qt::AlignCenter);
         m_panes[i] = label;
         addPermanentWidget(label);
-        setPane(int(i), strings ? strings(Indicators[i]) : QString());
+        setPane(int(i), strings ? strings(scriva::status::kIndicators[i]) : QString());
     }
 }
 
@@ -31,7 +32,7 @@ void MainStatusBar::setPane(int index, const QString& text)
 
 void MainStatusBar::SetPaneTexts(int what, const QStringList& texts)
 {
-    if (what == 12) {
+    if (what == scriva::status::kZoomPane) {
         if (texts.size() > ZoomPane)
             setPane(ZoomPane, texts.at(ZoomPane));
         return;

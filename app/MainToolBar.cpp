@@ -1,6 +1,7 @@
 #include "MainToolBar.h"
 
 #include "ActionRegistry.h"
+#include "config/CommandIds.h"
 
 #include <QAction>
 #include <QBitmap>
@@ -8,7 +9,7 @@
 
 MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent)
 {
-    setObjectName(QStringLiteral("toolbar_%1").arg(ResourceId));
+    setObjectName(QStringLiteral("toolbar_%1").arg(scriva::res::kMainToolBar));
     setMovable(false);
     setFloatable(false);
     setToolButtonStyle(Qt::ToolButtonTextOnly);

@@ -16,11 +16,7 @@ class MainToolBar : public QToolBar
 {
     Q_OBJECT
 public:
-    static constexpr int ResourceId = 128;
     static constexpr int ImageWidth = 28;
-    static constexpr int NormalBitmap = 162;
-    static constexpr int HotBitmap = 163;
-    static constexpr int DisabledBitmap = 161;
     static inline const QColor MaskColour{77, 176, 236};
 
     explicit MainToolBar(QWidget* parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "FramePanes.h"
 #include "capture_view/ui/CVideoView.h"
+#include "config/CommandIds.h"
 #include "image/ui/CScrivaView.h"
 
 #include <QMetaObject>
@@ -28,7 +29,7 @@ bool PaneSwitcher::SwitchRightPane()
     if (m_switching || m_services.busy())
         return false;
     setSwitching(true);
-    if (m_mode == ImageMode)
+    if (m_mode == scriva::mode::kImage)
         toCapture();
     else
         toImage();
@@ -47,14 +48,14 @@ void PaneSwitcher::toCapture()
 {
     CVideoView* video = m_factory(m_doc);
     m_panes.ReplaceRightView(video);
-    m_mode = CaptureMode;
+    m_mode = scriva::mode::kCapture;
     if (video->StartCapture()) {
         m_panes.setActiveView(video);
         watchCapture(video);
     } else {
         // Requests arriving while the box is open are refused by the guard.
         if (m_services.showMessage)
-            m_services.showMessage(m_frame, CaptureFailedString);
+            m_services.showMessage(m_frame, scriva::str::kCaptureFailed);
         toImage();
     }
     m_panes.ShowResultPane(false, m_frame->height());
@@ -75,7 +76,7 @@ void PaneSwitcher::onCaptureFailed()
 
 void PaneSwitcher::captureLost(QObject* view)
 {
-    if (!view || view != m_panes.videoView() || m_mode != CaptureMode)
+    if (!view || view != m_panes.videoView() || m_mode != scriva::mode::kCapture)
         return;
     if (m_switching || m_services.busy()) {
         // A photo or another switch is running: come back when it is over.
@@ -85,7 +86,7 @@ void PaneSwitcher::captureLost(QObject* view)
     }
     setSwitching(true);
     if (m_services.showMessage)
-        m_services.showMessage(m_frame, CaptureFailedString);
+        m_services.showMessage(m_frame, scriva::str::kCaptureFailed);
     toImage();
     setSwitching(false);
     emit modeChanged(m_mode);
@@ -94,5 +95,5 @@ void PaneSwitcher::captureLost(QObject* view)
 void PaneSwitcher::toImage()
 {
     m_panes.ReplaceRightView(new CScrivaView(m_doc));
-    m_mode = ImageMode;
+    m_mode = scriva::mode::kImage;
 }

@@ -8,6 +8,7 @@
 // User-interface thread only.
 
 #include "FrameServices.h"
+#include "config/CommandIds.h"
 
 #include <QObject>
 #include <functional>
@@ -20,9 +21,6 @@ class PaneSwitcher : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int ImageMode = 101;
-    static constexpr int CaptureMode = 154;
-    static constexpr int CaptureFailedString = 61448;
     static constexpr int RetryMs = 200;
     using CaptureViewFactory = std::function<CVideoView*(CScrivaDoc&)>;
 
@@ -56,6 +54,6 @@ private:
     const FrameServices& m_services;
     QWidget* m_frame;
     CaptureViewFactory m_factory;
-    int m_mode = ImageMode;
+    int m_mode = scriva::mode::kImage;
     bool m_switching = false;
 };

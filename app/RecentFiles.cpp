@@ -1,4 +1,5 @@
 #include "RecentFiles.h"
+#include "config/CommandIds.h"
 
 #include <QAction>
 #include <QMenu>
@@ -93,8 +94,8 @@ void RecentFiles::UpdateMenu()
     m_menu->clear();
     if (IsEmpty()) {
         QAction* placeholder = m_menu->addAction(m_emptyText);
-        placeholder->setData(kFirstCommand);
-        placeholder->setObjectName(QStringLiteral("cmd_%1").arg(kFirstCommand));
+        placeholder->setData(scriva::cmd::kFirstRecentFile);
+        placeholder->setObjectName(QStringLiteral("cmd_%1").arg(scriva::cmd::kFirstRecentFile));
         placeholder->setEnabled(false);
         return;
     }
@@ -103,8 +104,8 @@ void RecentFiles::UpdateMenu()
         QString shown = path;
         shown.replace(QLatin1Char('&'), QLatin1String("&&")); // not a mnemonic
         QAction* entry = m_menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
-        entry->setData(kFirstCommand + i);
-        entry->setObjectName(QStringLiteral("cmd_%1").arg(kFirstCommand + i));
+        entry->setData(scriva::cmd::kFirstRecentFile + i);
+        entry->setObjectName(QStringLiteral("cmd_%1").arg(scriva::cmd::kFirstRecentFile + i));
         connect(entry, &QAction::triggered, this, [this, path] {
             if (m_open)
                 m_open(path);

@@ -4,6 +4,8 @@
 // With an empty list the submenu holds one disabled item, command 57616, whose
 // text is string 57616. User-interface thread only; emits changed().
 
+#include "config/CommandIds.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,9 +18,7 @@ class RecentFiles : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kSize = 4;
-    static constexpr int kFirstCommand = 57616; // entries use 57616 to 57619
-    static constexpr int kClearCommand = 32850;
+    static constexpr int kSize = scriva::cmd::kRecentFileCount; // one command per entry
 
     explicit RecentFiles(const QString& profilePath, QObject* parent = nullptr);
 

@@ -14,11 +14,6 @@ class SearchBar : public QDockWidget
 {
     Q_OBJECT
 public:
-    static constexpr int TemplateId = 181;
-    static constexpr int EditId = 1084;
-    static constexpr int SearchId = 1083;
-    static constexpr int ShowAllId = 1085;
-
     SearchBar(const std::function<QString(int)>& strings, QWidget* parent = nullptr);
 
     QLineEdit* searchEdit() const { return m_edit; }

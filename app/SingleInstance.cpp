@@ -1,6 +1,7 @@
 #include "SingleInstance.h"
 
 #include "AppEvent.h"
+#include "config/CommandIds.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -141,7 +142,7 @@ void SingleInstance::readLines(QLocalSocket* socket)
             continue;
         QObject* receiver = m_receiver ? m_receiver : QCoreApplication::instance();
         QCoreApplication::postEvent(
-            receiver, new AppEvent(AppEventCode::Button, code, static_cast<intptr_t>(lParam)));
+            receiver, new AppEvent(scriva::msg::kButton, code, static_cast<intptr_t>(lParam)));
     }
     if (socket->bytesAvailable() > kMaxLineLength)
         socket->abort();

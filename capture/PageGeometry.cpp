@@ -1,6 +1,7 @@
 #include "PageGeometry.h"
 
 #include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
 
 #include <algorithm>
 #include <cstring>
@@ -116,19 +117,8 @@ Rect PageFrame(int model, int W, int H, int pageHeightMm, int pageWidthMm)
 
 void ChosenPageSizeMm(const CConfigFile& config, int& heightMm, int& widthMm)
 {
-    heightMm = 0;
-    widthMm = 0;
-    const QString name =
-        config.GetString(QStringLiteral("sizePicture"), QStringLiteral("TAKE_PHOTOS_SET"));
-    CConfigEntry entry;
-    if (name.isEmpty() || !config.GetEntry(name, entry, QStringLiteral("PAGE_SIZE")))
-        return;
-    int32_t h = 0;
-    int32_t w = 0;
-    entry.GetTokenInt(0, h);
-    entry.GetTokenInt(1, w);
-    heightMm = h;
-    widthMm = w;
+    const QString name = scriva::settings::ReadString(config, scriva::settings::kPageSizeName);
+    scriva::settings::ReadPageSize(config, name, heightMm, widthMm);
 }
 
 void PaintBorder(uint8_t* bits, int stride, int W, int H, const Rect& r)

@@ -8,6 +8,7 @@
 #include "capture/CCaptureGraph.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -25,10 +26,7 @@ QStringList CameraTokens()
     CConfigFile config;
     if (!scriva::loadSettings(config))
         return {};
-    CConfigEntry entry;
-    return config.GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL"))
-               ? entry.Tokens()
-               : QStringList();
+    return scriva::settings::CameraIds(config);
 }
 
 bool WaitForFrame(const CCaptureGraph& graph)

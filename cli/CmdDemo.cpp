@@ -14,6 +14,8 @@
 #include "capture/CaptureSource.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/Languages.h"
+#include "config/SettingsKeys.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,12 +29,11 @@
 #include <vector>
 
 using namespace scriva::cli;
+namespace settings = scriva::settings;
 
 namespace {
 
 const QString kUsage = QStringLiteral("demo [--camera auto|demo|test|none|/dev/videoN]");
-const QString kNormal = QStringLiteral("NORMAL");
-const QString kPhotos = QStringLiteral("TAKE_PHOTOS_SET");
 constexpr int kFirstFrameTimeoutMs = 10000;
 // A real camera's first pictures are often still dark while its exposure settles.
 constexpr uint64_t kDeviceSettleFrames = 5;
@@ -67,30 +68,17 @@ void PrintLine(const QString& label, const QString& value)
 
 QString LanguageName(const QString& code)
 {
-    static const std::map<QString, QString> names = {{"en", "English"},
-                                                     {"ch", "Simplified Chinese"},
-                                                     {"cht", "Traditional Chinese"},
-                                                     {"pg", "Portuguese"},
-                                                     {"jp", "Japanese"},
-                                                     {"fre", "French"},
-                                                     {"ger", "German"},
-                                                     {"ko", "Korean"},
-                                                     {"spa", "Spanish"},
-                                                     {"bas", "Basque"},
-                                                     {"cata", "Catalan"}};
-    const auto it = names.find(code.toLower());
-    return it == names.end() ? code + QStringLiteral(" (not a language of the program)")
-                             : code + QStringLiteral(" (") + it->second + u')';
+    const int index = scriva::languages::IndexOfCode(code);
+    return index == 0 ? code + QStringLiteral(" (not a language of the program)")
+                      : code + QStringLiteral(" (") +
+                            QLatin1String(scriva::languages::Info(index).name) + u')';
 }
 
 QString NamingRule(const CConfigFile& config)
 {
-    int32_t rule = 1;
-    int32_t next = 1;
-    int32_t step = 1;
-    config.GetInt(QStringLiteral("nomenclature"), rule, kPhotos);
-    config.GetInt(QStringLiteral("initialValue"), next, kPhotos);
-    config.GetInt(QStringLiteral("increment"), step, kPhotos);
+    const int32_t rule = settings::ReadInt(config, settings::kNamingRule);
+    const int32_t next = settings::ReadInt(config, settings::kCounterNext);
+    const int32_t step = settings::ReadInt(config, settings::kCounterStep);
     if (rule == 0)
         return QStringLiteral("date and time");
     return QStringLiteral("counter (next %1, step %2)").arg(next).arg(step);
@@ -98,13 +86,10 @@ QString NamingRule(const CConfigFile& config)
 
 QString PageSizeMm(const CConfigFile& config, const QString& name)
 {
-    CConfigEntry entry;
-    int32_t height = 0;
-    int32_t width = 0;
-    if (!config.GetEntry(name, entry, QStringLiteral("PAGE_SIZE")) || entry.Tokens().size() != 2)
+    int height = 0;
+    int width = 0;
+    if (!settings::ReadPageSize(config, name, height, width))
         return QString();
-    entry.GetTokenInt(0, height);
-    entry.GetTokenInt(1, width);
     if (height <= 0 || width <= 0)
         return QStringLiteral("the whole picture");
     return QStringLiteral("%1 x %2 mm").arg(height).arg(width);
@@ -113,20 +98,17 @@ QString PageSizeMm(const CConfigFile& config, const QString& name)
 // Reads the photo settings; false with the reason when they cannot be used.
 bool ReadPhotoSettings(const CConfigFile& config, PhotoSettings& s, QString& error)
 {
-    s.language = config.GetString(QStringLiteral("language"), kNormal);
-    s.saveFolder =
-        scriva::resolveDocumentsPath(config.GetString(QStringLiteral("savePath"), kPhotos));
+    s.language = settings::ReadString(config, settings::kLanguage);
+    s.saveFolder = settings::PhotoFolder(config);
     if (!s.saveFolder.endsWith(u'/'))
         s.saveFolder += u'/';
-    s.stem = config.GetString(QStringLiteral("fileName"), kPhotos).trimmed();
-    s.format = config.GetString(QStringLiteral("pictureFormat"), kPhotos).trimmed().toLower();
+    s.stem = settings::ReadString(config, settings::kPhotoStem).trimmed();
+    s.format = settings::ReadString(config, settings::kPhotoFormat).trimmed().toLower();
     s.formatId = CxImage::FormatFromExtension(s.format.toUtf8().constData());
-    s.pageSize = config.GetString(QStringLiteral("sizePicture"), kPhotos);
+    s.pageSize = settings::ReadString(config, settings::kPageSizeName);
     s.pageSizeMm = PageSizeMm(config, s.pageSize);
     s.naming = NamingRule(config);
-    CConfigEntry entry;
-    if (config.GetEntry(QStringLiteral("pidVid"), entry, kNormal))
-        s.cameraTokens = entry.Tokens();
+    s.cameraTokens = settings::CameraIds(config);
     if (s.stem.isEmpty() || s.stem.contains(u'/') || s.stem.contains(u'\\'))
         error = QStringLiteral("the photo file name stem '%1' cannot name a file").arg(s.stem);
     else if (s.formatId == CXIMAGE_FORMAT_UNKNOWN)

@@ -1,6 +1,7 @@
 #include "CScrivaDoc.h"
 
 #include "IDocumentView.h"
+#include "config/CommandIds.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -38,12 +39,12 @@ void CScrivaDoc::SetListPosition(int index, int count)
 
 void CScrivaDoc::UpdateStatus(int what)
 {
-    if (!HasImage() || (what != StatusAll && what != StatusZoom))
+    if (!HasImage() || (what != scriva::status::kAllPanes && what != scriva::status::kZoomPane))
         return;
     QStringList texts;
     for (int i = 0; i < StatusPaneCount; ++i)
         texts << QString();
-    if (what == StatusAll) {
+    if (what == scriva::status::kAllPanes) {
         texts[0] = QStringLiteral("%1/%2").arg(m_listIndex + 1).arg(m_listCount);
         texts[1] = QFileInfo(m_pathName).fileName();
     }

@@ -7,6 +7,7 @@
 // the current path does.
 
 #include "CommandTarget.h"
+#include "config/CommandIds.h"
 
 #include <QObject>
 #include <QString>
@@ -20,8 +21,6 @@ class CScrivaDoc : public QObject, public ICommandTarget
 {
     Q_OBJECT
 public:
-    static constexpr int StatusAll = 11;
-    static constexpr int StatusZoom = 12;
     static constexpr int StatusPaneCount = 5;
 
     explicit CScrivaDoc(QObject* parent = nullptr);
@@ -34,7 +33,7 @@ public:
     void SetDefaultTitle(const QString& title) { m_defaultTitle = title; }
     virtual bool HasImage() const;
 
-    // Rewrites the status-bar panes: 11 all of them, 12 the zoom pane only.
+    // Rewrites the status-bar panes: scriva::status::kAllPanes or kZoomPane.
     // Nothing happens without a current image.
     void UpdateStatus(int what);
     void SetListPosition(int index, int count);

@@ -4,6 +4,8 @@
 #include "capture_view/ui/CameraControlsDialog.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/CommandIds.h"
+#include "config/SettingsKeys.h"
 #include "image/cximage/CxImage.h"
 
 #include <QMouseEvent>
@@ -74,12 +76,8 @@ bool CVideoView::StartCapture()
     if (m_forcedSource) {
         ok = m_graph.Initialize(*m_forcedSource);
     } else {
-        QStringList tokens;
-        CConfigEntry entry;
-        if (Settings() &&
-            Settings()->GetEntry(QStringLiteral("pidVid"), entry, QStringLiteral("NORMAL")))
-            tokens = entry.Tokens();
-        ok = m_graph.Initialize(tokens);
+        ok = m_graph.Initialize(Settings() ? scriva::settings::CameraIds(*Settings())
+                                           : QStringList());
     }
     // A camera that is busy elsewhere, unplugged or stalls at start fails
     // here, like one that cannot be opened at all.
@@ -299,23 +297,23 @@ void CVideoView::OnDocumentUpdate(int)
 bool CVideoView::OnCommand(int id)
 {
     switch (id) {
-    case CmdFit:
+    case scriva::cmd::kFit:
         m_fitMode = 1;
         m_graph.FitVideoWindowToOwner();
         viewport()->update();
         return true;
-    case CmdActualSize:
+    case scriva::cmd::kActualSize:
         m_fitMode = 0;
         m_graph.SetVideoWindowToVideoSize();
         viewport()->update();
         return true;
-    case CmdZoomIn:
+    case scriva::cmd::kZoomIn:
         ZoomIn(0, 0);
         return true;
-    case CmdZoomOut:
+    case scriva::cmd::kZoomOut:
         ZoomOut(0, 0);
         return true;
-    case CmdDeviceProperties:
+    case scriva::cmd::kDeviceProperties:
         // Sources without controls (demo camera, test pattern) show nothing.
         CameraControlsDialog::ShowFor(m_graph.ControlsDevice(), this);
         return true;
@@ -327,13 +325,13 @@ bool CVideoView::OnCommand(int id)
 std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
 {
     switch (id) {
-    case CmdFit:
+    case scriva::cmd::kFit:
         return CommandState::Checked(m_fitMode == 0, m_fitMode == 1);
-    case CmdActualSize:
+    case scriva::cmd::kActualSize:
         return CommandState::Checked(m_fitMode == 1, m_fitMode == 0);
-    case CmdZoomIn:
-    case CmdZoomOut:
-    case CmdDeviceProperties:
+    case scriva::cmd::kZoomIn:
+    case scriva::cmd::kZoomOut:
+    case scriva::cmd::kDeviceProperties:
         return CommandState::Enabled(true);
     default:
         return std::nullopt;

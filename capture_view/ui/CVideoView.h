@@ -24,20 +24,12 @@ class CVideoView : public QAbstractScrollArea, public IDocumentView, public ICom
 {
     Q_OBJECT
 public:
-    static constexpr int FormId = 154;
     static constexpr int kRepaintTimer = 128; // its id, and what it paces
     static constexpr int kRepaintMs = 100;
     static constexpr int kStallMs = 10000; // no new picture this long: the camera failed
     static constexpr float kZoomStep = 0.1f;
     static constexpr float kMaxZoom = 10.0f;
     static constexpr int kWheelStep = 120;
-    enum Command {
-        CmdFit = 32861,
-        CmdActualSize = 32862,
-        CmdZoomIn = 32799,
-        CmdZoomOut = 32793,
-        CmdDeviceProperties = 32815,
-    };
 
     explicit CVideoView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CVideoView() override;

@@ -13,8 +13,6 @@ class CScrivaView : public QAbstractScrollArea, public IDocumentView, public ICo
 {
     Q_OBJECT
 public:
-    static constexpr int FormId = 101;
-
     explicit CScrivaView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CScrivaView() override;
 

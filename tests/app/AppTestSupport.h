@@ -5,6 +5,7 @@
 // written through the real store.
 
 #include "config/CConfigFile.h"
+#include "config/CommandIds.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,18 +69,19 @@ inline bool buildPack(const QString& folder, const QString& packFile,
 inline std::map<int, QString> shellStrings(const QString& tag)
 {
     std::map<int, QString> s;
-    s[57344] = tag + QStringLiteral(" Scriva");
+    s[scriva::str::kBoxTitle] = tag + QStringLiteral(" Scriva");
     const char* buttons[] = {"Yes",    "No",    "OK",    "Cancel", "Retry",
                              "Ignore", "Abort", "Close", "Help"};
     for (int i = 0; i < 9; ++i)
-        s[61808 + i] = tag + QLatin1Char('-') + QLatin1String(buttons[i]);
-    s[61804] = tag + QStringLiteral(" already running");
-    s[61453] = tag + QStringLiteral(" no image");
-    s[61456] = tag + QStringLiteral(" switch to the capture view first");
-    s[61458] = tag + QStringLiteral(" switch to the image view first");
-    s[57616] = tag + QStringLiteral(" Recent File");
-    s[1000000] = tag + QStringLiteral(" About");
-    s[1001087] = tag + QStringLiteral(" Scriva version");
+        s[scriva::str::kButtonYes + i] = tag + QLatin1Char('-') + QLatin1String(buttons[i]);
+    s[scriva::str::kAlreadyRunning] = tag + QStringLiteral(" already running");
+    s[scriva::str::kNoImageHere] = tag + QStringLiteral(" no image");
+    s[scriva::str::kNoPhotoHere] = tag + QStringLiteral(" switch to the capture view first");
+    s[scriva::str::kNotInImageMode] = tag + QStringLiteral(" switch to the image view first");
+    s[scriva::cmd::kFirstRecentFile] = tag + QStringLiteral(" Recent File");
+    s[scriva::str::DialogText(scriva::form::kAbout)] = tag + QStringLiteral(" About");
+    s[scriva::str::DialogText(scriva::form::kAbout, scriva::ctl::kAboutVersion)] =
+        tag + QStringLiteral(" Scriva version");
     return s;
 }
 

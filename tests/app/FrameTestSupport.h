@@ -49,8 +49,8 @@ inline FrameServices servicesFor(Recorder& rec)
     s.menu = [&pack](int id) { return pack.Menu(id); };
     s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
     s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
-    s.skinFile = [&pack](const QString& key) {
-        return pack.FilePath(QStringLiteral("skin/") + key + ".bmp");
+    s.skinFile = [&pack](scriva::settings::Key key) {
+        return pack.FilePath(QStringLiteral("skin/") + QLatin1String(key.name) + ".bmp");
     };
     s.saveFolder = [&rec] { return rec.saveFolder; };
     s.isBusy = [&rec] { return rec.busy; };

@@ -5,6 +5,7 @@
 #include "QtTestRegistry.h"
 #include "app/AppEvent.h"
 #include "app/SingleInstance.h"
+#include "config/CommandIds.h"
 
 #include <QFile>
 #include <QLocalSocket>
@@ -30,7 +31,7 @@ public:
 protected:
     void customEvent(QEvent* event) override
     {
-        if (event->type() == QEvent::Type(AppEventCode::Button)) {
+        if (event->type() == QEvent::Type(scriva::msg::kButton)) {
             const auto* e = static_cast<AppEvent*>(event);
             presses << ButtonPress{e->wParam(), e->lParam()};
         }

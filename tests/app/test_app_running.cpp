@@ -10,6 +10,8 @@
 #include "app/CStaticLink.h"
 #include "app/RecentFiles.h"
 #include "config/AppPaths.h"
+#include "config/CommandIds.h"
+#include "config/Languages.h"
 
 #include <QAction>
 #include <QLabel>
@@ -33,7 +35,7 @@ class TestAppRunning : public QObject
 
     static void button(int code)
     {
-        QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, code, 0));
+        QCoreApplication::postEvent(qApp, new AppEvent(scriva::msg::kButton, code, 0));
         QCoreApplication::sendPostedEvents(qApp);
     }
 
@@ -51,24 +53,24 @@ private slots:
         QVERIFY(frame);
         QVERIFY(frame->isVisible());
         QVERIFY(frame->acceptDrops());
-        QCOMPARE(app.languageIndex(), LanguagePack::IndexOfCode(app.languageCode()));
+        QCOMPARE(app.languageIndex(), scriva::languages::IndexOfCode(app.languageCode()));
         QVERIFY(app.languageIndex() > 0);
 
         QMenu* recent = frame->recentFileMenu();
         QVERIFY(recent);
         QCOMPARE(recent->actions().size(), 1);
-        QCOMPARE(recent->actions()[0]->text(), app.pack().String(RecentFiles::kFirstCommand));
+        QCOMPARE(recent->actions()[0]->text(), app.pack().String(scriva::cmd::kFirstRecentFile));
         QVERIFY(!recent->actions()[0]->isEnabled());
 
         // The application answers its commands through the frame's router.
-        QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, false);
+        QCOMPARE(frame->router().state(scriva::cmd::kClearRecentFiles).enabled, false);
         app.recentFiles()->Add(m_home->filePath(QStringLiteral("page.jpg")));
-        QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, true);
+        QCOMPARE(frame->router().state(scriva::cmd::kClearRecentFiles).enabled, true);
         QCOMPARE(recent->actions().size(), 1);
         QVERIFY(recent->actions()[0]->isEnabled());
-        QVERIFY(frame->router().dispatch(RecentFiles::kClearCommand));
+        QVERIFY(frame->router().dispatch(scriva::cmd::kClearRecentFiles));
         QVERIFY(app.recentFiles()->IsEmpty());
-        QCOMPARE(frame->router().state(RecentFiles::kClearCommand).enabled, false);
+        QCOMPARE(frame->router().state(scriva::cmd::kClearRecentFiles).enabled, false);
     }
 
     void aboutBoxFromTheHelpMenu()
@@ -86,12 +88,13 @@ private slots:
             address = dialog->findChild<CStaticLink*>(QStringLiteral("id_1082"))->Url();
             dialog->accept();
         });
-        QVERIFY(frame->router().dispatch(57664));
+        QVERIFY(frame->router().dispatch(scriva::cmd::kAbout));
         QVERIFY(about.seen());
         const QString version =
             app.settings().GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
-        QCOMPARE(versionLine, app.pack().String(1001087) + QLatin1Char(' ') + version +
-                                  QStringLiteral(" ( 5.3.0 )"));
+        QCOMPARE(versionLine, app.pack().String(scriva::str::DialogText(
+                                  scriva::form::kAbout, scriva::ctl::kAboutVersion)) +
+                                  QLatin1Char(' ') + version + QStringLiteral(" ( 5.3.0 )"));
         QCOMPARE(address,
                  app.settings().GetString(QStringLiteral("URL"), QStringLiteral("NORMAL")));
         QVERIFY(!address.isEmpty());
@@ -110,25 +113,25 @@ private slots:
                  QStringLiteral("Abbrechen"));
         auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
         QVERIFY(frame);
-        QCOMPARE(frame->RightAreaMode(), int(IAppWindows::ImageMode));
+        QCOMPARE(frame->RightAreaMode(), int(scriva::mode::kImage));
 
         apptest::BoxCatcher catcher;
         button(0x04); // zoom in without an image
         QCOMPARE(catcher.boxes.size(), 1);
-        QCOMPARE(catcher.boxes[0].text, app.pack().String(61453));
-        QCOMPARE(catcher.boxes[0].title, app.pack().String(57344));
-        QVERIFY(catcher.boxes[0].buttonTexts.contains(app.pack().String(61810)));
+        QCOMPARE(catcher.boxes[0].text, app.pack().String(scriva::str::kNoImageHere));
+        QCOMPARE(catcher.boxes[0].title, app.pack().String(scriva::str::kBoxTitle));
+        QVERIFY(catcher.boxes[0].buttonTexts.contains(app.pack().String(scriva::str::kButtonOk)));
         button(0x40); // a photo while the image view is shown
         QCOMPARE(catcher.boxes.size(), 2);
-        QCOMPARE(catcher.boxes[1].text, app.pack().String(61456));
+        QCOMPARE(catcher.boxes[1].text, app.pack().String(scriva::str::kNoPhotoHere));
 
         // While a worker runs, nothing happens; afterwards the switch does.
         app.setBusy(CScrivaApp::BusyEditing, true);
         button(0x20);
-        QCOMPARE(frame->RightAreaMode(), int(IAppWindows::ImageMode));
+        QCOMPARE(frame->RightAreaMode(), int(scriva::mode::kImage));
         app.setBusy(CScrivaApp::BusyEditing, false);
         button(0x20);
-        QTRY_COMPARE(frame->RightAreaMode(), int(IAppWindows::CaptureMode));
+        QTRY_COMPARE(frame->RightAreaMode(), int(scriva::mode::kCapture));
         QCOMPARE(catcher.boxes.size(), 2);
         app.shutdown();
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));

@@ -8,6 +8,7 @@
 #include "app/LanguagePack.h"
 #include "app/RecentFiles.h"
 #include "config/AppPaths.h"
+#include "config/Languages.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -52,30 +53,16 @@ private slots:
         const QByteArray menu =
             R"([{"text":"&File","items":[{"id":57601,"text":"&Open...\tCtrl+O"}]}])";
         QVERIFY(
-            apptest::buildPack(m_data, LanguagePack::PackFile(1), en,
+            apptest::buildPack(m_data, scriva::languages::PackFile(1), en,
                                {{QStringLiteral("menu128.json"), menu},
                                 {QStringLiteral("toolbar128.json"), "[57601, 0, 57603]"},
                                 {QStringLiteral("bitmap161.bmp"), encodedImage(56, 28, "BMP")},
                                 {QStringLiteral("cursor175.png"), encodedImage(32, 20, "PNG")}}));
-        QVERIFY(apptest::buildPack(m_data, LanguagePack::PackFile(7),
+        QVERIFY(apptest::buildPack(m_data, scriva::languages::PackFile(7),
                                    apptest::shellStrings(QStringLiteral("DE"))));
-        QFile garbage(m_data + QLatin1Char('/') + LanguagePack::PackFile(6));
+        QFile garbage(m_data + QLatin1Char('/') + scriva::languages::PackFile(6));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write("this is not a resource file");
-    }
-
-    void languageTable()
-    {
-        QCOMPARE(LanguagePack::IndexOfCode(QStringLiteral("EN")), 1);
-        QCOMPARE(LanguagePack::IndexOfCode(QStringLiteral("Cht")), 3);
-        QCOMPARE(LanguagePack::IndexOfCode(QStringLiteral("CATA")), 11);
-        QCOMPARE(LanguagePack::IndexOfCode(QStringLiteral("c")), 0);
-        QCOMPARE(LanguagePack::IndexOfCode(QString()), 0);
-        QCOMPARE(LanguagePack::IndexOfCode(QStringLiteral("en ")), 0);
-        QCOMPARE(LanguagePack::CodeOfIndex(6), QStringLiteral("fre"));
-        QCOMPARE(LanguagePack::CodeOfIndex(12), QString());
-        QCOMPARE(LanguagePack::PackFile(7), QStringLiteral("resDll/GerResDll.rcc"));
-        QCOMPARE(LanguagePack::PackFile(0), QString());
     }
 
     void chosenPackWithEnglishFallback()
@@ -83,7 +70,7 @@ private slots:
         LanguagePack pack;
         QVERIFY(pack.Load(m_data, 7));
         QCOMPARE(pack.Index(), 7);
-        QCOMPARE(pack.String(57344), QStringLiteral("DE Scriva"));
+        QCOMPARE(pack.String(scriva::str::kBoxTitle), QStringLiteral("DE Scriva"));
         QCOMPARE(pack.String(62001), QStringLiteral("%1 to %2")); // only English has it
         QVERIFY(!pack.HasString(99));
         QCOMPARE(pack.String(99), QString());
@@ -92,12 +79,13 @@ private slots:
         // Menus, toolbars and bitmaps the chosen pack lacks come from English.
         const QJsonArray menu = pack.Menu(128).toArray();
         QCOMPARE(menu.size(), 1);
-        QCOMPARE(menu.at(0)[QStringLiteral("items")][0][QStringLiteral("id")].toInt(), 57601);
+        QCOMPARE(menu.at(0)[QStringLiteral("items")][0][QStringLiteral("id")].toInt(),
+                 scriva::cmd::kFileOpen);
         QCOMPARE(pack.Toolbar(128).toArray().size(), 3);
         QVERIFY(pack.Menu(155).isUndefined());
         QCOMPARE(pack.Bitmap(161).size(), QSize(56, 28));
-        QVERIFY(pack.Bitmap(162).isNull());
-        const QCursor cursor = pack.Cursor(175);
+        QVERIFY(pack.Bitmap(scriva::res::kToolBarNormal).isNull());
+        const QCursor cursor = pack.Cursor(scriva::res::kPanCursor);
         QCOMPARE(cursor.hotSpot(), QPoint(16, 10));
         pack.Unload();
         QVERIFY(!pack.IsLoaded());
@@ -117,7 +105,7 @@ private slots:
         // A failed load leaves an earlier pack unloaded, not half-registered.
         QVERIFY(pack.Load(m_data, 1));
         QVERIFY(!pack.Load(m_data, 8));
-        QCOMPARE(pack.String(57344), QString());
+        QCOMPARE(pack.String(scriva::str::kBoxTitle), QString());
     }
 
     // The packs the program ships load through the same loader, in every
@@ -125,16 +113,20 @@ private slots:
     void shippedPacks()
     {
         const QString data = scriva::dataFolder();
-        for (int index = 1; index <= LanguagePack::LanguageCount; ++index) {
+        for (int index = 1; index <= scriva::languages::kCount; ++index) {
             LanguagePack pack;
-            QVERIFY2(pack.Load(data, index), qPrintable(data + LanguagePack::PackFile(index)));
-            for (int id : {57344, 61804, 61453, 61456, 61458, 57616, 1000000, 1001087})
+            QVERIFY2(pack.Load(data, index), qPrintable(data + scriva::languages::PackFile(index)));
+            for (int id :
+                 {scriva::str::kBoxTitle, scriva::str::kAlreadyRunning, scriva::str::kNoImageHere,
+                  scriva::str::kNoPhotoHere, scriva::str::kNotInImageMode,
+                  scriva::cmd::kFirstRecentFile, scriva::str::DialogText(scriva::form::kAbout),
+                  scriva::str::DialogText(scriva::form::kAbout, scriva::ctl::kAboutVersion)})
                 QVERIFY2(!pack.String(id).isEmpty(), qPrintable(QString::number(id)));
-            for (int id = 61808; id <= 61816; ++id)
+            for (int id = scriva::str::kButtonYes; id <= scriva::str::kButtonHelp; ++id)
                 QVERIFY(!pack.String(id).isEmpty());
             QVERIFY(!pack.Menu(128).toArray().isEmpty());
             QVERIFY(!pack.Toolbar(128).toArray().isEmpty());
-            QVERIFY(!pack.Bitmap(161).isNull());
+            QVERIFY(!pack.Bitmap(scriva::res::kToolBarDisabled).isNull());
         }
     }
 
@@ -186,7 +178,7 @@ private slots:
                  QStringLiteral("occur error"));
 
         apptest::BoxCatcher catcher(B::No);
-        QCOMPARE(AppMessageBox(nullptr, 61453, B::Yes | B::No), B::No);
+        QCOMPARE(AppMessageBox(nullptr, scriva::str::kNoImageHere, B::Yes | B::No), B::No);
         QCOMPARE(catcher.boxes.size(), 1);
         QCOMPARE(catcher.boxes[0].text, tag + QStringLiteral(" no image"));
         QCOMPARE(catcher.boxes[0].icon, B::Warning);
@@ -215,7 +207,7 @@ private slots:
                        [&](const QString& path) { opened << path; });
         QCOMPARE(menu.actions().size(), 1);
         QCOMPARE(menu.actions()[0]->text(), QStringLiteral("Recent File"));
-        QCOMPARE(menu.actions()[0]->data().toInt(), 57616);
+        QCOMPARE(menu.actions()[0]->data().toInt(), scriva::cmd::kFirstRecentFile);
         QVERIFY(!menu.actions()[0]->isEnabled());
 
         for (const char* name : {"/p/a.jpg", "/p/b.jpg", "/p/c&d.jpg", "/p/e.jpg", "/p/f.jpg"})
@@ -267,4 +259,5 @@ private slots:
 };
 
 SCRIVA_QTEST(TestAppShell)
+#include "config/CommandIds.h"
 #include "test_app_shell.moc"

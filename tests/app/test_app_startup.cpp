@@ -8,6 +8,7 @@
 #include "app/CScrivaApp.h"
 #include "app/RecentFiles.h"
 #include "config/AppPaths.h"
+#include "config/CommandIds.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -26,7 +27,7 @@ class FakeWindows : public IAppWindows
 {
 public:
     QStringList log;
-    int mode = ImageMode;
+    int mode = scriva::mode::kImage;
     bool image = true;
     bool held = false;
     QString selected = QStringLiteral("/photos/a.jpg");
@@ -182,7 +183,7 @@ private slots:
         QCOMPARE(catcher.boxes.size(), 0);
         QCOMPARE(app->languageIndex(), 1);
         QCOMPARE(app->languageCode(), QStringLiteral("en"));
-        QCOMPARE(app->pack().String(57344), QStringLiteral("EN Scriva"));
+        QCOMPARE(app->pack().String(scriva::str::kBoxTitle), QStringLiteral("EN Scriva"));
         QVERIFY(m_windows->window.isVisible());
         QVERIFY(m_windows->window.windowState() & Qt::WindowMaximized);
         QVERIFY(m_windows->window.acceptDrops());
@@ -190,7 +191,7 @@ private slots:
         const QList<QAction*> items = m_windows->recentMenu.actions();
         QCOMPARE(items.size(), 1);
         QCOMPARE(items[0]->text(), QStringLiteral("EN Recent File"));
-        QCOMPARE(items[0]->data().toInt(), 57616);
+        QCOMPARE(items[0]->data().toInt(), scriva::cmd::kFirstRecentFile);
         QVERIFY(!items[0]->isEnabled());
     }
 
@@ -279,8 +280,8 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("action");  // what the windows are asked, or ""
         QTest::addColumn<QString>("message"); // the box shown, or ""
-        const int I = IAppWindows::ImageMode;
-        const int C = IAppWindows::CaptureMode;
+        const int I = scriva::mode::kImage;
+        const int C = scriva::mode::kCapture;
         const struct
         {
             int code;
@@ -333,20 +334,20 @@ private slots:
         apptest::BoxCatcher catcher;
 
         // Never while a second parameter is set or anything is busy.
-        postAndDeliver(AppEventCode::Button, code, 1);
-        postAndDeliver(AppEventCode::Button, code, -1);
+        postAndDeliver(scriva::msg::kButton, code, 1);
+        postAndDeliver(scriva::msg::kButton, code, -1);
         for (auto reason : {CScrivaApp::BusyEditing, CScrivaApp::BusyRecognizing,
                             CScrivaApp::BusyPhoto, CScrivaApp::BusySwitching}) {
             app->setBusy(reason, true);
             QVERIFY(app->isBusy());
-            postAndDeliver(AppEventCode::Button, code, 0);
+            postAndDeliver(scriva::msg::kButton, code, 0);
             app->setBusy(reason, false);
         }
         QVERIFY(!app->isBusy());
         QCOMPARE(m_windows->log, QStringList());
         QCOMPARE(catcher.boxes.size(), 0);
 
-        postAndDeliver(AppEventCode::Button, code, 0);
+        postAndDeliver(scriva::msg::kButton, code, 0);
         QCOMPARE(m_windows->log, action.isEmpty() ? QStringList() : QStringList{action});
         QCOMPARE(catcher.boxes.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {
@@ -360,33 +361,35 @@ private slots:
         freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
         auto app = makeApp();
         QVERIFY(app->init({QStringLiteral("scriva")}));
-        for (int id : {32780, 32781, 32791, 32796, 32782, 32799, 0})
-            postAndDeliver(AppEventCode::EditDone, id, 0);
+        for (int id :
+             {scriva::cmd::kRotateLeft90, scriva::cmd::kRotateRight90, scriva::cmd::kRotateFree,
+              scriva::cmd::kResize, scriva::cmd::kBrighter, scriva::cmd::kZoomIn, 0})
+            postAndDeliver(scriva::msg::kEditDone, id, 0);
         QCOMPARE(m_windows->log, QStringList(4, QStringLiteral("status 11")));
         m_windows->log.clear();
 
         QVariantMap texts{{QStringLiteral("/photos/a.jpg"), QStringLiteral("page text")},
                           {QStringLiteral("/photos/b.jpg"), QStringLiteral("other")}};
-        postAndDeliver(AppEventCode::RecognizeDone, 0, 0, texts);
+        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0, texts);
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("show /photos/a.jpg|page text")});
         QCOMPARE(m_windows->texts.size(), size_t(2));
 
         m_windows->log.clear();
         m_windows->selected = QStringLiteral("/photos/new.jpg");
-        postAndDeliver(AppEventCode::RecognizeDone, 0, 0);
+        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0);
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("show /photos/new.jpg|")});
         QCOMPARE(m_windows->texts.count(QStringLiteral("/photos/new.jpg")), size_t(1));
 
         m_windows->log.clear();
         m_windows->selected.clear(); // nothing selected
-        postAndDeliver(AppEventCode::RecognizeDone, 0, 0);
+        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0);
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("show |")});
         QCOMPARE(m_windows->texts.count(QString()), size_t(0));
 
         m_windows->log.clear();
         m_windows->selected = QStringLiteral("/photos/a.jpg");
         m_windows->held = true; // a held result pane keeps its text
-        postAndDeliver(AppEventCode::RecognizeDone, 0, 0, texts);
+        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0, texts);
         QCOMPARE(m_windows->log, QStringList());
     }
 
@@ -434,16 +437,16 @@ private slots:
             name->setText(photo);
             static_cast<QDialog*>(dialog)->accept(); // QFileDialog's own accept
         });
-        QVERIFY(app->OnCommand(57601));
+        QVERIFY(app->OnCommand(scriva::cmd::kFileOpen));
         QVERIFY(choose.seen());
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("open ") + photo});
 
         m_windows->log.clear();
         apptest::ModalHandler<QFileDialog> cancel([](QFileDialog* dialog) { dialog->reject(); });
-        QVERIFY(app->OnCommand(57601));
+        QVERIFY(app->OnCommand(scriva::cmd::kFileOpen));
         QVERIFY(cancel.seen());
         QCOMPARE(m_windows->log, QStringList());
-        QVERIFY(app->OnCommand(57600));
+        QVERIFY(app->OnCommand(scriva::cmd::kFileNew));
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("new")});
     }
 
@@ -452,10 +455,10 @@ private slots:
         freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
         CScrivaApp app; // never started
         apptest::BoxCatcher catcher;
-        postAndDeliver(AppEventCode::Button, 0x04, 0);
-        postAndDeliver(AppEventCode::Button, 0x40, 0);
-        postAndDeliver(AppEventCode::EditDone, 32780, 0);
-        postAndDeliver(AppEventCode::RecognizeDone, 0, 0);
+        postAndDeliver(scriva::msg::kButton, 0x04, 0);
+        postAndDeliver(scriva::msg::kButton, 0x40, 0);
+        postAndDeliver(scriva::msg::kEditDone, scriva::cmd::kRotateLeft90, 0);
+        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0);
         QCOMPARE(catcher.boxes.size(), 0);
     }
 
@@ -464,9 +467,9 @@ private slots:
         freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
         auto app = makeApp();
         QVERIFY(app->init({QStringLiteral("scriva")}));
-        const int clear = RecentFiles::kClearCommand;
+        const int clear = scriva::cmd::kClearRecentFiles;
         QCOMPARE(app->OnUpdateCommand(clear)->enabled, false);
-        QCOMPARE(app->OnUpdateCommand(57616)->enabled, false);
+        QCOMPARE(app->OnUpdateCommand(scriva::cmd::kFirstRecentFile)->enabled, false);
         const QString photo = m_home->filePath(QStringLiteral("a.jpg"));
         QFile(photo).open(QIODevice::WriteOnly);
         app->AddToRecentFileList(QStringLiteral("/gone/b.jpg"));
@@ -476,7 +479,7 @@ private slots:
         QCOMPARE(app->OnUpdateCommand(57618)->enabled, false);
         QCOMPARE(m_windows->recentMenu.actions().size(), 2);
 
-        QVERIFY(app->OnCommand(57616));
+        QVERIFY(app->OnCommand(scriva::cmd::kFirstRecentFile));
         QCOMPARE(m_windows->log, QStringList{QStringLiteral("open ") + photo});
         // A file that is gone leaves the list when it is chosen.
         QVERIFY(app->OnCommand(57617));
@@ -486,8 +489,8 @@ private slots:
         QVERIFY(app->recentFiles()->IsEmpty());
         QCOMPARE(app->OnUpdateCommand(clear)->enabled, false);
         QCOMPARE(m_windows->recentMenu.actions().size(), 1);
-        QVERIFY(!app->OnCommand(32807)); // not the application's
-        QVERIFY(!app->OnUpdateCommand(32807).has_value());
+        QVERIFY(!app->OnCommand(scriva::cmd::kTakePhoto)); // not the application's
+        QVERIFY(!app->OnUpdateCommand(scriva::cmd::kTakePhoto).has_value());
     }
 };
 

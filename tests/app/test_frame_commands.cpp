@@ -11,6 +11,7 @@
 #include "app/MainStatusBar.h"
 #include "app/MainToolBar.h"
 #include "app/SearchBar.h"
+#include "config/CommandIds.h"
 #include "thumbs/ui/CThumbView.h"
 
 #include <QDesktopServices>
@@ -42,14 +43,15 @@ public:
     int photos = 0;
     bool OnCommand(int id) override
     {
-        if (id != 32807)
+        if (id != scriva::cmd::kTakePhoto)
             return false;
         ++photos;
         return true;
     }
     std::optional<CommandState> OnUpdateCommand(int id) const override
     {
-        return id == 32807 ? std::optional<CommandState>(CommandState::Enabled()) : std::nullopt;
+        return id == scriva::cmd::kTakePhoto ? std::optional<CommandState>(CommandState::Enabled())
+                                             : std::nullopt;
     }
 };
 
@@ -72,7 +74,7 @@ private slots:
 void FrameCommandTest::actionsAreSharedAndNamedById()
 {
     Fixture f;
-    QAction* action = f.frame->actions().find(CMainFrame::CmdSwitchRightArea);
+    QAction* action = f.frame->actions().find(scriva::cmd::kSwitchRightArea);
     QVERIFY(action);
     QCOMPARE(action->objectName(), QStringLiteral("cmd_1000"));
     QCOMPARE(action->data().toInt(), 1000);
@@ -86,7 +88,8 @@ void FrameCommandTest::actionsAreSharedAndNamedById()
         inMenu = inMenu || menu->actions().contains(action);
     QVERIFY(inMenu);
     QVERIFY(f.frame->recentFileMenu());
-    QVERIFY(f.frame->recentFileMenu()->actions().contains(f.frame->actions().find(57616)));
+    QVERIFY(f.frame->recentFileMenu()->actions().contains(
+        f.frame->actions().find(scriva::cmd::kFirstRecentFile)));
     QVERIFY(!f.frame->toolBar()->actions().first()->icon().isNull()); // images from the pack
 }
 
@@ -95,19 +98,19 @@ void FrameCommandTest::frameCommandStates()
     Fixture f;
     ActionRegistry& actions = f.frame->actions();
     // The print modes are set from the print preview, not from a menu.
-    QAction* fit = actions.action(CMainFrame::CmdPrintFit);
-    QAction* actual = actions.action(CMainFrame::CmdPrintActual);
-    QAction* column = actions.find(CMainFrame::CmdToggleLeftColumn);
+    QAction* fit = actions.action(scriva::cmd::kPrintFit);
+    QAction* actual = actions.action(scriva::cmd::kPrintActual);
+    QAction* column = actions.find(scriva::cmd::kToggleLeftColumn);
     QVERIFY(fit && actual && column);
     actions.refresh();
     QVERIFY(fit->isEnabled() && fit->isChecked() && !actual->isChecked());
-    QCOMPARE(f.frame->PrintMode(), CMainFrame::PrintFitToPage);
+    QCOMPARE(f.frame->PrintMode(), scriva::mode::kPrintFitToPage);
 
     actual->trigger(); // through the action, as a menu click does
-    QCOMPARE(f.frame->PrintMode(), CMainFrame::PrintActualSize);
+    QCOMPARE(f.frame->PrintMode(), scriva::mode::kPrintActualSize);
     QVERIFY(actual->isChecked() && !fit->isChecked()); // updated right after the command
     fit->trigger();
-    QCOMPARE(f.frame->PrintMode(), CMainFrame::PrintFitToPage);
+    QCOMPARE(f.frame->PrintMode(), scriva::mode::kPrintFitToPage);
     QVERIFY(fit->isChecked() && !actual->isChecked());
 
     QVERIFY(column->isEnabled() && !column->isChecked());
@@ -116,9 +119,9 @@ void FrameCommandTest::frameCommandStates()
     column->trigger();
     QVERIFY(!column->isChecked());
     // Commands nobody handles yet are disabled and do not run.
-    QAction* save = actions.find(57603);
+    QAction* save = actions.find(scriva::cmd::kFileSave);
     QVERIFY(save && !save->isEnabled());
-    QVERIFY(!f.frame->router().dispatch(57603));
+    QVERIFY(!f.frame->router().dispatch(scriva::cmd::kFileSave));
 }
 
 void FrameCommandTest::routingOrderAndApplicationRules()
@@ -127,31 +130,31 @@ void FrameCommandTest::routingOrderAndApplicationRules()
     std::vector<int> reached;
     f.frame->router().setApplicationHandler([&](int id) {
         reached.push_back(id);
-        return id == 57664;
+        return id == scriva::cmd::kAbout;
     });
     f.frame->router().setApplicationUpdateRule([](int id) -> std::optional<CommandState> {
-        if (id == 57664 || id == CMainFrame::CmdPrintFit)
+        if (id == scriva::cmd::kAbout || id == scriva::cmd::kPrintFit)
             return CommandState::Enabled(true);
         return std::nullopt;
     });
-    QVERIFY(f.frame->router().dispatch(57664));
-    QCOMPARE(reached, std::vector<int>{57664});
-    QVERIFY(f.frame->actions().find(57664)->isEnabled());
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kAbout));
+    QCOMPARE(reached, std::vector<int>{scriva::cmd::kAbout});
+    QVERIFY(f.frame->actions().find(scriva::cmd::kAbout)->isEnabled());
     // The frame answers before the application and handles its own command.
-    QVERIFY(f.frame->router().state(CMainFrame::CmdPrintFit).checkable);
-    QVERIFY(f.frame->router().dispatch(CMainFrame::CmdPrintActual));
+    QVERIFY(f.frame->router().state(scriva::cmd::kPrintFit).checkable);
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kPrintActual));
     QCOMPARE(reached.size(), size_t(1));
     // The form's own command goes to the form first; others pass through.
     CLeftFormView* form = f.frame->leftForm();
-    QVERIFY(f.frame->router().stateFrom(form, 1019).enabled);
-    QVERIFY(!f.frame->router().state(1019).enabled);
+    QVERIFY(f.frame->router().stateFrom(form, scriva::cmd::kBrowseFolder).enabled);
+    QVERIFY(!f.frame->router().state(scriva::cmd::kBrowseFolder).enabled);
 }
 
 void FrameCommandTest::rightAreaViewGetsItsCommandsWhenNotActive()
 {
     Fixture f;
     f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new PhotoVideoView(d); });
-    CSkinButton* takePhoto = f.frame->leftForm()->button(32807);
+    CSkinButton* takePhoto = f.frame->leftForm()->button(scriva::cmd::kTakePhoto);
     QVERIFY(!takePhoto->isEnabled()); // the image view takes no photos
     QVERIFY(f.frame->SwitchRightPane());
     auto* video = static_cast<PhotoVideoView*>(f.frame->videoView());
@@ -160,15 +163,15 @@ void FrameCommandTest::rightAreaViewGetsItsCommandsWhenNotActive()
     QVERIFY(takePhoto->isEnabled());
     QTest::mouseClick(takePhoto, Qt::LeftButton, {}, takePhoto->rect().center());
     QCOMPARE(video->photos, 1);
-    QVERIFY(f.frame->router().dispatch(32807));
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kTakePhoto));
     QCOMPARE(video->photos, 2);
 }
 
 void FrameCommandTest::menuOpeningAndIdleRefreshStates()
 {
     Fixture f;
-    QAction* sw = f.frame->actions().find(CMainFrame::CmdSwitchRightArea);
-    CSkinButton* button = f.frame->leftForm()->button(CMainFrame::CmdSwitchRightArea);
+    QAction* sw = f.frame->actions().find(scriva::cmd::kSwitchRightArea);
+    CSkinButton* button = f.frame->leftForm()->button(scriva::cmd::kSwitchRightArea);
     QVERIFY(sw->isEnabled() && button->isEnabled());
     f.rec.busy = true;
     QMenu* menu = nullptr;
@@ -183,15 +186,15 @@ void FrameCommandTest::menuOpeningAndIdleRefreshStates()
     f.rec.busy = true;
     QTRY_VERIFY_WITH_TIMEOUT(!button->isEnabled(), 2000);
     // Capture settings and take photo have no handler yet.
-    QVERIFY(!f.frame->leftForm()->button(32792)->isEnabled());
-    QVERIFY(f.frame->leftForm()->button(1019)->isEnabled());
+    QVERIFY(!f.frame->leftForm()->button(scriva::cmd::kCaptureSettings)->isEnabled());
+    QVERIFY(f.frame->leftForm()->button(scriva::cmd::kBrowseFolder)->isEnabled());
 }
 
 void FrameCommandTest::barsOfTheFrame()
 {
     Fixture f;
     LanguagePack& pack = englishPack();
-    for (int id : MainStatusBar::Indicators) {
+    for (int id : scriva::status::kIndicators) {
         auto* pane = f.frame->statusBar()->findChild<QLabel*>(QStringLiteral("id_%1").arg(id));
         QVERIFY2(pane, qPrintable(QString::number(id)));
         QCOMPARE(pane->text(), pack.String(id));
@@ -302,8 +305,9 @@ void FrameCommandTest::staticLinkColours()
     QDesktopServices::setUrlHandler("scrivatest", &catcher, "open");
     CStaticLink link("Web");
     link.setObjectName("id_1082");
-    link.SetStringLookup(
-        [](int id) { return id == 1082 ? QString("scrivatest://pages/1") : QString(); });
+    link.SetStringLookup([](int id) {
+        return id == scriva::ctl::kAboutLink ? QString("scrivatest://pages/1") : QString();
+    });
     QTest::mouseClick(&link, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("scrivatest");
     QCOMPARE(catcher.opened, QList<QUrl>{QUrl("scrivatest://pages/1")});

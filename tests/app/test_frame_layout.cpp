@@ -7,6 +7,7 @@
 #include "app/CSkinButton.h"
 #include "app/CSplitterWndEx.h"
 #include "app/PaneLayout.h"
+#include "config/CommandIds.h"
 #include "image/ui/CScrivaView.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
@@ -149,18 +150,18 @@ void FrameLayoutTest::collapseAndRestoreGiveTheSameWidth()
     const int before = main->sizes().value(0);
     QVERIFY(before > 0);
 
-    QVERIFY(f.frame->router().dispatch(CMainFrame::CmdToggleLeftColumn));
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kToggleLeftColumn));
     QCOMPARE(main->sizes().value(0), 0);
     QVERIFY(f.frame->IsLeftColumnCollapsed());
-    QVERIFY(f.frame->actions().find(CMainFrame::CmdToggleLeftColumn)->isChecked());
+    QVERIFY(f.frame->actions().find(scriva::cmd::kToggleLeftColumn)->isChecked());
 
     f.frame->resize(1100, 800); // a resize does not bring it back
     QCoreApplication::processEvents();
     QCOMPARE(main->sizes().value(0), 0);
 
-    QVERIFY(f.frame->router().dispatch(CMainFrame::CmdToggleLeftColumn));
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kToggleLeftColumn));
     QCOMPARE(main->sizes().value(0), before);
-    QVERIFY(!f.frame->actions().find(CMainFrame::CmdToggleLeftColumn)->isChecked());
+    QVERIFY(!f.frame->actions().find(scriva::cmd::kToggleLeftColumn)->isChecked());
 }
 
 void FrameLayoutTest::widthComputedWhileCollapsedWaitsForRestore()
@@ -168,12 +169,12 @@ void FrameLayoutTest::widthComputedWhileCollapsedWaitsForRestore()
     Fixture f;
     QSplitter* main = f.frame->panes().mainSplitter();
     const int thumbHeight = f.frame->thumbView()->height();
-    f.frame->router().dispatch(CMainFrame::CmdToggleLeftColumn);
+    f.frame->router().dispatch(scriva::cmd::kToggleLeftColumn);
     const int computed = f.frame->UpdateLeftColumnWidth(true);
     QCOMPARE(computed, PaneLayout::LeftColumnWidth(thumbHeight));
     QCOMPARE(main->sizes().value(0), 0); // still collapsed
     QVERIFY(f.frame->IsLeftColumnCollapsed());
-    f.frame->router().dispatch(CMainFrame::CmdToggleLeftColumn);
+    f.frame->router().dispatch(scriva::cmd::kToggleLeftColumn);
     QCOMPARE(main->sizes().value(0), computed);
 }
 

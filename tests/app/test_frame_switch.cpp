@@ -5,6 +5,7 @@
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
 #include "app/CSplitterWndEx.h"
+#include "config/CommandIds.h"
 #include "image/ui/CScrivaView.h"
 #include "ocr/ui/CRecognizeView.h"
 
@@ -51,9 +52,9 @@ void FrameSwitchTest::captureThatCannotStartBringsTheImageViewBack()
     QVERIFY(oldImage);
     QSignalSpy modes(&f.frame->switcher(), &PaneSwitcher::modeChanged);
 
-    QVERIFY(f.frame->router().dispatch(CMainFrame::CmdSwitchRightArea));
-    QCOMPARE(f.rec.messages, std::vector<int>{61448});
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode);
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kSwitchRightArea));
+    QCOMPARE(f.rec.messages, std::vector<int>{scriva::str::kCaptureFailed});
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kImage);
     QVERIFY(!f.frame->videoView());
     CScrivaView* image = f.frame->imageView();
     QVERIFY(image && image != oldImage);
@@ -74,7 +75,7 @@ void FrameSwitchTest::switchingTwiceKeepsTheDocument()
     f.frame->ShowResultPane(true);
 
     QVERIFY(f.frame->SwitchRightPane());
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::CaptureMode);
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kCapture);
     QPointer<CVideoView> video = f.frame->videoView();
     QVERIFY(video && video->IsCapturing() && video->isVisible());
     QVERIFY(!f.frame->imageView());
@@ -84,7 +85,7 @@ void FrameSwitchTest::switchingTwiceKeepsTheDocument()
     QVERIFY(f.rec.messages.empty());
 
     QVERIFY(f.frame->SwitchRightPane());
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode);
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kImage);
     QVERIFY(f.frame->imageView());
     QCOMPARE(&f.frame->imageView()->GetDocument(), &f.doc);
     QCOMPARE(f.frame->activeView(), static_cast<QWidget*>(f.frame->imageView()));
@@ -102,13 +103,13 @@ void FrameSwitchTest::requestDuringTheFailureBoxIsIgnored()
         if (!f.frame->SwitchRightPane())
             ++refused;
         QVERIFY(f.frame->IsSwitching());
-        QVERIFY(!f.frame->router().state(CMainFrame::CmdSwitchRightArea).enabled);
+        QVERIFY(!f.frame->router().state(scriva::cmd::kSwitchRightArea).enabled);
     };
     QVERIFY(f.frame->SwitchRightPane());
     QCOMPARE(refused, 1);
     QCOMPARE(f.rec.messages.size(), size_t(1));
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode);
-    QVERIFY(f.frame->router().state(CMainFrame::CmdSwitchRightArea).enabled);
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kImage);
+    QVERIFY(f.frame->router().state(scriva::cmd::kSwitchRightArea).enabled);
 }
 
 void FrameSwitchTest::refusedWhileBusy()
@@ -119,12 +120,12 @@ void FrameSwitchTest::refusedWhileBusy()
     CScrivaView* image = f.frame->imageView();
     f.rec.busy = true;
     QVERIFY(!f.frame->SwitchRightPane());
-    QVERIFY(!f.frame->router().dispatch(CMainFrame::CmdSwitchRightArea));
+    QVERIFY(!f.frame->router().dispatch(scriva::cmd::kSwitchRightArea));
     QCOMPARE(f.frame->imageView(), image);
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode);
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kImage);
     f.rec.busy = false;
-    QVERIFY(f.frame->router().dispatch(CMainFrame::CmdSwitchRightArea));
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::CaptureMode);
+    QVERIFY(f.frame->router().dispatch(scriva::cmd::kSwitchRightArea));
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kCapture);
 }
 
 void FrameSwitchTest::queuedSwitchRunsFromTheEventLoop()
@@ -134,9 +135,9 @@ void FrameSwitchTest::queuedSwitchRunsFromTheEventLoop()
         [](CScrivaDoc& d) { return new StartingVideoView(d); });
     QPointer<CScrivaView> image = f.frame->imageView();
     f.frame->PostSwitchRightPane();
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode); // the caller's view still stands
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kImage); // the caller's view still stands
     QVERIFY(image);
-    QTRY_COMPARE(f.frame->RightAreaMode(), CMainFrame::CaptureMode);
+    QTRY_COMPARE(f.frame->RightAreaMode(), scriva::mode::kCapture);
 }
 
 void FrameSwitchTest::printCommandsActivateThePrintingView()
@@ -145,13 +146,14 @@ void FrameSwitchTest::printCommandsActivateThePrintingView()
     f.frame->switcher().setCaptureViewFactory(
         [](CScrivaDoc& d) { return new StartingVideoView(d); });
     f.frame->setActiveView(f.frame->recognizeView());
-    f.frame->router().dispatch(57607);
+    f.frame->router().dispatch(scriva::cmd::kPrint);
     QCOMPARE(f.frame->activeView(), static_cast<QWidget*>(f.frame->imageView()));
 
     f.frame->SwitchRightPane();
     QVERIFY(!f.frame->imageView());
     f.frame->setActiveView(f.frame->recognizeView());
-    f.frame->router().dispatch(57609); // print preview with only the capture view
+    f.frame->router().dispatch(
+        scriva::cmd::kPrintPreview); // print preview with only the capture view
     QCOMPARE(f.frame->activeView(), static_cast<QWidget*>(f.frame->videoView()));
 }
 
@@ -166,11 +168,11 @@ void FrameSwitchTest::cameraFailingLaterBringsTheImageViewBack()
     f.rec.busy = true; // a photo is being taken: the view stays until it is done
     emit video->captureFailed("end of stream");
     QTest::qWait(50);
-    QCOMPARE(f.frame->RightAreaMode(), CMainFrame::CaptureMode);
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kCapture);
     QVERIFY(f.rec.messages.empty());
     f.rec.busy = false;
-    QTRY_COMPARE(f.frame->RightAreaMode(), CMainFrame::ImageMode);
-    QCOMPARE(f.rec.messages, std::vector<int>{61448});
+    QTRY_COMPARE(f.frame->RightAreaMode(), scriva::mode::kImage);
+    QCOMPARE(f.rec.messages, std::vector<int>{scriva::str::kCaptureFailed});
     QVERIFY(f.frame->imageView());
     QTRY_VERIFY(!video);
 }

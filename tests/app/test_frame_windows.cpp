@@ -8,6 +8,7 @@
 #include "app/CScrivaApp.h"
 #include "app/CSplitterWndEx.h"
 #include "app/FrameWindows.h"
+#include "config/CommandIds.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -33,18 +34,20 @@ void FrameWindowsTest::frameFromTheApplication()
     QVERIFY(frame->IsCreated());
     QCOMPARE(windows.Window(), static_cast<QWidget*>(frame));
     QVERIFY(windows.RecentFileMenu());
-    QCOMPARE(windows.RightAreaMode(), IAppWindows::ImageMode);
+    QCOMPARE(windows.RightAreaMode(), scriva::mode::kImage);
     QVERIFY(!windows.HasImage());
 
     // Application commands are enabled by the application's own rules.
     frame->actions().refresh();
-    QVERIFY(frame->actions().find(57664)->isEnabled());  // About
-    QVERIFY(!frame->actions().find(32850)->isEnabled()); // clear an empty recent list
+    QVERIFY(frame->actions().find(scriva::cmd::kAbout)->isEnabled()); // About
+    QVERIFY(!frame->actions()
+                 .find(scriva::cmd::kClearRecentFiles)
+                 ->isEnabled()); // clear an empty recent list
 
     // While the application is busy the right area stays as it is.
     app.setBusy(CScrivaApp::BusyEditing, true);
     QVERIFY(!windows.SwitchRightPane());
-    QVERIFY(!windows.DispatchCommand(CMainFrame::CmdSwitchRightArea));
+    QVERIFY(!windows.DispatchCommand(scriva::cmd::kSwitchRightArea));
     app.setBusy(CScrivaApp::BusyEditing, false);
     bool busyDuringSwitch = false;
     frame->switcher().setCaptureViewFactory([&](CScrivaDoc& d) {
@@ -54,7 +57,7 @@ void FrameWindowsTest::frameFromTheApplication()
     QVERIFY(windows.SwitchRightPane());
     QVERIFY(busyDuringSwitch);
     QVERIFY(!app.isBusy());
-    QCOMPARE(windows.RightAreaMode(), IAppWindows::CaptureMode);
+    QCOMPARE(windows.RightAreaMode(), scriva::mode::kCapture);
 
     // Recognition results: stored by path, shown with the text row opened.
     windows.MergeRecognizedTexts({{QStringLiteral("/p/a.png"), QStringLiteral("first page")}});

@@ -9,6 +9,7 @@
 #include "app/CScrivaApp.h"
 #include "app/SingleInstance.h"
 #include "config/AppPaths.h"
+#include "config/CommandIds.h"
 
 #include <QDragEnterEvent>
 #include <QFileDialog>
@@ -140,12 +141,12 @@ private slots:
         QVERIFY(app.init({QStringLiteral("scriva")}));
         apptest::BoxCatcher catcher;
         std::thread worker([] {
-            QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, 0x04, 5));
-            QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, 0x04, 0));
+            QCoreApplication::postEvent(qApp, new AppEvent(scriva::msg::kButton, 0x04, 5));
+            QCoreApplication::postEvent(qApp, new AppEvent(scriva::msg::kButton, 0x04, 0));
         });
         worker.join();
         QTRY_COMPARE(catcher.boxes.size(), 1); // zoom in without an image
-        QCOMPARE(catcher.boxes[0].text, app.pack().String(61453));
+        QCOMPARE(catcher.boxes[0].text, app.pack().String(scriva::str::kNoImageHere));
         QTest::qWait(50);
         QCOMPARE(catcher.boxes.size(), 1);
     }
@@ -168,19 +169,19 @@ private slots:
             if (!box || !box->isVisible())
                 return;
             ++boxes;
-            QCOMPARE(box->text(), app.pack().String(61448));
-            QCoreApplication::postEvent(qApp, new AppEvent(AppEventCode::Button, 0x20, 0));
+            QCOMPARE(box->text(), app.pack().String(scriva::str::kCaptureFailed));
+            QCoreApplication::postEvent(qApp, new AppEvent(scriva::msg::kButton, 0x20, 0));
             QCoreApplication::sendPostedEvents(qApp);
-            refused = !frame->router().dispatch(CMainFrame::CmdSwitchRightArea) &&
-                      frame->RightAreaMode() == CMainFrame::CaptureMode;
+            refused = !frame->router().dispatch(scriva::cmd::kSwitchRightArea) &&
+                      frame->RightAreaMode() == scriva::mode::kCapture;
             box->button(QMessageBox::Ok)->click();
         });
         poll.start(10);
-        QVERIFY(frame->router().dispatch(CMainFrame::CmdSwitchRightArea));
+        QVERIFY(frame->router().dispatch(scriva::cmd::kSwitchRightArea));
         poll.stop();
         QCOMPARE(boxes, 1);
         QVERIFY(refused);
-        QCOMPARE(frame->RightAreaMode(), CMainFrame::ImageMode);
+        QCOMPARE(frame->RightAreaMode(), scriva::mode::kImage);
         QVERIFY(frame->imageView());
         QVERIFY(!app.isBusy());
     }
@@ -194,7 +195,7 @@ private slots:
         auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
         QVERIFY(frame);
         frame->actions().refresh();
-        QAction* exit = frame->actions().find(57665);
+        QAction* exit = frame->actions().find(scriva::cmd::kExit);
         QVERIFY(exit);
         QVERIFY(exit->isEnabled());
         QVERIFY(frame->isVisible());
@@ -216,7 +217,7 @@ private slots:
             title = dialog->windowTitle();
             dialog->reject();
         });
-        QVERIFY(app.OnCommand(57601));
+        QVERIFY(app.OnCommand(scriva::cmd::kFileOpen));
         QVERIFY(prompt.seen());
         QCOMPARE(title, QStringLiteral("Open image file"));
         const QString supported = QStringLiteral(

@@ -5,6 +5,8 @@
 #include "ConfigTestUtil.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/Languages.h"
+#include "config/SettingsKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +16,7 @@ using configtest::readBytes;
 
 namespace {
 
-const QStringList kLanguages = {"en",  "ch", "cht", "pg",  "jp",  "fre",
-                                "ger", "ko", "spa", "bas", "cata"};
+namespace settings = scriva::settings;
 constexpr int kPresetIndex = 11;
 
 class ShippedConfig : public ::testing::Test
@@ -56,26 +57,18 @@ TEST_F(ShippedConfig, MatchesItsReadableSource)
 
 TEST_F(ShippedConfig, HoldsEveryKeyTheProgramReads)
 {
-    const std::map<QString, QStringList> master = {
-        {"NORMAL", {"language", "pidVid", "URL", "Version", "Devcon", "tempPath"}},
-        {"TAKE_PHOTOS_SET",
-         {"scanTempImg", "savePath", "thumbnailNum", "fileName", "sizePicture", "pictureFormat",
-          "imageDirection", "increment", "initialValue", "interval", "nomenclature"}},
-        {"OCR_INDENTIFY", {"DataPath", "ConfigPath", "Lang1", "Lang2"}},
-        {"SKIN_PATH",
-         {"SkinPath", "btnNormal", "btnHover", "btnSelected", "btnDisabled", "leftFormBack",
-          "toolBarBack"}},
-    };
     const auto sections = m_config.Sections();
-    for (const auto& [section, keys] : master) {
-        ASSERT_TRUE(sections.count(section)) << qPrintable(section);
-        for (const QString& key : keys)
-            EXPECT_TRUE(sections.at(section).count(key)) << qPrintable(section + '/' + key);
+    for (const settings::Key& key : settings::kAllKeys) {
+        const QString section = QLatin1String(key.section);
+        ASSERT_TRUE(sections.count(section)) << key.section;
+        EXPECT_TRUE(sections.at(section).count(QLatin1String(key.name)))
+            << key.section << '/' << key.name;
     }
-    ASSERT_TRUE(sections.count(QStringLiteral("PAGE_SIZE")));
-    EXPECT_TRUE(kLanguages.contains(m_config.GetString("language", "NORMAL")));
-    EXPECT_EQ(list("pidVid", "NORMAL").size(), 4);
-    for (const QString& id : list("pidVid", "NORMAL"))
+    ASSERT_TRUE(sections.count(QLatin1String(settings::section::kPageSize)));
+    EXPECT_NE(scriva::languages::IndexOfCode(settings::ReadString(m_config, settings::kLanguage)),
+              0);
+    EXPECT_EQ(settings::CameraIds(m_config).size(), 4);
+    for (const QString& id : settings::CameraIds(m_config))
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^usb\\\\vid_[0-9a-f]{4}&pid_[0-9a-f]{4}$"))
                         .match(id)
                         .hasMatch())
@@ -108,7 +101,8 @@ TEST_F(ShippedConfig, EveryLanguageListsPagesAndDirectionsInEnglishOrder)
     ASSERT_EQ(english.size(), kPresetIndex + 1);
     EXPECT_EQ(english.at(kPresetIndex), QStringLiteral("Preinstall"));
     EXPECT_TRUE(english.contains(QStringLiteral("All")));
-    for (const QString& code : kLanguages) {
+    for (int index = 1; index <= scriva::languages::kCount; ++index) {
+        const QString code = scriva::languages::CodeOfIndex(index);
         const QStringList pages = list(code + "Page", S);
         EXPECT_EQ(pages.size(), english.size()) << qPrintable(code);
         QStringList unique = pages;

@@ -6,6 +6,7 @@
 #include "QtTestRegistry.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
+#include "config/CommandIds.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -143,21 +144,21 @@ private slots:
     {
         CVideoView view(m_doc);
         QCOMPARE(view.FitMode(), 1);
-        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdFit), CommandState::Checked(false, true));
-        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdActualSize),
+        QCOMPARE(*view.OnUpdateCommand(scriva::cmd::kFit), CommandState::Checked(false, true));
+        QCOMPARE(*view.OnUpdateCommand(scriva::cmd::kActualSize),
                  CommandState::Checked(true, false));
-        QVERIFY(view.OnCommand(CVideoView::CmdActualSize));
+        QVERIFY(view.OnCommand(scriva::cmd::kActualSize));
         QCOMPARE(view.FitMode(), 0);
-        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdFit), CommandState::Checked(true, false));
-        QCOMPARE(*view.OnUpdateCommand(CVideoView::CmdActualSize),
+        QCOMPARE(*view.OnUpdateCommand(scriva::cmd::kFit), CommandState::Checked(true, false));
+        QCOMPARE(*view.OnUpdateCommand(scriva::cmd::kActualSize),
                  CommandState::Checked(false, true));
-        QVERIFY(view.OnCommand(CVideoView::CmdFit));
+        QVERIFY(view.OnCommand(scriva::cmd::kFit));
         QCOMPARE(view.FitMode(), 1);
-        QVERIFY(view.OnCommand(CVideoView::CmdZoomIn));
+        QVERIFY(view.OnCommand(scriva::cmd::kZoomIn));
         QVERIFY(view.Zoom() > 1.0f);
         QVERIFY(!view.OnUpdateCommand(32807).has_value()); // photos are not this view's own command
         // The demo camera has no controls: nothing is shown, nothing blocks.
-        QVERIFY(view.OnCommand(CVideoView::CmdDeviceProperties));
+        QVERIFY(view.OnCommand(scriva::cmd::kDeviceProperties));
         QVERIFY(!QApplication::activeModalWidget());
     }
 

@@ -1,0 +1,153 @@
+#pragma once
+// Every number the program shares with its language packs and its posted
+// events, named once: command ids (menus, toolbars, buttons), string ids,
+// message codes, right-area modes, dialog and control ids, bitmap and cursor
+// ids and status-bar indicators. The numbers are the contract with the packs
+// and must not change. Plain constants; any thread may use them. New code
+// adds its id here instead of writing the number.
+
+#include <array>
+
+namespace scriva {
+
+// Commands: menu items, toolbar buttons, left-column buttons and keys.
+namespace cmd {
+// The framework's file commands.
+constexpr int kFileNew = 57600;
+constexpr int kFileOpen = 57601;
+constexpr int kFileSave = 57603;
+constexpr int kFileSaveAs = 57604;
+constexpr int kPrintSetup = 57606;
+constexpr int kPrint = 57607;
+constexpr int kPrintDirect = 57608;
+constexpr int kPrintPreview = 57609;
+constexpr int kFirstRecentFile = 57616; // the recent-file entries are 57616 to 57619
+constexpr int kRecentFileCount = 4;
+constexpr int kAbout = 57664;
+constexpr int kExit = 57665;
+
+// The main frame and its left column.
+constexpr int kSwitchRightArea = 1000;
+constexpr int kBrowseFolder = 1019;
+constexpr int kPrintFit = 1046;    // print mode: fit to page
+constexpr int kPrintActual = 1047; // print mode: actual size
+constexpr int kCaptureSettings = 32792;
+constexpr int kToggleLeftColumn = 32794;
+constexpr int kPrintAt96Dpi = 32804;
+constexpr int kTakePhoto = 32807;
+constexpr int kHelp = 32846;
+constexpr int kClearRecentFiles = 32850;
+
+// Image editing (the document's worker).
+constexpr int kMirrorHorizontal = 32778;
+constexpr int kFlipVertical = 32779;
+constexpr int kRotateLeft90 = 32780;
+constexpr int kRotateRight90 = 32781;
+constexpr int kBrighter = 32782;
+constexpr int kDarker = 32783;
+constexpr int kMoreContrast = 32784;
+constexpr int kLessContrast = 32785;
+constexpr int kSaturate = 32786;
+constexpr int kDesaturate = 32787;
+constexpr int kInvert = 32788;
+constexpr int kToGray = 32789;
+constexpr int kBlackAndWhite = 32790;
+constexpr int kRotateFree = 32791;
+constexpr int kResize = 32796;
+
+// Zoom, shared by the image view and the capture view.
+constexpr int kZoomOut = 32793;
+constexpr int kActualSizeImage = 32795;
+constexpr int kZoomIn = 32799;
+constexpr int kFit = 32861;
+constexpr int kActualSize = 32862;
+
+// The capture view.
+constexpr int kDeviceProperties = 32815;
+// The language commands (32808, 32809, 32866, 32880-32887) are in the
+// language table, config/Languages.h.
+} // namespace cmd
+
+// Strings of the language pack.
+namespace str {
+constexpr int kDocument = 128; // "program name\ndefault document name"
+constexpr int kBoxTitle = 57344;
+constexpr int kBrowseTitle = 61447;
+constexpr int kCaptureFailed = 61448;
+constexpr int kNoImageHere = 61453;    // image mode without an image
+constexpr int kNoPhotoHere = 61456;    // photo asked for in image mode
+constexpr int kNotInImageMode = 61458; // image command outside image mode
+constexpr int kAlreadyRunning = 61804;
+// Message-box buttons, in this order.
+constexpr int kButtonYes = 61808;
+constexpr int kButtonNo = 61809;
+constexpr int kButtonOk = 61810;
+constexpr int kButtonCancel = 61811;
+constexpr int kButtonRetry = 61812;
+constexpr int kButtonIgnore = 61813;
+constexpr int kButtonAbort = 61814;
+constexpr int kButtonClose = 61815;
+constexpr int kButtonHelp = 61816;
+// Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
+constexpr int kDialogScale = 10000;
+constexpr int DialogText(int dialog, int control = 0)
+{
+    return dialog * kDialogScale + control;
+}
+} // namespace str
+
+// Messages posted to the application object from any thread.
+namespace msg {
+constexpr int kButton = 0x7E8;        // a camera button; wParam = code, lParam must be 0
+constexpr int kEditDone = 0x7E9;      // the editing worker ended; wParam = command id
+constexpr int kRecognizeDone = 0x7EA; // the recognition worker ended; payload: path -> text
+} // namespace msg
+
+// Right-area modes: the form id of the view that fills the right area.
+namespace mode {
+constexpr int kImage = 101;   // the image view
+constexpr int kCapture = 154; // the capture view
+// Print modes of the main frame.
+constexpr int kPrintFitToPage = 94;
+constexpr int kPrintActualSize = 96; // at 96 dots per inch
+} // namespace mode
+
+// Dialog templates, forms and their controls.
+namespace form {
+constexpr int kAbout = 100;
+constexpr int kImageView = mode::kImage;
+constexpr int kLeftColumn = 130;
+constexpr int kCaptureView = mode::kCapture;
+constexpr int kSearchBar = 181;
+} // namespace form
+
+namespace ctl {
+constexpr int kOk = 1;
+constexpr int kAboutLink = 1082;
+constexpr int kSearch = 1083;
+constexpr int kSearchEdit = 1084;
+constexpr int kShowAll = 1085;
+constexpr int kAboutVersion = 1087;
+} // namespace ctl
+
+// Menus, toolbars, bitmaps and cursors of the pack.
+namespace res {
+constexpr int kMainMenu = 128;
+constexpr int kMainToolBar = 128;
+constexpr int kToolBarDisabled = 161;
+constexpr int kToolBarNormal = 162;
+constexpr int kToolBarHot = 163;
+constexpr int kPanCursor = 175;
+} // namespace res
+
+// Status-bar indicators (name, data size, dimensions, zoom, list position)
+// and the status bar itself.
+namespace status {
+constexpr int kStatusBar = 59393;
+constexpr std::array<int, 5> kIndicators = {59149, 59145, 59147, 59146, 59148};
+// What CScrivaDoc::UpdateStatus rewrites.
+constexpr int kAllPanes = 11;
+constexpr int kZoomPane = 12;
+} // namespace status
+
+} // namespace scriva

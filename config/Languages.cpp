@@ -1,0 +1,61 @@
+#include "Languages.h"
+
+namespace scriva::languages {
+
+namespace {
+// clang-format off
+const Language kLanguages[kCount] = {
+    {1,  "en",   "English",             "resDll/enResDll.rcc",   "",      "enHelp",   32809},
+    {2,  "ch",   "Simplified Chinese",  "resDll/chResDll.rcc",   "zh_CN", "ChHelp",   32808},
+    {3,  "cht",  "Traditional Chinese", "resDll/chtResDll.rcc",  "zh_TW", "ChtHelp",  32866},
+    {4,  "pg",   "Portuguese",          "resDll/pgResDll.rcc",   "pt_BR", "PgHelp",   32880},
+    {5,  "jp",   "Japanese",            "resDll/jpResDll.rcc",   "ja",    "JpHelp",   32881},
+    {6,  "fre",  "French",              "resDll/FreResDll.rcc",  "fr",    "FREHelp",  32882},
+    {7,  "ger",  "German",              "resDll/GerResDll.rcc",  "de",    "GERHelp",  32883},
+    {8,  "ko",   "Korean",              "resDll/KoResDll.rcc",   "ko",    "KoHelp",   32884},
+    {9,  "spa",  "Spanish",             "resDll/SpaResDll.rcc",  "es",    "SpaHelp",  32885},
+    {10, "bas",  "Basque",              "resDll/BasResDll.rcc",  "eu",    "BasHelp",  32886},
+    {11, "cata", "Catalan",             "resDll/CataResDll.rcc", "ca",    "CataHelp", 32887},
+};
+// clang-format on
+} // namespace
+
+bool IsValidIndex(int index)
+{
+    return index >= 1 && index <= kCount;
+}
+
+const Language& Info(int index)
+{
+    return kLanguages[IsValidIndex(index) ? index - 1 : kEnglish - 1];
+}
+
+int IndexOfCode(const QString& code)
+{
+    for (const Language& language : kLanguages) {
+        if (code.compare(QLatin1String(language.code), Qt::CaseInsensitive) == 0)
+            return language.index;
+    }
+    return 0;
+}
+
+QString CodeOfIndex(int index)
+{
+    return IsValidIndex(index) ? QLatin1String(Info(index).code) : QString();
+}
+
+QString PackFile(int index)
+{
+    return IsValidIndex(index) ? QLatin1String(Info(index).packFile) : QString();
+}
+
+int IndexOfCommand(int command)
+{
+    for (const Language& language : kLanguages) {
+        if (language.command == command)
+            return language.index;
+    }
+    return 0;
+}
+
+} // namespace scriva::languages

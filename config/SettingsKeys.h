@@ -1,0 +1,117 @@
+#pragma once
+// Every section and key of the settings store, named once, with typed readers
+// and writers over CConfigFile and the few values that need more than one
+// read (the camera-id list, the photo folder, a page size). Free functions;
+// callable from any thread, as the store itself is.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+class CConfigFile;
+
+namespace scriva::settings {
+
+// A key of the store: the section it lives in and its name.
+struct Key
+{
+    const char* section;
+    const char* name;
+};
+
+namespace section {
+constexpr char kNormal[] = "NORMAL";
+constexpr char kOcr[] = "OCR_INDENTIFY";
+constexpr char kPageSize[] = "PAGE_SIZE"; // page name -> "height, width" in mm
+constexpr char kSkin[] = "SKIN_PATH";
+constexpr char kPhotos[] = "TAKE_PHOTOS_SET";
+} // namespace section
+
+// [NORMAL]
+constexpr Key kUrl{section::kNormal, "URL"};
+constexpr Key kVersion{section::kNormal, "Version"};
+constexpr Key kLanguage{section::kNormal, "language"};
+constexpr Key kCameraIds{section::kNormal, "pidVid"}; // read through CameraIds()
+constexpr Key kTempPath{section::kNormal, "tempPath"};
+constexpr Key kDevcon{section::kNormal, "Devcon"}; // shipped for other systems; not read here
+
+// [OCR_INDENTIFY]
+constexpr Key kOcrConfigPath{section::kOcr, "ConfigPath"};
+constexpr Key kOcrDataPath{section::kOcr, "DataPath"};
+constexpr Key kOcrChineseModels{section::kOcr, "Lang1"};
+constexpr Key kOcrLatinModels{section::kOcr, "Lang2"};
+
+// [SKIN_PATH]
+constexpr Key kSkinFolder{section::kSkin, "SkinPath"};
+constexpr Key kSkinButtonNormal{section::kSkin, "btnNormal"};
+constexpr Key kSkinButtonSelected{section::kSkin, "btnSelected"};
+constexpr Key kSkinButtonHover{section::kSkin, "btnHover"};
+constexpr Key kSkinButtonDisabled{section::kSkin, "btnDisabled"};
+constexpr Key kSkinLeftFormBack{section::kSkin, "leftFormBack"};
+constexpr Key kSkinToolBarBack{section::kSkin, "toolBarBack"};
+
+// [TAKE_PHOTOS_SET]
+constexpr Key kPhotoFolder{section::kPhotos, "savePath"}; // read through PhotoFolder()
+constexpr Key kPhotoStem{section::kPhotos, "fileName"};
+constexpr Key kPhotoFormat{section::kPhotos, "pictureFormat"};
+constexpr Key kPageSizeName{section::kPhotos, "sizePicture"};
+constexpr Key kNamingRule{section::kPhotos, "nomenclature"}; // 0 date and time, 1 counter
+constexpr Key kCounterNext{section::kPhotos, "initialValue"};
+constexpr Key kCounterStep{section::kPhotos, "increment"};
+constexpr Key kImageDirection{section::kPhotos, "imageDirection"};
+constexpr Key kAutoCaptureSeconds{section::kPhotos, "interval"};
+constexpr Key kThumbnailCount{section::kPhotos, "thumbnailNum"};
+constexpr Key kScanTempImage{section::kPhotos, "scanTempImg"};
+// Per-language lists of [TAKE_PHOTOS_SET]: "<language code><suffix>".
+constexpr char kPageNamesSuffix[] = "Page";
+constexpr char kImageDirectionsSuffix[] = "ImgDir";
+QString LanguageKeyName(const QString& languageCode, const char* suffix);
+
+// Every fixed key above, for checks of a settings file.
+constexpr Key kAllKeys[] = {kUrl,
+                            kVersion,
+                            kLanguage,
+                            kCameraIds,
+                            kTempPath,
+                            kDevcon,
+                            kOcrConfigPath,
+                            kOcrDataPath,
+                            kOcrChineseModels,
+                            kOcrLatinModels,
+                            kSkinFolder,
+                            kSkinButtonNormal,
+                            kSkinButtonSelected,
+                            kSkinButtonHover,
+                            kSkinButtonDisabled,
+                            kSkinLeftFormBack,
+                            kSkinToolBarBack,
+                            kPhotoFolder,
+                            kPhotoStem,
+                            kPhotoFormat,
+                            kPageSizeName,
+                            kNamingRule,
+                            kCounterNext,
+                            kCounterStep,
+                            kImageDirection,
+                            kAutoCaptureSeconds,
+                            kThumbnailCount,
+                            kScanTempImage};
+
+// Typed access. A missing key reads as an empty string or 0, as the store's
+// own readers do. Writers refuse what CConfigFile::SetString refuses.
+QString ReadString(const CConfigFile& config, Key key);
+int32_t ReadInt(const CConfigFile& config, Key key);
+bool WriteString(CConfigFile& config, Key key, const QString& value);
+bool WriteInt(CConfigFile& config, Key key, int32_t value);
+
+// The supported cameras' ids ("usb\vid_xxxx&pid_yyyy"), in the order given.
+QStringList CameraIds(const CConfigFile& config);
+// The photo folder, resolved under the documents folder.
+QString PhotoFolder(const CConfigFile& config);
+
+// A page size of [PAGE_SIZE] by name, height and width in mm ("All" is 0, 0:
+// the whole picture); what the entry lacks reads as 0. True only when the
+// entry exists and holds exactly two tokens.
+bool ReadPageSize(const CConfigFile& config, const QString& name, int& heightMm, int& widthMm);
+
+} // namespace scriva::settings
