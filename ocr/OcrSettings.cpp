@@ -2,12 +2,12 @@
 
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
 
 namespace scriva::ocr {
 
 namespace {
 
-const QString kSection = QStringLiteral("OCR_INDENTIFY");
 const QString kConfigFileName = QStringLiteral("Quillet_pc.cfg");
 const QString kShippedConfigPath = QStringLiteral("ocr/");
 
@@ -41,12 +41,12 @@ OcrSettings OcrSettings::Defaults()
 OcrSettings OcrSettings::Read(const CConfigFile& config)
 {
     OcrSettings s;
-    const QString data = config.GetString(QStringLiteral("DataPath"), kSection).trimmed();
+    const QString data = settings::ReadString(config, settings::kOcrDataPath).trimmed();
     s.dataPath = data.isEmpty() ? QString() : resolveDataPath(data);
-    s.configFile = configFileIn(config.GetString(QStringLiteral("ConfigPath"), kSection));
-    s.language1 = config.GetString(QStringLiteral("Lang1"), kSection).trimmed();
-    s.language2 = config.GetString(QStringLiteral("Lang2"), kSection).trimmed();
-    s.interfaceCode = config.GetString(QStringLiteral("language"), QStringLiteral("NORMAL"));
+    s.configFile = configFileIn(settings::ReadString(config, settings::kOcrConfigPath));
+    s.language1 = settings::ReadString(config, settings::kOcrChineseModels).trimmed();
+    s.language2 = settings::ReadString(config, settings::kOcrLatinModels).trimmed();
+    s.interfaceCode = settings::ReadString(config, settings::kLanguage);
     return s;
 }
 
