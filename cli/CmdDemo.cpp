@@ -18,6 +18,7 @@
 #include "config/SettingsKeys.h"
 
 #include <QDir>
+#include <cmath>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -52,6 +53,7 @@ struct PhotoSettings
     QString pageSizeMm; // "210 x 297 mm", empty when the name has no size
     QString naming;
     QStringList cameraTokens;
+    bool fineStraighten = true;
 };
 
 struct Frame
@@ -109,6 +111,7 @@ bool ReadPhotoSettings(const CConfigFile& config, PhotoSettings& s, QString& err
     s.pageSizeMm = PageSizeMm(config, s.pageSize);
     s.naming = NamingRule(config);
     s.cameraTokens = settings::CameraIds(config);
+    s.fineStraighten = FineStraightenSetting(config);
     if (s.stem.isEmpty() || s.stem.contains(u'/') || s.stem.contains(u'\\'))
         error = QStringLiteral("the photo file name stem '%1' cannot name a file").arg(s.stem);
     else if (s.formatId == CXIMAGE_FORMAT_UNKNOWN)
@@ -134,13 +137,14 @@ void PrintSettings(const PhotoSettings& s, bool seeded)
 }
 
 // The turn undone, in words: a positive angle is a clockwise turn.
-QString TurnText(int angle)
+QString TurnText(double angle)
 {
-    if (angle == 0)
+    const QString degrees = QString::number(std::fabs(angle), 'f', 2);
+    if (degrees == QLatin1String("0.00"))
         return QStringLiteral("not turned");
     return QStringLiteral("turned %1 degree%2 %3")
-        .arg(std::abs(angle))
-        .arg(std::abs(angle) == 1 ? QString() : QStringLiteral("s"))
+        .arg(degrees)
+        .arg(degrees == QLatin1String("1.00") ? QString() : QStringLiteral("s"))
         .arg(angle > 0 ? QStringLiteral("clockwise") : QStringLiteral("counter-clockwise"));
 }
 
@@ -295,7 +299,7 @@ int TakeStraightenAndSave(const QString& camera, const PhotoSettings& settings)
                                             .arg(image.GetWidth())
                                             .arg(image.GetHeight()));
     StraightenResult result;
-    if (!StraightenPage(image, result, &error))
+    if (!StraightenPage(image, result, &error, nullptr, settings.fineStraighten))
         return failWith(QStringLiteral("cannot straighten the photo: %1").arg(error));
     const cxdetect::PageBox& c = result.crop;
     PrintLine(QStringLiteral("Straightened"),

@@ -1,12 +1,18 @@
 // scriva-cli straighten: straightens a page photo and crops it to the page, as
 // every photo the program takes is.
-//   straighten IN OUT [--report] [--debug DIR]
+//   straighten IN OUT [--report] [--debug DIR] [--fine | --coarse]
 // OUT's extension picks the format (bmp, jpg, png, tif). With --report one JSON
-// object on stdout tells the turn undone, the crop and the output size; with
+// object on stdout tells the turn undone (degrees, the page's counter-clockwise
+// turn), how sure the measurement is, the crop and the output size; with
 // --debug the detectors' intermediate images are written into DIR as PNG files.
+// The turn is refined below a degree unless --coarse is given or the photo
+// setting fineStraighten is 0 (--fine overrides the setting).
 
 #include "CliCommand.h"
 #include "StraightenJob.h"
+
+#include "config/AppPaths.h"
+#include "config/CConfigFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,19 +22,31 @@ using namespace scriva::cli;
 
 namespace {
 
-const QString kUsage = QStringLiteral("straighten IN OUT [--report] [--debug DIR]");
+const QString kUsage =
+    QStringLiteral("straighten IN OUT [--report] [--debug DIR] [--fine | --coarse]");
 
 std::string NativePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
 
-void PrintReport(int angle, const cxdetect::PageBox& crop, const CxImage& out)
+void PrintReport(const StraightenResult& r, bool fine, const CxImage& out)
 {
-    std::printf("{\"angle_deg\": %d, \"crop\": {\"left\": %d, \"top\": %d, \"right\": %d, "
-                "\"bottom\": %d}, \"width\": %u, \"height\": %u}\n",
-                angle, crop.left, crop.top, crop.right, crop.bottom, out.GetWidth(),
-                out.GetHeight());
+    std::printf("{\"angle_deg\": %.3f, \"confidence\": %.2f, \"refined\": %s, \"crop\": "
+                "{\"left\": %d, \"top\": %d, \"right\": %d, \"bottom\": %d}, \"width\": %u, "
+                "\"height\": %u}\n",
+                r.angle, r.confidence, fine ? "true" : "false", r.crop.left, r.crop.top,
+                r.crop.right, r.crop.bottom, out.GetWidth(), out.GetHeight());
+}
+
+// The photo setting, when the user has settings; refined otherwise.
+bool FineFromSettings()
+{
+    const QString path = scriva::userConfigFile();
+    CConfigFile config;
+    if (!QFileInfo::exists(path) || !config.Load(path))
+        return true;
+    return FineStraightenSetting(config);
 }
 
 // Writes each intermediate image of the detectors as DIR/<stage>.png.
@@ -47,11 +65,16 @@ int RunStraighten(const QStringList& args)
 {
     QStringList files;
     bool report = false;
+    int fineChoice = -1; // -1: from the settings
     QString debugDir;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (a == QLatin1String("--report"))
             report = true;
+        else if (a == QLatin1String("--fine"))
+            fineChoice = 1;
+        else if (a == QLatin1String("--coarse"))
+            fineChoice = 0;
         else if (a == QLatin1String("--debug") && i + 1 < args.size())
             debugDir = args[++i];
         else if (a.startsWith(QLatin1String("--")))
@@ -73,14 +96,15 @@ int RunStraighten(const QStringList& args)
     if (!image.Load(NativePath(in), CXIMAGE_FORMAT_UNKNOWN))
         return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
     const CxDebugSink sink = debugDir.isEmpty() ? CxDebugSink() : PngSink(debugDir);
+    const bool fine = fineChoice < 0 ? FineFromSettings() : fineChoice == 1;
     StraightenResult result;
     QString error;
-    if (!StraightenPage(image, result, &error, sink ? &sink : nullptr))
+    if (!StraightenPage(image, result, &error, sink ? &sink : nullptr, fine))
         return failWith(QStringLiteral("%1: %2").arg(in, error));
     if (!image.Save(NativePath(out), format))
         return failWith(QStringLiteral("%1: %2").arg(out, QString::fromUtf8(image.GetLastError())));
     if (report)
-        PrintReport(result.angle, result.crop, image);
+        PrintReport(result, fine, image);
     return 0;
 }
 

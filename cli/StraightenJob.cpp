@@ -1,5 +1,8 @@
 #include "StraightenJob.h"
 
+#include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
+
 #include <new>
 
 namespace scriva::cli {
@@ -16,15 +19,26 @@ bool Fail(QString* error, const QString& text)
 } // namespace
 
 bool StraightenPage(CxImage& image, StraightenResult& result, QString* error,
-                    const CxDebugSink* debug)
+                    const CxDebugSink* debug, bool fine)
 {
     if (!image.IsValid())
         return Fail(error, QStringLiteral("no picture to straighten"));
     try {
-        result.angle = cxdetect::DetectSkew(image, debug);
-        if (!cxdetect::ApplySkew(image, result.angle))
-            return Fail(error, QString::fromUtf8(image.GetLastError()));
-        result.crop = cxdetect::DetectPageBox(image, debug);
+        if (fine) {
+            const cxdetect::SkewEstimate skew = cxdetect::DetectFineSkew(image, debug);
+            result.angle = skew.degrees;
+            result.confidence = skew.confidence;
+            if (!cxdetect::ApplyFineSkew(image, skew.degrees))
+                return Fail(error, QString::fromUtf8(image.GetLastError()));
+            result.crop = cxdetect::DetectCentrePageBox(image, debug);
+        } else {
+            const int skew = cxdetect::DetectSkew(image, debug);
+            result.angle = skew;
+            result.confidence = 0;
+            if (!cxdetect::ApplySkew(image, skew))
+                return Fail(error, QString::fromUtf8(image.GetLastError()));
+            result.crop = cxdetect::DetectPageBox(image, debug);
+        }
     } catch (const std::bad_alloc&) {
         return Fail(error, QStringLiteral("out of memory"));
     }
@@ -32,6 +46,15 @@ bool StraightenPage(CxImage& image, StraightenResult& result, QString* error,
     if (!image.Crop(box.left, box.top, box.right, box.bottom))
         return Fail(error, QString::fromUtf8(image.GetLastError()));
     return true;
+}
+
+bool FineStraightenSetting(const CConfigFile& config)
+{
+    const settings::Key key = settings::kFineStraighten;
+    CConfigEntry entry;
+    if (!config.GetEntry(QString::fromLatin1(key.name), entry, QString::fromLatin1(key.section)))
+        return true;
+    return settings::ReadInt(config, key) != 0;
 }
 
 } // namespace scriva::cli

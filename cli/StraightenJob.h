@@ -8,18 +8,27 @@
 
 #include <QString>
 
+class CConfigFile;
+
 namespace scriva::cli {
 
 struct StraightenResult
 {
-    int angle = 0;          // clockwise turn undone, in degrees
+    double angle = 0;       // clockwise turn undone (the page's counter-clockwise turn), degrees
+    double confidence = 0;  // 0 (the one-degree answer, unconfirmed) ... 1
     cxdetect::PageBox crop; // page area cut out of the turned picture
 };
 
 // Straightens `image` in place (AutoDeskew then AutoCropBorder, phase by phase
-// so the turn and the crop can be told). False with the reason in *error; the
-// image may then be turned but not cropped.
+// so the turn and the crop can be told). `fine` false keeps the one-degree skew
+// finder and the light-count page finder alone. False with the reason in *error;
+// the image may then be turned but not cropped.
 bool StraightenPage(CxImage& image, StraightenResult& result, QString* error,
-                    const CxDebugSink* debug = nullptr);
+                    const CxDebugSink* debug = nullptr, bool fine = true);
+
+// The photo setting TAKE_PHOTOS_SET/fineStraighten: true (the default, also when
+// the key is missing) refines the turn and finds the centre page; 0 keeps the
+// one-degree straightening.
+bool FineStraightenSetting(const CConfigFile& config);
 
 } // namespace scriva::cli

@@ -62,6 +62,8 @@ constexpr Key kImageDirection{section::kPhotos, "imageDirection"};
 constexpr Key kAutoCaptureSeconds{section::kPhotos, "interval"};
 constexpr Key kThumbnailCount{section::kPhotos, "thumbnailNum"};
 constexpr Key kScanTempImage{section::kPhotos, "scanTempImg"};
+// 1 (also when missing): photos straightened below a degree; 0: to the nearest degree.
+constexpr Key kFineStraighten{section::kPhotos, "fineStraighten"};
 // Per-language lists of [TAKE_PHOTOS_SET]: "<language code><suffix>".
 constexpr char kPageNamesSuffix[] = "Page";
 constexpr char kImageDirectionsSuffix[] = "ImgDir";
@@ -95,7 +97,8 @@ constexpr Key kAllKeys[] = {kUrl,
                             kImageDirection,
                             kAutoCaptureSeconds,
                             kThumbnailCount,
-                            kScanTempImage};
+                            kScanTempImage,
+                            kFineStraighten};
 
 // Typed access. A missing key reads as an empty string or 0, as the store's
 // own readers do. Writers refuse what CConfigFile::SetString refuses.

@@ -294,9 +294,14 @@ public:
                            CxImage* pContrastMask = nullptr, int32_t nBias = 0,
                            float fGlobalLocalBalance = 0.5f);
 
-    // ===== Page detectors (CxImageDeskew.cpp, CxImageBorders.cpp) ==========================
-    bool AutoDeskew();     // finds the skew of the page edges and rotates the image straight
-    bool AutoCropBorder(); // finds the page by its light rows and columns and crops to it
+    // ===== Page detectors (CxImageDeskew.cpp, CxImageBorders.cpp, CxImageFineSkew.cpp) ======
+    // Finds the skew of the page and rotates the image straight: to a few hundredths of a
+    // degree by the page's edges and lines of text, or (fine false) on the one-degree grid
+    // of the page edges' Hough transform alone.
+    bool AutoDeskew(bool fine = true);
+    // Crops to the page: the one under the picture's centre, found by the edges around it,
+    // or (fine false) the one found by counting light rows and columns.
+    bool AutoCropBorder(bool fine = true);
     // Threshold of a 256-bin histogram shared by both detectors.
     static int32_t HistogramThreshold(const uint32_t histogram[256]);
 
@@ -366,6 +371,8 @@ protected:
     // (owned by CxImageTransform/Tone/Resample/Selection/Deskew/Borders.cpp)
     // Quarter or half turn (0 right, 1 left, 2 half) into iDst or in place.
     bool TurnImage(int turnKind, CxImage* iDst);
+    bool AutoDeskewCoarse();     // the one-degree skew finder alone
+    bool AutoCropBorderCoarse(); // the light-count page finder
     // This 8-bit grey image becomes 1-bit: white where it is above `levels`.
     bool Binarise(const CxImage& levels);
 };

@@ -184,7 +184,7 @@ PageBox DetectPageBox(const CxImage& image, const CxDebugSink* sink)
 
 } // namespace cxdetect
 
-bool CxImage::AutoCropBorder()
+bool CxImage::AutoCropBorderCoarse()
 {
     if (!IsValid())
         return false;

@@ -255,7 +255,7 @@ bool ApplySkew(CxImage& image, int skew)
 
 } // namespace cxdetect
 
-bool CxImage::AutoDeskew()
+bool CxImage::AutoDeskewCoarse()
 {
     if (!IsValid())
         return false;

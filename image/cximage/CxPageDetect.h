@@ -76,6 +76,142 @@ GreyGrid GreyCopy(const CxImage& image, Histogram& histogram);
 PageBox FindPageBox(const GreyGrid& binary);
 PageBox DetectPageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
 
+// --- fine skew ----------------------------------------------------------------------
+// A second stage after the one-degree finder: the photo is averaged down to a
+// grid of about a thousand cells along its longer side, turned by the coarse
+// answer, and the page's own evidence - its straight edges and its lines of
+// text - measures what turn is left, to a few hundredths of a degree. Where
+// that evidence is weak the coarse answer stands; where it contradicts the
+// coarse answer, the photo is measured again around no turn at all.
+
+// Cells along the longer side of the fine grid.
+constexpr int kFineGridSamples = 1000;
+// Half-width of the fine search around the coarse answer: its bin and both neighbours.
+constexpr double kFineSearchDegrees = 1.5;
+// Turns smaller than this are not worth resampling the photo for.
+constexpr double kMinTurnDegrees = 0.02;
+// A page edge steps (0-255) by at least kMinLineEdgeStep in at least this share of the
+// lines it crosses.
+constexpr double kMinEdgeLineShare = 0.5;
+constexpr int kMinLineEdgeStep = 8;
+// Cells either side of a column (row) compared to see a page edge in it.
+constexpr int kEdgeSpanCells = 2;
+// Cells on either side of an edge that must all keep apart in grey: longer than a line of
+// print is high, shorter than a page's margin is wide.
+constexpr int kSideRunCells = 12;
+// Beside a lighter neighbour the page's side of an edge keeps at least this share of its grey.
+constexpr double kLighterNeighbourShare = 0.8;
+// Share of the grid's rows (columns) around its centre the first measurement looks along.
+constexpr double kCentreBandShare = 0.2;
+// Pages narrower or lower than this share of the grid are not believed.
+constexpr double kMinPageShare = 0.1;
+// Without a visible edge, the page reaches as far as its lines stay this share of paper grey.
+constexpr double kPaperShare = 0.5;
+// Share of the page's width (height) kept away from its corners when measuring its sides.
+constexpr double kCornerShare = 0.1;
+// Edge points further than this from the fitted line (cells) are dropped.
+constexpr double kMaxEdgeResidualCells = 1.5;
+// Sides of the page whose fitted angles differ by more than this do not confirm each other.
+constexpr double kSideAgreementDegrees = 0.15;
+// A side counts when this share of its measured length gave edge points.
+constexpr double kMinSideSupport = 0.4;
+// Text: ink is at least this much darker (0-255) than the paper around it...
+constexpr int kMinInkContrast = 20;
+// ... which is averaged over a square of this half-size in cells.
+constexpr int kPaperWindowCells = 8;
+// Fewer ink cells than this are too little text to measure a turn by.
+constexpr int kMinInkCells = 400;
+// More ink cells than this are thinned out evenly before the search.
+constexpr size_t kMaxInkCells = 20000;
+// Step of the first pass of the text search, and of its last pass.
+constexpr double kTextCoarseStepDegrees = 0.1;
+constexpr double kTextFineStepDegrees = 0.01;
+// The sharpest line profile must stand out by this share above the flattest one.
+constexpr double kMinTextProminence = 0.1;
+// Where the coarse answer fails, lines of print are looked for this far either way...
+constexpr double kWideSearchDegrees = 12.0;
+// ... in steps of this size, over this share of the photo around its centre.
+constexpr double kWideStepDegrees = 0.5;
+constexpr double kWideAreaShare = 0.6;
+// Edge and text answers further apart than this are not averaged: the edges win.
+constexpr double kEvidenceAgreementDegrees = 0.25;
+
+// A grey grid with rows stored top-down and a mask of the cells that lie inside the photo
+// (a turned grid has corners from outside it).
+struct FineGrid
+{
+    int width = 0;
+    int height = 0;
+    int step = 1; // photo pixels per cell along each side
+    std::vector<uint8_t> grey;
+    std::vector<uint8_t> inside;
+
+    uint8_t At(int x, int y) const { return grey[size_t(y) * width + x]; }
+    bool Inside(int x, int y) const { return inside[size_t(y) * width + x] != 0; }
+};
+
+// The page under the centre of a grid: the position of each side in cells (the middle of
+// the edge, along the grid's axes) and whether an edge was seen there.
+struct PageSides
+{
+    double left = 0, top = 0, right = 0, bottom = 0;
+    bool seen[4] = {false, false, false, false}; // left, top, right, bottom
+    bool valid = false;
+};
+
+enum class SkewSource
+{
+    Coarse, // the one-degree answer stands (weak evidence, or refinement off)
+    Edges,  // measured on the page's edges
+    Text,   // measured on the lines of text
+    Both,   // edges and text agreed and were averaged
+};
+
+struct SkewEstimate
+{
+    double degrees = 0;    // counter-clockwise turn of the page on screen, undone by ApplySkew
+    double confidence = 0; // 0 (a guess) ... 1 (long straight edges and sharp lines of text)
+    SkewSource source = SkewSource::Coarse;
+    int coarse = 0;              // the one-degree stage's answer
+    bool coarseRejected = false; // the evidence did not bear it out and was measured near 0
+};
+
+// A residual turn measured on a grid that was already turned by a candidate angle.
+struct Evidence
+{
+    double degrees = 0;
+    double strength = 0; // 0 ... 1
+    bool strong = false;
+};
+
+int FineSampleStep(int width, int height);
+// Block average of the photo, rows top-down.
+FineGrid SampleFineGrid(const CxImage& image, int step);
+// The grid turned clockwise by `ccwDegrees` on a growing canvas (a page turned counter-
+// clockwise by that angle comes out straight), bilinear; corners from outside are 0.
+FineGrid TurnGrid(const FineGrid& grid, double ccwDegrees);
+// Finds the page lying under the centre of the grid by the edges around it; its sides may
+// lean by up to `leanDegrees` from the grid's axes.
+PageSides FindCentrePage(const FineGrid& grid, double leanDegrees = kFineSearchDegrees);
+// Residual turn from straight lines fitted to the page's sides.
+Evidence EdgeEvidence(const FineGrid& turned, const PageSides& page);
+// Residual turn from the sharpness of the text lines' projection, searched within
+// `limit` degrees either way in steps of `step`, then to kTextFineStepDegrees.
+Evidence TextEvidence(const FineGrid& turned, const PageSides& page,
+                      double limit = kFineSearchDegrees, double step = kTextCoarseStepDegrees);
+// The turn at which the print around the grid's centre lines up best, within
+// kWideSearchDegrees either way, to kWideStepDegrees: a candidate where the coarse
+// answer is not borne out. Not strong when there is too little print.
+Evidence WideTextTurn(const FineGrid& grid);
+// Coarse answer, then the refinement around it (and around no turn when it is not supported).
+SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink = nullptr);
+// Turns the image clockwise by `ccwDegrees` (to straighten a page turned that way).
+bool ApplyFineSkew(CxImage& image, double ccwDegrees);
+// Hands a fine grid to the sink as an 8-bit grey image (nothing without a sink).
+void DumpFineGrid(const CxDebugSink* sink, const char* stage, const FineGrid& grid);
+// The page under the centre of a straight photo, as crop arguments.
+PageBox DetectCentrePageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
+
 // Hands a grid to the sink as an 8-bit grey image (nothing without a sink).
 void DumpGrid(const CxDebugSink* sink, const char* stage, const GreyGrid& grid);
 

@@ -3,6 +3,7 @@
 // JSON, and bad input fails with one line and no output.
 
 #include "CliTestSupport.h"
+#include "image/cximage/CxPageDetect.h"
 
 #include <gtest/gtest.h>
 
@@ -64,10 +65,15 @@ TEST_F(CmdStraighten, UndoesTheTurnAndCutsToThePage)
         const CliRun r = m_box.run({"straighten", in, out, "--report"});
         ASSERT_EQ(r.exitCode, 0) << r.err.constData();
         const QJsonObject report = parseReport(r.out);
-        for (const char* key : {"angle_deg", "crop", "width", "height"})
+        for (const char* key : {"angle_deg", "confidence", "refined", "crop", "width", "height"})
             ASSERT_TRUE(report.contains(QLatin1String(key))) << key;
-        // The reported angle is the clockwise turn that straightens the page.
-        EXPECT_NEAR(report.value("angle_deg").toDouble(), -angle, 1.0);
+        // The reported angle is the clockwise turn that straightens the page, refined
+        // below a degree by default.
+        EXPECT_TRUE(report.value("refined").toBool());
+        EXPECT_NEAR(report.value("angle_deg").toDouble(), -angle, 0.1);
+        const double confidence = report.value("confidence").toDouble(-1);
+        EXPECT_GE(confidence, 0.0);
+        EXPECT_LE(confidence, 1.0);
 
         const QJsonObject crop = report.value("crop").toObject();
         const int left = crop.value("left").toInt(-1);
@@ -95,6 +101,27 @@ TEST_F(CmdStraighten, UndoesTheTurnAndCutsToThePage)
             pixelAt(result, int(result.GetWidth()) / 20, int(result.GetHeight()) / 2);
         EXPECT_GT(margin.rgbGreen, 200);
     }
+}
+
+TEST_F(CmdStraighten, FineTurnsAreReportedAsDecimalsAndCoarseKeepsWholeDegrees)
+{
+    const QString in = pagePhoto(-2.6, QStringLiteral("fraction.png"));
+    const QString out = m_box.path(QStringLiteral("fraction.png"));
+    CliRun r = m_box.run({"straighten", in, out, "--report"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    QJsonObject report = parseReport(r.out);
+    EXPECT_NEAR(report.value("angle_deg").toDouble(), 2.6, 0.1);
+    EXPECT_GT(report.value("confidence").toDouble(), 0.3);
+
+    r = m_box.run({"straighten", in, out, "--report", "--coarse"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    report = parseReport(r.out);
+    EXPECT_FALSE(report.value("refined").toBool());
+    // Exactly the one-degree finder's answer (which may miss this page by more).
+    CxImage photo;
+    ASSERT_TRUE(photo.Load(native(in), CXIMAGE_FORMAT_PNG));
+    EXPECT_EQ(report.value("angle_deg").toDouble(), double(cxdetect::DetectSkew(photo)));
+    EXPECT_EQ(report.value("confidence").toDouble(-1), 0.0);
 }
 
 TEST_F(CmdStraighten, WithoutReportPrintsNothing)

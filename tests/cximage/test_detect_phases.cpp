@@ -132,7 +132,7 @@ TEST(DetectSkew, UprightPageIsLeftUntouched)
 {
     CxImage photo = opstest::PagePhoto(400, 300, 250, 220, 0.0);
     const CxImage before(photo);
-    ASSERT_TRUE(photo.AutoDeskew());
+    ASSERT_TRUE(photo.AutoDeskew(false));
     ASSERT_EQ(photo.GetWidth(), before.GetWidth());
     ASSERT_EQ(photo.GetHeight(), before.GetHeight());
     EXPECT_EQ(std::memcmp(photo.GetBits(0), before.GetBits(0), size_t(photo.GetEffWidth()) * 300),
@@ -147,11 +147,22 @@ TEST(DetectSkew, DebugSinkSeesEveryPhase)
         stages.push_back(stage);
         EXPECT_EQ(view.GetBpp(), 8u);
     });
-    ASSERT_TRUE(photo.AutoDeskew());
-    ASSERT_TRUE(photo.AutoCropBorder());
+    ASSERT_TRUE(photo.AutoDeskew(false));
+    ASSERT_TRUE(photo.AutoCropBorder(false));
     const std::vector<std::string> expected{"deskew-samples", "deskew-binary", "deskew-despeckled",
                                             "deskew-edges", "borders-binary"};
     EXPECT_EQ(stages, expected);
+    // The refinement adds its grid, the grid turned by the coarse answer and the
+    // crop's grid.
+    stages.clear();
+    CxImage again = opstest::PagePhoto(400, 300, 250, 220, 4.0);
+    again.SetDebugSink([&](const char* stage, const CxImage&) { stages.push_back(stage); });
+    ASSERT_TRUE(again.AutoDeskew());
+    ASSERT_TRUE(again.AutoCropBorder());
+    const std::vector<std::string> fine{"deskew-samples", "deskew-binary", "deskew-despeckled",
+                                        "deskew-edges", "deskew-fine-grid", "deskew-fine-turned",
+                                        "borders-grid"};
+    EXPECT_EQ(stages, fine);
 }
 
 TEST(DetectBorders, PictureWithoutAPageLosesOnlyItsTopRowAndRightColumn)
@@ -168,7 +179,7 @@ TEST(DetectBorders, PictureWithoutAPageLosesOnlyItsTopRowAndRightColumn)
         img.GetBits(uint32_t(y))[w - 1] = 32; // right column
     for (int y = 70; y < 80; ++y)
         std::memset(img.GetBits(uint32_t(y)) + 90, 240, 10);
-    ASSERT_TRUE(img.AutoCropBorder());
+    ASSERT_TRUE(img.AutoCropBorder(false));
     ASSERT_EQ(int(img.GetWidth()), w - 1);
     ASSERT_EQ(int(img.GetHeight()), h - 1);
     for (int y = 0; y < h - 1; ++y)
@@ -201,14 +212,17 @@ TEST(DetectBorders, TinyAndPaletteImagesAreHandledWithoutHarm)
     for (int bpp : {1, 4, 8, 24}) {
         for (auto size : {std::pair<int, int>{1, 1}, {2, 3}, {1, 40}, {40, 1}, {25, 25}}) {
             CxImage img = opstest::PatternImage(size.first, size.second, bpp);
-            ASSERT_TRUE(img.AutoDeskew()) << bpp;
-            ASSERT_TRUE(img.IsValid());
-            // A crop that would leave nothing fails and keeps the picture.
-            const bool cropped = img.AutoCropBorder();
-            ASSERT_TRUE(img.IsValid());
-            if (!cropped) {
-                EXPECT_TRUE(size.first == 1 || size.second == 1);
-                EXPECT_EQ(int(img.GetWidth()), size.first);
+            for (const bool fine : {false, true}) {
+                CxImage copy(img);
+                ASSERT_TRUE(copy.AutoDeskew(fine)) << bpp;
+                ASSERT_TRUE(copy.IsValid());
+                // A crop that would leave nothing fails and keeps the picture.
+                const bool cropped = copy.AutoCropBorder(fine);
+                ASSERT_TRUE(copy.IsValid());
+                if (!cropped) {
+                    EXPECT_TRUE(size.first == 1 || size.second == 1);
+                    EXPECT_EQ(int(copy.GetWidth()), size.first);
+                }
             }
         }
     }
@@ -221,7 +235,7 @@ TEST(DetectSkew, PaletteAndGreyPhotosAreStraightenedLikeColourOnes)
     ASSERT_TRUE(grey.ToGray());
     EXPECT_EQ(cxdetect::DetectSkew(grey), cxdetect::DetectSkew(colour));
     EXPECT_EQ(cxdetect::DetectSkew(colour), -4);
-    ASSERT_TRUE(grey.AutoDeskew());
+    ASSERT_TRUE(grey.AutoDeskew(false));
     EXPECT_EQ(grey.GetBpp(), 8u); // linear grey stays grey through the rotation
     EXPECT_EQ(grey.GetProgress(), 100);
 }

@@ -1,0 +1,255 @@
+// Finds the page that lies under the centre of a photo by the edges around it.
+// From the centre outwards, along a band of rows, the first column where most
+// rows step from a darker desk up to a run of paper is the page's left side
+// (and so on for the others); a second page, a mug or a desk lighter than the
+// paper's shadow stops the walk at the first such edge, not at the brightest.
+// Where no edge shows (the page runs off the picture) the page reaches as far
+// as its rows stay about as light as paper. Works on the fine grid, so it
+// holds under vignetting (only local steps count) and on grey desks.
+
+#include "CxImage.h"
+#include "CxPageDetect.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+namespace cxdetect {
+
+namespace {
+
+struct SidePair
+{
+    double low = 0, high = 0;
+    bool seenLow = false, seenHigh = false;
+};
+
+FineGrid Transposed(const FineGrid& g)
+{
+    FineGrid t;
+    t.width = g.height;
+    t.height = g.width;
+    t.step = g.step;
+    t.grey.resize(g.grey.size());
+    t.inside.resize(g.inside.size());
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+            t.grey[size_t(x) * t.width + y] = g.grey[size_t(y) * g.width + x];
+            t.inside[size_t(x) * t.width + y] = g.inside[size_t(y) * g.width + x];
+        }
+    return t;
+}
+
+// Minimum (or maximum) of every window of `length` cells of a row: out[i] covers
+// row[i] ... row[i + length - 1] (windows running past the end are cut short).
+template <typename Pick>
+void WindowExtreme(const uint8_t* row, int w, int length, Pick pick, std::vector<uint8_t>& out,
+                   std::vector<uint8_t>& ahead, std::vector<uint8_t>& behind)
+{
+    // Blocks of `length` cells: the running extreme from each block's start and from its end.
+    for (int i = 0; i < w; ++i)
+        ahead[i] = (i % length == 0) ? row[i] : pick(ahead[i - 1], row[i]);
+    for (int i = w - 1; i >= 0; --i)
+        behind[i] = (i == w - 1 || (i + 1) % length == 0) ? row[i] : pick(behind[i + 1], row[i]);
+    for (int i = 0; i < w; ++i) {
+        const int end = std::min(w - 1, i + length - 1);
+        out[i] = pick(behind[i], ahead[end]);
+    }
+}
+
+// Marks the cells of one row where a page edge may lie: the kSideRunCells cells
+// before the gap of 2 x kEdgeSpanCells around the cell and the kSideRunCells
+// after it keep apart by kMinLineEdgeStep grey levels - all of one side lighter
+// than all of the other. A line of print is too thin for that (paper lies on both
+// sides of it); a page's margin against a desk, a darker second page or the
+// photo's own border is not. Where the side away from the page is the lighter one
+// (a lighter second page, a white mug) the page's side must still be nearly as
+// light: a block of blurred print against its margin is no page edge.
+struct EdgeMarker
+{
+    std::vector<uint8_t> lo, hi, ahead, behind;
+
+    explicit EdgeMarker(int w) : lo(size_t(w)), hi(size_t(w)), ahead(size_t(w)), behind(size_t(w)) {}
+
+    // Page after the cell (pageAfter) or before it, away from what lies beyond.
+    bool Apart(int page, int beyond) const
+    {
+        if (lo[size_t(page)] - hi[size_t(beyond)] >= kMinLineEdgeStep)
+            return true;
+        return lo[size_t(beyond)] - hi[size_t(page)] >= kMinLineEdgeStep &&
+               lo[size_t(page)] >= kLighterNeighbourShare * hi[size_t(beyond)];
+    }
+
+    void Mark(const uint8_t* row, int w, std::vector<uint8_t>& pageAfter,
+              std::vector<uint8_t>& pageBefore)
+    {
+        const int k = kEdgeSpanCells, m = kSideRunCells;
+        std::fill(pageAfter.begin(), pageAfter.end(), 0);
+        std::fill(pageBefore.begin(), pageBefore.end(), 0);
+        if (w < 2 * (k + m) + 1)
+            return;
+        WindowExtreme(row, w, m, [](uint8_t a, uint8_t b) { return std::min(a, b); }, lo, ahead,
+                      behind);
+        WindowExtreme(row, w, m, [](uint8_t a, uint8_t b) { return std::max(a, b); }, hi, ahead,
+                      behind);
+        for (int x = k + m - 1; x + k + m - 1 < w; ++x) {
+            const int before = x - k - m + 1, after = x + k;
+            pageAfter[x] = Apart(after, before);
+            pageBefore[x] = Apart(before, after);
+        }
+    }
+};
+
+// Adds 1 to count[x] for every x that has a marked cell within `reach` of it.
+void CountNear(const std::vector<uint8_t>& marks, int reach, std::vector<int>& prefix,
+               std::vector<int>& count)
+{
+    const int w = int(marks.size());
+    prefix[0] = 0;
+    for (int x = 0; x < w; ++x)
+        prefix[x + 1] = prefix[x] + marks[x];
+    for (int x = 0; x < w; ++x)
+        if (prefix[std::min(w, x + reach + 1)] - prefix[std::max(0, x - reach)] > 0)
+            ++count[x];
+}
+
+// The sides, along x, of the page under column `centre`, seen over rows y0 ... y1.
+SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double leanDegrees)
+{
+    const int w = g.width;
+    const int n = y1 - y0 + 1;
+    const int k = kEdgeSpanCells;
+    // An edge leaning by the tolerated angle wanders this far over the band.
+    const int reach = int(std::ceil(std::tan(leanDegrees * M_PI / 180.0) * n / 2)) + 1;
+    std::vector<double> mean(size_t(w), 0.0);
+    std::vector<int> lowRows(size_t(w), 0), highRows(size_t(w), 0);
+    std::vector<uint8_t> pageAfter(static_cast<size_t>(w)), pageBefore(static_cast<size_t>(w));
+    std::vector<int> prefix(size_t(w) + 1);
+    EdgeMarker marker(w);
+    for (int y = y0; y <= y1; ++y) {
+        const uint8_t* row = g.grey.data() + size_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            mean[x] += row[x];
+        marker.Mark(row, w, pageAfter, pageBefore);
+        CountNear(pageAfter, reach, prefix, lowRows);
+        CountNear(pageBefore, reach, prefix, highRows);
+    }
+    for (double& v : mean)
+        v /= n;
+    auto step = [&](int x) { return x >= k && x + k < w ? mean[x + k] - mean[x - k] : 0.0; };
+    // Where the edge lies: the middle of the step over the stretch it may lean across.
+    auto centroid = [&](int from, int to, int fallback) {
+        double sum = 0, weight = 0;
+        for (int x = std::max(0, from); x <= std::min(w - 1, to); ++x) {
+            const double s = std::fabs(step(x));
+            sum += s * x;
+            weight += s;
+        }
+        return weight > 0 ? sum / weight : double(fallback);
+    };
+    const double needed = kMinEdgeLineShare * n;
+    SidePair sides;
+    for (int x = centre; x >= 0 && !sides.seenLow; --x)
+        if (lowRows[x] >= needed) {
+            sides.low = centroid(x - 2 * reach - k, x + k, x);
+            sides.seenLow = true;
+        }
+    for (int x = centre; x < w && !sides.seenHigh; ++x)
+        if (highRows[x] >= needed) {
+            sides.high = centroid(x - k, x + 2 * reach + k, x);
+            sides.seenHigh = true;
+        }
+    if (!sides.seenLow || !sides.seenHigh) {
+        // No edge: the page runs on as long as its columns stay about as light as paper.
+        const int half = std::max(1, w / 20);
+        double paper = 0;
+        int cells = 0;
+        for (int x = std::max(0, centre - half); x <= std::min(w - 1, centre + half); ++x, ++cells)
+            paper += mean[x];
+        paper /= std::max(1, cells);
+        if (!sides.seenLow) {
+            int x = centre;
+            while (x > 0 && mean[x - 1] >= kPaperShare * paper)
+                --x;
+            sides.low = x - 0.5;
+        }
+        if (!sides.seenHigh) {
+            int x = centre;
+            while (x + 1 < w && mean[x + 1] >= kPaperShare * paper)
+                ++x;
+            sides.high = x + 0.5;
+        }
+    }
+    return sides;
+}
+
+// Lines lo ... hi less kCornerShare of their span at either end, inside 0 ... size-1.
+void InnerBand(double lo, double hi, int size, int& from, int& to)
+{
+    const double margin = kCornerShare * (hi - lo);
+    from = std::max(0, int(std::ceil(lo + margin)));
+    to = std::min(size - 1, int(std::floor(hi - margin)));
+    if (to < from) {
+        from = std::max(0, std::min(size - 1, int(std::lround((lo + hi) / 2))));
+        to = from;
+    }
+}
+
+} // namespace
+
+PageSides FindCentrePage(const FineGrid& g, double leanDegrees)
+{
+    PageSides page;
+    const int minCells = 2 * (kEdgeSpanCells + kSideRunCells) + 2;
+    if (g.width < minCells || g.height < minCells)
+        return page;
+    const FineGrid t = Transposed(g);
+    int from = int(g.height * (0.5 - kCentreBandShare / 2));
+    int to = std::max(from, int(g.height * (0.5 + kCentreBandShare / 2)) - 1);
+    SidePair across = FindSidesAlongX(g, from, to, g.width / 2, leanDegrees);
+    // Top and bottom over the columns found, then the sides again over the page's
+    // rows and the top and bottom over its columns.
+    InnerBand(across.low, across.high, g.width, from, to);
+    SidePair down = FindSidesAlongX(t, from, to, g.height / 2, leanDegrees);
+    InnerBand(down.low, down.high, g.height, from, to);
+    across = FindSidesAlongX(g, from, to, g.width / 2, leanDegrees);
+    InnerBand(across.low, across.high, g.width, from, to);
+    down = FindSidesAlongX(t, from, to, g.height / 2, leanDegrees);
+    page.left = across.low;
+    page.right = across.high;
+    page.top = down.low;
+    page.bottom = down.high;
+    page.seen[0] = across.seenLow;
+    page.seen[1] = down.seenLow;
+    page.seen[2] = across.seenHigh;
+    page.seen[3] = down.seenHigh;
+    page.valid = page.right - page.left >= kMinPageShare * g.width &&
+                 page.bottom - page.top >= kMinPageShare * g.height;
+    return page;
+}
+
+PageBox DetectCentrePageBox(const CxImage& image, const CxDebugSink* sink)
+{
+    if (!image.IsValid())
+        return PageBox{};
+    const int w = int(image.GetWidth()), h = int(image.GetHeight());
+    const PageBox whole{0, 0, w, h};
+    const FineGrid grid = SampleFineGrid(image, FineSampleStep(w, h));
+    if (grid.width < 1)
+        return whole;
+    DumpFineGrid(sink, "borders-grid", grid);
+    const PageSides page = FindCentrePage(grid);
+    if (!page.valid)
+        return whole;
+    // A side found at cell c lies in the middle of that cell's block of pixels.
+    const double s = grid.step;
+    auto at = [s](double cell, int limit) {
+        return std::max(0, std::min(limit, int(std::lround((cell + 0.5) * s))));
+    };
+    PageBox box{at(page.left, w), at(page.top, h), at(page.right, w), at(page.bottom, h)};
+    if (box.right - box.left < 1 || box.bottom - box.top < 1)
+        return whole;
+    return box;
+}
+
+} // namespace cxdetect
