@@ -29,11 +29,15 @@ constexpr int kExit = 57665;
 // The main frame and its left column.
 constexpr int kSwitchRightArea = 1000;
 constexpr int kBrowseFolder = 1019;
-constexpr int kPrintFit = 1046;    // print mode: fit to page
-constexpr int kPrintActual = 1047; // print mode: actual size
+constexpr int kPrintFit = 1046;         // print mode: fit to page
+constexpr int kPrintActual = 1047;      // print mode: actual size
+constexpr int kPrintFromPreview = 1043; // the preview's print button: print with the dialog
+constexpr int kPreviewLandscape = 1050;
+constexpr int kPreviewPortrait = 1051;
 constexpr int kCaptureSettings = 32792;
 constexpr int kToggleLeftColumn = 32794;
 constexpr int kPrintAt96Dpi = 32804;
+constexpr int kPrintCameraPicture = 32805; // the capture view's live picture
 constexpr int kTakePhoto = 32807;
 constexpr int kHelp = 32846;
 constexpr int kClearRecentFiles = 32850;
@@ -54,6 +58,7 @@ constexpr int kToGray = 32789;
 constexpr int kBlackAndWhite = 32790;
 constexpr int kRotateFree = 32791;
 constexpr int kResize = 32796;
+constexpr int kExportPdf = 32877;
 
 // Zoom, shared by the image view and the capture view.
 constexpr int kZoomOut = 32793;
@@ -74,9 +79,13 @@ constexpr int kDocument = 128; // "program name\ndefault document name"
 constexpr int kBoxTitle = 57344;
 constexpr int kBrowseTitle = 61447;
 constexpr int kCaptureFailed = 61448;
-constexpr int kNoImageHere = 61453;    // image mode without an image
-constexpr int kNoPhotoHere = 61456;    // photo asked for in image mode
-constexpr int kNotInImageMode = 61458; // image command outside image mode
+constexpr int kNoImageHere = 61453;        // image mode without an image
+constexpr int kNoPhotoHere = 61456;        // photo asked for in image mode
+constexpr int kNotInImageMode = 61458;     // image command outside image mode
+constexpr int kThumbnailsBuilding = 61452; // an export asked for while thumbnails are built
+constexpr int kPreviewFailed = 61705;
+constexpr int kSizeTooSmall = 61800;     // resize: a side under one pixel
+constexpr int kRotationNoMemory = 61801; // free rotation out of memory: the program ends
 constexpr int kAlreadyRunning = 61804;
 // Message-box buttons, in this order.
 constexpr int kButtonYes = 61808;
@@ -88,6 +97,11 @@ constexpr int kButtonIgnore = 61813;
 constexpr int kButtonAbort = 61814;
 constexpr int kButtonClose = 61815;
 constexpr int kButtonHelp = 61816;
+// Added by this program: refusals and export reports ("%1 to %2" ranges).
+constexpr int kIntegerOutOfRange = 62001;
+constexpr int kNumberOutOfRange = 62002;
+constexpr int kNothingToExport = 62004;
+constexpr int kFileNotWritten = 62005; // followed by the path and the reason
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)
@@ -119,15 +133,34 @@ constexpr int kImageView = mode::kImage;
 constexpr int kLeftColumn = 130;
 constexpr int kCaptureView = mode::kCapture;
 constexpr int kSearchBar = 181;
+constexpr int kFreeRotation = 134;
+constexpr int kResize = 135;
+constexpr int kPrintPreview = 152;
+constexpr int kWait = 183;
 } // namespace form
 
 namespace ctl {
 constexpr int kOk = 1;
+constexpr int kCancel = 2;
 constexpr int kAboutLink = 1082;
 constexpr int kSearch = 1083;
 constexpr int kSearchEdit = 1084;
 constexpr int kShowAll = 1085;
 constexpr int kAboutVersion = 1087;
+// Free rotation (134).
+constexpr int kRotationAngle = 1024;
+constexpr int kRotationKeepSize = 1030;
+// Resize (135).
+constexpr int kResizeByScale = 1052;
+constexpr int kResizeScale = 1054;
+constexpr int kResizeBySize = 1055;
+constexpr int kResizeWidth = 1058;
+constexpr int kResizeHeight = 1060;
+constexpr int kResizeKeepRatio = 1061;
+// Wait box (183).
+constexpr int kWaitText = 1088;
+// Labels of edit fields (1101 and up, in field order).
+constexpr int kFirstFieldLabel = 1101;
 } // namespace ctl
 
 // Menus, toolbars, bitmaps and cursors of the pack.

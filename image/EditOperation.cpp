@@ -32,31 +32,31 @@ bool resize(CxImage& image, int32_t w, int32_t h)
 bool simpleEdit(CxImage& image, int command)
 {
     switch (command) {
-    case EditCommand::Mirror:
+    case cmd::kMirrorHorizontal:
         return image.MirrorHorizontal(false, true);
-    case EditCommand::Flip:
+    case cmd::kFlipVertical:
         return image.FlipVertical(false, true);
-    case EditCommand::RotateLeft:
+    case cmd::kRotateLeft90:
         return image.RotateLeft90();
-    case EditCommand::RotateRight:
+    case cmd::kRotateRight90:
         return image.RotateRight90();
-    case EditCommand::Brighter:
+    case cmd::kBrighter:
         return image.AdjustLight(kLightStep, 0);
-    case EditCommand::Darker:
+    case cmd::kDarker:
         return image.AdjustLight(-kLightStep, 0);
-    case EditCommand::MoreContrast:
+    case cmd::kMoreContrast:
         return image.AdjustLight(0, kLightStep);
-    case EditCommand::LessContrast:
+    case cmd::kLessContrast:
         return image.AdjustLight(0, -kLightStep);
-    case EditCommand::MoreSaturation:
+    case cmd::kSaturate:
         return image.Saturate(kMoreSaturation, kHslSpace);
-    case EditCommand::LessSaturation:
+    case cmd::kDesaturate:
         return image.Saturate(kLessSaturation, kYuvSpace);
-    case EditCommand::Negative:
+    case cmd::kInvert:
         return image.Invert();
-    case EditCommand::Grey:
+    case cmd::kToGray:
         return image.ToGray();
-    case EditCommand::BlackAndWhite:
+    case cmd::kBlackAndWhite:
         return image.AdaptiveThreshold(0, kThresholdBox, nullptr, 0, kThresholdBalance);
     default:
         image.SetLastError("unknown editing command");
@@ -84,14 +84,14 @@ EditResult ApplyEdit(CxImage& image, const EditRequest& request)
         return EditResult::Failed;
     }
     bool ok = false;
-    if (request.command == EditCommand::FreeRotation) {
+    if (request.command == cmd::kRotateFree) {
         try {
             ok = image.RotateFree(request.angle, nullptr, IM_BILINEAR, OM_BACKGROUND, nullptr, true,
                                   request.keepSize);
         } catch (const std::bad_alloc&) {
             return EditResult::OutOfMemory;
         }
-    } else if (request.command == EditCommand::Resize) {
+    } else if (request.command == cmd::kResize) {
         ok = resize(image, request.newWidth, request.newHeight);
     } else {
         ok = simpleEdit(image, request.command);

@@ -5,33 +5,20 @@
 // Pure: the editing worker calls it on a copy of the document's image, on its own
 // thread; nothing here touches the document or a window.
 
+#include "config/CommandIds.h"
+
 #include <cstdint>
 
 class CxImage;
 
 namespace scriva::image {
 
-namespace EditCommand {
-constexpr int Mirror = 32778;
-constexpr int Flip = 32779;
-constexpr int RotateLeft = 32780;
-constexpr int RotateRight = 32781;
-constexpr int Brighter = 32782;
-constexpr int Darker = 32783;
-constexpr int MoreContrast = 32784;
-constexpr int LessContrast = 32785;
-constexpr int MoreSaturation = 32786;
-constexpr int LessSaturation = 32787;
-constexpr int Negative = 32788;
-constexpr int Grey = 32789;
-constexpr int BlackAndWhite = 32790;
-constexpr int FreeRotation = 32791;
-constexpr int Resize = 32796;
-} // namespace EditCommand
-
 // Every command this file knows, in menu order.
-constexpr int kEditCommands[] = {32778, 32779, 32780, 32781, 32782, 32783, 32784, 32785,
-                                 32786, 32787, 32788, 32789, 32790, 32791, 32796};
+constexpr int kEditCommands[] = {cmd::kMirrorHorizontal, cmd::kFlipVertical, cmd::kRotateLeft90,
+                                 cmd::kRotateRight90,    cmd::kBrighter,     cmd::kDarker,
+                                 cmd::kMoreContrast,     cmd::kLessContrast, cmd::kSaturate,
+                                 cmd::kDesaturate,       cmd::kInvert,       cmd::kToGray,
+                                 cmd::kBlackAndWhite,    cmd::kRotateFree,   cmd::kResize};
 
 bool IsEditCommand(int id);
 

@@ -30,12 +30,12 @@ float fitFactor(int printable, int dpi, int imageSide)
 
 } // namespace
 
-QRect PrintRect(QSize image, QSize printable, int dpiX, int dpiY, int mode)
+QRect PrintRect(QSize image, QSize printable, int dpiX, int dpiY, int printMode)
 {
     if (image.isEmpty() || dpiX <= 0 || dpiY <= 0)
         return {};
     QSize size = screenSize(image, dpiX, dpiY);
-    if (mode == PrintMode::FitToPage) {
+    if (printMode == mode::kPrintFitToPage) {
         const float s = std::min(fitFactor(printable.width(), dpiX, image.width()),
                                  fitFactor(printable.height(), dpiY, image.height()));
         if (std::isfinite(s) && s > 0)

@@ -4,6 +4,8 @@
 // the page drawing itself (transparent parts print white). Pure geometry plus
 // one QPainter routine; any thread that owns the painter and the image.
 
+#include "config/CommandIds.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -12,11 +14,6 @@ class QPainter;
 
 namespace scriva::image {
 
-namespace PrintMode {
-constexpr int FitToPage = 94;
-constexpr int ActualSize = 96; // as on a 96-dpi screen
-} // namespace PrintMode
-
 constexpr int kScreenDpi = 96;
 
 // The printed rectangle in device pixels, relative to the printable area's top
@@ -24,7 +21,8 @@ constexpr int kScreenDpi = 96;
 // pixels per inch. Fit mode compares whole inches of the page with whole
 // 96-pixel steps of the image; a side under 96 pixels has no bound of its own,
 // and with no usable bound at all the image prints at its screen size.
-QRect PrintRect(QSize image, QSize printable, int dpiX, int dpiY, int mode);
+QRect PrintRect(QSize image, QSize printable, int dpiX, int dpiY, int printMode);
+// printMode: mode::kPrintFitToPage or mode::kPrintActualSize.
 
 // Draws a copy of the image (transparency on white) into the rectangle, without
 // smoothing.

@@ -26,15 +26,18 @@ QPushButton* addButton(QDialogButtonBox* box, QDialogButtonBox::StandardButton w
 FreeRotationDialog::FreeRotationDialog(const PackText& text, QWidget* parent)
     : QDialog(parent), m_text(text)
 {
-    setWindowTitle(PackString(text, TemplateId * 10000));
+    setWindowTitle(ControlText(text, TemplateId, 0));
     m_angleEdit = new QLineEdit(this);
     m_angleEdit->setObjectName(QStringLiteral("id_%1").arg(AngleId));
     m_keepSizeBox = new QCheckBox(ControlText(text, TemplateId, KeepSizeId), this);
     m_keepSizeBox->setObjectName(QStringLiteral("id_%1").arg(KeepSizeId));
     m_keepSizeBox->setChecked(true);
     auto* buttons = new QDialogButtonBox(this);
-    addButton(buttons, QDialogButtonBox::Ok, 1, ControlText(text, TemplateId, 1))->setDefault(true);
-    addButton(buttons, QDialogButtonBox::Cancel, 2, ControlText(text, TemplateId, 2));
+    addButton(buttons, QDialogButtonBox::Ok, scriva::ctl::kOk,
+              ControlText(text, TemplateId, scriva::ctl::kOk))
+        ->setDefault(true);
+    addButton(buttons, QDialogButtonBox::Cancel, scriva::ctl::kCancel,
+              ControlText(text, TemplateId, scriva::ctl::kCancel));
     connect(buttons, &QDialogButtonBox::accepted, this, &FreeRotationDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &FreeRotationDialog::reject);
     auto* form = new QFormLayout(this);

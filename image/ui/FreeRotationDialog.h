@@ -14,13 +14,13 @@ class FreeRotationDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int TemplateId = 134;
-    static constexpr int AngleId = 1024;
-    static constexpr int KeepSizeId = 1030;
-    static constexpr int AngleLabelId = 1101;
+    static constexpr int TemplateId = scriva::form::kFreeRotation;
+    static constexpr int AngleId = scriva::ctl::kRotationAngle;
+    static constexpr int KeepSizeId = scriva::ctl::kRotationKeepSize;
+    static constexpr int AngleLabelId = scriva::ctl::kFirstFieldLabel;
     static constexpr float DefaultAngle = 30.0f;
     static constexpr float MaxAngle = 360.0f;
-    static constexpr int NumberOutOfRange = 62002; // "a number from %1 to %2"
+    static constexpr int NumberOutOfRange = scriva::str::kNumberOutOfRange;
 
     FreeRotationDialog(const PackText& text, QWidget* parent = nullptr);
 

@@ -9,7 +9,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-using scriva::image::PrintMode::FitToPage;
+using scriva::mode::kPrintFitToPage;
 
 ImagePrinter::ImagePrinter(QPrinter& printer, QWidget* parent, PackText text)
     : m_printer(printer), m_parent(parent), m_text(std::move(text))
@@ -21,7 +21,7 @@ ImagePrinter::ImagePrinter(QPrinter& printer, QWidget* parent, PackText text)
 
 int ImagePrinter::Mode() const
 {
-    return printMode ? printMode() : FitToPage;
+    return printMode ? printMode() : kPrintFitToPage;
 }
 
 bool ImagePrinter::PrintPage(QPrinter& printer, const CxImage& image, int mode)

@@ -16,7 +16,7 @@ class QWidget;
 class ImagePrinter
 {
 public:
-    static constexpr int PrinterMissing = 61705; // the preview cannot start
+    static constexpr int PrinterMissing = scriva::str::kPreviewFailed;
 
     ImagePrinter(QPrinter& printer, QWidget* parent, PackText text = {});
 

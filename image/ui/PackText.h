@@ -4,6 +4,8 @@
 // string D x 10000, its control C's text string D x 10000 + C. An unset lookup
 // gives empty texts. User-interface thread only.
 
+#include "config/CommandIds.h"
+
 #include <QString>
 #include <functional>
 
@@ -16,5 +18,5 @@ inline QString PackString(const PackText& text, int id)
 
 inline QString ControlText(const PackText& text, int dialog, int control)
 {
-    return PackString(text, dialog * 10000 + control);
+    return PackString(text, scriva::str::DialogText(dialog, control));
 }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace scriva;
 using namespace scriva::image;
 
 namespace {
@@ -18,9 +19,9 @@ constexpr int kPreviewHeight = 700;
 } // namespace
 
 PrintPreviewDialog::PrintPreviewDialog(QPrinter& printer, const PackText& text, QWidget* parent)
-    : QDialog(parent), m_printer(printer), m_text(text), m_mode(PrintMode::FitToPage)
+    : QDialog(parent), m_printer(printer), m_text(text), m_mode(mode::kPrintFitToPage)
 {
-    setWindowTitle(PackString(text, TemplateId * 10000));
+    setWindowTitle(ControlText(text, TemplateId, 0));
     auto* bar = new QHBoxLayout;
     for (int id : {PrintId, FitId, ActualId, LandscapeId, PortraitId})
         bar->addWidget(addButton(id));
@@ -52,7 +53,7 @@ QPushButton* PrintPreviewDialog::addButton(int id)
             break;
         case FitId:
         case ActualId:
-            SetMode(id == FitId ? PrintMode::FitToPage : PrintMode::ActualSize);
+            SetMode(id == FitId ? mode::kPrintFitToPage : mode::kPrintActualSize);
             emit modeChanged(m_mode);
             break;
         default:
@@ -82,8 +83,8 @@ void PrintPreviewDialog::setLandscape(bool landscape)
 void PrintPreviewDialog::showState()
 {
     const bool landscape = m_printer.pageLayout().orientation() == QPageLayout::Landscape;
-    const std::pair<int, bool> states[] = {{FitId, m_mode == PrintMode::FitToPage},
-                                           {ActualId, m_mode == PrintMode::ActualSize},
+    const std::pair<int, bool> states[] = {{FitId, m_mode == mode::kPrintFitToPage},
+                                           {ActualId, m_mode == mode::kPrintActualSize},
                                            {LandscapeId, landscape},
                                            {PortraitId, !landscape}};
     for (auto [id, on] : states)

@@ -16,13 +16,13 @@ class PrintPreviewDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int TemplateId = 152;
-    static constexpr int CloseId = 2;
-    static constexpr int PrintId = 1043;
-    static constexpr int FitId = 1046;
-    static constexpr int ActualId = 1047;
-    static constexpr int LandscapeId = 1050;
-    static constexpr int PortraitId = 1051;
+    static constexpr int TemplateId = scriva::form::kPrintPreview;
+    static constexpr int CloseId = scriva::ctl::kCancel;
+    static constexpr int PrintId = scriva::cmd::kPrintFromPreview;
+    static constexpr int FitId = scriva::cmd::kPrintFit;
+    static constexpr int ActualId = scriva::cmd::kPrintActual;
+    static constexpr int LandscapeId = scriva::cmd::kPreviewLandscape;
+    static constexpr int PortraitId = scriva::cmd::kPreviewPortrait;
 
     PrintPreviewDialog(QPrinter& printer, const PackText& text, QWidget* parent = nullptr);
 

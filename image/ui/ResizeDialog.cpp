@@ -35,7 +35,7 @@ ResizeDialog::ResizeDialog(int sourceWidth, int sourceHeight, const PackText& te
       m_aspect(sourceHeight > 0 ? float(sourceWidth) / float(sourceHeight) : 1.0f),
       m_newWidth(sourceWidth), m_newHeight(sourceHeight)
 {
-    setWindowTitle(PackString(text, TemplateId * 10000));
+    setWindowTitle(ControlText(text, TemplateId, 0));
     buildControls();
     layOut();
     connectControls();
@@ -67,9 +67,10 @@ void ResizeDialog::layOut()
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
     QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
-    ok->setObjectName(idName(1));
-    cancel->setObjectName(idName(2));
-    for (auto [button, id] : {std::pair{ok, 1}, std::pair{cancel, 2}})
+    ok->setObjectName(idName(scriva::ctl::kOk));
+    cancel->setObjectName(idName(scriva::ctl::kCancel));
+    for (auto [button, id] :
+         {std::pair{ok, scriva::ctl::kOk}, std::pair{cancel, scriva::ctl::kCancel}})
         if (!ControlText(m_text, TemplateId, id).isEmpty())
             button->setText(ControlText(m_text, TemplateId, id));
     ok->setDefault(true);

@@ -17,21 +17,21 @@ class ResizeDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int TemplateId = 135;
-    static constexpr int ByScaleId = 1052;
-    static constexpr int BySizeId = 1055;
-    static constexpr int ScaleId = 1054;
-    static constexpr int WidthId = 1058;
-    static constexpr int HeightId = 1060;
-    static constexpr int KeepRatioId = 1061;
-    static constexpr int ScaleLabelId = 1101;
-    static constexpr int WidthLabelId = 1102;
-    static constexpr int HeightLabelId = 1103;
+    static constexpr int TemplateId = scriva::form::kResize;
+    static constexpr int ByScaleId = scriva::ctl::kResizeByScale;
+    static constexpr int BySizeId = scriva::ctl::kResizeBySize;
+    static constexpr int ScaleId = scriva::ctl::kResizeScale;
+    static constexpr int WidthId = scriva::ctl::kResizeWidth;
+    static constexpr int HeightId = scriva::ctl::kResizeHeight;
+    static constexpr int KeepRatioId = scriva::ctl::kResizeKeepRatio;
+    static constexpr int ScaleLabelId = scriva::ctl::kFirstFieldLabel;
+    static constexpr int WidthLabelId = ScaleLabelId + 1;
+    static constexpr int HeightLabelId = ScaleLabelId + 2;
     static constexpr float MinScale = 0.1f;
     static constexpr float MaxScale = 10.0f;
-    static constexpr int SideTooSmall = 61800;      // width and height must be above zero
-    static constexpr int IntegerOutOfRange = 62001; // "a whole number from %1 to %2"
-    static constexpr int NumberOutOfRange = 62002;  // "a number from %1 to %2"
+    static constexpr int SideTooSmall = scriva::str::kSizeTooSmall;
+    static constexpr int IntegerOutOfRange = scriva::str::kIntegerOutOfRange;
+    static constexpr int NumberOutOfRange = scriva::str::kNumberOutOfRange;
 
     ResizeDialog(int sourceWidth, int sourceHeight, const PackText& text,
                  QWidget* parent = nullptr);

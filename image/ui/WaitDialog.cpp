@@ -6,7 +6,7 @@
 
 WaitDialog::WaitDialog(const PackText& text, QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(PackString(text, TemplateId * 10000));
+    setWindowTitle(ControlText(text, TemplateId, 0));
     setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
     m_initial = ControlText(text, TemplateId, TextId);

@@ -14,8 +14,8 @@ class WaitDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int TemplateId = 183;
-    static constexpr int TextId = 1088;
+    static constexpr int TemplateId = scriva::form::kWait;
+    static constexpr int TextId = scriva::ctl::kWaitText;
     static constexpr int DotTimerMs = 200; // timer 1
     static constexpr int MaxTextLength = 40;
 

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <functional>
 
+using namespace scriva;
 using namespace scriva::image;
 
 namespace {
@@ -101,45 +102,41 @@ TEST(EditOperation, EveryCommandDoesItsEdit)
         std::function<void(const CxImage&)> check;
     };
     const Case cases[] = {
-        {EditCommand::Mirror,
+        {cmd::kMirrorHorizontal,
          [&](const CxImage& r) { EXPECT_TRUE(same(at(r, 0, 5), at(original, 39, 5))); }},
-        {EditCommand::Flip,
+        {cmd::kFlipVertical,
          [&](const CxImage& r) { EXPECT_TRUE(same(at(r, 7, 0), at(original, 7, 29))); }},
-        {EditCommand::RotateLeft,
+        {cmd::kRotateLeft90,
          [&](const CxImage& r) {
              ASSERT_EQ(r.GetWidth(), 30u);
              ASSERT_EQ(r.GetHeight(), 40u);
              // Counter-clockwise: the top-right corner comes to the top left.
              EXPECT_TRUE(same(at(r, 0, 39), at(original, 39, 29)));
          }},
-        {EditCommand::RotateRight,
+        {cmd::kRotateRight90,
          [&](const CxImage& r) {
              ASSERT_EQ(r.GetWidth(), 30u);
              EXPECT_TRUE(same(at(r, 29, 39), at(original, 0, 29))); // top left to top right
          }},
-        {EditCommand::Brighter,
-         [&](const CxImage& r) { EXPECT_NEAR(mean(r), mean(original) + 10, 0.5); }},
-        {EditCommand::Darker,
-         [&](const CxImage& r) { EXPECT_NEAR(mean(r), mean(original) - 10, 0.5); }},
-        {EditCommand::MoreContrast,
+        {cmd::kBrighter, [&](const CxImage& r) { EXPECT_NEAR(mean(r), mean(original) + 10, 0.5); }},
+        {cmd::kDarker, [&](const CxImage& r) { EXPECT_NEAR(mean(r), mean(original) - 10, 0.5); }},
+        {cmd::kMoreContrast,
          [&](const CxImage& r) { EXPECT_GT(spread(r), spread(original) * 1.05); }},
-        {EditCommand::LessContrast,
+        {cmd::kLessContrast,
          [&](const CxImage& r) { EXPECT_LT(spread(r), spread(original) * 0.95); }},
-        {EditCommand::MoreSaturation,
-         [&](const CxImage& r) { EXPECT_GT(chroma(r), chroma(original) + 5); }},
-        {EditCommand::LessSaturation,
-         [&](const CxImage& r) { EXPECT_LT(chroma(r), chroma(original) - 5); }},
-        {EditCommand::Negative,
+        {cmd::kSaturate, [&](const CxImage& r) { EXPECT_GT(chroma(r), chroma(original) + 5); }},
+        {cmd::kDesaturate, [&](const CxImage& r) { EXPECT_LT(chroma(r), chroma(original) - 5); }},
+        {cmd::kInvert,
          [&](const CxImage& r) {
              EXPECT_EQ(at(r, 3, 4).rgbRed, 255 - at(original, 3, 4).rgbRed);
              EXPECT_EQ(at(r, 3, 4).rgbBlue, 255 - at(original, 3, 4).rgbBlue);
          }},
-        {EditCommand::Grey,
+        {cmd::kToGray,
          [&](const CxImage& r) {
              EXPECT_EQ(r.GetBpp(), 8u);
              EXPECT_TRUE(r.IsGrayScale());
          }},
-        {EditCommand::BlackAndWhite, [&](const CxImage& r) { EXPECT_EQ(r.GetBpp(), 1u); }},
+        {cmd::kBlackAndWhite, [&](const CxImage& r) { EXPECT_EQ(r.GetBpp(), 1u); }},
     };
     for (const Case& c : cases) {
         CxImage image(original);
@@ -169,7 +166,7 @@ TEST(EditOperation, FreeRotation)
                           {90.0f, true, nullptr}};
     for (const Case& c : cases) {
         CxImage image(original);
-        EditRequest request{EditCommand::FreeRotation, c.angle, c.keepSize};
+        EditRequest request{cmd::kRotateFree, c.angle, c.keepSize};
         ASSERT_EQ(ApplyEdit(image, request), EditResult::Done) << c.angle;
         if (c.expected) {
             ASSERT_EQ(image.GetWidth(), c.expected->GetWidth()) << c.angle;
@@ -190,11 +187,11 @@ TEST(EditOperation, FreeRotation)
     for (uint32_t y = 0; y < 1500; ++y)
         std::memset(big.GetBits(y), int(y % 251), 2000);
     CxImage turned(big);
-    ASSERT_EQ(ApplyEdit(turned, {EditCommand::FreeRotation, 0.001f, false}), EditResult::Done);
+    ASSERT_EQ(ApplyEdit(turned, {cmd::kRotateFree, 0.001f, false}), EditResult::Done);
     ASSERT_EQ(turned.GetWidth(), 2000u);
     EXPECT_EQ(std::memcmp(turned.GetBits(), big.GetBits(), big.GetEffWidth() * 1500), 0);
     CxImage nan(original);
-    EXPECT_EQ(ApplyEdit(nan, {EditCommand::FreeRotation, std::nanf(""), true}), EditResult::Failed);
+    EXPECT_EQ(ApplyEdit(nan, {cmd::kRotateFree, std::nanf(""), true}), EditResult::Failed);
 }
 
 TEST(EditOperation, ResizeShrinksByBoxesAndInterpolatesOtherwise)
@@ -209,7 +206,7 @@ TEST(EditOperation, ResizeShrinksByBoxesAndInterpolatesOtherwise)
                           {80, 60, true}, {0, 10, false}, {-4, 10, false}};
     for (const Case& c : cases) {
         CxImage image(original);
-        EditRequest request{EditCommand::Resize};
+        EditRequest request{cmd::kResize};
         request.newWidth = c.w;
         request.newHeight = c.h;
         EXPECT_EQ(ApplyEdit(image, request) == EditResult::Done, c.ok) << c.w << "x" << c.h;
@@ -220,7 +217,7 @@ TEST(EditOperation, ResizeShrinksByBoxesAndInterpolatesOtherwise)
     }
     // The same size goes through interpolation, which keeps every pixel.
     CxImage same40(original);
-    ASSERT_EQ(ApplyEdit(same40, {EditCommand::Resize, 0, false, 40, 30}), EditResult::Done);
+    ASSERT_EQ(ApplyEdit(same40, {cmd::kResize, 0, false, 40, 30}), EditResult::Done);
     EXPECT_TRUE(same(at(same40, 13, 17), at(original, 13, 17)));
 }
 
@@ -236,7 +233,7 @@ TEST(EditJob, RunsOnACopyAndTakesAtLeastHalfASecond)
 {
     ensureApp();
     const CxImage original = ramp(40, 30);
-    for (int command : {EditCommand::Negative, EditCommand::Resize}) {
+    for (int command : {cmd::kInvert, cmd::kResize}) {
         EditJob job;
         QEventLoop loop;
         int reported = 0;
@@ -256,7 +253,7 @@ TEST(EditJob, RunsOnACopyAndTakesAtLeastHalfASecond)
         EXPECT_GE(clock.elapsed(), EditJob::kMinimumMs);
         EXPECT_FALSE(job.IsRunning());
         EXPECT_TRUE(same(at(original, 3, 4), ramp(40, 30).GetPixelColor(3, 4, false)));
-        if (command == EditCommand::Negative) {
+        if (command == cmd::kInvert) {
             EXPECT_EQ(job.Result(), EditResult::Done);
             const auto edited = job.TakeImage();
             ASSERT_TRUE(edited);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+using namespace scriva;
 using namespace scriva::image;
 
 TEST(PrintLayout, RectanglesOfBothModes)
@@ -30,39 +31,39 @@ TEST(PrintLayout, RectanglesOfBothModes)
          {2592, 1944},
          {4800, 6600},
          600,
-         PrintMode::ActualSize,
+         mode::kPrintActualSize,
          {(4800 - 16200) / 2, (6600 - 12150) / 2, 16200, 12150}},
         {"small picture fitted",
          {960, 480},
          {4800, 6600},
          600,
-         PrintMode::FitToPage,
+         mode::kPrintFitToPage,
          // fx = 8 / 10, fy = 11 / 5: 6000 x 3000 at 0.8
          {0, (6600 - 2400) / 2, 4800, 2400}},
         {"thin strip: only the width bounds",
          {960, 50},
          {4800, 6600},
          600,
-         PrintMode::FitToPage,
+         mode::kPrintFitToPage,
          {0, (6600 - 249) / 2, 4800, 249}}, // 312 x 0.8 truncated
         {"tiny picture: screen size",
          {50, 40},
          {4800, 6600},
          600,
-         PrintMode::FitToPage,
+         mode::kPrintFitToPage,
          {(4800 - 312) / 2, (6600 - 250) / 2, 312, 250}},
         {"page under an inch: screen size",
          {960, 960},
          {500, 500},
          600,
-         PrintMode::FitToPage,
+         mode::kPrintFitToPage,
          {(500 - 6000) / 2, (500 - 6000) / 2, 6000, 6000}},
-        {"no resolution", {960, 960}, {500, 500}, 0, PrintMode::FitToPage, {}},
+        {"no resolution", {960, 960}, {500, 500}, 0, mode::kPrintFitToPage, {}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PrintRect(c.image, c.printable, c.dpi, c.dpi, c.mode), c.expected) << c.what;
 
-    const QRect photo = PrintRect({2592, 1944}, {4800, 6600}, 600, 600, PrintMode::FitToPage);
+    const QRect photo = PrintRect({2592, 1944}, {4800, 6600}, 600, 600, mode::kPrintFitToPage);
     EXPECT_GE(photo.width(), 4799);
     EXPECT_LE(photo.width(), 4800);
     EXPECT_GE(photo.height(), 3599);

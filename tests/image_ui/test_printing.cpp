@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace scriva;
 using namespace scriva::image;
 
 namespace {
@@ -82,10 +83,10 @@ private slots:
             QSize picture;
         };
         const Case cases[] = {
-            {"fit, portrait", PrintMode::FitToPage, QPageLayout::Portrait, {960, 480}},
-            {"fit, landscape", PrintMode::FitToPage, QPageLayout::Landscape, {960, 480}},
-            {"screen size, portrait", PrintMode::ActualSize, QPageLayout::Portrait, {480, 240}},
-            {"screen size, landscape", PrintMode::ActualSize, QPageLayout::Landscape, {480, 240}},
+            {"fit, portrait", mode::kPrintFitToPage, QPageLayout::Portrait, {960, 480}},
+            {"fit, landscape", mode::kPrintFitToPage, QPageLayout::Landscape, {960, 480}},
+            {"screen size, portrait", mode::kPrintActualSize, QPageLayout::Portrait, {480, 240}},
+            {"screen size, landscape", mode::kPrintActualSize, QPageLayout::Landscape, {480, 240}},
         };
         for (const Case& c : cases) {
             const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(int(&c - cases)));
@@ -112,7 +113,7 @@ private slots:
             QVERIFY2(std::abs(ink.top() - expected.top()) <= 1.0, c.what);
             QVERIFY2(std::abs(ink.width() - expected.width()) <= 1.0, c.what);
             QVERIFY2(std::abs(ink.height() - expected.height()) <= 1.0, c.what);
-            if (c.mode == PrintMode::ActualSize) // 480 pixels at 96 dpi are five inches
+            if (c.mode == mode::kPrintActualSize) // 480 pixels at 96 dpi are five inches
                 QVERIFY2(std::abs(ink.width() - 360) <= 1, c.what);
             else // fitted: the picture fills the width of the printable area in whole inches
                 QVERIFY2(ink.width() > page.width() / 2, c.what);
@@ -141,13 +142,13 @@ private slots:
         QVERIFY(button(PrintPreviewDialog::LandscapeId)->isChecked());
         QVERIFY(!button(PrintPreviewDialog::PortraitId)->isChecked());
         QTRY_VERIFY(paints.count() > 0);
-        QCOMPARE(dialog.Mode(), PrintMode::FitToPage); // turning the page keeps the mode
+        QCOMPARE(dialog.Mode(), mode::kPrintFitToPage); // turning the page keeps the mode
 
         paints.clear();
         button(PrintPreviewDialog::ActualId)->click();
-        QCOMPARE(dialog.Mode(), PrintMode::ActualSize);
+        QCOMPARE(dialog.Mode(), mode::kPrintActualSize);
         QCOMPARE(modes.count(), 1);
-        QCOMPARE(modes.at(0).at(0).toInt(), PrintMode::ActualSize);
+        QCOMPARE(modes.at(0).at(0).toInt(), mode::kPrintActualSize);
         QTRY_VERIFY(paints.count() > 0);
 
         button(PrintPreviewDialog::PortraitId)->click();
