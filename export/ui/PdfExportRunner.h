@@ -1,0 +1,35 @@
+#pragma once
+// Export to PDF as the user meets it: the chosen images written by the export
+// on a worker thread while a progress box counts the pages (it appears when
+// the export takes longer than a moment) and offers Cancel; then one report of
+// what went wrong, if anything. User-interface thread only; the box is modal.
+
+#include "export/PdfExport.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace scriva::exporter {
+
+struct PdfExportUi
+{
+    QWidget* parent = nullptr;
+    std::function<QString(int id)> string;             // pack strings
+    std::function<void(const QString& text)> showText; // an error box
+    std::function<void(int id)> showMessage;           // a numbered message box
+    int threads = 0;                                   // page preparers; 0 = one per core
+};
+
+// True when the PDF was written. An empty list says so (nothing to export) and
+// writes nothing; a cancel writes nothing and says nothing.
+bool RunPdfExport(const QString& pdfPath, const QStringList& images, const PdfExportUi& ui);
+
+// The report of a failed export: the pack's "could not be written" line, the PDF
+// path, and what failed.
+QString ExportFailureText(const QString& pdfPath, const PdfExportResult& result,
+                          const std::function<QString(int)>& string);
+
+} // namespace scriva::exporter

@@ -1,0 +1,109 @@
+// Export to PDF behind its progress box: a written PDF, the report of an empty
+// list and of a failure (with the path and what failed), and Cancel, which
+// leaves no file and says nothing.
+
+#include "QtTestRegistry.h"
+#include "export/ui/PdfExportRunner.h"
+#include "image/cximage/CxImage.h"
+#include "tests/common/PdfProbe.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace scriva::exporter;
+
+namespace {
+
+QString writePicture(const QString& path, int w, int h, uint32_t format)
+{
+    CxImage image(uint32_t(w), uint32_t(h), 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.SetPixelColor(x, y, RGBQUAD{uint8_t(x), uint8_t(y), uint8_t(x ^ y), 0});
+    image.Save(QFile::encodeName(path).toStdString(), format);
+    return path;
+}
+
+struct Reports
+{
+    QStringList texts;
+    QList<int> messages;
+    PdfExportUi ui()
+    {
+        PdfExportUi ui;
+        ui.string = [](int id) { return QStringLiteral("<%1>").arg(id); };
+        ui.showText = [this](const QString& t) { texts << t; };
+        ui.showMessage = [this](int id) { messages << id; };
+        return ui;
+    }
+};
+
+} // namespace
+
+class TestPdfExportRunner : public QObject
+{
+    Q_OBJECT
+private slots:
+    void writesAndReports()
+    {
+        QTemporaryDir dir;
+        const QString a = writePicture(dir.filePath("a.jpg"), 64, 48, CXIMAGE_FORMAT_JPG);
+        const QString b = writePicture(dir.filePath("b.png"), 48, 64, CXIMAGE_FORMAT_PNG);
+        const QString pdf = dir.filePath("out.pdf");
+        Reports reports;
+        QVERIFY(RunPdfExport(pdf, {a, b}, reports.ui()));
+        QCOMPARE(pdftest::PageCount(pdf), 2);
+        QVERIFY(reports.texts.isEmpty());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+        QVERIFY(!RunPdfExport(dir.filePath("none.pdf"), {}, reports.ui()));
+        QCOMPARE(reports.messages, QList<int>{62004});
+        QVERIFY(!QFileInfo::exists(dir.filePath("none.pdf")));
+
+        QVERIFY(
+            !RunPdfExport(dir.filePath("bad.pdf"), {a, dir.filePath("gone.png")}, reports.ui()));
+        QCOMPARE(reports.texts.size(), 1);
+        const QString report = reports.texts[0];
+        QVERIFY2(report.startsWith("<62005>\n" + dir.filePath("bad.pdf") + "\n"),
+                 qPrintable(report));
+        QVERIFY2(report.contains("gone.png"), qPrintable(report));
+        QVERIFY(!QFileInfo::exists(dir.filePath("bad.pdf")));
+    }
+
+    void cancelWritesNothing()
+    {
+        QTemporaryDir dir;
+        QStringList images;
+        // Pages that take a while (each is decoded and encoded); the same file repeated.
+        const QString page = writePicture(dir.filePath("p.bmp"), 2000, 1500, CXIMAGE_FORMAT_BMP);
+        for (int i = 0; i < 10; ++i)
+            images << page;
+        bool sawBox = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (box && box->isVisible() && !sawBox) {
+                sawBox = true;
+                box->findChild<QPushButton*>()->click(); // as the user does
+            }
+        });
+        poll.start(5);
+        Reports reports;
+        PdfExportUi ui = reports.ui();
+        ui.threads = 1;
+        QVERIFY(!RunPdfExport(dir.filePath("c.pdf"), images, ui));
+        QVERIFY(sawBox);
+        QVERIFY(reports.texts.isEmpty());
+        QVERIFY(reports.messages.isEmpty());
+        QVERIFY(!QFileInfo::exists(dir.filePath("c.pdf")));
+    }
+};
+
+SCRIVA_QTEST(TestPdfExportRunner)
+#include "test_PdfExportRunner.moc"
