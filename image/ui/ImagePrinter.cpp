@@ -14,8 +14,9 @@ using scriva::mode::kPrintFitToPage;
 ImagePrinter::ImagePrinter(QPrinter& printer, QWidget* parent, PackText text)
     : m_printer(printer), m_parent(parent), m_text(std::move(text))
 {
-    showMessage = [this](int id) {
-        QMessageBox::warning(m_parent, QString(), PackString(m_text, id));
+    // Captures values, not this: the printer object may be copied.
+    showMessage = [parent, text = m_text](int id) {
+        QMessageBox::warning(parent, QString(), PackString(text, id));
     };
 }
 
