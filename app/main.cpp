@@ -1,9 +1,9 @@
 // The scriva program: options that need no window first, then the application
 // object's start-up, the event loop and the shutdown.
 
-#include "AppCommandLine.h"
-#include "CScrivaApp.h"
-#include "TermSignals.h"
+#include "app/shell/AppCommandLine.h"
+#include "app/shell/CScrivaApp.h"
+#include "app/shell/TermSignals.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "ActionRegistry.h"
+#include "app/commands/ActionRegistry.h"
 
-#include "CommandRouter.h"
+#include "app/commands/CommandRouter.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "CommandRouter.h"
+#include "app/commands/CommandRouter.h"
 
 CommandRouter::CommandRouter(QObject* parent) : QObject(parent) {}
 

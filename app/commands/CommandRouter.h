@@ -6,7 +6,7 @@
 // and a disabled command is not run. User-interface thread only. Emits
 // commandDispatched after every command that ran.
 
-#include "CommandState.h"
+#include "image/CommandTarget.h"
 
 #include <QObject>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "CLeftFormView.h"
+#include "app/frame/CLeftFormView.h"
 
-#include "CSkinButton.h"
+#include "app/widgets/CSkinButton.h"
 #include "config/CommandIds.h"
 
 #include <QDir>

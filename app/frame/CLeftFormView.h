@@ -5,9 +5,9 @@
 // are routed through the frame's command router with this form first. Emits
 // folderChosen when the user picked a folder to browse. User-interface thread only.
 
-#include "CommandState.h"
-#include "FrameServices.h"
+#include "app/frame/FrameServices.h"
 #include "config/CommandIds.h"
+#include "image/CommandTarget.h"
 
 #include <QPixmap>
 #include <QWidget>

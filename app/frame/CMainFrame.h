@@ -6,18 +6,17 @@
 // area 1000, collapse the left column 32794, print modes 1046/1047) and keeps
 // the print mode and the preset-area flag. User-interface thread only.
 
-#include "ActionRegistry.h"
-#include "CommandRouter.h"
-#include "FramePanes.h"
-#include "FrameServices.h"
-#include "MainMenus.h"
-#include "PaneSwitcher.h"
+#include "app/commands/ActionRegistry.h"
+#include "app/commands/CommandRouter.h"
+#include "app/frame/FramePanes.h"
+#include "app/frame/FrameServices.h"
+#include "app/frame/MainMenus.h"
+#include "app/frame/PaneSwitcher.h"
 #include "config/CommandIds.h"
 
 #include <QMainWindow>
 #include <memory>
 
-class CScrivaApp;
 class MainStatusBar;
 class MainToolBar;
 class SearchBar;
@@ -26,7 +25,6 @@ class CMainFrame : public QMainWindow, public ICommandTarget
 {
     Q_OBJECT
 public:
-    CMainFrame(CScrivaApp& app, CScrivaDoc& doc, QWidget* parent = nullptr);
     CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CMainFrame() override;
 

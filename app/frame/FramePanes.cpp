@@ -1,7 +1,7 @@
-#include "FramePanes.h"
+#include "app/frame/FramePanes.h"
 
-#include "CLeftFormView.h"
-#include "CSplitterWndEx.h"
+#include "app/frame/CLeftFormView.h"
+#include "app/widgets/CSplitterWndEx.h"
 #include "capture_view/ui/CVideoView.h"
 #include "image/CScrivaDoc.h"
 #include "image/ui/CScrivaView.h"

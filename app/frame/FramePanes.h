@@ -5,8 +5,8 @@
 // the active view, the collapse state of the left column and the sizing rules;
 // the panes themselves are children of the splitters. User-interface thread only.
 
-#include "FrameServices.h"
-#include "PaneLayout.h"
+#include "app/frame/FrameServices.h"
+#include "app/frame/PaneLayout.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "FrameServices.h"
+#include "app/frame/FrameServices.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

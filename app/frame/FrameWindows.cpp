@@ -1,8 +1,8 @@
-#include "FrameWindows.h"
+#include "app/frame/FrameWindows.h"
 
-#include "AppMessageBox.h"
-#include "CMainFrame.h"
-#include "CScrivaApp.h"
+#include "app/frame/CMainFrame.h"
+#include "app/shell/AppMessageBox.h"
+#include "app/shell/CScrivaApp.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 #include "config/SettingsKeys.h"
@@ -11,26 +11,6 @@
 #include "thumbs/ui/CThumbView.h"
 
 #include <QFile>
-
-namespace {
-} // namespace
-
-CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
-{
-    return [](CScrivaApp& app) -> std::unique_ptr<IAppWindows> {
-        auto windows = std::make_unique<FrameWindows>(app);
-        if (!windows->frame()->IsCreated())
-            return nullptr;
-        return windows;
-    };
-}
-
-CMainFrame::CMainFrame(CScrivaApp& app, CScrivaDoc& doc, QWidget* parent)
-    : CMainFrame(FrameWindows::ServicesFor(app), doc, parent)
-{
-    router().setApplicationHandler([&app](int id) { return app.OnCommand(id); });
-    router().setApplicationUpdateRule([&app](int id) { return app.OnUpdateCommand(id); });
-}
 
 FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
 {
@@ -61,8 +41,12 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
 }
 
 FrameWindows::FrameWindows(CScrivaApp& app)
-    : m_doc(std::make_unique<CScrivaDoc>()), m_frame(std::make_unique<CMainFrame>(app, *m_doc))
+    : m_doc(std::make_unique<CScrivaDoc>()),
+      m_frame(std::make_unique<CMainFrame>(ServicesFor(app), *m_doc))
 {
+    // The application answers the commands no window takes.
+    m_frame->router().setApplicationHandler([&app](int id) { return app.OnCommand(id); });
+    m_frame->router().setApplicationUpdateRule([&app](int id) { return app.OnUpdateCommand(id); });
 }
 
 FrameWindows::~FrameWindows()

@@ -4,8 +4,8 @@
 // and carries out what camera buttons and workers ask of the windows.
 // User-interface thread only.
 
-#include "AppWindows.h"
-#include "FrameServices.h"
+#include "app/frame/FrameServices.h"
+#include "app/shell/IAppWindows.h"
 
 #include <memory>
 

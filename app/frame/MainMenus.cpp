@@ -1,6 +1,6 @@
-#include "MainMenus.h"
+#include "app/frame/MainMenus.h"
 
-#include "ActionRegistry.h"
+#include "app/commands/ActionRegistry.h"
 #include "config/CommandIds.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "MainStatusBar.h"
+#include "app/frame/MainStatusBar.h"
 #include "config/CommandIds.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "MainToolBar.h"
+#include "app/frame/MainToolBar.h"
 
-#include "ActionRegistry.h"
+#include "app/commands/ActionRegistry.h"
 #include "config/CommandIds.h"
 
 #include <QAction>

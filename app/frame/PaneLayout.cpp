@@ -1,4 +1,4 @@
-#include "PaneLayout.h"
+#include "app/frame/PaneLayout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "PaneSwitcher.h"
+#include "app/frame/PaneSwitcher.h"
 
-#include "FramePanes.h"
+#include "app/frame/FramePanes.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CommandIds.h"
 #include "image/ui/CScrivaView.h"

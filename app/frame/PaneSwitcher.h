@@ -7,7 +7,7 @@
 // progress or the program is busy. Emits modeChanged after every switch.
 // User-interface thread only.
 
-#include "FrameServices.h"
+#include "app/frame/FrameServices.h"
 #include "config/CommandIds.h"
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "SearchBar.h"
+#include "app/frame/SearchBar.h"
 #include "config/CommandIds.h"
 
 #include <QHBoxLayout>

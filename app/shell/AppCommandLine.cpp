@@ -1,6 +1,6 @@
-#include "AppCommandLine.h"
+#include "app/shell/AppCommandLine.h"
 
-#include "SingleInstance.h"
+#include "app/shell/SingleInstance.h"
 
 #include "config/AppPaths.h"
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "AppMessageBox.h"
+#include "app/shell/AppMessageBox.h"
 
-#include "LanguagePack.h"
+#include "app/shell/LanguagePack.h"
 #include "config/CommandIds.h"
 
 #include <QAbstractButton>

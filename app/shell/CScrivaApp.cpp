@@ -1,11 +1,13 @@
 // Start-up, restart and shutdown of the application object.
 
-#include "CScrivaApp.h"
+#include "app/shell/CScrivaApp.h"
 
-#include "AppEvent.h"
-#include "AppMessageBox.h"
-#include "RecentFiles.h"
-#include "SingleInstance.h"
+#include "app/frame/CMainFrame.h"
+#include "app/frame/FrameWindows.h"
+#include "app/shell/AppEvent.h"
+#include "app/shell/AppMessageBox.h"
+#include "app/shell/RecentFiles.h"
+#include "app/shell/SingleInstance.h"
 #include "capture/ButtonWatcher.h"
 #include "capture/CaptureProfile.h"
 #include "capture_view/ui/CVideoView.h"
@@ -25,6 +27,16 @@ namespace {
 CScrivaApp* s_instance = nullptr;
 
 } // namespace
+
+CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
+{
+    return [](CScrivaApp& app) -> std::unique_ptr<IAppWindows> {
+        auto windows = std::make_unique<FrameWindows>(app);
+        if (!windows->frame()->IsCreated())
+            return nullptr;
+        return windows;
+    };
+}
 
 CScrivaApp::CScrivaApp(QObject* parent) : QObject(parent)
 {

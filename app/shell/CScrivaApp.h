@@ -6,8 +6,8 @@
 // and the application-level commands. Exists once; user-interface thread only,
 // except isBusy()/setBusy(), which any thread may call.
 
-#include "AppWindows.h"
-#include "LanguagePack.h"
+#include "app/shell/IAppWindows.h"
+#include "app/shell/LanguagePack.h"
 #include "capture/CDeviceGuard.h"
 #include "config/CConfigFile.h"
 #include "image/CommandTarget.h"

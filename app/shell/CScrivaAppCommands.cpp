@@ -1,10 +1,10 @@
 // Commands the application object answers: About, New, Open, Print Setup,
 // Exit, Help and the recent-file list.
 
-#include "AboutDialog.h"
-#include "AppMessageBox.h"
-#include "CScrivaApp.h"
-#include "RecentFiles.h"
+#include "app/shell/AppMessageBox.h"
+#include "app/shell/CScrivaApp.h"
+#include "app/shell/RecentFiles.h"
+#include "app/widgets/AboutDialog.h"
 #include "config/CommandIds.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"

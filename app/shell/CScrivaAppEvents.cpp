@@ -1,9 +1,9 @@
 // The events posted to the application: camera buttons (0x7E8), the end of an
 // image edit (0x7E9) and the end of recognition (0x7EA).
 
-#include "AppEvent.h"
-#include "AppMessageBox.h"
-#include "CScrivaApp.h"
+#include "app/shell/AppEvent.h"
+#include "app/shell/AppMessageBox.h"
+#include "app/shell/CScrivaApp.h"
 #include "config/CommandIds.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "LanguagePack.h"
+#include "app/shell/LanguagePack.h"
 
 #include "config/Languages.h"
 

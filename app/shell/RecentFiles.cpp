@@ -1,4 +1,4 @@
-#include "RecentFiles.h"
+#include "app/shell/RecentFiles.h"
 #include "config/CommandIds.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "app/shell/SingleInstance.h"
 
-#include "AppEvent.h"
+#include "app/shell/AppEvent.h"
 #include "config/CommandIds.h"
 
 #include <QCoreApplication>

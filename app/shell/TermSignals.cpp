@@ -1,4 +1,4 @@
-#include "TermSignals.h"
+#include "app/shell/TermSignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,7 +1,7 @@
-#include "AboutDialog.h"
+#include "app/widgets/AboutDialog.h"
 
-#include "CStaticLink.h"
-#include "LanguagePack.h"
+#include "app/shell/LanguagePack.h"
+#include "app/widgets/CStaticLink.h"
 #include "config/CommandIds.h"
 
 #include <QDialogButtonBox>

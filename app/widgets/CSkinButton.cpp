@@ -1,4 +1,4 @@
-#include "CSkinButton.h"
+#include "app/widgets/CSkinButton.h"
 
 #include <QMouseEvent>
 #include <QPainter>

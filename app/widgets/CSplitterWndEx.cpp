@@ -1,4 +1,4 @@
-#include "CSplitterWndEx.h"
+#include "app/widgets/CSplitterWndEx.h"
 
 #include <QMouseEvent>
 #include <QSplitterHandle>

@@ -1,4 +1,4 @@
-#include "CStaticLink.h"
+#include "app/widgets/CStaticLink.h"
 
 #include <QApplication>
 #include <QDesktopServices>

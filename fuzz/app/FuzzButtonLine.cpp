@@ -2,7 +2,7 @@
 // line that parses must print back ("button CODE LPARAM") to the same values;
 // a line that does not parse must leave the outputs untouched.
 
-#include "app/SingleInstance.h"
+#include "app/shell/SingleInstance.h"
 
 #include <QByteArray>
 

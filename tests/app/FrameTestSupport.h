@@ -3,9 +3,9 @@
 // pack from the build's data folder, frame services over it that record every
 // message box instead of showing one, and a capture view whose camera starts.
 
-#include "app/CMainFrame.h"
-#include "app/FrameServices.h"
-#include "app/LanguagePack.h"
+#include "app/frame/CMainFrame.h"
+#include "app/frame/FrameServices.h"
+#include "app/shell/LanguagePack.h"
 #include "capture_view/ui/CVideoView.h"
 #include "image/CScrivaDoc.h"
 

@@ -3,8 +3,8 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/AppEvent.h"
-#include "app/SingleInstance.h"
+#include "app/shell/AppEvent.h"
+#include "app/shell/SingleInstance.h"
 #include "config/CommandIds.h"
 
 #include <QFile>

@@ -2,11 +2,11 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/AboutDialog.h"
-#include "app/AppMessageBox.h"
-#include "app/CStaticLink.h"
-#include "app/LanguagePack.h"
-#include "app/RecentFiles.h"
+#include "app/shell/AppMessageBox.h"
+#include "app/shell/LanguagePack.h"
+#include "app/shell/RecentFiles.h"
+#include "app/widgets/AboutDialog.h"
+#include "app/widgets/CStaticLink.h"
 #include "config/AppPaths.h"
 #include "config/Languages.h"
 

@@ -4,9 +4,9 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/AppEvent.h"
-#include "app/CScrivaApp.h"
-#include "app/RecentFiles.h"
+#include "app/shell/AppEvent.h"
+#include "app/shell/CScrivaApp.h"
+#include "app/shell/RecentFiles.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 

@@ -5,12 +5,12 @@
 
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/CLeftFormView.h"
-#include "app/CSkinButton.h"
-#include "app/CStaticLink.h"
-#include "app/MainStatusBar.h"
-#include "app/MainToolBar.h"
-#include "app/SearchBar.h"
+#include "app/frame/CLeftFormView.h"
+#include "app/frame/MainStatusBar.h"
+#include "app/frame/MainToolBar.h"
+#include "app/frame/SearchBar.h"
+#include "app/widgets/CSkinButton.h"
+#include "app/widgets/CStaticLink.h"
 #include "config/CommandIds.h"
 #include "thumbs/ui/CThumbView.h"
 

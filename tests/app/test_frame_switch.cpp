@@ -4,7 +4,7 @@
 
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/CSplitterWndEx.h"
+#include "app/widgets/CSplitterWndEx.h"
 #include "config/CommandIds.h"
 #include "image/ui/CScrivaView.h"
 #include "ocr/ui/CRecognizeView.h"

@@ -5,9 +5,9 @@
 
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/CScrivaApp.h"
-#include "app/CSplitterWndEx.h"
-#include "app/FrameWindows.h"
+#include "app/frame/FrameWindows.h"
+#include "app/shell/CScrivaApp.h"
+#include "app/widgets/CSplitterWndEx.h"
 #include "config/CommandIds.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"

@@ -4,7 +4,7 @@
 // disabled or unknown command runs nowhere.
 
 #include "QtTestRegistry.h"
-#include "app/CommandRouter.h"
+#include "app/commands/CommandRouter.h"
 
 #include <QSignalSpy>
 #include <QtTest>

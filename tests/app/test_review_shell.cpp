@@ -4,10 +4,10 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/AppEvent.h"
-#include "app/CMainFrame.h"
-#include "app/CScrivaApp.h"
-#include "app/SingleInstance.h"
+#include "app/frame/CMainFrame.h"
+#include "app/shell/AppEvent.h"
+#include "app/shell/CScrivaApp.h"
+#include "app/shell/SingleInstance.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 
