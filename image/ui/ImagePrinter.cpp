@@ -35,6 +35,9 @@ bool ImagePrinter::PrintPage(QPrinter& printer, const CxImage& image, int mode)
     // The painter's origin is the printable area's corner.
     const QSize printable = printer.pageLayout().paintRectPixels(printer.resolution()).size();
     const int dpi = printer.resolution();
+    // A picture larger than the page stays inside the printable area, as on a
+    // printer that cannot print its margins.
+    painter.setClipRect(QRect(QPoint(0, 0), printable));
     const QRect target = scriva::image::PrintRect(
         QSize(int(image.GetWidth()), int(image.GetHeight())), printable, dpi, dpi, mode);
     scriva::image::PrintImage(painter, image, target);
