@@ -121,7 +121,7 @@ Evidence EdgeEvidence(const FineGrid& g, const PageSides& page)
     if (!page.valid)
         return e;
     const int reach =
-        int(std::ceil(std::tan((kFineSearchDegrees + 0.1) / kDegreesPerRadian) *
+        int(std::ceil(std::tan((kFineSearchDegrees + kLeanSlackDegrees) / kDegreesPerRadian) *
                       std::max(page.right - page.left, page.bottom - page.top) / 2)) +
         kEdgeSpanCells;
     const double marginX = kCornerShare * (page.right - page.left);
@@ -317,8 +317,12 @@ Measured MeasureAround(const FineGrid& grid, double candidate, const CxDebugSink
     const PageSides page = FindCentrePage(turned);
     if (!page.valid)
         return m;
-    const Evidence edges = EdgeEvidence(turned, page);
+    Evidence edges = EdgeEvidence(turned, page);
     const Evidence text = TextEvidence(turned, page);
+    // Sides leaning beyond the searched bins were not measured where they lie:
+    // the candidate is wrong, not the page.
+    if (std::fabs(edges.degrees) > kFineSearchDegrees + kLeanSlackDegrees)
+        edges.strong = false;
     if (edges.strong && text.strong &&
         std::fabs(edges.degrees - text.degrees) <= kEvidenceAgreementDegrees) {
         const double we = edges.strength, wt = text.strength;
@@ -366,15 +370,20 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
     DumpFineGrid(sink, "deskew-fine-grid", grid);
     Measured m = MeasureAround(grid, estimate.coarse, sink);
     if (!m.evidence.strong) {
-        // The coarse peak is not borne out: look again where most edges of the
-        // photo lean, and then around no turn at all.
+        // The coarse peak is not borne out: measure again where the print lines
+        // up best and around no turn at all, and keep the better supported answer.
+        std::vector<double> candidates;
         const Evidence print = WideTextTurn(grid);
-        const bool leanTried = print.strong && std::fabs(print.degrees - estimate.coarse) > kFineSearchDegrees;
-        if (leanTried)
-            m = MeasureAround(grid, std::round(print.degrees), sink);
-        if (!m.evidence.strong && estimate.coarse != 0 &&
-            !(leanTried && std::fabs(print.degrees) <= kFineSearchDegrees))
-            m = MeasureAround(grid, 0, sink);
+        if (print.strong && std::fabs(print.degrees - estimate.coarse) > kFineSearchDegrees)
+            candidates.push_back(std::round(print.degrees));
+        if (estimate.coarse != 0 && (candidates.empty() || candidates.front() != 0))
+            candidates.push_back(0);
+        for (const double candidate : candidates) {
+            const Measured other = MeasureAround(grid, candidate, sink);
+            if (other.evidence.strong &&
+                (!m.evidence.strong || other.evidence.strength > m.evidence.strength))
+                m = other;
+        }
         estimate.coarseRejected = m.evidence.strong;
     }
     if (!m.evidence.strong)

@@ -88,6 +88,8 @@ PageBox DetectPageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
 constexpr int kFineGridSamples = 1000;
 // Half-width of the fine search around the coarse answer: its bin and both neighbours.
 constexpr double kFineSearchDegrees = 1.5;
+// Sides are looked for this much beyond the search, and answers up to there believed.
+constexpr double kLeanSlackDegrees = 0.1;
 // Turns smaller than this are not worth resampling the photo for.
 constexpr double kMinTurnDegrees = 0.02;
 // A page edge steps (0-255) by at least kMinLineEdgeStep in at least this share of the
@@ -99,8 +101,10 @@ constexpr int kEdgeSpanCells = 2;
 // Cells on either side of an edge that must all keep apart in grey: longer than a line of
 // print is high, shorter than a page's margin is wide.
 constexpr int kSideRunCells = 12;
-// Beside a lighter neighbour the page's side of an edge keeps at least this share of its grey.
+// Beside a lighter neighbour the page's side of an edge keeps at least this share of its grey...
 constexpr double kLighterNeighbourShare = 0.8;
+// ... and the neighbour may lie past a sliver of shadow or desk this many cells wide.
+constexpr int kMaxSliverCells = 8;
 // Share of the grid's rows (columns) around its centre the first measurement looks along.
 constexpr double kCentreBandShare = 0.2;
 // Pages narrower or lower than this share of the grid are not believed.
