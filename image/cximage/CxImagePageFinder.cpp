@@ -144,7 +144,8 @@ SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double l
     std::vector<uint8_t> pageAfter(static_cast<size_t>(w)), pageBefore(static_cast<size_t>(w));
     std::vector<int> prefix(size_t(w) + 1);
     EdgeMarker marker(w);
-    for (int y = y0; y <= y1; ++y) {
+    int lines = 0;
+    for (int y = y0; y <= y1; y += kBandLineStride, ++lines) {
         const uint8_t* row = g.grey.data() + size_t(y) * w;
         for (int x = 0; x < w; ++x)
             mean[x] += row[x];
@@ -153,7 +154,7 @@ SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double l
         CountNear(pageBefore, reach, prefix, highRows);
     }
     for (double& v : mean)
-        v /= n;
+        v /= lines;
     auto step = [&](int x) { return x >= k && x + k < w ? mean[x + k] - mean[x - k] : 0.0; };
     // Where the edge lies: the middle of the step over the stretch it may lean across.
     auto centroid = [&](int from, int to, int fallback) {
@@ -165,7 +166,7 @@ SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double l
         }
         return weight > 0 ? sum / weight : double(fallback);
     };
-    const double needed = kMinEdgeLineShare * n;
+    const double needed = kMinEdgeLineShare * lines;
     SidePair sides;
     for (int x = centre; x >= 0 && !sides.seenLow; --x)
         if (lowRows[x] >= needed) {

@@ -105,6 +105,8 @@ constexpr int kSideRunCells = 12;
 constexpr double kLighterNeighbourShare = 0.8;
 // ... and the neighbour may lie past a sliver of shadow or desk this many cells wide.
 constexpr int kMaxSliverCells = 8;
+// Of the lines a side is looked for along, every this many are read.
+constexpr int kBandLineStride = 2;
 // Share of the grid's rows (columns) around its centre the first measurement looks along.
 constexpr double kCentreBandShare = 0.2;
 // Pages narrower or lower than this share of the grid are not believed.
