@@ -17,8 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <ctime>
+#include <string>
 #include <vector>
 
 using namespace pagescene;
@@ -93,7 +93,9 @@ std::vector<Case> Cases()
     const Scene mp5{2592, 1944};
     Scene mp13{4208, 3120};
     std::vector<Case> cases;
-    auto add = [&cases](const char* name, Scene s, int photos) { cases.push_back({name, s, photos}); };
+    auto add = [&cases](const char* name, Scene s, int photos) {
+        cases.push_back({name, s, photos});
+    };
     add("portrait, dark desk, 5 MP", mp5, 29);
     Scene s = mp5;
     s.landscape = true;
@@ -155,7 +157,8 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--write") && i + 1 < argc)
             writeDir = argv[++i];
         else {
-            std::fprintf(stderr, "usage: straighten_set [--quick] [--case N] [--angle A] [--photos] [--write DIR]\n");
+            std::fprintf(stderr, "usage: straighten_set [--quick] [--case N] [--angle A] "
+                                 "[--photos] [--write DIR]\n");
             return 2;
         }
     }
@@ -185,7 +188,8 @@ int main(int argc, char** argv)
             const CxImage photo = Render(s, truth);
             if (!writeDir.empty()) {
                 CxImage copy(photo);
-                copy.Save(writeDir + "/" + std::to_string(caseNo) + "-" + std::to_string(i) + ".jpg",
+                copy.Save(writeDir + "/" + std::to_string(caseNo) + "-" + std::to_string(i) +
+                              ".jpg",
                           CXIMAGE_FORMAT_JPG);
             }
             const Outcome f = Straighten(photo, truth, true);

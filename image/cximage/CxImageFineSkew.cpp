@@ -165,7 +165,8 @@ Evidence EdgeEvidence(const FineGrid& g, const PageSides& page)
         int members = 0;
         double weight = 0, sum = 0;
         for (int j = 0; j < 4; ++j)
-            if (usable[j] && std::fabs(fits[j].degrees - fits[i].degrees) <= kSideAgreementDegrees) {
+            if (usable[j] &&
+                std::fabs(fits[j].degrees - fits[i].degrees) <= kSideAgreementDegrees) {
                 ++members;
                 weight += fits[j].points;
                 sum += fits[j].points * fits[j].degrees;
@@ -243,8 +244,9 @@ Evidence TextEvidence(const FineGrid& g, const PageSides& page, double limit, do
             if (!g.Inside(x0 + x, y0 + y))
                 continue;
             const int xa = std::max(0, x - r), xb = std::min(w, x + r + 1);
-            const uint32_t sum = table[size_t(yb) * (w + 1) + xb] - table[size_t(ya) * (w + 1) + xb] -
-                                 table[size_t(yb) * (w + 1) + xa] + table[size_t(ya) * (w + 1) + xa];
+            const uint32_t sum =
+                table[size_t(yb) * (w + 1) + xb] - table[size_t(ya) * (w + 1) + xb] -
+                table[size_t(yb) * (w + 1) + xa] + table[size_t(ya) * (w + 1) + xa];
             const int area = (yb - ya) * (xb - xa);
             if (int(sum) - kMinInkContrast * area >= int(g.At(x0 + x, y0 + y)) * area) {
                 xs.push_back(float(x - cx));
@@ -283,8 +285,8 @@ Evidence TextEvidence(const FineGrid& g, const PageSides& page, double limit, do
     std::vector<double> fine(size_t(2 * steps + 1));
     int top = steps;
     for (int i = 0; i <= 2 * steps; ++i) {
-        fine[i] = ProjectionSharpness(xs, ys, bestAt + (i - steps) * kTextFineStepDegrees,
-                                      halfSpan, bins);
+        fine[i] = ProjectionSharpness(xs, ys, bestAt + (i - steps) * kTextFineStepDegrees, halfSpan,
+                                      bins);
         if (fine[i] > fine[top])
             top = i;
     }
@@ -363,8 +365,8 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
         return estimate;
     estimate.coarse = DetectSkew(image, sink);
     estimate.degrees = estimate.coarse;
-    const FineGrid grid = SampleFineGrid(
-        image, FineSampleStep(int(image.GetWidth()), int(image.GetHeight())));
+    const FineGrid grid =
+        SampleFineGrid(image, FineSampleStep(int(image.GetWidth()), int(image.GetHeight())));
     if (grid.width < 1)
         return estimate;
     DumpFineGrid(sink, "deskew-fine-grid", grid);

@@ -70,7 +70,9 @@ struct EdgeMarker
 {
     std::vector<uint8_t> lo, hi, ahead, behind;
 
-    explicit EdgeMarker(int w) : lo(size_t(w)), hi(size_t(w)), ahead(size_t(w)), behind(size_t(w)) {}
+    explicit EdgeMarker(int w) : lo(size_t(w)), hi(size_t(w)), ahead(size_t(w)), behind(size_t(w))
+    {
+    }
 
     // Page after the cell (pageAfter) or before it, away from what lies beyond.
     bool Darker(int page, int beyond) const
@@ -106,10 +108,10 @@ struct EdgeMarker
         std::fill(pageBefore.begin(), pageBefore.end(), 0);
         if (w < 2 * (k + m) + 1)
             return;
-        WindowExtreme(row, w, m, [](uint8_t a, uint8_t b) { return std::min(a, b); }, lo, ahead,
-                      behind);
-        WindowExtreme(row, w, m, [](uint8_t a, uint8_t b) { return std::max(a, b); }, hi, ahead,
-                      behind);
+        WindowExtreme(
+            row, w, m, [](uint8_t a, uint8_t b) { return std::min(a, b); }, lo, ahead, behind);
+        WindowExtreme(
+            row, w, m, [](uint8_t a, uint8_t b) { return std::max(a, b); }, hi, ahead, behind);
         for (int x = k + m - 1; x + k + m - 1 < w; ++x) {
             const int before = x - k - m + 1, after = x + k;
             pageAfter[x] = Darker(after, before) || LighterPastSliver(after, before, -1, w);

@@ -81,8 +81,10 @@ PageBox DetectPageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
 // grid of about a thousand cells along its longer side, turned by the coarse
 // answer, and the page's own evidence - its straight edges and its lines of
 // text - measures what turn is left, to a few hundredths of a degree. Where
-// that evidence is weak the coarse answer stands; where it contradicts the
-// coarse answer, the photo is measured again around no turn at all.
+// the evidence does not bear the coarse answer out, the photo is measured
+// again where its print lines up best and around no turn at all, and the
+// better supported answer wins; where nothing gives strong evidence (a blank
+// sheet filling the frame) the coarse answer stands.
 
 // Cells along the longer side of the fine grid.
 constexpr int kFineGridSamples = 1000;
@@ -165,8 +167,7 @@ struct PageSides
     bool valid = false;
 };
 
-enum class SkewSource
-{
+enum class SkewSource {
     Coarse, // the one-degree answer stands (weak evidence, or refinement off)
     Edges,  // measured on the page's edges
     Text,   // measured on the lines of text
@@ -179,7 +180,7 @@ struct SkewEstimate
     double confidence = 0; // 0 (a guess) ... 1 (long straight edges and sharp lines of text)
     SkewSource source = SkewSource::Coarse;
     int coarse = 0;              // the one-degree stage's answer
-    bool coarseRejected = false; // the evidence did not bear it out and was measured near 0
+    bool coarseRejected = false; // not borne out: measured around another candidate
 };
 
 // A residual turn measured on a grid that was already turned by a candidate angle.
@@ -209,7 +210,7 @@ Evidence TextEvidence(const FineGrid& turned, const PageSides& page,
 // kWideSearchDegrees either way, to kWideStepDegrees: a candidate where the coarse
 // answer is not borne out. Not strong when there is too little print.
 Evidence WideTextTurn(const FineGrid& grid);
-// Coarse answer, then the refinement around it (and around no turn when it is not supported).
+// Coarse answer, then the refinement around it (or around the other candidates).
 SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink = nullptr);
 // Turns the image clockwise by `ccwDegrees` (to straighten a page turned that way).
 bool ApplyFineSkew(CxImage& image, double ccwDegrees);
