@@ -69,6 +69,15 @@ constexpr int kActualSize = 32862;
 
 // The capture view.
 constexpr int kDeviceProperties = 32815;
+
+// Text recognition.
+constexpr int kRecognizeWestern = 32870; // the selected thumbnails, language code 2
+constexpr int kRecognizeChinese = 32872; // the selected thumbnails, language code 1
+constexpr int kShowSearchBar = 32873;
+constexpr int kSaveText = 32874;      // as a .txt, .doc or .xls file
+constexpr int kRegionWestern = 32875; // the region tool, language code 2
+constexpr int kRegionChinese = 32876; // the region tool, language code 1
+constexpr int kSaveTextAsWord = 32879;
 // The language commands (32808, 32809, 32866, 32880-32887) are in the
 // language table, config/Languages.h.
 } // namespace cmd
@@ -84,6 +93,7 @@ constexpr int kNoPhotoHere = 61456;        // photo asked for in image mode
 constexpr int kNotInImageMode = 61458;     // image command outside image mode
 constexpr int kThumbnailsBuilding = 61452; // an export asked for while thumbnails are built
 constexpr int kPreviewFailed = 61705;
+constexpr int kNotRecognised = 61824;    // a file or region without recognised text
 constexpr int kSizeTooSmall = 61800;     // resize: a side under one pixel
 constexpr int kRotationNoMemory = 61801; // free rotation out of memory: the program ends
 constexpr int kAlreadyRunning = 61804;
@@ -136,6 +146,7 @@ constexpr int kSearchBar = 181;
 constexpr int kFreeRotation = 134;
 constexpr int kResize = 135;
 constexpr int kPrintPreview = 152;
+constexpr int kRecognitionWait = 182;
 constexpr int kWait = 183;
 } // namespace form
 
@@ -157,7 +168,8 @@ constexpr int kResizeBySize = 1055;
 constexpr int kResizeWidth = 1058;
 constexpr int kResizeHeight = 1060;
 constexpr int kResizeKeepRatio = 1061;
-// Wait box (183).
+// Wait boxes: recognition (182) and editing (183).
+constexpr int kRecognitionWaitText = 1086;
 constexpr int kWaitText = 1088;
 // Labels of edit fields (1101 and up, in field order).
 constexpr int kFirstFieldLabel = 1101;

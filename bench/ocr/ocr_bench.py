@@ -42,7 +42,9 @@ def page_text(lang, seed, words_wanted=WORDS_PER_PAGE):
 def render(pages_tool, text, txt_path, png_path, jpg_path=None):
     txt_path.write_text(text, encoding="utf-8")
     cmd = [pages_tool, str(txt_path), str(png_path)] + ([str(jpg_path)] if jpg_path else [])
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=str(txt_path.parent))
+    runtime = txt_path.parent / "runtime"
+    runtime.mkdir(mode=0o700, exist_ok=True)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=str(runtime))
     return subprocess.run(cmd, env=env).returncode
 
 

@@ -23,7 +23,6 @@ using namespace scriva::ocr;
 
 namespace {
 
-constexpr int kImageMode = 101;
 const QString kRegionErrorCaption = QStringLiteral("occur error");
 constexpr int kDragMargin = 5;
 const QColor kDragMask(0x00, 0xFF, 0x00);
@@ -91,7 +90,7 @@ OcrSettings RecognitionCommands::settings() const
 
 bool RecognitionCommands::imageViewShown() const
 {
-    return m_hooks.rightAreaMode && m_hooks.rightAreaMode() == kImageMode;
+    return m_hooks.rightAreaMode && m_hooks.rightAreaMode() == scriva::mode::kImage;
 }
 
 QString RecognitionCommands::firstSelected() const
@@ -159,7 +158,7 @@ void RecognitionCommands::RecognizeSelected(int language)
     RecognitionOptions options;
     options.language = language;
     options.settings = [s = settings()] { return s; }; // the worker reads no live store
-    const QString failure = string(StrNotRecognised);
+    const QString failure = string(scriva::str::kNotRecognised);
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto post = m_hooks.postFinished;
 
@@ -223,7 +222,7 @@ bool RecognitionCommands::RecognizeSelection(const QRect& imageRect, QString& te
     QString message;
     int code = 0;
     m_engine.GetEngineError(message, code); // not shown: the box says it in the user's words
-    m_hooks.showBox(string(StrNotRecognised), kRegionErrorCaption, true);
+    m_hooks.showBox(string(scriva::str::kNotRecognised), kRegionErrorCaption, true);
     return false;
 }
 
@@ -301,8 +300,8 @@ bool RecognitionCommands::SaveText(bool wordFile)
     QString error;
     if (WriteTextFile(target, text, &error))
         return true;
-    m_hooks.showBox(string(StrCannotWrite) + QStringLiteral("\n") + target + QStringLiteral("\n") +
-                        error,
+    m_hooks.showBox(string(scriva::str::kFileNotWritten) + QStringLiteral("\n") + target +
+                        QStringLiteral("\n") + error,
                     QString(), false);
     return false;
 }

@@ -9,6 +9,7 @@
 // worker touches no widget and no document state: its texts arrive through
 // the posted end-of-recognition event.
 
+#include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/CommandTarget.h"
 #include "ocr/COcrEngine.h"
@@ -53,21 +54,15 @@ class RecognitionCommands : public QObject, public ICommandTarget
 {
     Q_OBJECT
 public:
-    enum Command : int {
-        CmdRecognizeChinese = 32872,
-        CmdRecognizeWestern = 32870,
-        CmdRegionChinese = 32876,
-        CmdRegionWestern = 32875,
-        CmdSaveText = 32874,
-        CmdSaveTextWord = 32879,
-        CmdShowSearchBar = 32873,
-        CmdSearch = 1083,
-        CmdShowAll = 1085,
-    };
-    enum String : int {
-        StrNotRecognised = 61824,
-        StrCannotWrite = 62005,
-    };
+    static constexpr int CmdRecognizeChinese = scriva::cmd::kRecognizeChinese;
+    static constexpr int CmdRecognizeWestern = scriva::cmd::kRecognizeWestern;
+    static constexpr int CmdRegionChinese = scriva::cmd::kRegionChinese;
+    static constexpr int CmdRegionWestern = scriva::cmd::kRegionWestern;
+    static constexpr int CmdSaveText = scriva::cmd::kSaveText;
+    static constexpr int CmdSaveTextWord = scriva::cmd::kSaveTextAsWord;
+    static constexpr int CmdShowSearchBar = scriva::cmd::kShowSearchBar;
+    static constexpr int CmdSearch = scriva::ctl::kSearch;
+    static constexpr int CmdShowAll = scriva::ctl::kShowAll;
     static constexpr int kMaxDragLines = 100;
 
     RecognitionCommands(CScrivaDoc& doc, OcrHooks hooks, QObject* parent = nullptr);

@@ -5,20 +5,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-constexpr int kCancelString = 61811;
-}
-
 RecognitionWaitDialog::RecognitionWaitDialog(const std::function<QString(int)>& strings,
                                              int fileCount, QWidget* parent)
     : QDialog(parent)
 {
     auto text = [&](int id) { return strings ? strings(id) : QString(); };
     setObjectName(QStringLiteral("id_%1").arg(TemplateId));
-    setWindowTitle(text(TemplateId * 10000));
+    setWindowTitle(text(scriva::str::DialogText(TemplateId)));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    m_baseText = text(TemplateId * 10000 + TextId);
+    m_baseText = text(scriva::str::DialogText(TemplateId, TextId));
     m_text = new QLabel(m_baseText, this);
     m_text->setObjectName(QStringLiteral("id_%1").arg(TextId));
     m_text->setMinimumWidth(
@@ -30,7 +26,7 @@ RecognitionWaitDialog::RecognitionWaitDialog(const std::function<QString(int)>& 
         m_progress->setValue(0);
         m_progress->setFormat(QStringLiteral("%v/%m"));
         layout->addWidget(m_progress);
-        m_cancel = new QPushButton(text(kCancelString), this);
+        m_cancel = new QPushButton(text(scriva::str::kButtonCancel), this);
         m_cancel->setObjectName(QStringLiteral("cancel"));
         layout->addWidget(m_cancel, 0, Qt::AlignRight);
         connect(m_cancel, &QPushButton::clicked, this, &RecognitionWaitDialog::reject);

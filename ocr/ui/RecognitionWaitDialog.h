@@ -5,6 +5,8 @@
 // it opened, so it does not flash); Escape and the close button ask to cancel
 // instead of leaving the worker behind. User-interface thread only.
 
+#include "config/CommandIds.h"
+
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -18,8 +20,8 @@ class RecognitionWaitDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static constexpr int TemplateId = 182;
-    static constexpr int TextId = 1086;
+    static constexpr int TemplateId = scriva::form::kRecognitionWait;
+    static constexpr int TextId = scriva::ctl::kRecognitionWaitText;
     static constexpr int kDotsTimerMs = 200; // timer 1
     static constexpr int kMaxTextLength = 40;
     static constexpr int kMinimumShownMs = 500;
