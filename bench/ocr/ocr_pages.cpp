@@ -49,7 +49,8 @@ bool fits(const QString& text)
     QPainter p(&probe);
     p.setFont(pageFont());
     const QRect area = textArea();
-    const QRect needed = p.boundingRect(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+    const QRect needed =
+        p.boundingRect(area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
     return needed.height() <= area.height();
 }
 
