@@ -311,11 +311,12 @@ struct Measured
 };
 
 // Edges and text of the grid turned by `candidate`, weighed into one answer.
-Measured MeasureAround(const FineGrid& grid, double candidate, const CxDebugSink* sink)
+Measured MeasureAround(const FineGrid& grid, double candidate, const char* stage,
+                       const CxDebugSink* sink)
 {
     Measured m;
     const FineGrid turned = candidate == 0 ? grid : TurnGrid(grid, candidate);
-    DumpFineGrid(sink, "deskew-fine-turned", turned);
+    DumpFineGrid(sink, stage, turned);
     const PageSides page = FindCentrePage(turned);
     if (!page.valid)
         return m;
@@ -370,7 +371,7 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
     if (grid.width < 1)
         return estimate;
     DumpFineGrid(sink, "deskew-fine-grid", grid);
-    Measured m = MeasureAround(grid, estimate.coarse, sink);
+    Measured m = MeasureAround(grid, estimate.coarse, "deskew-fine-turned", sink);
     if (!m.evidence.strong) {
         // The coarse peak is not borne out: measure again where the print lines
         // up best and around no turn at all, and keep the better supported answer.
@@ -381,7 +382,9 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
         if (estimate.coarse != 0 && (candidates.empty() || candidates.front() != 0))
             candidates.push_back(0);
         for (const double candidate : candidates) {
-            const Measured other = MeasureAround(grid, candidate, sink);
+            const Measured other = MeasureAround(
+                grid, candidate, candidate == 0 ? "deskew-fine-unturned" : "deskew-fine-print-lean",
+                sink);
             if (other.evidence.strong &&
                 (!m.evidence.strong || other.evidence.strength > m.evidence.strength))
                 m = other;
