@@ -5,6 +5,7 @@
 #include "QtTestRegistry.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
+#include "config/CommandIds.h"
 
 #include <QFontMetrics>
 #include <QTemporaryDir>
