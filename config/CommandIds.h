@@ -78,6 +78,11 @@ constexpr int kSaveText = 32874;      // as a .txt, .doc or .xls file
 constexpr int kRegionWestern = 32875; // the region tool, language code 2
 constexpr int kRegionChinese = 32876; // the region tool, language code 1
 constexpr int kSaveTextAsWord = 32879;
+
+// The thumbnail column (its context menu and keys).
+constexpr int kDeleteThumbnails = 32800;
+constexpr int kRebuildThumbnails = 32801;
+constexpr int kClearThumbnails = 32847;
 // The language commands (32808, 32809, 32866, 32880-32887) are in the
 // language table, config/Languages.h.
 } // namespace cmd
@@ -91,11 +96,12 @@ constexpr int kCaptureFailed = 61448;
 constexpr int kNoImageHere = 61453;        // image mode without an image
 constexpr int kNoPhotoHere = 61456;        // photo asked for in image mode
 constexpr int kNotInImageMode = 61458;     // image command outside image mode
-constexpr int kThumbnailsBuilding = 61452; // an export asked for while thumbnails are built
+constexpr int kThumbnailsBuilding = 61452; // a delete or export while thumbnails are built
 constexpr int kPreviewFailed = 61705;
 constexpr int kNotRecognised = 61824;    // a file or region without recognised text
 constexpr int kSizeTooSmall = 61800;     // resize: a side under one pixel
 constexpr int kRotationNoMemory = 61801; // free rotation out of memory: the program ends
+constexpr int kConfirmDelete = 61802;    // Yes: files too, No: list only, Cancel
 constexpr int kAlreadyRunning = 61804;
 // Message-box buttons, in this order.
 constexpr int kButtonYes = 61808;
@@ -107,6 +113,7 @@ constexpr int kButtonIgnore = 61813;
 constexpr int kButtonAbort = 61814;
 constexpr int kButtonClose = 61815;
 constexpr int kButtonHelp = 61816;
+constexpr int kImageOperationRunning = 61817;
 // Added by this program: refusals and export reports ("%1 to %2" ranges).
 constexpr int kIntegerOutOfRange = 62001;
 constexpr int kNumberOutOfRange = 62002;
@@ -183,6 +190,7 @@ constexpr int kToolBarDisabled = 161;
 constexpr int kToolBarNormal = 162;
 constexpr int kToolBarHot = 163;
 constexpr int kPanCursor = 175;
+constexpr int kThumbnailMenu = 155; // its first popup is the context menu
 } // namespace res
 
 // Status-bar indicators (name, data size, dimensions, zoom, list position)

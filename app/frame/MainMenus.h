@@ -18,6 +18,9 @@ public:
     // False when the tree is not a list of popups.
     bool Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& actions);
     QMenu* recentFileMenu() const { return m_recent; }
+    // The first popup of a menu tree as a context menu of `parent`; null when
+    // the tree has none.
+    QMenu* BuildPopup(const QJsonValue& tree, ActionRegistry& actions, QWidget* parent);
 
 private:
     void fill(QMenu* menu, const QJsonValue& items, ActionRegistry& actions);

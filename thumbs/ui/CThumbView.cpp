@@ -1,6 +1,7 @@
 #include "CThumbView.h"
 
 #include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbCell.h"
 #include "thumbs/ThumbGeometry.h"
@@ -17,11 +18,6 @@
 #include <QScrollBar>
 
 using namespace scriva::thumbs;
-
-namespace {
-const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
-const QString kThumbnailNumKey = QStringLiteral("thumbnailNum");
-} // namespace
 
 CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     : QListView(parent), m_doc(doc), m_model(new ThumbListModel(this)),
@@ -97,10 +93,8 @@ void CThumbView::AddFile(const QString& path)
 
 int CThumbView::thumbnailNum() const
 {
-    int32_t num = DefaultThumbnailNum;
-    if (m_settings)
-        m_settings->GetInt(kThumbnailNumKey, num, kPhotoSection);
-    return num;
+    return m_settings ? scriva::settings::ReadInt(*m_settings, scriva::settings::kThumbnailCount)
+                      : DefaultThumbnailNum;
 }
 
 // Cell size from the pane and the setting; blank pictures for every item.
@@ -363,7 +357,8 @@ void CThumbView::keyPressEvent(QKeyEvent* event)
 
 void CThumbView::contextMenuEvent(QContextMenuEvent* event)
 {
-    const QModelIndex hit = indexAt(viewport()->mapFrom(this, event->pos()));
+    // Mouse requests come through the viewport, in its coordinates.
+    const QModelIndex hit = indexAt(event->pos());
     m_targetIndex = hit.isValid() ? hit.row() : -1;
     if (!hit.isValid())
         return;

@@ -9,6 +9,7 @@
 // fileRemoved for every item deleted, listCleared after Clear all.
 
 #include "ThumbViewHooks.h"
+#include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/CommandTarget.h"
 #include "image/IDocumentView.h"
@@ -29,14 +30,14 @@ class CThumbView : public QListView, public IDocumentView, public ICommandTarget
 public:
     static constexpr int SelectPrev = 0x100;
     static constexpr int SelectNext = 0x200;
-    static constexpr int CmdDelete = 32800;
-    static constexpr int CmdRebuild = 32801;
-    static constexpr int CmdClearAll = 32847;
-    static constexpr int MsgRebuilding = 61452;
-    static constexpr int MsgConfirmDelete = 61802;
-    static constexpr int MsgOperationRunning = 61817;
-    static constexpr int ContextMenuId = 155;
-    static constexpr int DefaultThumbnailNum = 4;
+    static constexpr int CmdDelete = scriva::cmd::kDeleteThumbnails;
+    static constexpr int CmdRebuild = scriva::cmd::kRebuildThumbnails;
+    static constexpr int CmdClearAll = scriva::cmd::kClearThumbnails;
+    static constexpr int MsgRebuilding = scriva::str::kThumbnailsBuilding;
+    static constexpr int MsgConfirmDelete = scriva::str::kConfirmDelete;
+    static constexpr int MsgOperationRunning = scriva::str::kImageOperationRunning;
+    static constexpr int ContextMenuId = scriva::res::kThumbnailMenu;
+    static constexpr int DefaultThumbnailNum = 4; // with no settings at hand
 
     explicit CThumbView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CThumbView() override;

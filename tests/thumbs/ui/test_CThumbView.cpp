@@ -528,12 +528,13 @@ void CThumbViewTest::contextMenuOnlyOnItems()
     f.page("a.jpg");
     f.view.ScanFolder(f.dir.path());
     const QPoint onItem = f.centreOf(0);
-    QContextMenuEvent atItem(QContextMenuEvent::Mouse, f.view.viewport()->mapTo(&f.view, onItem),
+    QContextMenuEvent atItem(QContextMenuEvent::Mouse, onItem,
                              f.view.viewport()->mapToGlobal(onItem));
     QApplication::sendEvent(f.view.viewport(), &atItem);
     QCOMPARE(f.menusShown, 1);
     const QPoint below(10, f.view.viewport()->height() - 5);
-    QContextMenuEvent atNothing(QContextMenuEvent::Mouse, below, f.view.mapToGlobal(below));
+    QContextMenuEvent atNothing(QContextMenuEvent::Mouse, below,
+                                f.view.viewport()->mapToGlobal(below));
     QApplication::sendEvent(f.view.viewport(), &atNothing);
     QCOMPARE(f.menusShown, 1);
     f.operationRunning = true;
