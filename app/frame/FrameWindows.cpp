@@ -11,6 +11,7 @@
 #include "thumbs/ui/CThumbView.h"
 
 #include <QFile>
+#include <QTimer>
 
 FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
 {
@@ -59,6 +60,11 @@ FrameWindows::FrameWindows(CScrivaApp& app)
     m_frame->router().setApplicationHandler([&app](int id) { return app.OnCommand(id); });
     m_frame->router().setApplicationUpdateRule([&app](int id) { return app.OnUpdateCommand(id); });
     m_frame->thumbView()->SetSettings(&app.settings());
+    // The photos taken so far fill the column from the start, once the window
+    // has its size.
+    QTimer::singleShot(0, m_frame.get(), [thumbs = m_frame->thumbView(), &app] {
+        thumbs->ScanFolder(scriva::settings::PhotoFolder(app.settings()));
+    });
 }
 
 FrameWindows::~FrameWindows()

@@ -15,7 +15,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
-#include <QScrollBar>
+#include <QTimer>
 
 using namespace scriva::thumbs;
 
@@ -40,6 +40,10 @@ CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     connect(m_builder, &ThumbBuilder::thumbnailReady, this, &CThumbView::onThumbnail);
     connect(m_builder, &ThumbBuilder::finished, this, &CThumbView::onBuildFinished);
     connect(this, &QAbstractItemView::clicked, this, &CThumbView::onClicked);
+    m_resizeSettle = new QTimer(this);
+    m_resizeSettle->setSingleShot(true);
+    m_resizeSettle->setInterval(kResizeSettleMs);
+    connect(m_resizeSettle, &QTimer::timeout, this, &CThumbView::onResizeSettled);
     m_doc.AddView(this);
 }
 
@@ -98,10 +102,21 @@ int CThumbView::thumbnailNum() const
 }
 
 // Cell size from the pane and the setting; blank pictures for every item.
+// The pane's height without the frame: a horizontal scroll bar that comes and
+// goes with wide cells must not change the cells themselves.
+int CThumbView::paneHeight() const
+{
+    return height() - 2 * frameWidth();
+}
+
+QSize CThumbView::cellForPane() const
+{
+    return scriva::thumbs::CellSize(paneHeight(), thumbnailNum(), fontMetrics().height());
+}
+
 bool CThumbView::setUpCells()
 {
-    const QSize pane = viewport()->size();
-    m_cell = scriva::thumbs::CellSize(pane.height(), thumbnailNum(), fontMetrics().height());
+    m_cell = cellForPane();
     setIconSize(m_cell);
     applyGrid();
     const bool painted = CellIsPainted(m_cell);
@@ -171,7 +186,18 @@ void CThumbView::onBuildFinished(quint64 generation)
 void CThumbView::resizeEvent(QResizeEvent* event)
 {
     QListView::resizeEvent(event);
-    applyGrid(); // one cell per row at any width; the cells themselves wait for a rebuild
+    applyGrid(); // one cell per row at any width
+    // A taller or shorter pane (the window maximised, the frame resized) gets
+    // cells of its own size once the resizing has settled.
+    if (ItemCount() > 0 && !m_cell.isEmpty() && cellForPane() != m_cell)
+        m_resizeSettle->start();
+}
+
+void CThumbView::onResizeSettled()
+{
+    if (ItemCount() > 0 && !m_cell.isEmpty() && cellForPane() != m_cell &&
+        viewport()->width() > kMinPaneWidthPx)
+        RebuildThumbnails();
 }
 
 // ---------------------------------------------------------------- selection

@@ -19,6 +19,7 @@
 #include <vector>
 
 class CConfigFile;
+class QTimer;
 class ThumbListModel;
 namespace scriva::thumbs {
 class ThumbBuilder;
@@ -38,6 +39,7 @@ public:
     static constexpr int MsgOperationRunning = scriva::str::kImageOperationRunning;
     static constexpr int ContextMenuId = scriva::res::kThumbnailMenu;
     static constexpr int DefaultThumbnailNum = 4; // with no settings at hand
+    static constexpr int kResizeSettleMs = 200;   // pane height steady this long: new cells
 
     explicit CThumbView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CThumbView() override;
@@ -111,7 +113,10 @@ protected:
 
 private:
     int thumbnailNum() const;
+    int paneHeight() const;
+    QSize cellForPane() const;
     bool setUpCells();
+    void onResizeSettled();
     void applyGrid();
     int firstVisibleRow();
     void onThumbnail(quint64 generation, quint64 id, const QImage& image);
@@ -138,4 +143,5 @@ private:
     int m_targetIndex = -1; // item of the last context menu or Delete key
     int m_lastClicked = -1;
     Qt::KeyboardModifiers m_clickModifiers;
+    QTimer* m_resizeSettle = nullptr;
 };
