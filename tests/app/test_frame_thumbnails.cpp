@@ -3,7 +3,7 @@
 // opens the file through the frame and shows or hides the item's text.
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
-#include "app/CMainFrame.h"
+#include "app/frame/CMainFrame.h"
 #include "config/CommandIds.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
