@@ -5,6 +5,7 @@
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
 #include "config/CommandIds.h"
+#include "image/EditOperation.h"
 
 #include <QCoreApplication>
 
@@ -19,14 +20,6 @@ constexpr int Next = 0x10;
 constexpr int Photo = 0x40;
 constexpr int Photo2 = 0x41;
 } // namespace Button
-
-// Edits whose end rewrites the status-bar panes (they change the image size).
-bool changesImageSize(uintptr_t command)
-{
-    using namespace scriva;
-    return command == cmd::kRotateLeft90 || command == cmd::kRotateRight90 ||
-           command == cmd::kRotateFree || command == cmd::kResize;
-}
 
 } // namespace
 
@@ -118,7 +111,9 @@ void CScrivaApp::OnButtonPhoto()
 
 void CScrivaApp::OnEditDone(const AppEvent& event)
 {
-    if (changesImageSize(event.wParam()))
+    // Every edit may change the size or the depth (grey, black and white):
+    // all panes are rewritten after any of them.
+    if (scriva::image::IsEditCommand(int(event.wParam())))
         m_windows->UpdateStatus(scriva::status::kAllPanes);
 }
 

@@ -361,11 +361,13 @@ private slots:
         freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
         auto app = makeApp();
         QVERIFY(app->init({QStringLiteral("scriva")}));
-        for (int id :
-             {scriva::cmd::kRotateLeft90, scriva::cmd::kRotateRight90, scriva::cmd::kRotateFree,
-              scriva::cmd::kResize, scriva::cmd::kBrighter, scriva::cmd::kZoomIn, 0})
+        // Every edit rewrites the panes (grey and black-and-white change the
+        // depth); other ids do nothing.
+        for (int id : {scriva::cmd::kRotateLeft90, scriva::cmd::kRotateRight90,
+                       scriva::cmd::kRotateFree, scriva::cmd::kResize, scriva::cmd::kBrighter,
+                       scriva::cmd::kToGray, scriva::cmd::kBlackAndWhite, scriva::cmd::kZoomIn, 0})
             postAndDeliver(scriva::msg::kEditDone, id, 0);
-        QCOMPARE(m_windows->log, QStringList(4, QStringLiteral("status 11")));
+        QCOMPARE(m_windows->log, QStringList(7, QStringLiteral("status 11")));
         m_windows->log.clear();
 
         QVariantMap texts{{QStringLiteral("/photos/a.jpg"), QStringLiteral("page text")},
