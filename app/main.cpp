@@ -3,9 +3,11 @@
 
 #include "app/shell/AppCommandLine.h"
 #include "app/shell/CScrivaApp.h"
+#include "app/shell/ProgramIcon.h"
 #include "app/shell/TermSignals.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QWidget>
 #include <cstdlib>
 #include <gst/gst.h>
@@ -21,6 +23,9 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("scriva"));
+    // The desktop matches the windows to the launcher entry and its icon.
+    QGuiApplication::setDesktopFileName(QLatin1String(scriva::kAppId));
+    QApplication::setWindowIcon(scriva::ProgramIcon());
     gst_init(&argc, &argv);
 
     CScrivaApp scrivaApp;

@@ -1,11 +1,7 @@
 #include "FrameBitmap.h"
 
-#include "image/cximage/CxSafeFile.h"
-
-#include <QFile>
+#include <QSaveFile>
 #include <QtEndian>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -47,7 +43,7 @@ bool Fail(QString* error, const QString& text)
     return false;
 }
 
-bool WriteRows(const GstVideoFrame& frame, CxSafeFile& out)
+bool WriteRows(const GstVideoFrame& frame, QSaveFile& out)
 {
     const int w = GST_VIDEO_FRAME_WIDTH(&frame);
     const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
@@ -57,7 +53,7 @@ bool WriteRows(const GstVideoFrame& frame, CxSafeFile& out)
     std::vector<char> row((rowBytes + 3) & ~size_t(3), 0);
     for (int y = h - 1; y >= 0; --y) {
         std::memcpy(row.data(), data + size_t(y) * size_t(stride), rowBytes);
-        if (!out.Write(row.data(), row.size()))
+        if (out.write(row.data(), qint64(row.size())) != qint64(row.size()))
             return false;
     }
     return true;
@@ -91,16 +87,13 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     const uint32_t pixelBytes = uint32_t(((size_t(w) * 3 + 3) & ~size_t(3)) * size_t(h));
     uint8_t header[kHeaderBytes];
     FillHeaders(header, w, h, pixelBytes);
-    CxSafeFile out;
-    ok = out.Open(QFile::encodeName(path).toStdString()) && out.Write(header, kHeaderBytes) &&
-         WriteRows(frame, out) && out.Commit();
+    QSaveFile out(path);
+    ok = out.open(QIODevice::WriteOnly) &&
+         out.write(reinterpret_cast<const char*>(header), kHeaderBytes) == kHeaderBytes &&
+         WriteRows(frame, out) && out.commit();
     gst_video_frame_unmap(&frame);
-    if (!ok) {
-        const std::string why = out.Error().empty() ? std::strerror(EIO) : out.Error();
-        return Fail(
-            error,
-            QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(why.c_str())));
-    }
+    if (!ok)
+        return Fail(error, QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
     return true;
 }
 

@@ -73,15 +73,14 @@ int RunCapture(const QStringList& args)
         graph.Shutdown();
         return failWith(QStringLiteral("no frame arrived: %1").arg(why));
     }
-    QString writeError;
-    const bool ok = graph.SaveFrameAsBitmap(out, &writeError);
+    const bool ok = graph.SaveFrameAsBitmap(out);
     const QString name = graph.FriendlyName();
     int w = 0, h = 0;
     graph.Callback().FrameSize(w, h);
     const int model = graph.CameraModel();
     graph.Shutdown();
     if (!ok)
-        return failWith(writeError);
+        return failWith(QStringLiteral("cannot write %1").arg(out));
     std::printf("%s: %dx%d from %s (camera model %d)\n", qPrintable(out), w, h, qPrintable(name),
                 model);
     return 0;

@@ -34,6 +34,9 @@ constexpr Key kLanguage{section::kNormal, "language"};
 constexpr Key kCameraIds{section::kNormal, "pidVid"}; // read through CameraIds()
 constexpr Key kTempPath{section::kNormal, "tempPath"};
 constexpr Key kDevcon{section::kNormal, "Devcon"}; // shipped for other systems; not read here
+// Optional and not shipped: the video recorder to start when the program has
+// none of its own beside it.
+constexpr Key kRecorder{section::kNormal, "Recorder"};
 
 // [OCR_INDENTIFY]
 constexpr Key kOcrConfigPath{section::kOcr, "ConfigPath"};

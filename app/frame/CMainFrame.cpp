@@ -65,6 +65,11 @@ bool CMainFrame::createBars()
     m_toolBar->SetToolBarImages(m_services.bitmap(scriva::res::kToolBarNormal),
                                 m_services.bitmap(scriva::res::kToolBarHot),
                                 m_services.bitmap(scriva::res::kToolBarDisabled));
+    if (m_services.skinFile)
+        m_toolBar->LoadBackground(m_services.skinFile(scriva::settings::kSkinToolBarBack));
+    // Menu commands without a toolbar button take their icons from the strip.
+    MainMenus::SetMenuIcons(m_services.toolbar(scriva::res::kMenuIcons),
+                            m_services.bitmap(scriva::res::kMenuIconBitmap), *m_actions);
 
     m_statusBar = new MainStatusBar(m_services.string, this);
     setStatusBar(m_statusBar);
@@ -100,33 +105,6 @@ void CMainFrame::createPanes()
         m_doc.UpdateStatus(scriva::status::kAllPanes);
     });
     connect(&m_doc, &CScrivaDoc::pathChanged, this, &CMainFrame::updateTitle);
-    wireThumbnails();
-}
-
-void CMainFrame::wireThumbnails()
-{
-    ThumbViewHooks hooks;
-    hooks.openPath = m_services.openFile;
-    hooks.message = m_services.askMessage;
-    hooks.imageOperationRunning = m_services.isEditing;
-    hooks.contextMenu = [this](QWidget* owner) {
-        if (!m_thumbMenu)
-            m_thumbMenu =
-                m_menus.BuildPopup(m_services.menu(scriva::res::kThumbnailMenu), *m_actions, this);
-        if (m_thumbMenu)
-            m_panes->setActiveView(owner); // its commands go to the column first
-        return m_thumbMenu;
-    };
-    hooks.showItemText = [this](const QString& path) {
-        const auto text = m_doc.RecognisedTexts().find(path);
-        if (text == m_doc.RecognisedTexts().end()) {
-            ShowResultPane(false);
-            return;
-        }
-        ShowResultPane(true);
-        recognizeView()->SetResultText(path, text->second);
-    };
-    thumbView()->SetHooks(std::move(hooks));
 }
 
 void CMainFrame::wireRouting()

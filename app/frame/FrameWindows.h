@@ -37,6 +37,8 @@ public:
     void UpdateStatus(int what) override;
     bool NewDocument() override;
     bool OpenFile(const QString& path) override;
+    bool SaveModified() override;
+    QString CurrentFile() const override;
     void MergeRecognizedTexts(const QVariantMap& texts) override;
     QString FirstSelectedPath() const override;
     QString RecognizedText(const QString& path) override;

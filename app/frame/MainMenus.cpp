@@ -3,12 +3,44 @@
 #include "app/commands/ActionRegistry.h"
 #include "config/CommandIds.h"
 
+#include "app/frame/MainToolBar.h"
+#include "app/widgets/FlatMenuStyle.h"
+
 #include <QAction>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+
+MainMenus::MainMenus() : m_style(std::make_unique<FlatMenuStyle>()) {}
+
+MainMenus::~MainMenus() = default;
+
+QStyle* MainMenus::menuStyle() const
+{
+    return m_style.get();
+}
+
+int MainMenus::SetMenuIcons(const QJsonValue& buttons, const QPixmap& strip,
+                            ActionRegistry& actions)
+{
+    const std::vector<QPixmap> images = MainToolBar::SliceBitmap(strip, FlatMenuStyle::IconWidth);
+    int given = 0;
+    size_t index = 0;
+    for (const QJsonValue& entry : buttons.toArray()) {
+        const int id = entry.toInt(0);
+        if (id == 0)
+            continue; // separators take no image
+        const size_t image = index++;
+        QAction* action = actions.find(id);
+        if (!action || !action->icon().isNull() || image >= images.size())
+            continue;
+        action->setIcon(QIcon(images[image]));
+        ++given;
+    }
+    return given;
+}
 
 bool MainMenus::Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& actions)
 {
@@ -24,19 +56,10 @@ bool MainMenus::Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& act
     return true;
 }
 
-QMenu* MainMenus::BuildPopup(const QJsonValue& tree, ActionRegistry& actions, QWidget* parent)
-{
-    const QJsonObject popup = tree.toArray().first().toObject();
-    if (!popup.contains(QLatin1String("items")))
-        return nullptr;
-    auto* menu = new QMenu(popup.value(QLatin1String("text")).toString(), parent);
-    fill(menu, popup.value(QLatin1String("items")), actions);
-    return menu;
-}
-
 void MainMenus::fill(QMenu* menu, const QJsonValue& items, ActionRegistry& actions)
 {
     actions.watchMenu(menu);
+    menu->setStyle(m_style.get());
     for (const QJsonValue& entry : items.toArray()) {
         const QJsonObject item = entry.toObject();
         if (item.value(QLatin1String("separator")).toBool()) {

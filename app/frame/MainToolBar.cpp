@@ -7,7 +7,7 @@
 #include <QBitmap>
 #include <QJsonArray>
 
-MainToolBar::MainToolBar(QWidget* parent) : QToolBar(parent)
+MainToolBar::MainToolBar(QWidget* parent) : CSkinReBar(parent)
 {
     setObjectName(QStringLiteral("toolbar_%1").arg(scriva::res::kMainToolBar));
     setMovable(false);

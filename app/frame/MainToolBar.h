@@ -1,18 +1,19 @@
 #pragma once
 // The main toolbar: the buttons of a toolbar resource (command ids, 0 for a
 // separator) as the shared command actions, with images sliced from the
-// pack's normal, hot and disabled toolbar bitmaps. Without bitmaps the buttons
-// show their texts. User-interface thread only.
+// pack's normal, hot and disabled toolbar bitmaps, on the skin's tiled
+// background. Without bitmaps the buttons show their texts. User-interface
+// thread only.
 
+#include "app/widgets/CSkinReBar.h"
 #include <QIcon>
 #include <QJsonValue>
 #include <QPixmap>
-#include <QToolBar>
 #include <vector>
 
 class ActionRegistry;
 
-class MainToolBar : public QToolBar
+class MainToolBar : public CSkinReBar
 {
     Q_OBJECT
 public:

@@ -26,6 +26,7 @@ class QTranslator;
 class RecentFiles;
 class SingleInstance;
 class ButtonWatcher;
+class ShellCommands;
 
 class CScrivaApp : public QObject, public ICommandTarget
 {
@@ -117,6 +118,7 @@ private:
     void OnFileOpen();
     void OnFilePrintSetup();
     void OnHelp();
+    ShellCommands& shellCommands() const;
     void OnClearRecentFiles();
     void OpenRecentFile(const QString& path);
     bool OnDropEvent(QEvent* event);
@@ -140,6 +142,8 @@ private:
     QString m_restartProgram;
     QString m_dataFolder;
     QString m_ocrVersion;
+    // Language, recorder, page and paint; made on first use, as the rules ask early.
+    mutable std::unique_ptr<ShellCommands> m_shellCommands;
     bool m_started = false; // init() went through every step
     bool m_shutDown = false;
 };

@@ -3,8 +3,11 @@
 
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
+#include "app/shell/CompanionPrograms.h"
 #include "app/shell/RecentFiles.h"
+#include "app/shell/ShellCommands.h"
 #include "app/widgets/AboutDialog.h"
+#include "config/AppPaths.h"
 #include "config/CommandIds.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
@@ -54,8 +57,55 @@ QString openFilter()
 
 } // namespace
 
+ShellCommands& CScrivaApp::shellCommands() const
+{
+    if (m_shellCommands)
+        return *m_shellCommands;
+    // The host reaches back into the application; the rules only read through it.
+    auto* self = const_cast<CScrivaApp*>(this);
+    namespace settings = scriva::settings;
+    ShellCommands::Host h;
+    h.languageIndex = [self] { return self->m_languageIndex; };
+    h.storeLanguage = [self](const QString& code) {
+        return settings::WriteString(self->m_settings, settings::kLanguage, code) &&
+               self->m_settings.Save(scriva::userConfigFile());
+    };
+    h.askRestart = [self] {
+        return AppMessageBox(self->mainWindow(), scriva::str::kRestartForLanguage,
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::Question) == QMessageBox::Yes;
+    };
+    h.saveModified = [self] { return !self->m_windows || self->m_windows->SaveModified(); };
+    h.restart = [self] { self->RestartApplication(); };
+    h.imageMode = [self] {
+        return self->m_windows && self->m_windows->RightAreaMode() == scriva::mode::kImage;
+    };
+    h.hasImage = [self] { return self->m_windows && self->m_windows->HasImage(); };
+    h.editing = [self] { return self->isBusy(BusyEditing); };
+    h.currentFile = [self] { return self->m_windows ? self->m_windows->CurrentFile() : QString(); };
+    h.recorder = [self] {
+        return companion::FindRecorder(self->m_dataFolder, self->m_languageIndex,
+                                       settings::ReadString(self->m_settings, settings::kRecorder));
+    };
+    h.paintProgram = [] { return companion::FindPaintProgram(); };
+    h.productPage = [self] {
+        return companion::ProductPage(settings::ReadString(self->m_settings, settings::kUrl));
+    };
+    h.openUrl = [](const QUrl& url) { return OpenInBrowser(url); };
+    h.startDetached = [](const QString& program, const QStringList& arguments) {
+        return RunProgram(program, arguments, false);
+    };
+    h.reportError = [self](const QString& operation, int code, const QString& message) {
+        ReportLastError(self->mainWindow(), operation, code, message);
+    };
+    m_shellCommands = std::make_unique<ShellCommands>(std::move(h));
+    return *m_shellCommands;
+}
+
 bool CScrivaApp::OnCommand(int id)
 {
+    if (shellCommands().OnCommand(id))
+        return true;
     switch (id) {
     case cmd::kAbout:
         OnAbout();
@@ -94,6 +144,8 @@ bool CScrivaApp::OnCommand(int id)
 
 std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
 {
+    if (auto state = shellCommands().OnUpdateCommand(id))
+        return state;
     switch (id) {
     case cmd::kAbout:
     case cmd::kFileNew:

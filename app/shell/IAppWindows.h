@@ -31,6 +31,9 @@ public:
 
     virtual bool NewDocument() = 0;
     virtual bool OpenFile(const QString& path) = 0; // as File Open does
+    // The document's ask-to-save of a changed image; false when the user cancels.
+    virtual bool SaveModified() { return true; }
+    virtual QString CurrentFile() const { return {}; } // the open image's path
 
     // Recognition results: merged into the document's texts, then the first
     // selected thumbnail's text is shown in the result pane.

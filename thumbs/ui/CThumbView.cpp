@@ -1,7 +1,6 @@
 #include "CThumbView.h"
 
 #include "config/CConfigFile.h"
-#include "config/SettingsKeys.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbCell.h"
 #include "thumbs/ThumbGeometry.h"
@@ -15,9 +14,14 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
-#include <QTimer>
+#include <QScrollBar>
 
 using namespace scriva::thumbs;
+
+namespace {
+const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
+const QString kThumbnailNumKey = QStringLiteral("thumbnailNum");
+} // namespace
 
 CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     : QListView(parent), m_doc(doc), m_model(new ThumbListModel(this)),
@@ -40,10 +44,6 @@ CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     connect(m_builder, &ThumbBuilder::thumbnailReady, this, &CThumbView::onThumbnail);
     connect(m_builder, &ThumbBuilder::finished, this, &CThumbView::onBuildFinished);
     connect(this, &QAbstractItemView::clicked, this, &CThumbView::onClicked);
-    m_resizeSettle = new QTimer(this);
-    m_resizeSettle->setSingleShot(true);
-    m_resizeSettle->setInterval(kResizeSettleMs);
-    connect(m_resizeSettle, &QTimer::timeout, this, &CThumbView::onResizeSettled);
     m_doc.AddView(this);
 }
 
@@ -97,26 +97,17 @@ void CThumbView::AddFile(const QString& path)
 
 int CThumbView::thumbnailNum() const
 {
-    return m_settings ? scriva::settings::ReadInt(*m_settings, scriva::settings::kThumbnailCount)
-                      : DefaultThumbnailNum;
+    int32_t num = DefaultThumbnailNum;
+    if (m_settings)
+        m_settings->GetInt(kThumbnailNumKey, num, kPhotoSection);
+    return num;
 }
 
 // Cell size from the pane and the setting; blank pictures for every item.
-// The pane's height without the frame: a horizontal scroll bar that comes and
-// goes with wide cells must not change the cells themselves.
-int CThumbView::paneHeight() const
-{
-    return height() - 2 * frameWidth();
-}
-
-QSize CThumbView::cellForPane() const
-{
-    return scriva::thumbs::CellSize(paneHeight(), thumbnailNum(), fontMetrics().height());
-}
-
 bool CThumbView::setUpCells()
 {
-    m_cell = cellForPane();
+    const QSize pane = viewport()->size();
+    m_cell = scriva::thumbs::CellSize(pane.height(), thumbnailNum(), fontMetrics().height());
     setIconSize(m_cell);
     applyGrid();
     const bool painted = CellIsPainted(m_cell);
@@ -186,18 +177,7 @@ void CThumbView::onBuildFinished(quint64 generation)
 void CThumbView::resizeEvent(QResizeEvent* event)
 {
     QListView::resizeEvent(event);
-    applyGrid(); // one cell per row at any width
-    // A taller or shorter pane (the window maximised, the frame resized) gets
-    // cells of its own size once the resizing has settled.
-    if (ItemCount() > 0 && !m_cell.isEmpty() && cellForPane() != m_cell)
-        m_resizeSettle->start();
-}
-
-void CThumbView::onResizeSettled()
-{
-    if (ItemCount() > 0 && !m_cell.isEmpty() && cellForPane() != m_cell &&
-        viewport()->width() > kMinPaneWidthPx)
-        RebuildThumbnails();
+    applyGrid(); // one cell per row at any width; the cells themselves wait for a rebuild
 }
 
 // ---------------------------------------------------------------- selection
@@ -383,8 +363,7 @@ void CThumbView::keyPressEvent(QKeyEvent* event)
 
 void CThumbView::contextMenuEvent(QContextMenuEvent* event)
 {
-    // Mouse requests come through the viewport, in its coordinates.
-    const QModelIndex hit = indexAt(event->pos());
+    const QModelIndex hit = indexAt(viewport()->mapFrom(this, event->pos()));
     m_targetIndex = hit.isValid() ? hit.row() : -1;
     if (!hit.isValid())
         return;
