@@ -57,7 +57,8 @@ bool CCaptureGraph::Initialize(const CaptureSource& source)
     m_useFrameRate = m_profile.UseFrameRate();
     m_frameRate = m_profile.FrameRate();
     if (source.kind == CaptureSource::Kind::None) {
-        SetFailure(QStringLiteral("no camera is chosen"));
+        SetFailure(source.problem.isEmpty() ? QStringLiteral("no camera is chosen")
+                                            : source.problem);
         return false;
     }
     // Building once here finds a missing node, mode or plug-in before the view shows.
@@ -68,8 +69,9 @@ bool CCaptureGraph::Initialize(const CaptureSource& source)
 
 QString CCaptureGraph::DeviceLaunch(QString& error)
 {
-    if (!V4l2::IsCaptureNode(m_source.devicePath)) {
-        error = QStringLiteral("%1 is not a video capture device").arg(m_source.devicePath);
+    const QString problem = V4l2::CaptureNodeProblem(m_source.devicePath);
+    if (!problem.isEmpty()) {
+        error = QStringLiteral("cannot open the camera %1: %2").arg(m_source.devicePath, problem);
         return {};
     }
     const double wanted = m_useFrameRate != 0 ? m_frameRate : 15.0;
@@ -269,13 +271,15 @@ void CCaptureGraph::RememberedVideoSize(int& width, int& height)
     height = s_rememberedHeight;
 }
 
-bool CCaptureGraph::SaveFrameAsBitmap(const QString& path)
+bool CCaptureGraph::SaveFrameAsBitmap(const QString& path, QString* error)
 {
     GstSample* sample = m_callback.HeldSample();
-    if (!sample)
+    if (!sample) {
+        if (error)
+            *error = QStringLiteral("no frame has arrived yet");
         return false;
-    QString error;
-    const bool ok = FrameBitmap::Write(sample, path, &error);
+    }
+    const bool ok = FrameBitmap::Write(sample, path, error);
     gst_sample_unref(sample);
     return ok;
 }
@@ -305,11 +309,23 @@ int CCaptureGraph::OnBusMessage(GstBus*, GstMessage* message, void* self)
     auto* graph = static_cast<CCaptureGraph*>(self);
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         GError* err = nullptr;
-        gst_message_parse_error(message, &err, nullptr);
-        graph->SetFailure(QString::fromUtf8(err ? err->message : "camera error"));
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &err, &debug);
+        QString text = QString::fromUtf8(err ? err->message : "camera error");
+        // The driver's own reason (busy, gone) sits in the details as "system error: ...".
+        const QString details = QString::fromUtf8(debug ? debug : "");
+        const qsizetype at = details.indexOf(QLatin1String("system error: "));
+        if (at >= 0)
+            text +=
+                QStringLiteral(" (%1)").arg(details.mid(at + 14).section(u'\n', 0, 0).trimmed());
+        graph->SetFailure(text);
         g_clear_error(&err);
+        g_free(debug);
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
         graph->SetFailure(QStringLiteral("the camera stopped sending pictures"));
     }
+    // A dropped message belongs to this handler: each one holds its source element, so one
+    // left alive keeps the whole pipeline (with its bus sockets and frames) alive.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }

@@ -48,8 +48,9 @@ public:
     void SetVideoWindowToVideoSize();
 
     // Writes the held frame (without border) as a 24-bit BMP; false before
-    // the first frame or when the frame and its sizes disagree.
-    bool SaveFrameAsBitmap(const QString& path);
+    // the first frame, when the frame and its sizes disagree or the file cannot
+    // be written, with the reason (the system's for files) in *error.
+    bool SaveFrameAsBitmap(const QString& path, QString* error = nullptr);
 
     bool IsInitialized() const { return m_initialized; }
     bool IsPreviewing() const { return m_previewing; }

@@ -67,7 +67,22 @@ VideoNode CDeviceGuard::ReadNode(const QString& classEntry, const QString& name)
     return node;
 }
 
-QList<VideoNode> CDeviceGuard::EnumerateNodes() const
+namespace {
+
+CDeviceGuard::ScanObserver& Observer()
+{
+    static CDeviceGuard::ScanObserver observer;
+    return observer;
+}
+
+} // namespace
+
+void CDeviceGuard::SetScanObserver(ScanObserver observer)
+{
+    Observer() = std::move(observer);
+}
+
+QList<VideoNode> CDeviceGuard::EnumerateNodes(QStringList* unusable) const
 {
     const QString classDir = m_sysfsRoot + QStringLiteral("/class/video4linux");
     QStringList names =
@@ -82,8 +97,17 @@ QList<VideoNode> CDeviceGuard::EnumerateNodes() const
         if (nodes.size() == kMaxDevices)
             break;
         VideoNode node = ReadNode(classDir + QLatin1Char('/') + name, name);
-        if (m_probe && m_probe(node.devicePath))
+        if (m_probe && m_probe(node.devicePath)) {
             nodes.append(node);
+        } else if (unusable) {
+            // Metadata nodes of a camera are no cameras: only nodes that fail to open count.
+            const QString why = V4l2::CaptureNodeProblem(node.devicePath);
+            if (why != QLatin1String("not a video capture device") &&
+                why != QLatin1String("not a video device"))
+                *unusable << QStringLiteral("%1: %2").arg(
+                    node.devicePath,
+                    why.isEmpty() ? QStringLiteral("not usable as a camera") : why);
+        }
     }
     return nodes;
 }
@@ -92,7 +116,8 @@ bool CDeviceGuard::ScanDevices(const QStringList& tokens)
 {
     m_cameraModel = 0;
     m_cameraIndex = -1;
-    m_nodes = EnumerateNodes();
+    m_unusable.clear();
+    m_nodes = EnumerateNodes(&m_unusable);
     for (int n = 0; n < m_nodes.size() && m_cameraIndex < 0; ++n) {
         for (int i = 0; i < tokens.size(); ++i) {
             if (m_nodes[n].Matches(tokens[i])) {
@@ -102,6 +127,8 @@ bool CDeviceGuard::ScanDevices(const QStringList& tokens)
             }
         }
     }
+    if (Observer())
+        Observer()(*this);
     return !m_nodes.isEmpty();
 }
 

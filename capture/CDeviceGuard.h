@@ -43,9 +43,16 @@ public:
     // The recognised camera of the last scan; null when none matched.
     const VideoNode* Camera() const;
     const QList<VideoNode>& Nodes() const { return m_nodes; }
+    // Capture nodes of the last scan that could not be used, as "PATH: reason".
+    const QStringList& Unusable() const { return m_unusable; }
+
+    // Called after every scan of any guard (the program re-attaches the camera's
+    // buttons to the camera it finds); null to stop. User-interface thread.
+    using ScanObserver = std::function<void(const CDeviceGuard&)>;
+    static void SetScanObserver(ScanObserver observer);
 
     // The capture nodes in ascending N, at most ten (no model involved).
-    QList<VideoNode> EnumerateNodes() const;
+    QList<VideoNode> EnumerateNodes(QStringList* unusable = nullptr) const;
 
     void SetSysfsRoot(const QString& root) { m_sysfsRoot = root; }
     void SetDeviceRoot(const QString& root) { m_deviceRoot = root; }
@@ -58,6 +65,7 @@ private:
     QString m_deviceRoot = QStringLiteral("/dev");
     CaptureProbe m_probe;
     QList<VideoNode> m_nodes;
+    QStringList m_unusable;
     int m_cameraIndex = -1;
     int m_cameraModel = 0;
 };

@@ -8,6 +8,13 @@
 #include <QFileInfo>
 #include <algorithm>
 
+namespace {
+
+constexpr int kMinModel = 0; // camera models SCRIVA_CAMERA_MODEL may name
+constexpr int kMaxModel = 4;
+
+} // namespace
+
 CaptureSource CaptureSource::Demo(int model)
 {
     CaptureSource s;
@@ -46,10 +53,15 @@ QString CaptureSourceSetting(const CaptureProfile& profile)
 
 int CameraModelOverride(const CaptureProfile& profile)
 {
+    const QString text = qEnvironmentVariable("SCRIVA_CAMERA_MODEL").trimmed();
     bool ok = false;
-    const int env = qEnvironmentVariable("SCRIVA_CAMERA_MODEL").trimmed().toInt(&ok);
-    if (ok && env >= 0 && env <= 4)
+    const int env = text.toInt(&ok);
+    if (ok && env >= kMinModel && env <= kMaxModel)
         return env;
+    if (!text.isEmpty())
+        std::fprintf(stderr,
+                     "scriva: SCRIVA_CAMERA_MODEL=%s is not a camera model (%d-%d); ignored\n",
+                     text.toLocal8Bit().constData(), kMinModel, kMaxModel);
     return profile.Model(-1);
 }
 
@@ -101,24 +113,34 @@ CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& s
                                    const QStringList& tokens, int modelOverride)
 {
     const QString v = setting.trimmed();
-    if (v.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0)
-        return {};
+    if (v.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) {
+        CaptureSource none;
+        none.problem = QStringLiteral("no camera is chosen");
+        return none;
+    }
     if (v.compare(QLatin1String("demo"), Qt::CaseInsensitive) == 0)
         return CaptureSource::Demo(modelOverride >= 0 ? modelOverride : 4);
     if (v.compare(QLatin1String("test"), Qt::CaseInsensitive) == 0)
         return CaptureSource::Test(modelOverride >= 0 ? modelOverride : 0);
     if (v.startsWith(QLatin1Char('/')))
         return FromPath(v, scanned, tokens, modelOverride);
-    // auto (and anything unknown, said once on stderr so a typo does not go
-    // unnoticed): the camera, else the first node, else the demo.
-    if (!v.isEmpty() && v.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0)
-        std::fprintf(stderr,
-                     "scriva: unknown camera source '%s' (auto, demo, test, none or a device "
-                     "path); using auto\n",
-                     v.toLocal8Bit().constData());
+    if (!v.isEmpty() && v.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0) {
+        CaptureSource unknown;
+        unknown.problem =
+            QStringLiteral("unknown camera source '%1' (use auto, demo, test, none or "
+                           "a device path such as /dev/video0)")
+                .arg(v);
+        return unknown;
+    }
+    // auto: the camera, else the first node, else the demo.
     if (const VideoNode* cam = scanned.Camera())
         return FromNode(*cam, scanned.CameraModel());
     if (!scanned.Nodes().isEmpty())
         return FromNode(scanned.Nodes().first(), 0);
-    return CaptureSource::Demo(4);
+    CaptureSource demo = CaptureSource::Demo(4);
+    demo.note = scanned.Unusable().isEmpty()
+                    ? QStringLiteral("no camera is connected")
+                    : QStringLiteral("no camera can be opened (%1)")
+                          .arg(scanned.Unusable().join(QStringLiteral("; ")));
+    return demo;
 }

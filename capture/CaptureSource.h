@@ -18,6 +18,11 @@ struct CaptureSource
     QString usbDevicePath; // Device: sysfs folder of the USB device, if any
     QString pipeline;      // Pipeline: a launch description ending in "appsink name=sink"
     int cameraModel = 0;
+    // Why this source was taken when the user did not name it (the demo camera
+    // standing in for a missing camera); empty otherwise. Shown with the picture.
+    QString note;
+    // None: why there is no source (an unknown name, "none").
+    QString problem;
 
     static CaptureSource Demo(int model = 4);
     static CaptureSource Test(int model = 0);
@@ -26,9 +31,13 @@ struct CaptureSource
 
 // "auto", "demo", "test", "none" or a device path; SCRIVA_CAMERA beats the profile.
 QString CaptureSourceSetting(const CaptureProfile& profile);
-// SCRIVA_CAMERA_MODEL beats [camera] Model; -1 when neither is set.
+// SCRIVA_CAMERA_MODEL beats [camera] Model; -1 when neither is set. A value
+// that is no model (0-4) is said on stderr and not used.
 int CameraModelOverride(const CaptureProfile& profile);
 
-// Resolves a source setting against a finished scan of the guard.
+// Resolves a source setting against a finished scan of the guard. A source
+// named explicitly (demo, test, none, a device path) is taken as it is, so a
+// missing device fails when it is opened; an unknown name gives None with the
+// reason; only "auto" falls back to the demo camera, with a note saying why.
 CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& scanned,
                                    const QStringList& tokens, int modelOverride);

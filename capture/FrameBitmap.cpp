@@ -1,7 +1,11 @@
 #include "FrameBitmap.h"
 
-#include <QSaveFile>
+#include "image/cximage/CxSafeFile.h"
+
+#include <QFile>
 #include <QtEndian>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -43,7 +47,7 @@ bool Fail(QString* error, const QString& text)
     return false;
 }
 
-bool WriteRows(const GstVideoFrame& frame, QSaveFile& out)
+bool WriteRows(const GstVideoFrame& frame, CxSafeFile& out)
 {
     const int w = GST_VIDEO_FRAME_WIDTH(&frame);
     const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
@@ -53,7 +57,7 @@ bool WriteRows(const GstVideoFrame& frame, QSaveFile& out)
     std::vector<char> row((rowBytes + 3) & ~size_t(3), 0);
     for (int y = h - 1; y >= 0; --y) {
         std::memcpy(row.data(), data + size_t(y) * size_t(stride), rowBytes);
-        if (out.write(row.data(), qint64(row.size())) != qint64(row.size()))
+        if (!out.Write(row.data(), row.size()))
             return false;
     }
     return true;
@@ -87,13 +91,16 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     const uint32_t pixelBytes = uint32_t(((size_t(w) * 3 + 3) & ~size_t(3)) * size_t(h));
     uint8_t header[kHeaderBytes];
     FillHeaders(header, w, h, pixelBytes);
-    QSaveFile out(path);
-    ok = out.open(QIODevice::WriteOnly) &&
-         out.write(reinterpret_cast<const char*>(header), kHeaderBytes) == kHeaderBytes &&
-         WriteRows(frame, out) && out.commit();
+    CxSafeFile out;
+    ok = out.Open(QFile::encodeName(path).toStdString()) && out.Write(header, kHeaderBytes) &&
+         WriteRows(frame, out) && out.Commit();
     gst_video_frame_unmap(&frame);
-    if (!ok)
-        return Fail(error, QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
+    if (!ok) {
+        const std::string why = out.Error().empty() ? std::strerror(EIO) : out.Error();
+        return Fail(
+            error,
+            QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(why.c_str())));
+    }
     return true;
 }
 

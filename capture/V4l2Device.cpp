@@ -151,15 +151,22 @@ Control ReadControl(int fd, const v4l2_query_ext_ctrl& q)
 
 bool IsCaptureNode(const QString& devicePath)
 {
+    return CaptureNodeProblem(devicePath).isEmpty();
+}
+
+QString CaptureNodeProblem(const QString& devicePath)
+{
     Fd f(::open(QFile::encodeName(devicePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (f.fd < 0)
-        return false;
+        return QString::fromLocal8Bit(std::strerror(errno));
     v4l2_capability cap{};
     if (Ioctl(f.fd, VIDIOC_QUERYCAP, &cap) != 0)
-        return false;
+        return errno == ENOTTY ? QStringLiteral("not a video device")
+                               : QString::fromLocal8Bit(std::strerror(errno));
     const uint32_t caps =
         (cap.capabilities & V4L2_CAP_DEVICE_CAPS) ? cap.device_caps : cap.capabilities;
-    return (caps & V4L2_CAP_VIDEO_CAPTURE) != 0;
+    return (caps & V4L2_CAP_VIDEO_CAPTURE) != 0 ? QString()
+                                                : QStringLiteral("not a video capture device");
 }
 
 QList<Mode> EnumerateModes(const QString& devicePath)

@@ -12,6 +12,9 @@ namespace V4l2 {
 // True when the node opens and VIDIOC_QUERYCAP reports video capture for
 // this node (metadata nodes of the same camera drop out).
 bool IsCaptureNode(const QString& devicePath);
+// Why devicePath cannot serve as a camera ("Permission denied", "No such file or
+// directory", "not a video capture device"); empty when it can.
+QString CaptureNodeProblem(const QString& devicePath);
 
 struct FrameRate
 {

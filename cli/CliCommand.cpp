@@ -1,6 +1,10 @@
 #include "CliCommand.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace scriva::cli {
 
@@ -14,6 +18,50 @@ int failWith(const QString& message)
 {
     std::fprintf(stderr, "scriva-cli: %s\n", message.toLocal8Bit().constData());
     return 1;
+}
+
+namespace {
+
+// The format the file's first bytes announce; unknown when none does.
+uint32_t sniffFormat(QFile& file)
+{
+    const QByteArray head = file.read(4);
+    const auto at = [&](int i) { return i < head.size() ? uchar(head[i]) : 0u; };
+    if (at(0) == 'B' && at(1) == 'M')
+        return CXIMAGE_FORMAT_BMP;
+    if (at(0) == 0xFF && at(1) == 0xD8 && at(2) == 0xFF)
+        return CXIMAGE_FORMAT_JPG;
+    if (at(0) == 0x89 && at(1) == 'P' && at(2) == 'N' && at(3) == 'G')
+        return CXIMAGE_FORMAT_PNG;
+    if ((at(0) == 'I' && at(1) == 'I') || (at(0) == 'M' && at(1) == 'M'))
+        return CXIMAGE_FORMAT_TIF;
+    return CXIMAGE_FORMAT_UNKNOWN;
+}
+
+} // namespace
+
+bool loadPicture(const QString& path, CxImage& image, QString* error)
+{
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QFileInfo info(path);
+    if (info.isDir())
+        return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    if (info.isFile() && info.size() == 0)
+        return fail(QStringLiteral("the file is empty"));
+    uint32_t format = sniffFormat(file);
+    file.close();
+    if (format == CXIMAGE_FORMAT_UNKNOWN)
+        format = CxImage::FormatFromExtension(info.suffix().toLatin1().constData());
+    if (!image.Load(QFile::encodeName(path).toStdString(), format))
+        return fail(QString::fromUtf8(image.GetLastError()));
+    return true;
 }
 
 } // namespace scriva::cli

@@ -4,6 +4,8 @@
 // with the remaining arguments. Handlers print errors as one line on stderr and
 // return the process exit code.
 
+#include "image/cximage/CxImage.h"
+
 #include <QStringList>
 #include <functional>
 #include <map>
@@ -30,5 +32,10 @@ struct CliRegistrar
 
 // Prints "scriva-cli: <message>" on stderr and returns 1.
 int failWith(const QString& message);
+
+// Loads a picture for a command: the format comes from the file's first bytes
+// (else its extension), so a damaged file gets its decoder's own reason. False
+// with the reason in *error (a folder, an empty file, a decoder's text).
+bool loadPicture(const QString& path, CxImage& image, QString* error);
 
 } // namespace scriva::cli

@@ -73,14 +73,15 @@ int RunCapture(const QStringList& args)
         graph.Shutdown();
         return failWith(QStringLiteral("no frame arrived: %1").arg(why));
     }
-    const bool ok = graph.SaveFrameAsBitmap(out);
+    QString writeError;
+    const bool ok = graph.SaveFrameAsBitmap(out, &writeError);
     const QString name = graph.FriendlyName();
     int w = 0, h = 0;
     graph.Callback().FrameSize(w, h);
     const int model = graph.CameraModel();
     graph.Shutdown();
     if (!ok)
-        return failWith(QStringLiteral("cannot write %1").arg(out));
+        return failWith(writeError);
     std::printf("%s: %dx%d from %s (camera model %d)\n", qPrintable(out), w, h, qPrintable(name),
                 model);
     return 0;

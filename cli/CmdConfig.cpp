@@ -1,15 +1,18 @@
 // scriva-cli config: reads and changes settings files.
 //   config dump FILE                          the whole file as JSON
-//   config get [--file FILE] SECTION KEY      one value
-//   config set [--file FILE] SECTION KEY VALUE
-// Without --file, get and set use the user's settings (seeded from the shipped
-// file on first use, with keys missing there filled from the shipped file).
+//   config get [--file FILE] [--] SECTION KEY        one value
+//   config set [--file FILE] [--] SECTION KEY VALUE  (creates a missing FILE)
+// Without --file, get reads the user's settings with keys missing there filled
+// from the shipped file, and never writes; set seeds the user's settings from the
+// shipped file on first use.
 
 #include "CliCommand.h"
 
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/CConfigFileLock.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -78,32 +81,32 @@ void printOut(const QString& text)
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
-// Loads --file FILE when given (it must exist), else the user's settings.
-bool loadTarget(QStringList& args, CConfigFile& config, QString& path)
+// Options come first: "--file FILE"; "--" ends them, so a section, key or value may
+// itself look like an option. False (error said) on an unknown or incomplete option.
+bool takeOptions(QStringList& args, QString& file, bool& hasFile)
 {
-    path.clear();
-    const qsizetype at = args.indexOf(QStringLiteral("--file"));
-    if (at >= 0) {
-        if (at + 1 >= args.size()) {
+    hasFile = false;
+    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--"))
+            return true;
+        if (option != QLatin1String("--file")) {
+            failWith(QStringLiteral("unknown option '%1'").arg(option));
+            return false;
+        }
+        if (args.isEmpty()) {
             failWith(QStringLiteral("--file needs a file name"));
             return false;
         }
-        path = args.at(at + 1);
-        args.remove(at, 2);
-        QString error;
-        if (!config.Load(path, &error)) {
-            failWith(QStringLiteral("cannot read settings file %1: %2").arg(path, error));
-            return false;
-        }
-        return true;
-    }
-    path = scriva::userConfigFile();
-    QString reason;
-    if (!scriva::loadSettings(config, nullptr, &reason)) {
-        failWith(QStringLiteral("cannot read settings file %1: %2").arg(path, reason));
-        return false;
+        file = args.takeFirst();
+        hasFile = true;
     }
     return true;
+}
+
+int cannotRead(const QString& path, const QString& reason)
+{
+    return failWith(QStringLiteral("cannot read settings file %1: %2").arg(path, reason));
 }
 
 int runDump(const QStringList& args)
@@ -113,20 +116,31 @@ int runDump(const QStringList& args)
     CConfigFile config;
     QString error;
     if (!config.Load(args.first(), &error))
-        return failWith(
-            QStringLiteral("cannot read settings file %1: %2").arg(args.first(), error));
+        return cannotRead(args.first(), error);
     printOut(jsonStore(config));
     return 0;
 }
 
+// Reads without writing anything: the given file, else the user's settings (when there are
+// any) filled in from the shipped file.
 int runGet(QStringList args)
 {
-    CConfigFile config;
     QString path;
-    if (!loadTarget(args, config, path))
+    bool hasFile = false;
+    if (!takeOptions(args, path, hasFile))
         return 1;
     if (args.size() != 2)
-        return failWith(QStringLiteral("usage: config get [--file FILE] SECTION KEY"));
+        return failWith(QStringLiteral("usage: config get [--file FILE] [--] SECTION KEY"));
+    CConfigFile config;
+    QString error;
+    if (!hasFile) {
+        path = scriva::userConfigFile();
+        if (QFileInfo::exists(path) && !config.Load(path, &error))
+            return cannotRead(path, error);
+        config.Load(scriva::shippedConfigFile());
+    } else if (!config.Load(path, &error)) {
+        return cannotRead(path, error);
+    }
     CConfigEntry entry;
     if (!config.GetEntry(args.at(1), entry, args.at(0)))
         return failWith(
@@ -135,18 +149,37 @@ int runGet(QStringList args)
     return 0;
 }
 
+// Reads, changes and writes the file under its lock, so that parallel runs each keep their
+// change. A missing --file is created; without --file the user's settings are seeded first.
 int runSet(QStringList args)
 {
-    CConfigFile config;
     QString path;
-    if (!loadTarget(args, config, path))
+    bool hasFile = false;
+    if (!takeOptions(args, path, hasFile))
         return 1;
     if (args.size() != 3)
-        return failWith(QStringLiteral("usage: config set [--file FILE] SECTION KEY VALUE"));
+        return failWith(QStringLiteral("usage: config set [--file FILE] [--] SECTION KEY VALUE"));
     const QString problem = CConfigFile::SetProblem(args.at(1), args.at(2), args.at(0));
-    if (!problem.isEmpty() || !config.SetString(args.at(1), args.at(2), args.at(0)))
+    if (!problem.isEmpty())
         return failWith(QStringLiteral("value refused: %1").arg(problem));
+    if (!hasFile) {
+        path = scriva::userConfigFile();
+        QDir().mkpath(scriva::userConfigFolder());
+    }
+    const CConfigFileLock lock(path);
     QString error;
+    if (!hasFile && !scriva::ensureUserConfig(&error))
+        return cannotRead(path, error);
+    const QString format = CConfigFile::FormatProblem(path);
+    if (!format.isEmpty())
+        return failWith(QStringLiteral("settings file %1 not changed: %2").arg(path, format));
+    CConfigFile config;
+    if (QFileInfo::exists(path)) {
+        if (!config.Load(path, &error))
+            return cannotRead(path, error);
+    }
+    if (!config.SetString(args.at(1), args.at(2), args.at(0)))
+        return failWith(QStringLiteral("value refused"));
     if (!config.Save(path, &error))
         return failWith(QStringLiteral("cannot write settings file %1: %2").arg(path, error));
     return 0;
@@ -169,8 +202,9 @@ int runConfig(const QStringList& args)
 }
 
 const CliRegistrar registrar(QStringLiteral("config"),
-                             QStringLiteral("config dump FILE | config get [--file FILE] SECTION "
-                                            "KEY | config set [--file FILE] SECTION KEY VALUE"),
+                             QStringLiteral("config dump FILE | config get [--file FILE] [--] "
+                                            "SECTION KEY | config set [--file FILE] [--] "
+                                            "SECTION KEY VALUE"),
                              runConfig);
 
 } // namespace

@@ -42,9 +42,9 @@ int runConvert(const QStringList& args)
                                        "png or tif)")
                             .arg(format.isEmpty() ? out : format));
     CxImage image;
-    if (!image.Load(QFile::encodeName(in).toStdString(), formatOf(QFileInfo(in).suffix())))
-        return failWith(QStringLiteral("cannot read '%1': %2")
-                            .arg(in, QString::fromUtf8(image.GetLastError())));
+    QString error;
+    if (!loadPicture(in, image, &error))
+        return failWith(QStringLiteral("cannot read '%1': %2").arg(in, error));
     if (!image.Save(QFile::encodeName(out).toStdString(), outType))
         return failWith(QStringLiteral("cannot write '%1': %2")
                             .arg(out, QString::fromUtf8(image.GetLastError())));

@@ -18,11 +18,11 @@
 #include "config/SettingsKeys.h"
 
 #include <QDir>
-#include <cmath>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <gst/gst.h>

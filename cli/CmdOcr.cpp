@@ -133,6 +133,21 @@ int writeResult(const FileResult& r, const QString& out)
     return 0;
 }
 
+// One start first, so that missing models are said once, not once per file.
+// The engine closes again at once: the workers take it over, models loaded.
+bool canStart(const RecognitionOptions& options, QString& error)
+{
+    COcrEngine probe;
+    probe.SetSettingsReader(options.settings);
+    probe.SetModelsOverride(options.modelsOverride);
+    probe.SetCodeMode(CodeModeFor(options.settings().interfaceCode));
+    if (probe.Start(options.language))
+        return true;
+    int code = 0;
+    probe.GetEngineError(error, code);
+    return false;
+}
+
 int RunOcr(const QStringList& args)
 {
     OcrArgs a;
@@ -152,16 +167,8 @@ int RunOcr(const QStringList& args)
         a.models.isEmpty() ? DefaultLanguageFor(options.settings().interfaceCode) : kLanguageLatin;
     options.threads = a.threads;
 
-    // One start first, so that missing models are said once, not once per file.
-    COcrEngine probe;
-    probe.SetSettingsReader(options.settings);
-    probe.SetModelsOverride(options.modelsOverride);
-    probe.SetCodeMode(CodeModeFor(options.settings().interfaceCode));
-    if (!probe.Start(options.language)) {
-        int code = 0;
-        probe.GetEngineError(error, code);
+    if (!canStart(options, error))
         return failWith(error);
-    }
     const auto results = RecognizeFiles(a.inputs, options, nullptr, progressLine(a.inputs.size()));
     int failed = 0;
     for (size_t i = 0; i < results.size(); ++i)

@@ -93,12 +93,12 @@ int RunStraighten(const QStringList& args)
             QStringLiteral("%1: unknown output format (use bmp, jpg, png or tif)").arg(out));
 
     CxImage image;
-    if (!image.Load(NativePath(in), CXIMAGE_FORMAT_UNKNOWN))
-        return failWith(QStringLiteral("%1: %2").arg(in, QString::fromUtf8(image.GetLastError())));
+    QString error;
+    if (!loadPicture(in, image, &error))
+        return failWith(QStringLiteral("%1: %2").arg(in, error));
     const CxDebugSink sink = debugDir.isEmpty() ? CxDebugSink() : PngSink(debugDir);
     const bool fine = fineChoice < 0 ? FineFromSettings() : fineChoice == 1;
     StraightenResult result;
-    QString error;
     if (!StraightenPage(image, result, &error, sink ? &sink : nullptr, fine))
         return failWith(QStringLiteral("%1: %2").arg(in, error));
     if (!image.Save(NativePath(out), format))

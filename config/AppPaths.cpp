@@ -1,13 +1,17 @@
 #include "AppPaths.h"
 
 #include "CConfigFile.h"
+#include "image/cximage/CxSafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace scriva {
 
@@ -27,6 +31,27 @@ QString resolveUnder(const QString& base, const QString& value)
     if (QDir::isAbsolutePath(path))
         return path;
     return base + path;
+}
+
+// mkdir -p that keeps the system's reason when a level cannot be made.
+bool makeFolder(const QString& folder, QString* why)
+{
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    for (qsizetype end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path.at(end) != '/')
+            continue;
+        const QByteArray level = path.left(end);
+        if (mkdir(level.constData(), 0777) == 0 || errno == EEXIST) {
+            struct stat st;
+            if (stat(level.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+                continue;
+            *why = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+            return false;
+        }
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -113,8 +138,9 @@ bool ensureUserConfig(QString* message)
             *message = text;
         return false;
     };
-    if (!QDir().mkpath(userConfigFolder()))
-        return fail(QStringLiteral("cannot create the folder %1").arg(userConfigFolder()));
+    QString why;
+    if (!makeFolder(userConfigFolder(), &why))
+        return fail(QStringLiteral("cannot create the folder %1: %2").arg(userConfigFolder(), why));
     QFile shipped(shippedConfigFile());
     if (!shipped.open(QIODevice::ReadOnly))
         return fail(
@@ -125,9 +151,11 @@ bool ensureUserConfig(QString* message)
             QStringLiteral("cannot read %1: %2").arg(shipped.fileName(), shipped.errorString()));
     // Written afresh (not copied) so the user's file is writable even when the
     // shipped one is installed read-only.
-    QSaveFile copy(target);
-    if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit())
-        return fail(QStringLiteral("cannot write %1: %2").arg(target, copy.errorString()));
+    CxSafeFile copy;
+    if (!copy.Open(QFile::encodeName(target).toStdString()) ||
+        !copy.Write(bytes.constData(), size_t(bytes.size())) || !copy.Commit())
+        return fail(QStringLiteral("cannot write %1: %2")
+                        .arg(target, QString::fromLocal8Bit(copy.Error().c_str())));
     return true;
 }
 

@@ -1,7 +1,10 @@
 #include "CConfigFile.h"
 
+#include "CConfigFileLock.h"
+#include "image/cximage/CxSafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QStringView>
 #include <QtGlobal>
 
@@ -103,13 +106,17 @@ bool CConfigFile::Load(const QString& path, QString* error)
     };
     const QString tooLarge =
         QStringLiteral("larger than %1 bytes: not a settings file").arg(kMaxFileBytes);
+    // A pipe without a writer would block the open for ever, a device never ends.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return fail(info.isDir() ? QStringLiteral("is a folder")
+                                 : QStringLiteral("not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    if (!file.isSequential() && file.size() > kMaxFileBytes)
+    if (file.size() > kMaxFileBytes)
         return fail(tooLarge);
-    // Devices and pipes have no size: read them up to the limit.
-    const QByteArray bytes = file.isSequential() ? file.read(kMaxFileBytes + 1) : file.readAll();
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
     if (bytes.size() > kMaxFileBytes)
@@ -159,27 +166,83 @@ QByteArray CConfigFile::ToBytes() const
     return encodeUtf16Le(text);
 }
 
+bool CConfigFile::IsStoreFormat(const QByteArray& start)
+{
+    return start.isEmpty() || (start.size() >= 2 && uchar(start[0]) == (kByteOrderMark & 0xFF) &&
+                               uchar(start[1]) == (kByteOrderMark >> 8));
+}
+
+QString CConfigFile::FormatProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString(); // unreadable: the save will say why
+    if (IsStoreFormat(file.read(2)))
+        return QString();
+    return QStringLiteral("it is not a settings file in this program's format (UTF-16 text with "
+                          "a byte-order mark)");
+}
+
 bool CConfigFile::Save(const QString& path, QString* error) const
 {
+    auto fail = [error](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    const QString problem = FormatProblem(path);
+    if (!problem.isEmpty())
+        return fail(problem + QStringLiteral("; it was left as it is"));
     const QByteArray bytes = ToBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    CxSafeFile file;
+    if (!file.Open(QFile::encodeName(path).toStdString()))
+        return fail(QString::fromLocal8Bit(file.Error().c_str()));
+    if (!file.Write(bytes.constData(), size_t(bytes.size())) || !file.Commit())
+        return fail(QString::fromLocal8Bit(file.Error().c_str()));
     return true;
+}
+
+bool CConfigFile::SaveChanges(const QString& path, QString* error)
+{
+    auto fail = [error](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    std::set<std::pair<QString, QString>> changed;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        changed = m_changed;
+    }
+    if (changed.empty())
+        return true;
+    const CConfigFileLock lock(path);
+    CConfigFile current;
+    QString problem = FormatProblem(path);
+    if (!problem.isEmpty())
+        return fail(problem + QStringLiteral("; it was left as it is"));
+    if (QFileInfo::exists(path) && !current.Load(path, &problem))
+        return fail(problem);
+    for (const auto& [section, key] : changed) {
+        CConfigEntry entry;
+        if (GetEntry(key, entry, section))
+            current.SetString(key, entry.Value(), section);
+    }
+    if (!current.Save(path, error))
+        return false;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    for (const auto& done : changed)
+        m_changed.erase(done);
+    return true;
+}
+
+bool CConfigFile::HasChanges() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return !m_changed.empty();
 }
 
 const CConfigEntry* CConfigFile::findLocked(const QString& key, const QString& section) const
@@ -243,6 +306,8 @@ bool CConfigFile::SetString(const QString& key, const QString& value, const QStr
     KeyTable& table = m_sections[section];
     const auto it = table.find(key);
     const QString comment = it == table.end() ? QString() : it->second.Comment();
+    if (it == table.end() || it->second.Value() != value)
+        m_changed.emplace(section, key);
     table[key].Set(value, comment);
     return true;
 }

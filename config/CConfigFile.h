@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
+#include <utility>
 
 class CConfigFile
 {
@@ -29,8 +31,22 @@ public:
     void LoadFromBytes(const QByteArray& bytes, const QString& origin = QString());
 
     // Writes every section and key through a temporary file in the same folder
-    // that then replaces path: on any failure the old file stays as it was.
+    // that then replaces path: on any failure the old file stays as it was. A
+    // device or pipe is written into, a folder refused; a file that is not in the
+    // store's format is never overwritten. Callers that read, change and write a
+    // file hold a CConfigFileLock on it meanwhile.
     bool Save(const QString& path, QString* error = nullptr) const;
+    // Under the file's lock: re-reads path as it is now, puts in the keys this
+    // store changed (SetString/SetInt) since it was filled, and saves that, so
+    // changes other programs made to other keys meanwhile stay. Forgets the
+    // changes it wrote. True without writing when nothing changed.
+    bool SaveChanges(const QString& path, QString* error = nullptr);
+    bool HasChanges() const;
+    // Why path must not be overwritten by Save (it exists and its first bytes are
+    // not the store's byte-order mark); empty when it may.
+    static QString FormatProblem(const QString& path);
+    // True when bytes (the start of a file) are empty or open with the mark.
+    static bool IsStoreFormat(const QByteArray& start);
     // The bytes Save writes.
     QByteArray ToBytes() const;
 
@@ -59,4 +75,5 @@ private:
 
     mutable std::mutex m_mutex;
     std::map<QString, KeyTable> m_sections;
+    std::set<std::pair<QString, QString>> m_changed; // (section, key) set since filled
 };

@@ -70,6 +70,19 @@ constexpr int kActualSize = 32862;
 // The capture view.
 constexpr int kDeviceProperties = 32815;
 
+// Text recognition.
+constexpr int kRecognizeWestern = 32870; // the selected thumbnails, language code 2
+constexpr int kRecognizeChinese = 32872; // the selected thumbnails, language code 1
+constexpr int kShowSearchBar = 32873;
+constexpr int kSaveText = 32874;      // as a .txt, .doc or .xls file
+constexpr int kRegionWestern = 32875; // the region tool, language code 2
+constexpr int kRegionChinese = 32876; // the region tool, language code 1
+constexpr int kSaveTextAsWord = 32879;
+
+// The thumbnail column (its context menu and keys).
+constexpr int kDeleteThumbnails = 32800;
+constexpr int kRebuildThumbnails = 32801;
+constexpr int kClearThumbnails = 32847;
 // Programs and pages outside the program.
 constexpr int kVideoRecorder = 32858;
 constexpr int kWebPage = 32860;
@@ -87,10 +100,12 @@ constexpr int kCaptureFailed = 61448;
 constexpr int kNoImageHere = 61453;        // image mode without an image
 constexpr int kNoPhotoHere = 61456;        // photo asked for in image mode
 constexpr int kNotInImageMode = 61458;     // image command outside image mode
-constexpr int kThumbnailsBuilding = 61452; // an export asked for while thumbnails are built
+constexpr int kThumbnailsBuilding = 61452; // a delete or export while thumbnails are built
 constexpr int kPreviewFailed = 61705;
+constexpr int kNotRecognised = 61824;    // a file or region without recognised text
 constexpr int kSizeTooSmall = 61800;     // resize: a side under one pixel
 constexpr int kRotationNoMemory = 61801; // free rotation out of memory: the program ends
+constexpr int kConfirmDelete = 61802;    // Yes: files too, No: list only, Cancel
 constexpr int kAlreadyRunning = 61804;
 constexpr int kRestartForLanguage = 61459; // restart now in the chosen language?
 // Message-box buttons, in this order.
@@ -103,6 +118,7 @@ constexpr int kButtonIgnore = 61813;
 constexpr int kButtonAbort = 61814;
 constexpr int kButtonClose = 61815;
 constexpr int kButtonHelp = 61816;
+constexpr int kImageOperationRunning = 61817;
 // Added by this program: refusals and export reports ("%1 to %2" ranges).
 constexpr int kIntegerOutOfRange = 62001;
 constexpr int kNumberOutOfRange = 62002;
@@ -142,6 +158,7 @@ constexpr int kSearchBar = 181;
 constexpr int kFreeRotation = 134;
 constexpr int kResize = 135;
 constexpr int kPrintPreview = 152;
+constexpr int kRecognitionWait = 182;
 constexpr int kWait = 183;
 } // namespace form
 
@@ -163,7 +180,8 @@ constexpr int kResizeBySize = 1055;
 constexpr int kResizeWidth = 1058;
 constexpr int kResizeHeight = 1060;
 constexpr int kResizeKeepRatio = 1061;
-// Wait box (183).
+// Wait boxes: recognition (182) and editing (183).
+constexpr int kRecognitionWaitText = 1086;
 constexpr int kWaitText = 1088;
 // Labels of edit fields (1101 and up, in field order).
 constexpr int kFirstFieldLabel = 1101;
@@ -177,6 +195,7 @@ constexpr int kToolBarDisabled = 161;
 constexpr int kToolBarNormal = 162;
 constexpr int kToolBarHot = 163;
 constexpr int kPanCursor = 175;
+constexpr int kThumbnailMenu = 155; // its first popup is the context menu
 constexpr int kMenuIcons = 168;      // the menu icon strip's button order
 constexpr int kMenuIconBitmap = 170; // its 16-pixel images
 } // namespace res

@@ -105,6 +105,33 @@ void CMainFrame::createPanes()
         m_doc.UpdateStatus(scriva::status::kAllPanes);
     });
     connect(&m_doc, &CScrivaDoc::pathChanged, this, &CMainFrame::updateTitle);
+    wireThumbnails();
+}
+
+void CMainFrame::wireThumbnails()
+{
+    ThumbViewHooks hooks;
+    hooks.openPath = m_services.openFile;
+    hooks.message = m_services.askMessage;
+    hooks.imageOperationRunning = m_services.isEditing;
+    hooks.contextMenu = [this](QWidget* owner) {
+        if (!m_thumbMenu)
+            m_thumbMenu =
+                m_menus.BuildPopup(m_services.menu(scriva::res::kThumbnailMenu), *m_actions, this);
+        if (m_thumbMenu)
+            m_panes->setActiveView(owner); // its commands go to the column first
+        return m_thumbMenu;
+    };
+    hooks.showItemText = [this](const QString& path) {
+        const auto text = m_doc.RecognisedTexts().find(path);
+        if (text == m_doc.RecognisedTexts().end()) {
+            ShowResultPane(false);
+            return;
+        }
+        ShowResultPane(true);
+        recognizeView()->SetResultText(path, text->second);
+    };
+    thumbView()->SetHooks(std::move(hooks));
 }
 
 void CMainFrame::wireRouting()

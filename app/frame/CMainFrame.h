@@ -70,6 +70,7 @@ protected:
 private:
     bool createBars();
     void createPanes();
+    void wireThumbnails();
     void wireRouting();
     void updateTitle();
     void onFocusChanged(QWidget* now);
@@ -90,4 +91,5 @@ private:
     bool m_presetArea = false;
     bool m_autoLayout = true; // panes follow the creation rules until the user sizes them
     bool m_created = false;
+    QMenu* m_thumbMenu = nullptr; // the thumbnail column's context menu, made on first use
 };

@@ -27,6 +27,19 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
             QMessageBox::warning(parent, QString(), strings(id));
         };
     }
+    if (!s.askMessage) {
+        auto strings = s.string;
+        s.askMessage = [strings](QWidget* parent, int id, QMessageBox::StandardButtons buttons,
+                                 QMessageBox::Icon icon, QMessageBox::StandardButton preset) {
+            QMessageBox box(icon, QString(), strings(id), buttons, parent);
+            box.setDefaultButton(preset);
+            return QMessageBox::StandardButton(box.exec());
+        };
+    }
+    if (!s.openFile)
+        s.openFile = [](const QString&) { return false; };
+    if (!s.isEditing)
+        s.isEditing = [] { return false; };
     if (!s.chooseFolder) {
         s.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
             return QFileDialog::getExistingDirectory(parent, title, start);

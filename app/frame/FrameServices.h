@@ -8,6 +8,7 @@
 #include "config/SettingsKeys.h"
 
 #include <QJsonValue>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QString>
 #include <functional>
@@ -26,6 +27,12 @@ struct FrameServices
     std::function<void(bool)> setSwitching;         // a right-area switch starts or ends
     std::function<void(QWidget*, int)> showMessage; // message box with a numbered string
     std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
+    // A numbered question with the given buttons and default; returns the answer.
+    std::function<QMessageBox::StandardButton(QWidget*, int, QMessageBox::StandardButtons,
+                                              QMessageBox::Icon, QMessageBox::StandardButton)>
+        askMessage;
+    std::function<bool(const QString&)> openFile; // into the document; "" clears it
+    std::function<bool()> isEditing;              // an image operation runs on the document
 
     QString text(int id) const { return string ? string(id) : QString(); }
     bool busy() const { return isBusy && isBusy(); }

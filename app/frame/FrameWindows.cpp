@@ -11,6 +11,7 @@
 #include "thumbs/ui/CThumbView.h"
 
 #include <QFile>
+#include <QTimer>
 
 FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
 {
@@ -37,6 +38,17 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.isBusy = [&app] { return app.isBusy(); };
     s.setSwitching = [&app](bool on) { app.setBusy(CScrivaApp::BusySwitching, on); };
     s.showMessage = [](QWidget* parent, int id) { AppMessageBox(parent, id); };
+    s.askMessage = [](QWidget* parent, int id, QMessageBox::StandardButtons buttons,
+                      QMessageBox::Icon icon, QMessageBox::StandardButton preset) {
+        std::unique_ptr<QMessageBox> box =
+            MakeAppMessageBox(parent, LanguagePack::Text(id), buttons, icon);
+        box->setDefaultButton(preset);
+        return QMessageBox::StandardButton(box->exec());
+    };
+    s.openFile = [&app](const QString& path) {
+        return app.windows() && app.windows()->OpenFile(path);
+    };
+    s.isEditing = [&app] { return app.isBusy(CScrivaApp::BusyEditing); };
     return s;
 }
 
@@ -47,6 +59,12 @@ FrameWindows::FrameWindows(CScrivaApp& app)
     // The application answers the commands no window takes.
     m_frame->router().setApplicationHandler([&app](int id) { return app.OnCommand(id); });
     m_frame->router().setApplicationUpdateRule([&app](int id) { return app.OnUpdateCommand(id); });
+    m_frame->thumbView()->SetSettings(&app.settings());
+    // The photos taken so far fill the column from the start, once the window
+    // has its size.
+    QTimer::singleShot(0, m_frame.get(), [thumbs = m_frame->thumbView(), &app] {
+        thumbs->ScanFolder(scriva::settings::PhotoFolder(app.settings()));
+    });
 }
 
 FrameWindows::~FrameWindows()

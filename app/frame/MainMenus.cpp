@@ -56,6 +56,16 @@ bool MainMenus::Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& act
     return true;
 }
 
+QMenu* MainMenus::BuildPopup(const QJsonValue& tree, ActionRegistry& actions, QWidget* parent)
+{
+    const QJsonObject popup = tree.toArray().first().toObject();
+    if (!popup.contains(QLatin1String("items")))
+        return nullptr;
+    auto* menu = new QMenu(popup.value(QLatin1String("text")).toString(), parent);
+    fill(menu, popup.value(QLatin1String("items")), actions);
+    return menu;
+}
+
 void MainMenus::fill(QMenu* menu, const QJsonValue& items, ActionRegistry& actions)
 {
     actions.watchMenu(menu);

@@ -28,6 +28,9 @@ public:
     // False when the tree is not a list of popups.
     bool Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& actions);
     QMenu* recentFileMenu() const { return m_recent; }
+    // The first popup of a menu tree as a context menu of `parent`; null when
+    // the tree has none.
+    QMenu* BuildPopup(const QJsonValue& tree, ActionRegistry& actions, QWidget* parent);
     // Gives actions without an icon the image at their place in the strip's
     // button order (16-pixel images, the toolbar mask colour transparent).
     // Returns how many actions got one.

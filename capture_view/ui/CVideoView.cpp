@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <cstdio>
 
 namespace {
 
@@ -81,10 +82,20 @@ bool CVideoView::StartCapture()
     }
     // A camera that is busy elsewhere, unplugged or stalls at start fails
     // here, like one that cannot be opened at all.
+    m_failureReason.clear();
     if (!ok || !m_graph.StartPreview()) {
+        m_failureReason = m_graph.FailureText();
+        if (m_failureReason.isEmpty())
+            m_failureReason = QStringLiteral("the camera could not be started");
+        std::fprintf(stderr, "scriva: the camera picture cannot be shown: %s\n",
+                     m_failureReason.toLocal8Bit().constData());
         m_graph.Shutdown();
         return false;
     }
+    const QString note = SourceNote();
+    if (!note.isEmpty())
+        std::fprintf(stderr, "scriva: %s\n", note.toLocal8Bit().constData());
+    setToolTip(note);
     m_zoom = 1.0f;
     SetScrollSizes(0, 0);
     m_lastFrameCount = m_graph.Callback().FrameCount();
@@ -122,14 +133,25 @@ bool CVideoView::CheckHealth()
         m_lastFrameCount = frames;
         m_sinceNewFrame.restart();
     } else if (m_sinceNewFrame.elapsed() > m_stallLimitMs) {
-        Fail(QStringLiteral("the camera stopped sending pictures"));
+        Fail(QStringLiteral("the camera stopped sending pictures (no picture for %1 s)")
+                 .arg(m_stallLimitMs / 1000.0));
         return false;
     }
     return true;
 }
 
+QString CVideoView::SourceNote() const
+{
+    const CaptureSource& source = m_graph.Source();
+    if (source.note.isEmpty())
+        return QString();
+    return QStringLiteral("%1: %2").arg(source.friendlyName, source.note);
+}
+
 void CVideoView::Fail(const QString& reason)
 {
+    m_failureReason = reason;
+    std::fprintf(stderr, "scriva: the camera failed: %s\n", reason.toLocal8Bit().constData());
     m_repaintTimer.stop();
     m_graph.Shutdown();
     m_capturing = false;
@@ -167,6 +189,14 @@ void CVideoView::paintEvent(QPaintEvent*)
         } else {
             painter.fillRect(viewport()->rect(), Qt::black);
         }
+    }
+    const QString note = m_capturing ? SourceNote() : QString();
+    if (!note.isEmpty()) { // the demo camera standing in for a camera says so on the picture
+        const QRect band(0, 0, vw, painter.fontMetrics().height() + 2 * kNoteMargin);
+        painter.fillRect(band, QColor(0, 0, 0, kNoteShade));
+        painter.setPen(Qt::white);
+        painter.drawText(band.adjusted(kNoteMargin, 0, -kNoteMargin, 0),
+                         Qt::AlignVCenter | Qt::AlignLeft, note);
     }
     if (m_repaintPending) {
         m_repaintPending = false;
@@ -331,8 +361,9 @@ std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
         return CommandState::Checked(m_fitMode == 1, m_fitMode == 0);
     case scriva::cmd::kZoomIn:
     case scriva::cmd::kZoomOut:
-    case scriva::cmd::kDeviceProperties:
         return CommandState::Enabled(true);
+    case scriva::cmd::kDeviceProperties: // the demo camera and the test pattern have no controls
+        return CommandState::Enabled(!m_graph.ControlsDevice().isEmpty());
     default:
         return std::nullopt;
     }

@@ -30,6 +30,8 @@ public:
     static constexpr float kZoomStep = 0.1f;
     static constexpr float kMaxZoom = 10.0f;
     static constexpr int kWheelStep = 120;
+    static constexpr int kNoteMargin = 4;  // pixels around the note's text
+    static constexpr int kNoteShade = 160; // opacity of the note's band
 
     explicit CVideoView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CVideoView() override;
@@ -53,6 +55,12 @@ public:
     // How long a running camera may send no new picture before it counts as failed.
     void SetStallLimitMs(int ms) { m_stallLimitMs = ms; }
     bool IsCapturing() const { return m_capturing; }
+    // Why the last StartCapture failed or the running camera was given up (also
+    // said on stderr); empty while all is well.
+    QString FailureReason() const { return m_failureReason; }
+    // "Demo camera: no camera is connected" when the demo stands in for a camera
+    // the user did not name; shown on the picture. Empty otherwise.
+    QString SourceNote() const;
 
     void ZoomIn(int x, int y);
     void ZoomOut(int x, int y);
@@ -106,4 +114,5 @@ private:
     const CConfigFile* m_settings = nullptr;
     std::unique_ptr<CConfigFile> m_ownSettings;
     std::optional<CaptureSource> m_forcedSource;
+    QString m_failureReason;
 };

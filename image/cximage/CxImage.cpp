@@ -71,6 +71,9 @@ void CxImage::ClearBuffers()
     std::free(m_pAlpha);
     m_pDib = m_pSelection = m_pAlpha = nullptr;
     m_info.pImage = nullptr;
+    // An object without pixels has no size: width, height and depth read 0.
+    m_head = CxBitmapInfoHeader{};
+    m_info.dwEffWidth = 0;
 }
 
 bool CxImage::Destroy()
@@ -200,7 +203,7 @@ bool CxImage::Transfer(CxImage& from, bool /*bTransferFrames*/)
     m_pSelection = from.m_pSelection;
     m_pAlpha = from.m_pAlpha;
     from.m_pDib = from.m_pSelection = from.m_pAlpha = nullptr;
-    from.m_info.pImage = nullptr;
+    from.ClearBuffers();
     RecomputeLayout();
     return true;
 }

@@ -338,7 +338,8 @@ protected:
     bool EncodeTiff(CxStream& s);
     bool DecodeKnown(CxStream& s, uint32_t imagetype);
     bool ReadBmpPixels(CxStream& s, const void* header, int64_t available);
-    bool ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer);
+    bool ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer,
+                        bool* endMarkerOptional);
     bool ReadPngPixels(void* png, void* info, std::vector<uint8_t>& wire,
                        std::vector<uint8_t*>& rows);
     void SetPngPalette(void* png, void* info, bool fromFile);

@@ -121,7 +121,7 @@ Evidence EdgeEvidence(const FineGrid& g, const PageSides& page)
     if (!page.valid)
         return e;
     const int reach =
-        int(std::ceil(std::tan((kFineSearchDegrees + 0.1) / kDegreesPerRadian) *
+        int(std::ceil(std::tan((kFineSearchDegrees + kLeanSlackDegrees) / kDegreesPerRadian) *
                       std::max(page.right - page.left, page.bottom - page.top) / 2)) +
         kEdgeSpanCells;
     const double marginX = kCornerShare * (page.right - page.left);
@@ -165,7 +165,8 @@ Evidence EdgeEvidence(const FineGrid& g, const PageSides& page)
         int members = 0;
         double weight = 0, sum = 0;
         for (int j = 0; j < 4; ++j)
-            if (usable[j] && std::fabs(fits[j].degrees - fits[i].degrees) <= kSideAgreementDegrees) {
+            if (usable[j] &&
+                std::fabs(fits[j].degrees - fits[i].degrees) <= kSideAgreementDegrees) {
                 ++members;
                 weight += fits[j].points;
                 sum += fits[j].points * fits[j].degrees;
@@ -243,8 +244,9 @@ Evidence TextEvidence(const FineGrid& g, const PageSides& page, double limit, do
             if (!g.Inside(x0 + x, y0 + y))
                 continue;
             const int xa = std::max(0, x - r), xb = std::min(w, x + r + 1);
-            const uint32_t sum = table[size_t(yb) * (w + 1) + xb] - table[size_t(ya) * (w + 1) + xb] -
-                                 table[size_t(yb) * (w + 1) + xa] + table[size_t(ya) * (w + 1) + xa];
+            const uint32_t sum =
+                table[size_t(yb) * (w + 1) + xb] - table[size_t(ya) * (w + 1) + xb] -
+                table[size_t(yb) * (w + 1) + xa] + table[size_t(ya) * (w + 1) + xa];
             const int area = (yb - ya) * (xb - xa);
             if (int(sum) - kMinInkContrast * area >= int(g.At(x0 + x, y0 + y)) * area) {
                 xs.push_back(float(x - cx));
@@ -283,8 +285,8 @@ Evidence TextEvidence(const FineGrid& g, const PageSides& page, double limit, do
     std::vector<double> fine(size_t(2 * steps + 1));
     int top = steps;
     for (int i = 0; i <= 2 * steps; ++i) {
-        fine[i] = ProjectionSharpness(xs, ys, bestAt + (i - steps) * kTextFineStepDegrees,
-                                      halfSpan, bins);
+        fine[i] = ProjectionSharpness(xs, ys, bestAt + (i - steps) * kTextFineStepDegrees, halfSpan,
+                                      bins);
         if (fine[i] > fine[top])
             top = i;
     }
@@ -309,16 +311,21 @@ struct Measured
 };
 
 // Edges and text of the grid turned by `candidate`, weighed into one answer.
-Measured MeasureAround(const FineGrid& grid, double candidate, const CxDebugSink* sink)
+Measured MeasureAround(const FineGrid& grid, double candidate, const char* stage,
+                       const CxDebugSink* sink)
 {
     Measured m;
     const FineGrid turned = candidate == 0 ? grid : TurnGrid(grid, candidate);
-    DumpFineGrid(sink, "deskew-fine-turned", turned);
+    DumpFineGrid(sink, stage, turned);
     const PageSides page = FindCentrePage(turned);
     if (!page.valid)
         return m;
-    const Evidence edges = EdgeEvidence(turned, page);
+    Evidence edges = EdgeEvidence(turned, page);
     const Evidence text = TextEvidence(turned, page);
+    // Sides leaning beyond the searched bins were not measured where they lie:
+    // the candidate is wrong, not the page.
+    if (std::fabs(edges.degrees) > kFineSearchDegrees + kLeanSlackDegrees)
+        edges.strong = false;
     if (edges.strong && text.strong &&
         std::fabs(edges.degrees - text.degrees) <= kEvidenceAgreementDegrees) {
         const double we = edges.strength, wt = text.strength;
@@ -359,22 +366,29 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
         return estimate;
     estimate.coarse = DetectSkew(image, sink);
     estimate.degrees = estimate.coarse;
-    const FineGrid grid = SampleFineGrid(
-        image, FineSampleStep(int(image.GetWidth()), int(image.GetHeight())));
+    const FineGrid grid =
+        SampleFineGrid(image, FineSampleStep(int(image.GetWidth()), int(image.GetHeight())));
     if (grid.width < 1)
         return estimate;
     DumpFineGrid(sink, "deskew-fine-grid", grid);
-    Measured m = MeasureAround(grid, estimate.coarse, sink);
+    Measured m = MeasureAround(grid, estimate.coarse, "deskew-fine-turned", sink);
     if (!m.evidence.strong) {
-        // The coarse peak is not borne out: look again where most edges of the
-        // photo lean, and then around no turn at all.
+        // The coarse peak is not borne out: measure again where the print lines
+        // up best and around no turn at all, and keep the better supported answer.
+        std::vector<double> candidates;
         const Evidence print = WideTextTurn(grid);
-        const bool leanTried = print.strong && std::fabs(print.degrees - estimate.coarse) > kFineSearchDegrees;
-        if (leanTried)
-            m = MeasureAround(grid, std::round(print.degrees), sink);
-        if (!m.evidence.strong && estimate.coarse != 0 &&
-            !(leanTried && std::fabs(print.degrees) <= kFineSearchDegrees))
-            m = MeasureAround(grid, 0, sink);
+        if (print.strong && std::fabs(print.degrees - estimate.coarse) > kFineSearchDegrees)
+            candidates.push_back(std::round(print.degrees));
+        if (estimate.coarse != 0 && (candidates.empty() || candidates.front() != 0))
+            candidates.push_back(0);
+        for (const double candidate : candidates) {
+            const Measured other = MeasureAround(
+                grid, candidate, candidate == 0 ? "deskew-fine-unturned" : "deskew-fine-print-lean",
+                sink);
+            if (other.evidence.strong &&
+                (!m.evidence.strong || other.evidence.strength > m.evidence.strength))
+                m = other;
+        }
         estimate.coarseRejected = m.evidence.strong;
     }
     if (!m.evidence.strong)

@@ -1,16 +1,12 @@
 // Loading and saving: format dispatch over files and memory, and saves that never damage
-// an existing file (encode into a temporary file beside it, then rename).
+// an existing file (see CxSafeFile).
 #include "CxFileStream.h"
 #include "CxImage.h"
 #include "CxMemStream.h"
+#include "CxSafeFile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,26 +14,6 @@ bool isKnownFormat(uint32_t type)
 {
     return type == CXIMAGE_FORMAT_BMP || type == CXIMAGE_FORMAT_JPG || type == CXIMAGE_FORMAT_PNG ||
            type == CXIMAGE_FORMAT_TIF;
-}
-
-// Creates a new file beside `path` for writing (mode 0666 less the umask, close-on-exec).
-FILE* openTempBeside(const std::string& path, std::string& tempPath)
-{
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath =
-            path + ".part-" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
-        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            FILE* fp = fdopen(fd, "wb");
-            if (!fp)
-                close(fd);
-            return fp;
-        }
-        if (errno != EEXIST)
-            return nullptr;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -189,23 +165,8 @@ bool CxImage::Encode(std::vector<uint8_t>& buffer, uint32_t imagetype)
     return true;
 }
 
-// The file a save really replaces: the target of a symbolic link, else the path itself.
-static std::string resolveSaveTarget(const std::string& path)
+bool CxImage::Save(const std::string& path, uint32_t imagetype)
 {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            std::string target(real);
-            std::free(real);
-            return target;
-        }
-    }
-    return path;
-}
-
-bool CxImage::Save(const std::string& requestedPath, uint32_t imagetype)
-{
-    const std::string path = resolveSaveTarget(requestedPath);
     if (!IsValid()) {
         SetLastError("null image!!!");
         return false;
@@ -216,32 +177,21 @@ bool CxImage::Save(const std::string& requestedPath, uint32_t imagetype)
     }
     if (!CanEncode(imagetype))
         return false;
-    std::string tempPath;
-    FILE* fp = openTempBeside(path, tempPath);
-    if (!fp) {
+    CxSafeFile out;
+    if (!out.Open(path)) {
         SetLastError("Can't open file for writing");
         return false;
     }
-    struct stat old;
-    if (stat(path.c_str(), &old) == 0) // a replaced file keeps its permissions
-        fchmod(fileno(fp), old.st_mode & 07777);
-    CxFileStream file(fp, true);
-    bool ok = Encode(&file, imagetype);
-    if (ok && (!file.Flush() || file.HasError())) {
+    CxFileStream file(out.Stream());
+    if (!Encode(&file, imagetype)) {
+        out.Abandon();
+        return false;
+    }
+    if (file.HasError() || !out.Commit()) {
         SetLastError("Can't write file");
-        ok = false;
+        return false;
     }
-    if (!file.Close() && ok) {
-        SetLastError("Can't write file");
-        ok = false;
-    }
-    if (ok && std::rename(tempPath.c_str(), path.c_str()) != 0) {
-        SetLastError("Can't open file for writing");
-        ok = false;
-    }
-    if (!ok)
-        unlink(tempPath.c_str());
-    return ok;
+    return true;
 }
 
 bool CxImage::CanEncode(uint32_t imagetype)

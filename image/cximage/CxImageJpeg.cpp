@@ -1,6 +1,7 @@
 // JPEG codec of the image object on libjpeg. Library errors longjmp back into the codec,
 // which frees the library state and reports the library's message; a file that ends early
-// is an error, not a grey-filled picture.
+// is an error, not a grey-filled picture. A file that lacks only its end marker (an
+// interrupted transfer after the last picture data) loads.
 #include "CxImage.h"
 #include "CxStream.h"
 
@@ -37,11 +38,27 @@ void errorExit(j_common_ptr cinfo)
 
 void outputMessage(j_common_ptr) {} // warnings are not printed
 
+struct SourceManager;
+bool sourceReachedEnd(j_common_ptr cinfo);
+
+// Warnings are ignored, except one after the file has ended: the decoder met the end while
+// it still wanted picture data, so the file was cut inside the picture.
+void emitMessage(j_common_ptr cinfo, int level)
+{
+    if (level < 0 && sourceReachedEnd(cinfo)) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        cinfo->err->msg_code = JERR_INPUT_EOF;
+        (*cinfo->err->format_message)(cinfo, err->message);
+        std::longjmp(err->jump, 1);
+    }
+}
+
 void setupErrors(ErrorManager& err)
 {
     jpeg_std_error(&err.pub);
     err.pub.error_exit = errorExit;
     err.pub.output_message = outputMessage;
+    err.pub.emit_message = emitMessage;
     err.message[0] = '\0';
 }
 
@@ -50,8 +67,14 @@ struct SourceManager
 {
     jpeg_source_mgr pub;
     CxStream* stream;
+    // Set once the rows are being read: the end of the file then stands for the end marker,
+    // and the file is complete unless the decoder still wanted picture data.
+    bool endMarkerOptional = false;
+    bool reachedEnd = false;
     JOCTET buffer[kBufferSize];
 };
+
+const JOCTET kEndMarker[2] = {0xFF, JPEG_EOI};
 
 void initSource(j_decompress_ptr) {}
 
@@ -59,11 +82,26 @@ boolean fillInputBuffer(j_decompress_ptr cinfo)
 {
     auto* src = reinterpret_cast<SourceManager*>(cinfo->src);
     const size_t n = src->stream->Read(src->buffer, kBufferSize);
+    if (n == 0 && src->endMarkerOptional) {
+        src->reachedEnd = true;
+        src->pub.next_input_byte = kEndMarker;
+        src->pub.bytes_in_buffer = sizeof kEndMarker;
+        return TRUE;
+    }
     if (n == 0)
         ERREXIT(cinfo, JERR_INPUT_EOF);
     src->pub.next_input_byte = src->buffer;
     src->pub.bytes_in_buffer = n;
     return TRUE;
+}
+
+bool sourceReachedEnd(j_common_ptr cinfo)
+{
+    if (!cinfo->is_decompressor)
+        return false;
+    const auto* src =
+        reinterpret_cast<SourceManager*>(reinterpret_cast<j_decompress_ptr>(cinfo)->src);
+    return src && src->reachedEnd;
 }
 
 void skipInputData(j_decompress_ptr cinfo, long count)
@@ -194,7 +232,7 @@ bool CxImage::DecodeJpeg(CxStream& s)
     src->stream = &s;
     cinfo.src = &src->pub;
     jpeg_read_header(&cinfo, TRUE);
-    if (!ReadJpegPixels(&cinfo, rowBuffer)) {
+    if (!ReadJpegPixels(&cinfo, rowBuffer, &src->endMarkerOptional)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -204,7 +242,8 @@ bool CxImage::DecodeJpeg(CxStream& s)
 }
 
 // Checks the size, allocates the picture and reads every row (bottom-up storage).
-bool CxImage::ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer)
+bool CxImage::ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer,
+                             bool* endMarkerOptional)
 {
     auto& cinfo = *static_cast<jpeg_decompress_struct*>(decompressor);
     const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE || cinfo.num_components == 1;
@@ -217,6 +256,7 @@ bool CxImage::ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer
     if (!CheckDimensions(cinfo.output_width, cinfo.output_height, grey ? 8 : 24))
         return false;
     jpeg_start_decompress(&cinfo);
+    *endMarkerOptional = true;
     if (!Create(cinfo.output_width, cinfo.output_height, grey ? 8 : 24, CXIMAGE_FORMAT_JPG))
         return false;
     if (grey)

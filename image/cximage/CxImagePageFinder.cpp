@@ -63,21 +63,41 @@ void WindowExtreme(const uint8_t* row, int w, int length, Pick pick, std::vector
 // than all of the other. A line of print is too thin for that (paper lies on both
 // sides of it); a page's margin against a desk, a darker second page or the
 // photo's own border is not. Where the side away from the page is the lighter one
-// (a lighter second page, a white mug) the page's side must still be nearly as
-// light: a block of blurred print against its margin is no page edge.
+// (a lighter second page, a white mug, perhaps past a sliver of shadow) the page's
+// side must still be nearly as light: a block of blurred print against its margin
+// is no page edge.
 struct EdgeMarker
 {
     std::vector<uint8_t> lo, hi, ahead, behind;
 
-    explicit EdgeMarker(int w) : lo(size_t(w)), hi(size_t(w)), ahead(size_t(w)), behind(size_t(w)) {}
+    explicit EdgeMarker(int w) : lo(size_t(w)), hi(size_t(w)), ahead(size_t(w)), behind(size_t(w))
+    {
+    }
 
     // Page after the cell (pageAfter) or before it, away from what lies beyond.
-    bool Apart(int page, int beyond) const
+    bool Darker(int page, int beyond) const
     {
-        if (lo[size_t(page)] - hi[size_t(beyond)] >= kMinLineEdgeStep)
-            return true;
+        return lo[size_t(page)] - hi[size_t(beyond)] >= kMinLineEdgeStep;
+    }
+
+    bool Lighter(int page, int beyond) const
+    {
         return lo[size_t(beyond)] - hi[size_t(page)] >= kMinLineEdgeStep &&
                lo[size_t(page)] >= kLighterNeighbourShare * hi[size_t(beyond)];
+    }
+
+    // A lighter neighbour may lie beyond a sliver of shadow or desk (`away` is the
+    // direction from the page's side to it, -1 or 1).
+    bool LighterPastSliver(int page, int beyond, int away, int w) const
+    {
+        for (int gap = 0; gap <= kMaxSliverCells; gap += kEdgeSpanCells) {
+            const int at = beyond + away * gap;
+            if (at < 0 || at + kSideRunCells > w)
+                return false;
+            if (Lighter(page, at))
+                return true;
+        }
+        return false;
     }
 
     void Mark(const uint8_t* row, int w, std::vector<uint8_t>& pageAfter,
@@ -88,14 +108,14 @@ struct EdgeMarker
         std::fill(pageBefore.begin(), pageBefore.end(), 0);
         if (w < 2 * (k + m) + 1)
             return;
-        WindowExtreme(row, w, m, [](uint8_t a, uint8_t b) { return std::min(a, b); }, lo, ahead,
-                      behind);
-        WindowExtreme(row, w, m, [](uint8_t a, uint8_t b) { return std::max(a, b); }, hi, ahead,
-                      behind);
+        WindowExtreme(
+            row, w, m, [](uint8_t a, uint8_t b) { return std::min(a, b); }, lo, ahead, behind);
+        WindowExtreme(
+            row, w, m, [](uint8_t a, uint8_t b) { return std::max(a, b); }, hi, ahead, behind);
         for (int x = k + m - 1; x + k + m - 1 < w; ++x) {
             const int before = x - k - m + 1, after = x + k;
-            pageAfter[x] = Apart(after, before);
-            pageBefore[x] = Apart(before, after);
+            pageAfter[x] = Darker(after, before) || LighterPastSliver(after, before, -1, w);
+            pageBefore[x] = Darker(before, after) || LighterPastSliver(before, after, 1, w);
         }
     }
 };
@@ -126,7 +146,8 @@ SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double l
     std::vector<uint8_t> pageAfter(static_cast<size_t>(w)), pageBefore(static_cast<size_t>(w));
     std::vector<int> prefix(size_t(w) + 1);
     EdgeMarker marker(w);
-    for (int y = y0; y <= y1; ++y) {
+    int lines = 0;
+    for (int y = y0; y <= y1; y += kBandLineStride, ++lines) {
         const uint8_t* row = g.grey.data() + size_t(y) * w;
         for (int x = 0; x < w; ++x)
             mean[x] += row[x];
@@ -135,7 +156,7 @@ SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double l
         CountNear(pageBefore, reach, prefix, highRows);
     }
     for (double& v : mean)
-        v /= n;
+        v /= lines;
     auto step = [&](int x) { return x >= k && x + k < w ? mean[x + k] - mean[x - k] : 0.0; };
     // Where the edge lies: the middle of the step over the stretch it may lean across.
     auto centroid = [&](int from, int to, int fallback) {
@@ -147,7 +168,7 @@ SidePair FindSidesAlongX(const FineGrid& g, int y0, int y1, int centre, double l
         }
         return weight > 0 ? sum / weight : double(fallback);
     };
-    const double needed = kMinEdgeLineShare * n;
+    const double needed = kMinEdgeLineShare * lines;
     SidePair sides;
     for (int x = centre; x >= 0 && !sides.seenLow; --x)
         if (lowRows[x] >= needed) {

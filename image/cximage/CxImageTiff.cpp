@@ -134,15 +134,25 @@ TiffLayout readLayout(TIFF* tif)
     return l;
 }
 
+// Depth the picture of a row-by-row layout gets: 16-bit grey keeps its high bytes as 8-bit grey.
+uint32_t directDepth(const TiffLayout& l)
+{
+    if (l.spp != 1)
+        return 24;
+    return l.bps == 16 ? 8 : l.bps;
+}
+
 // Layouts read row by row straight into the pixel block; others go through RGBA.
 bool isDirectLayout(TIFF* tif, const TiffLayout& l)
 {
     if (TIFFIsTiled(tif) || l.planar != PLANARCONFIG_CONTIG || l.orientation != ORIENTATION_TOPLEFT)
         return false;
+    const bool grey =
+        l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
     const bool greyOrPal =
-        l.spp == 1 && (l.bps == 1 || l.bps == 4 || l.bps == 8) &&
-        (l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE ||
-         (l.photometric == PHOTOMETRIC_PALETTE && l.hasColormap));
+        l.spp == 1 && (((l.bps == 1 || l.bps == 4 || l.bps == 8) &&
+                        (grey || (l.photometric == PHOTOMETRIC_PALETTE && l.hasColormap))) ||
+                       (l.bps == 16 && grey));
     const bool rgb = l.photometric == PHOTOMETRIC_RGB && l.bps == 8 && (l.spp == 3 || l.spp == 4);
     return greyOrPal || rgb;
 }
@@ -179,7 +189,7 @@ bool CxImage::DecodeTiff(CxStream& s)
         return false;
     }
     const bool direct = isDirectLayout(tif.get(), l);
-    const uint32_t bpp = direct && l.spp == 1 ? l.bps : 24;
+    const uint32_t bpp = direct ? directDepth(l) : 24;
     if (!CheckDimensions(l.width, l.height, bpp))
         return false;
     if (!(direct ? ReadTiffRows(tif.get(), &l) : ReadTiffRgba(tif.get(), l.extraCount > 0))) {
@@ -237,7 +247,7 @@ bool CxImage::ReadTiffRows(void* tiff, const void* layout)
     TIFF* tif = static_cast<TIFF*>(tiff);
     const TiffLayout& l = *static_cast<const TiffLayout*>(layout);
     const bool rgb = l.spp >= 3;
-    if (!Create(l.width, l.height, rgb ? 24 : l.bps, CXIMAGE_FORMAT_TIF))
+    if (!Create(l.width, l.height, directDepth(l), CXIMAGE_FORMAT_TIF))
         return false;
     SetTiffPalette(tif, &l);
     const tmsize_t lineSize = TIFFScanlineSize(tif);
@@ -251,6 +261,14 @@ bool CxImage::ReadTiffRows(void* tiff, const void* layout)
             return false;
         const int32_t y = int32_t(l.height - 1 - r);
         uint8_t* dst = GetBits(uint32_t(y));
+        if (l.bps == 16) { // samples come in the host's byte order
+            for (uint32_t x = 0; x < l.width; ++x) {
+                uint16_t sample;
+                std::memcpy(&sample, line.data() + 2 * size_t(x), sizeof sample);
+                dst[x] = uint8_t(sample >> 8);
+            }
+            continue;
+        }
         if (!rgb) {
             std::memcpy(dst, line.data(), std::min<size_t>(size_t(lineSize), GetEffWidth()));
             continue;

@@ -81,13 +81,17 @@ PageBox DetectPageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
 // grid of about a thousand cells along its longer side, turned by the coarse
 // answer, and the page's own evidence - its straight edges and its lines of
 // text - measures what turn is left, to a few hundredths of a degree. Where
-// that evidence is weak the coarse answer stands; where it contradicts the
-// coarse answer, the photo is measured again around no turn at all.
+// the evidence does not bear the coarse answer out, the photo is measured
+// again where its print lines up best and around no turn at all, and the
+// better supported answer wins; where nothing gives strong evidence (a blank
+// sheet filling the frame) the coarse answer stands.
 
 // Cells along the longer side of the fine grid.
 constexpr int kFineGridSamples = 1000;
 // Half-width of the fine search around the coarse answer: its bin and both neighbours.
 constexpr double kFineSearchDegrees = 1.5;
+// Sides are looked for this much beyond the search, and answers up to there believed.
+constexpr double kLeanSlackDegrees = 0.1;
 // Turns smaller than this are not worth resampling the photo for.
 constexpr double kMinTurnDegrees = 0.02;
 // A page edge steps (0-255) by at least kMinLineEdgeStep in at least this share of the
@@ -99,8 +103,12 @@ constexpr int kEdgeSpanCells = 2;
 // Cells on either side of an edge that must all keep apart in grey: longer than a line of
 // print is high, shorter than a page's margin is wide.
 constexpr int kSideRunCells = 12;
-// Beside a lighter neighbour the page's side of an edge keeps at least this share of its grey.
+// Beside a lighter neighbour the page's side of an edge keeps at least this share of its grey...
 constexpr double kLighterNeighbourShare = 0.8;
+// ... and the neighbour may lie past a sliver of shadow or desk this many cells wide.
+constexpr int kMaxSliverCells = 8;
+// Of the lines a side is looked for along, every this many are read.
+constexpr int kBandLineStride = 2;
 // Share of the grid's rows (columns) around its centre the first measurement looks along.
 constexpr double kCentreBandShare = 0.2;
 // Pages narrower or lower than this share of the grid are not believed.
@@ -159,8 +167,7 @@ struct PageSides
     bool valid = false;
 };
 
-enum class SkewSource
-{
+enum class SkewSource {
     Coarse, // the one-degree answer stands (weak evidence, or refinement off)
     Edges,  // measured on the page's edges
     Text,   // measured on the lines of text
@@ -173,7 +180,7 @@ struct SkewEstimate
     double confidence = 0; // 0 (a guess) ... 1 (long straight edges and sharp lines of text)
     SkewSource source = SkewSource::Coarse;
     int coarse = 0;              // the one-degree stage's answer
-    bool coarseRejected = false; // the evidence did not bear it out and was measured near 0
+    bool coarseRejected = false; // not borne out: measured around another candidate
 };
 
 // A residual turn measured on a grid that was already turned by a candidate angle.
@@ -203,7 +210,7 @@ Evidence TextEvidence(const FineGrid& turned, const PageSides& page,
 // kWideSearchDegrees either way, to kWideStepDegrees: a candidate where the coarse
 // answer is not borne out. Not strong when there is too little print.
 Evidence WideTextTurn(const FineGrid& grid);
-// Coarse answer, then the refinement around it (and around no turn when it is not supported).
+// Coarse answer, then the refinement around it (or around the other candidates).
 SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink = nullptr);
 // Turns the image clockwise by `ccwDegrees` (to straighten a page turned that way).
 bool ApplyFineSkew(CxImage& image, double ccwDegrees);

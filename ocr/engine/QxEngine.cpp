@@ -115,14 +115,18 @@ std::string languageString(int language)
     return language == 1 ? g_language1 : g_language2;
 }
 
-std::unique_ptr<tesseract::TessBaseAPI> takePooled(const std::string& key)
+// A closed engine started with the same key before, ready to use as it is
+// (*ready), else any closed engine or a new one to be started.
+std::unique_ptr<tesseract::TessBaseAPI> takePooled(const std::string& key, bool* ready)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
+    *ready = false;
     if (!g_pool || g_pool->empty())
         return std::make_unique<tesseract::TessBaseAPI>();
     auto same = std::find_if(g_pool->begin(), g_pool->end(),
                              [&key](const PooledApi& p) { return p.key == key; });
-    auto it = same != g_pool->end() ? same : g_pool->begin();
+    *ready = same != g_pool->end();
+    auto it = *ready ? same : g_pool->begin();
     auto api = std::move(it->api);
     g_pool->erase(it);
     return api;
@@ -148,6 +152,19 @@ bool hasModel(const tesseract::TessBaseAPI& api, const std::string& model)
     return std::find(loaded.begin(), loaded.end(), model) != loaded.end();
 }
 
+bool initEngine(tesseract::TessBaseAPI& api, const char* dir, const std::string& languages,
+                const char* configFile)
+{
+    // The engine's own diagnostics would land on the program's stderr; its
+    // failures reach the caller as this library's errors instead.
+    api.SetVariable("debug_file", "/dev/null");
+    char* configs[1] = {const_cast<char*>(configFile)};
+    const int rc =
+        api.Init(dir, languages.c_str(), tesseract::OcrEngineMode(kOemDefault),
+                 configFile ? configs : nullptr, configFile ? 1 : 0, nullptr, nullptr, false);
+    return rc == 0 && hasModel(api, firstModel(languages));
+}
+
 int startEngine(void** handle, const char* dataDir, const char* configFile, int language)
 {
     if (handle)
@@ -161,15 +178,13 @@ int startEngine(void** handle, const char* dataDir, const char* configFile, int 
     const char* dir = dataDir && *dataDir ? dataDir : nullptr;
     const std::string key =
         std::string(dir ? dir : "") + '\n' + languages + '\n' + (withConfig ? configFile : "");
-    auto api = takePooled(key);
-    // The engine's own diagnostics would land on the program's stderr; its
-    // failures reach the caller as this library's errors instead.
-    api->SetVariable("debug_file", "/dev/null");
-    char* configs[1] = {const_cast<char*>(configFile)};
-    const int rc =
-        api->Init(dir, languages.c_str(), tesseract::OcrEngineMode(kOemDefault),
-                  withConfig ? configs : nullptr, withConfig ? 1 : 0, nullptr, nullptr, false);
-    if (rc != 0 || !hasModel(*api, firstModel(languages))) {
+    bool ready = false;
+    auto api = takePooled(key, &ready);
+    if (ready) {
+        // Same models, folder and parameters: starting again would only forget
+        // what the page classifier learnt (and, without a folder, reload everything).
+        api->ClearAdaptiveClassifier();
+    } else if (!initEngine(*api, dir, languages, withConfig ? configFile : nullptr)) {
         api->End();
         setError(nullptr, qxerr::StartFailed,
                  "cannot load '" + languages + "' from '" +

@@ -38,7 +38,9 @@ struct Recorder
     bool busy = false;
     QString chosenFolder;
     QString saveFolder;
-    std::function<void(int)> onMessage; // runs while the "box" is open
+    std::function<void(int)> onMessage;                   // runs while the "box" is open
+    QMessageBox::StandardButton answer = QMessageBox::No; // to every question
+    QStringList opened;                                   // files the frame asked to open
 };
 
 inline FrameServices servicesFor(Recorder& rec)
@@ -60,6 +62,15 @@ inline FrameServices servicesFor(Recorder& rec)
             rec.onMessage(id);
     };
     s.chooseFolder = [&rec](QWidget*, const QString&, const QString&) { return rec.chosenFolder; };
+    s.askMessage = [&rec](QWidget*, int id, QMessageBox::StandardButtons, QMessageBox::Icon,
+                          QMessageBox::StandardButton) {
+        rec.messages.push_back(id);
+        return rec.answer;
+    };
+    s.openFile = [&rec](const QString& path) {
+        rec.opened << path;
+        return true;
+    };
     return s;
 }
 

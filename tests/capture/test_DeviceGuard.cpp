@@ -245,19 +245,85 @@ TEST(CaptureSourceTest, EnvironmentBeatsTheProfile)
     EXPECT_EQ(CameraModelOverride(CaptureProfile(dir.path() + QStringLiteral("/none.ini"))), -1);
 }
 
-TEST(CaptureSourceTest, UnknownSourceIsSaidAndFallsBackToAuto)
+TEST(CaptureSourceTest, UnknownSourceFailsWithTheReasonInsteadOfShowingTheDemo)
 {
-    FakeSysfs fs; // no capture node at all
+    FakeSysfs fs; // no capture node at all: auto would give the demo
     CDeviceGuard g = GuardOver(fs);
     g.ScanDevices(kTokens);
-    testing::internal::CaptureStderr();
-    const CaptureSource typo = ResolveCaptureSource("dmeo", g, kTokens, -1);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(typo.kind, CaptureSource::Kind::Demo); // no camera: auto gives the demo
-    EXPECT_NE(said.find("unknown camera source 'dmeo'"), std::string::npos) << said;
+    for (const char* typo : {"dmeo", "video0", "auto2"}) {
+        const CaptureSource s = ResolveCaptureSource(typo, g, kTokens, -1);
+        EXPECT_EQ(s.kind, CaptureSource::Kind::None) << typo;
+        EXPECT_TRUE(s.problem.contains(QStringLiteral("unknown camera source '%1'").arg(typo)))
+            << qPrintable(s.problem);
+    }
+    EXPECT_EQ(ResolveCaptureSource("none", g, kTokens, -1).problem,
+              QStringLiteral("no camera is chosen"));
+    // A named device path that does not exist is taken as named and fails when opened.
+    const CaptureSource missing = ResolveCaptureSource("/dev/video77", g, kTokens, -1);
+    EXPECT_EQ(missing.kind, CaptureSource::Kind::Device);
+    EXPECT_TRUE(missing.note.isEmpty());
+}
 
+TEST(CaptureSourceTest, OnlyAutoFallsBackToTheDemoAndSaysWhy)
+{
+    QTemporaryDir devices; // device nodes of the fake tree: none can be opened
+    FakeSysfs fs;
+    CDeviceGuard g = GuardOver(fs);
+    g.SetDeviceRoot(devices.path());
+    g.ScanDevices(kTokens);
+    for (const char* setting : {"auto", "", " AUTO "}) {
+        const CaptureSource s = ResolveCaptureSource(setting, g, kTokens, -1);
+        EXPECT_EQ(s.kind, CaptureSource::Kind::Demo) << setting;
+        EXPECT_EQ(s.note, QStringLiteral("no camera is connected")) << setting;
+    }
+    EXPECT_TRUE(ResolveCaptureSource("demo", g, kTokens, -1).note.isEmpty());
+    EXPECT_TRUE(ResolveCaptureSource("test", g, kTokens, -1).note.isEmpty());
+
+    // A camera whose node cannot be opened is named with the reason; a metadata node is not.
+    fs.AddUsbNode("video4", "1-2", "1111", "0001", "00", "Cam");
+    g.SetCaptureProbe([](const QString&) { return false; });
+    g.ScanDevices(kTokens);
+    ASSERT_EQ(g.Unusable().size(), 1);
+    const CaptureSource s = ResolveCaptureSource("auto", g, kTokens, -1);
+    EXPECT_EQ(s.kind, CaptureSource::Kind::Demo);
+    EXPECT_EQ(s.note,
+              QStringLiteral("no camera can be opened (%1/video4: No such file or directory)")
+                  .arg(devices.path()));
+}
+
+TEST(CaptureSourceTest, EveryScanOfAnyGuardIsReported)
+{
+    FakeSysfs fs;
+    fs.AddUsbNode("video0", "1-5", "2222", "0002", "00", "Supported");
+    QStringList seen;
+    CDeviceGuard::SetScanObserver([&](const CDeviceGuard& scanned) {
+        seen << (scanned.Camera() ? scanned.Camera()->devicePath : QStringLiteral("-"));
+    });
+    CDeviceGuard first = GuardOver(fs);
+    CDeviceGuard second = GuardOver(fs);
+    first.ScanDevices({});
+    second.ScanDevices(kTokens);
+    first.ScanDevices(kTokens);
+    CDeviceGuard::SetScanObserver(nullptr);
+    second.ScanDevices(kTokens);
+    EXPECT_EQ(seen, QStringList({"-", "/dev/video0", "/dev/video0"}));
+}
+
+TEST(CaptureSourceTest, ModelOverrideThatIsNoModelIsSaid)
+{
+    const CaptureProfile noProfile(QStringLiteral("/nonexistent/profile.ini"));
+    for (const char* bad : {"9", "-1", "two"}) {
+        qputenv("SCRIVA_CAMERA_MODEL", bad);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(CameraModelOverride(noProfile), -1) << bad;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(std::string("SCRIVA_CAMERA_MODEL=") + bad + " is not a camera model"),
+                  std::string::npos)
+            << said;
+    }
+    qputenv("SCRIVA_CAMERA_MODEL", "3");
     testing::internal::CaptureStderr();
-    ResolveCaptureSource("auto", g, kTokens, -1);
-    ResolveCaptureSource("", g, kTokens, -1);
+    EXPECT_EQ(CameraModelOverride(noProfile), 3);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    qunsetenv("SCRIVA_CAMERA_MODEL");
 }

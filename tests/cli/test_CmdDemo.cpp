@@ -70,8 +70,9 @@ TEST_F(CmdDemo, SeedsSettingsShowsThemAndSavesAStraightenedPhoto)
     EXPECT_TRUE(field(r.out, "Camera").contains("2592 x 1944")) << r.out.constData();
     // The demo page lies turned by 3 degrees.
     // Refined below a degree: "turned 2.98 degrees ..." for the demo's 3 degree page.
-    const QRegularExpressionMatch turn = QRegularExpression(QStringLiteral("turned (\\d+\\.\\d\\d) degrees"))
-                                             .match(field(r.out, "Straightened"));
+    const QRegularExpressionMatch turn =
+        QRegularExpression(QStringLiteral("turned (\\d+\\.\\d\\d) degrees"))
+            .match(field(r.out, "Straightened"));
     ASSERT_TRUE(turn.hasMatch()) << r.out.constData();
     EXPECT_NEAR(turn.captured(1).toDouble(), 3.0, 0.1) << r.out.constData();
 

@@ -12,6 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <memory>
+#include <sys/stat.h>
+#include <vector>
 
 using configtest::readBytes;
 using configtest::TempXdg;
@@ -135,17 +138,80 @@ TEST_F(CmdConfig, ErrorsGiveOneLineAndAFailingExit)
     EXPECT_FALSE(QFileInfo::exists(m_xdg.path("absent.cfg")));
 }
 
-TEST_F(CmdConfig, WithoutAFileTheUsersSettingsAreSeededAndChanged)
+TEST_F(CmdConfig, WithoutAFileGetOnlyReadsAndSetSeedsTheUsersSettings)
 {
     ASSERT_FALSE(QFileInfo::exists(scriva::userConfigFile()));
     CliResult r = run({"config", "get", "NORMAL", "language"});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_EQ(r.out, QByteArray("en\n"));
-    EXPECT_EQ(readBytes(scriva::userConfigFile()), readBytes(scriva::shippedConfigFile()));
+    EXPECT_FALSE(QFileInfo::exists(scriva::userConfigFile())); // reading never writes
+    EXPECT_FALSE(QFileInfo::exists(scriva::userConfigFolder()));
 
     r = run({"config", "set", "TAKE_PHOTOS_SET", "initialValue", "17"});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     r = run({"config", "get", "TAKE_PHOTOS_SET", "initialValue"});
     EXPECT_EQ(r.out, QByteArray("17\n"));
     EXPECT_NE(readBytes(scriva::userConfigFile()), readBytes(scriva::shippedConfigFile()));
+}
+
+TEST_F(CmdConfig, OptionsComeFirstAndDoubleDashEndsThem)
+{
+    CliResult r = run({"config", "set", "--file", m_file, "B", "flag", "--file"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    r = run({"config", "get", "--file", m_file, "B", "flag"});
+    EXPECT_EQ(r.out, QByteArray("--file\n"));
+    r = run({"config", "set", "--file", m_file, "--", "--odd", "key", "v"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    r = run({"config", "get", "--file", m_file, "--", "--odd", "key"});
+    EXPECT_EQ(r.out, QByteArray("v\n"));
+    expectOneErrorLine(run({"config", "get", "--fil", m_file, "B", "list"}));
+    expectOneErrorLine(run({"config", "get", "--file"}));
+}
+
+TEST_F(CmdConfig, SetCreatesAMissingFileButRefusesOneInAnotherFormat)
+{
+    const QString fresh = m_xdg.path("fresh.cfg");
+    CliResult r = run({"config", "set", "--file", fresh, "S", "k", "v"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    CConfigFile created;
+    ASSERT_TRUE(created.Load(fresh));
+    EXPECT_EQ(created.GetString("k", "S"), QStringLiteral("v"));
+
+    const QString utf8 = m_xdg.path("utf8.cfg");
+    const QByteArray text = "[NORMAL]\r\nlanguage = de\r\nsavePath = /srv/scans\r\n";
+    ASSERT_TRUE(writeBytes(utf8, text));
+    r = run({"config", "set", "--file", utf8, "S", "k", "v"});
+    expectOneErrorLine(r);
+    EXPECT_TRUE(r.err.contains("not a settings file in this program's format"))
+        << r.err.constData();
+    EXPECT_EQ(readBytes(utf8), text);
+}
+
+TEST_F(CmdConfig, DumpOfAPipeWithoutWriterFailsAtOnce)
+{
+    const QString fifo = m_xdg.path("pipe.cfg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const CliResult r = run({"config", "dump", fifo});
+    expectOneErrorLine(r);
+    EXPECT_TRUE(r.err.contains("not a regular file")) << r.err.constData();
+}
+
+TEST_F(CmdConfig, ParallelSetsKeepEveryChange)
+{
+    constexpr int kRuns = 40;
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        runs.back()->start(m_cli, {"config", "set", "--file", m_file, "P",
+                                   QStringLiteral("k%1").arg(i), QStringLiteral("v%1").arg(i)});
+    }
+    for (auto& p : runs) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
+    }
+    CConfigFile after;
+    ASSERT_TRUE(after.Load(m_file));
+    for (int i = 0; i < kRuns; ++i)
+        EXPECT_EQ(after.GetString(QStringLiteral("k%1").arg(i), "P"), QStringLiteral("v%1").arg(i));
+    EXPECT_EQ(after.GetString("list", "B"), QStringLiteral("1, 2"));
 }

@@ -24,15 +24,15 @@ struct Scene
 {
     int width = 1296;
     int height = 972;
-    bool landscape = false;  // the page lies on its long side
-    double ccwDegrees = 0;   // the page's turn, counter-clockwise on screen
+    bool landscape = false; // the page lies on its long side
+    double ccwDegrees = 0;  // the page's turn, counter-clockwise on screen
     Desk desk = Desk::Dark;
     Print print = Print::Full;
-    double blurPx = 0;       // radius of an extra box blur (out of focus), pixels
-    double vignetting = 0;   // share of the light lost in the frame's corners
-    bool secondPage = false; // another page overlapping the right side
+    double blurPx = 0;         // radius of an extra box blur (out of focus), pixels
+    double vignetting = 0;     // share of the light lost in the frame's corners
+    bool secondPage = false;   // another page overlapping the right side
     bool brightObject = false; // a white disc touching the page's top
-    bool offFrame = false;   // the page runs a little off the frame's top
+    bool offFrame = false;     // the page runs a little off the frame's top
     uint32_t seed = 1;
 };
 
@@ -115,7 +115,8 @@ inline Sheet MakeSheet(double cx, double cy, double w, double h, double ccwDegre
         Line line;
         line.ink.assign(size_t(std::max(1, textWidth)), 0);
         // Ragged ends; every ninth line ends a paragraph early.
-        const int end = int(textWidth * (n % 9 == 8 ? 0.3 + 0.4 * rng.Unit() : 0.9 + 0.1 * rng.Unit()));
+        const int end =
+            int(textWidth * (n % 9 == 8 ? 0.3 + 0.4 * rng.Unit() : 0.9 + 0.1 * rng.Unit()));
         double at = (n % 9 == 0) ? letter * 3 : 0;
         while (at < end) {
             const int letters = 2 + int(rng.Next() % 9);
@@ -144,7 +145,8 @@ inline std::array<double, 3> DeskColour(Desk desk, int x, int y, Rng& rng)
         return {200, 196, 186};
     case Desk::Wood: {
         const double grain =
-            0.82 + 0.12 * std::sin(x * 0.045 + 5 * std::sin(y * 0.0021) + 2 * std::sin(x * 0.0007)) +
+            0.82 +
+            0.12 * std::sin(x * 0.045 + 5 * std::sin(y * 0.0021) + 2 * std::sin(x * 0.0007)) +
             0.04 * rng.Unit();
         return {160 * grain, 110 * grain, 68 * grain};
     }
@@ -236,7 +238,8 @@ inline CxImage Render(const Scene& sc, Truth& truth)
                 const double g = page.Ink(u, v) ? 30 : page.paper;
                 c = {g, g, g * 0.97};
             }
-            const double r2 = ((x - W / 2.0) * (x - W / 2.0) + (y - H / 2.0) * (y - H / 2.0)) / rMax2;
+            const double r2 =
+                ((x - W / 2.0) * (x - W / 2.0) + (y - H / 2.0) * (y - H / 2.0)) / rMax2;
             const double light = 1 - sc.vignetting * r2;
             const size_t i = size_t(y) * W + x;
             for (int k = 0; k < 3; ++k) {
@@ -301,8 +304,8 @@ inline double ClippedArea(std::vector<std::array<double, 2>> poly, double x0, do
 // Overlap (intersection over union) of a crop with the true page, after the photo of
 // size w x h was turned clockwise by `turnDegrees` on a growing canvas (no turn below
 // `minTurn`) and cropped to [left, right) x [top, bottom) of that canvas.
-inline double CropOverlap(const Truth& t, int w, int h, double turnDegrees, double minTurn, int left,
-                          int top, int right, int bottom)
+inline double CropOverlap(const Truth& t, int w, int h, double turnDegrees, double minTurn,
+                          int left, int top, int right, int bottom)
 {
     double ca = 1, sa = 0, dcx = (w - 1) / 2.0, dcy = (h - 1) / 2.0;
     if (std::fabs(turnDegrees) >= minTurn) {

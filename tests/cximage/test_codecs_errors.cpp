@@ -168,7 +168,9 @@ TEST(CxImageErrors, EveryCutOffFileFailsCleanly)
         SCOPED_TRACE(testing::Message() << "type " << c.type << " bpp " << c.bpp);
         CxImage img = makeImage(12, 9, c.bpp, false);
         const std::vector<uint8_t> full = encode(img, c.type);
-        for (size_t len = 0; len < full.size(); ++len) {
+        // A JPEG that lacks only its two-byte end marker holds every row and loads.
+        const size_t firstWhole = c.type == CXIMAGE_FORMAT_JPG ? full.size() - 2 : full.size();
+        for (size_t len = 0; len < firstWhole; ++len) {
             const std::vector<uint8_t> cut(full.begin(), full.begin() + long(len));
             CxImage out;
             ASSERT_FALSE(out.Decode(cut.data(), cut.size(), c.type)) << "length " << len;

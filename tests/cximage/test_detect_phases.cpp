@@ -159,8 +159,8 @@ TEST(DetectSkew, DebugSinkSeesEveryPhase)
     again.SetDebugSink([&](const char* stage, const CxImage&) { stages.push_back(stage); });
     ASSERT_TRUE(again.AutoDeskew());
     ASSERT_TRUE(again.AutoCropBorder());
-    const std::vector<std::string> fine{"deskew-samples", "deskew-binary", "deskew-despeckled",
-                                        "deskew-edges", "deskew-fine-grid", "deskew-fine-turned",
+    const std::vector<std::string> fine{"deskew-samples", "deskew-binary",    "deskew-despeckled",
+                                        "deskew-edges",   "deskew-fine-grid", "deskew-fine-turned",
                                         "borders-grid"};
     EXPECT_EQ(stages, fine);
 }

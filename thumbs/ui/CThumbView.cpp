@@ -1,6 +1,7 @@
 #include "CThumbView.h"
 
 #include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbCell.h"
 #include "thumbs/ThumbGeometry.h"
@@ -14,14 +15,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
-#include <QScrollBar>
+#include <QTimer>
 
 using namespace scriva::thumbs;
-
-namespace {
-const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
-const QString kThumbnailNumKey = QStringLiteral("thumbnailNum");
-} // namespace
 
 CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     : QListView(parent), m_doc(doc), m_model(new ThumbListModel(this)),
@@ -44,6 +40,10 @@ CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     connect(m_builder, &ThumbBuilder::thumbnailReady, this, &CThumbView::onThumbnail);
     connect(m_builder, &ThumbBuilder::finished, this, &CThumbView::onBuildFinished);
     connect(this, &QAbstractItemView::clicked, this, &CThumbView::onClicked);
+    m_resizeSettle = new QTimer(this);
+    m_resizeSettle->setSingleShot(true);
+    m_resizeSettle->setInterval(kResizeSettleMs);
+    connect(m_resizeSettle, &QTimer::timeout, this, &CThumbView::onResizeSettled);
     m_doc.AddView(this);
 }
 
@@ -97,17 +97,26 @@ void CThumbView::AddFile(const QString& path)
 
 int CThumbView::thumbnailNum() const
 {
-    int32_t num = DefaultThumbnailNum;
-    if (m_settings)
-        m_settings->GetInt(kThumbnailNumKey, num, kPhotoSection);
-    return num;
+    return m_settings ? scriva::settings::ReadInt(*m_settings, scriva::settings::kThumbnailCount)
+                      : DefaultThumbnailNum;
 }
 
 // Cell size from the pane and the setting; blank pictures for every item.
+// The pane's height without the frame: a horizontal scroll bar that comes and
+// goes with wide cells must not change the cells themselves.
+int CThumbView::paneHeight() const
+{
+    return height() - 2 * frameWidth();
+}
+
+QSize CThumbView::cellForPane() const
+{
+    return scriva::thumbs::CellSize(paneHeight(), thumbnailNum(), fontMetrics().height());
+}
+
 bool CThumbView::setUpCells()
 {
-    const QSize pane = viewport()->size();
-    m_cell = scriva::thumbs::CellSize(pane.height(), thumbnailNum(), fontMetrics().height());
+    m_cell = cellForPane();
     setIconSize(m_cell);
     applyGrid();
     const bool painted = CellIsPainted(m_cell);
@@ -177,7 +186,18 @@ void CThumbView::onBuildFinished(quint64 generation)
 void CThumbView::resizeEvent(QResizeEvent* event)
 {
     QListView::resizeEvent(event);
-    applyGrid(); // one cell per row at any width; the cells themselves wait for a rebuild
+    applyGrid(); // one cell per row at any width
+    // A taller or shorter pane (the window maximised, the frame resized) gets
+    // cells of its own size once the resizing has settled.
+    if (ItemCount() > 0 && !m_cell.isEmpty() && cellForPane() != m_cell)
+        m_resizeSettle->start();
+}
+
+void CThumbView::onResizeSettled()
+{
+    if (ItemCount() > 0 && !m_cell.isEmpty() && cellForPane() != m_cell &&
+        viewport()->width() > kMinPaneWidthPx)
+        RebuildThumbnails();
 }
 
 // ---------------------------------------------------------------- selection
@@ -363,7 +383,8 @@ void CThumbView::keyPressEvent(QKeyEvent* event)
 
 void CThumbView::contextMenuEvent(QContextMenuEvent* event)
 {
-    const QModelIndex hit = indexAt(viewport()->mapFrom(this, event->pos()));
+    // Mouse requests come through the viewport, in its coordinates.
+    const QModelIndex hit = indexAt(event->pos());
     m_targetIndex = hit.isValid() ? hit.row() : -1;
     if (!hit.isValid())
         return;

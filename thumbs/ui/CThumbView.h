@@ -9,6 +9,7 @@
 // fileRemoved for every item deleted, listCleared after Clear all.
 
 #include "ThumbViewHooks.h"
+#include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/CommandTarget.h"
 #include "image/IDocumentView.h"
@@ -18,6 +19,7 @@
 #include <vector>
 
 class CConfigFile;
+class QTimer;
 class ThumbListModel;
 namespace scriva::thumbs {
 class ThumbBuilder;
@@ -29,14 +31,15 @@ class CThumbView : public QListView, public IDocumentView, public ICommandTarget
 public:
     static constexpr int SelectPrev = 0x100;
     static constexpr int SelectNext = 0x200;
-    static constexpr int CmdDelete = 32800;
-    static constexpr int CmdRebuild = 32801;
-    static constexpr int CmdClearAll = 32847;
-    static constexpr int MsgRebuilding = 61452;
-    static constexpr int MsgConfirmDelete = 61802;
-    static constexpr int MsgOperationRunning = 61817;
-    static constexpr int ContextMenuId = 155;
-    static constexpr int DefaultThumbnailNum = 4;
+    static constexpr int CmdDelete = scriva::cmd::kDeleteThumbnails;
+    static constexpr int CmdRebuild = scriva::cmd::kRebuildThumbnails;
+    static constexpr int CmdClearAll = scriva::cmd::kClearThumbnails;
+    static constexpr int MsgRebuilding = scriva::str::kThumbnailsBuilding;
+    static constexpr int MsgConfirmDelete = scriva::str::kConfirmDelete;
+    static constexpr int MsgOperationRunning = scriva::str::kImageOperationRunning;
+    static constexpr int ContextMenuId = scriva::res::kThumbnailMenu;
+    static constexpr int DefaultThumbnailNum = 4; // with no settings at hand
+    static constexpr int kResizeSettleMs = 200;   // pane height steady this long: new cells
 
     explicit CThumbView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CThumbView() override;
@@ -110,7 +113,10 @@ protected:
 
 private:
     int thumbnailNum() const;
+    int paneHeight() const;
+    QSize cellForPane() const;
     bool setUpCells();
+    void onResizeSettled();
     void applyGrid();
     int firstVisibleRow();
     void onThumbnail(quint64 generation, quint64 id, const QImage& image);
@@ -137,4 +143,5 @@ private:
     int m_targetIndex = -1; // item of the last context menu or Delete key
     int m_lastClicked = -1;
     Qt::KeyboardModifiers m_clickModifiers;
+    QTimer* m_resizeSettle = nullptr;
 };

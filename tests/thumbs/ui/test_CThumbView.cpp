@@ -111,6 +111,7 @@ private slots:
     void portraitAndLandscapePhotosSitInTheirCells();
     void narrowPaneGetsNoPicturesUntilWidened();
     void rebuildDropsPicturesOfTheCancelledRun();
+    void aTallerPaneGetsItsOwnCellsOnceSettled();
     void selectItemRules();
     void nextAndPreviousMoveAndOpen();
     void clickOpensPlainClicksOnly();
@@ -238,6 +239,25 @@ void CThumbViewTest::rebuildDropsPicturesOfTheCancelledRun()
     QTest::qWait(50);
     for (int i = 0; i < f.view.ItemCount(); ++i)
         QCOMPARE(f.cell(i).size(), small); // nothing of the old size got through
+}
+
+void CThumbViewTest::aTallerPaneGetsItsOwnCellsOnceSettled()
+{
+    Fixture f;
+    f.page("a.jpg");
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.waitBuilt());
+    const QSize before = f.view.CellSize();
+    QSignalSpy rebuilt(&f.view, &CThumbView::thumbnailsRebuilt);
+    f.view.resize(400, 640); // wider only: the cells stay
+    QTest::qWait(CThumbView::kResizeSettleMs + 100);
+    QCOMPARE(rebuilt.size(), 0);
+    f.view.resize(400, 300);
+    f.view.resize(400, 900); // only the settled height counts
+    QTRY_COMPARE(rebuilt.size(), 1);
+    QVERIFY(f.view.CellSize().height() > before.height());
+    QVERIFY(f.allPainted());
+    QCOMPARE(f.cell(0).size(), f.view.CellSize());
 }
 
 void CThumbViewTest::selectItemRules()
@@ -528,12 +548,13 @@ void CThumbViewTest::contextMenuOnlyOnItems()
     f.page("a.jpg");
     f.view.ScanFolder(f.dir.path());
     const QPoint onItem = f.centreOf(0);
-    QContextMenuEvent atItem(QContextMenuEvent::Mouse, f.view.viewport()->mapTo(&f.view, onItem),
+    QContextMenuEvent atItem(QContextMenuEvent::Mouse, onItem,
                              f.view.viewport()->mapToGlobal(onItem));
     QApplication::sendEvent(f.view.viewport(), &atItem);
     QCOMPARE(f.menusShown, 1);
     const QPoint below(10, f.view.viewport()->height() - 5);
-    QContextMenuEvent atNothing(QContextMenuEvent::Mouse, below, f.view.mapToGlobal(below));
+    QContextMenuEvent atNothing(QContextMenuEvent::Mouse, below,
+                                f.view.viewport()->mapToGlobal(below));
     QApplication::sendEvent(f.view.viewport(), &atNothing);
     QCOMPARE(f.menusShown, 1);
     f.operationRunning = true;

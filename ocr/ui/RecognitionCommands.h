@@ -1,0 +1,106 @@
+#pragma once
+// The text-recognition commands of the program: recognise the selected
+// thumbnails (32872 Chinese, 32870 Western) on a worker behind the wait
+// dialog, the region tools (32876, 32875) whose rectangle is recognised and
+// dragged into the text pane, saving the text (32874, 32879), and the search
+// over the stored texts (32873 shows the bar, 1083 searches, 1085 shows all).
+// It answers these commands in the frame's routing; what it needs of the
+// windows around it comes through OcrHooks. User-interface thread only; the
+// worker touches no widget and no document state: its texts arrive through
+// the posted end-of-recognition event.
+
+#include "config/CommandIds.h"
+#include "image/CScrivaDoc.h"
+#include "image/CommandTarget.h"
+#include "ocr/COcrEngine.h"
+#include "ocr/OcrSettings.h"
+
+#include <QObject>
+#include <QPixmap>
+#include <QRect>
+#include <QVariantMap>
+#include <functional>
+
+class CRecognizeView;
+class CxImage;
+class QWidget;
+
+struct OcrHooks
+{
+    std::function<QString(int)> string;                 // pack string by id
+    std::function<scriva::ocr::OcrSettings()> settings; // read afresh at each use
+    std::function<QWidget*()> window;                   // parent of dialogs
+    std::function<int()> rightAreaMode;                 // 101 image view, 154 capture view
+    std::function<QStringList()> selectedPaths;         // selected thumbnails, in list order
+    std::function<QStringList()> allFiles;              // every file the document lists
+    std::function<const CxImage*()> image;              // the document's current image
+    std::function<void(int tool)> setTool;              // the image view's mouse tool
+    std::function<CRecognizeView*()> pane;
+    std::function<void(bool half)> showResultPane;
+    std::function<void()> showSearchBar;               // shown, its edit focused
+    std::function<QString()> searchText;               // the bar's edit 1084
+    std::function<void(const QStringList&)> showFiles; // the thumbnail list shows these
+    std::function<void(const QString&)> openPath;      // the document opens it ("" = none)
+    std::function<void(bool)> setBusy;                 // the recognition worker runs
+    // Posts the end of recognition with its texts (path -> text); any thread.
+    std::function<void(const QVariantMap&)> postFinished;
+    // A message box: text, caption (empty: the program's), information icon (else error).
+    std::function<void(const QString&, const QString&, bool)> showBox;
+    // The save dialog: proposed path and filter list in, chosen path out (empty: cancelled).
+    std::function<QString(const QString& proposal, const QStringList& filters)> askSavePath;
+};
+
+class RecognitionCommands : public QObject, public ICommandTarget
+{
+    Q_OBJECT
+public:
+    static constexpr int CmdRecognizeChinese = scriva::cmd::kRecognizeChinese;
+    static constexpr int CmdRecognizeWestern = scriva::cmd::kRecognizeWestern;
+    static constexpr int CmdRegionChinese = scriva::cmd::kRegionChinese;
+    static constexpr int CmdRegionWestern = scriva::cmd::kRegionWestern;
+    static constexpr int CmdSaveText = scriva::cmd::kSaveText;
+    static constexpr int CmdSaveTextWord = scriva::cmd::kSaveTextAsWord;
+    static constexpr int CmdShowSearchBar = scriva::cmd::kShowSearchBar;
+    static constexpr int CmdSearch = scriva::ctl::kSearch;
+    static constexpr int CmdShowAll = scriva::ctl::kShowAll;
+    static constexpr int kMaxDragLines = 100;
+
+    RecognitionCommands(CScrivaDoc& doc, OcrHooks hooks, QObject* parent = nullptr);
+    ~RecognitionCommands() override;
+
+    bool OnCommand(int id) override;
+    std::optional<CommandState> OnUpdateCommand(int id) const override;
+
+    // Recognises the selected files with language code 1 or 2 behind the wait
+    // dialog; returns when the worker has ended. Nothing selected: nothing happens.
+    void RecognizeSelected(int language);
+    bool IsRecognizing() const { return m_running; }
+    // A region tool: the tool becomes active, its language is remembered and
+    // the text pane opens.
+    void ActivateRegionTool(int id);
+    int RegionLanguage() const { return m_regionLanguage; }
+    // Recognises a rectangle of the current image (image pixels, rows from the
+    // top) with the region tool's language; a failure is shown in a box.
+    bool RecognizeSelection(const QRect& imageRect, QString& text);
+    // Recognises the rectangle and starts dragging its text from `source`.
+    void DragRegionText(QWidget* source, const QRect& imageRect);
+    // The text of the pane when it belongs to the selected item, else that item's stored text.
+    bool SaveText(bool wordFile);
+    void Search(const QString& needle);
+
+    // Red text on a transparent ground, the size of its lines plus 5 pixels.
+    static QPixmap MakeTextDragImage(const QWidget& window, const QString& text);
+
+private:
+    QString string(int id) const;
+    scriva::ocr::OcrSettings settings() const;
+    bool imageViewShown() const;
+    QString firstSelected() const;
+    void showInPane(const QString& path, const QString& text);
+
+    CScrivaDoc& m_doc;
+    OcrHooks m_hooks;
+    COcrEngine m_engine; // region recognition, on this thread
+    int m_regionLanguage = scriva::ocr::kLanguageLatin;
+    bool m_running = false;
+};

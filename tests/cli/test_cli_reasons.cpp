@@ -1,0 +1,124 @@
+// scriva-cli says the real reason and writes where it is told: convert and straighten give
+// the same reason for the same bad input, convert writes into a pipe (/dev/stdout) and a FIFO
+// made in a temporary folder instead of replacing them, and capture refuses a mistyped camera
+// and keeps the system's reason when the bitmap cannot be written.
+
+#include "CliTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace clitest;
+
+namespace {
+
+class CliReasons : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_box.isValid());
+        ASSERT_TRUE(QFileInfo(CliSandbox::cliPath()).isExecutable());
+        m_picture = makeColourPattern(40, 30);
+        ASSERT_TRUE(m_picture.Save(native(m_box.path("in.png")), CXIMAGE_FORMAT_PNG));
+    }
+    // The reason after "cannot read 'IN': " or "IN: ".
+    static QByteArray reasonOf(const CliRun& r, const QString& in)
+    {
+        QByteArray line = r.err.trimmed();
+        for (const QString& lead : {QStringLiteral("cannot read '%1': ").arg(in), in + ": "}) {
+            const qsizetype at = line.indexOf(lead.toLocal8Bit());
+            if (at >= 0)
+                return line.mid(at + lead.toLocal8Bit().size());
+        }
+        return line;
+    }
+    CliSandbox m_box;
+    CxImage m_picture;
+};
+
+} // namespace
+
+TEST_F(CliReasons, ConvertAndStraightenGiveTheSameRealReason)
+{
+    QByteArray huge = readFile(m_box.path("in.png"));
+    ASSERT_TRUE(m_picture.Save(native(m_box.path("in.bmp")), CXIMAGE_FORMAT_BMP));
+    QByteArray bmp = readFile(m_box.path("in.bmp"));
+    for (int i = 0; i < 4; ++i) { // 30000 x 30000
+        bmp[18 + i] = char((30000 >> (8 * i)) & 0xFF);
+        bmp[22 + i] = char((30000 >> (8 * i)) & 0xFF);
+    }
+    ASSERT_TRUE(writeFile(m_box.path("huge.img"), bmp));
+    ASSERT_TRUE(writeFile(m_box.path("cut.png"), huge.left(huge.size() / 2)));
+    ASSERT_TRUE(writeFile(m_box.path("empty.jpg"), QByteArray()));
+    QDir().mkpath(m_box.path("folder.png"));
+    struct Case
+    {
+        const char* name;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{"huge.img", "Image Memory exceeded"},
+          Case{"cut.png", "Read Error: file is truncated"}, Case{"empty.jpg", "the file is empty"},
+          Case{"folder.png", "Is a directory"}, Case{"missing.png", "No such file or directory"}}) {
+        SCOPED_TRACE(c.name);
+        const QString in = m_box.path(c.name);
+        const CliRun converted = m_box.run({"convert", in, m_box.path("out.bmp")});
+        const CliRun straightened = m_box.run({"straighten", in, m_box.path("out.bmp")});
+        EXPECT_ONE_ERROR_LINE(converted);
+        EXPECT_ONE_ERROR_LINE(straightened);
+        EXPECT_EQ(reasonOf(converted, in), QByteArray(c.reason)) << converted.err.constData();
+        EXPECT_EQ(reasonOf(straightened, in), QByteArray(c.reason)) << straightened.err.constData();
+    }
+}
+
+TEST_F(CliReasons, ConvertWritesIntoPipesInsteadOfReplacingThem)
+{
+    // Standard output is a pipe here: the picture comes through it.
+    CliRun r = m_box.run({"convert", m_box.path("in.png"), "/dev/stdout", "--format", "bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    CxImage back;
+    ASSERT_TRUE(back.Decode(reinterpret_cast<const uint8_t*>(r.out.constData()),
+                            size_t(r.out.size()), CXIMAGE_FORMAT_BMP));
+    EXPECT_TRUE(samePixels(back, m_picture));
+
+    const QByteArray fifo = QFile::encodeName(m_box.path("pipe"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    QByteArray received;
+    std::thread reader([&] { received = readFile(QFile::decodeName(fifo)); });
+    r = m_box.run({"convert", m_box.path("in.png"), QFile::decodeName(fifo), "--format", "png"});
+    reader.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    struct stat st;
+    ASSERT_EQ(stat(fifo.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_TRUE(back.Decode(reinterpret_cast<const uint8_t*>(received.constData()),
+                            size_t(received.size()), CXIMAGE_FORMAT_PNG));
+    EXPECT_TRUE(samePixels(back, m_picture));
+}
+
+TEST_F(CliReasons, CaptureRefusesAMistypedCameraAndSaysWhyAWriteFails)
+{
+    const QString out = m_box.path("frame.bmp");
+    CliRun r = m_box.run({"capture", "--camera", "video0", out});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("unknown camera source 'video0'")) << r.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(out));
+    r = m_box.run({"capture", out}, {{"SCRIVA_CAMERA", "dmeo"}});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("unknown camera source 'dmeo'")) << r.err.constData();
+    r = m_box.run({"capture", "--camera", m_box.path("video9"), out});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("No such file or directory")) << r.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(out));
+
+    ASSERT_TRUE(writeFile(m_box.path("a-file"), "not a folder"));
+    r = m_box.run({"capture", "--camera", "test", m_box.path("a-file/frame.bmp")});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains(": Not a directory")) << r.err.constData();
+}

@@ -1,0 +1,310 @@
+// The recognition commands with the real engine and the real text pane: files
+// recognised behind the wait dialog, the pane's owner path across clicks and
+// drops, searches, saving the text, and region recognition.
+
+#include "OcrTestSupport.h"
+#include "QtTestRegistry.h"
+#include "image/CScrivaDoc.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "ocr/ui/RecognitionCommands.h"
+#include "ocr/ui/RecognitionWaitDialog.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace scriva::ocr;
+
+namespace {
+
+const QString kFailure = QStringLiteral("No text could be recognised.");
+
+// A document, a pane and the commands with hooks that record what they are asked.
+struct Rig
+{
+    Rig()
+    {
+        hooks.string = [](int id) {
+            if (id == 61824)
+                return kFailure;
+            if (id == 62005)
+                return QStringLiteral("The file could not be written:");
+            return QStringLiteral("s%1").arg(id);
+        };
+        hooks.settings = [] {
+            OcrSettings s = OcrSettings::Defaults();
+            s.language1 = s.language2 = QStringLiteral("eng");
+            return s;
+        };
+        hooks.rightAreaMode = [this] { return mode; };
+        hooks.selectedPaths = [this] { return selected; };
+        hooks.allFiles = [this] { return files; };
+        hooks.image = [this] { return &image; };
+        hooks.setTool = [this](int tool) { this->tool = tool; };
+        hooks.pane = [this] { return &pane; };
+        hooks.showResultPane = [this](bool) { ++paneShown; };
+        hooks.showFiles = [this](const QStringList& paths) { shownFiles = paths; };
+        hooks.openPath = [this](const QString& path) {
+            opened << path;
+            doc.SetPathName(path);
+        };
+        hooks.setBusy = [this](bool on) { busy << on; };
+        hooks.postFinished = [this](const QVariantMap& texts) { posted << texts; };
+        hooks.showBox = [this](const QString& text, const QString& caption, bool) {
+            boxes << caption + QLatin1Char('|') + text;
+        };
+        hooks.askSavePath = [this](const QString& proposal, const QStringList& filters) {
+            proposals << proposal;
+            lastFilters = filters;
+            return saveTo;
+        };
+    }
+
+    CScrivaDoc doc;
+    CRecognizeView pane{doc};
+    OcrHooks hooks;
+    int mode = 101;
+    QStringList selected, files, opened, shownFiles, proposals, lastFilters, boxes;
+    CxImage image;
+    int tool = 0;
+    int paneShown = 0;
+    QList<bool> busy;
+    QList<QVariantMap> posted;
+    QString saveTo;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class RecognitionUiTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void threeFilesWithTheSecondFailing()
+    {
+        QTemporaryDir dir;
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.hooks);
+        bool saved = true;
+        auto save = [&](const QString& name, const QString& text) {
+            const QString path = dir.filePath(name);
+            CxImage page = ocrtest::renderText({text});
+            saved = page.Save(QFile::encodeName(path).toStdString(), CXIMAGE_FORMAT_PNG) && saved;
+            return path;
+        };
+        const QString broken = dir.filePath(QStringLiteral("b.png"));
+        QFile f(broken);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("broken");
+        f.close();
+        rig.selected = {save(QStringLiteral("a.png"), QStringLiteral("Alpha page")), broken,
+                        save(QStringLiteral("c.png"), QStringLiteral("Gamma page"))};
+        QVERIFY(saved);
+        // The wait dialog shows a progress bar and Cancel for several files.
+        bool sawProgress = false;
+        QTimer::singleShot(100, [&] {
+            auto* dialog = qobject_cast<RecognitionWaitDialog*>(QApplication::activeModalWidget());
+            sawProgress = dialog && dialog->findChild<QProgressBar*>() &&
+                          dialog->findChild<QPushButton*>(QStringLiteral("cancel"));
+        });
+        QVERIFY(commands.OnUpdateCommand(32870)->enabled);
+        QVERIFY(commands.OnCommand(32870));
+        QVERIFY(sawProgress);
+        QCOMPARE(rig.busy, QList<bool>({true, false}));
+        QCOMPARE(rig.posted.size(), 1);
+        const QVariantMap texts = rig.posted.first();
+        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.value(rig.selected[0]).toString(), QStringLiteral("Alpha page\r\n"));
+        QCOMPARE(texts.value(broken).toString(), kFailure);
+        QCOMPARE(texts.value(rig.selected[2]).toString(), QStringLiteral("Gamma page\r\n"));
+    }
+
+    void nothingSelectedOrNoImageViewDoesNothing()
+    {
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.hooks);
+        commands.OnCommand(32872);
+        QVERIFY(rig.posted.isEmpty());
+        rig.selected = {QStringLiteral("/x.png")};
+        rig.mode = 154;
+        QVERIFY(!commands.OnUpdateCommand(32872)->enabled);
+        QVERIFY(!commands.OnUpdateCommand(32873)->enabled);
+        QVERIFY(commands.OnUpdateCommand(1083)->enabled);
+        QVERIFY(commands.OnUpdateCommand(1085)->enabled);
+        commands.OnCommand(32872);
+        QVERIFY(rig.posted.isEmpty());
+        QVERIFY(rig.busy.isEmpty());
+    }
+
+    void paneKeepsItsOwnerPathAcrossClicksAndDrops()
+    {
+        Rig rig;
+        auto& texts = rig.doc.RecognisedTexts();
+        texts[QStringLiteral("/p/a.png")] = QStringLiteral("text of a\r\n");
+        texts[QStringLiteral("/p/b.png")] = QStringLiteral("text of b\r\n");
+        // Clicks show each file's text; the pane says whose it is.
+        rig.pane.SetResultText(QStringLiteral("/p/a.png"), texts[QStringLiteral("/p/a.png")]);
+        QCOMPARE(rig.pane.toPlainText(), QStringLiteral("text of a\n"));
+        rig.pane.SetResultText(QStringLiteral("/p/b.png"), texts[QStringLiteral("/p/b.png")]);
+        QCOMPARE(rig.pane.TextPath(), QStringLiteral("/p/b.png"));
+        // The document shows a while the pane shows b: a drop belongs to a.
+        rig.doc.SetPathName(QStringLiteral("/p/a.png"));
+        rig.pane.DropRegionText(QStringLiteral("first region\r\n"));
+        QCOMPARE(rig.pane.TextPath(), QStringLiteral("/p/a.png"));
+        rig.pane.DropRegionText(QStringLiteral("second region\r\n"));
+        QCOMPARE(texts[QStringLiteral("/p/a.png")],
+                 QStringLiteral("second region\r\nfirst region\r\ntext of a\r\n"));
+        QCOMPARE(texts[QStringLiteral("/p/b.png")], QStringLiteral("text of b\r\n"));
+        // An image without an entry gets one holding the pane.
+        rig.doc.SetPathName(QStringLiteral("/p/c.png"));
+        rig.pane.DropRegionText(QStringLiteral("new text"));
+        QCOMPARE(texts[QStringLiteral("/p/c.png")], QStringLiteral("new text"));
+        QVERIFY(!rig.pane.IsHeld());
+        QCOMPARE(rig.pane.font().pointSizeF(), 11.5);
+    }
+
+    void searchThatFindsNothingEmptiesListAndDocument()
+    {
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.hooks);
+        rig.doc.RecognisedTexts()[QStringLiteral("/p/b.png")] = QStringLiteral("Invoice 9\r\n");
+        rig.doc.RecognisedTexts()[QStringLiteral("/p/a.png")] = QStringLiteral("Invoice 7\r\n");
+        rig.hooks.searchText = [] { return QStringLiteral("receipt"); };
+        RecognitionCommands searching(rig.doc, rig.hooks);
+        searching.OnCommand(1083);
+        QVERIFY(rig.shownFiles.isEmpty());
+        QCOMPARE(rig.opened, QStringList({QString()}));
+
+        commands.Search(QStringLiteral("Invoice"));
+        QCOMPARE(rig.shownFiles,
+                 QStringList({QStringLiteral("/p/a.png"), QStringLiteral("/p/b.png")}));
+        QCOMPARE(rig.opened.last(), QStringLiteral("/p/a.png"));
+        QCOMPARE(rig.pane.TextPath(), QStringLiteral("/p/a.png"));
+        QCOMPARE(rig.pane.toPlainText(), QStringLiteral("Invoice 7\n"));
+
+        rig.files = {QStringLiteral("/p/z.png"), QStringLiteral("/p/a.png")};
+        commands.OnCommand(1085);
+        QCOMPARE(rig.shownFiles,
+                 QStringList({QStringLiteral("/p/a.png"), QStringLiteral("/p/z.png")}));
+    }
+
+    void saveTextAsEachExtension()
+    {
+        QTemporaryDir dir;
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.hooks);
+        const QString image = QStringLiteral("/p/scan.page.png");
+        rig.doc.RecognisedTexts()[image] = QStringLiteral("stored\r\ntext");
+        // Nothing stored for the selection: no dialog, nothing written.
+        QVERIFY(!commands.OnUpdateCommand(32874)->enabled);
+        QVERIFY(!commands.SaveText(false));
+        QVERIFY(rig.proposals.isEmpty());
+        rig.selected = {image};
+        QVERIFY(commands.OnUpdateCommand(32874)->enabled);
+        QList<QByteArray> written;
+        for (const char* ext : {"txt", "doc", "xls"}) {
+            rig.saveTo = dir.filePath(QStringLiteral("out.") + QLatin1String(ext));
+            QVERIFY(commands.SaveText(false));
+            written << readAll(rig.saveTo);
+        }
+        QCOMPARE(rig.proposals.first(), QStringLiteral("/p/scan"));
+        QCOMPARE(rig.lastFilters.size(), 4);
+        QCOMPARE(written, QList<QByteArray>(3, QByteArray("stored\r\ntext")));
+        // The pane's edited text is saved when it belongs to the selected image...
+        rig.pane.SetResultText(image, QStringLiteral("stored\r\ntext"));
+        rig.pane.appendPlainText(QStringLiteral("edited"));
+        rig.saveTo = dir.filePath(QStringLiteral("pane.doc"));
+        rig.doc.SetPathName(QStringLiteral("/p/other.png"));
+        QVERIFY(commands.SaveText(true));
+        QCOMPARE(readAll(rig.saveTo), QByteArray("stored\r\ntext\r\nedited"));
+        QCOMPARE(rig.proposals.last(), QStringLiteral("/p/other"));
+        QCOMPARE(rig.lastFilters.first(), QStringLiteral("Word (*.doc)"));
+        // ...and never when it belongs to another one.
+        rig.pane.SetResultText(QStringLiteral("/p/other.png"), QStringLiteral("not this"));
+        rig.saveTo = dir.filePath(QStringLiteral("stored.txt"));
+        QVERIFY(commands.SaveText(false));
+        QCOMPARE(readAll(rig.saveTo), QByteArray("stored\r\ntext"));
+        // A file that cannot be written is said.
+        rig.saveTo = dir.filePath(QStringLiteral("missing/dir/x.txt"));
+        QVERIFY(!commands.SaveText(false));
+        QCOMPARE(rig.boxes.size(), 1);
+        QVERIFY(rig.boxes.first().startsWith(QStringLiteral("|The file could not be written:\n") +
+                                             rig.saveTo));
+    }
+
+    void regionToolAndRegionRecognition()
+    {
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.hooks);
+        commands.OnCommand(32876);
+        QCOMPARE(rig.tool, 32876);
+        QCOMPARE(commands.RegionLanguage(), 1);
+        commands.OnCommand(32875);
+        QCOMPARE(commands.RegionLanguage(), 2);
+        QCOMPARE(rig.paneShown, 2);
+
+        rig.image = ocrtest::renderText({QStringLiteral("Region words here")}, 40, 30, true);
+        const int w = int(rig.image.GetWidth()), h = int(rig.image.GetHeight());
+        QString text;
+        QVERIFY(commands.RecognizeSelection(QRect(-20, -20, w + 100, h + 100), text));
+        QCOMPARE(text, QStringLiteral("Region words here\r\n"));
+        QCOMPARE(rig.image.GetBpp(), 24u); // the document's image is left as it was
+        QVERIFY(!commands.RecognizeSelection(QRect(w + 5, 0, 40, 40), text));
+        QCOMPARE(rig.boxes, QStringList({QStringLiteral("occur error|") + kFailure}));
+    }
+
+    void dragImageHoldsAtMostAHundredLines()
+    {
+        QWidget window;
+        const QFontMetrics fm(window.font());
+        const QPixmap two =
+            RecognitionCommands::MakeTextDragImage(window, QStringLiteral("ab\ncd"));
+        QCOMPARE(two.height(), 2 * fm.height() + 5);
+        QCOMPARE(two.width(), std::max(fm.horizontalAdvance(QStringLiteral("ab")),
+                                       fm.horizontalAdvance(QStringLiteral("cd"))) +
+                                  5);
+        QStringList many;
+        for (int i = 0; i < 150; ++i)
+            many << QStringLiteral("line %1").arg(i);
+        const QPixmap tall = RecognitionCommands::MakeTextDragImage(window, many.join('\n'));
+        QCOMPARE(tall.height(), 100 * fm.height() + 5);
+        const QPixmap empty = RecognitionCommands::MakeTextDragImage(window, QString());
+        QCOMPARE(empty.height(), fm.height() + 5);
+        QVERIFY(!two.mask().isNull()); // the green ground is transparent
+    }
+
+    void waitDialogDotsAndMinimumTime()
+    {
+        const auto strings = [](int id) { return QStringLiteral("t%1").arg(id); };
+        RecognitionWaitDialog dots(strings, 1);
+        QCOMPARE(dots.ShownText(), QStringLiteral("t1821086"));
+        QVERIFY(!dots.findChild<QProgressBar*>());
+        dots.show();
+        QTRY_VERIFY_WITH_TIMEOUT(dots.ShownText().endsWith(QStringLiteral("..")), 5000);
+        // A worker that ends at once still leaves the box up for 500 ms.
+        RecognitionWaitDialog quick(strings, 1);
+        QElapsedTimer clock;
+        clock.start();
+        quick.show();
+        quick.Finish();
+        QCoreApplication::processEvents();
+        QVERIFY(quick.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!quick.isVisible(), 5000);
+        QVERIFY(clock.elapsed() >= RecognitionWaitDialog::kMinimumShownMs);
+        QCOMPARE(quick.result(), int(QDialog::Accepted));
+    }
+};
+
+SCRIVA_QTEST(RecognitionUiTest)
+
+#include "test_recognition_ui.moc"
