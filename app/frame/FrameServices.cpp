@@ -40,6 +40,12 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
         s.openFile = [](const QString&) { return false; };
     if (!s.isEditing)
         s.isEditing = [] { return false; };
+    if (!s.showMessageWithReason) {
+        auto show = s.showMessage;
+        s.showMessageWithReason = [show](QWidget* parent, int id, const QString&) {
+            show(parent, id);
+        };
+    }
     if (!s.chooseFolder) {
         s.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
             return QFileDialog::getExistingDirectory(parent, title, start);

@@ -26,6 +26,9 @@ struct FrameServices
     std::function<bool()> isBusy;
     std::function<void(bool)> setSwitching;         // a right-area switch starts or ends
     std::function<void(QWidget*, int)> showMessage; // message box with a numbered string
+    // The same box with the reason (a system's or camera's text) after the string;
+    // without one, showMessage is used and the reason only goes to stderr.
+    std::function<void(QWidget*, int, const QString& reason)> showMessageWithReason;
     std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
     // A numbered question with the given buttons and default; returns the answer.
     std::function<QMessageBox::StandardButton(QWidget*, int, QMessageBox::StandardButtons,

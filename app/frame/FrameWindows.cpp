@@ -3,6 +3,7 @@
 #include "app/frame/CMainFrame.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
+#include "app/shell/LanguagePack.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 #include "config/SettingsKeys.h"
@@ -49,6 +50,10 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         return app.windows() && app.windows()->OpenFile(path);
     };
     s.isEditing = [&app] { return app.isBusy(CScrivaApp::BusyEditing); };
+    s.showMessageWithReason = [](QWidget* parent, int id, const QString& reason) {
+        const QString text = LanguagePack::Text(id);
+        AppMessageBox(parent, reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason);
+    };
     return s;
 }
 

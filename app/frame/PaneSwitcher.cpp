@@ -54,8 +54,9 @@ void PaneSwitcher::toCapture()
         watchCapture(video);
     } else {
         // Requests arriving while the box is open are refused by the guard.
-        if (m_services.showMessage)
-            m_services.showMessage(m_frame, scriva::str::kCaptureFailed);
+        if (m_services.showMessageWithReason)
+            m_services.showMessageWithReason(m_frame, scriva::str::kCaptureFailed,
+                                             video->FailureReason());
         toImage();
     }
     m_panes.ShowResultPane(false, m_frame->height());
@@ -69,24 +70,25 @@ void PaneSwitcher::watchCapture(CVideoView* video)
             Qt::QueuedConnection);
 }
 
-void PaneSwitcher::onCaptureFailed()
+void PaneSwitcher::onCaptureFailed(const QString& reason)
 {
-    captureLost(sender());
+    captureLost(sender(), reason);
 }
 
-void PaneSwitcher::captureLost(QObject* view)
+void PaneSwitcher::captureLost(QObject* view, const QString& reason)
 {
     if (!view || view != m_panes.videoView() || m_mode != scriva::mode::kCapture)
         return;
     if (m_switching || m_services.busy()) {
         // A photo or another switch is running: come back when it is over.
-        QTimer::singleShot(RetryMs, this,
-                           [this, later = QPointer<QObject>(view)] { captureLost(later); });
+        QTimer::singleShot(RetryMs, this, [this, later = QPointer<QObject>(view), reason] {
+            captureLost(later, reason);
+        });
         return;
     }
     setSwitching(true);
-    if (m_services.showMessage)
-        m_services.showMessage(m_frame, scriva::str::kCaptureFailed);
+    if (m_services.showMessageWithReason)
+        m_services.showMessageWithReason(m_frame, scriva::str::kCaptureFailed, reason);
     toImage();
     setSwitching(false);
     emit modeChanged(m_mode);

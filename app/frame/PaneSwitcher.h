@@ -40,12 +40,12 @@ signals:
     void modeChanged(int mode);
 
 private slots:
-    void onCaptureFailed();
+    void onCaptureFailed(const QString& reason);
 
 private:
     void toCapture();
     void watchCapture(CVideoView* video);
-    void captureLost(QObject* view);
+    void captureLost(QObject* view, const QString& reason);
     void toImage();
     void setSwitching(bool on);
 

@@ -13,6 +13,8 @@
 namespace scriva {
 namespace {
 
+constexpr int kUnknownOptionExit = 2; // as command-line tools say "usage error"
+
 const char kUsage[] =
     "Usage: scriva [-r]\n"
     "       scriva --button CODE [LPARAM]\n"
@@ -34,16 +36,23 @@ int sendButton(int argc, char** argv, std::FILE* err)
     }
     int64_t code = 0;
     int64_t lParam = 0;
-    if (!SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[2]), code) || code < 0 ||
-        code > UINT32_MAX ||
+    if (!SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[2]), code) ||
         (argc == 4 && !SingleInstance::ParseNumber(QString::fromLocal8Bit(argv[3]), lParam))) {
         std::fprintf(err, "scriva: --button: not a number (decimal or 0x-hex)\n");
+        return 1;
+    }
+    if (code < 0 || code > UINT32_MAX) {
+        std::fprintf(err, "scriva: --button: CODE out of range (0 to 0xFFFFFFFF)\n");
         return 1;
     }
     // A core application only: no display is needed to send a button.
     QCoreApplication app(argc, argv);
     QString error;
     const QString runtime = scriva::runtimeFolder();
+    if (!SingleInstance::IsRunning(runtime)) {
+        std::fprintf(err, "scriva: no Scriva is running\n");
+        return 1;
+    }
     if (!SingleInstance::SendButton(runtime, uint32_t(code), lParam, &error)) {
         std::fprintf(err, "scriva: %s\n", error.toLocal8Bit().constData());
         return 1;
@@ -67,6 +76,13 @@ int HandleCommandLineOptions(int argc, char** argv, std::FILE* out, std::FILE* e
     }
     if (std::strcmp(argv[1], "--button") == 0)
         return sendButton(argc, argv, err);
+    // The program's own long options are those above; Qt's take one dash (-platform).
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) == 0) {
+            std::fprintf(err, "scriva: unknown option '%s' (see scriva --help)\n", argv[i]);
+            return kUnknownOptionExit;
+        }
+    }
     return -1;
 }
 

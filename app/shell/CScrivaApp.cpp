@@ -18,11 +18,14 @@
 #include "config/SettingsKeys.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QMetaObject>
 #include <QPrinter>
 #include <QProcess>
 #include <QThread>
 #include <QWidget>
+#include <cstdio>
 
 namespace {
 CScrivaApp* s_instance = nullptr;
@@ -70,10 +73,13 @@ bool CScrivaApp::init(const QStringList& arguments)
     m_started = false;
     if (!loadSettings() || !loadLanguage() || !checkSingleInstance(arguments))
         return false;
+    if (!m_settingsNotice.isEmpty())
+        AppMessageBox(nullptr, m_settingsNotice, QMessageBox::Ok, QMessageBox::Warning);
     m_uiThread = QThread::currentThreadId();
     loadRecentFiles();
     if (!createMainWindow())
         return false;
+    watchDeviceScans();
     scanDevices();
     m_started = true;
     return true;
@@ -81,16 +87,43 @@ bool CScrivaApp::init(const QStringList& arguments)
 
 bool CScrivaApp::loadSettings()
 {
+    keepUnreadableSettingsAside();
     QString failedPath;
-    if (!scriva::loadSettings(m_settings, &failedPath)) {
+    QString reason;
+    if (!scriva::loadSettings(m_settings, &failedPath, &reason)) {
         AppMessageBox(nullptr,
                       QStringLiteral("Failed to load config file !") +
-                          QStringLiteral("\r\nPath:\t") + failedPath,
+                          QStringLiteral("\r\nPath:\t") + failedPath +
+                          QStringLiteral("\r\nReason:\t") + reason,
                       QMessageBox::Ok, QMessageBox::Critical);
         return false;
     }
     m_settingsLoaded = true;
     return true;
+}
+
+// A user settings file that is not in the store's format (saved by hand as UTF-8, say) is
+// moved aside under a dated name before anything reads it, so that neither the defaults the
+// program then starts with nor its exit save can overwrite it; the user is told after the
+// language is known.
+void CScrivaApp::keepUnreadableSettingsAside()
+{
+    const QString file = scriva::userConfigFile();
+    const QString problem = CConfigFile::FormatProblem(file);
+    if (problem.isEmpty())
+        return;
+    const QString kept = file + QStringLiteral(".unreadable-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!QFile::rename(file, kept)) {
+        m_settingsNotice = QStringLiteral("Your settings file %1 cannot be read (%2) and could "
+                                          "not be kept aside; it is left as it is.")
+                               .arg(file, problem);
+        return;
+    }
+    m_settingsNotice = QStringLiteral("Your settings file could not be read: %1.\nIt was kept as "
+                                      "%2.\nScriva starts with the default settings.")
+                           .arg(problem, kept);
+    std::fprintf(stderr, "scriva: %s\n", qPrintable(m_settingsNotice));
 }
 
 bool CScrivaApp::loadLanguage()
@@ -122,10 +155,17 @@ bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
         AppMessageBox(nullptr, scriva::str::kAlreadyRunning);
         return false;
     }
-    // Without the socket the program still runs; only buttons sent with
-    // --button and the one-instance check are lost.
-    if (result == SingleInstance::Start::Failed)
-        qWarning("scriva: cannot listen on %s", qPrintable(m_singleInstance->socketPath()));
+    // Without the socket the program still runs (its exit save keeps the changes of
+    // others), but the user is told that a second start is no longer refused and that
+    // buttons sent with --button do not arrive.
+    if (result == SingleInstance::Start::Failed) {
+        const QString text =
+            QStringLiteral("Scriva cannot listen on %1: %2.\nA second Scriva started now would "
+                           "not be refused, and camera buttons sent with --button do not arrive.")
+                .arg(m_singleInstance->socketPath(), m_singleInstance->errorString());
+        std::fprintf(stderr, "scriva: %s\n", qPrintable(text));
+        AppMessageBox(nullptr, text, QMessageBox::Ok, QMessageBox::Warning);
+    }
     return true;
 }
 
@@ -156,16 +196,22 @@ bool CScrivaApp::createMainWindow()
     return true;
 }
 
+void CScrivaApp::watchDeviceScans()
+{
+    // Every scan, the capture view's at each start as well as this object's,
+    // re-attaches the buttons, so a camera plugged in later gets them too.
+    CDeviceGuard::SetScanObserver(
+        [this](const CDeviceGuard& scanned) { attachCameraButtons(scanned.Camera()); });
+}
+
 bool CScrivaApp::scanDevices()
 {
-    const bool found = m_deviceGuard.ScanDevices(scriva::settings::CameraIds(m_settings));
-    attachCameraButtons();
-    return found;
+    return m_deviceGuard.ScanDevices(scriva::settings::CameraIds(m_settings));
 }
 
 // The camera's own buttons (its input nodes) follow the camera of the latest
 // scan; they arrive as the same 0x7E8 event as `scriva --button`.
-void CScrivaApp::attachCameraButtons()
+void CScrivaApp::attachCameraButtons(const VideoNode* camera)
 {
     if (!m_buttonWatcher) {
         m_buttonWatcher = std::make_unique<ButtonWatcher>([this](int code) {
@@ -173,7 +219,6 @@ void CScrivaApp::attachCameraButtons()
         });
     }
     m_buttonWatcher->SetKeyMap(CaptureProfile().ButtonMap());
-    const auto* camera = m_deviceGuard.Camera();
     m_buttonWatcher->Attach(camera ? camera->usbDevicePath : QString());
 }
 
@@ -183,13 +228,19 @@ void CScrivaApp::shutdown()
         return;
     m_shutDown = true;
     m_deviceGuard.RestoreDevices();
+    CDeviceGuard::SetScanObserver(nullptr);
     m_buttonWatcher.reset();
     CVideoView::SetSharedSettings(nullptr);
     // A start that failed half-way (a second instance, a missing pack) must
     // not write its copy over the user's file; neither may a restart, whose
-    // new instance has already read it.
-    if (m_settingsLoaded && m_started && !m_restarting)
-        m_settings.Save(scriva::userConfigFile());
+    // new instance has already read it. Only the program's own changes are
+    // written, over the file as it is now, so changes made meanwhile by
+    // scriva-cli or by hand stay.
+    if (m_settingsLoaded && m_started && !m_restarting) {
+        QString error;
+        if (!m_settings.SaveChanges(scriva::userConfigFile(), &error))
+            std::fprintf(stderr, "scriva: the settings were not saved: %s\n", qPrintable(error));
+    }
     if (m_recentFiles)
         m_recentFiles->Save();
     // Closing the socket now lets a restarted instance take the name over.

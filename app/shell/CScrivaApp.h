@@ -105,7 +105,9 @@ private:
     void loadRecentFiles();
     bool createMainWindow();
     bool scanDevices();
-    void attachCameraButtons();
+    void attachCameraButtons(const VideoNode* camera);
+    void watchDeviceScans();
+    void keepUnreadableSettingsAside();
 
     void OnButton(const AppEvent& event);
     void OnButtonImageCommand(int code);
@@ -125,6 +127,7 @@ private:
 
     CConfigFile m_settings;
     bool m_settingsLoaded = false;
+    QString m_settingsNotice; // said in a box once the language is loaded
     LanguagePack m_pack;
     int m_languageIndex = 0;
     QString m_languageCode;

@@ -1,9 +1,10 @@
 #include "app/shell/RecentFiles.h"
 #include "config/CommandIds.h"
+#include "config/IniSection.h"
 
 #include <QAction>
+#include <QMap>
 #include <QMenu>
-#include <QSettings>
 
 namespace {
 const QString kGroup = QStringLiteral("Recent File List");
@@ -21,11 +22,12 @@ RecentFiles::RecentFiles(const QString& profilePath, QObject* parent)
 
 void RecentFiles::Load()
 {
-    QSettings profile(m_profilePath, QSettings::IniFormat);
-    profile.beginGroup(kGroup);
+    QMap<QString, QString> stored;
+    for (const auto& [key, value] : IniSection(m_profilePath, kGroup).Read())
+        stored.insert(key, value);
     m_paths.clear();
     for (int i = 0; i < kSize; ++i) {
-        const QString path = profile.value(entryKey(i)).toString();
+        const QString path = stored.value(entryKey(i));
         if (path.isEmpty())
             break;
         m_paths.append(path);
@@ -33,19 +35,19 @@ void RecentFiles::Load()
     changedNow();
 }
 
+// Rewrites only the list's own lines: the file's comments, order and other
+// sections stay as the user left them.
 bool RecentFiles::Save() const
 {
-    QSettings profile(m_profilePath, QSettings::IniFormat);
-    profile.beginGroup(kGroup);
+    QList<QPair<QString, QString>> values;
+    QStringList removed;
     for (int i = 0; i < kSize; ++i) {
         if (i < m_paths.size())
-            profile.setValue(entryKey(i), m_paths.at(i));
+            values.append({entryKey(i), m_paths.at(i)});
         else
-            profile.remove(entryKey(i));
+            removed << entryKey(i);
     }
-    profile.endGroup();
-    profile.sync();
-    return profile.status() == QSettings::NoError;
+    return IniSection(m_profilePath, kGroup).Write(values, removed);
 }
 
 void RecentFiles::Add(const QString& path)

@@ -65,6 +65,13 @@ SingleInstance::Start SingleInstance::start(bool restart)
     return listenNow() ? Start::Listening : Start::Failed;
 }
 
+QString SingleInstance::errorString() const
+{
+    if (!QFileInfo(QFileInfo(m_socketPath).path()).isDir())
+        return QStringLiteral("the folder %1 cannot be made").arg(QFileInfo(m_socketPath).path());
+    return m_server ? m_server->errorString() : QString();
+}
+
 bool SingleInstance::isListening() const
 {
     return m_server && m_server->isListening();
@@ -190,6 +197,15 @@ bool SingleInstance::ParseButtonLine(const QByteArray& line, uint32_t& code, int
     code = static_cast<uint32_t>(parsedCode);
     lParam = parsedParam;
     return true;
+}
+
+bool SingleInstance::IsRunning(const QString& runtimeFolder)
+{
+    QLocalSocket probe;
+    probe.connectToServer(QDir(runtimeFolder).filePath(QLatin1String(kName)));
+    const bool answered = probe.waitForConnected(kConnectTimeoutMs * 2);
+    probe.abort();
+    return answered;
 }
 
 bool SingleInstance::SendButton(const QString& runtimeFolder, uint32_t code, int64_t lParam,

@@ -36,12 +36,16 @@ public:
     Start start(bool restart);
     bool isListening() const;
     QString socketPath() const { return m_socketPath; }
+    // Why the socket could not be set up (after start gave Failed).
+    QString errorString() const;
 
     // True when an argument after the program's own path is exactly "-r".
     static bool HasRestartFlag(const QStringList& arguments);
     // "button CODE [LPARAM]", CODE and LPARAM decimal or 0x-hex.
     static bool ParseButtonLine(const QByteArray& line, uint32_t& code, int64_t& lParam);
     static bool ParseNumber(const QString& text, int64_t& value);
+    // True when an instance listens on the socket in runtimeFolder.
+    static bool IsRunning(const QString& runtimeFolder);
     // Sends one button line to the running instance; false with a reason when none answers.
     static bool SendButton(const QString& runtimeFolder, uint32_t code, int64_t lParam,
                            QString* error);

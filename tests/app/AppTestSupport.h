@@ -85,6 +85,14 @@ inline std::map<int, QString> shellStrings(const QString& tag)
     return s;
 }
 
+// Writes bytes as they are (a file made by hand).
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // Writes a settings file through the store itself.
 inline bool writeSettings(const QString& path, const std::map<QString, QString>& normal)
 {

@@ -35,6 +35,7 @@ inline LanguagePack& englishPack()
 struct Recorder
 {
     std::vector<int> messages;
+    QStringList reasons; // of boxes that give one
     bool busy = false;
     QString chosenFolder;
     QString saveFolder;
@@ -60,6 +61,11 @@ inline FrameServices servicesFor(Recorder& rec)
         rec.messages.push_back(id);
         if (rec.onMessage)
             rec.onMessage(id);
+    };
+    s.showMessageWithReason = [&rec, show = s.showMessage](QWidget* parent, int id,
+                                                           const QString& reason) {
+        rec.reasons << reason;
+        show(parent, id);
     };
     s.chooseFolder = [&rec](QWidget*, const QString&, const QString&) { return rec.chosenFolder; };
     s.askMessage = [&rec](QWidget*, int id, QMessageBox::StandardButtons, QMessageBox::Icon,

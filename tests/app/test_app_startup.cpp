@@ -7,6 +7,7 @@
 #include "app/shell/AppEvent.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/RecentFiles.h"
+#include "app/shell/SingleInstance.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 
@@ -140,12 +141,107 @@ private slots:
         apptest::BoxCatcher catcher;
         QVERIFY(!app->init({QStringLiteral("scriva")}));
         QCOMPARE(catcher.boxes.size(), 1);
-        QCOMPARE(catcher.boxes[0].text, QStringLiteral("Failed to load config file !\nPath:\t") +
-                                            scriva::userConfigFile());
+        QCOMPARE(catcher.boxes[0].text,
+                 QStringLiteral("Failed to load config file !\nPath:\t") +
+                     scriva::userConfigFile() + QStringLiteral("\nReason:\tcannot write ") +
+                     scriva::userConfigFile() + QStringLiteral(": Is a directory"));
         QCOMPARE(catcher.boxes[0].icon, QMessageBox::Critical);
         QVERIFY(!app->mainWindow());
         app.reset(); // nothing may be written after a failed start
         QVERIFY(QFileInfo(scriva::userConfigFile()).isDir());
+    }
+
+    void folderThatCannotBeMadeGivesTheSystemsReason()
+    {
+        freshHome({});
+        // The config home is a file: the program's folder below it cannot be made.
+        QVERIFY(apptest::writeBytes(m_home->filePath(QStringLiteral("config")), "a file"));
+        auto app = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(!app->init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 1);
+        QVERIFY2(catcher.boxes[0].text.endsWith(QStringLiteral("Not a directory")),
+                 qPrintable(catcher.boxes[0].text));
+    }
+
+    void unreadableSettingsAreKeptAsideAndSaid()
+    {
+        freshHome({});
+        const QByteArray handMade = "[NORMAL]\r\nlanguage = fre\r\nsavePath = /srv/scans\r\n";
+        QVERIFY(QDir().mkpath(scriva::userConfigFolder()));
+        QVERIFY(apptest::writeBytes(scriva::userConfigFile(), handMade));
+        auto app = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 1);
+        const QStringList kept =
+            QDir(scriva::userConfigFolder()).entryList({QStringLiteral("config.cfg.unreadable-*")});
+        QCOMPARE(kept.size(), 1);
+        const QString keptPath = scriva::userConfigFolder() + kept.first();
+        QVERIFY2(catcher.boxes[0].text.contains(keptPath), qPrintable(catcher.boxes[0].text));
+        QVERIFY(catcher.boxes[0].text.contains(QStringLiteral("default settings")));
+        QCOMPARE(catcher.boxes[0].icon, QMessageBox::Warning);
+        QCOMPARE(app->languageCode(), QStringLiteral("en")); // the shipped value
+        app->settings().SetString(QStringLiteral("URL"), QStringLiteral("mine"),
+                                  QStringLiteral("NORMAL"));
+        app.reset();
+        QCOMPARE(fileBytes(keptPath), handMade); // never overwritten
+        QCOMPARE(configValue(QStringLiteral("URL")), QStringLiteral("mine"));
+    }
+
+    void exitSaveKeepsWhatOthersChangedMeanwhile()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")},
+                   {QStringLiteral("URL"), QStringLiteral("old")}});
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QVERIFY(app->settings().SetString(QStringLiteral("URL"), QStringLiteral("new"),
+                                          QStringLiteral("NORMAL")));
+        CConfigFile other; // scriva-cli config set while the program runs
+        QVERIFY(other.Load(scriva::userConfigFile()));
+        QVERIFY(other.SetString(QStringLiteral("savePath"), QStringLiteral("/srv/scans"),
+                                QStringLiteral("TAKE_PHOTOS_SET")));
+        QVERIFY(other.SaveChanges(scriva::userConfigFile()));
+        app->shutdown();
+        CConfigFile after;
+        QVERIFY(after.Load(scriva::userConfigFile()));
+        QCOMPARE(after.GetString(QStringLiteral("URL"), QStringLiteral("NORMAL")),
+                 QStringLiteral("new"));
+        QCOMPARE(after.GetString(QStringLiteral("savePath"), QStringLiteral("TAKE_PHOTOS_SET")),
+                 QStringLiteral("/srv/scans"));
+    }
+
+    void socketThatCannotListenIsSaidInTheWindow()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        // A folder stands where the socket belongs: it can neither be removed nor listened on.
+        QVERIFY(QDir().mkpath(m_home->filePath(QStringLiteral("runtime/")) +
+                              QLatin1String(SingleInstance::kName) + QStringLiteral("/x")));
+        auto app = makeApp();
+        apptest::BoxCatcher catcher;
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QCOMPARE(catcher.boxes.size(), 1);
+        QVERIFY2(catcher.boxes[0].text.contains(QStringLiteral("cannot listen on")),
+                 qPrintable(catcher.boxes[0].text));
+        QVERIFY(catcher.boxes[0].text.contains(QStringLiteral("would not be refused")));
+    }
+
+    void recentListKeepsTheProfilesLayout()
+    {
+        freshHome({{QStringLiteral("language"), QStringLiteral("en")}});
+        const QString profile = scriva::userConfigFolder() + QStringLiteral("profile.ini");
+        QVERIFY(apptest::writeBytes(profile, "; my camera\n[camera]\nSource=demo\n\n"
+                                             "[Recent File List]\nFile1=/old.jpg\n\n"
+                                             "[buttons]\n; snapshot\n0x2fe=0x40\n"));
+        auto app = makeApp();
+        QVERIFY(app->init({QStringLiteral("scriva")}));
+        QCOMPARE(app->recentFiles()->Paths(), QStringList{QStringLiteral("/old.jpg")});
+        app->AddToRecentFileList(QStringLiteral("/new.jpg"));
+        app.reset();
+        QCOMPARE(fileBytes(profile), QByteArray("; my camera\n[camera]\nSource=demo\n\n"
+                                                "[Recent File List]\nFile1=/new.jpg\n"
+                                                "File2=/old.jpg\n\n[buttons]\n; snapshot\n"
+                                                "0x2fe=0x40\n"));
     }
 
     void unknownOrMissingLanguage_data()

@@ -54,6 +54,7 @@ void FrameSwitchTest::captureThatCannotStartBringsTheImageViewBack()
 
     QVERIFY(f.frame->router().dispatch(scriva::cmd::kSwitchRightArea));
     QCOMPARE(f.rec.messages, std::vector<int>{scriva::str::kCaptureFailed});
+    QCOMPARE(f.rec.reasons, QStringList{QStringLiteral("no camera is chosen")});
     QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kImage);
     QVERIFY(!f.frame->videoView());
     CScrivaView* image = f.frame->imageView();

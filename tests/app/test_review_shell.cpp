@@ -169,7 +169,9 @@ private slots:
             if (!box || !box->isVisible())
                 return;
             ++boxes;
-            QCOMPARE(box->text(), app.pack().String(scriva::str::kCaptureFailed));
+            // The string, then why (no camera is chosen in the tests).
+            QCOMPARE(box->text(), app.pack().String(scriva::str::kCaptureFailed) +
+                                      QStringLiteral("\n\nno camera is chosen"));
             QCoreApplication::postEvent(qApp, new AppEvent(scriva::msg::kButton, 0x20, 0));
             QCoreApplication::sendPostedEvents(qApp);
             refused = !frame->router().dispatch(scriva::cmd::kSwitchRightArea) &&
