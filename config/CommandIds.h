@@ -195,7 +195,7 @@ constexpr int kToolBarDisabled = 161;
 constexpr int kToolBarNormal = 162;
 constexpr int kToolBarHot = 163;
 constexpr int kPanCursor = 175;
-constexpr int kThumbnailMenu = 155; // its first popup is the context menu
+constexpr int kThumbnailMenu = 155;  // its first popup is the context menu
 constexpr int kMenuIcons = 168;      // the menu icon strip's button order
 constexpr int kMenuIconBitmap = 170; // its 16-pixel images
 } // namespace res

@@ -33,12 +33,12 @@ void drawCamera(QPainter& p)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(235, 240, 246));
-    p.drawRoundedRect(QRectF(8, 9, 5, 46), 2, 2);    // stand
-    p.drawRoundedRect(QRectF(8, 9, 30, 5), 2, 2);    // arm
+    p.drawRoundedRect(QRectF(8, 9, 5, 46), 2, 2); // stand
+    p.drawRoundedRect(QRectF(8, 9, 30, 5), 2, 2); // arm
     p.setBrush(QColor(40, 48, 60));
-    p.drawRoundedRect(QRectF(28, 8, 16, 11), 3, 3);  // head
+    p.drawRoundedRect(QRectF(28, 8, 16, 11), 3, 3); // head
     p.setBrush(QColor(205, 45, 40));
-    p.drawEllipse(QPointF(36, 19), 3.2, 3.2);        // lens, looking down
+    p.drawEllipse(QPointF(36, 19), 3.2, 3.2); // lens, looking down
 }
 
 void drawFrame(QPainter& p)
