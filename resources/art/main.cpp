@@ -118,9 +118,12 @@ QImage gradientImage(int w, int h, const QColor& top, const QColor& bottom, cons
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
     p.fillRect(img.rect(), g);
+    // Only top and bottom lines: the bar is tiled side by side from this
+    // picture, and side lines would show as seams.
     if (frame.isValid()) {
         p.setPen(frame);
-        p.drawRect(img.rect().adjusted(0, 0, -1, -1));
+        p.drawLine(0, 0, w - 1, 0);
+        p.drawLine(0, h - 1, w - 1, h - 1);
     }
     return img;
 }

@@ -8,6 +8,7 @@
 #include "app/frame/CLeftFormView.h"
 #include "app/frame/MainToolBar.h"
 #include "app/widgets/CSkinButton.h"
+#include "app/widgets/CSkinReBar.h"
 #include "app/widgets/FlatMenuStyle.h"
 
 #include <QMenuBar>
@@ -37,6 +38,13 @@ void FrameSkinTest::menusToolbarAndButtonsWearTheSkin()
     QVERIFY(!f.frame->actions().find(scriva::cmd::kFileNew)->icon().isNull());
     QVERIFY(!f.frame->actions().find(scriva::cmd::kExit)->icon().isNull());
     QVERIFY(f.frame->toolBar()->HasBackground());
+    // The shipped bar picture tiles without seams between its copies.
+    CSkinReBar bar;
+    QVERIFY(bar.LoadBackground(englishPack().FilePath(QStringLiteral("skin/toolBarBack.bmp"))));
+    bar.resize(300, 40);
+    const QImage tiled = bar.grab().toImage();
+    for (int x = 1; x < 300; ++x)
+        QCOMPARE(tiled.pixelColor(x, 20), tiled.pixelColor(0, 20));
     QVERIFY(f.frame->leftForm()->button(scriva::cmd::kTakePhoto)->SkinsLoaded());
 }
 
