@@ -11,6 +11,7 @@
 #include "image/CScrivaDoc.h"
 #include "image/ui/CScrivaView.h"
 #include "ocr/ui/CRecognizeView.h"
+#include "ocr/ui/RecognitionCommands.h"
 #include "thumbs/ui/CThumbView.h"
 
 #include <QApplication>
@@ -38,6 +39,7 @@ CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* 
     m_doc.SetDefaultTitle(m_services.text(scriva::str::kDocument).section(QLatin1Char('\n'), 1, 1));
     createPanes();
     m_created = createBars();
+    createRecognition();
     wireRouting();
     updateTitle();
     m_actions->refresh();
@@ -212,6 +214,8 @@ bool CMainFrame::OnCommand(int id)
         update();
         return true;
     default:
+        if (m_recognition->OnCommand(id))
+            return true;
         return rightViewTarget() && rightViewTarget()->OnCommand(id);
     }
 }
@@ -238,6 +242,8 @@ std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
     case scriva::cmd::kPrintActual:
         return CommandState::Checked(true, m_printMode == scriva::mode::kPrintActualSize);
     default:
+        if (std::optional<CommandState> state = m_recognition->OnUpdateCommand(id))
+            return state;
         return rightViewTarget() ? rightViewTarget()->OnUpdateCommand(id) : std::nullopt;
     }
 }

@@ -19,6 +19,7 @@
 
 class MainStatusBar;
 class MainToolBar;
+class RecognitionCommands;
 class SearchBar;
 
 class CMainFrame : public QMainWindow, public ICommandTarget
@@ -59,6 +60,7 @@ public:
     MainToolBar* toolBar() const { return m_toolBar; }
     MainStatusBar* statusBarPanes() const { return m_statusBar; }
     SearchBar* searchBar() const { return m_searchBar; }
+    RecognitionCommands* recognition() const { return m_recognition; }
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) const override;
@@ -76,6 +78,7 @@ private:
     void onFocusChanged(QWidget* now);
     void beforeCommand(int id);
     ICommandTarget* rightViewTarget() const;
+    void createRecognition();
 
     FrameServices m_services;
     CScrivaDoc& m_doc;
@@ -85,6 +88,8 @@ private:
     MainToolBar* m_toolBar = nullptr;
     MainStatusBar* m_statusBar = nullptr;
     SearchBar* m_searchBar = nullptr;
+    RecognitionCommands* m_recognition = nullptr;
+    QStringList m_listedFiles; // every file listed in the thumbnails, for "Show all"
     std::unique_ptr<FramePanes> m_panes;
     PaneSwitcher* m_switcher = nullptr;
     int m_printMode = scriva::mode::kPrintFitToPage;

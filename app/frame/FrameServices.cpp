@@ -51,5 +51,15 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
             return QFileDialog::getExistingDirectory(parent, title, start);
         };
     }
+    if (!s.showText) {
+        s.showText = [](QWidget* parent, const QString& text, const QString& caption, bool info) {
+            QMessageBox::information(parent, caption, text);
+            Q_UNUSED(info);
+        };
+    }
+    if (!s.ocrSettings)
+        s.ocrSettings = &scriva::ocr::OcrSettings::Defaults;
+    if (!s.setRecognizing)
+        s.setRecognizing = [](bool) {};
     return s;
 }

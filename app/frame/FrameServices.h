@@ -1,16 +1,18 @@
 #pragma once
 // What the main frame and its panes take from the rest of the program: pack
 // texts, menus, toolbars and bitmaps, skin files, the photo folder, the busy
-// state, message boxes and the folder chooser. The application fills it from
-// its pack and settings (FrameWindows); tests fill it from a loaded pack and
-// temporary folders. A plain value; user-interface thread only.
+// state, message boxes, the folder chooser and what recognition needs. The application fills it
+// from its pack and settings (FrameWindows); tests fill it from a loaded pack and temporary
+// folders. A plain value; user-interface thread only.
 
 #include "config/SettingsKeys.h"
+#include "ocr/OcrSettings.h"
 
 #include <QJsonValue>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QString>
+#include <QVariantMap>
 #include <functional>
 
 class QWidget;
@@ -36,6 +38,14 @@ struct FrameServices
         askMessage;
     std::function<bool(const QString&)> openFile; // into the document; "" clears it
     std::function<bool()> isEditing;              // an image operation runs on the document
+    // A message box with its own text and caption (empty: the program's).
+    std::function<void(QWidget*, const QString& text, const QString& caption, bool information)>
+        showText;
+    // Text recognition: its settings read afresh, the worker's busy state, and
+    // the posted end of recognition with its texts (from the worker thread).
+    std::function<scriva::ocr::OcrSettings()> ocrSettings;
+    std::function<void(bool)> setRecognizing;
+    std::function<void(const QVariantMap&)> postRecognized;
 
     QString text(int id) const { return string ? string(id) : QString(); }
     bool busy() const { return isBusy && isBusy(); }

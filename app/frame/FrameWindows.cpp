@@ -1,6 +1,7 @@
 #include "app/frame/FrameWindows.h"
 
 #include "app/frame/CMainFrame.h"
+#include "app/shell/AppEvent.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/LanguagePack.h"
@@ -11,6 +12,7 @@
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
@@ -53,6 +55,16 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.showMessageWithReason = [](QWidget* parent, int id, const QString& reason) {
         const QString text = LanguagePack::Text(id);
         AppMessageBox(parent, reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason);
+    };
+    s.showText = [](QWidget* parent, const QString& text, const QString& caption, bool info) {
+        AppMessageBox(parent, text, QMessageBox::Ok,
+                      info ? QMessageBox::Information : QMessageBox::Critical, caption);
+    };
+    s.ocrSettings = [&app] { return scriva::ocr::OcrSettings::Read(app.settings()); };
+    s.setRecognizing = [&app](bool on) { app.setBusy(CScrivaApp::BusyRecognizing, on); };
+    s.postRecognized = [](const QVariantMap& texts) {
+        QCoreApplication::postEvent(QCoreApplication::instance(),
+                                    new AppEvent(scriva::msg::kRecognizeDone, 0, 0, texts));
     };
     return s;
 }
@@ -169,7 +181,7 @@ QString FrameWindows::RecognizedText(const QString& path)
 
 bool FrameWindows::ResultViewHeld() const
 {
-    return false;
+    return m_frame->recognizeView()->IsHeld();
 }
 
 void FrameWindows::ShowResultText(const QString& path, const QString& text)

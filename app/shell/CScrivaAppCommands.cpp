@@ -11,6 +11,7 @@
 #include "config/CommandIds.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
+#include "ocr/COcrEngine.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -171,7 +172,9 @@ void CScrivaApp::OnAbout()
 {
     const QString url = scriva::settings::ReadString(m_settings, scriva::settings::kUrl);
     const QString version = scriva::settings::ReadString(m_settings, scriva::settings::kVersion);
-    AboutDialog dialog(m_pack, url, version, m_ocrVersion, mainWindow());
+    // The engine's own version; empty when its library cannot be loaded.
+    const QString engine = m_ocrVersion.isEmpty() ? COcrEngine::EngineVersion() : m_ocrVersion;
+    AboutDialog dialog(m_pack, url, version, engine, mainWindow());
     dialog.exec();
 }
 

@@ -1,0 +1,80 @@
+// The main frame's part in text recognition: the recognition commands get
+// the thumbnail selection, the text pane, the search bar and the program's
+// message boxes, and the stored texts follow the thumbnails that go away.
+
+#include "app/frame/CMainFrame.h"
+
+#include "app/frame/SearchBar.h"
+#include "image/CScrivaDoc.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "ocr/ui/RecognitionCommands.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace {
+
+std::vector<ThumbItem> itemsFor(const QStringList& paths)
+{
+    std::vector<ThumbItem> items;
+    items.reserve(size_t(paths.size()));
+    for (const QString& path : paths) {
+        ThumbItem item;
+        item.path = path;
+        item.name = QFileInfo(path).fileName();
+        items.push_back(item);
+    }
+    return items;
+}
+
+} // namespace
+
+void CMainFrame::createRecognition()
+{
+    OcrHooks h;
+    h.string = m_services.string;
+    h.settings = m_services.ocrSettings;
+    h.window = [this] { return static_cast<QWidget*>(this); };
+    h.rightAreaMode = [this] { return RightAreaMode(); };
+    h.selectedPaths = [this] { return thumbView()->SelectedPaths(); };
+    h.allFiles = [this] { return m_listedFiles; };
+    h.pane = [this] { return recognizeView(); };
+    h.showResultPane = [this](bool half) { ShowResultPane(half); };
+    h.showSearchBar = [this] {
+        m_searchBar->show();
+        m_searchBar->raise();
+        m_searchBar->searchEdit()->setFocus();
+    };
+    h.searchText = [this] { return m_searchBar->searchEdit()->text(); };
+    h.showFiles = [this](const QStringList& paths) { thumbView()->SetItems(itemsFor(paths)); };
+    h.openPath = [this](const QString& path) {
+        if (path.isEmpty() || !thumbView()->OpenItem(0))
+            m_doc.SetPathName(path);
+    };
+    h.setBusy = m_services.setRecognizing;
+    h.postFinished = m_services.postRecognized;
+    h.showBox = [this](const QString& text, const QString& caption, bool information) {
+        QWidget* owner = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        m_services.showText(owner, text, caption, information);
+    };
+    m_recognition = new RecognitionCommands(m_doc, h, this);
+
+    // Every file a folder scan or a photo brought in, for "Show all".
+    connect(thumbView(), &CThumbView::filesListed, this, [this](const QStringList& paths) {
+        for (const QString& path : paths) {
+            if (!m_listedFiles.contains(path))
+                m_listedFiles << path;
+        }
+    });
+    // Texts live as long as their thumbnails.
+    connect(thumbView(), &CThumbView::fileRemoved, this, [this](const QString& path) {
+        m_doc.RecognisedTexts().erase(path);
+        m_listedFiles.removeAll(path);
+    });
+    connect(thumbView(), &CThumbView::listCleared, this, [this] {
+        m_doc.RecognisedTexts().clear();
+        m_listedFiles.clear();
+    });
+}

@@ -1,0 +1,113 @@
+// Text recognition in the running program: the selected thumbnails read by
+// the real engine behind the wait box, the end-of-recognition event filling
+// the document's texts and the pane, the search bar narrowing the thumbnail
+// column (also to nothing) and "Show all", the About box's engine version.
+
+#include "AppTestSupport.h"
+#include "QtTestRegistry.h"
+#include "app/frame/CMainFrame.h"
+#include "app/frame/SearchBar.h"
+#include "app/shell/CScrivaApp.h"
+#include "config/CommandIds.h"
+#include "image/CScrivaDoc.h"
+#include "ocr/COcrEngine.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QFont>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString writePage(const QString& folder, const QString& name, const QString& text)
+{
+    QImage page(900, 160, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(40);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(30, 90, text);
+    p.end();
+    const QString path = folder + QLatin1Char('/') + name;
+    return page.save(path) ? path : QString();
+}
+
+} // namespace
+
+class TestFrameRecognition : public QObject
+{
+    Q_OBJECT
+    apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
+
+private slots:
+    void recogniseSearchAndShowAll()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "none");
+        const QString folder = home.filePath(QStringLiteral("pages"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString a =
+            writePage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour lights"));
+        const QString b =
+            writePage(folder, QStringLiteral("b.png"), QStringLiteral("Mountain road"));
+        QVERIFY(!a.isEmpty() && !b.isEmpty());
+
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        if (frame->RightAreaMode() != scriva::mode::kImage)
+            QVERIFY(frame->SwitchRightPane());
+        CThumbView* thumbs = frame->thumbView();
+        thumbs->ScanFolder(folder);
+        QCOMPARE(thumbs->ItemCount(), 2);
+        thumbs->selectAll();
+        QCOMPARE(thumbs->SelectedPaths(), QStringList({a, b}));
+
+        QVERIFY(frame->router().state(scriva::cmd::kRecognizeWestern).enabled);
+        QVERIFY(frame->router().dispatch(scriva::cmd::kRecognizeWestern));
+        QTRY_VERIFY(!app.isBusy());
+        QCoreApplication::sendPostedEvents();
+        const auto& texts = frame->document().RecognisedTexts();
+        QCOMPARE(texts.size(), size_t(2));
+        QCOMPARE(texts.at(a), QStringLiteral("Harbour lights\r\n"));
+        QCOMPARE(texts.at(b), QStringLiteral("Mountain road\r\n"));
+        // The pane shows the first selected file's text, and says whose it is.
+        QCOMPARE(frame->recognizeView()->TextPath(), a);
+        QCOMPARE(frame->recognizeView()->toPlainText(), QStringLiteral("Harbour lights\n"));
+        QVERIFY(frame->router().state(scriva::cmd::kSaveText).enabled);
+
+        // The search bar narrows the column to the files whose text matches.
+        QVERIFY(frame->router().dispatch(scriva::cmd::kShowSearchBar));
+        QVERIFY(frame->searchBar()->isVisible());
+        frame->searchBar()->searchEdit()->setText(QStringLiteral("Mountain"));
+        QVERIFY(frame->router().dispatch(scriva::ctl::kSearch));
+        QCOMPARE(thumbs->ItemCount(), 1);
+        QCOMPARE(thumbs->PathAt(0), b);
+        QCOMPARE(frame->recognizeView()->TextPath(), b);
+        // Nothing found: an empty column.
+        frame->searchBar()->searchEdit()->setText(QStringLiteral("Desert"));
+        QVERIFY(frame->router().dispatch(scriva::ctl::kSearch));
+        QCOMPARE(thumbs->ItemCount(), 0);
+        // Show all brings every listed file back.
+        QVERIFY(frame->router().dispatch(scriva::ctl::kShowAll));
+        QCOMPARE(thumbs->ItemCount(), 2);
+    }
+
+    void engineVersionIsKnown()
+    {
+        QVERIFY(COcrEngine::EngineVersion().startsWith(QStringLiteral("5.")));
+    }
+};
+
+SCRIVA_QTEST(TestFrameRecognition)
+
+#include "test_frame_recognition.moc"
