@@ -1,9 +1,10 @@
 #pragma once
 // What the main frame and its panes take from the rest of the program: pack
 // texts, menus, toolbars and bitmaps, skin files, the photo folder, the busy
-// state, message boxes, the folder chooser and what recognition needs. The application fills it
-// from its pack and settings (FrameWindows); tests fill it from a loaded pack and temporary
-// folders. A plain value; user-interface thread only.
+// state, message boxes, the folder chooser and what recognition needs. The
+// application fills it from its pack and settings (FrameWindows); tests fill
+// it from a loaded pack and temporary folders. A plain value; user-interface
+// thread only.
 
 #include "config/SettingsKeys.h"
 #include "ocr/OcrSettings.h"
