@@ -22,6 +22,7 @@ private slots:
     void colourRulesTruncate();
     void menuItemsAreMeasuredByTheFlatRules();
     void flatMenuPaintsItsColumnAndSelection();
+    void flatMenuReadsInADarkTheme();
     void rebarTilesRepeatAndStayInsideTheBitmap();
     void rebarWithoutBitmapKeepsTheDesktopLook();
     void recorderAndProductPage();
@@ -91,6 +92,37 @@ void ShellPiecesTest::flatMenuPaintsItsColumnAndSelection()
     QCOMPARE(QColor(shot.pixel(first.right() - 3, first.top() + 1)), QColor(249, 249, 249));
     // Inside the selection frame, right of the text: the lightened highlight.
     QCOMPARE(QColor(shot.pixel(sel.right() - 6, sel.top() + 3)), QColor(193, 224, 255));
+}
+
+void ShellPiecesTest::flatMenuReadsInADarkTheme()
+{
+    FlatMenuStyle style;
+    QMenu menu;
+    menu.setStyle(&style);
+    QPalette dark = menu.palette();
+    dark.setColor(QPalette::Window, QColor(40, 42, 46));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Highlight, QColor(30, 80, 160));
+    menu.setPalette(dark);
+    QAction* plain = menu.addAction(QStringLiteral("MMMMMMMMMMMM"));
+    QAction* chosen = menu.addAction(QStringLiteral("MMMMMMMMMMMM"));
+    menu.adjustSize();
+    menu.setActiveAction(chosen);
+    const QImage shot = menu.grab().toImage();
+    // The darkest and lightest pixel of each item's text area differ widely:
+    // the text stands out from its background whether selected or not.
+    for (QAction* action : {plain, chosen}) {
+        const QRect r = menu.actionGeometry(action).adjusted(
+            FlatMenuStyle::ColumnWidth + FlatMenuStyle::Margin, 3, -8, -3);
+        int lo = 255, hi = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const int l = shot.pixelColor(x, y).lightness();
+                lo = qMin(lo, l);
+                hi = qMax(hi, l);
+            }
+        QVERIFY2(hi - lo > 120, qPrintable(QStringLiteral("%1..%2").arg(lo).arg(hi)));
+    }
 }
 
 void ShellPiecesTest::rebarTilesRepeatAndStayInsideTheBitmap()
