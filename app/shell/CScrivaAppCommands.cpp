@@ -68,8 +68,9 @@ ShellCommands& CScrivaApp::shellCommands() const
     ShellCommands::Host h;
     h.languageIndex = [self] { return self->m_languageIndex; };
     h.storeLanguage = [self](const QString& code) {
+        // Only the program's own changes, under the file's lock: others' stay.
         return settings::WriteString(self->m_settings, settings::kLanguage, code) &&
-               self->m_settings.Save(scriva::userConfigFile());
+               self->m_settings.SaveChanges(scriva::userConfigFile());
     };
     h.askRestart = [self] {
         return AppMessageBox(self->mainWindow(), scriva::str::kRestartForLanguage,
