@@ -87,8 +87,11 @@ void CThumbView::AddFile(const QString& path)
     ThumbItem item = ItemForPath(path);
     if (item.name.isEmpty())
         return;
-    const quint64 id = m_model->Append(item);
-    m_current = ItemCount() - 1;
+    // A file written again under a listed name (a counter started over) keeps
+    // its one cell, which is painted afresh.
+    const int listed = m_model->RowOfPath(path);
+    const quint64 id = listed >= 0 ? m_model->Items()[size_t(listed)].id : m_model->Append(item);
+    m_current = listed >= 0 ? listed : ItemCount() - 1;
     if (m_cell.isEmpty())
         setUpCells();
     if (CellIsPainted(m_cell))

@@ -52,7 +52,8 @@ public:
     // selects item 0. A folder without image files leaves the list as it was.
     void ScanFolder(const QString& folder);
     const QString& Folder() const { return m_folder; }
-    // Appends a file just written (path kept as given) and paints it at once.
+    // Appends a file just written (path kept as given) and paints it at once;
+    // a path already listed becomes current and is painted again instead.
     void AddFile(const QString& path);
     // Replaces the items (search results) and rebuilds.
     void SetItems(std::vector<ThumbItem> items);

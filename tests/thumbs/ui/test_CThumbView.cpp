@@ -517,6 +517,16 @@ void CThumbViewTest::addedPhotosKeepTheirCaseAndAreSelected()
     QVERIFY(f.allPainted());
     f.view.AddFile("no-separator.jpg");
     QCOMPARE(f.view.ItemCount(), 2);
+    // The same file written again: one cell, painted afresh, current.
+    QVERIFY(thumbtest::writeTwoColour(photo, 300, 400, kBlue, kBlue));
+    f.view.AddFile(f.dir.filePath("a.jpg"));
+    QCOMPARE(f.view.CurrentIndex(), 0);
+    f.view.AddFile(photo);
+    QCOMPARE(f.view.ItemCount(), 2);
+    QCOMPARE(f.view.CurrentIndex(), 1);
+    QTRY_VERIFY(thumbtest::near(
+        f.cell(1).pixelColor(f.view.CellSize().width() / 2 - 10, f.view.CellSize().height() / 2),
+        kBlue));
     // Into an empty column: the cells are set up by the first photo.
     Fixture g;
     g.view.AddFile(photo);
