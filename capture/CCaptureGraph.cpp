@@ -188,17 +188,23 @@ bool CCaptureGraph::PushDemoPicture()
     GstElement* src = gst_bin_get_by_name(GST_BIN(m_pipeline), "demo");
     if (!src)
         return true;
-    const QImage& picture = DemoCamera::Picture();
-    bool ok = !picture.isNull();
+    const CxImage& picture = DemoCamera::Picture();
+    bool ok = picture.IsValid();
     if (ok) {
-        GstCaps* caps = gst_caps_new_simple(
-            "video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT, picture.width(),
-            "height", G_TYPE_INT, picture.height(), "framerate", GST_TYPE_FRACTION, 0, 1, nullptr);
+        const int width = int(picture.GetWidth());
+        const int height = int(picture.GetHeight());
+        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width",
+                                            G_TYPE_INT, width, "height", G_TYPE_INT, height,
+                                            "framerate", GST_TYPE_FRACTION, 0, 1, nullptr);
         gst_app_src_set_caps(GST_APP_SRC(src), caps);
         gst_caps_unref(caps);
-        const gsize size = gsize(picture.sizeInBytes());
-        GstBuffer* buffer = gst_buffer_new_allocate(nullptr, size, nullptr);
-        gst_buffer_fill(buffer, 0, picture.constBits(), size);
+        // The stream wants top-down rows of 4-byte-aligned BGR, the image
+        // object keeps them bottom-up with the same alignment.
+        const gsize stride = gsize(picture.GetEffWidth());
+        GstBuffer* buffer = gst_buffer_new_allocate(nullptr, stride * gsize(height), nullptr);
+        for (int y = 0; y < height; ++y)
+            gst_buffer_fill(buffer, gsize(y) * stride, picture.GetBits(uint32_t(height - 1 - y)),
+                            stride);
         GST_BUFFER_PTS(buffer) = 0;
         ok = gst_app_src_push_buffer(GST_APP_SRC(src), buffer) == GST_FLOW_OK;
         gst_app_src_end_of_stream(GST_APP_SRC(src));

@@ -1,6 +1,6 @@
 #include "DemoCamera.h"
 
-#include <QResource>
+#include <QFile>
 
 // The picture is compiled into this static library; make sure its resource
 // is registered even when nothing else pulls the object in.
@@ -11,15 +11,28 @@ static void InitDemoResource()
 
 namespace DemoCamera {
 
-const QImage& Picture()
+namespace {
+constexpr uint32_t kBitsPerPixel = 24;
+
+CxImage Decode()
 {
-    static const QImage picture = [] {
-        InitDemoResource();
-        QImage img(QStringLiteral(":/scriva/capture/demo_page.png"));
-        if (img.isNull())
-            return QImage();
-        return img.convertToFormat(QImage::Format_BGR888);
-    }();
+    InitDemoResource();
+    QFile file(QStringLiteral(":/scriva/capture/demo_page.png"));
+    if (!file.open(QIODevice::ReadOnly))
+        return CxImage();
+    const QByteArray png = file.readAll();
+    CxImage picture;
+    if (!picture.Decode(reinterpret_cast<const uint8_t*>(png.constData()), size_t(png.size()),
+                        CXIMAGE_FORMAT_PNG) ||
+        picture.GetBpp() != kBitsPerPixel)
+        return CxImage();
+    return picture;
+}
+} // namespace
+
+const CxImage& Picture()
+{
+    static const CxImage picture = Decode();
     return picture;
 }
 

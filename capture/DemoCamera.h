@@ -1,9 +1,10 @@
 #pragma once
 // The demo camera's single picture: a printed page turned 3 degrees on a dark
-// desk, 2592 x 1944 BGR, identical on every run. Loaded once from the
-// library's resources; any thread may ask for it.
+// desk, 2592 x 1944 BGR, identical on every run. Decoded once from the PNG in
+// the library's resources by the image object's own codec; any thread may ask
+// for it.
 
-#include <QImage>
+#include "image/cximage/CxImage.h"
 
 namespace DemoCamera {
 
@@ -12,7 +13,8 @@ constexpr int kHeight = 1944;
 constexpr int kFramesPerSecond = 15;
 constexpr int kDefaultModel = 4;
 
-// Format_BGR888, kWidth x kHeight; a null image if the resource is missing.
-const QImage& Picture();
+// 24 bits per pixel, kWidth x kHeight, rows stored bottom-up as the image
+// object keeps them; an invalid image if the resource is missing or broken.
+const CxImage& Picture();
 
 } // namespace DemoCamera
