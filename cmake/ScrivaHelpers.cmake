@@ -5,6 +5,7 @@
 #   scriva_add_gtest(NAME SOURCES ... LINKS ...)            GoogleTest executable
 #   scriva_add_qtest(NAME SOURCES ... LINKS ...)            QtTest executable (offscreen)
 #   scriva_check_layers()                                   configure-time include check
+#   scriva_check_link_layers()                              the same for link libraries (last)
 
 set(SCRIVA_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
 
@@ -68,18 +69,96 @@ function(scriva_add_qtest name)
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${SCRIVA_TEST_ENV}" TIMEOUT ${A_TIMEOUT})
 endfunction()
 
-# Layers: the pixel library includes no Qt at all; core libraries include no
-# Qt Widgets. Checked at configure time and again as a test.
+# Layers: the pixel library includes no Qt at all; core folders include no Qt
+# Widgets or Print Support header and no ui/ or app/ header. Checked at
+# configure time and again as the layer_check test, which also reads the core
+# targets' link closures that scriva_check_link_layers writes.
+function(_scriva_qt_include_root out)
+  get_target_property(dirs Qt6::Core INTERFACE_INCLUDE_DIRECTORIES)
+  set(root "")
+  foreach(dir ${dirs})
+    if(dir MATCHES "/QtCore$")
+      get_filename_component(root ${dir} DIRECTORY)
+    endif()
+  endforeach()
+  set(${out} ${root} PARENT_SCOPE)
+endfunction()
+
 function(scriva_check_layers)
+  _scriva_qt_include_root(qt_root)
+  set(SCRIVA_QT_INCLUDE_ROOT ${qt_root} CACHE INTERNAL "")
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DQT_INCLUDE_ROOT=${qt_root}
+            -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake
     RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "layer check failed (see above)")
   endif()
   if(SCRIVA_BUILD_TESTS)
     add_test(NAME layer_check
-      COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)
+      COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DQT_INCLUDE_ROOT=${qt_root}
+              -DLINKS_FILE=${CMAKE_BINARY_DIR}/layer_links.txt
+              -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)
+    # The check itself refuses the faults it is there for (on a copy of the tree).
+    add_test(NAME layer_check_refuses
+      COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DQT_INCLUDE_ROOT=${qt_root}
+              -DWORK_DIR=${CMAKE_BINARY_DIR}/layer_check_fixture
+              -P ${CMAKE_SOURCE_DIR}/tests/cmake/LayerCheckTest.cmake)
+  endif()
+endfunction()
+
+# Every library a target links, directly or through the program's own
+# targets (imported targets are not followed).
+function(_scriva_link_closure target out)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue current)
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(libs ${current} ${property})
+      if(NOT libs)
+        continue()
+      endif()
+      foreach(lib ${libs})
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+        if(lib MATCHES "^\\$<" OR lib IN_LIST seen)
+          continue()
+        endif()
+        list(APPEND seen ${lib})
+        if(TARGET ${lib})
+          get_target_property(imported ${lib} IMPORTED)
+          if(NOT imported)
+            list(APPEND queue ${lib})
+          endif()
+        endif()
+      endforeach()
+    endforeach()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# Called once every target exists: writes each core target's link closure (and
+# the command-line tool's) for the layer_check test and refuses a core target
+# that links Qt Widgets, Print Support or a ui library.
+function(scriva_check_link_layers)
+  get_property(core GLOBAL PROPERTY SCRIVA_CORE_LIBRARIES)
+  set(lines "")
+  foreach(target ${core} scriva-cli)
+    if(TARGET ${target})
+      _scriva_link_closure(${target} closure)
+      list(JOIN closure " " joined)
+      string(APPEND lines "${target}: ${joined}\n")
+    endif()
+  endforeach()
+  set(file ${CMAKE_BINARY_DIR}/layer_links.txt)
+  file(WRITE ${file} "${lines}")
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
+            -DQT_INCLUDE_ROOT=${SCRIVA_QT_INCLUDE_ROOT} -DLINKS_FILE=${file}
+            -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake
+    RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "layer check failed (see above)")
   endif()
 endfunction()
 

@@ -1,10 +1,17 @@
-// Shared main of the widget test executables: one QApplication, every class
+// Shared main of the QtTest executables: one application object (QApplication,
+// or QGuiApplication for core tests built with SCRIVA_QTEST_NO_WIDGETS), every class
 // registered with SCRIVA_QTEST run in order; the exit code counts failures.
 // Extra arguments go to QTest (e.g. a test function name); "-only Class" picks one class.
 
 #include "QtTestRegistry.h"
 
+#ifdef SCRIVA_QTEST_NO_WIDGETS
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#else
 #include <QApplication>
+using TestApplication = QApplication;
+#endif
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
@@ -19,7 +26,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", (home.path() + "/runtime").toLocal8Bit());
     qputenv("HOME", home.path().toLocal8Bit());
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
 
     QStringList args = app.arguments();
     QString only;
