@@ -1,10 +1,10 @@
 #pragma once
 // What the main frame and its panes take from the rest of the program: pack
 // texts, menus, toolbars and bitmaps, skin files, the photo folder, the busy
-// state, message boxes, the folder chooser and what recognition needs. The
-// application fills it from its pack and settings (FrameWindows); tests fill
-// it from a loaded pack and temporary folders. A plain value; user-interface
-// thread only.
+// state, message boxes, the folder chooser, what recognition needs and the
+// settings store. The application fills it from its pack and settings
+// (FrameWindows); tests fill it from a loaded pack and temporary folders. A
+// plain value; user-interface thread only.
 
 #include "config/SettingsKeys.h"
 #include "ocr/OcrSettings.h"
@@ -16,6 +16,7 @@
 #include <QVariantMap>
 #include <functional>
 
+class CConfigFile;
 class QWidget;
 
 struct FrameServices
@@ -47,6 +48,7 @@ struct FrameServices
     std::function<scriva::ocr::OcrSettings()> ocrSettings;
     std::function<void(bool)> setRecognizing;
     std::function<void(const QVariantMap&)> postRecognized;
+    const CConfigFile* settings = nullptr; // the store, for views that read it; may be null
 
     QString text(int id) const { return string ? string(id) : QString(); }
     bool busy() const { return isBusy && isBusy(); }

@@ -66,6 +66,7 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         QCoreApplication::postEvent(QCoreApplication::instance(),
                                     new AppEvent(scriva::msg::kRecognizeDone, 0, 0, texts));
     };
+    s.settings = &app.settings();
     return s;
 }
 

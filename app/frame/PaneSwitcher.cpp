@@ -47,6 +47,9 @@ void PaneSwitcher::PostSwitchRightPane()
 void PaneSwitcher::toCapture()
 {
     CVideoView* video = m_factory(m_doc);
+    // The view reads the store the application owns (unsaved changes included).
+    if (!video->Settings())
+        video->SetSettings(m_services.settings);
     m_panes.ReplaceRightView(video);
     m_mode = scriva::mode::kCapture;
     if (video->StartCapture()) {

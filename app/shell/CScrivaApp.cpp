@@ -178,9 +178,8 @@ void CScrivaApp::loadRecentFiles()
 
 bool CScrivaApp::createMainWindow()
 {
-    // Capture views read the store the application owns (unsaved changes
-    // included) and pan with the pack's hand cursor.
-    CVideoView::SetSharedSettings(&m_settings);
+    // Capture views pan with the pack's hand cursor; the store reaches them
+    // through the frame's services.
     CVideoView::SetPanCursor(m_pack.Cursor(scriva::res::kPanCursor));
     if (!m_windowFactory)
         m_windowFactory = DefaultWindowFactory();
@@ -230,7 +229,6 @@ void CScrivaApp::shutdown()
     m_deviceGuard.RestoreDevices();
     CDeviceGuard::SetScanObserver(nullptr);
     m_buttonWatcher.reset();
-    CVideoView::SetSharedSettings(nullptr);
     // A start that failed half-way (a second instance, a missing pack) must
     // not write its copy over the user's file; neither may a restart, whose
     // new instance has already read it. Only the program's own changes are

@@ -2,7 +2,6 @@
 
 #include "capture/PageGeometry.h"
 #include "capture_view/ui/CameraControlsDialog.h"
-#include "config/AppPaths.h"
 #include "config/CConfigFile.h"
 #include "config/CommandIds.h"
 #include "config/SettingsKeys.h"
@@ -16,8 +15,6 @@
 
 namespace {
 
-const CConfigFile* s_sharedSettings = nullptr;
-
 QCursor& PanCursor()
 {
     static QCursor cursor(Qt::ClosedHandCursor);
@@ -25,11 +22,6 @@ QCursor& PanCursor()
 }
 
 } // namespace
-
-void CVideoView::SetSharedSettings(const CConfigFile* settings)
-{
-    s_sharedSettings = settings;
-}
 
 void CVideoView::SetPanCursor(const QCursor& cursor)
 {
@@ -58,26 +50,14 @@ CVideoView::~CVideoView()
     m_graph.Shutdown();
 }
 
-const CConfigFile* CVideoView::Settings() const
-{
-    if (m_settings)
-        return m_settings;
-    return s_sharedSettings ? s_sharedSettings : m_ownSettings.get();
-}
-
 bool CVideoView::StartCapture()
 {
     m_capturing = false;
-    if (!m_settings && !s_sharedSettings && !m_ownSettings) {
-        m_ownSettings = std::make_unique<CConfigFile>();
-        if (!scriva::loadSettings(*m_ownSettings))
-            m_ownSettings.reset();
-    }
     bool ok = false;
     if (m_forcedSource) {
         ok = m_graph.Initialize(*m_forcedSource);
     } else {
-        ok = m_graph.Initialize(Settings() ? scriva::settings::CameraIds(*Settings())
+        ok = m_graph.Initialize(m_settings ? scriva::settings::CameraIds(*m_settings)
                                            : QStringList());
     }
     // A camera that is busy elsewhere, unplugged or stalls at start fails
@@ -116,8 +96,8 @@ void CVideoView::PublishPageFrame()
     }
     int pageHeight = 0;
     int pageWidth = 0;
-    if (Settings())
-        PageGeometry::ChosenPageSizeMm(*Settings(), pageHeight, pageWidth);
+    if (m_settings)
+        PageGeometry::ChosenPageSizeMm(*m_settings, pageHeight, pageWidth);
     m_graph.Callback().PublishPageFrame(
         w, h, PageGeometry::PageFrame(m_graph.CameraModel(), w, h, pageHeight, pageWidth));
 }

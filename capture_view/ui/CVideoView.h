@@ -38,11 +38,11 @@ public:
 
     CScrivaDoc& GetDocument() const { return m_doc; }
 
-    // The settings store read for the supported cameras (NORMAL/pidVid) and
-    // the page size; views without one use the shared store, and without
-    // that the user's settings file as it is at StartCapture.
+    // The settings store read for the supported cameras and the page size,
+    // handed over by whoever makes the view; it must outlive the view. A view
+    // without one knows no supported camera and draws no page frame.
     void SetSettings(const CConfigFile* settings) { m_settings = settings; }
-    static void SetSharedSettings(const CConfigFile* settings);
+    const CConfigFile* Settings() const { return m_settings; }
     // The hand shown while panning (the language pack's cursor); a closed
     // hand until one is given.
     static void SetPanCursor(const QCursor& cursor);
@@ -95,7 +95,6 @@ private:
     void SetScrollSizes(int width, int height);
     void ScrollTo(int x, int y);
     void ApplyZoom(float oldZoom, int x, int y);
-    const CConfigFile* Settings() const;
 
     CScrivaDoc& m_doc;
     CCaptureGraph m_graph;
@@ -112,7 +111,6 @@ private:
     QElapsedTimer m_sinceNewFrame;
     int m_stallLimitMs = kStallMs;
     const CConfigFile* m_settings = nullptr;
-    std::unique_ptr<CConfigFile> m_ownSettings;
     std::optional<CaptureSource> m_forcedSource;
     QString m_failureReason;
 };

@@ -1,7 +1,8 @@
 // The main window as the application object drives it: the frame made from
 // the application's own pack, its commands reaching the application, the busy
 // state shared with the right-area switch, and recognition results shown in
-// the text pane. Also a frame whose toolbar resource is missing.
+// the text pane; the capture view reading the application's settings. Also a
+// frame whose toolbar resource is missing.
 
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
@@ -58,6 +59,8 @@ void FrameWindowsTest::frameFromTheApplication()
     QVERIFY(busyDuringSwitch);
     QVERIFY(!app.isBusy());
     QCOMPARE(windows.RightAreaMode(), scriva::mode::kCapture);
+    // The capture view reads the application's own store, unsaved changes included.
+    QCOMPARE(frame->videoView()->Settings(), &app.settings());
 
     // Recognition results: stored by path, shown with the text row opened.
     windows.MergeRecognizedTexts({{QStringLiteral("/p/a.png"), QStringLiteral("first page")}});
