@@ -93,6 +93,34 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// A file's bytes, or a marker no file holds when it cannot be read.
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// The built program, beside the test executable.
+inline QString scrivaProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/scriva");
+}
+
+// Starts the built program as a user would: its settings, cache and home under
+// home, the given runtime folder, offscreen and with no camera.
+inline void startScriva(QProcess& program, const QString& home, const QString& runtime)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SCRIVA_CAMERA"), QStringLiteral("none"));
+    program.setProcessEnvironment(env);
+    program.start(scrivaProgram(), {});
+}
+
 // Writes a settings file through the store itself.
 inline bool writeSettings(const QString& path, const std::map<QString, QString>& normal)
 {

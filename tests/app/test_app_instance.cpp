@@ -8,6 +8,7 @@
 #include "config/CommandIds.h"
 
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
@@ -38,11 +39,6 @@ protected:
     }
 };
 
-QString scrivaProgram()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/scriva");
-}
-
 // Runs scriva with no usable display and the given runtime folder.
 struct Run
 {
@@ -60,7 +56,7 @@ Run runScriva(const QStringList& arguments, const QString& runtime)
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     process.setProcessEnvironment(env);
-    process.start(scrivaProgram(), arguments);
+    process.start(apptest::scrivaProgram(), arguments);
     Run run;
     if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit)
         return run;
@@ -217,6 +213,38 @@ private slots:
         QCOMPARE(receiver.presses.size(), 2);
     }
 
+    // A second instance asks the running one whether it is there and then shows
+    // "already running". A session that ends at that moment must end the
+    // program cleanly (and leave the user's settings alone), not kill it.
+    void terminateDuringStartUpEndsCleanly()
+    {
+        QTemporaryDir dir;
+        const QString runtime = dir.filePath(QStringLiteral("runtime"));
+        QVERIFY(QDir().mkpath(runtime));
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
+        QVERIFY(apptest::writeSettings(userConfig,
+                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
+        const QByteArray before = apptest::fileBytes(userConfig);
+
+        // This test plays the running instance.
+        QLocalServer running;
+        running.setSocketOptions(QLocalServer::UserAccessOption);
+        QVERIFY(running.listen(QDir(runtime).filePath(QLatin1String(SingleInstance::kName))));
+
+        QProcess program;
+        apptest::startScriva(program, dir.path(), runtime);
+        QVERIFY(program.waitForStarted(10000));
+        // The new program has reached its one-instance check.
+        QVERIFY(running.waitForNewConnection(30000));
+
+        program.terminate();
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1); // the start was refused, not completed
+        QCOMPARE(apptest::fileBytes(userConfig), before);
+    }
+
     // The program as a user runs it: it starts with the shipped packs, listens
     // on its socket, and a terminate request closes it like the window's close
     // button, saving the settings.
@@ -228,15 +256,7 @@ private slots:
         QVERIFY(apptest::writeSettings(userConfig,
                                        {{QStringLiteral("language"), QStringLiteral("en")}}));
         QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("SCRIVA_CAMERA"), QStringLiteral("none"));
-        program.setProcessEnvironment(env);
-        program.start(scrivaProgram(), {});
+        apptest::startScriva(program, dir.path(), runtime);
         QVERIFY(program.waitForStarted(10000));
         const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);

@@ -110,12 +110,6 @@ class TestAppStartup : public QObject
         return app;
     }
 
-    static QByteArray fileBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
-
     QString configValue(const QString& key)
     {
         CConfigFile stored;
@@ -265,9 +259,9 @@ private slots:
         QCOMPARE(catcher.boxes[0].text, QStringLiteral("Failed to load resource!"));
         QCOMPARE(catcher.boxes[0].icon, QMessageBox::Critical);
         QCOMPARE(app->languageIndex(), 0);
-        const QByteArray before = fileBytes(scriva::userConfigFile());
+        const QByteArray before = apptest::fileBytes(scriva::userConfigFile());
         app.reset();
-        QCOMPARE(fileBytes(scriva::userConfigFile()), before);
+        QCOMPARE(apptest::fileBytes(scriva::userConfigFile()), before);
     }
 
     void upperCaseCodeSelectsEnglish()
@@ -302,7 +296,7 @@ private slots:
               QStringList{QStringLiteral("/opt/scriva"), QStringLiteral("-rr")}}) {
             auto second = makeApp();
             apptest::BoxCatcher catcher;
-            const QByteArray before = fileBytes(scriva::userConfigFile());
+            const QByteArray before = apptest::fileBytes(scriva::userConfigFile());
             QVERIFY(!second->init(args));
             QCOMPARE(catcher.boxes.size(), 1);
             QCOMPARE(catcher.boxes[0].text, QStringLiteral("FR already running"));
@@ -311,7 +305,7 @@ private slots:
             QVERIFY(catcher.boxes[0].buttonTexts.contains(QStringLiteral("FR-OK")));
             QVERIFY(!second->mainWindow());
             second.reset(); // the refused instance leaves the user's file alone
-            QCOMPARE(fileBytes(scriva::userConfigFile()), before);
+            QCOMPARE(apptest::fileBytes(scriva::userConfigFile()), before);
         }
         auto restarted = makeApp();
         apptest::BoxCatcher catcher;

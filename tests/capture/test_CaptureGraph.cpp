@@ -304,3 +304,50 @@ TEST_F(CaptureGraphTest, SampleSmallerThanItsCapsIsDropped)
     gst_buffer_unref(small);
     gst_caps_unref(caps);
 }
+
+// A frame whose rows need padding (61 pixels: 183 bytes, padded to 184): the
+// file's header sizes add up, its rows run bottom-up, and every pixel is the
+// held frame's.
+TEST_F(CaptureGraphTest, HeldFrameWithPaddedRowsIsWrittenBottomUp)
+{
+    constexpr int W = 61;
+    constexpr int H = 47;
+    constexpr int kStride = 184;
+    ASSERT_TRUE(m_graph.Initialize(CaptureSource::Custom(
+        QStringLiteral("videotestsrc is-live=true pattern=smpte ! "
+                       "video/x-raw,format=BGR,width=61,height=47,framerate=15/1"
+                       " ! appsink name=sink sync=false"))));
+    ASSERT_TRUE(m_graph.StartPreview()) << m_graph.FailureText().toStdString();
+    for (int i = 0; i < 200 && m_graph.Callback().FrameCount() < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    ASSERT_GE(m_graph.Callback().FrameCount(), 2u);
+    m_graph.StopPreview(); // the held frame stays until shutdown
+
+    const QString path = m_dir.path() + QStringLiteral("/padded.bmp");
+    ASSERT_TRUE(m_graph.SaveFrameAsBitmap(path));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray b = f.readAll();
+    ASSERT_EQ(b.size(), 54 + kStride * H);
+    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(b.constData() + at); };
+    EXPECT_EQ(u32(2), uint32_t(54 + kStride * H));
+    EXPECT_EQ(u32(10), 54u);
+    EXPECT_EQ(int32_t(u32(18)), W);
+    EXPECT_EQ(int32_t(u32(22)), H);
+    EXPECT_EQ(u32(34), 0u); // image size left 0
+
+    GstSample* sample = m_graph.Callback().HeldSample();
+    ASSERT_NE(sample, nullptr);
+    GstMapInfo map;
+    ASSERT_TRUE(gst_buffer_map(gst_sample_get_buffer(sample), &map, GST_MAP_READ));
+    for (int row = 0; row < H; ++row) {
+        // File row 0 is the picture's bottom line, the sample's last row.
+        const char* fileRow = b.constData() + 54 + row * kStride;
+        const uint8_t* sampleRow = map.data + size_t(H - 1 - row) * kStride;
+        EXPECT_EQ(std::memcmp(fileRow, sampleRow, W * 3), 0) << "row " << row;
+        EXPECT_EQ(fileRow[W * 3], 0) << "padding of row " << row;
+    }
+    gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+    gst_sample_unref(sample);
+    m_graph.Shutdown();
+}

@@ -106,3 +106,22 @@ TEST(V4l2Test, NonCaptureFilesAreNotCaptureNodes)
     EXPECT_FALSE(V4l2::IsCaptureNode(QStringLiteral("/nonexistent/video0")));
     EXPECT_TRUE(V4l2::EnumerateModes(QStringLiteral("/dev/null")).isEmpty());
 }
+
+// The profile holds decimal numbers; a leading zero does not make them octal.
+TEST(CaptureProfileNumbers, NumbersWithLeadingZerosAreDecimal)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.path() + QStringLiteral("/profile.ini");
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[vidra]\nUseFrameRate=08\nFrameRate=0400000\n"
+            "[camera]\nModel=03\nWidth=01280\nHeight=0720\n");
+    f.close();
+    CaptureProfile p(ini);
+    EXPECT_EQ(p.UseFrameRate(), 8);
+    EXPECT_EQ(p.FramePeriod(), 400000);
+    EXPECT_DOUBLE_EQ(p.FrameRate(), 25.0);
+    EXPECT_EQ(p.Model(-1), 3);
+    EXPECT_EQ(p.Width(), 1280);
+    EXPECT_EQ(p.Height(), 720);
+}

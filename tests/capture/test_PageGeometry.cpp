@@ -162,3 +162,81 @@ TEST(PageBorderTest, RectangleWhollyOutsidePaintsNothing)
             ASSERT_TRUE(f.IsUntouched(x, y));
     EXPECT_TRUE(f.GuardsIntact());
 }
+
+// The single-precision scale, floor halving, page sizes beyond any frame, and a
+// border that never touches a pixel outside its bands.
+TEST(PageGeometryLimits, ScaleIsSinglePrecision)
+{
+    // 11 mm at 1920 / 352 px per mm is 60 px in single precision; the same
+    // sum in double precision gives 59.
+    EXPECT_EQ(PageGeometry::PageFrame(1, 1920, 1080, 10, 11), (Rect{935, 504, 995, 545}));
+}
+
+TEST(PageGeometryLimits, HalvingRoundsDownOnNegativeValues)
+{
+    // Model 1, 257 mm tall: (1080 - 1067 - 30) >> 1 = -17 >> 1 = -9, not -8.
+    EXPECT_EQ(PageGeometry::PageFrame(1, 1920, 1080, 257, 100), (Rect{692, -9, 1237, 1058}));
+}
+
+TEST(PageGeometryLimits, PageSizesBeyondAnyFrameGiveNoFrame)
+{
+    // A hand-edited PAGE_SIZE entry can hold any 32-bit number.
+    for (int model = 1; model <= 4; ++model) {
+        EXPECT_TRUE(PageGeometry::PageFrame(model, 2592, 1944, 2000000000, 210).IsEmpty());
+        EXPECT_TRUE(PageGeometry::PageFrame(model, 2592, 1944, 297, 2147483647).IsEmpty());
+        EXPECT_TRUE(PageGeometry::PageFrame(model, 2592, 1944, -297, 210).IsEmpty());
+        EXPECT_TRUE(PageGeometry::PageFrame(model, 2592, 1944, 297, -2147483647 - 1).IsEmpty());
+    }
+}
+
+namespace {
+
+bool InBand(const Rect& r, int x, int y)
+{
+    const int t = PageGeometry::kBorderThickness;
+    const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    return inside && (x < r.left + t || x >= r.right - t || y < r.top + t || y >= r.bottom - t);
+}
+
+} // namespace
+
+// Every model and frame size with the tallest and the widest page that fit:
+// offsets push these past the frame's edges. Every byte of the frame is
+// checked: red exactly on the clipped bands, everything else (padding too) as
+// it was.
+TEST(PageBorder, OnlyTheClippedBandsChange)
+{
+    struct Size
+    {
+        int model, w, h;
+    };
+    for (const Size s :
+         {Size{1, 641, 480}, Size{2, 641, 480}, Size{3, 641, 480}, Size{1, 1920, 1080},
+          Size{4, 2592, 1944}, Size{4, 1280, 1024}, Size{4, 2048, 1536}}) {
+        PageGeometry::Scale scale;
+        ASSERT_TRUE(PageGeometry::PixelsPerMm(s.model, s.w, s.h, scale));
+        const int hmm = int(float(s.h) / scale.vertical);
+        const int wmm = int(float(s.w) / scale.horizontal);
+        const Rect r = PageGeometry::PageFrame(s.model, s.w, s.h, hmm, wmm);
+        ASSERT_FALSE(r.IsEmpty()) << "model " << s.model << " " << s.w;
+        const int stride = (s.w * 3 + 3) & ~3;
+        std::vector<uint8_t> bytes(size_t(stride) * size_t(s.h), 7);
+        PageGeometry::PaintBorder(bytes.data(), stride, s.w, s.h, r);
+        int wrong = 0;
+        for (int y = 0; y < s.h && wrong < 5; ++y) {
+            const uint8_t* row = bytes.data() + size_t(y) * size_t(stride);
+            for (int x = 0; x < s.w && wrong < 5; ++x) {
+                const uint8_t* p = row + x * 3;
+                const bool red = p[0] == 0 && p[1] == 0 && p[2] == 255;
+                const bool untouched = p[0] == 7 && p[1] == 7 && p[2] == 7;
+                if (InBand(r, x, y) ? !red : !untouched) {
+                    ++wrong;
+                    ADD_FAILURE() << "model " << s.model << " " << s.w << "x" << s.h << " pixel "
+                                  << x << "," << y;
+                }
+            }
+            for (int b = s.w * 3; b < stride; ++b)
+                EXPECT_EQ(row[b], 7) << "padding of row " << y;
+        }
+    }
+}

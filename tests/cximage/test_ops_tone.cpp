@@ -284,3 +284,28 @@ TEST(OpsSelection, MaskAndBoxTurnAndMirrorTogether)
     EXPECT_TRUE(img.IsSelected(4, 3));
     EXPECT_FALSE(img.IsSelected(45, 26));
 }
+
+// Histograms whose sums pass every 32-bit range give the same threshold.
+TEST(ThresholdLimits, CountsOfAHundredMegapixelsGiveTheSameAnswer)
+{
+    // A dark desk around 40 and a bright page around 220, counted once over a few
+    // thousand pixels and once over 125 million: there the weighted sum passes 2^34
+    // and 100 x the running count passes 2^32.
+    uint32_t small[256] = {}, big[256] = {};
+    for (int i = -10; i <= 10; ++i) {
+        small[40 + i] = 30 - (i < 0 ? -i : i);
+        small[220 + i] = 90 - 3 * (i < 0 ? -i : i);
+    }
+    uint64_t pixels = 0, weighted = 0;
+    for (int i = 0; i < 256; ++i) {
+        big[i] = small[i] * 60000u;
+        pixels += big[i];
+        weighted += uint64_t(i) * big[i];
+    }
+    ASSERT_GT(pixels * 100, uint64_t(1) << 32);
+    ASSERT_GT(weighted, uint64_t(1) << 34);
+    const int t = CxImage::HistogramThreshold(small);
+    EXPECT_GE(t, 50);
+    EXPECT_LT(t, 210);
+    EXPECT_EQ(CxImage::HistogramThreshold(big), t);
+}
