@@ -179,7 +179,7 @@ private slots:
         app->settings().SetString(QStringLiteral("URL"), QStringLiteral("mine"),
                                   QStringLiteral("NORMAL"));
         app.reset();
-        QCOMPARE(fileBytes(keptPath), handMade); // never overwritten
+        QCOMPARE(apptest::fileBytes(keptPath), handMade); // never overwritten
         QCOMPARE(configValue(QStringLiteral("URL")), QStringLiteral("mine"));
     }
 
@@ -232,10 +232,10 @@ private slots:
         QCOMPARE(app->recentFiles()->Paths(), QStringList{QStringLiteral("/old.jpg")});
         app->AddToRecentFileList(QStringLiteral("/new.jpg"));
         app.reset();
-        QCOMPARE(fileBytes(profile), QByteArray("; my camera\n[camera]\nSource=demo\n\n"
-                                                "[Recent File List]\nFile1=/new.jpg\n"
-                                                "File2=/old.jpg\n\n[buttons]\n; snapshot\n"
-                                                "0x2fe=0x40\n"));
+        QCOMPARE(apptest::fileBytes(profile), QByteArray("; my camera\n[camera]\nSource=demo\n\n"
+                                                         "[Recent File List]\nFile1=/new.jpg\n"
+                                                         "File2=/old.jpg\n\n[buttons]\n; snapshot\n"
+                                                         "0x2fe=0x40\n"));
     }
 
     void unknownOrMissingLanguage_data()
