@@ -67,7 +67,7 @@ QString exeFolder()
 
 QString dataFolder()
 {
-    const QString exe = exeFolder();
+    QString exe = exeFolder();
     const QString installed = QDir::cleanPath(exe + QStringLiteral("../share/scriva"));
     if (QFileInfo(installed).isDir())
         return withSlash(installed);
@@ -93,7 +93,7 @@ QString shippedConfigFile()
 QString cacheFolder()
 {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    const QString folder = withSlash(base) + kAppFolderName + u'/';
+    QString folder = withSlash(base) + kAppFolderName + u'/';
     if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);

@@ -157,7 +157,7 @@ bool IniSection::Write(const QList<QPair<QString, QString>>& values, const QStri
         if (!lines.isEmpty() && lines.last().end.isEmpty())
             lines.last().end = eol;
         lines.append({QStringLiteral("[%1]").arg(m_section), eol});
-        header = lastKey = end = lines.size() - 1;
+        lastKey = end = lines.size() - 1;
         ++end;
     } else {
         lines[header].text = QStringLiteral("[%1]").arg(m_section); // its real name
