@@ -1,12 +1,79 @@
+// The document's state, opening and saving.
+
 #include "CScrivaDoc.h"
 
 #include "IDocumentView.h"
-#include "config/CommandIds.h"
+#include "IImageView.h"
+#include "IThumbList.h"
+#include "ViewGeometry.h"
+#include "export/FileTypeTable.h"
 
+#include <QCursor>
+#include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <algorithm>
 
-CScrivaDoc::CScrivaDoc(QObject* parent) : QObject(parent) {}
+namespace {
+
+const char* const kUnreadable = "The picture does not exist, has been removed.";
+const QString kUntitled = QStringLiteral("UntitledImage");
+const QString kForbiddenInProposal = QStringLiteral("#%;/\\");
+constexpr int kBmpForTemporary = CXIMAGE_FORMAT_BMP;
+
+// The text after the last dot, lower-cased; empty when there is none.
+QString extensionOf(const QString& path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    if (dot < 0 || dot < slash)
+        return {};
+    return path.mid(dot + 1).toLower();
+}
+
+int formatOfExtension(const QString& extension)
+{
+    const QByteArray ext = extension.toLatin1();
+    return int(CxImage::FormatFromExtension(ext.constData()));
+}
+
+// The path without the text from its last dot (the folder is kept).
+QString withoutExtension(const QString& path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'));
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return dot > slash ? path.left(dot) : path;
+}
+
+std::unique_ptr<CxImage> loadImage(const QString& path, int format)
+{
+    auto image = std::make_unique<CxImage>(QFile::encodeName(path).toStdString(), uint32_t(format));
+    if (!image->IsValid())
+        return nullptr;
+    return image;
+}
+
+QStringList emptyPanes()
+{
+    QStringList texts;
+    for (int i = 0; i < CScrivaDoc::StatusPaneCount; ++i)
+        texts << QString();
+    return texts;
+}
+
+// A wait cursor for as long as it lives.
+struct WaitCursor
+{
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+CScrivaDoc::CScrivaDoc(QObject* parent) : QObject(parent)
+{
+    m_lasso.reserve(kLassoCapacity);
+}
 
 CScrivaDoc::~CScrivaDoc() = default;
 
@@ -17,8 +84,10 @@ QString CScrivaDoc::Title() const
     return QFileInfo(m_pathName).fileName();
 }
 
-void CScrivaDoc::SetPathName(const QString& path)
+void CScrivaDoc::SetPathName(const QString& path, bool addToRecent)
 {
+    if (addToRecent && !path.isEmpty() && m_host.addRecentFile)
+        m_host.addRecentFile(path);
     if (path == m_pathName)
         return;
     m_pathName = path;
@@ -27,8 +96,278 @@ void CScrivaDoc::SetPathName(const QString& path)
 
 bool CScrivaDoc::HasImage() const
 {
-    // No image object is held yet: an open path alone is not an image.
-    return false;
+    return m_image && m_image->IsValid();
+}
+
+void CScrivaDoc::SetImage(std::unique_ptr<CxImage> image)
+{
+    ClearMarks();
+    m_lasso.clear();
+    m_image = std::move(image);
+    repaintImageView();
+    UpdateStatus(StatusAll);
+    emit imageChanged();
+}
+
+void CScrivaDoc::PushUndo()
+{
+    m_undo.Push(m_image.get());
+}
+
+bool CScrivaDoc::OnUndo()
+{
+    m_lasso.clear();
+    if (!m_undo.Undo(m_image))
+        return false;
+    ClearMarks();
+    repaintImageView();
+    UpdateStatus(StatusAll);
+    emit imageChanged();
+    return true;
+}
+
+bool CScrivaDoc::OnRedo()
+{
+    m_lasso.clear();
+    if (!m_undo.Redo(m_image))
+        return false;
+    ClearMarks();
+    repaintImageView();
+    UpdateStatus(StatusAll);
+    emit imageChanged();
+    return true;
+}
+
+int CScrivaDoc::TypeOfPath(const QString& path)
+{
+    const QString last3 = path.right(3).toLower();
+    const QString last4 = path.right(4).toLower();
+    if (path.size() >= 3 && last3 == QLatin1String("bmp"))
+        return CXIMAGE_FORMAT_BMP;
+    if ((path.size() >= 3 && last3 == QLatin1String("jpg")) ||
+        (path.size() >= 4 && last4 == QLatin1String("jpeg")))
+        return CXIMAGE_FORMAT_JPG;
+    if (path.size() >= 3 && last3 == QLatin1String("png"))
+        return CXIMAGE_FORMAT_PNG;
+    if ((path.size() >= 3 && last3 == QLatin1String("tif")) ||
+        (path.size() >= 4 && last4 == QLatin1String("tiff")))
+        return CXIMAGE_FORMAT_TIF;
+    return 0;
+}
+
+bool CScrivaDoc::OpenDocument(const QString& path)
+{
+    const int format = formatOfExtension(extensionOf(path));
+    if (format == 0) {
+        message(QString::fromLatin1(kUnreadable));
+        return false;
+    }
+    if (!SaveModified())
+        return false;
+    std::unique_ptr<CxImage> image = loadImage(path, format);
+    if (!image) {
+        // The image shown so far stays.
+        message(QString::fromLatin1(kUnreadable));
+        return false;
+    }
+    m_image = std::move(image);
+    // An image opened while the camera is shown brings the image view back.
+    if (!m_imageView && m_host.switchRightPane)
+        m_host.switchRightPane();
+    listInThumbnails(path);
+    if (!m_fileList.contains(path))
+        m_fileList << path;
+    afterOpen(path);
+    return true;
+}
+
+bool CScrivaDoc::OpenPath(const QString& path)
+{
+    if (path.isEmpty()) {
+        if (!SaveModified())
+            return false;
+        m_image.reset();
+        ClearMarks();
+        m_undo.Clear();
+        repaintImageView();
+        SetPathName(QString());
+        emit statusPanesChanged(StatusAll, emptyPanes());
+        emit imageChanged();
+        return true;
+    }
+    const int format = TypeOfPath(path);
+    if (format == 0)
+        return true;
+    if (!SaveModified())
+        return false;
+    // An unreadable file leaves no image; nothing is said (a thumbnail of it
+    // shows that already).
+    m_image = loadImage(path, format);
+    if (!m_imageView && m_host.switchRightPane)
+        m_host.switchRightPane();
+    afterOpen(path);
+    return true;
+}
+
+void CScrivaDoc::afterOpen(const QString& path)
+{
+    FitZoom();
+    ResetTool();
+    ClearMarks();
+    m_tool = 0;
+    m_lasso.clear();
+    m_undo.Clear();
+    SetPathName(path, true);
+    TakeBackup();
+    repaintImageView();
+    UpdateStatus(StatusAll);
+    showRecognisedText(path);
+    emit imageChanged();
+}
+
+void CScrivaDoc::listInThumbnails(const QString& path)
+{
+    IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr;
+    if (!thumbs)
+        return;
+    const int listed = thumbs->IndexOfPath(path);
+    if (listed >= 0) {
+        // Already in the column: that item becomes current.
+        thumbs->SelectItem(IThumbList::SelectNext, listed - 1);
+        return;
+    }
+    thumbs->AddFile(path);
+    thumbs->SelectItem(IThumbList::SelectNext, thumbs->CurrentIndex() - 1);
+}
+
+void CScrivaDoc::showRecognisedText(const QString& path)
+{
+    const auto found = m_texts.find(path);
+    const bool known = found != m_texts.end();
+    if (m_host.showResultPane)
+        m_host.showResultPane(known);
+    if (m_host.setResultText)
+        m_host.setResultText(path, known ? found->second : QString());
+}
+
+bool CScrivaDoc::SaveModified()
+{
+    // The text pane's text belongs to the image it was recognised from.
+    if (m_host.resultTextPath && m_host.resultText) {
+        const QString textPath = m_host.resultTextPath();
+        if (!textPath.isEmpty())
+            m_texts[textPath] = m_host.resultText();
+    }
+    if (m_undo.Position() > 0 && HasImage()) {
+        const QString question = string(StrAskToSave) + QStringLiteral("\r\n") + m_pathName;
+        if (m_host.askYesNo && m_host.askYesNo(question) && !DoSave(m_pathName, true))
+            return false; // the edits stay
+    }
+    m_undo.Clear();
+    return true;
+}
+
+QString CScrivaDoc::saveProposal(bool replace) const
+{
+    QString proposal = withoutExtension(m_pathName);
+    if (replace && proposal.isEmpty())
+        proposal = withoutExtension(Title());
+    const int slash = proposal.lastIndexOf(QLatin1Char('/'));
+    const QString name = proposal.mid(slash + 1);
+    if (std::any_of(name.begin(), name.end(),
+                    [](QChar c) { return kForbiddenInProposal.contains(c); }))
+        proposal = proposal.left(slash + 1) + kUntitled;
+    return proposal;
+}
+
+bool CScrivaDoc::DoSave(const QString& givenPath, bool replace)
+{
+    if (!HasImage())
+        return false;
+    QString path = givenPath;
+    if (path.isEmpty() || !scriva::FileTypeTable::CanSave(int(m_image->GetType()))) {
+        path = saveProposal(replace);
+        int type = int(m_image->GetType());
+        const bool chosen = m_host.promptSaveName && m_host.promptSaveName(path, type);
+        if (!chosen) {
+            m_chosenType = 0;
+            return false;
+        }
+        m_chosenType = type;
+    }
+    const bool pdf = m_chosenType == scriva::FileTypeTable::Pdf;
+    bool saved = false;
+    {
+        WaitCursor wait;
+        saved = OnSaveDocument(path);
+    }
+    // A PDF export leaves the document as it is: its image was not saved.
+    if (!saved || pdf)
+        return saved;
+    if (replace) {
+        SetPathName(path, true);
+        m_undo.Clear();
+        listInThumbnails(path);
+        if (!m_fileList.contains(path))
+            m_fileList << path;
+        UpdateStatus(StatusAll);
+    }
+    return true;
+}
+
+bool CScrivaDoc::OnSaveDocument(const QString& path)
+{
+    const int chosen = m_chosenType;
+    m_chosenType = 0; // one prompt, one save
+    if (chosen == scriva::FileTypeTable::Pdf)
+        return m_pdfExporter ? m_pdfExporter(path) : false;
+    if (!HasImage())
+        return false;
+    const QString extension = extensionOf(path);
+    if (extension.isEmpty())
+        return false;
+    int format = formatOfExtension(extension);
+    if (extension == QLatin1String("tmp"))
+        format = kBmpForTemporary;
+    if (format == 0)
+        return false;
+    if (!m_image->Save(QFile::encodeName(path).toStdString(), uint32_t(format))) {
+        message(QString::fromUtf8(m_image->GetLastError()));
+        return false;
+    }
+    return true;
+}
+
+void CScrivaDoc::SetZoom(float zoom)
+{
+    m_zoom = zoom;
+    updateAllViews(0);
+}
+
+bool CScrivaDoc::ZoomIn()
+{
+    if (!scriva::view::ZoomInStep(m_zoom))
+        return false;
+    updateAllViews(0);
+    return true;
+}
+
+bool CScrivaDoc::ZoomOut()
+{
+    if (!scriva::view::ZoomOutStep(m_zoom))
+        return false;
+    updateAllViews(0);
+    return true;
+}
+
+void CScrivaDoc::FitZoom()
+{
+    if (!m_imageView || !HasImage())
+        return;
+    const QSize client = m_imageView->ClientSize();
+    m_zoom = scriva::view::FitZoom(client.width(), client.height(), int(m_image->GetWidth()),
+                                   int(m_image->GetHeight()));
+    updateAllViews(0);
 }
 
 void CScrivaDoc::SetListPosition(int index, int count)
@@ -39,16 +378,31 @@ void CScrivaDoc::SetListPosition(int index, int count)
 
 void CScrivaDoc::UpdateStatus(int what)
 {
-    if (!HasImage() || (what != scriva::status::kAllPanes && what != scriva::status::kZoomPane))
+    if (!HasImage() || (what != StatusAll && what != StatusZoom))
         return;
-    QStringList texts;
-    for (int i = 0; i < StatusPaneCount; ++i)
-        texts << QString();
-    if (what == scriva::status::kAllPanes) {
-        texts[0] = QStringLiteral("%1/%2").arg(m_listIndex + 1).arg(m_listCount);
+    QStringList texts = emptyPanes();
+    texts[4] = QString::asprintf("%4.1f %%", double(m_zoom) * 100.0);
+    if (what == StatusAll) {
+        if (IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr)
+            SetListPosition(thumbs->CurrentIndex(), thumbs->ItemCount());
+        texts[0] = QString::asprintf("%d/%d", m_listIndex + 1, m_listCount);
         texts[1] = QFileInfo(m_pathName).fileName();
+        texts[2] = QString::asprintf("%6.1fkb", double(m_image->GetSize() / 1024));
+        texts[3] = QString::asprintf("%dx%dx%d", int(m_image->GetWidth()),
+                                     int(m_image->GetHeight()), int(m_image->GetBpp()));
     }
     emit statusPanesChanged(what, texts);
+}
+
+bool CScrivaDoc::IsBusy() const
+{
+    return m_workerBusy || (m_host.programBusy && m_host.programBusy());
+}
+
+bool CScrivaDoc::ImageViewActive() const
+{
+    const int mode = m_host.rightAreaMode ? m_host.rightAreaMode() : ImageMode;
+    return mode == ImageMode;
 }
 
 void CScrivaDoc::AddView(IDocumentView* view)
@@ -72,12 +426,25 @@ void CScrivaDoc::updateAllViews(int hint)
     }
 }
 
-bool CScrivaDoc::OnCommand(int)
+void CScrivaDoc::repaintImageView()
 {
-    return false;
+    if (m_imageView)
+        m_imageView->Repaint();
 }
 
-std::optional<CommandState> CScrivaDoc::OnUpdateCommand(int) const
+QString CScrivaDoc::string(int id) const
 {
-    return std::nullopt;
+    return m_host.string ? m_host.string(id) : QString();
+}
+
+void CScrivaDoc::message(const QString& text) const
+{
+    if (m_host.showText)
+        m_host.showText(text);
+}
+
+void CScrivaDoc::messageId(int id, bool information) const
+{
+    if (m_host.showMessage)
+        m_host.showMessage(id, information);
 }

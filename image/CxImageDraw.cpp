@@ -63,7 +63,9 @@ QRect visibleRect(QPainter& painter, const QRect& dest, const QRect* clip)
     if (painter.hasClipping())
         r &= painter.clipBoundingRect().toAlignedRect();
     if (painter.device()) {
-        const QTransform inv = painter.deviceTransform().inverted();
+        // The painter's own transforms only: a widget painted into its window's
+        // backing store has a device transform that also holds its place in the window.
+        const QTransform inv = painter.combinedTransform().inverted();
         const QRect device(0, 0, painter.device()->width(), painter.device()->height());
         r &= inv.mapRect(QRectF(device)).toAlignedRect();
     }

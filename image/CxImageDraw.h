@@ -38,6 +38,9 @@ void Stretch(QPainter& painter, const CxImage& image, const QRect& rect);
 
 // The font a TextInfo asks for.
 QFont FontFromLogFont(const CxLogFont& lf);
+// The text and its box of `info` on a clear premultiplied image the size of the box
+// (what DrawTextInfo stamps); null when there is nothing to draw.
+QImage RenderTextInfo(const TextInfo& info);
 // Renders the text of `info` into the pixels with its top-left at (x, y) (y from the top).
 // Palette images become 24-bit first. With setAlpha and an alpha plane, the text and box
 // also become opaque there. False (with the image's last error) when nothing could be drawn.

@@ -56,7 +56,7 @@ static bool makeTrueColour(CxImage& image)
 }
 
 // The text and its box drawn on a clear premultiplied image the size of the box.
-static QImage renderText(const TextInfo& info)
+QImage RenderTextInfo(const TextInfo& info)
 {
     const QFont font = FontFromLogFont(info.lfont);
     const QFontMetrics fm(font);
@@ -108,7 +108,7 @@ bool DrawTextInfo(CxImage& image, int x, int y, const TextInfo& info, bool setAl
         return false;
     if (!makeTrueColour(image))
         return false;
-    const QImage canvas = renderText(info);
+    const QImage canvas = RenderTextInfo(info);
     if (canvas.isNull()) {
         image.SetLastError("GetDIBits failed");
         return false;

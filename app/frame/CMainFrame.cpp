@@ -1,6 +1,7 @@
 #include "app/frame/CMainFrame.h"
 
 #include "app/frame/CLeftFormView.h"
+#include "app/frame/FrameDocumentHost.h"
 #include "app/frame/MainStatusBar.h"
 #include "app/frame/MainToolBar.h"
 #include "app/frame/SearchBar.h"
@@ -41,6 +42,7 @@ CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* 
     m_created = createBars();
     createRecognition();
     wireRouting();
+    m_doc.SetHost(MakeDocumentHost(*this, m_services));
     updateTitle();
     m_actions->refresh();
     m_actions->startIdleUpdates();
@@ -50,6 +52,7 @@ CMainFrame::~CMainFrame()
 {
     // The panes go first, while everything they may still reach exists.
     disconnect(qApp, nullptr, this, nullptr);
+    m_doc.SetHost({});
     m_router->setActiveViewProvider({});
     delete m_switcher;
     delete takeCentralWidget();

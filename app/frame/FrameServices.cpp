@@ -1,5 +1,7 @@
 #include "app/frame/FrameServices.h"
 
+#include "export/ui/FileNamePrompt.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -61,5 +63,19 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
         s.ocrSettings = &scriva::ocr::OcrSettings::Defaults;
     if (!s.setRecognizing)
         s.setRecognizing = [](bool) {};
+    if (!s.askYesNo) {
+        s.askYesNo = [](QWidget* parent, const QString& text) {
+            return QMessageBox::question(parent, QString(), text) == QMessageBox::Yes;
+        };
+    }
+    if (!s.promptSaveName) {
+        s.promptSaveName = [](QWidget* parent, QString& name, int& type) {
+            return scriva::PromptFileName(parent, name, false, type);
+        };
+    }
+    if (!s.addRecentFile)
+        s.addRecentFile = [](const QString&) {};
+    if (!s.setSetting)
+        s.setSetting = [](const QString&, const QString&, const QString&) {};
     return s;
 }

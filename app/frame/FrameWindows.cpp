@@ -67,6 +67,14 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
                                     new AppEvent(scriva::msg::kRecognizeDone, 0, 0, texts));
     };
     s.settings = &app.settings();
+    s.askYesNo = [](QWidget* parent, const QString& text) {
+        return AppMessageBox(parent, text, QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::Question) == QMessageBox::Yes;
+    };
+    s.addRecentFile = [&app](const QString& path) { app.AddToRecentFileList(path); };
+    s.setSetting = [&app](const QString& key, const QString& value, const QString& section) {
+        app.settings().SetString(key, value, section);
+    };
     return s;
 }
 
@@ -122,12 +130,12 @@ bool FrameWindows::DispatchCommand(int id)
 
 void FrameWindows::OpenPreviousFile()
 {
-    m_frame->thumbView()->OpenPrevious();
+    m_frame->router().dispatch(CScrivaDoc::CmdPreviousFile);
 }
 
 void FrameWindows::OpenNextFile()
 {
-    m_frame->thumbView()->OpenNext();
+    m_frame->router().dispatch(CScrivaDoc::CmdNextFile);
 }
 
 void FrameWindows::TakePhoto()
@@ -160,8 +168,7 @@ QString FrameWindows::CurrentFile() const
 
 bool FrameWindows::OpenFile(const QString& path)
 {
-    // Opening images comes with the image object; until then a file is not opened.
-    return false;
+    return m_doc->OpenDocument(path);
 }
 
 void FrameWindows::MergeRecognizedTexts(const QVariantMap& texts)

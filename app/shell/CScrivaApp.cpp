@@ -16,10 +16,12 @@
 #include "config/CommandIds.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
+#include "image/ui/CScrivaView.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QPrinter>
 #include <QProcess>
@@ -30,6 +32,17 @@
 namespace {
 CScrivaApp* s_instance = nullptr;
 
+// The file named on the command line ("scriva FILE", also a file manager's
+// "Open with"); empty when there is none.
+QString commandLineFile(const QStringList& arguments)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (!argument.isEmpty() && !argument.startsWith(QLatin1Char('-')))
+            return QFileInfo(argument).absoluteFilePath();
+    }
+    return {};
+}
 } // namespace
 
 CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
@@ -82,6 +95,9 @@ bool CScrivaApp::init(const QStringList& arguments)
     watchDeviceScans();
     scanDevices();
     m_started = true;
+    const QString file = commandLineFile(arguments);
+    if (!file.isEmpty() && m_windows)
+        m_windows->OpenFile(file);
     return true;
 }
 
@@ -181,6 +197,7 @@ bool CScrivaApp::createMainWindow()
     // Capture views pan with the pack's hand cursor; the store reaches them
     // through the frame's services.
     CVideoView::SetPanCursor(m_pack.Cursor(scriva::res::kPanCursor));
+    CScrivaView::SetHandCursor(m_pack.Cursor(scriva::res::kPanCursor));
     if (!m_windowFactory)
         m_windowFactory = DefaultWindowFactory();
     m_windows = m_windowFactory ? m_windowFactory(*this) : nullptr;

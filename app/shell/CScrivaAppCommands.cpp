@@ -12,6 +12,8 @@
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
 #include "ocr/COcrEngine.h"
+#include "export/FileTypeTable.h"
+#include "export/ui/FileNamePrompt.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -42,18 +44,6 @@ QString firstLocalFile(const QMimeData* data)
             return url.toLocalFile();
     }
     return {};
-}
-
-// The file types that can be opened, in the order of the program's file-type table.
-QString openFilter()
-{
-    return QStringLiteral(
-        "Supported files (*.bmp *.gif *.jpg *.jpeg *.png *.ico *.tif *.tiff *.tga *.pcx *.wbmp "
-        "*.wmf *.emf *.j2k *.jp2 *.jbg *.j2c *.jpc *.pgx *.pnm *.pgm *.ppm *.ras *.mng *.jng "
-        "*.ska *.nef *.crw *.cr2 *.mrw *.raf *.erf *.3fr *.dcr *.raw *.dng *.pef *.x3f *.arw "
-        "*.sr2 *.mef *.orf);;"
-        "BMP files (*.bmp);;JPG files (*.jpg *.jpeg);;PNG files (*.png);;"
-        "TIF files (*.tif *.tiff)");
 }
 
 } // namespace
@@ -189,9 +179,10 @@ void CScrivaApp::OnFileOpen()
 {
     if (!m_windows)
         return;
-    const QString path = QFileDialog::getOpenFileName(
-        mainWindow(), QStringLiteral("Open image file"), QString(), openFilter());
-    if (!path.isEmpty())
+    // The program's file-name prompt over its file-type table.
+    QString path;
+    int type = scriva::FileTypeTable::AllSupported;
+    if (scriva::PromptFileName(mainWindow(), path, true, type) && !path.isEmpty())
         m_windows->OpenFile(path);
 }
 

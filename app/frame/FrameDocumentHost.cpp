@@ -1,0 +1,114 @@
+#include "app/frame/FrameDocumentHost.h"
+
+#include "app/frame/CMainFrame.h"
+#include "image/IThumbList.h"
+#include "ocr/ui/CRecognizeView.h"
+#include "thumbs/ui/CThumbView.h"
+
+namespace {
+
+const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
+const QString kPageKey = QStringLiteral("sizePicture");
+const QString kPresetPage = QStringLiteral("Preinstall");
+
+// The thumbnail column as the document asks for it. The column lists the
+// files of its folder; the item open in the document is its current item.
+class ThumbListAdapter : public IThumbList
+{
+public:
+    explicit ThumbListAdapter(CMainFrame& frame) : m_frame(frame) {}
+
+    int ItemCount() const override { return view() ? view()->ItemCount() : 0; }
+    int CurrentIndex() const override { return view() ? view()->SelectedIndex() : -1; }
+    int IndexOfPath(const QString& path) const override
+    {
+        for (int i = 0; i < ItemCount(); ++i) {
+            if (view()->PathAt(i) == path)
+                return i;
+        }
+        return -1;
+    }
+    void AddFile(const QString&) override {}
+    bool SelectItem(int flags, int index) override
+    {
+        if (!view())
+            return false;
+        int target = index;
+        if ((flags & SelectNext) && index + 1 < ItemCount())
+            target = index + 1;
+        else if ((flags & SelectPrev) && index - 1 >= 0)
+            target = index - 1;
+        else
+            return false;
+        view()->SelectItem(target);
+        return true;
+    }
+    bool GetNextPath(QString& path, bool) override
+    {
+        path = view() ? view()->OpenNext() : QString();
+        return !path.isEmpty();
+    }
+    bool GetPrevPath(QString& path, bool) override
+    {
+        path = view() ? view()->OpenPrevious() : QString();
+        return !path.isEmpty();
+    }
+    void OpenFirst() override { openAt(0); }
+    void OpenLast() override { openAt(ItemCount() - 1); }
+    bool IsFirst() const override { return CurrentIndex() <= 0; }
+    bool IsLast() const override { return CurrentIndex() < 0 || CurrentIndex() == ItemCount() - 1; }
+
+private:
+    CThumbView* view() const { return m_frame.thumbView(); }
+    void openAt(int index)
+    {
+        if (!view() || index < 0 || index >= ItemCount())
+            return;
+        view()->SelectItem(index);
+        m_frame.document().OpenPath(view()->PathAt(index));
+    }
+
+    CMainFrame& m_frame;
+};
+
+} // namespace
+
+DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
+{
+    DocumentHost host;
+    CMainFrame* f = &frame;
+    const FrameServices* s = &services;
+    host.string = [s](int id) { return s->text(id); };
+    host.showText = [f, s](const QString& text) { s->showText(f, text, QString(), false); };
+    host.showMessage = [f, s](int id, bool) { s->showMessage(f, id); };
+    host.askYesNo = [f, s](const QString& text) { return s->askYesNo(f, text); };
+    host.promptSaveName = [f, s](QString& name, int& type) {
+        return s->promptSaveName(f, name, type);
+    };
+    host.rightAreaMode = [f] { return f->RightAreaMode(); };
+    host.programBusy = [s] { return s->busy(); };
+    host.switchRightPane = [f] { f->SwitchRightPane(); };
+    host.switchRightPaneLater = [f] { f->PostSwitchRightPane(); };
+    host.showResultPane = [f](bool show) { f->ShowResultPane(show); };
+    host.setResultText = [f](const QString& path, const QString& text) {
+        if (f->recognizeView())
+            f->recognizeView()->SetResultText(path, text);
+    };
+    host.resultTextPath = [f] {
+        return f->recognizeView() ? f->recognizeView()->TextPath() : QString();
+    };
+    host.resultText = [f] {
+        return f->recognizeView() ? f->recognizeView()->toPlainText() : QString();
+    };
+    host.addRecentFile = [s](const QString& path) { s->addRecentFile(path); };
+    auto thumbs = std::make_shared<ThumbListAdapter>(frame);
+    host.thumbs = [thumbs]() -> IThumbList* { return thumbs.get(); };
+    host.presetAreaFlag = [f] { return f->PresetAreaFlag(); };
+    host.clearPresetAreaFlag = [f] { f->SetPresetAreaFlag(false); };
+    host.presetAreaConfirmed = [f, s] {
+        f->SetPresetAreaFlag(true);
+        s->setSetting(kPageKey, kPresetPage, kPhotoSection);
+        f->PostSwitchRightPane();
+    };
+    return host;
+}

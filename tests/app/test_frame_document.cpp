@@ -1,0 +1,206 @@
+// Every way of opening an image reaches the one document through the real
+// application and main frame: the command line, File Open, a dropped file,
+// the recent-file list and next/previous over the thumbnail column. A file
+// that is no readable image is reported and the program goes on. Closing with
+// edits asks to save them.
+
+#include "AppTestSupport.h"
+#include "QtTestRegistry.h"
+#include "app/CMainFrame.h"
+#include "app/CScrivaApp.h"
+#include "app/MainStatusBar.h"
+#include "app/RecentFiles.h"
+#include "image/CScrivaDoc.h"
+#include "image/ViewGeometry.h"
+#include "image/ui/CScrivaView.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+class TestFrameDocument : public QObject
+{
+    Q_OBJECT
+    apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
+    std::unique_ptr<QTemporaryDir> m_home;
+
+    void freshHome()
+    {
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "none");
+    }
+    QString photo(const QString& name, int w, int h, int format = 3)
+    {
+        CxImage image(uint32_t(w), uint32_t(h), 24);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.SetPixelColor(x, y, RGBQUAD{uint8_t(x), uint8_t(y), 90, 0});
+        const QString path = m_home->filePath(name);
+        image.Save(QFile::encodeName(path).toStdString(), uint32_t(format));
+        return path;
+    }
+    static CMainFrame* frameOf(CScrivaApp& app)
+    {
+        return qobject_cast<CMainFrame*>(app.mainWindow());
+    }
+    static QString pane(CMainFrame* frame, int indicator)
+    {
+        auto* label = frame->findChild<QLabel*>(QStringLiteral("id_%1").arg(indicator));
+        return label ? label->text() : QStringLiteral("<none>");
+    }
+
+private slots:
+    void commandLineOpensThePhotoAtFitZoom()
+    {
+        freshHome();
+        const QString path = photo(QStringLiteral("photo.jpg"), 200, 150);
+        CScrivaApp app;
+        apptest::BoxCatcher catcher;
+        QVERIFY(app.init({QStringLiteral("scriva"), path}));
+        QCOMPARE(catcher.boxes.size(), 0);
+        CMainFrame* frame = frameOf(app);
+        CScrivaDoc& doc = frame->document();
+        QVERIFY(doc.HasImage());
+        QCOMPARE(doc.PathName(), path);
+        QVERIFY(frame->windowTitle().endsWith(QStringLiteral(" - photo.jpg")));
+        const QSize client = frame->imageView()->ClientSize();
+        QCOMPARE(doc.Zoom(), scriva::view::FitZoom(client.width(), client.height(), 200, 150));
+        QCOMPARE(pane(frame, 59145), QStringLiteral("photo.jpg"));
+        QCOMPARE(pane(frame, 59146), QStringLiteral("200x150x24"));
+        QCOMPARE(pane(frame, 59148), QString::asprintf("%4.1f %%", double(doc.Zoom()) * 100.0));
+        QCOMPARE(app.recentFiles()->Paths().value(0), path);
+    }
+
+    void commandLineNonImageIsReportedAndTheProgramRuns()
+    {
+        freshHome();
+        const QString bad = m_home->filePath(QStringLiteral("not-an-image.jpg"));
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("plain text");
+        f.close();
+        CScrivaApp app;
+        apptest::BoxCatcher catcher;
+        QVERIFY(app.init({QStringLiteral("scriva"), bad}));
+        QTRY_COMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes[0].text,
+                 QStringLiteral("The picture does not exist, has been removed."));
+        CMainFrame* frame = frameOf(app);
+        QVERIFY(frame->isVisible());
+        QVERIFY(!frame->document().HasImage());
+    }
+
+    void fileOpenDropAndRecentFilesOpenThroughTheDocument()
+    {
+        freshHome();
+        const QString first = photo(QStringLiteral("first.png"), 60, 40, 4);
+        const QString second = photo(QStringLiteral("second.bmp"), 70, 50, 1);
+        const QString third = photo(QStringLiteral("third.tif"), 80, 30, 6);
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        CMainFrame* frame = frameOf(app);
+        CScrivaDoc& doc = frame->document();
+
+        // File Open through the program's prompt.
+        apptest::ModalHandler<QFileDialog> choose([&](QFileDialog* dialog) {
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(first);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QVERIFY(frame->router().dispatch(57601));
+        QVERIFY(choose.seen());
+        QCOMPARE(doc.PathName(), first);
+        QCOMPARE(int(doc.GetImage()->GetWidth()), 60);
+
+        // A file dropped on the window.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(second)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(frame, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &drop);
+        QCOMPARE(doc.PathName(), second);
+        QCOMPARE(int(doc.GetImage()->GetWidth()), 70);
+
+        // The recent-file list: the newest first.
+        QCOMPARE(app.recentFiles()->Paths().mid(0, 2), (QStringList{second, first}));
+        app.recentFiles()->Add(third);
+        app.recentFiles()->Add(second);
+        const int index = int(app.recentFiles()->Paths().indexOf(third));
+        QVERIFY(frame->router().dispatch(scriva::cmd::kFirstRecentFile + index));
+        QCOMPARE(doc.PathName(), third);
+        QCOMPARE(int(doc.GetImage()->GetHeight()), 30);
+        QCOMPARE(pane(frame, 59146), QStringLiteral("80x30x24"));
+    }
+
+    void nextAndPreviousFollowTheThumbnails()
+    {
+        freshHome();
+        const QString a = photo(QStringLiteral("a.jpg"), 30, 20);
+        const QString b = photo(QStringLiteral("b.jpg"), 31, 20);
+        const QString c = photo(QStringLiteral("c.jpg"), 32, 20);
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        CMainFrame* frame = frameOf(app);
+        CScrivaDoc& doc = frame->document();
+        frame->thumbView()->ScanFolder(m_home->path());
+        frame->thumbView()->SelectItem(0);
+        QVERIFY(doc.OpenPath(a));
+        QVERIFY(!frame->router().state(CScrivaDoc::CmdPreviousFile).enabled);
+        QVERIFY(frame->router().state(CScrivaDoc::CmdNextFile).enabled);
+        QVERIFY(frame->router().dispatch(CScrivaDoc::CmdNextFile));
+        QCOMPARE(doc.PathName(), b);
+        QVERIFY(frame->router().dispatch(CScrivaDoc::CmdNextFile));
+        QCOMPARE(doc.PathName(), c);
+        QCOMPARE(pane(frame, 59149), QStringLiteral("3/3"));
+        QVERIFY(!frame->router().state(CScrivaDoc::CmdNextFile).enabled);
+        QVERIFY(frame->router().dispatch(CScrivaDoc::CmdPreviousFile));
+        QCOMPARE(doc.PathName(), b);
+        QCOMPARE(int(doc.GetImage()->GetWidth()), 31);
+    }
+
+    void closingWithEditsAsksToSave()
+    {
+        freshHome();
+        const QString path = photo(QStringLiteral("edit.png"), 90, 60, 4);
+        {
+            CScrivaApp app;
+            QVERIFY(app.init({QStringLiteral("scriva"), path}));
+            CMainFrame* frame = frameOf(app);
+            QVERIFY(frame->document().CropTo(QRect(0, 0, 40, 30)));
+            apptest::BoxCatcher no(QMessageBox::No);
+            QVERIFY(frame->close());
+            QCOMPARE(no.boxes.size(), 1);
+            QCOMPARE(no.boxes[0].text, app.pack().String(61460) + QStringLiteral("\n") + path);
+            QCOMPARE(no.boxes[0].icon, QMessageBox::Question);
+        }
+        CxImage onDisk;
+        QVERIFY(onDisk.Load(QFile::encodeName(path).toStdString(), 4));
+        QCOMPARE(int(onDisk.GetWidth()), 90);
+        {
+            CScrivaApp app;
+            QVERIFY(app.init({QStringLiteral("scriva"), path}));
+            CMainFrame* frame = frameOf(app);
+            QVERIFY(frame->document().CropTo(QRect(0, 0, 40, 30)));
+            apptest::BoxCatcher yes(QMessageBox::Yes);
+            QVERIFY(frame->close());
+            QCOMPARE(yes.boxes.size(), 1);
+        }
+        QVERIFY(onDisk.Load(QFile::encodeName(path).toStdString(), 4));
+        QCOMPARE(int(onDisk.GetWidth()), 40);
+    }
+};
+
+SCRIVA_QTEST(TestFrameDocument)
+#include "test_frame_document.moc"
