@@ -11,15 +11,14 @@ const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
 const QString kPageKey = QStringLiteral("sizePicture");
 const QString kPresetPage = QStringLiteral("Preinstall");
 
-// The thumbnail column as the document asks for it. The column lists the
-// files of its folder; the item open in the document is its current item.
+// The thumbnail column as the document asks for it.
 class ThumbListAdapter : public IThumbList
 {
 public:
     explicit ThumbListAdapter(CMainFrame& frame) : m_frame(frame) {}
 
     int ItemCount() const override { return view() ? view()->ItemCount() : 0; }
-    int CurrentIndex() const override { return view() ? view()->SelectedIndex() : -1; }
+    int CurrentIndex() const override { return view() ? view()->CurrentIndex() : -1; }
     int IndexOfPath(const QString& path) const override
     {
         for (int i = 0; i < ItemCount(); ++i) {
@@ -28,48 +27,65 @@ public:
         }
         return -1;
     }
-    void AddFile(const QString&) override {}
+    void AddFile(const QString& path) override
+    {
+        if (view())
+            view()->AddFile(path);
+    }
     bool SelectItem(int flags, int index) override
     {
-        if (!view())
-            return false;
-        int target = index;
-        if ((flags & SelectNext) && index + 1 < ItemCount())
-            target = index + 1;
-        else if ((flags & SelectPrev) && index - 1 >= 0)
-            target = index - 1;
-        else
-            return false;
-        view()->SelectItem(target);
-        return true;
+        return view() && view()->SelectItem(flags, index);
     }
-    bool GetNextPath(QString& path, bool) override
+    bool GetNextPath(QString& path, bool move) override
     {
-        path = view() ? view()->OpenNext() : QString();
-        return !path.isEmpty();
+        return view() && view()->GetNextPath(path, move);
     }
-    bool GetPrevPath(QString& path, bool) override
+    bool GetPrevPath(QString& path, bool move) override
     {
-        path = view() ? view()->OpenPrevious() : QString();
-        return !path.isEmpty();
+        return view() && view()->GetPrevPath(path, move);
     }
-    void OpenFirst() override { openAt(0); }
-    void OpenLast() override { openAt(ItemCount() - 1); }
-    bool IsFirst() const override { return CurrentIndex() <= 0; }
-    bool IsLast() const override { return CurrentIndex() < 0 || CurrentIndex() == ItemCount() - 1; }
+    void OpenFirst() override
+    {
+        if (view())
+            view()->OpenFirst();
+    }
+    void OpenLast() override
+    {
+        if (view())
+            view()->OpenLast();
+    }
+    bool IsFirst() const override { return !view() || view()->IsFirst(); }
+    bool IsLast() const override { return !view() || view()->IsLast(); }
 
 private:
     CThumbView* view() const { return m_frame.thumbView(); }
-    void openAt(int index)
-    {
-        if (!view() || index < 0 || index >= ItemCount())
-            return;
-        view()->SelectItem(index);
-        m_frame.document().OpenPath(view()->PathAt(index));
-    }
 
     CMainFrame& m_frame;
 };
+
+// The column opens files in the document and asks through the frame's boxes.
+void hookThumbnails(CMainFrame& frame, const FrameServices& services)
+{
+    CThumbView* thumbs = frame.thumbView();
+    if (!thumbs)
+        return;
+    ThumbViewHooks hooks;
+    CMainFrame* f = &frame;
+    const FrameServices* s = &services;
+    hooks.openPath = [f](const QString& path) { return f->document().OpenPath(path); };
+    hooks.imageOperationRunning = [s] { return s->busy(); };
+    hooks.showItemText = [f](const QString& path) {
+        const auto& texts = f->document().RecognisedTexts();
+        const auto found = texts.find(path);
+        f->ShowResultPane(found != texts.end());
+        if (f->recognizeView())
+            f->recognizeView()->SetResultText(path,
+                                              found != texts.end() ? found->second : QString());
+    };
+    if (s->askMessage)
+        hooks.message = s->askMessage;
+    thumbs->SetHooks(std::move(hooks));
+}
 
 } // namespace
 
@@ -101,6 +117,7 @@ DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
         return f->recognizeView() ? f->recognizeView()->toPlainText() : QString();
     };
     host.addRecentFile = [s](const QString& path) { s->addRecentFile(path); };
+    hookThumbnails(frame, services);
     auto thumbs = std::make_shared<ThumbListAdapter>(frame);
     host.thumbs = [thumbs]() -> IThumbList* { return thumbs.get(); };
     host.presetAreaFlag = [f] { return f->PresetAreaFlag(); };

@@ -71,6 +71,10 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         return AppMessageBox(parent, text, QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::Question) == QMessageBox::Yes;
     };
+    s.askMessage = [](QWidget* parent, int id, QMessageBox::StandardButtons buttons,
+                      QMessageBox::Icon icon, QMessageBox::StandardButton) {
+        return AppMessageBox(parent, id, buttons, icon);
+    };
     s.addRecentFile = [&app](const QString& path) { app.AddToRecentFileList(path); };
     s.setSetting = [&app](const QString& key, const QString& value, const QString& section) {
         app.settings().SetString(key, value, section);

@@ -10,6 +10,7 @@
 #include "app/CScrivaApp.h"
 #include "app/MainStatusBar.h"
 #include "app/RecentFiles.h"
+#include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/ViewGeometry.h"
 #include "image/ui/CScrivaView.h"
@@ -155,8 +156,8 @@ private slots:
         CMainFrame* frame = frameOf(app);
         CScrivaDoc& doc = frame->document();
         frame->thumbView()->ScanFolder(m_home->path());
-        frame->thumbView()->SelectItem(0);
-        QVERIFY(doc.OpenPath(a));
+        QVERIFY(frame->thumbView()->OpenItem(0)); // a click on the first thumbnail
+        QCOMPARE(doc.PathName(), a);
         QVERIFY(!frame->router().state(CScrivaDoc::CmdPreviousFile).enabled);
         QVERIFY(frame->router().state(CScrivaDoc::CmdNextFile).enabled);
         QVERIFY(frame->router().dispatch(CScrivaDoc::CmdNextFile));
