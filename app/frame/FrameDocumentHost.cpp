@@ -63,30 +63,6 @@ private:
     CMainFrame& m_frame;
 };
 
-// The column opens files in the document and asks through the frame's boxes.
-void hookThumbnails(CMainFrame& frame, const FrameServices& services)
-{
-    CThumbView* thumbs = frame.thumbView();
-    if (!thumbs)
-        return;
-    ThumbViewHooks hooks;
-    CMainFrame* f = &frame;
-    const FrameServices* s = &services;
-    hooks.openPath = [f](const QString& path) { return f->document().OpenPath(path); };
-    hooks.imageOperationRunning = [s] { return s->busy(); };
-    hooks.showItemText = [f](const QString& path) {
-        const auto& texts = f->document().RecognisedTexts();
-        const auto found = texts.find(path);
-        f->ShowResultPane(found != texts.end());
-        if (f->recognizeView())
-            f->recognizeView()->SetResultText(path,
-                                              found != texts.end() ? found->second : QString());
-    };
-    if (s->askMessage)
-        hooks.message = s->askMessage;
-    thumbs->SetHooks(std::move(hooks));
-}
-
 } // namespace
 
 DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
@@ -117,7 +93,6 @@ DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
         return f->recognizeView() ? f->recognizeView()->toPlainText() : QString();
     };
     host.addRecentFile = [s](const QString& path) { s->addRecentFile(path); };
-    hookThumbnails(frame, services);
     auto thumbs = std::make_shared<ThumbListAdapter>(frame);
     host.thumbs = [thumbs]() -> IThumbList* { return thumbs.get(); };
     host.presetAreaFlag = [f] { return f->PresetAreaFlag(); };

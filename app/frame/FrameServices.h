@@ -53,10 +53,6 @@ struct FrameServices
     // The file-name prompt for saving (name and type in and out); false on Cancel.
     std::function<bool(QWidget*, QString& name, int& type)> promptSaveName;
     std::function<void(const QString&)> addRecentFile;
-    // A numbered string in a box with these buttons; returns the one pressed.
-    std::function<QMessageBox::StandardButton(QWidget*, int, QMessageBox::StandardButtons,
-                                              QMessageBox::Icon, QMessageBox::StandardButton)>
-        askMessage;
     // Writes a setting into the program's store (key, value, section).
     std::function<void(const QString&, const QString&, const QString&)> setSetting;
 

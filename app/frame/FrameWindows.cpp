@@ -48,8 +48,11 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         box->setDefaultButton(preset);
         return QMessageBox::StandardButton(box->exec());
     };
+    // Thumbnail clicks and the column's deletions open through the document's
+    // browsing path (an empty path clears it).
     s.openFile = [&app](const QString& path) {
-        return app.windows() && app.windows()->OpenFile(path);
+        auto* windows = dynamic_cast<FrameWindows*>(app.windows());
+        return windows && windows->document().OpenPath(path);
     };
     s.isEditing = [&app] { return app.isBusy(CScrivaApp::BusyEditing); };
     s.showMessageWithReason = [](QWidget* parent, int id, const QString& reason) {
@@ -70,10 +73,6 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.askYesNo = [](QWidget* parent, const QString& text) {
         return AppMessageBox(parent, text, QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::Question) == QMessageBox::Yes;
-    };
-    s.askMessage = [](QWidget* parent, int id, QMessageBox::StandardButtons buttons,
-                      QMessageBox::Icon icon, QMessageBox::StandardButton) {
-        return AppMessageBox(parent, id, buttons, icon);
     };
     s.addRecentFile = [&app](const QString& path) { app.AddToRecentFileList(path); };
     s.setSetting = [&app](const QString& key, const QString& value, const QString& section) {
