@@ -11,9 +11,9 @@
 #include "config/CommandIds.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
-#include "ocr/COcrEngine.h"
 #include "export/FileTypeTable.h"
 #include "export/ui/FileNamePrompt.h"
+#include "ocr/COcrEngine.h"
 
 #include <QApplication>
 #include <QDesktopServices>
