@@ -1,0 +1,173 @@
+#include "ImageCommands.h"
+
+#include "FreeRotationDialog.h"
+#include "ImagePrinter.h"
+#include "ResizeDialog.h"
+#include "WaitDialog.h"
+#include "image/CScrivaDoc.h"
+
+#include <QCoreApplication>
+
+using namespace scriva;
+using namespace scriva::image;
+
+namespace {
+
+// The person's answer, or the test's when it answers for them.
+template <typename Dialog> int answer(Dialog& dialog, const std::function<void(Dialog&)>& answerFor)
+{
+    if (!answerFor)
+        return dialog.exec();
+    answerFor(dialog);
+    return dialog.result();
+}
+
+} // namespace
+
+ImageCommands::ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer)
+    : QObject(&doc), m_doc(doc), m_window(window), m_printer(printer)
+{
+    m_text = [this](int id) { return string(id); };
+}
+
+ImageCommands::~ImageCommands()
+{
+    for (int id : kEditCommands)
+        m_doc.SetCommandHandler(id, {});
+    for (int id : {cmd::kPrint, cmd::kPrintDirect, cmd::kPrintAt96Dpi, cmd::kPrintPreview})
+        m_doc.SetCommandHandler(id, {});
+}
+
+void ImageCommands::Install()
+{
+    for (int id : kEditCommands)
+        m_doc.SetCommandHandler(id, [this, id] { RunEdit(id); });
+    m_doc.SetCommandHandler(cmd::kPrint, [this] { PrintImage(true); });
+    m_doc.SetCommandHandler(cmd::kPrintDirect, [this] { PrintImage(false); });
+    m_doc.SetCommandHandler(cmd::kPrintAt96Dpi, [this] { PrintAt96Dpi(); });
+    m_doc.SetCommandHandler(cmd::kPrintPreview, [this] { PrintPreview(); });
+}
+
+QString ImageCommands::string(int id) const
+{
+    return m_doc.Host().string ? m_doc.Host().string(id) : QString();
+}
+
+void ImageCommands::report(const QString& text) const
+{
+    if (m_doc.Host().showText)
+        m_doc.Host().showText(text);
+}
+
+void ImageCommands::message(int id) const
+{
+    if (m_doc.Host().showMessage)
+        m_doc.Host().showMessage(id, false);
+}
+
+void ImageCommands::RunEdit(int command)
+{
+    if (!m_doc.HasImage() || m_job.IsRunning() || m_doc.IsBusy())
+        return;
+    if (command == cmd::kRotateFree)
+        askRotation();
+    else if (command == cmd::kResize)
+        askSize();
+    else
+        startWorker({command});
+}
+
+void ImageCommands::askRotation()
+{
+    FreeRotationDialog dialog(m_text, m_window);
+    dialog.report = [this](const QString& text) { report(text); };
+    dialog.SetAngle(FreeRotationDialog::DefaultAngle); // never the last angle
+    if (answer(dialog, aboutToAskRotation) != QDialog::Accepted)
+        return;
+    EditRequest request{cmd::kRotateFree};
+    request.angle = dialog.Angle();
+    request.keepSize = dialog.KeepSize();
+    startWorker(request);
+}
+
+void ImageCommands::askSize()
+{
+    const CxImage& image = *m_doc.GetImage();
+    ResizeDialog dialog(int(image.GetWidth()), int(image.GetHeight()), m_text, m_window);
+    dialog.report = [this](const QString& text) { report(text); };
+    if (answer(dialog, aboutToAskSize) != QDialog::Accepted)
+        return;
+    if (ResizeTooLarge(dialog.NewWidth(), dialog.NewHeight())) {
+        report(QString::fromLatin1(kSizeExceeded));
+        return;
+    }
+    EditRequest request{cmd::kResize};
+    request.newWidth = dialog.NewWidth();
+    request.newHeight = dialog.NewHeight();
+    startWorker(request);
+}
+
+void ImageCommands::startWorker(const EditRequest& request)
+{
+    if (!m_doc.HasImage())
+        return; // a dialog's box may have let the image go
+    m_doc.ResetTool();
+    m_doc.SetTool(0);
+    m_doc.PushUndo(); // kept even when the edit then fails
+    m_doc.SetWorkerBusy(true);
+    // The box exists and listens before the worker starts: its end cannot be missed.
+    WaitDialog wait(m_text, m_window);
+    connect(&m_job, &EditJob::finished, &wait, &WaitDialog::Finish, Qt::QueuedConnection);
+    if (!m_job.Start(*m_doc.GetImage(), request)) {
+        m_doc.SetWorkerBusy(false);
+        return;
+    }
+    wait.exec();
+    finishEdit(request.command);
+}
+
+void ImageCommands::finishEdit(int command)
+{
+    const EditResult result = m_job.Result();
+    if (result == EditResult::Done)
+        m_doc.SetImage(m_job.TakeImage());
+    m_doc.SetWorkerBusy(false);
+    if (result == EditResult::Failed)
+        report(m_job.ErrorText());
+    if (editDone)
+        editDone(command);
+    if (result == EditResult::OutOfMemory) {
+        message(str::kRotationNoMemory);
+        QCoreApplication::exit(1);
+    }
+}
+
+ImagePrinter ImageCommands::makePrinter() const
+{
+    ImagePrinter printer(m_printer, m_window, m_text);
+    printer.printMode = printMode;
+    printer.setPrintMode = setPrintMode;
+    printer.showMessage = [this](int id) { message(id); };
+    return printer;
+}
+
+void ImageCommands::PrintImage(bool askFirst)
+{
+    if (m_doc.HasImage())
+        makePrinter().Print(*m_doc.GetImage(), askFirst);
+}
+
+void ImageCommands::PrintAt96Dpi()
+{
+    if (setPrintMode)
+        setPrintMode(mode::kPrintActualSize);
+    PrintImage(true);
+}
+
+void ImageCommands::PrintPreview()
+{
+    if (!m_doc.HasImage())
+        return;
+    makePrinter().Preview(
+        [this]() -> const CxImage* { return m_doc.HasImage() ? m_doc.GetImage() : nullptr; });
+}

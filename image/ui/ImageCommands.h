@@ -1,0 +1,68 @@
+#pragma once
+// The image menu's whole-image edits and the print commands of the image view,
+// installed into the document as its command handlers. An edit pushes the undo
+// step, runs on a copy of the image on a worker behind the modal wait box (shown
+// before the worker can end, for at least half a second), and installs the
+// result; a failure shows the image's error text; the end is announced to the
+// application with the edit's command id. Free rotation and resize ask first.
+// User-interface thread only.
+
+#include "PackText.h"
+#include "image/EditJob.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class CScrivaDoc;
+class ImagePrinter;
+class QPrinter;
+class QWidget;
+class FreeRotationDialog;
+class ResizeDialog;
+
+class ImageCommands : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr char kSizeExceeded[] = "Size of image is exceeding!";
+
+    ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer);
+    ~ImageCommands() override;
+
+    // Where the print mode lives (the main frame) and who hears of an edit's end
+    // (the application: message 0x7E9 with the command id).
+    std::function<int()> printMode;
+    std::function<void(int)> setPrintMode;
+    std::function<void(int command)> editDone;
+    // Tests answer the dialogs here instead of a person: when set, the dialog
+    // is not shown and its result after the call is the answer.
+    std::function<void(FreeRotationDialog&)> aboutToAskRotation;
+    std::function<void(ResizeDialog&)> aboutToAskSize;
+
+    // Registers the handlers with the document.
+    void Install();
+    bool EditRunning() const { return m_job.IsRunning(); }
+
+    // The commands themselves (what the handlers run).
+    void RunEdit(int command);
+    void PrintImage(bool askFirst);
+    void PrintAt96Dpi();
+    void PrintPreview();
+
+private:
+    void askRotation();
+    void askSize();
+    void startWorker(const scriva::image::EditRequest& request);
+    void finishEdit(int command);
+    void report(const QString& text) const;
+    void message(int id) const;
+    QString string(int id) const;
+    ImagePrinter makePrinter() const;
+
+    CScrivaDoc& m_doc;
+    QPointer<QWidget> m_window;
+    QPrinter& m_printer;
+    PackText m_text;
+    scriva::image::EditJob m_job;
+};
