@@ -1,6 +1,7 @@
 #include "app/frame/FrameWindows.h"
 
 #include "app/frame/CMainFrame.h"
+#include "app/frame/FrameImageCommands.h"
 #include "app/shell/AppEvent.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
@@ -86,8 +87,14 @@ FrameWindows::FrameWindows(CScrivaApp& app)
       m_frame(std::make_unique<CMainFrame>(ServicesFor(app), *m_doc))
 {
     // The application answers the commands no window takes.
-    m_frame->router().setApplicationHandler([&app](int id) { return app.OnCommand(id); });
-    m_frame->router().setApplicationUpdateRule([&app](int id) { return app.OnUpdateCommand(id); });
+    m_imageCommands = std::make_unique<FrameImageCommands>(app, *m_frame, *m_doc);
+    FrameImageCommands* image = m_imageCommands.get();
+    m_frame->router().setApplicationHandler(
+        [&app, image](int id) { return image->OnCommand(id) || app.OnCommand(id); });
+    m_frame->router().setApplicationUpdateRule([&app, image](int id) {
+        const auto state = image->OnUpdateCommand(id);
+        return state ? state : app.OnUpdateCommand(id);
+    });
     m_frame->thumbView()->SetSettings(&app.settings());
     // The photos taken so far fill the column from the start, once the window
     // has its size.
@@ -98,7 +105,8 @@ FrameWindows::FrameWindows(CScrivaApp& app)
 
 FrameWindows::~FrameWindows()
 {
-    m_frame.reset(); // the views leave the document before it goes
+    m_imageCommands.reset(); // its handlers leave the document first
+    m_frame.reset();         // the views leave the document before it goes
 }
 
 QWidget* FrameWindows::Window() const

@@ -11,6 +11,7 @@
 
 class CMainFrame;
 class CScrivaApp;
+class FrameImageCommands;
 class CScrivaDoc;
 
 class FrameWindows : public IAppWindows
@@ -48,4 +49,5 @@ public:
 private:
     std::unique_ptr<CScrivaDoc> m_doc;
     std::unique_ptr<CMainFrame> m_frame;
+    std::unique_ptr<FrameImageCommands> m_imageCommands; // goes before the frame and document
 };

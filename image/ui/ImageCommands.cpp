@@ -25,7 +25,7 @@ template <typename Dialog> int answer(Dialog& dialog, const std::function<void(D
 } // namespace
 
 ImageCommands::ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer)
-    : QObject(&doc), m_doc(doc), m_window(window), m_printer(printer)
+    : m_doc(doc), m_window(window), m_printer(printer)
 {
     m_text = [this](int id) { return string(id); };
 }
@@ -114,16 +114,23 @@ void ImageCommands::startWorker(const EditRequest& request)
     m_doc.ResetTool();
     m_doc.SetTool(0);
     m_doc.PushUndo(); // kept even when the edit then fails
-    m_doc.SetWorkerBusy(true);
+    setBusy(true);
     // The box exists and listens before the worker starts: its end cannot be missed.
     WaitDialog wait(m_text, m_window);
     connect(&m_job, &EditJob::finished, &wait, &WaitDialog::Finish, Qt::QueuedConnection);
     if (!m_job.Start(*m_doc.GetImage(), request)) {
-        m_doc.SetWorkerBusy(false);
+        setBusy(false);
         return;
     }
     wait.exec();
     finishEdit(request.command);
+}
+
+void ImageCommands::setBusy(bool on)
+{
+    m_doc.SetWorkerBusy(on);
+    if (busyChanged)
+        busyChanged(on);
 }
 
 void ImageCommands::finishEdit(int command)
@@ -131,7 +138,7 @@ void ImageCommands::finishEdit(int command)
     const EditResult result = m_job.Result();
     if (result == EditResult::Done)
         m_doc.SetImage(m_job.TakeImage());
-    m_doc.SetWorkerBusy(false);
+    setBusy(false);
     if (result == EditResult::Failed)
         report(m_job.ErrorText());
     if (editDone)

@@ -5,6 +5,7 @@
 // before the worker can end, for at least half a second), and installs the
 // result; a failure shows the image's error text; the end is announced to the
 // application with the edit's command id. Free rotation and resize ask first.
+// Whoever creates it keeps it and lets it go before the document.
 // User-interface thread only.
 
 #include "PackText.h"
@@ -35,6 +36,8 @@ public:
     std::function<int()> printMode;
     std::function<void(int)> setPrintMode;
     std::function<void(int command)> editDone;
+    // The program's busy state follows the worker (buttons and timers wait).
+    std::function<void(bool running)> busyChanged;
     // Tests answer the dialogs here instead of a person: when set, the dialog
     // is not shown and its result after the call is the answer.
     std::function<void(FreeRotationDialog&)> aboutToAskRotation;
@@ -55,6 +58,7 @@ private:
     void askSize();
     void startWorker(const scriva::image::EditRequest& request);
     void finishEdit(int command);
+    void setBusy(bool on);
     void report(const QString& text) const;
     void message(int id) const;
     QString string(int id) const;

@@ -1,0 +1,38 @@
+#pragma once
+// Connects the image editing, printing and PDF export to the main window: the
+// document's edit and print commands with the application's printer and the
+// frame's print mode, the edit's end posted to the application (0x7E9) and its
+// busy state kept there, the export of the selected thumbnails, and printing the
+// live camera picture (32805) while the capture view is shown.
+// User-interface thread only.
+
+#include "image/CommandTarget.h"
+
+#include <memory>
+#include <optional>
+
+class CMainFrame;
+class CScrivaApp;
+class CScrivaDoc;
+class ImageCommands;
+class QString;
+
+class FrameImageCommands
+{
+public:
+    FrameImageCommands(CScrivaApp& app, CMainFrame& frame, CScrivaDoc& doc);
+    ~FrameImageCommands();
+
+    // The commands of the main window that no view or document takes here.
+    bool OnCommand(int id);
+    std::optional<CommandState> OnUpdateCommand(int id) const;
+
+private:
+    bool exportPdf(const QString& path);
+    void printCameraPicture();
+
+    CScrivaApp& m_app;
+    CMainFrame& m_frame;
+    CScrivaDoc& m_doc;
+    std::unique_ptr<ImageCommands> m_commands;
+};
