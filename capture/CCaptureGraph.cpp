@@ -290,6 +290,16 @@ bool CCaptureGraph::SaveFrameAsBitmap(const QString& path, QString* error)
     return ok;
 }
 
+bool CCaptureGraph::CopyHeldFrame(CxImage& image) const
+{
+    GstSample* sample = m_callback.HeldSample();
+    if (!sample)
+        return false;
+    const bool ok = FrameBitmap::ToImage(sample, image);
+    gst_sample_unref(sample);
+    return ok;
+}
+
 QString CCaptureGraph::ControlsDevice() const
 {
     return m_source.kind == CaptureSource::Kind::Device ? m_source.devicePath : QString();

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <mutex>
 
+class CxImage;
 typedef struct _GstElement GstElement;
 typedef struct _GstBus GstBus;
 typedef struct _GstMessage GstMessage;
@@ -51,6 +52,9 @@ public:
     // the first frame, when the frame and its sizes disagree or the file cannot
     // be written, with the reason (the system's for files) in *error.
     bool SaveFrameAsBitmap(const QString& path, QString* error = nullptr);
+    // Copies the held frame (without border) into an image; false before the
+    // first frame or when the frame and its sizes disagree.
+    bool CopyHeldFrame(CxImage& image) const;
 
     bool IsInitialized() const { return m_initialized; }
     bool IsPreviewing() const { return m_previewing; }

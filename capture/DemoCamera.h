@@ -1,7 +1,8 @@
 #pragma once
-// The demo camera's single picture: a printed page turned 3 degrees on a dark
-// desk, 2592 x 1944 BGR, identical on every run. Decoded once from the PNG in
-// the library's resources by the image object's own codec; any thread may ask
+// The demo camera's single picture: a printed A4 page lying sideways (its top
+// to the left), turned 3 degrees, on a dark desk; 2592 x 1944 BGR, identical
+// on every run. Decoded once from the PNG in the library's resources by the
+// image object's own codec; any thread may ask
 // for it.
 
 #include "image/cximage/CxImage.h"

@@ -1,5 +1,7 @@
 #include "FrameBitmap.h"
 
+#include "image/cximage/CxImage.h"
+
 #include "image/cximage/CxSafeFile.h"
 
 #include <QFile>
@@ -63,9 +65,8 @@ bool WriteRows(const GstVideoFrame& frame, CxSafeFile& out)
     return true;
 }
 
-} // namespace
-
-bool Write(GstSample* sample, const QString& path, QString* error)
+// Maps a BGR sample whose sizes agree with its data; the caller unmaps it.
+bool MapFrame(GstSample* sample, GstVideoFrame& frame, QString* error)
 {
     GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
     GstBuffer* buffer = sample ? gst_sample_get_buffer(sample) : nullptr;
@@ -75,7 +76,6 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     if (!gst_video_info_from_caps(&info, caps) ||
         GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
         return Fail(error, QStringLiteral("the frame is not 24-bit BGR"));
-    GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
         return Fail(error, QStringLiteral("the frame's sizes disagree with its data"));
     const int w = GST_VIDEO_FRAME_WIDTH(&frame);
@@ -83,17 +83,28 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
     const guint64 need =
         GST_VIDEO_FRAME_PLANE_OFFSET(&frame, 0) + guint64(stride) * guint64(h - 1) + guint64(w) * 3;
-    bool ok = w > 0 && h > 0 && stride >= w * 3 && need <= frame.map[0].size;
-    if (!ok) {
+    if (!(w > 0 && h > 0 && stride >= w * 3 && need <= frame.map[0].size)) {
         gst_video_frame_unmap(&frame);
         return Fail(error, QStringLiteral("the frame's sizes disagree with its data"));
     }
+    return true;
+}
+
+} // namespace
+
+bool Write(GstSample* sample, const QString& path, QString* error)
+{
+    GstVideoFrame frame;
+    if (!MapFrame(sample, frame, error))
+        return false;
+    const int w = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
     const uint32_t pixelBytes = uint32_t(((size_t(w) * 3 + 3) & ~size_t(3)) * size_t(h));
     uint8_t header[kHeaderBytes];
     FillHeaders(header, w, h, pixelBytes);
     CxSafeFile out;
-    ok = out.Open(QFile::encodeName(path).toStdString()) && out.Write(header, kHeaderBytes) &&
-         WriteRows(frame, out) && out.Commit();
+    const bool ok = out.Open(QFile::encodeName(path).toStdString()) &&
+                    out.Write(header, kHeaderBytes) && WriteRows(frame, out) && out.Commit();
     gst_video_frame_unmap(&frame);
     if (!ok) {
         const std::string why = out.Error().empty() ? std::strerror(EIO) : out.Error();
@@ -101,6 +112,28 @@ bool Write(GstSample* sample, const QString& path, QString* error)
             error,
             QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(why.c_str())));
     }
+    return true;
+}
+
+bool ToImage(GstSample* sample, CxImage& image, QString* error)
+{
+    GstVideoFrame frame;
+    if (!MapFrame(sample, frame, error))
+        return false;
+    const int w = GST_VIDEO_FRAME_WIDTH(&frame);
+    const int h = GST_VIDEO_FRAME_HEIGHT(&frame);
+    const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+    const auto* data = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
+    const bool ok = image.Create(uint32_t(w), uint32_t(h), 24, CXIMAGE_FORMAT_BMP) != nullptr;
+    if (ok) {
+        // The sample's first row is the picture's top; the image stores rows bottom-up.
+        for (int y = 0; y < h; ++y)
+            std::memcpy(image.GetBits(uint32_t(h - 1 - y)), data + size_t(y) * size_t(stride),
+                        size_t(w) * 3);
+    }
+    gst_video_frame_unmap(&frame);
+    if (!ok)
+        return Fail(error, QString::fromUtf8(image.GetLastError()));
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class CxImage;
 typedef struct _GstSample GstSample;
 
 namespace FrameBitmap {
@@ -14,5 +15,8 @@ constexpr int kHeaderBytes = 54;
 // False when the sample is missing, not BGR, its sizes disagree with its
 // buffer, or the file cannot be written.
 bool Write(GstSample* sample, const QString& path, QString* error = nullptr);
+
+// The same rows as a 24-bit image in memory, for photos that are not saved.
+bool ToImage(GstSample* sample, CxImage& image, QString* error = nullptr);
 
 } // namespace FrameBitmap

@@ -1,82 +1,100 @@
-// scriva-cli capture: takes one frame from a camera source and writes it.
+// scriva-cli capture: takes one frame from a camera source and writes it, or
+// takes one photo into the save folder as the program's take-photo command
+// does (configured naming, counter advanced, page cut, straightened, turned).
 //   capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp
+//   capture [--camera auto|demo|test|none|/dev/videoN] --photo
 // Without --camera the source comes from SCRIVA_CAMERA or the profile, as in
-// the program; the supported cameras are those of the user's settings.
+// the program; the supported cameras are those of the user's settings. With
+// --photo the photo's path is printed; an existing file is never replaced.
 
+#include "CliCamera.h"
 #include "CliCommand.h"
 
-#include "capture/CCaptureGraph.h"
+#include "capture_view/PhotoJob.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
-#include "config/SettingsKeys.h"
 
-#include <QElapsedTimer>
-#include <QThread>
+#include <QDateTime>
 #include <cstdio>
-#include <gst/gst.h>
 
 using namespace scriva::cli;
 
 namespace {
 
-constexpr int kFirstFrameTimeoutMs = 10000;
+const QString kUsage =
+    QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp | --photo");
 
-QStringList CameraTokens()
+QString JobFailure(const PhotoJob& job)
+{
+    switch (job.failure()) {
+    case PhotoJob::Failure::UnusableName:
+        return QStringLiteral("the photo name part '%1' would leave the save folder")
+            .arg(job.FailureDetail());
+    case PhotoJob::Failure::NoTempFolder:
+        return QStringLiteral("cannot make the temporary bitmap in %1").arg(job.FailureDetail());
+    case PhotoJob::Failure::UnknownFormat:
+        return QStringLiteral("the photo format '%1' is not one of jpg, png, tif, bmp")
+            .arg(job.FailureDetail());
+    case PhotoJob::Failure::NoFrame:
+        return QStringLiteral("the frame could not be read back: %1").arg(job.FailureDetail());
+    case PhotoJob::Failure::ProcessFailed:
+        return QStringLiteral("cannot process the photo: %1").arg(job.FailureDetail());
+    case PhotoJob::Failure::SaveFailed:
+        return QStringLiteral("cannot save the photo %1").arg(job.FailureDetail());
+    case PhotoJob::Failure::None:
+        break;
+    }
+    return QString();
+}
+
+int TakePhoto(const QString& setting)
 {
     CConfigFile config;
-    if (!scriva::loadSettings(config))
-        return {};
-    return scriva::settings::CameraIds(config);
-}
-
-bool WaitForFrame(const CCaptureGraph& graph)
-{
-    QElapsedTimer t;
-    t.start();
-    while (graph.Callback().FrameCount() == 0 && !graph.HasFailed() &&
-           t.elapsed() < kFirstFrameTimeoutMs)
-        QThread::msleep(20);
-    return graph.Callback().FrameCount() > 0;
-}
-
-int RunCapture(const QStringList& args)
-{
-    QString setting;
-    QString out;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--camera") && i + 1 < args.size())
-            setting = args[++i];
-        else if (out.isEmpty() && !args[i].startsWith(QLatin1String("--")))
-            out = args[i];
-        else
-            return failWith(QStringLiteral(
-                "usage: capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"));
-    }
-    if (out.isEmpty())
-        return failWith(
-            QStringLiteral("usage: capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"));
-    gst_init(nullptr, nullptr);
+    QString failedPath;
+    QString error;
+    if (!scriva::loadSettings(config, &failedPath, &error))
+        return failWith(QStringLiteral("cannot read the settings %1: %2").arg(failedPath, error));
     CCaptureGraph graph;
-    const QStringList tokens = CameraTokens();
-    const CaptureProfile profile;
-    if (setting.isEmpty())
-        setting = CaptureSourceSetting(profile);
-    graph.DeviceGuard().ScanDevices(tokens);
-    const CaptureSource source =
-        ResolveCaptureSource(setting, graph.DeviceGuard(), tokens, CameraModelOverride(profile));
-    if (!graph.Initialize(source) || !graph.StartPreview())
-        return failWith(
-            QStringLiteral("the camera could not be started: %1").arg(graph.FailureText()));
-    if (!WaitForFrame(graph)) {
-        const QString why =
-            graph.HasFailed() ? graph.FailureText() : QStringLiteral("no picture within 10 s");
+    if (!StartCamera(graph, setting, CameraTokens(config), error))
+        return failWith(error);
+    PhotoMemory memory;
+    PhotoJob job(config, scriva::userConfigFile(), memory);
+    if (!job.Prepare(QDateTime::currentDateTime())) {
         graph.Shutdown();
-        return failWith(QStringLiteral("no frame arrived: %1").arg(why));
+        return failWith(JobFailure(job));
     }
+    if (job.PhotoExists()) {
+        graph.Shutdown();
+        return failWith(
+            QStringLiteral("%1 exists already; it was not replaced").arg(job.PhotoPath()));
+    }
+    int width = 0;
+    int height = 0;
+    graph.Callback().FrameSize(width, height);
+    const int model = graph.CameraModel();
+    const bool held = graph.SaveFrameAsBitmap(job.TempBitmapPath());
+    graph.Shutdown();
+    if (!held)
+        return failWith(QStringLiteral("cannot write the frame to %1").arg(job.TempBitmapPath()));
+    if (!job.DevelopBitmap(model, width))
+        return failWith(JobFailure(job));
+    std::printf("%s\n", job.PhotoPath().toLocal8Bit().constData());
+    return 0;
+}
+
+int WriteFrame(const QString& setting, const QString& out)
+{
+    CConfigFile config;
+    scriva::loadSettings(config);
+    CCaptureGraph graph;
+    QString error;
+    if (!StartCamera(graph, setting, CameraTokens(config), error))
+        return failWith(error);
     QString writeError;
     const bool ok = graph.SaveFrameAsBitmap(out, &writeError);
     const QString name = graph.FriendlyName();
-    int w = 0, h = 0;
+    int w = 0;
+    int h = 0;
     graph.Callback().FrameSize(w, h);
     const int model = graph.CameraModel();
     graph.Shutdown();
@@ -87,9 +105,26 @@ int RunCapture(const QStringList& args)
     return 0;
 }
 
-const CliRegistrar
-    s_capture(QStringLiteral("capture"),
-              QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp"),
-              &RunCapture);
+int RunCapture(const QStringList& args)
+{
+    QString setting;
+    QString out;
+    bool photo = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--camera") && i + 1 < args.size())
+            setting = args[++i];
+        else if (args[i] == QLatin1String("--photo"))
+            photo = true;
+        else if (out.isEmpty() && !args[i].startsWith(QLatin1String("--")))
+            out = args[i];
+        else
+            return failWith(QStringLiteral("usage: ") + kUsage);
+    }
+    if (photo == !out.isEmpty())
+        return failWith(QStringLiteral("usage: ") + kUsage);
+    return photo ? TakePhoto(setting) : WriteFrame(setting, out);
+}
+
+const CliRegistrar s_capture(QStringLiteral("capture"), kUsage, &RunCapture);
 
 } // namespace

@@ -1,31 +1,29 @@
 // scriva-cli demo: the program's main job without a window, for machines with
 // no display. Seeds the user's settings when missing and shows the photo
 // settings, takes one frame from the camera source (SCRIVA_CAMERA, else the
-// profile, else the camera or, with none attached, the demo camera),
-// straightens it and saves it into the photo folder as <stem>_demo.<format>,
-// beside earlier ones (_2, _3 ...), never over them.
+// profile, else the camera or, with none attached, the demo camera), runs the
+// program's photo pipeline on it (page cut, straightening, turn) and saves it
+// into the photo folder as <stem>_demo.<format>, beside earlier ones (_2, _3
+// ...), never over them.
 //   demo [--camera auto|demo|test|none|/dev/videoN]
 
+#include "CliCamera.h"
 #include "CliCommand.h"
-#include "StraightenJob.h"
 
-#include "capture/CCaptureGraph.h"
-#include "capture/CaptureProfile.h"
-#include "capture/CaptureSource.h"
+#include "capture_view/PhotoJob.h"
+#include "capture_view/PhotoNaming.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
 
+#include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <gst/gst.h>
 #include <memory>
 #include <vector>
 
@@ -35,14 +33,8 @@ namespace settings = scriva::settings;
 namespace {
 
 const QString kUsage = QStringLiteral("demo [--camera auto|demo|test|none|/dev/videoN]");
-constexpr int kFirstFrameTimeoutMs = 10000;
-// A real camera's first pictures are often still dark while its exposure settles.
-constexpr uint64_t kDeviceSettleFrames = 5;
-constexpr int kDeviceSettleMs = 1500;
-constexpr int kMaxNameTries = 10000;
-
-// The photo settings the demo uses and shows.
-struct PhotoSettings
+// The photo settings the demo shows and checks.
+struct DemoSettings
 {
     QString language;
     QString saveFolder; // resolved, ending in "/"
@@ -53,12 +45,11 @@ struct PhotoSettings
     QString pageSizeMm; // "210 x 297 mm", empty when the name has no size
     QString naming;
     QStringList cameraTokens;
-    bool fineStraighten = true;
 };
 
 struct Frame
 {
-    std::unique_ptr<CxImage> image;
+    CxImage image;
     QString cameraName;
     int cameraModel = 0;
 };
@@ -98,7 +89,7 @@ QString PageSizeMm(const CConfigFile& config, const QString& name)
 }
 
 // Reads the photo settings; false with the reason when they cannot be used.
-bool ReadPhotoSettings(const CConfigFile& config, PhotoSettings& s, QString& error)
+bool ReadDemoSettings(const CConfigFile& config, DemoSettings& s, QString& error)
 {
     s.language = settings::ReadString(config, settings::kLanguage);
     s.saveFolder = settings::PhotoFolder(config);
@@ -106,13 +97,12 @@ bool ReadPhotoSettings(const CConfigFile& config, PhotoSettings& s, QString& err
         s.saveFolder += u'/';
     s.stem = settings::ReadString(config, settings::kPhotoStem).trimmed();
     s.format = settings::ReadString(config, settings::kPhotoFormat).trimmed().toLower();
-    s.formatId = CxImage::FormatFromExtension(s.format.toUtf8().constData());
+    s.formatId = PhotoSettingsReader::FormatOf(s.format);
     s.pageSize = settings::ReadString(config, settings::kPageSizeName);
     s.pageSizeMm = PageSizeMm(config, s.pageSize);
     s.naming = NamingRule(config);
     s.cameraTokens = settings::CameraIds(config);
-    s.fineStraighten = FineStraightenSetting(config);
-    if (s.stem.isEmpty() || s.stem.contains(u'/') || s.stem.contains(u'\\'))
+    if (s.stem.isEmpty() || !PhotoSettingsReader::IsSafeNamePart(s.stem))
         error = QStringLiteral("the photo file name stem '%1' cannot name a file").arg(s.stem);
     else if (s.formatId == CXIMAGE_FORMAT_UNKNOWN)
         error =
@@ -120,7 +110,7 @@ bool ReadPhotoSettings(const CConfigFile& config, PhotoSettings& s, QString& err
     return error.isEmpty();
 }
 
-void PrintSettings(const PhotoSettings& s, bool seeded)
+void PrintSettings(const DemoSettings& s, bool seeded)
 {
     PrintLine(QStringLiteral("Settings"),
               scriva::userConfigFile() + (seeded ? QStringLiteral(" (new, copied from ") +
@@ -148,85 +138,27 @@ QString TurnText(double angle)
         .arg(angle > 0 ? QStringLiteral("clockwise") : QStringLiteral("counter-clockwise"));
 }
 
-bool WaitForFrames(const CCaptureGraph& graph, uint64_t wanted)
-{
-    QElapsedTimer t;
-    t.start();
-    while (graph.Callback().FrameCount() == 0 && !graph.HasFailed() &&
-           t.elapsed() < kFirstFrameTimeoutMs)
-        QThread::msleep(20);
-    const qint64 first = t.elapsed();
-    while (graph.Callback().FrameCount() < wanted && !graph.HasFailed() &&
-           t.elapsed() - first < kDeviceSettleMs)
-        QThread::msleep(20);
-    return graph.Callback().FrameCount() > 0;
-}
-
 // Takes one frame from the chosen source; false with the reason.
 bool TakeFrame(const QString& cameraSetting, const QStringList& tokens, Frame& frame,
                QString& error)
 {
-    gst_init(nullptr, nullptr);
     CCaptureGraph graph;
-    const CaptureProfile profile;
-    const QString setting = cameraSetting.isEmpty() ? CaptureSourceSetting(profile) : cameraSetting;
-    graph.DeviceGuard().ScanDevices(tokens);
-    const CaptureSource source =
-        ResolveCaptureSource(setting, graph.DeviceGuard(), tokens, CameraModelOverride(profile));
-    if (!graph.Initialize(source) || !graph.StartPreview()) {
-        error = QStringLiteral("the camera could not be started: %1").arg(graph.FailureText());
-        graph.Shutdown();
+    if (!StartCamera(graph, cameraSetting, tokens, error))
         return false;
-    }
-    const bool settle =
-        source.kind == CaptureSource::Kind::Device || source.kind == CaptureSource::Kind::Pipeline;
-    if (!WaitForFrames(graph, settle ? kDeviceSettleFrames : 1)) {
-        error = QStringLiteral("no picture came from %1: %2")
-                    .arg(graph.FriendlyName(),
-                         graph.HasFailed() ? graph.FailureText() : QStringLiteral("waited 10 s"));
-        graph.Shutdown();
-        return false;
-    }
-    {
-        const CGrabberCallback::FrameAccess access(graph.Callback());
-        if (access.image())
-            frame.image = std::make_unique<CxImage>(*access.image());
-    }
+    const bool held = graph.CopyHeldFrame(frame.image);
     frame.cameraName = graph.FriendlyName();
     frame.cameraModel = graph.CameraModel();
     graph.Shutdown();
-    if (!frame.image || !frame.image->IsValid()) {
+    if (!held || !frame.image.IsValid()) {
         error = QStringLiteral("the frame from %1 could not be copied").arg(frame.cameraName);
         return false;
     }
     return true;
 }
 
-// Creates the first free "<stem>_demo[_N].<format>" in the folder, empty, and
-// returns its path; an existing file is never reused.
-QString ReserveOutputFile(const PhotoSettings& s, QFile& file, QString& error)
-{
-    for (int n = 1; n <= kMaxNameTries; ++n) {
-        const QString suffix = n == 1 ? QString() : QStringLiteral("_%1").arg(n);
-        const QString path =
-            s.saveFolder + s.stem + QStringLiteral("_demo") + suffix + u'.' + s.format;
-        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
-            continue;
-        file.setFileName(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return path;
-        if (QFileInfo::exists(path))
-            continue; // made by someone else in the meantime
-        error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
-        return QString();
-    }
-    error = QStringLiteral("no free photo name left in %1").arg(s.saveFolder);
-    return QString();
-}
-
 // Encodes the photo into a new file of the photo folder; false with the reason,
 // and then no file is left behind.
-bool SavePhoto(CxImage& image, const PhotoSettings& s, QString& path, qint64& bytes, QString& error)
+bool SavePhoto(CxImage& image, const DemoSettings& s, QString& path, qint64& bytes, QString& error)
 {
     if (!QDir().mkpath(s.saveFolder)) {
         error = QStringLiteral("cannot create the photo folder %1").arg(s.saveFolder);
@@ -239,7 +171,8 @@ bool SavePhoto(CxImage& image, const PhotoSettings& s, QString& path, qint64& by
         return false;
     }
     QFile file;
-    path = ReserveOutputFile(s, file, error);
+    path = PhotoNaming::ReserveNewFile(s.saveFolder, s.stem + QStringLiteral("_demo"), s.format,
+                                       file, error);
     if (path.isEmpty())
         return false;
     const qint64 size = qint64(encoded.size());
@@ -285,38 +218,51 @@ bool LoadSettings(CConfigFile& config, bool& seeded, QString& error)
     return true;
 }
 
-// Takes one frame, straightens it and saves it as a new photo, saying what it did.
-int TakeStraightenAndSave(const QString& camera, const PhotoSettings& settings)
+// Takes one frame, runs the photo pipeline on it and saves it as a new
+// photo, saying what it did.
+int TakeProcessAndSave(const QString& camera, CConfigFile& config, const DemoSettings& settings)
 {
     Frame frame;
     QString error;
     if (!TakeFrame(camera, settings.cameraTokens, frame, error))
         return failWith(error);
-    CxImage& image = *frame.image;
+    const int width = int(frame.image.GetWidth());
     PrintLine(QStringLiteral("Camera"), QStringLiteral("%1 (camera model %2), frame %3 x %4")
                                             .arg(frame.cameraName)
                                             .arg(frame.cameraModel)
-                                            .arg(image.GetWidth())
-                                            .arg(image.GetHeight()));
-    StraightenResult result;
-    if (!StraightenPage(image, result, &error, nullptr, settings.fineStraighten))
-        return failWith(QStringLiteral("cannot straighten the photo: %1").arg(error));
-    const cxdetect::PageBox& c = result.crop;
+                                            .arg(width)
+                                            .arg(frame.image.GetHeight()));
+    // The demo saves under names of its own: the job only develops the frame.
+    PhotoMemory memory;
+    PhotoJob job(config, QString(), memory);
+    job.Prepare(QDateTime::currentDateTime(), true);
+    if (!job.Develop(frame.image, frame.cameraModel, width))
+        return failWith(QStringLiteral("cannot process the photo: %1").arg(job.FailureDetail()));
+    const PageCut& page = job.Report().page;
+    PrintLine(QStringLiteral("Page cut"),
+              page.cut ? QStringLiteral("left %1, top %2, right %3, bottom %4")
+                             .arg(page.left)
+                             .arg(page.top)
+                             .arg(page.right)
+                             .arg(page.bottom)
+                       : QStringLiteral("none (the whole picture)"));
+    const cxdetect::PageBox& c = job.Report().straighten.crop;
     PrintLine(QStringLiteral("Straightened"),
               QStringLiteral("%1, cut to left %2, top %3, right %4, bottom %5")
-                  .arg(TurnText(result.angle))
+                  .arg(TurnText(job.Report().straighten.angle))
                   .arg(c.left)
                   .arg(c.top)
                   .arg(c.right)
                   .arg(c.bottom));
+    CxImage photo(job.Photo());
     QString path;
     qint64 bytes = 0;
-    if (!SavePhoto(image, settings, path, bytes, error))
+    if (!SavePhoto(photo, settings, path, bytes, error))
         return failWith(error);
     PrintLine(QStringLiteral("Saved"), QStringLiteral("%1 (%2 x %3, %4 bytes)")
                                            .arg(path)
-                                           .arg(image.GetWidth())
-                                           .arg(image.GetHeight())
+                                           .arg(photo.GetWidth())
+                                           .arg(photo.GetHeight())
                                            .arg(bytes));
     return 0;
 }
@@ -329,13 +275,13 @@ int RunDemo(const QStringList& args)
     bool seeded = false;
     if (!ParseArgs(args, camera, error) || !LoadSettings(config, seeded, error))
         return failWith(error);
-    PhotoSettings settings;
-    const bool usable = ReadPhotoSettings(config, settings, error);
+    DemoSettings settings;
+    const bool usable = ReadDemoSettings(config, settings, error);
     PrintSettings(settings, seeded);
     std::fflush(stdout);
     if (!usable)
         return failWith(error);
-    return TakeStraightenAndSave(camera, settings);
+    return TakeProcessAndSave(camera, config, settings);
 }
 
 const CliRegistrar s_demo(QStringLiteral("demo"), kUsage, &RunDemo);

@@ -9,7 +9,9 @@
 // setting fineStraighten is 0 (--fine overrides the setting).
 
 #include "CliCommand.h"
-#include "StraightenJob.h"
+#include "CliReport.h"
+
+#include "capture_view/PageStraightening.h"
 
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
@@ -28,15 +30,6 @@ const QString kUsage =
 std::string NativePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-void PrintReport(const StraightenResult& r, bool fine, const CxImage& out)
-{
-    std::printf("{\"angle_deg\": %.3f, \"confidence\": %.2f, \"refined\": %s, \"crop\": "
-                "{\"left\": %d, \"top\": %d, \"right\": %d, \"bottom\": %d}, \"width\": %u, "
-                "\"height\": %u}\n",
-                r.angle, r.confidence, fine ? "true" : "false", r.crop.left, r.crop.top,
-                r.crop.right, r.crop.bottom, out.GetWidth(), out.GetHeight());
 }
 
 // The photo setting, when the user has settings; refined otherwise.
@@ -99,12 +92,12 @@ int RunStraighten(const QStringList& args)
     const CxDebugSink sink = debugDir.isEmpty() ? CxDebugSink() : PngSink(debugDir);
     const bool fine = fineChoice < 0 ? FineFromSettings() : fineChoice == 1;
     StraightenResult result;
-    if (!StraightenPage(image, result, &error, sink ? &sink : nullptr, fine))
+    if (!StraightenPage(image, result, &error, fine, sink ? &sink : nullptr))
         return failWith(QStringLiteral("%1: %2").arg(in, error));
     if (!image.Save(NativePath(out), format))
         return failWith(QStringLiteral("%1: %2").arg(out, QString::fromUtf8(image.GetLastError())));
     if (report)
-        PrintReport(result, fine, image);
+        PrintStraightenReport(result, fine, image);
     return 0;
 }
 

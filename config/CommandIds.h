@@ -69,6 +69,8 @@ constexpr int kActualSize = 32862;
 
 // The capture view.
 constexpr int kDeviceProperties = 32815;
+constexpr int kStartAutoCapture = 32855;
+constexpr int kStopAutoCapture = 32856;
 
 // Text recognition.
 constexpr int kRecognizeWestern = 32870; // the selected thumbnails, language code 2
@@ -107,7 +109,11 @@ constexpr int kSizeTooSmall = 61800;     // resize: a side under one pixel
 constexpr int kRotationNoMemory = 61801; // free rotation out of memory: the program ends
 constexpr int kConfirmDelete = 61802;    // Yes: files too, No: list only, Cancel
 constexpr int kAlreadyRunning = 61804;
-constexpr int kRestartForLanguage = 61459; // restart now in the chosen language?
+constexpr int kRestartForLanguage = 61459;   // restart now in the chosen language?
+constexpr int kNoPhoto = 61806;              // no frame held, or it could not be kept
+constexpr int kReplacingPhoto = 61829;       // the existing file will be replaced
+constexpr int kReplacePhotoQuestion = 61830; // follows the file name
+constexpr int kUnusableCharacters = 62003;   // semicolons, line breaks, separators, ".."
 // Message-box buttons, in this order.
 constexpr int kButtonYes = 61808;
 constexpr int kButtonNo = 61809;
@@ -153,6 +159,7 @@ namespace form {
 constexpr int kAbout = 100;
 constexpr int kImageView = mode::kImage;
 constexpr int kLeftColumn = 130;
+constexpr int kCaptureSettings = 133;
 constexpr int kCaptureView = mode::kCapture;
 constexpr int kSearchBar = 181;
 constexpr int kFreeRotation = 134;

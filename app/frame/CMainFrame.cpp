@@ -94,6 +94,8 @@ void CMainFrame::createPanes()
     m_panes = std::make_unique<FramePanes>(m_doc, m_services, this);
     setCentralWidget(m_panes->root());
     m_switcher = new PaneSwitcher(*m_panes, m_doc, m_services, this);
+    m_photos = new PhotoCommands(*this, m_services);
+    connect(m_switcher, &PaneSwitcher::captureViewCreated, m_photos, &PhotoCommands::SetUp);
     m_panes->ApplyInitialSizes(width(), height());
     // The text pane is the active view when the window first opens.
     recognizeView()->setFocus();
@@ -219,6 +221,8 @@ bool CMainFrame::OnCommand(int id)
     default:
         if (m_recognition->OnCommand(id))
             return true;
+        if (m_photos->OnCommand(id))
+            return true;
         return rightViewTarget() && rightViewTarget()->OnCommand(id);
     }
 }
@@ -247,6 +251,8 @@ std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
     default:
         if (std::optional<CommandState> state = m_recognition->OnUpdateCommand(id))
             return state;
+        if (const auto photo = m_photos->OnUpdateCommand(id))
+            return photo;
         return rightViewTarget() ? rightViewTarget()->OnUpdateCommand(id) : std::nullopt;
     }
 }

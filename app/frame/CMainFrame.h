@@ -12,6 +12,7 @@
 #include "app/frame/FrameServices.h"
 #include "app/frame/MainMenus.h"
 #include "app/frame/PaneSwitcher.h"
+#include "app/frame/PhotoCommands.h"
 #include "config/CommandIds.h"
 
 #include <QMainWindow>
@@ -48,6 +49,7 @@ public:
     ActionRegistry& actions() { return *m_actions; }
     FramePanes& panes() { return *m_panes; }
     PaneSwitcher& switcher() { return *m_switcher; }
+    PhotoCommands& photos() { return *m_photos; }
     CScrivaDoc& document() { return m_doc; }
     CThumbView* thumbView() const { return m_panes->thumbView(); }
     CScrivaView* imageView() const { return m_panes->imageView(); }
@@ -92,6 +94,7 @@ private:
     QStringList m_listedFiles; // every file listed in the thumbnails, for "Show all"
     std::unique_ptr<FramePanes> m_panes;
     PaneSwitcher* m_switcher = nullptr;
+    PhotoCommands* m_photos = nullptr;
     int m_printMode = scriva::mode::kPrintFitToPage;
     bool m_presetArea = false;
     bool m_autoLayout = true; // panes follow the creation rules until the user sizes them

@@ -48,6 +48,15 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
             show(parent, id);
         };
     }
+    if (!s.setTakingPhoto)
+        s.setTakingPhoto = [](bool) {};
+    if (!s.messageBox) {
+        s.messageBox = [](QWidget* parent, const QString& text,
+                          QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) {
+            QMessageBox box(icon, QString(), text, buttons, parent);
+            return QMessageBox::StandardButton(box.exec());
+        };
+    }
     if (!s.chooseFolder) {
         s.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
             return QFileDialog::getExistingDirectory(parent, title, start);

@@ -55,6 +55,16 @@ struct FrameServices
     std::function<void(const QString&)> addRecentFile;
     // Writes a setting into the program's store (key, value, section).
     std::function<void(const QString&, const QString&, const QString&)> setSetting;
+    // Photos: the settings store they read and write, the file the counter is
+    // saved to, the language of the settings lists, the photo-in-progress
+    // flag and the message box that asks and reports.
+    std::function<CConfigFile*()> photoSettings;
+    std::function<QString()> settingsPath;
+    std::function<QString()> languageCode;
+    std::function<void(bool)> setTakingPhoto;
+    std::function<QMessageBox::StandardButton(QWidget*, const QString&,
+                                              QMessageBox::StandardButtons, QMessageBox::Icon)>
+        messageBox;
 
     QString text(int id) const { return string ? string(id) : QString(); }
     bool busy() const { return isBusy && isBusy(); }

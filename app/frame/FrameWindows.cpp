@@ -79,6 +79,14 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.setSetting = [&app](const QString& key, const QString& value, const QString& section) {
         app.settings().SetString(key, value, section);
     };
+    s.photoSettings = [&app] { return &app.settings(); };
+    s.settingsPath = [] { return scriva::userConfigFile(); };
+    s.languageCode = [&app] { return app.languageCode(); };
+    s.setTakingPhoto = [&app](bool on) { app.setBusy(CScrivaApp::BusyPhoto, on); };
+    s.messageBox = [](QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+                      QMessageBox::Icon icon) {
+        return AppMessageBox(parent, text, buttons, icon);
+    };
     return s;
 }
 

@@ -50,6 +50,7 @@ void PaneSwitcher::toCapture()
     // The view reads the store the application owns (unsaved changes included).
     if (!video->Settings())
         video->SetSettings(m_services.settings);
+    emit captureViewCreated(video);
     m_panes.ReplaceRightView(video);
     m_mode = scriva::mode::kCapture;
     if (video->StartCapture()) {

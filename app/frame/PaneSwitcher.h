@@ -38,6 +38,8 @@ public:
 
 signals:
     void modeChanged(int mode);
+    // A capture view was made and is about to start its camera.
+    void captureViewCreated(CVideoView* view);
 
 private slots:
     void onCaptureFailed(const QString& reason);

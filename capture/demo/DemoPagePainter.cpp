@@ -1,6 +1,8 @@
 // Renders the demo camera's picture once at build time: a dark wooden desk
-// with a slightly turned printed page on it, as a document camera at 2592 x
-// 1944 would see it. Run with the offscreen platform; writes one PNG file.
+// with a printed A4 page on it, as a document camera at 2592 x 1944 would see
+// it. The page lies sideways (its top to the left), as an A4 page must to fill
+// a 4:3 field, inside the frame of the default page size, and slightly
+// turned. Run with the offscreen platform; writes one PNG file.
 
 #include <QFont>
 #include <QGuiApplication>
@@ -14,11 +16,22 @@ namespace {
 
 constexpr int kFrameWidth = 2592;
 constexpr int kFrameHeight = 1944;
-constexpr int kPageWidth = 1290; // A4 proportions
-constexpr int kPageHeight = 1830;
-constexpr double kPageTurnDegrees = 3.0; // clockwise on screen
+// The page upright, before it is laid down: A4 proportions, small enough that
+// it stays whole inside the A4 page frame and the photo's page cut of the
+// demo camera's model even when turned.
+constexpr int kPageWidth = 1190;
+constexpr int kPageHeight = 1683;
+constexpr double kSideways = -90.0;      // its top to the left
+constexpr double kPageTurnDegrees = 3.0; // and a little clockwise on screen
 constexpr double kPageCentreX = 1276.0;
 constexpr double kPageCentreY = 972.0;
+// Text sizes were chosen for a page 1290 pixels wide.
+constexpr double kTextScale = kPageWidth / 1290.0;
+
+int Scaled(int pixels)
+{
+    return int(std::lround(pixels * kTextScale));
+}
 
 // Faint grain: a slow per-row tone with a gentle wave along the boards.
 void PaintDesk(QImage& img)
@@ -71,21 +84,21 @@ QStringList BodyLines()
 void PaintPageText(QPainter& p)
 {
     QFont heading(QStringLiteral("DejaVu Sans"));
-    heading.setPixelSize(64);
+    heading.setPixelSize(Scaled(64));
     heading.setBold(true);
     p.setFont(heading);
     p.setPen(Qt::black);
-    const int margin = 110;
-    p.drawText(QRect(margin, 110, kPageWidth - 2 * margin, 90), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Demo Document Page"));
+    const int margin = Scaled(110);
+    p.drawText(QRect(margin, Scaled(110), kPageWidth - 2 * margin, Scaled(90)),
+               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Demo Document Page"));
 
     QFont body(QStringLiteral("DejaVu Sans"));
-    body.setPixelSize(34);
+    body.setPixelSize(Scaled(34));
     p.setFont(body);
-    int y = 280;
+    int y = Scaled(280);
     for (const QString& line : BodyLines()) {
         p.drawText(QPoint(margin, y), line);
-        y += 58;
+        y += Scaled(58);
     }
 }
 
@@ -95,7 +108,7 @@ void PaintPage(QImage& img)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.translate(kPageCentreX, kPageCentreY);
-    p.rotate(kPageTurnDegrees);
+    p.rotate(kSideways + kPageTurnDegrees);
     p.translate(-kPageWidth / 2.0, -kPageHeight / 2.0);
     // Soft shadow: a few widening translucent layers below and right of the page.
     p.setPen(Qt::NoPen);

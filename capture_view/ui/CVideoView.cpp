@@ -40,11 +40,14 @@ CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent) : QAbstractScrollArea(p
     m_repaintTimer.setSingleShot(true);
     m_repaintTimer.setInterval(kRepaintMs);
     connect(&m_repaintTimer, &QTimer::timeout, this, &CVideoView::OnRepaintTimer);
+    m_photos = new PhotoTaker(m_graph, this);
+    connect(m_photos, &PhotoTaker::photoSaved, this, &CVideoView::photoSaved);
     m_doc.AddView(this);
 }
 
 CVideoView::~CVideoView()
 {
+    m_photos->StopAuto();
     m_repaintTimer.stop();
     m_doc.RemoveView(this);
     m_graph.Shutdown();
@@ -299,6 +302,22 @@ void CVideoView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
+void CVideoView::SetSettings(CConfigFile* settings)
+{
+    m_settings = settings;
+    m_photos->SetStore(settings);
+}
+
+bool CVideoView::TakePhoto(bool noSave)
+{
+    return m_photos->Take(noSave);
+}
+
+bool CVideoView::Busy() const
+{
+    return m_photos->InProgress() || m_photos->ProgramBusy();
+}
+
 void CVideoView::OnDocumentUpdate(int)
 {
     viewport()->update();
@@ -327,6 +346,15 @@ bool CVideoView::OnCommand(int id)
         // Sources without controls (demo camera, test pattern) show nothing.
         CameraControlsDialog::ShowFor(m_graph.ControlsDevice(), this);
         return true;
+    case scriva::cmd::kTakePhoto:
+        TakePhoto(false);
+        return true;
+    case scriva::cmd::kStartAutoCapture:
+        m_photos->StartAuto();
+        return true;
+    case scriva::cmd::kStopAutoCapture:
+        m_photos->StopAuto();
+        return true;
     default:
         return false;
     }
@@ -344,6 +372,12 @@ std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
         return CommandState::Enabled(true);
     case scriva::cmd::kDeviceProperties: // the demo camera and the test pattern have no controls
         return CommandState::Enabled(!m_graph.ControlsDevice().isEmpty());
+    case scriva::cmd::kTakePhoto:
+        return CommandState::Enabled(!m_photos->IsAuto() && !Busy());
+    case scriva::cmd::kStartAutoCapture:
+        return CommandState::Enabled(!m_photos->IsAuto() && !Busy());
+    case scriva::cmd::kStopAutoCapture:
+        return CommandState::Enabled(m_photos->IsAuto() && !Busy());
     default:
         return std::nullopt;
     }

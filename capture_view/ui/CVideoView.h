@@ -2,12 +2,15 @@
 // The capture view of the right area: owns the capture graph while the right
 // area shows the camera, paints its latest frame (with the red page frame)
 // every 100 ms at fit or zoomed size, zooms with the wheel and pans with the
-// left button. The main frame creates it, calls StartCapture and destroys it
-// when switching back. User-interface thread only. Emits captureFailed when
-// a running camera fails (error, end of stream, no pictures any more).
+// left button, and takes photos (command, camera button, auto-capture). The
+// main frame creates it, calls StartCapture and destroys it when switching
+// back. User-interface thread only. Emits captureFailed when a running camera
+// fails (error, end of stream, no pictures any more) and photoSaved after
+// each saved photo.
 
 #include "capture/CCaptureGraph.h"
 #include "capture_view/ui/FramePainter.h"
+#include "capture_view/ui/PhotoTaker.h"
 #include "image/CScrivaDoc.h"
 #include "image/IDocumentView.h"
 
@@ -43,6 +46,8 @@ public:
     // without one knows no supported camera and draws no page frame.
     void SetSettings(const CConfigFile* settings) { m_settings = settings; }
     const CConfigFile* Settings() const { return m_settings; }
+    // The same store, writable, also for the photo counter.
+    void SetSettings(CConfigFile* settings);
     // The hand shown while panning (the language pack's cursor); a closed
     // hand until one is given.
     static void SetPanCursor(const QCursor& cursor);
@@ -67,6 +72,12 @@ public:
     float Zoom() const { return m_zoom; }
     int FitMode() const { return m_fitMode; }
 
+    // Takes a photo of the held frame (see PhotoTaker); with noSave only the
+    // processed image is made (printing). True when a photo was made.
+    bool TakePhoto(bool noSave = false);
+    PhotoTaker& Photos() { return *m_photos; }
+    const PhotoTaker& Photos() const { return *m_photos; }
+
     CCaptureGraph& Graph() { return m_graph; }
     const CCaptureGraph& Graph() const { return m_graph; }
 
@@ -76,6 +87,7 @@ public:
 
 signals:
     void captureFailed(const QString& reason);
+    void photoSaved(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -95,6 +107,7 @@ private:
     void SetScrollSizes(int width, int height);
     void ScrollTo(int x, int y);
     void ApplyZoom(float oldZoom, int x, int y);
+    bool Busy() const;
 
     CScrivaDoc& m_doc;
     CCaptureGraph m_graph;
@@ -111,6 +124,7 @@ private:
     QElapsedTimer m_sinceNewFrame;
     int m_stallLimitMs = kStallMs;
     const CConfigFile* m_settings = nullptr;
+    PhotoTaker* m_photos = nullptr;
     std::optional<CaptureSource> m_forcedSource;
     QString m_failureReason;
 };

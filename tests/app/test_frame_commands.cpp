@@ -158,9 +158,13 @@ void FrameCommandTest::rightAreaViewGetsItsCommandsWhenNotActive()
     Fixture f;
     f.frame->switcher().setCaptureViewFactory([](CScrivaDoc& d) { return new PhotoVideoView(d); });
     CSkinButton* takePhoto = f.frame->leftForm()->button(scriva::cmd::kTakePhoto);
-    QVERIFY(!takePhoto->isEnabled()); // the image view takes no photos
-    QVERIFY(f.frame->SwitchRightPane());
+    // In the image view the button brings the camera and takes no photo.
+    QVERIFY(takePhoto->isEnabled());
+    QTest::mouseClick(takePhoto, Qt::LeftButton, {}, takePhoto->rect().center());
+    QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kCapture);
     auto* video = static_cast<PhotoVideoView*>(f.frame->videoView());
+    QVERIFY(video);
+    QCOMPARE(video->photos, 0);
     f.frame->setActiveView(f.frame->thumbView()); // the user clicked a thumbnail
     f.frame->actions().refresh();
     QVERIFY(takePhoto->isEnabled());
@@ -188,7 +192,7 @@ void FrameCommandTest::menuOpeningAndIdleRefreshStates()
     QTRY_VERIFY_WITH_TIMEOUT(sw->isEnabled() && button->isEnabled(), 2000); // the idle timer
     f.rec.busy = true;
     QTRY_VERIFY_WITH_TIMEOUT(!button->isEnabled(), 2000);
-    // Capture settings and take photo have no handler yet.
+    // Capture settings need a settings store; this frame was given none.
     QVERIFY(!f.frame->leftForm()->button(scriva::cmd::kCaptureSettings)->isEnabled());
     QVERIFY(f.frame->leftForm()->button(scriva::cmd::kBrowseFolder)->isEnabled());
 }

@@ -121,3 +121,33 @@ TEST_F(CmdCapture, UnwritableOutputFailsCleanly)
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera"}));
 }
+
+TEST_F(CmdCapture, PhotoGoesIntoTheSaveFolderWithTheConfiguredName)
+{
+    const QString folder = m_box.documentsFolder() + QStringLiteral("/Scriva/");
+    for (const auto& [key, value] : {std::pair{"initialValue", "7"}, std::pair{"increment", "2"}})
+        ASSERT_EQ(m_box.run({"config", "set", "TAKE_PHOTOS_SET", key, value}).exitCode, 0);
+    for (const char* name : {"IMG_7.jpg", "IMG_9.jpg"}) {
+        const CliRun r = m_box.run({"capture", "--camera", "demo", "--photo"});
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_EQ(QString::fromUtf8(r.out).trimmed(), folder + QString::fromLatin1(name));
+    }
+    const CliRun next = m_box.run({"config", "get", "TAKE_PHOTOS_SET", "initialValue"});
+    EXPECT_TRUE(next.out.startsWith("11")) << next.out.constData();
+    CxImage photo;
+    ASSERT_TRUE(photo.Load(native(folder + "IMG_9.jpg"), CXIMAGE_FORMAT_UNKNOWN));
+    EXPECT_NEAR(double(photo.GetHeight()) / photo.GetWidth(), 297.0 / 210.0, 0.03);
+
+    // A name that is taken is never replaced; a name leaving the folder is refused.
+    ASSERT_EQ(m_box.run({"config", "set", "TAKE_PHOTOS_SET", "initialValue", "9"}).exitCode, 0);
+    const QByteArray before = readFile(folder + "IMG_9.jpg");
+    const CliRun taken = m_box.run({"capture", "--camera", "demo", "--photo"});
+    EXPECT_ONE_ERROR_LINE(taken);
+    EXPECT_TRUE(taken.err.contains("IMG_9.jpg")) << taken.err.constData();
+    EXPECT_EQ(readFile(folder + "IMG_9.jpg"), before);
+    ASSERT_EQ(m_box.run({"config", "set", "TAKE_PHOTOS_SET", "fileName", "../x"}).exitCode, 0);
+    const CliRun leaving = m_box.run({"capture", "--camera", "demo", "--photo"});
+    EXPECT_ONE_ERROR_LINE(leaving);
+    EXPECT_FALSE(QFileInfo::exists(m_box.documentsFolder() + "/x_11.jpg"));
+    EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera", "demo", "--photo", "out.bmp"}));
+}

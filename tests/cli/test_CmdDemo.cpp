@@ -1,6 +1,7 @@
 // "scriva-cli demo", the program's main job without a window: seeds the user's
-// settings, shows them, takes a frame from the demo camera, straightens it and
-// saves it into the photo folder without ever replacing an earlier photo.
+// settings, shows them, takes a frame from the demo camera, runs the photo
+// pipeline on it and saves it into the photo folder without ever replacing an
+// earlier photo.
 
 #include "CliTestSupport.h"
 
@@ -82,10 +83,11 @@ TEST_F(CmdDemo, SeedsSettingsShowsThemAndSavesAStraightenedPhoto)
     CxImage image;
     ASSERT_TRUE(image.Load(native(photo), CXIMAGE_FORMAT_UNKNOWN)) << image.GetLastError();
     EXPECT_EQ(image.GetType(), uint32_t(CXIMAGE_FORMAT_JPG));
-    // Cut to the page: smaller than the frame, about as tall as an A4 page is wide.
+    // Cut to the page and stood upright: an A4 page, portrait.
     EXPECT_LT(image.GetWidth(), 2592u);
     EXPECT_LT(image.GetHeight(), 1944u);
-    EXPECT_NEAR(double(image.GetHeight()) / image.GetWidth(), 297.0 / 210.0, 0.08);
+    EXPECT_NEAR(double(image.GetHeight()) / image.GetWidth(), 297.0 / 210.0, 0.03);
+    EXPECT_TRUE(field(r.out, "Page cut").startsWith("left 341, top 319")) << r.out.constData();
     EXPECT_TRUE(
         field(r.out, "Saved")
             .contains(QStringLiteral("%1 x %2").arg(image.GetWidth()).arg(image.GetHeight())));
@@ -179,15 +181,15 @@ TEST_F(CmdDemo, UnreadableSettingsFailCleanly)
     EXPECT_FALSE(QFileInfo::exists(m_photos));
 }
 
-TEST_F(CmdDemo, PhotoIsWhatCaptureAndStraightenMake)
+TEST_F(CmdDemo, PhotoIsWhatCaptureAndProcessMake)
 {
     const QString frame = m_box.path(QStringLiteral("frame.bmp"));
-    const QString straight = m_box.path(QStringLiteral("straight.jpg"));
+    const QString processed = m_box.path(QStringLiteral("processed.jpg"));
     ASSERT_EQ(m_box.run({"capture", "--camera", "demo", frame}).exitCode, 0);
-    ASSERT_EQ(m_box.run({"straighten", frame, straight}).exitCode, 0);
+    ASSERT_EQ(m_box.run({"process", frame, processed, "--camera-model", "4"}).exitCode, 0);
     const CliRun r = m_box.run({"demo"}, kDemoCamera);
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
-    const QByteArray expected = readFile(straight);
+    const QByteArray expected = readFile(processed);
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_TRUE(readFile(m_photos + "IMG_demo.jpg") == expected);
 }

@@ -86,7 +86,9 @@ TEST_F(ShippedConfig, PhotoSettingsAreUsable)
     EXPECT_GE(m_config.GetInt("interval", n, S), 3);
     EXPECT_LE(n, 10);
     EXPECT_GE(m_config.GetInt("increment", n, S), 1);
-    EXPECT_EQ(m_config.GetInt("imageDirection", n, S), 0);
+    // Pages lie sideways under the camera, their top to the left: a quarter
+    // turn clockwise stands them upright.
+    EXPECT_EQ(m_config.GetInt("imageDirection", n, S), 1);
     EXPECT_NE(m_config.GetInt("nomenclature", n, S), 0);
     EXPECT_EQ(m_config.GetString("pictureFormat", S), QStringLiteral("jpg"));
     EXPECT_TRUE(list("enPage", S).contains(m_config.GetString("sizePicture", S)));

@@ -72,7 +72,7 @@ private slots:
         QVERIFY(IsRed(shot.pixel(600, 953)));
         QVERIFY(!IsRed(shot.pixel(320, 486)));
         QVERIFY(!IsRed(shot.pixel(600, 940)));
-        const QRgb page = shot.pixel(648, 900); // the page's lower margin
+        const QRgb page = shot.pixel(648, 486); // the middle of the page
         QVERIFY(qRed(page) > 200 && qGreen(page) > 200 && qBlue(page) > 200);
         const QRgb desk = shot.pixel(5, 5);
         QVERIFY(qRed(desk) < 120 && qGreen(desk) < 90 && qBlue(desk) < 70);
@@ -156,7 +156,9 @@ private slots:
         QCOMPARE(view.FitMode(), 1);
         QVERIFY(view.OnCommand(scriva::cmd::kZoomIn));
         QVERIFY(view.Zoom() > 1.0f);
-        QVERIFY(!view.OnUpdateCommand(32807).has_value()); // photos are not this view's own command
+        // The view takes the photos; 32800 is not its command.
+        QVERIFY(view.OnUpdateCommand(scriva::cmd::kTakePhoto)->enabled);
+        QVERIFY(!view.OnUpdateCommand(32800).has_value());
         // The demo camera has no controls: nothing is shown, nothing blocks.
         QVERIFY(view.OnCommand(scriva::cmd::kDeviceProperties));
         QVERIFY(!QApplication::activeModalWidget());

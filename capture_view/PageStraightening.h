@@ -1,7 +1,7 @@
 #pragma once
 // Straightens one page photo the way the program treats every photo it takes:
 // the page's turn is found and undone, then the picture is cut to the page.
-// Shared by the "straighten" and "demo" commands. Any one thread at a time.
+// Any one thread at a time per image.
 
 #include "image/cximage/CxImage.h"
 #include "image/cximage/CxPageDetect.h"
@@ -10,8 +10,6 @@
 
 class CConfigFile;
 
-namespace scriva::cli {
-
 struct StraightenResult
 {
     double angle = 0;       // clockwise turn undone (the page's counter-clockwise turn), degrees
@@ -19,16 +17,14 @@ struct StraightenResult
     cxdetect::PageBox crop; // page area cut out of the turned picture
 };
 
-// Straightens `image` in place (AutoDeskew then AutoCropBorder, phase by phase
-// so the turn and the crop can be told). `fine` false keeps the one-degree skew
-// finder and the light-count page finder alone. False with the reason in *error;
-// the image may then be turned but not cropped.
-bool StraightenPage(CxImage& image, StraightenResult& result, QString* error,
-                    const CxDebugSink* debug = nullptr, bool fine = true);
+// Straightens `image` in place (the turn found and undone, then the cut to the
+// page), phase by phase so the turn and the crop can be told. `fine` false
+// keeps the one-degree skew finder and the light-count page finder alone.
+// False with the reason in *error; the image may then be turned but not cropped.
+bool StraightenPage(CxImage& image, StraightenResult& result, QString* error, bool fine = true,
+                    const CxDebugSink* debug = nullptr);
 
 // The photo setting TAKE_PHOTOS_SET/fineStraighten: true (the default, also when
 // the key is missing) refines the turn and finds the centre page; 0 keeps the
 // one-degree straightening.
 bool FineStraightenSetting(const CConfigFile& config);
-
-} // namespace scriva::cli

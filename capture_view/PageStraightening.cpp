@@ -1,11 +1,9 @@
-#include "StraightenJob.h"
+#include "PageStraightening.h"
 
 #include "config/CConfigFile.h"
 #include "config/SettingsKeys.h"
 
 #include <new>
-
-namespace scriva::cli {
 
 namespace {
 
@@ -18,8 +16,8 @@ bool Fail(QString* error, const QString& text)
 
 } // namespace
 
-bool StraightenPage(CxImage& image, StraightenResult& result, QString* error,
-                    const CxDebugSink* debug, bool fine)
+bool StraightenPage(CxImage& image, StraightenResult& result, QString* error, bool fine,
+                    const CxDebugSink* debug)
 {
     if (!image.IsValid())
         return Fail(error, QStringLiteral("no picture to straighten"));
@@ -50,11 +48,9 @@ bool StraightenPage(CxImage& image, StraightenResult& result, QString* error,
 
 bool FineStraightenSetting(const CConfigFile& config)
 {
-    const settings::Key key = settings::kFineStraighten;
+    const scriva::settings::Key key = scriva::settings::kFineStraighten;
     CConfigEntry entry;
     if (!config.GetEntry(QString::fromLatin1(key.name), entry, QString::fromLatin1(key.section)))
         return true;
-    return settings::ReadInt(config, key) != 0;
+    return scriva::settings::ReadInt(config, key) != 0;
 }
-
-} // namespace scriva::cli

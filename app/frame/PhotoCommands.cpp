@@ -1,0 +1,111 @@
+#include "app/frame/PhotoCommands.h"
+
+#include "app/frame/CMainFrame.h"
+#include "capture_view/ui/CCaptureSettingsDlg.h"
+#include "capture_view/ui/CVideoView.h"
+#include "config/CommandIds.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+PhotoCommands::PhotoCommands(CMainFrame& frame, const FrameServices& services)
+    : QObject(&frame), m_frame(frame), m_services(services)
+{
+}
+
+bool PhotoCommands::InImageMode() const
+{
+    return m_frame.RightAreaMode() == scriva::mode::kImage;
+}
+
+bool PhotoCommands::OnCommand(int id)
+{
+    if (id == scriva::cmd::kTakePhoto && InImageMode()) {
+        // The first press brings the camera; the next one takes the photo.
+        m_frame.SwitchRightPane();
+        return true;
+    }
+    if (id == scriva::cmd::kCaptureSettings) {
+        OpenSettings();
+        return true;
+    }
+    return false;
+}
+
+std::optional<CommandState> PhotoCommands::OnUpdateCommand(int id) const
+{
+    if (id == scriva::cmd::kTakePhoto && InImageMode())
+        return CommandState::Enabled(!m_frame.IsSwitching() && !m_services.busy());
+    if (id == scriva::cmd::kCaptureSettings)
+        return CommandState::Enabled(m_services.photoSettings && !m_services.busy());
+    return std::nullopt;
+}
+
+void PhotoCommands::SetUp(CVideoView* view)
+{
+    if (!view)
+        return;
+    if (m_services.photoSettings)
+        view->SetSettings(m_services.photoSettings());
+    PhotoTaker::Hooks hooks;
+    hooks.string = m_services.string;
+    hooks.messageBox = m_services.messageBox;
+    hooks.isBusy = m_services.isBusy;
+    hooks.setBusy = m_services.setTakingPhoto;
+    hooks.storePath = m_services.settingsPath;
+    view->Photos().SetHooks(hooks);
+    view->Photos().SetMemory(&m_memory);
+    connect(view, &CVideoView::photoSaved, this, &PhotoCommands::ShowPhoto);
+}
+
+void PhotoCommands::ShowPhoto(const QString& path)
+{
+    CThumbView* thumbs = m_frame.thumbView();
+    if (!thumbs)
+        return;
+    // A replaced photo is listed once; selecting goes by a neighbour.
+    const int count = thumbs->ItemCount();
+    for (int i = 0; i < count; ++i) {
+        if (thumbs->PathAt(i) != path)
+            continue;
+        if (i > 0)
+            thumbs->SelectItem(CThumbView::SelectNext, i - 1);
+        else if (count > 1)
+            thumbs->SelectItem(CThumbView::SelectPrev, 1);
+        else
+            thumbs->SelectItem(CThumbView::SelectNext, -1); // selects it when nothing is
+        return;
+    }
+    thumbs->AddFile(path);
+    thumbs->SelectItem(CThumbView::SelectNext, thumbs->CurrentIndex() - 1);
+}
+
+bool PhotoCommands::OpenSettings()
+{
+    if (!m_services.photoSettings)
+        return false;
+    CCaptureSettingsDlg::Services s;
+    s.string = m_services.string;
+    s.messageBox = m_services.messageBox;
+    s.chooseFolder = m_services.chooseFolder;
+    s.openFolder = [](const QString& folder) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder + u'/'));
+    };
+    const QString language = m_services.languageCode ? m_services.languageCode() : QString();
+    CCaptureSettingsDlg dialog(*m_services.photoSettings(), language, m_frame.PresetAreaFlag(), s,
+                               &m_frame);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (dialog.ThumbnailCountChanged()) {
+        m_frame.UpdateLeftColumnWidth(true);
+        m_frame.RefreshThumbnails();
+        m_frame.document().updateAllViews(0);
+    }
+    // A running auto-capture starts again with the new interval (one photo at once).
+    if (CVideoView* video = m_frame.videoView(); video && video->Photos().IsAuto()) {
+        video->Photos().StopAuto();
+        video->Photos().StartAuto();
+    }
+    return true;
+}

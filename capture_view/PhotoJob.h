@@ -1,0 +1,88 @@
+#pragma once
+// The steps of taking one photo between the settings and the file on disk:
+// read the settings, refuse names that would leave the save folder, make the
+// save folder, build the name (the counter advanced and the store saved at
+// once), then develop the held frame (process it and save it atomically, so
+// a failure never harms a file it was to replace). The caller owns the
+// frame, the question about an existing file and the messages. The print path
+// (no save) touches no counter, folder or file. One thread at a time.
+
+#include "PhotoProcessor.h"
+#include "PhotoSettings.h"
+
+#include "image/cximage/CxImage.h"
+
+#include <QDateTime>
+#include <QString>
+
+class CConfigFile;
+
+// What outlives one photo: the page size of the last photo taken with a named
+// page size (reused by the preset area) and the preset area itself.
+struct PhotoMemory
+{
+    int pageHeightMm = 0;
+    int pageWidthMm = 0;
+    bool hasPreset = false;
+    PresetArea preset;
+};
+
+class PhotoJob
+{
+public:
+    enum class Failure {
+        None,
+        UnusableName,  // the stem or format would leave the save folder
+        NoTempFolder,  // the temporary bitmap's folder cannot be made
+        NoFrame,       // no frame held, or it cannot be written or read back
+        UnknownFormat, // pictureFormat is none of the known extensions
+        ProcessFailed, // a processing step failed
+        SaveFailed,    // the photo could not be written
+    };
+
+    // `store` is read for the settings and written for the counter, which
+    // is saved to `storePath` at once (an empty path saves nothing).
+    PhotoJob(CConfigFile& store, const QString& storePath, PhotoMemory& memory);
+
+    // Reads the settings and names the photo. With noSave, neither the
+    // counter nor any folder is touched. False with failure() set.
+    bool Prepare(const QDateTime& now, bool noSave = false);
+
+    const PhotoSettings& Settings() const { return m_settings; }
+    const QString& PhotoPath() const { return m_photoPath; }
+    const QString& SaveFolder() const { return m_saveFolder; }
+    const QString& TempBitmapPath() const { return m_tempPath; }
+    // A file (not a folder) already has the photo's name.
+    bool PhotoExists() const;
+
+    // Loads the temporary bitmap written from the held frame and develops it.
+    bool DevelopBitmap(int cameraModel, int frameWidth);
+    // Develops a frame already in memory (print path, command-line tool);
+    // takes over its pixels.
+    bool Develop(CxImage& frame, int cameraModel, int frameWidth);
+
+    const CxImage& Photo() const { return m_photo; }
+    const PhotoReport& Report() const { return m_report; }
+    Failure failure() const { return m_failure; }
+    // What went wrong, in words (paths and the image's own error text).
+    const QString& FailureDetail() const { return m_detail; }
+
+private:
+    bool Refuse(Failure failure, const QString& detail);
+    QString NumberPart(const QDateTime& now);
+    PhotoParams Params(int cameraModel, int frameWidth);
+
+    CConfigFile& m_store;
+    QString m_storePath;
+    PhotoMemory& m_memory;
+    PhotoSettings m_settings;
+    bool m_noSave = false;
+    uint32_t m_format = CXIMAGE_FORMAT_UNKNOWN;
+    QString m_saveFolder;
+    QString m_photoPath;
+    QString m_tempPath;
+    CxImage m_photo;
+    PhotoReport m_report;
+    Failure m_failure = Failure::None;
+    QString m_detail;
+};

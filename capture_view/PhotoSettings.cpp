@@ -1,0 +1,62 @@
+#include "PhotoSettings.h"
+
+#include "PageStraightening.h"
+
+#include "config/CConfigFile.h"
+#include "config/SettingsKeys.h"
+
+namespace PhotoSettingsReader {
+
+const QString kSection = QLatin1String(scriva::settings::section::kPhotos);
+const QString kPreset = QStringLiteral("Preinstall");
+const QString kWholePicture = QStringLiteral("All");
+
+namespace {
+namespace settings = scriva::settings;
+} // namespace
+
+PhotoSettings Read(const CConfigFile& config)
+{
+    PhotoSettings s;
+    s.stem = settings::ReadString(config, settings::kPhotoStem);
+    s.pageName = settings::ReadString(config, settings::kPageSizeName);
+    s.format = settings::ReadString(config, settings::kPhotoFormat);
+    s.direction = settings::ReadInt(config, settings::kImageDirection);
+    s.savePath = settings::ReadString(config, settings::kPhotoFolder);
+    s.nomenclature = settings::ReadInt(config, settings::kNamingRule);
+    s.counter = settings::ReadInt(config, settings::kCounterNext);
+    s.increment = settings::ReadInt(config, settings::kCounterStep);
+    s.tempName = settings::ReadString(config, settings::kScanTempImage);
+    s.tempPath = settings::ReadString(config, settings::kTempPath);
+    s.intervalSeconds = settings::ReadInt(config, settings::kAutoCaptureSeconds);
+    s.fineStraighten = FineStraightenSetting(config);
+    return s;
+}
+
+void PageSizeMm(const CConfigFile& config, const QString& name, int& heightMm, int& widthMm)
+{
+    scriva::settings::ReadPageSize(config, name, heightMm, widthMm);
+}
+
+uint32_t FormatOf(const QString& pictureFormat)
+{
+    const QString head = pictureFormat.left(3).toLower();
+    if (head == QLatin1String("bmp"))
+        return CXIMAGE_FORMAT_BMP;
+    if (head == QLatin1String("jpg") || head == QLatin1String("jpe") ||
+        head == QLatin1String("jfi"))
+        return CXIMAGE_FORMAT_JPG;
+    if (head == QLatin1String("png"))
+        return CXIMAGE_FORMAT_PNG;
+    if (head == QLatin1String("tif"))
+        return CXIMAGE_FORMAT_TIF;
+    return CXIMAGE_FORMAT_UNKNOWN;
+}
+
+bool IsSafeNamePart(const QString& part)
+{
+    return !part.contains(u'/') && !part.contains(u'\\') && !part.contains(QChar(0)) &&
+           part != QLatin1String("..");
+}
+
+} // namespace PhotoSettingsReader

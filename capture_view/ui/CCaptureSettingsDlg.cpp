@@ -1,0 +1,235 @@
+#include "CCaptureSettingsDlg.h"
+
+#include "config/CConfigFile.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// Labels of the rows: our own control numbers in the dialog's string range.
+enum Label {
+    FileNameLabel = 1101,
+    NamingLabel = 1102,
+    IncrementLabel = 1103,
+    PageLabel = 1104,
+    FormatLabel = 1105,
+    DirectionLabel = 1106,
+    SavePathLabel = 1107,
+    ThumbnailsLabel = 1108,
+    IntervalLabel = 1109,
+};
+constexpr int kOkControl = scriva::ctl::kOk;
+constexpr int kCancelControl = 2;
+
+template <typename W> W* Named(W* widget, int control)
+{
+    widget->setObjectName(QStringLiteral("id_%1").arg(control));
+    return widget;
+}
+
+} // namespace
+
+CCaptureSettingsDlg::CCaptureSettingsDlg(CConfigFile& store, const QString& languageCode,
+                                         bool hasPreset, Services services, QWidget* parent)
+    : QDialog(parent), m_store(store), m_services(std::move(services))
+{
+    setObjectName(QStringLiteral("id_%1").arg(TemplateId));
+    setWindowTitle(Text(scriva::str::DialogText(TemplateId)));
+    m_model.Load(store, languageCode, hasPreset);
+    m_savePath = m_model.Values().savePath;
+    Build();
+    Fill();
+}
+
+QString CCaptureSettingsDlg::Text(int id) const
+{
+    return m_services.string ? m_services.string(id) : QString();
+}
+
+QString CCaptureSettingsDlg::ControlText(int control) const
+{
+    return Text(scriva::str::DialogText(TemplateId, control));
+}
+
+void CCaptureSettingsDlg::Build()
+{
+    auto* form = new QFormLayout;
+    m_fileName = Named(new QLineEdit, FileName);
+    form->addRow(ControlText(FileNameLabel), m_fileName);
+
+    m_byDate = Named(new QRadioButton(ControlText(ByDate)), ByDate);
+    m_byCounter = Named(new QRadioButton(ControlText(ByCounter)), ByCounter);
+    auto* naming = new QHBoxLayout;
+    naming->addWidget(m_byDate);
+    naming->addWidget(m_byCounter);
+    naming->addStretch();
+    form->addRow(ControlText(NamingLabel), naming);
+
+    // The counter step with an up-down pair that steps within the range and
+    // never rewrites what was typed outside it.
+    m_increment = Named(new QLineEdit, Increment);
+    auto* up = new QToolButton;
+    up->setArrowType(Qt::UpArrow);
+    auto* down = new QToolButton;
+    down->setArrowType(Qt::DownArrow);
+    auto* spin = Named(new QWidget, IncrementSpin);
+    auto* spinLayout = new QHBoxLayout(spin);
+    spinLayout->setContentsMargins(0, 0, 0, 0);
+    spinLayout->setSpacing(0);
+    spinLayout->addWidget(up);
+    spinLayout->addWidget(down);
+    connect(up, &QToolButton::clicked, this, [this] { StepIncrement(1); });
+    connect(down, &QToolButton::clicked, this, [this] { StepIncrement(-1); });
+    auto* step = new QHBoxLayout;
+    step->addWidget(m_increment);
+    step->addWidget(spin);
+    form->addRow(ControlText(IncrementLabel), step);
+
+    m_pages = Named(new QComboBox, PageBox);
+    form->addRow(ControlText(PageLabel), m_pages);
+    m_formats = Named(new QComboBox, FormatBox);
+    form->addRow(ControlText(FormatLabel), m_formats);
+    m_directions = Named(new QComboBox, DirectionBox);
+    form->addRow(ControlText(DirectionLabel), m_directions);
+
+    m_savePathEdit = Named(new QLineEdit, SavePath);
+    auto* open = Named(new QPushButton(ControlText(OpenFolder)), OpenFolder);
+    auto* choose = Named(new QPushButton(ControlText(ChooseFolder)), ChooseFolder);
+    auto* folder = new QHBoxLayout;
+    folder->addWidget(m_savePathEdit, 1);
+    folder->addWidget(choose);
+    folder->addWidget(open);
+    form->addRow(ControlText(SavePathLabel), folder);
+    connect(open, &QPushButton::clicked, this, [this] {
+        // The folder as loaded or chosen, not what has been typed since.
+        if (m_services.openFolder)
+            m_services.openFolder(m_savePath);
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(m_savePath));
+    });
+    connect(choose, &QPushButton::clicked, this, &CCaptureSettingsDlg::ChooseSaveFolder);
+
+    m_thumbnails = Named(new QLineEdit, Thumbnails);
+    form->addRow(ControlText(ThumbnailsLabel), m_thumbnails);
+    m_interval = Named(new QLineEdit, Interval);
+    form->addRow(ControlText(IntervalLabel), m_interval);
+
+    auto* buttons = new QDialogButtonBox;
+    auto* ok = Named(buttons->addButton(ControlText(kOkControl), QDialogButtonBox::AcceptRole),
+                     kOkControl);
+    Named(buttons->addButton(ControlText(kCancelControl), QDialogButtonBox::RejectRole),
+          kCancelControl);
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CCaptureSettingsDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CCaptureSettingsDlg::reject);
+
+    connect(m_byDate, &QRadioButton::toggled, this, [this](bool on) {
+        m_increment->setEnabled(!on); // the counter step means nothing for date names
+    });
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(form);
+    top->addWidget(buttons);
+}
+
+void CCaptureSettingsDlg::Fill()
+{
+    const CaptureSettingsValues& v = m_model.Values();
+    m_fileName->setText(v.fileName);
+    for (int i = 0; i < m_model.PageItems().size(); ++i)
+        m_pages->addItem(m_model.PageItems()[i], m_model.PageItemIndexes()[i]);
+    m_pages->setCurrentIndex(m_pages->findData(v.pageIndex));
+    m_directions->addItems(m_model.DirectionItems());
+    m_directions->setCurrentIndex(v.direction);
+    QStringList formats = CaptureSettingsModel::Formats();
+    // A stored format outside the list stays choosable, so OK does not lose it.
+    if (!v.pictureFormat.isEmpty() && !formats.contains(v.pictureFormat))
+        formats << v.pictureFormat;
+    m_formats->addItems(formats);
+    m_formats->setCurrentIndex(formats.indexOf(v.pictureFormat));
+    m_savePathEdit->setText(m_savePath);
+    m_increment->setText(v.increment);
+    m_thumbnails->setText(v.thumbnailNum);
+    m_interval->setText(v.interval);
+    m_byCounter->setChecked(v.byCounter);
+    m_byDate->setChecked(!v.byCounter);
+    m_increment->setEnabled(v.byCounter);
+}
+
+CaptureSettingsValues CCaptureSettingsDlg::Collect() const
+{
+    CaptureSettingsValues v;
+    v.fileName = m_fileName->text();
+    v.pageIndex = m_pages->currentIndex() >= 0 ? m_pages->currentData().toInt() : -1;
+    v.pictureFormat = m_formats->currentText();
+    v.direction = m_directions->currentIndex();
+    v.savePath = m_savePathEdit->text();
+    v.increment = m_increment->text();
+    v.thumbnailNum = m_thumbnails->text();
+    v.interval = m_interval->text();
+    v.byCounter = m_byCounter->isChecked();
+    return v;
+}
+
+QWidget* CCaptureSettingsDlg::Edit(int control) const
+{
+    return findChild<QWidget*>(QStringLiteral("id_%1").arg(control));
+}
+
+void CCaptureSettingsDlg::StepIncrement(int delta)
+{
+    bool ok = false;
+    const int value = m_increment->text().trimmed().toInt(&ok);
+    if (!ok)
+        return;
+    const int next = value + delta;
+    if (next >= CaptureSettingsModel::kMinIncrement && next <= CaptureSettingsModel::kMaxIncrement)
+        m_increment->setText(QString::number(next));
+}
+
+void CCaptureSettingsDlg::ChooseSaveFolder()
+{
+    const QString title = Text(scriva::str::kBrowseTitle);
+    const QString chosen = m_services.chooseFolder
+                               ? m_services.chooseFolder(this, title, m_savePath)
+                               : QFileDialog::getExistingDirectory(this, title, m_savePath);
+    if (chosen.isEmpty())
+        return;
+    m_savePath = chosen;
+    m_savePathEdit->setText(chosen);
+}
+
+void CCaptureSettingsDlg::accept()
+{
+    const CaptureSettingsValues values = Collect();
+    const CaptureSettingsModel::Problem problem = CaptureSettingsModel::Check(values);
+    if (!problem.IsNone()) {
+        QString text = Text(problem.stringId);
+        if (problem.stringId == scriva::str::kIntegerOutOfRange)
+            text = text.arg(problem.low).arg(problem.high);
+        if (m_services.messageBox)
+            m_services.messageBox(this, text, QMessageBox::Ok, QMessageBox::NoIcon);
+        else
+            QMessageBox::warning(this, windowTitle(), text);
+        if (QWidget* edit = Edit(problem.field)) {
+            edit->setFocus();
+            if (auto* line = qobject_cast<QLineEdit*>(edit))
+                line->selectAll();
+        }
+        return;
+    }
+    m_model.Store(m_store, values);
+    m_thumbnailsChanged = values.thumbnailNum.trimmed().toInt() != m_model.ThumbnailsAtOpen();
+    QDialog::accept();
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The capture settings dialog (133): file name stem, naming rule and counter
+// step, page size, file format, image direction, save folder, thumbnails per
+// column and auto-capture interval. Reads the store when built and writes it
+// back on OK when every typed value is usable (otherwise it says why, puts the
+// focus on the edit and stays open). Controls are named id_<number>; texts
+// come from the pack. User-interface thread only.
+
+#include "capture_view/CaptureSettingsModel.h"
+#include "config/CommandIds.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <functional>
+
+class CConfigFile;
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+
+class CCaptureSettingsDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int TemplateId = scriva::form::kCaptureSettings;
+    enum Control {
+        FileName = 1001,
+        OpenFolder = 1002,
+        ChooseFolder = 1003,
+        ByDate = 1004,
+        ByCounter = 1005,
+        Increment = 1007,
+        Thumbnails = 1008,
+        PageBox = 1013,
+        DirectionBox = 1014,
+        SavePath = 1015,
+        FormatBox = 1017,
+        IncrementSpin = 1042,
+        Interval = 1078,
+    };
+
+    struct Services
+    {
+        std::function<QString(int)> string;
+        std::function<QMessageBox::StandardButton(QWidget*, const QString&,
+                                                  QMessageBox::StandardButtons, QMessageBox::Icon)>
+            messageBox;
+        std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
+        std::function<void(const QString& folder)> openFolder;
+    };
+
+    CCaptureSettingsDlg(CConfigFile& store, const QString& languageCode, bool hasPreset,
+                        Services services, QWidget* parent = nullptr);
+
+    const CaptureSettingsModel& Model() const { return m_model; }
+    // The thumbnail count differs from the one at opening (after OK).
+    bool ThumbnailCountChanged() const { return m_thumbnailsChanged; }
+
+    void accept() override;
+
+private:
+    QString Text(int id) const;
+    QString ControlText(int control) const;
+    void Build();
+    void Fill();
+    CaptureSettingsValues Collect() const;
+    void StepIncrement(int delta);
+    void ChooseSaveFolder();
+    QWidget* Edit(int control) const;
+
+    CConfigFile& m_store;
+    CaptureSettingsModel m_model;
+    Services m_services;
+    QString m_savePath; // as loaded or chosen with the folder button
+    bool m_thumbnailsChanged = false;
+    QLineEdit* m_fileName = nullptr;
+    QLineEdit* m_savePathEdit = nullptr;
+    QLineEdit* m_increment = nullptr;
+    QLineEdit* m_thumbnails = nullptr;
+    QLineEdit* m_interval = nullptr;
+    QComboBox* m_pages = nullptr;
+    QComboBox* m_directions = nullptr;
+    QComboBox* m_formats = nullptr;
+    QRadioButton* m_byDate = nullptr;
+    QRadioButton* m_byCounter = nullptr;
+};

@@ -1,0 +1,165 @@
+#include "PhotoTaker.h"
+
+#include "capture/CCaptureGraph.h"
+#include "config/CConfigFile.h"
+
+#include <QFileInfo>
+#include <QWidget>
+#include <algorithm>
+
+// Marks a photo in progress for as long as it lives; survives the taker
+// being destroyed under a question box.
+class PhotoTaker::Guard
+{
+public:
+    explicit Guard(PhotoTaker& taker) : m_taker(&taker), m_setBusy(taker.m_hooks.setBusy)
+    {
+        taker.m_inProgress = true;
+        if (m_setBusy)
+            m_setBusy(true);
+    }
+    ~Guard()
+    {
+        if (m_taker)
+            m_taker->m_inProgress = false;
+        if (m_setBusy)
+            m_setBusy(false);
+    }
+    Guard(const Guard&) = delete;
+    Guard& operator=(const Guard&) = delete;
+    bool Alive() const { return !m_taker.isNull(); }
+
+private:
+    QPointer<PhotoTaker> m_taker;
+    std::function<void(bool)> m_setBusy;
+};
+
+PhotoTaker::PhotoTaker(CCaptureGraph& graph, QWidget* owner)
+    : QObject(owner), m_graph(graph), m_owner(owner)
+{
+    m_timer.setParent(this); // findable by its name
+    m_timer.setObjectName(QStringLiteral("timer_%1").arg(kAutoCaptureTimer));
+    connect(&m_timer, &QTimer::timeout, this, &PhotoTaker::OnTick);
+}
+
+PhotoTaker::~PhotoTaker()
+{
+    m_timer.stop();
+}
+
+QString PhotoTaker::Text(int id) const
+{
+    const QString text = m_hooks.string ? m_hooks.string(id) : QString();
+    return text.isEmpty() ? QString::number(id) : text;
+}
+
+QMessageBox::StandardButton
+PhotoTaker::Box(const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+{
+    if (m_hooks.messageBox)
+        return m_hooks.messageBox(m_owner, text, buttons, icon);
+    QMessageBox box(icon, QString(), text, buttons, m_owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+bool PhotoTaker::Take(bool noSave)
+{
+    if (m_inProgress || !m_store)
+        return false;
+    Guard guard(*this);
+    const QString storePath = !noSave && m_hooks.storePath ? m_hooks.storePath() : QString();
+    PhotoJob job(*m_store, storePath, *m_memory);
+    if (!job.Prepare(m_clock ? m_clock() : QDateTime::currentDateTime(), noSave)) {
+        Report(job);
+        return false;
+    }
+    if (!noSave && job.PhotoExists()) {
+        const QString name = QFileInfo(job.PhotoPath()).fileName();
+        const auto answer = Box(name + u' ' + Text(scriva::str::kReplacePhotoQuestion),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+        if (!guard.Alive() || answer != QMessageBox::Yes)
+            return false;
+        Box(Text(scriva::str::kReplacingPhoto), QMessageBox::Ok, QMessageBox::Information);
+        if (!guard.Alive())
+            return false;
+    }
+    if (!Develop(job, noSave))
+        return false;
+    m_photo = job.Photo();
+    if (!noSave)
+        emit photoSaved(job.PhotoPath());
+    return true;
+}
+
+bool PhotoTaker::Develop(PhotoJob& job, bool noSave)
+{
+    int width = 0;
+    int height = 0;
+    if (!m_graph.Callback().FrameSize(width, height))
+        width = m_graph.VideoWidth();
+    const int model = m_graph.CameraModel();
+    bool ok = false;
+    if (noSave) {
+        // Printing takes the held frame in memory: no file is written.
+        CxImage frame;
+        m_graph.CopyHeldFrame(frame);
+        ok = job.Develop(frame, model, width);
+    } else if (!m_graph.SaveFrameAsBitmap(job.TempBitmapPath())) {
+        Box(Text(scriva::str::kNoPhoto), QMessageBox::Ok, QMessageBox::NoIcon);
+        return false;
+    } else {
+        ok = job.DevelopBitmap(model, width);
+    }
+    if (!ok)
+        Report(job);
+    return ok;
+}
+
+void PhotoTaker::Report(const PhotoJob& job)
+{
+    switch (job.failure()) {
+    case PhotoJob::Failure::UnusableName:
+        Box(Text(scriva::str::kUnusableCharacters) + u'\n' + job.FailureDetail(), QMessageBox::Ok,
+            QMessageBox::NoIcon);
+        return;
+    case PhotoJob::Failure::SaveFailed:
+        Box(Text(scriva::str::kFileNotWritten) + u'\n' + job.FailureDetail(), QMessageBox::Ok,
+            QMessageBox::NoIcon);
+        return;
+    case PhotoJob::Failure::NoTempFolder:
+    case PhotoJob::Failure::NoFrame:
+    case PhotoJob::Failure::ProcessFailed:
+        Box(Text(scriva::str::kNoPhoto), QMessageBox::Ok, QMessageBox::NoIcon);
+        return;
+    case PhotoJob::Failure::UnknownFormat: // not a picture format: nothing is saved, as set
+    case PhotoJob::Failure::None:
+        return;
+    }
+}
+
+void PhotoTaker::StartAuto()
+{
+    m_auto = true;
+    int seconds = m_store ? PhotoSettingsReader::Read(*m_store).intervalSeconds : 0;
+    seconds = std::clamp(seconds, kMinIntervalSeconds, kMaxIntervalSeconds);
+    m_timer.stop();
+    QPointer<PhotoTaker> self(this);
+    Take(false);
+    if (self && m_auto)
+        m_timer.start(seconds * kMsPerSecond);
+}
+
+void PhotoTaker::StopAuto()
+{
+    m_timer.stop();
+    m_auto = false;
+}
+
+void PhotoTaker::OnTick()
+{
+    // A tick during a photo's question, an edit or a pane switch is skipped.
+    if (m_inProgress || ProgramBusy())
+        return;
+    Take(false);
+}

@@ -1,0 +1,95 @@
+#pragma once
+// Takes the capture view's photos: on a command, a camera button or the
+// auto-capture timer (2029), one at a time. Runs the photo steps (name,
+// question about an existing file, held frame to the temporary bitmap,
+// processing, atomic save), reports failures, and tells who listens about the
+// saved photo. No photo starts while another is in progress (a question box
+// dispatches timer ticks and buttons) or while the program is busy. The
+// print path develops the held frame in memory and touches no counter, list
+// or file. User-interface thread only. Emits photoSaved after each saved photo.
+
+#include "capture_view/PhotoJob.h"
+#include "config/CommandIds.h"
+
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+class CCaptureGraph;
+class CConfigFile;
+class QWidget;
+
+class PhotoTaker : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kAutoCaptureTimer = 2029; // its id in the program's timer table
+    static constexpr int kMinIntervalSeconds = 1;
+    static constexpr int kMaxIntervalSeconds = 86400;
+    static constexpr int kMsPerSecond = 1000;
+
+    // What the program around the view supplies; unset members fall back to
+    // Qt's own boxes, English-free numbers and a program that is never busy.
+    struct Hooks
+    {
+        std::function<QString(int)> string; // pack string by id
+        // A box with a numbered text (and detail lines); returns the button pressed.
+        std::function<QMessageBox::StandardButton(QWidget*, const QString&,
+                                                  QMessageBox::StandardButtons, QMessageBox::Icon)>
+            messageBox;
+        std::function<bool()> isBusy;       // a worker or a pane switch owns the program
+        std::function<void(bool)> setBusy;  // a photo starts or ends
+        std::function<QString()> storePath; // where the counter is saved; empty: nowhere
+    };
+
+    PhotoTaker(CCaptureGraph& graph, QWidget* owner);
+    ~PhotoTaker() override;
+
+    void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void SetStore(CConfigFile* store) { m_store = store; }
+    // Page size and preset area shared with the other photos of the program;
+    // the taker keeps its own without one.
+    void SetMemory(PhotoMemory* memory) { m_memory = memory ? memory : &m_ownMemory; }
+    void SetClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+    // One photo; with noSave only the processed image (LastPhoto). True when
+    // a photo was saved (or, with noSave, developed).
+    bool Take(bool noSave = false);
+    bool InProgress() const { return m_inProgress; }
+    // Another job (a worker, a pane switch) owns the program.
+    bool ProgramBusy() const { return m_hooks.isBusy && m_hooks.isBusy(); }
+    const CxImage& LastPhoto() const { return m_photo; }
+
+    // Auto-capture: one photo at once, then one per interval (seconds of the
+    // settings, clamped to 1 ... 86400).
+    void StartAuto();
+    void StopAuto();
+    bool IsAuto() const { return m_auto; }
+    int IntervalMs() const { return m_timer.interval(); }
+
+signals:
+    void photoSaved(const QString& path);
+
+private:
+    class Guard;
+    void OnTick();
+    bool Develop(PhotoJob& job, bool noSave);
+    void Report(const PhotoJob& job);
+    QString Text(int id) const;
+    QMessageBox::StandardButton Box(const QString& text, QMessageBox::StandardButtons buttons,
+                                    QMessageBox::Icon icon);
+
+    CCaptureGraph& m_graph;
+    QPointer<QWidget> m_owner;
+    Hooks m_hooks;
+    CConfigFile* m_store = nullptr;
+    PhotoMemory m_ownMemory;
+    PhotoMemory* m_memory = &m_ownMemory;
+    std::function<QDateTime()> m_clock;
+    QTimer m_timer;
+    bool m_auto = false;
+    bool m_inProgress = false;
+    CxImage m_photo;
+};

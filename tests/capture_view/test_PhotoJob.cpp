@@ -1,0 +1,197 @@
+// The take-photo steps between the settings and the file: counter names saved
+// at once, date names from the given clock, names that would leave the folder
+// refused before the counter moves, the print path touching nothing, an
+// unknown format saving nothing, the preset page size, and a failed save that
+// leaves the file it was to replace whole.
+
+#include "PhotoTestSupport.h"
+
+#include "capture_view/PhotoJob.h"
+#include "config/CConfigFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace phototest;
+
+namespace {
+
+const QString S = QStringLiteral("TAKE_PHOTOS_SET");
+
+class PhotoJobTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_box.isValid());
+        const QString shipped =
+            qEnvironmentVariable("SCRIVA_SOURCE_DIR") + "/resources/config/config.cfg";
+        QString error;
+        ASSERT_TRUE(m_store.Load(shipped, &error)) << qPrintable(error);
+        m_storePath = m_box.path("config.cfg");
+        m_folder = m_box.documents() + "/Scriva";
+    }
+    int32_t savedCounter() const
+    {
+        CConfigFile saved;
+        int32_t value = 0;
+        if (saved.Load(m_storePath))
+            saved.GetInt("initialValue", value, S);
+        return value;
+    }
+    // Prepares a photo and develops the demo frame into it.
+    bool take(PhotoJob& job, bool noSave = false)
+    {
+        if (!job.Prepare(m_now, noSave))
+            return false;
+        CxImage frame = demoFrame();
+        return job.Develop(frame, 4, 2592);
+    }
+    PhotoSandbox m_box;
+    CConfigFile m_store;
+    QString m_storePath;
+    QString m_folder;
+    PhotoMemory m_memory;
+    QDateTime m_now{QDate(2026, 5, 6), QTime(7, 8, 9)};
+};
+
+} // namespace
+
+TEST_F(PhotoJobTest, CounterNamesAdvanceAndAreSavedAtOnce)
+{
+    m_store.SetInt("initialValue", 7, S);
+    m_store.SetInt("increment", 2, S);
+    const std::pair<const char*, int> expected[] = {
+        {"IMG_7.jpg", 9}, {"IMG_9.jpg", 11}, {"IMG_11.jpg", 13}};
+    for (const auto& [name, next] : expected) {
+        PhotoJob job(m_store, m_storePath, m_memory);
+        ASSERT_TRUE(job.Prepare(m_now));
+        EXPECT_EQ(job.PhotoPath(), m_folder + "/" + name);
+        // On disk before the photo is even taken.
+        EXPECT_EQ(savedCounter(), next);
+        EXPECT_FALSE(job.PhotoExists());
+    }
+    EXPECT_TRUE(QFileInfo(m_folder).isDir());
+}
+
+TEST_F(PhotoJobTest, TakesAnUprightA4PhotoIntoTheSaveFolder)
+{
+    PhotoJob job(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(take(job)) << qPrintable(job.FailureDetail());
+    EXPECT_EQ(job.PhotoPath(), m_folder + "/IMG_1.jpg");
+    CxImage saved;
+    ASSERT_TRUE(saved.Load(QFile::encodeName(job.PhotoPath()).toStdString(), 0));
+    EXPECT_EQ(saved.GetType(), uint32_t(CXIMAGE_FORMAT_JPG));
+    EXPECT_NEAR(double(saved.GetHeight()) / saved.GetWidth(), 297.0 / 210.0, 0.03);
+    EXPECT_TRUE(readsUpright(saved));
+    EXPECT_EQ(saved.GetXDPI(), 400);
+    // The shipped A4 page size is remembered for preset photos.
+    EXPECT_EQ(m_memory.pageHeightMm, 210);
+    EXPECT_EQ(m_memory.pageWidthMm, 297);
+    // Nothing but the photo in the folder.
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), QStringList{"IMG_1.jpg"});
+}
+
+TEST_F(PhotoJobTest, DateNamesComeFromTheClockAndRepeatWithinASecond)
+{
+    m_store.SetInt("nomenclature", 0, S);
+    m_store.SetString("pictureFormat", "JPEG", S);
+    PhotoJob first(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(take(first));
+    EXPECT_EQ(first.PhotoPath(), m_folder + "/IMG_2026_05_06_07_08_09.JPEG");
+    PhotoJob second(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(second.Prepare(m_now));
+    EXPECT_TRUE(second.PhotoExists());
+    EXPECT_FALSE(QFileInfo::exists(m_storePath)); // date names store nothing
+}
+
+TEST_F(PhotoJobTest, NamesLeavingTheFolderAreRefusedBeforeTheCounterMoves)
+{
+    for (const auto& [key, value] :
+         {std::pair{"fileName", "../escape"}, std::pair{"fileName", "a/b"},
+          std::pair{"pictureFormat", "jpg/../../x"}}) {
+        CConfigFile store;
+        ASSERT_TRUE(
+            store.Load(qEnvironmentVariable("SCRIVA_SOURCE_DIR") + "/resources/config/config.cfg"));
+        store.SetString(QString::fromLatin1(key), QString::fromLatin1(value), S);
+        PhotoJob job(store, m_storePath, m_memory);
+        EXPECT_FALSE(job.Prepare(m_now));
+        EXPECT_EQ(job.failure(), PhotoJob::Failure::UnusableName);
+        int32_t counter = 0;
+        store.GetInt("initialValue", counter, S);
+        EXPECT_EQ(counter, 1);
+    }
+    EXPECT_FALSE(QFileInfo::exists(m_storePath));
+    EXPECT_TRUE(QDir(m_box.path("")).entryList({"escape*"}).isEmpty());
+}
+
+TEST_F(PhotoJobTest, PrintPathTouchesNoCounterFolderOrFile)
+{
+    PhotoJob job(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(take(job, true));
+    EXPECT_TRUE(job.Photo().IsValid());
+    EXPECT_TRUE(readsUpright(job.Photo()));
+    EXPECT_TRUE(job.PhotoPath().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(m_storePath));
+    EXPECT_FALSE(QFileInfo::exists(m_folder));
+    int32_t counter = 0;
+    m_store.GetInt("initialValue", counter, S);
+    EXPECT_EQ(counter, 1);
+}
+
+TEST_F(PhotoJobTest, UnknownFormatSavesNothing)
+{
+    m_store.SetString("pictureFormat", "gif", S);
+    PhotoJob job(m_store, m_storePath, m_memory);
+    EXPECT_FALSE(take(job));
+    EXPECT_EQ(job.failure(), PhotoJob::Failure::UnknownFormat);
+    EXPECT_TRUE(QDir(m_folder).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(PhotoJobTest, PresetPageSizeKeepsTheLastNamedSize)
+{
+    // Without a preset area "Preinstall" means the whole picture.
+    m_store.SetString("sizePicture", "Preinstall", S);
+    PhotoJob whole(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(take(whole, true));
+    EXPECT_FALSE(whole.Report().page.cut);
+    EXPECT_EQ(m_memory.pageHeightMm, 0);
+
+    m_memory.hasPreset = true;
+    m_memory.pageHeightMm = 148;
+    m_memory.pageWidthMm = 210;
+    m_memory.preset = PresetArea{0, 0, 200, 100, 0, 0, 1.0};
+    PhotoJob preset(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(take(preset, true));
+    EXPECT_TRUE(preset.Report().page.cut);
+    EXPECT_EQ(m_memory.pageHeightMm, 148); // kept, not looked up
+    EXPECT_EQ(preset.Photo().GetWidth(), 200u);
+    EXPECT_EQ(preset.Photo().GetHeight(), 100u);
+}
+
+TEST_F(PhotoJobTest, AFailedSaveKeepsTheFileItWasToReplace)
+{
+    PhotoJob job(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(job.Prepare(m_now));
+    ASSERT_TRUE(writeFile(job.PhotoPath(), "the earlier photo"));
+    ASSERT_TRUE(job.PhotoExists());
+    // Files may grow to 4 KiB only: the encoder's writes fail part-way.
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    CxImage frame = demoFrame();
+    const bool developed = job.Develop(frame, 4, 2592);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(developed);
+    EXPECT_EQ(job.failure(), PhotoJob::Failure::SaveFailed);
+    EXPECT_TRUE(job.FailureDetail().contains(job.PhotoPath()));
+    EXPECT_EQ(readFile(job.PhotoPath()), QByteArray("the earlier photo"));
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), QStringList{"IMG_1.jpg"});
+}

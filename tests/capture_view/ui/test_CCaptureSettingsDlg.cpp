@@ -1,0 +1,216 @@
+// The capture settings dialog over the shipped settings: every field round-
+// trips in English and in German (lists from the language's keys, stored by
+// their English names), unusable values keep the dialog open with the focus
+// on the edit, the preset entry is offered only with a preset area, and
+// Cancel writes nothing.
+
+#include "PhotoTestSupport.h"
+#include "QtTestRegistry.h"
+#include "capture_view/ui/CCaptureSettingsDlg.h"
+#include "config/CConfigFile.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+using namespace phototest;
+
+class TestCaptureSettingsDlg : public QObject
+{
+    Q_OBJECT
+    const QString S = QStringLiteral("TAKE_PHOTOS_SET");
+    std::unique_ptr<PhotoSandbox> m_box;
+    std::unique_ptr<CConfigFile> m_store;
+    QStringList m_boxTexts;
+
+    CCaptureSettingsDlg::Services services()
+    {
+        CCaptureSettingsDlg::Services s;
+        s.string = [](int id) {
+            return id == scriva::str::kIntegerOutOfRange ? QStringLiteral("range %1 to %2")
+                                                         : QStringLiteral("<%1>").arg(id);
+        };
+        s.messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons,
+                              QMessageBox::Icon) {
+            m_boxTexts << text;
+            return QMessageBox::Ok;
+        };
+        return s;
+    }
+    template <typename W> static W* control(QWidget& dlg, int id)
+    {
+        return dlg.findChild<W*>(QStringLiteral("id_%1").arg(id));
+    }
+    QString stored(const char* key) const
+    {
+        return m_store->GetString(QString::fromLatin1(key), S);
+    }
+
+    // Sets every field through the controls, confirms, and checks the store
+    // and a dialog opened afterwards.
+    void roundTrip(const QString& language, const QString& cardName, const QString& turnName)
+    {
+        const QString folder = m_box->path("photos/" + language);
+        {
+            CCaptureSettingsDlg dlg(*m_store, language, false, services());
+            control<QLineEdit>(dlg, 1001)->setText(QStringLiteral("Scan"));
+            control<QRadioButton>(dlg, 1004)->setChecked(true);
+            QVERIFY(!control<QLineEdit>(dlg, 1007)->isEnabled());
+            control<QLineEdit>(dlg, 1007)->setText(QStringLiteral("5"));
+            auto* pages = control<QComboBox>(dlg, 1013);
+            QCOMPARE(pages->count(), 11); // no preset area: no preset entry
+            pages->setCurrentIndex(pages->findText(cardName));
+            QVERIFY(pages->currentIndex() >= 0);
+            auto* formats = control<QComboBox>(dlg, 1017);
+            formats->setCurrentIndex(formats->findText(QStringLiteral("png")));
+            auto* turns = control<QComboBox>(dlg, 1014);
+            turns->setCurrentIndex(turns->findText(turnName));
+            QCOMPARE(turns->currentIndex(), 2);
+            control<QLineEdit>(dlg, 1015)->setText(folder);
+            control<QLineEdit>(dlg, 1008)->setText(QStringLiteral("3"));
+            control<QLineEdit>(dlg, 1078)->setText(QStringLiteral("7"));
+            dlg.accept();
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QVERIFY(dlg.ThumbnailCountChanged());
+        }
+        QCOMPARE(stored("fileName"), QStringLiteral("Scan"));
+        QCOMPARE(stored("sizePicture"), QStringLiteral("Card"));
+        QCOMPARE(stored("pictureFormat"), QStringLiteral("png"));
+        QCOMPARE(stored("imageDirection"), QStringLiteral("2"));
+        QCOMPARE(stored("savePath"), folder);
+        QCOMPARE(stored("thumbnailNum"), QStringLiteral("3"));
+        QCOMPARE(stored("increment"), QStringLiteral("5"));
+        QCOMPARE(stored("interval"), QStringLiteral("7"));
+        QCOMPARE(stored("nomenclature"), QStringLiteral("0"));
+
+        CCaptureSettingsDlg again(*m_store, language, false, services());
+        QCOMPARE(control<QLineEdit>(again, 1001)->text(), QStringLiteral("Scan"));
+        QVERIFY(control<QRadioButton>(again, 1004)->isChecked());
+        QCOMPARE(control<QLineEdit>(again, 1007)->text(), QStringLiteral("5"));
+        QCOMPARE(control<QComboBox>(again, 1013)->currentText(), cardName);
+        QCOMPARE(control<QComboBox>(again, 1017)->currentText(), QStringLiteral("png"));
+        QCOMPARE(control<QComboBox>(again, 1014)->currentText(), turnName);
+        QCOMPARE(control<QLineEdit>(again, 1015)->text(), folder);
+        QCOMPARE(control<QLineEdit>(again, 1008)->text(), QStringLiteral("3"));
+        QCOMPARE(control<QLineEdit>(again, 1078)->text(), QStringLiteral("7"));
+        QVERIFY(QFileInfo(folder).isDir());
+        again.accept();
+        QVERIFY(!again.ThumbnailCountChanged());
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_store.reset();
+        m_box.reset(); // puts the environment back
+    }
+
+    void init()
+    {
+        m_box = std::make_unique<PhotoSandbox>();
+        m_store = std::make_unique<CConfigFile>();
+        QVERIFY(
+            m_store->Load(QStringLiteral(SCRIVA_TEST_SOURCE_DIR) + "/resources/config/config.cfg"));
+        m_boxTexts.clear();
+    }
+
+    void roundTripsInEnglish()
+    {
+        roundTrip(QStringLiteral("en"), QStringLiteral("Card"),
+                  QStringLiteral("Rotate 90° counter-clockwise"));
+    }
+
+    void roundTripsInGerman()
+    {
+        // The language code as the settings may spell it.
+        roundTrip(QStringLiteral("Ger"), QStringLiteral("Visitenkarte"),
+                  QStringLiteral("Um 90° gegen den Uhrzeigersinn drehen"));
+    }
+
+    void opensWithTheShippedValues()
+    {
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services());
+        QCOMPARE(control<QComboBox>(dlg, 1013)->currentText(), QStringLiteral("A4"));
+        QCOMPARE(control<QComboBox>(dlg, 1014)->currentIndex(), 1);
+        QVERIFY(control<QRadioButton>(dlg, 1005)->isChecked());
+        QVERIFY(control<QLineEdit>(dlg, 1007)->isEnabled());
+        QCOMPARE(control<QLineEdit>(dlg, 1015)->text(), m_box->documents() + "/Scriva");
+        QVERIFY(QFileInfo(m_box->documents() + "/Scriva").isDir());
+    }
+
+    void unusableValuesKeepTheDialogOpen()
+    {
+        struct Case
+        {
+            int control;
+            QString text;
+            QString message;
+        };
+        const Case cases[] = {{1007, "0", "range 1 to 65535"}, {1007, "70000", "range 1 to 65535"},
+                              {1007, "x", "range 1 to 65535"}, {1008, "7", "range 1 to 6"},
+                              {1078, "2", "range 3 to 10"},    {1078, "11", "range 3 to 10"},
+                              {1001, "a/b", "<62003>"},        {1001, "a;b", "<62003>"},
+                              {1015, "/tmp/a;b", "<62003>"}};
+        const QByteArray before = m_store->ToBytes();
+        for (const Case& c : cases) {
+            m_boxTexts.clear();
+            CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services());
+            dlg.show();
+            auto* edit = control<QLineEdit>(dlg, c.control);
+            edit->setText(c.text);
+            dlg.accept();
+            QVERIFY2(dlg.isVisible(), qPrintable(c.text));
+            QCOMPARE(m_boxTexts, QStringList{c.message});
+            QCOMPARE(dlg.focusWidget(), edit);
+            QCOMPARE(m_store->ToBytes(), before);
+        }
+        // The up-down pair steps within its range and leaves typed text alone.
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services());
+        auto* step = control<QLineEdit>(dlg, 1007);
+        auto* spin = control<QWidget>(dlg, 1042);
+        const auto arrows = spin->findChildren<QToolButton*>();
+        QCOMPARE(arrows.size(), 2);
+        step->setText(QStringLiteral("65535"));
+        arrows[0]->click();
+        QCOMPARE(step->text(), QStringLiteral("65535"));
+        arrows[1]->click();
+        QCOMPARE(step->text(), QStringLiteral("65534"));
+        step->setText(QStringLiteral("99999"));
+        arrows[1]->click();
+        QCOMPARE(step->text(), QStringLiteral("99999"));
+    }
+
+    void presetEntryOnlyWithAPresetArea()
+    {
+        m_store->SetString(QStringLiteral("sizePicture"), QStringLiteral("Preinstall"), S);
+        {
+            CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services());
+            auto* pages = control<QComboBox>(dlg, 1013);
+            QCOMPARE(pages->count(), 11);
+            QCOMPARE(pages->currentText(), QStringLiteral("All"));
+            QVERIFY(pages->findText(QStringLiteral("Preinstall")) < 0);
+        }
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), true, services());
+        auto* pages = control<QComboBox>(dlg, 1013);
+        QCOMPARE(pages->count(), 12);
+        QCOMPARE(pages->currentText(), QStringLiteral("Preinstall"));
+        pages->setCurrentIndex(pages->findText(QStringLiteral("Legal")));
+        dlg.accept();
+        QCOMPARE(stored("sizePicture"), QStringLiteral("Legal"));
+    }
+
+    void cancelWritesNothing()
+    {
+        const QByteArray before = m_store->ToBytes();
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services());
+        control<QLineEdit>(dlg, 1001)->setText(QStringLiteral("Other"));
+        dlg.reject();
+        QCOMPARE(m_store->ToBytes(), before);
+    }
+};
+
+SCRIVA_QTEST(TestCaptureSettingsDlg)
+#include "test_CCaptureSettingsDlg.moc"
