@@ -66,4 +66,21 @@ TEST(HelpPages, EveryLanguageHasATranslatedPageWithTheSameOutline)
     }
 }
 
+// Every picture and style sheet a page names is shipped beside the pages.
+TEST(HelpPages, EveryReferencedFileIsShipped)
+{
+    bool utf8 = false;
+    for (const char* name : kNames) {
+        const QString page = readPage(name, &utf8);
+        const QRegularExpression ref(QStringLiteral("(?:src|href)=\"(\\.\\./[^\"#]+)\""));
+        int count = 0;
+        for (auto it = ref.globalMatch(page); it.hasNext(); ++count) {
+            const QString file = QStringLiteral("%1/help/%2/%3")
+                                     .arg(dataFolder(), QLatin1String(name), it.next().captured(1));
+            EXPECT_TRUE(QFile::exists(file)) << name << " names " << file.toStdString();
+        }
+        EXPECT_GE(count, 2) << name; // the style sheet and at least one picture
+    }
+}
+
 } // namespace
