@@ -123,6 +123,7 @@ private slots:
     void languageItemsCheckTheCurrentOne();
     void programsAndPage();
     void theProgramSavesTheLanguageAndRestartsWithR();
+    void missingHelpOnlyBeeps();
 };
 
 void ShellCommandsTest::languageCodes()
@@ -251,6 +252,33 @@ void ShellCommandsTest::theProgramSavesTheLanguageAndRestartsWithR()
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
     QTRY_COMPARE(recorded(), QByteArray("-r"));
+}
+
+void ShellCommandsTest::missingHelpOnlyBeeps()
+{
+    // A data folder with a pack but no help pages: the command is answered, no
+    // box is shown and nothing is started (the desktop only hears a beep).
+    apptest::EnvRestorer env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"};
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+    QDir().mkpath(home.filePath(QStringLiteral("runtime")));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(apptest::writeSettings(scriva::userConfigFile(),
+                                   {{QStringLiteral("language"), QStringLiteral("en")}}));
+    QVERIFY(apptest::buildPack(home.path(), QStringLiteral("resDll/enResDll.rcc"),
+                               apptest::shellStrings(QStringLiteral("EN"))));
+    CScrivaApp app;
+    app.setDataFolder(home.path());
+    app.setWindowFactory([](CScrivaApp&) { return std::make_unique<PlainWindows>(); });
+    QVERIFY(app.init({QStringLiteral("scriva")}));
+    apptest::BoxCatcher catcher;
+    QVERIFY(app.OnUpdateCommand(scriva::cmd::kHelp)->enabled);
+    QVERIFY(app.OnCommand(scriva::cmd::kHelp));
+    QTest::qWait(50);
+    QCOMPARE(catcher.boxes.size(), 0);
+    app.shutdown();
 }
 
 SCRIVA_QTEST(ShellCommandsTest)
