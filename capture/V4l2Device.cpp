@@ -235,6 +235,8 @@ ModeChoice ChooseMode(const QList<Mode>& modes, int wantedW, int wantedH, double
     // A driver that lists no rates is taken at its word that raw frames flow.
     const bool rawFastEnough = raw && (raw->rates.isEmpty() || BestFps(*raw) + 0.01 >= wantedFps);
     const Mode* m = (rawFastEnough || !jpeg) ? raw : jpeg;
+    if (!m)
+        return c; // no mode of that size in a format the pipeline takes
     c.valid = true;
     c.jpeg = m == jpeg && !rawFastEnough;
     c.rawFormat = c.jpeg ? QString() : RawFormatName(m->fourcc);

@@ -190,7 +190,7 @@ int runConfig(const QStringList& args)
     const QString usage = QStringLiteral("usage: config dump|get|set ...");
     if (args.isEmpty())
         return failWith(usage);
-    const QString verb = args.first();
+    const QString& verb = args.first();
     const QStringList rest = args.mid(1);
     if (verb == QLatin1String("dump"))
         return runDump(rest);

@@ -54,7 +54,7 @@ int runPdf(const QStringList& args)
             return failWith(QStringLiteral("unknown option %1; usage: %2").arg(a, kUsage));
     if (args.size() < 2)
         return failWith(QStringLiteral("usage: %1").arg(kUsage));
-    const QString out = args.first();
+    const QString& out = args.first();
     const QStringList inputs = args.mid(1);
     const QString wrong = checkArguments(out, inputs);
     if (!wrong.isEmpty())

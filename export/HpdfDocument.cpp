@@ -49,9 +49,9 @@ QString createTempBeside(const QString& target, int& fd)
 {
     const QFileInfo info(target);
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        const QString name = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                             QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(),
-                                                           8, 16, QLatin1Char('0'));
+        QString name = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                       QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                                     QLatin1Char('0'));
         fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                     kNewFileMode);
         if (fd >= 0)

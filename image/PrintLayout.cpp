@@ -25,7 +25,8 @@ float fitFactor(int printable, int dpi, int imageSide)
     const int steps = imageSide / kScreenDpi;
     if (steps == 0)
         return std::numeric_limits<float>::infinity();
-    return float(printable / dpi) / float(steps);
+    // Whole inches of the printable side on purpose.
+    return float(printable / dpi) / float(steps); // NOLINT(bugprone-integer-division)
 }
 
 } // namespace

@@ -15,7 +15,7 @@ constexpr int kVersionSize = 256;
 
 QString defaultLibraryPath()
 {
-    const QString beside = exeFolder() + kLibraryName;
+    QString beside = exeFolder() + kLibraryName;
     if (QFileInfo::exists(beside))
         return beside;
     const QString installed =

@@ -33,7 +33,7 @@ ThumbBuilder::~ThumbBuilder()
     Stop();
 }
 
-quint64 ThumbBuilder::Start(std::vector<ThumbJob> jobs, ThumbStyle style, WorkerSink sink)
+quint64 ThumbBuilder::Start(const std::vector<ThumbJob>& jobs, ThumbStyle style, WorkerSink sink)
 {
     Stop();
     auto run = std::make_shared<Run>();
@@ -53,7 +53,7 @@ quint64 ThumbBuilder::Start(std::vector<ThumbJob> jobs, ThumbStyle style, Worker
     return run->generation;
 }
 
-void ThumbBuilder::Add(ThumbJob job, ThumbStyle style)
+void ThumbBuilder::Add(const ThumbJob& job, ThumbStyle style)
 {
     m_runs.erase(std::remove_if(m_runs.begin(), m_runs.end(),
                                 [](const auto& r) { return r->remaining.load() == 0; }),

@@ -43,10 +43,10 @@ public:
 
     // Cancels what runs, then queues the jobs in the order given. Returns the
     // new generation.
-    quint64 Start(std::vector<ThumbJob> jobs, ThumbStyle style, WorkerSink sink = {});
+    quint64 Start(const std::vector<ThumbJob>& jobs, ThumbStyle style, WorkerSink sink = {});
     // One more job ahead of the queued ones, under the current generation; it
     // is not part of the run that `finished` reports.
-    void Add(ThumbJob job, ThumbStyle style);
+    void Add(const ThumbJob& job, ThumbStyle style);
     // Cancels every queued and running job and waits for the workers (each
     // ends after the picture it is decoding).
     void Stop();

@@ -29,7 +29,7 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         const QString file = scriva::settings::ReadString(app.settings(), key);
         if (file.isEmpty())
             return QString();
-        const QString own = pack.FilePath(QStringLiteral("skin/") + file);
+        QString own = pack.FilePath(QStringLiteral("skin/") + file);
         if (!own.isEmpty())
             return own;
         QString folder = scriva::resolveDataPath(

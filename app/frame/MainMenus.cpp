@@ -28,7 +28,7 @@ int MainMenus::SetMenuIcons(const QJsonValue& buttons, const QPixmap& strip,
     const std::vector<QPixmap> images = MainToolBar::SliceBitmap(strip, FlatMenuStyle::IconWidth);
     int given = 0;
     size_t index = 0;
-    for (const QJsonValue& entry : buttons.toArray()) {
+    for (const auto& entry : buttons.toArray()) {
         const int id = entry.toInt(0);
         if (id == 0)
             continue; // separators take no image
@@ -46,7 +46,7 @@ bool MainMenus::Build(QMenuBar* bar, const QJsonValue& tree, ActionRegistry& act
 {
     if (!tree.isArray())
         return false;
-    for (const QJsonValue& entry : tree.toArray()) {
+    for (const auto& entry : tree.toArray()) {
         const QJsonObject popup = entry.toObject();
         if (!popup.contains(QLatin1String("items")))
             continue;
@@ -70,7 +70,7 @@ void MainMenus::fill(QMenu* menu, const QJsonValue& items, ActionRegistry& actio
 {
     actions.watchMenu(menu);
     menu->setStyle(m_style.get());
-    for (const QJsonValue& entry : items.toArray()) {
+    for (const auto& entry : items.toArray()) {
         const QJsonObject item = entry.toObject();
         if (item.value(QLatin1String("separator")).toBool()) {
             menu->addSeparator();

@@ -19,7 +19,7 @@ bool MainToolBar::Load(const QJsonValue& buttons, ActionRegistry& actions)
 {
     if (!buttons.isArray())
         return false;
-    for (const QJsonValue& entry : buttons.toArray()) {
+    for (const auto& entry : buttons.toArray()) {
         const int id = entry.toInt(0);
         if (id == 0) {
             addSeparator();

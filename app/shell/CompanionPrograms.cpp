@@ -29,9 +29,9 @@ QString FindRecorder(const QString& dataFolder, int languageIndex, const QString
     }
     if (!configured.trimmed().isEmpty()) {
         const QString program = configured.trimmed();
-        const QString found = program.contains(QLatin1Char('/'))
-                                  ? (QFileInfo(program).isExecutable() ? program : QString())
-                                  : QStandardPaths::findExecutable(program);
+        QString found = program.contains(QLatin1Char('/'))
+                            ? (QFileInfo(program).isExecutable() ? program : QString())
+                            : QStandardPaths::findExecutable(program);
         if (!found.isEmpty())
             return found;
     }

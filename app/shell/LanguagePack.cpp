@@ -124,7 +124,7 @@ QString LanguagePack::FilePath(const QString& name) const
 {
     if (!IsLoaded())
         return {};
-    const QString own = QLatin1Char(':') + kPackRoot + QLatin1Char('/') + name;
+    QString own = QLatin1Char(':') + kPackRoot + QLatin1Char('/') + name;
     if (QFile::exists(own))
         return own;
     if (m_englishPath.isEmpty())

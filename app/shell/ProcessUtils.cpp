@@ -37,7 +37,7 @@ int startProblem(const QString& program)
 
 ProgramStart RunProgram(const QString& program, const QStringList& arguments, bool wait, int waitMs)
 {
-    const QString path =
+    QString path =
         program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
     if (path.isEmpty())
         return failure(ENOENT);
@@ -74,7 +74,7 @@ bool OpenInBrowser(const QUrl& url)
 QString FindFirstProgram(const QStringList& names)
 {
     for (const QString& name : names) {
-        const QString path = QStandardPaths::findExecutable(name);
+        QString path = QStandardPaths::findExecutable(name);
         if (!path.isEmpty())
             return path;
     }

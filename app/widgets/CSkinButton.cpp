@@ -34,7 +34,8 @@ bool CSkinButton::LoadBitmaps(const QString& normal, const QString& pressed, con
 QRegion CSkinButton::RoundedRegion(const QSize& size)
 {
     const int h = size.height();
-    const qreal corner = (h / 4 + h / 2) / 2.0;
+    // Whole-pixel quarter and half of the height, as the button shape was drawn.
+    const qreal corner = (h / 4 + h / 2) / 2.0; // NOLINT(bugprone-integer-division)
     QPainterPath path;
     path.addRoundedRect(QRectF(0, 0, size.width(), h), corner, corner);
     return QRegion(path.toFillPolygon().toPolygon());

@@ -32,7 +32,7 @@ QString CStaticLink::resolvedUrl() const
         bool ok = false;
         const int id = name.mid(3).toInt(&ok);
         if (ok) {
-            const QString fromString = m_strings(id);
+            QString fromString = m_strings(id);
             if (!fromString.isEmpty())
                 return fromString;
         }

@@ -118,7 +118,7 @@ FineGrid TurnGrid(const FineGrid& grid, double ccwDegrees)
             const double fx = sx - x0, fy = sy - y0;
             const double top = grid.At(x0, y0) + fx * (grid.At(x1, y0) - grid.At(x0, y0));
             const double bottom = grid.At(x0, y1) + fx * (grid.At(x1, y1) - grid.At(x0, y1));
-            grey[x] = uint8_t(top + fy * (bottom - top) + 0.5);
+            grey[x] = uint8_t(std::lround(top + fy * (bottom - top)));
             inside[x] = 1;
         }
     }

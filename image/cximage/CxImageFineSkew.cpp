@@ -270,7 +270,9 @@ Evidence TextEvidence(const FineGrid& g, const PageSides& page, double limit, do
     const double halfSpan = std::hypot(w, h) / 2 + 2;
     std::vector<double> bins(size_t(2 * halfSpan) + 3);
     double best = -1, bestAt = 0, flattest = -1;
-    for (double d = -limit; d <= limit + 1e-9; d += step) {
+    const int stepCount = int(std::lround(2 * limit / step));
+    for (int i = 0; i <= stepCount; ++i) {
+        const double d = -limit + i * step;
         const double s = ProjectionSharpness(xs, ys, d, halfSpan, bins);
         if (s > best) {
             best = s;

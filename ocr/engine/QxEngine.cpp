@@ -9,6 +9,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -261,7 +262,7 @@ BField* newField(int index, const std::string& text, tesseract::ResultIterator& 
     }
     it.BoundingBox(tesseract::RIL_TEXTLINE, &field->left, &field->top, &field->right,
                    &field->bottom);
-    field->confidence = int(it.Confidence(tesseract::RIL_TEXTLINE) + 0.5f);
+    field->confidence = int(std::lround(it.Confidence(tesseract::RIL_TEXTLINE)));
     return field;
 }
 
