@@ -49,8 +49,15 @@ QString photo(int w, int h)
     return path;
 }
 
+// The application must exist before the first widget is made.
+struct AppFirst
+{
+    AppFirst() { app(); }
+};
+
 struct Pane
 {
+    AppFirst appFirst;
     CScrivaDoc doc;
     CScrivaView view{doc};
     QImage target{kPaneWidth, kPaneHeight, QImage::Format_RGB32};
