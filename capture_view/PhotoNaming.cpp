@@ -55,7 +55,7 @@ QString ReserveNewFile(const QString& folder, const QString& base, const QString
 {
     for (int n = 1; n <= kMaxFreeNameTries; ++n) {
         const QString suffix = n == 1 ? QString() : QStringLiteral("_%1").arg(n);
-        const QString path = PathIn(folder, base + suffix + u'.' + format);
+        QString path = PathIn(folder, base + suffix + u'.' + format);
         if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
             continue;
         file.setFileName(path);

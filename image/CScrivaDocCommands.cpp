@@ -154,7 +154,6 @@ std::optional<CommandState> CScrivaDoc::OnUpdateCommand(int id) const
     case CmdExportPdf:
         return CommandState::Enabled(image && m_pdfExporter != nullptr);
     case CmdPresetAreaTool:
-        return CommandState::Checked(image, m_tool == id);
     case CmdTextTool:
         return CommandState::Checked(image, m_tool == id);
     case CmdClearPresetArea:

@@ -52,7 +52,6 @@ bool CScrivaDoc::LassoCrop()
 {
     if (!HasImage() || m_lasso.size() < 3)
         return false;
-    const int w = int(m_image->GetWidth());
     const int h = int(m_image->GetHeight());
     std::vector<CxPoint> polygon;
     polygon.reserve(m_lasso.size());

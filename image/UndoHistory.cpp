@@ -9,7 +9,7 @@ bool UndoHistory::Push(const CxImage* current)
     if (m_position >= kSlots) {
         // Full: the oldest state goes.
         for (int i = 0; i + 1 < kSlots; ++i)
-            m_slots[size_t(i)] = std::move(m_slots[size_t(i + 1)]);
+            m_slots[size_t(i)] = std::move(m_slots[size_t(i) + 1]);
         m_slots[kSlots - 1].reset();
         m_position = kSlots - 1;
     }

@@ -372,8 +372,7 @@ std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
         return CommandState::Enabled(true);
     case scriva::cmd::kDeviceProperties: // the demo camera and the test pattern have no controls
         return CommandState::Enabled(!m_graph.ControlsDevice().isEmpty());
-    case scriva::cmd::kTakePhoto:
-        return CommandState::Enabled(!m_photos->IsAuto() && !Busy());
+    case scriva::cmd::kTakePhoto: // one photo at a time, none while the timer takes them
     case scriva::cmd::kStartAutoCapture:
         return CommandState::Enabled(!m_photos->IsAuto() && !Busy());
     case scriva::cmd::kStopAutoCapture:

@@ -29,7 +29,7 @@ public:
     static constexpr int AntsPhases = 8;
     static constexpr int HatchSize = 8;
     static constexpr int WheelStep = 120;
-    static constexpr int StrPresetQuestion = 61818;
+    static constexpr int StrPresetQuestion = scriva::str::kPresetQuestion;
 
     explicit CScrivaView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CScrivaView() override;

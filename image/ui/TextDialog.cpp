@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <cmath>
 
 namespace {
 
@@ -32,8 +33,8 @@ COLORREF fromColour(const QColor& c)
 CxLogFont toLogFont(const QFont& font)
 {
     CxLogFont lf;
-    lf.lfHeight =
-        font.pixelSize() > 0 ? -font.pixelSize() : -int(font.pointSizeF() * 96.0 / 72.0 + 0.5);
+    lf.lfHeight = font.pixelSize() > 0 ? -font.pixelSize()
+                                       : -int(std::lround(font.pointSizeF() * 96.0 / 72.0));
     lf.lfWeight = font.weight() == QFont::Normal ? 0 : int(font.weight());
     lf.lfItalic = font.italic() ? 1 : 0;
     lf.lfUnderline = font.underline() ? 1 : 0;
@@ -107,7 +108,7 @@ void TextDialog::build()
     m_opacity->setSingleStep(10);
     m_opacity->setPageStep(20);
     m_opacity->setTickPosition(QSlider::TicksBelow);
-    m_opacity->setValue(int(m_info.b_opacity * 100.0f + 0.5f));
+    m_opacity->setValue(int(std::lround(m_info.b_opacity * 100.0f)));
     m_opacityLabel = new QLabel(this);
     m_opacityLabel->setObjectName(QStringLiteral("id_%1").arg(OpacityLabel));
     grid->addWidget(m_opacity, 3, 1, 1, 2);
