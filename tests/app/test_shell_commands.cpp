@@ -112,6 +112,21 @@ QString storedLanguage()
                : QStringLiteral("<unreadable>");
 }
 
+// Settings and runtime folders inside `home`, English settings and an
+// English pack in its data folder.
+bool makeHome(const QTemporaryDir& home)
+{
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+    QDir().mkpath(home.filePath(QStringLiteral("runtime")));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return apptest::writeSettings(scriva::userConfigFile(),
+                                  {{QStringLiteral("language"), QStringLiteral("en")}}) &&
+           apptest::buildPack(home.path(), QStringLiteral("resDll/enResDll.rcc"),
+                              apptest::shellStrings(QStringLiteral("EN")));
+}
+
 } // namespace
 
 class ShellCommandsTest : public QObject
@@ -202,15 +217,7 @@ void ShellCommandsTest::theProgramSavesTheLanguageAndRestartsWithR()
 {
     apptest::EnvRestorer env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"};
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-    QDir().mkpath(home.filePath(QStringLiteral("runtime")));
-    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(apptest::writeSettings(scriva::userConfigFile(),
-                                   {{QStringLiteral("language"), QStringLiteral("en")}}));
-    QVERIFY(apptest::buildPack(home.path(), QStringLiteral("resDll/enResDll.rcc"),
-                               apptest::shellStrings(QStringLiteral("EN"))));
+    QVERIFY(makeHome(home));
     // The "new instance": records the arguments it was started with.
     const QString args = home.filePath(QStringLiteral("args"));
     const QString program = home.filePath(QStringLiteral("restarted.sh"));
@@ -260,15 +267,7 @@ void ShellCommandsTest::missingHelpOnlyBeeps()
     // box is shown and nothing is started (the desktop only hears a beep).
     apptest::EnvRestorer env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"};
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-    QDir().mkpath(home.filePath(QStringLiteral("runtime")));
-    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(apptest::writeSettings(scriva::userConfigFile(),
-                                   {{QStringLiteral("language"), QStringLiteral("en")}}));
-    QVERIFY(apptest::buildPack(home.path(), QStringLiteral("resDll/enResDll.rcc"),
-                               apptest::shellStrings(QStringLiteral("EN"))));
+    QVERIFY(makeHome(home));
     CScrivaApp app;
     app.setDataFolder(home.path());
     app.setWindowFactory([](CScrivaApp&) { return std::make_unique<PlainWindows>(); });
