@@ -28,6 +28,8 @@
 #include <memory>
 #include <vector>
 
+class QWidget;
+
 class IDocumentView;
 class IImageView;
 
@@ -159,6 +161,15 @@ public:
     // Keeps the inside of the lasso outline (white outside it, cut to its
     // bounding box). False with fewer than three points.
     bool LassoCrop();
+    // Region recognition: the view hands over the rectangle of a region tool
+    // it was pressed on (image pixels, top-down) with itself as the source of
+    // the text's drag. The region tools are enabled only while a recogniser is set.
+    using RegionRecognizer = std::function<void(QWidget* source, const QRect& imageRect)>;
+    void SetRegionRecognizer(RegionRecognizer recognizer)
+    {
+        m_regionRecognizer = std::move(recognizer);
+    }
+    void RecognizeRegion(QWidget* source, const QRect& imageRect);
 
     // ----- text placement
     TextInfo& SharedTextInfo() { return m_textInfo; }
@@ -264,6 +275,7 @@ private:
     std::function<bool(const QString&)> m_pdfExporter;
     QString m_mailProgram = QStringLiteral("xdg-email");
     std::map<int, std::function<void()>> m_handlers;
+    RegionRecognizer m_regionRecognizer;
     IImageView* m_imageView = nullptr;
     std::vector<IDocumentView*> m_views;
     std::map<QString, QString> m_texts;

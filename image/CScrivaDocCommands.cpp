@@ -177,7 +177,7 @@ std::optional<CommandState> CScrivaDoc::toolState(int id) const
 {
     bool enabled = imageCommandEnabled();
     if (id == CmdRegionTextTool || id == CmdRegionTableTool)
-        enabled = enabled && m_handlers.count(id) != 0;
+        enabled = enabled && m_regionRecognizer != nullptr;
     if (id == CmdHandTool && enabled) {
         // The hand only helps when the zoomed image is larger than the pane.
         const QSize zoomed =

@@ -48,6 +48,12 @@ bool CScrivaDoc::CropTo(const QRect& imageRect)
     return true;
 }
 
+void CScrivaDoc::RecognizeRegion(QWidget* source, const QRect& imageRect)
+{
+    if (m_regionRecognizer && HasImage() && !IsBusy())
+        m_regionRecognizer(source, imageRect);
+}
+
 bool CScrivaDoc::LassoCrop()
 {
     if (!HasImage() || m_lasso.size() < 3)

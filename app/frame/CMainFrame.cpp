@@ -53,6 +53,7 @@ CMainFrame::~CMainFrame()
     // The panes go first, while everything they may still reach exists.
     disconnect(qApp, nullptr, this, nullptr);
     m_doc.SetHost({});
+    m_doc.SetRegionRecognizer({});
     m_router->setActiveViewProvider({});
     delete m_switcher;
     delete takeCentralWidget();

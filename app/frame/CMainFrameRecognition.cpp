@@ -1,6 +1,7 @@
 // The main frame's part in text recognition: the recognition commands get
 // the thumbnail selection, the text pane, the search bar and the program's
-// message boxes, and the stored texts follow the thumbnails that go away.
+// message boxes, the image view's region tools reach the engine, and the
+// stored texts follow the thumbnails that go away.
 
 #include "app/frame/CMainFrame.h"
 
@@ -40,6 +41,8 @@ void CMainFrame::createRecognition()
     h.rightAreaMode = [this] { return RightAreaMode(); };
     h.selectedPaths = [this] { return thumbView()->SelectedPaths(); };
     h.allFiles = [this] { return m_listedFiles; };
+    h.image = [this] { return m_doc.GetImage(); };
+    h.setTool = [this](int tool) { m_doc.ToggleTool(tool); };
     h.pane = [this] { return recognizeView(); };
     h.showResultPane = [this](bool half) { ShowResultPane(half); };
     h.showSearchBar = [this] {
@@ -60,6 +63,11 @@ void CMainFrame::createRecognition()
         m_services.showText(owner, text, caption, information);
     };
     m_recognition = new RecognitionCommands(m_doc, h, this);
+    // A region tool's rectangle pressed in the image view: its text is
+    // recognised and dragged towards the text pane.
+    m_doc.SetRegionRecognizer([this](QWidget* source, const QRect& imageRect) {
+        m_recognition->DragRegionText(source, imageRect);
+    });
 
     // Every file a folder scan or a photo brought in, for "Show all".
     connect(thumbView(), &CThumbView::filesListed, this, [this](const QStringList& paths) {

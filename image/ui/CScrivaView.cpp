@@ -302,10 +302,13 @@ void CScrivaView::pressRectTool(QPoint at)
     } else if (tool == CScrivaDoc::CmdCropTool || tool == CScrivaDoc::CmdPresetAreaTool) {
         m_tracker.BeginTrack(at, hit);
     } else {
+        // A region tool pressed on its rectangle: its text is recognised and
+        // dragged from here; the drag has taken the button's release.
         const CxImage* image = m_doc.GetImage();
-        emit regionChosen(tool, scriva::view::TrackerToImage(m_tracker.Rect(), ScrollPosition(),
-                                                             m_doc.Zoom(), int(image->GetWidth()),
-                                                             int(image->GetHeight())));
+        m_doc.RecognizeRegion(viewport(), scriva::view::TrackerToImage(
+                                              m_tracker.Rect(), ScrollPosition(), m_doc.Zoom(),
+                                              int(image->GetWidth()), int(image->GetHeight())));
+        m_leftDown = false;
     }
     viewport()->update();
 }

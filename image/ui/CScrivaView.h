@@ -61,8 +61,6 @@ public:
 signals:
     // A file drag is about to start (tests see the data that leaves).
     void fileDragStarting(const QString& path);
-    // A region tool was pressed on its rectangle (image pixels, top-down).
-    void regionChosen(int tool, const QRect& imageRect);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

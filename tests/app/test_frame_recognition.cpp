@@ -1,7 +1,8 @@
 // Text recognition in the running program: the selected thumbnails read by
 // the real engine behind the wait box, the end-of-recognition event filling
 // the document's texts and the pane, the search bar narrowing the thumbnail
-// column (also to nothing) and "Show all", the About box's engine version.
+// column (also to nothing) and "Show all", the region tool's rectangle
+// recognised and its text dragged into the pane, the About box's engine version.
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
@@ -10,13 +11,17 @@
 #include "app/shell/CScrivaApp.h"
 #include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
+#include "image/ViewGeometry.h"
+#include "image/ui/CScrivaView.h"
 #include "ocr/COcrEngine.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
+#include <QDrag>
 #include <QFont>
 #include <QImage>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -100,6 +105,75 @@ private slots:
         // Show all brings every listed file back.
         QVERIFY(frame->router().dispatch(scriva::ctl::kShowAll));
         QCOMPARE(thumbs->ItemCount(), 2);
+    }
+
+    void regionToolDragsItsTextIntoThePane()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "none");
+        const QString folder = home.filePath(QStringLiteral("pages"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString page =
+            writePage(folder, QStringLiteral("page.png"), QStringLiteral("Quiet river"));
+        QVERIFY(!page.isEmpty());
+
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        if (frame->RightAreaMode() != scriva::mode::kImage)
+            QVERIFY(frame->SwitchRightPane());
+        CScrivaDoc& doc = frame->document();
+        QVERIFY(doc.OpenDocument(page));
+        CommandRouter& router = frame->router();
+        const int tool = scriva::cmd::kRegionWestern;
+
+        // The tool toggles like the other mouse tools and opens the text pane.
+        QVERIFY(router.state(tool).enabled);
+        QVERIFY(router.dispatch(tool));
+        QCOMPARE(doc.Tool(), tool);
+        QVERIFY(router.state(tool).checked);
+        QTRY_VERIFY(frame->recognizeView()->isVisible());
+        QVERIFY(router.dispatch(tool));
+        QCOMPARE(doc.Tool(), 0);
+        QVERIFY(router.dispatch(tool));
+        QCOMPARE(doc.Tool(), tool);
+
+        // A rectangle around the words (image pixels) drawn in the view.
+        CScrivaView* view = frame->imageView();
+        QWidget* surface = view->viewport();
+        auto client = [&](QPoint image) {
+            return scriva::view::ImageToClient(image, view->ScrollPosition(), doc.Zoom());
+        };
+        const QPoint from = client(QPoint(10, 20));
+        const QPoint to = client(QPoint(700, 150));
+        QTest::mousePress(surface, Qt::LeftButton, {}, from);
+        QTest::mouseMove(surface, to);
+        QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+
+        // Pressed inside it, the rectangle's text is recognised and dragged.
+        // (The headless platform ends a drag at once, so the drop is handed
+        // to the pane here.)
+        QTest::mousePress(surface, Qt::LeftButton, {}, (from + to) / 2);
+        auto* drag = surface->findChild<QDrag*>();
+        QVERIFY(drag);
+        const QMimeData* data = drag->mimeData();
+        QCOMPARE(QString::fromUtf8(data->data(QLatin1String(CRecognizeView::kRegionTextMime))),
+                 QStringLiteral("Quiet river\r\n"));
+        CRecognizeView* pane = frame->recognizeView();
+        const QPoint over = pane->viewport()->rect().center();
+        QDragEnterEvent enter(over, Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(pane->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(over), Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(pane->viewport(), &drop);
+        QCOMPARE(pane->toPlainText(), QStringLiteral("Quiet river\n"));
+        QCOMPARE(pane->TextPath(), page);
+        QCOMPARE(doc.RecognisedTexts().at(page), QStringLiteral("Quiet river\r\n"));
     }
 
     void engineVersionIsKnown()
