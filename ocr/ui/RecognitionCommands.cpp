@@ -25,7 +25,6 @@ namespace {
 
 const QString kRegionErrorCaption = QStringLiteral("occur error");
 constexpr int kDragMargin = 5;
-const QColor kDragMask(0x00, 0xFF, 0x00);
 const QColor kDragText(0xFF, 0x00, 0x00);
 
 // Relays the workers' progress to the dialog (a queued connection).
@@ -260,14 +259,15 @@ QPixmap RecognitionCommands::MakeTextDragImage(const QWidget& window, const QStr
     }
     const int lineHeight = fm.height();
     const QSize size(width + kDragMargin, lineHeight * std::max(count, 1) + kDragMargin);
+    // A transparent ground rather than a colour key: the text's smoothed
+    // edges then stay red instead of mixing with the key colour.
     QPixmap pixmap(size);
-    pixmap.fill(kDragMask);
+    pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setFont(window.font());
     p.setPen(kDragText);
     p.drawText(QRect(QPoint(0, 0), size), Qt::TextWordWrap, text);
     p.end();
-    pixmap.setMask(pixmap.createMaskFromColor(kDragMask, Qt::MaskInColor));
     return pixmap;
 }
 

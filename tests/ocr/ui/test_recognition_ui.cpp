@@ -280,7 +280,20 @@ private slots:
         QCOMPARE(tall.height(), 100 * fm.height() + 5);
         const QPixmap empty = RecognitionCommands::MakeTextDragImage(window, QString());
         QCOMPARE(empty.height(), fm.height() + 5);
-        QVERIFY(!two.mask().isNull()); // the green ground is transparent
+        // Red text on a transparent ground, with no other colour at its edges.
+        const QImage pixels = two.toImage().convertToFormat(QImage::Format_ARGB32);
+        int inked = 0;
+        for (int y = 0; y < pixels.height(); ++y) {
+            for (int x = 0; x < pixels.width(); ++x) {
+                const QColor c = pixels.pixelColor(x, y);
+                if (c.alpha() == 0)
+                    continue;
+                ++inked;
+                QCOMPARE(c.green(), 0);
+                QCOMPARE(c.blue(), 0);
+            }
+        }
+        QVERIFY(inked > 0 && inked < pixels.width() * pixels.height() / 2);
     }
 
     void waitDialogDotsAndMinimumTime()
