@@ -67,6 +67,8 @@ QSize FlatMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
     const bool separator = item->menuItemType == QStyleOptionMenuItem::Separator;
     const int menuHeight = item->fontMetrics.height() + 6;
     QSize sz = ItemSize(separator, textWidthOf(*item), menuHeight);
+    if (!separator)
+        sz.rwidth() += LabelRoom;
     if (item->menuItemType == QStyleOptionMenuItem::SubMenu)
         sz.rwidth() += Margin * 2; // room for the arrow
     return sz;

@@ -18,6 +18,10 @@ public:
     static constexpr int SeparatorHeight = 3;
     static constexpr int ColumnWidth = IconWidth + Margin;
     static const QColor IconColumn;
+    // Room the label is drawn with (the column, a margin before it and two
+    // after it) beyond what the measured size gives it; added to every item
+    // so that no label or shortcut is cut.
+    static constexpr int LabelRoom = ColumnWidth + Margin * 3 - (IconWidth + Margin + 8);
 
     explicit FlatMenuStyle(QStyle* base = nullptr);
 

@@ -65,11 +65,18 @@ void ShellPiecesTest::menuItemsAreMeasuredByTheFlatRules()
     menu.adjustSize();
     const QRect a = menu.actionGeometry(open);
     const QRect s = menu.actionGeometry(sep);
-    const QRect b = menu.actionGeometry(longer);
     QCOMPARE(s.height(), FlatMenuStyle::SeparatorHeight);
     QVERIFY(a.height() >= FlatMenuStyle::IconHeight + FlatMenuStyle::Margin);
+    // Every label, and a shortcut beside it, fits the room it is drawn in.
     const QFontMetrics fm(menu.font());
-    QVERIFY(b.width() >= fm.horizontalAdvance(QStringLiteral("Save a Copy as JPEG...")) + 31);
+    const int chrome = FlatMenuStyle::ColumnWidth + FlatMenuStyle::Margin * 3;
+    QVERIFY(menu.actionGeometry(longer).width() - chrome >=
+            fm.horizontalAdvance(QStringLiteral("Save a Copy as JPEG...")));
+    QAction* shortcut = menu.addAction(QStringLiteral("Rotate Right 90\u00b0\tCtrl+R"));
+    menu.adjustSize();
+    QVERIFY(menu.actionGeometry(shortcut).width() - chrome >=
+            fm.horizontalAdvance(QStringLiteral("Rotate Right 90\u00b0")) +
+                fm.horizontalAdvance(QStringLiteral("Ctrl+R")) + fm.horizontalAdvance(' ') * 2);
 }
 
 void ShellPiecesTest::flatMenuPaintsItsColumnAndSelection()
