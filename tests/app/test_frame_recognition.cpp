@@ -43,6 +43,16 @@ QString writePage(const QString& folder, const QString& name, const QString& tex
     return page.save(path) ? path : QString();
 }
 
+// Settings and runtime files in `home`, no camera; returns its folder for pages.
+QString useHome(const QTemporaryDir& home)
+{
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+    qputenv("SCRIVA_CAMERA", "none");
+    const QString folder = home.filePath(QStringLiteral("pages"));
+    return QDir().mkpath(folder) ? folder : QString();
+}
+
 } // namespace
 
 class TestFrameRecognition : public QObject
@@ -54,11 +64,8 @@ private slots:
     void recogniseSearchAndShowAll()
     {
         QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
-        const QString folder = home.filePath(QStringLiteral("pages"));
-        QVERIFY(QDir().mkpath(folder));
+        const QString folder = useHome(home);
+        QVERIFY(!folder.isEmpty());
         const QString a =
             writePage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour lights"));
         const QString b =
@@ -110,11 +117,8 @@ private slots:
     void regionToolDragsItsTextIntoThePane()
     {
         QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
-        const QString folder = home.filePath(QStringLiteral("pages"));
-        QVERIFY(QDir().mkpath(folder));
+        const QString folder = useHome(home);
+        QVERIFY(!folder.isEmpty());
         const QString page =
             writePage(folder, QStringLiteral("page.png"), QStringLiteral("Quiet river"));
         QVERIFY(!page.isEmpty());
