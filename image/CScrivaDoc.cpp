@@ -117,20 +117,17 @@ void CScrivaDoc::PushUndo()
 bool CScrivaDoc::OnUndo()
 {
     m_lasso.clear();
-    if (!m_undo.Undo(m_image))
-        return false;
-    ClearMarks();
-    repaintImageView();
-    UpdateStatus(StatusAll);
-    emit imageChanged();
-    return true;
+    return m_undo.Undo(m_image) && historyStepped();
 }
 
 bool CScrivaDoc::OnRedo()
 {
     m_lasso.clear();
-    if (!m_undo.Redo(m_image))
-        return false;
+    return m_undo.Redo(m_image) && historyStepped();
+}
+
+bool CScrivaDoc::historyStepped()
+{
     ClearMarks();
     repaintImageView();
     UpdateStatus(StatusAll);

@@ -243,6 +243,8 @@ private:
     void showRecognisedText(const QString& path);
     void listInThumbnails(const QString& path);
     void repaintImageView();
+    // After an undo or redo step: marks cleared, views and status refreshed; true.
+    bool historyStepped();
     bool saveCopyAsJpeg();
     bool exportPdf();
     void sendMail();
