@@ -1,0 +1,90 @@
+// Editing, PDF export and the camera picture's print command in the running
+// program: an edit runs on the worker and leaves the program idle with undo
+// offered, the selected thumbnails become one PDF through the save prompt,
+// and the camera picture's print command is not offered over the image view.
+
+#include "AppTestSupport.h"
+#include "PdfProbe.h"
+#include "QtTestRegistry.h"
+#include "app/frame/CMainFrame.h"
+#include "app/shell/CScrivaApp.h"
+#include "config/CommandIds.h"
+#include "image/CScrivaDoc.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestFrameImageCommands : public QObject
+{
+    Q_OBJECT
+    apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
+
+    static QString page(const QString& folder, const QString& name, QSize size)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(QColor(200, 180, 120));
+        const QString path = folder + QLatin1Char('/') + name;
+        return image.save(path) ? path : QString();
+    }
+
+private slots:
+    void editExportAndCameraPrintReachTheirCommands()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "none");
+        const QString folder = home.filePath(QStringLiteral("pages"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString a = page(folder, QStringLiteral("a.png"), QSize(60, 40));
+        const QString b = page(folder, QStringLiteral("b.jpg"), QSize(50, 70));
+        QVERIFY(!a.isEmpty() && !b.isEmpty());
+
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        if (frame->RightAreaMode() != scriva::mode::kImage)
+            QVERIFY(frame->SwitchRightPane());
+        CommandRouter& router = frame->router();
+        CScrivaDoc& doc = frame->document();
+        QVERIFY(doc.OpenDocument(a));
+
+        // The camera picture is printed only from the camera view.
+        QVERIFY(!router.state(scriva::cmd::kPrintCameraPicture).enabled);
+
+        // A quarter turn on the worker: the program is idle again afterwards.
+        QVERIFY(router.state(scriva::cmd::kRotateLeft90).enabled);
+        QVERIFY(router.dispatch(scriva::cmd::kRotateLeft90));
+        QTRY_VERIFY(!app.isBusy());
+        QCOMPARE(int(doc.GetImage()->GetWidth()), 40);
+        QCOMPARE(int(doc.GetImage()->GetHeight()), 60);
+        QVERIFY(router.state(scriva::cmd::kUndo).enabled);
+
+        // Both thumbnails selected become a two-page PDF under the chosen name.
+        CThumbView* thumbs = frame->thumbView();
+        thumbs->ScanFolder(folder);
+        QCOMPARE(thumbs->ItemCount(), 2);
+        thumbs->selectAll();
+        const QString pdf = home.filePath(QStringLiteral("both.pdf"));
+        apptest::ModalHandler<QFileDialog> choose([&](QFileDialog* dialog) {
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(pdf);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QVERIFY(router.state(scriva::cmd::kExportPdf).enabled);
+        QVERIFY(router.dispatch(scriva::cmd::kExportPdf));
+        QVERIFY(choose.seen());
+        QTRY_VERIFY(!app.isBusy());
+        QCOMPARE(pdftest::PageCount(pdf), 2);
+    }
+};
+
+SCRIVA_QTEST(TestFrameImageCommands)
+
+#include "test_frame_image_commands.moc"
