@@ -249,12 +249,9 @@ void CScrivaDoc::showRecognisedText(const QString& path)
 
 bool CScrivaDoc::SaveModified()
 {
-    // The text pane's text belongs to the image it was recognised from.
-    if (m_host.resultTextPath && m_host.resultText) {
-        const QString textPath = m_host.resultTextPath();
-        if (!textPath.isEmpty())
-            m_texts[textPath] = m_host.resultText();
-    }
+    // The text pane's edits belong to the image it was recognised from.
+    if (m_host.keepResultEdits)
+        m_host.keepResultEdits();
     if (m_undo.Position() > 0 && HasImage()) {
         const QString question = string(StrAskToSave) + QStringLiteral("\r\n") + m_pathName;
         if (m_host.askYesNo && m_host.askYesNo(question) && !DoSave(m_pathName, true))

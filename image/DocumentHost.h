@@ -25,8 +25,8 @@ struct DocumentHost
     std::function<void()> switchRightPaneLater; // from the event loop (view handlers)
     std::function<void(bool half)> showResultPane;
     std::function<void(const QString& path, const QString& text)> setResultText;
-    std::function<QString()> resultTextPath; // whose text the pane shows
-    std::function<QString()> resultText;
+    // The text pane stores what the user changed in it under its image's path.
+    std::function<void()> keepResultEdits;
     std::function<void(const QString&)> addRecentFile;
     std::function<IThumbList*()> thumbs;
     std::function<void()> clearPresetAreaFlag;

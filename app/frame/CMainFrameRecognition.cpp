@@ -48,6 +48,7 @@ void CMainFrame::createRecognition()
     h.showSearchBar = [this] {
         m_searchBar->show();
         m_searchBar->raise();
+        m_searchBar->activateWindow(); // floating, it is a window of its own
         m_searchBar->searchEdit()->setFocus();
     };
     h.searchText = [this] { return m_searchBar->searchEdit()->text(); };

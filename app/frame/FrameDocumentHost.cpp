@@ -86,11 +86,9 @@ DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
         if (f->recognizeView())
             f->recognizeView()->SetResultText(path, text);
     };
-    host.resultTextPath = [f] {
-        return f->recognizeView() ? f->recognizeView()->TextPath() : QString();
-    };
-    host.resultText = [f] {
-        return f->recognizeView() ? f->recognizeView()->toPlainText() : QString();
+    host.keepResultEdits = [f] {
+        if (f->recognizeView())
+            f->recognizeView()->KeepEdits();
     };
     host.addRecentFile = [s](const QString& path) { s->addRecentFile(path); };
     auto thumbs = std::make_shared<ThumbListAdapter>(frame);

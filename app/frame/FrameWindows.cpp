@@ -192,6 +192,8 @@ bool FrameWindows::OpenFile(const QString& path)
 
 void FrameWindows::MergeRecognizedTexts(const QVariantMap& texts)
 {
+    // What the user typed goes in first, so that a new recognition wins.
+    m_frame->recognizeView()->KeepEdits();
     for (auto it = texts.cbegin(); it != texts.cend(); ++it)
         m_doc->RecognisedTexts()[it.key()] = it.value().toString();
 }

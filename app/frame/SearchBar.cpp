@@ -26,4 +26,6 @@ SearchBar::SearchBar(const std::function<QString(int)>& strings, QWidget* parent
     row->addWidget(m_search);
     row->addWidget(m_showAll);
     setWidget(content);
+    // Enter in the text searches, as the button does.
+    connect(m_edit, &QLineEdit::returnPressed, m_search, &QPushButton::click);
 }

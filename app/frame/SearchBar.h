@@ -1,7 +1,8 @@
 #pragma once
 // The floating search bar of the main frame: the search text (1084) with its
 // search (1083) and show-all (1085) buttons. Hidden until the search command
-// shows it; the buttons send their command ids through the frame's actions.
+// shows it; the buttons send their command ids through the frame's actions,
+// and Enter in the text searches.
 // User-interface thread only.
 
 #include <QDockWidget>

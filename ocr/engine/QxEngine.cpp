@@ -313,6 +313,7 @@ int recognize(void* handle, OcrImage* image, BField** fields, bool wholeImage)
         setError(engine, qxerr::BadArgument, "no engine, no image or an image out of shape");
         return 0;
     }
+    setError(engine, qxerr::None, std::string()); // no earlier failure is reported for this one
     *fields = nullptr;
     tesseract::TessBaseAPI& api = *engine->api;
     std::vector<uint8_t> copy;
@@ -346,13 +347,15 @@ template <typename Body> int guarded(void* handle, Body body)
 
 template <typename Setter> int setOption(void* handle, Setter setter)
 {
-    auto* engine = static_cast<Engine*>(handle);
-    if (!engine) {
-        setError(nullptr, qxerr::BadArgument, "no engine");
-        return 0;
-    }
-    setter(engine->options);
-    return 1;
+    return guarded(handle, [&] {
+        auto* engine = static_cast<Engine*>(handle);
+        if (!engine) {
+            setError(nullptr, qxerr::BadArgument, "no engine");
+            return 0;
+        }
+        setter(engine->options);
+        return 1;
+    });
 }
 
 } // namespace
@@ -406,13 +409,15 @@ __attribute__((visibility("default"))) int QX_allocImage(int, OcrImage** image, 
 
 __attribute__((visibility("default"))) int QX_freeImage(int, OcrImage** image)
 {
-    if (!image || !*image)
-        return 0;
-    std::free((*image)->block);
-    std::free((*image)->rows);
-    std::free(*image);
-    *image = nullptr;
-    return 1;
+    return guarded(nullptr, [&] {
+        if (!image || !*image)
+            return 0;
+        std::free((*image)->block);
+        std::free((*image)->rows);
+        std::free(*image);
+        *image = nullptr;
+        return 1;
+    });
 }
 
 __attribute__((visibility("default"))) int QX_DoImageOCR(void* handle, OcrImage* image,
@@ -465,11 +470,15 @@ __attribute__((visibility("default"))) int QX_CodeConvert(void* handle, char* te
 
 __attribute__((visibility("default"))) int QX_GetLastErr(void* handle, char* buffer, int size)
 {
-    auto* engine = static_cast<Engine*>(handle);
-    const int code = engine ? engine->errorCode : t_errorCode;
-    if (code != qxerr::None)
-        copyTruncated(buffer, size, engine ? engine->errorMessage : t_errorMessage);
-    return code;
+    try {
+        auto* engine = static_cast<Engine*>(handle);
+        const int code = engine ? engine->errorCode : t_errorCode;
+        if (code != qxerr::None)
+            copyTruncated(buffer, size, engine ? engine->errorMessage : t_errorMessage);
+        return code;
+    } catch (...) {
+        return qxerr::Exception;
+    }
 }
 
 __attribute__((visibility("default"))) int QX_GetVersionString(char* buffer, int size)

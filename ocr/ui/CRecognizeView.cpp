@@ -34,8 +34,21 @@ CRecognizeView::~CRecognizeView()
 
 void CRecognizeView::SetResultText(const QString& path, const QString& text)
 {
+    KeepEdits();
     m_textPath = path;
     setPlainText(ToPaneText(text));
+}
+
+void CRecognizeView::KeepEdits()
+{
+    if (m_textPath.isEmpty() || !document()->isModified())
+        return;
+    const QString edited = StoredText();
+    if (edited.isEmpty())
+        m_doc.RecognisedTexts().erase(m_textPath);
+    else
+        m_doc.RecognisedTexts()[m_textPath] = edited;
+    document()->setModified(false);
 }
 
 QString CRecognizeView::StoredText() const

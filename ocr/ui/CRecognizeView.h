@@ -23,8 +23,12 @@ public:
     explicit CRecognizeView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CRecognizeView() override;
 
-    // Shows a stored text ("\r\n" breaks) as the text of the image at `path`.
+    // Shows a stored text ("\r\n" breaks) as the text of the image at `path`;
+    // the edits of the text it replaces are kept first.
     void SetResultText(const QString& path, const QString& text);
+    // Stores the text under its path when the user has changed it: an emptied
+    // pane removes the entry, an image without one gets one.
+    void KeepEdits();
     const QString& TextPath() const { return m_textPath; }
     // The pane's text with "\r\n" breaks, as it is stored and saved.
     QString StoredText() const;

@@ -9,6 +9,7 @@
 #include "app/frame/CMainFrame.h"
 #include "app/frame/SearchBar.h"
 #include "app/shell/CScrivaApp.h"
+#include "app/shell/LanguagePack.h"
 #include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/ViewGeometry.h"
@@ -24,6 +25,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QtTest>
 
 namespace {
@@ -178,6 +180,83 @@ private slots:
         QCOMPARE(pane->toPlainText(), QStringLiteral("Quiet river\n"));
         QCOMPARE(pane->TextPath(), page);
         QCOMPARE(doc.RecognisedTexts().at(page), QStringLiteral("Quiet river\r\n"));
+    }
+
+    void paneEditsAndStoredTextsFollowTheFiles()
+    {
+        QTemporaryDir home;
+        const QString folder = useHome(home);
+        QVERIFY(!folder.isEmpty());
+        const QString a = writePage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour"));
+        const QString broken = folder + QStringLiteral("/b.png");
+        const QString c = writePage(folder, QStringLiteral("c.png"), QStringLiteral("Meadow"));
+        const QString plain = writePage(folder, QStringLiteral("d.png"), QString());
+        QFile bad(broken);
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a picture") > 0);
+        bad.close();
+        QVERIFY(!a.isEmpty() && !c.isEmpty() && !plain.isEmpty());
+
+        CScrivaApp app;
+        QVERIFY(app.init({QStringLiteral("scriva")}));
+        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        QVERIFY(frame);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        if (frame->RightAreaMode() != scriva::mode::kImage)
+            QVERIFY(frame->SwitchRightPane());
+        CScrivaDoc& doc = frame->document();
+        const auto& texts = doc.RecognisedTexts();
+        CRecognizeView* pane = frame->recognizeView();
+        CThumbView* thumbs = frame->thumbView();
+        thumbs->ScanFolder(folder);
+        QCOMPARE(thumbs->ItemCount(), 4);
+
+        // Three files, the second unreadable: it gets the failure text, the
+        // others their own, and the pane shows the first.
+        thumbs->clearSelection();
+        for (int row : {0, 1, 2})
+            thumbs->selectionModel()->select(thumbs->model()->index(row, 0),
+                                             QItemSelectionModel::Select);
+        QVERIFY(frame->router().dispatch(scriva::cmd::kRecognizeWestern));
+        QTRY_VERIFY(!app.isBusy());
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(texts.at(a), QStringLiteral("Harbour\r\n"));
+        QCOMPARE(texts.at(c), QStringLiteral("Meadow\r\n"));
+        QVERIFY(texts.at(broken).startsWith(LanguagePack::Text(scriva::str::kNotRecognised)));
+        QCOMPARE(pane->TextPath(), a);
+
+        // Typing in the pane, then Ctrl-clicking another thumbnail: the
+        // edit is kept under its own file, with stored line breaks.
+        pane->moveCursor(QTextCursor::End);
+        QTest::keyClicks(pane, QStringLiteral("lights"));
+        const QRect third = thumbs->visualRect(thumbs->model()->index(2, 0));
+        QTest::mouseClick(thumbs->viewport(), Qt::LeftButton, Qt::ControlModifier, third.center());
+        QCOMPARE(pane->TextPath(), c);
+        QCOMPARE(texts.at(a), QStringLiteral("Harbour\r\nlights"));
+
+        // A file that was only looked at gets no text; edits typed for it do.
+        QVERIFY(doc.OpenDocument(plain));
+        QCOMPARE(pane->TextPath(), plain);
+        QVERIFY(doc.OpenDocument(a));
+        QCOMPARE(texts.count(plain), size_t(0));
+        QCOMPARE(pane->toPlainText(), QStringLiteral("Harbour\nlights"));
+        QVERIFY(doc.OpenDocument(plain));
+        QTest::keyClicks(pane, QStringLiteral("note"));
+        QVERIFY(doc.OpenDocument(c));
+        QCOMPARE(texts.at(plain), QStringLiteral("note"));
+
+        // Enter in the search text searches; a file added afterwards (a new
+        // photo) is back with the others on "Show all".
+        QVERIFY(frame->router().dispatch(scriva::cmd::kShowSearchBar));
+        frame->searchBar()->searchEdit()->setText(QStringLiteral("Meadow"));
+        QTest::keyClick(frame->searchBar()->searchEdit(), Qt::Key_Return);
+        QCOMPARE(thumbs->ItemCount(), 1);
+        const QString photo =
+            writePage(folder, QStringLiteral("e.png"), QStringLiteral("New page"));
+        thumbs->AddFile(photo);
+        QVERIFY(frame->router().dispatch(scriva::ctl::kShowAll));
+        QCOMPARE(thumbs->ItemCount(), 5);
+        QCOMPARE(thumbs->PathAt(4), photo);
     }
 
     void engineVersionIsKnown()

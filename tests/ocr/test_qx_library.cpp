@@ -82,7 +82,7 @@ TEST(QxLibrary, BadCallsFailWithoutTouchingMemory)
     EXPECT_EQ(std::strlen(small), 3u); // cut with its terminator inside the buffer
 }
 
-TEST(QxLibrary, ImageOutOfShapeIsRefusedWithAnError)
+TEST(QxLibrary, ImageOutOfShapeIsRefusedWithAnErrorThatTheNextCallClears)
 {
     ASSERT_NE(qx().SetLanguages("chi_sim+eng", "eng"), 0);
     void* handle = nullptr;
@@ -95,6 +95,12 @@ TEST(QxLibrary, ImageOutOfShapeIsRefusedWithAnError)
     int code = 0;
     EXPECT_EQ(lastError(handle, &code), "no engine, no image or an image out of shape");
     EXPECT_EQ(code, 2);
+    // A later call that succeeds leaves no error behind.
+    image->right = 49;
+    ASSERT_NE(qx().DoImageOCR(handle, image, &fields), 0);
+    lastError(handle, &code);
+    EXPECT_EQ(code, 0);
+    qx().freeBField(handle, fields, 0);
     qx().freeImage(0, &image);
     EXPECT_NE(qx().CloseOCR(&handle), 0);
     EXPECT_EQ(handle, nullptr);

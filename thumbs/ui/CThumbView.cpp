@@ -96,6 +96,8 @@ void CThumbView::AddFile(const QString& path)
         setUpCells();
     if (CellIsPainted(m_cell))
         m_builder->Add(ThumbJob{id, path}, ThumbStyle{m_cell, true});
+    if (listed < 0)
+        emit filesListed({path});
 }
 
 int CThumbView::thumbnailNum() const

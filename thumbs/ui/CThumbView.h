@@ -5,8 +5,9 @@
 // pool, starting at the first visible cell, and applied here by item id and
 // generation (a rebuild cancels the previous one; stale pictures are dropped).
 // It also decides which file is current for next/previous, recognition and PDF
-// export. User-interface thread only. Emits filesListed after a folder scan,
-// fileRemoved for every item deleted, listCleared after Clear all.
+// export. User-interface thread only. Emits filesListed after a folder scan
+// and for every file added, fileRemoved for every item deleted, listCleared
+// after Clear all.
 
 #include "ThumbViewHooks.h"
 #include "config/CommandIds.h"

@@ -229,11 +229,12 @@ private slots:
         QCOMPARE(readAll(rig.saveTo), QByteArray("stored\r\ntext\r\nedited"));
         QCOMPARE(rig.proposals.last(), QStringLiteral("/p/other"));
         QCOMPARE(rig.lastFilters.first(), QStringLiteral("Word (*.doc)"));
-        // ...and never when it belongs to another one.
+        // ...and never when it belongs to another one; the edit was kept
+        // under its image when the pane moved on.
         rig.pane.SetResultText(QStringLiteral("/p/other.png"), QStringLiteral("not this"));
         rig.saveTo = dir.filePath(QStringLiteral("stored.txt"));
         QVERIFY(commands.SaveText(false));
-        QCOMPARE(readAll(rig.saveTo), QByteArray("stored\r\ntext"));
+        QCOMPARE(readAll(rig.saveTo), QByteArray("stored\r\ntext\r\nedited"));
         // A file that cannot be written is said.
         rig.saveTo = dir.filePath(QStringLiteral("missing/dir/x.txt"));
         QVERIFY(!commands.SaveText(false));
