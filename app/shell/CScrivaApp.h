@@ -85,8 +85,6 @@ public:
         m_dataFolder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     }
     QString dataFolder() const { return m_dataFolder; }
-    // The recognition engine's version for the About box (empty without one).
-    void setOcrVersion(const QString& version) { m_ocrVersion = version; }
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) const override;
@@ -144,7 +142,6 @@ private:
     std::unique_ptr<IAppWindows> m_windows;
     QString m_restartProgram;
     QString m_dataFolder;
-    QString m_ocrVersion;
     // Language, recorder, page and paint; made on first use, as the rules ask early.
     mutable std::unique_ptr<ShellCommands> m_shellCommands;
     bool m_started = false; // init() went through every step

@@ -164,7 +164,7 @@ void CScrivaApp::OnAbout()
     const QString url = scriva::settings::ReadString(m_settings, scriva::settings::kUrl);
     const QString version = scriva::settings::ReadString(m_settings, scriva::settings::kVersion);
     // The engine's own version; empty when its library cannot be loaded.
-    const QString engine = m_ocrVersion.isEmpty() ? COcrEngine::EngineVersion() : m_ocrVersion;
+    const QString engine = COcrEngine::EngineVersion();
     AboutDialog dialog(m_pack, url, version, engine, mainWindow());
     dialog.exec();
 }
