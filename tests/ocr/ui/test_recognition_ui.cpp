@@ -129,6 +129,46 @@ private slots:
         QCOMPARE(texts.value(rig.selected[2]).toString(), QStringLiteral("Gamma page\r\n"));
     }
 
+    void cancelDuringARunKeepsWhatIsDone()
+    {
+        QTemporaryDir dir;
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.hooks);
+        // Enough pages that the run cannot end before the cancel is seen.
+        QStringList words;
+        for (int i = 1; i <= 24; ++i)
+            words << QStringLiteral("Sheet %1").arg(i);
+        for (const QString& word : words) {
+            const QString path =
+                dir.filePath(QString(word).replace(' ', '_') + QStringLiteral(".png"));
+            QVERIFY(ocrtest::renderText({word}).Save(QFile::encodeName(path).toStdString(),
+                                                     CXIMAGE_FORMAT_PNG));
+            rig.selected << path;
+        }
+        // Cancel as soon as the first page is done.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<RecognitionWaitDialog*>(QApplication::activeModalWidget());
+            auto* bar = dialog ? dialog->findChild<QProgressBar*>() : nullptr;
+            if (bar && bar->value() >= 1) {
+                poll.stop();
+                dialog->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+            }
+        });
+        poll.start(5);
+        QVERIFY(commands.OnCommand(32870));
+        QCOMPARE(rig.busy, QList<bool>({true, false}));
+        QCOMPARE(rig.posted.size(), 1);
+        const QVariantMap texts = rig.posted.first();
+        QVERIFY(texts.size() >= 1);
+        QVERIFY(texts.size() < words.size());
+        for (int i = 0; i < words.size(); ++i) {
+            if (texts.contains(rig.selected[i]))
+                QCOMPARE(texts.value(rig.selected[i]).toString(),
+                         words[i] + QStringLiteral("\r\n"));
+        }
+    }
+
     void nothingSelectedOrNoImageViewDoesNothing()
     {
         Rig rig;
