@@ -153,7 +153,7 @@ void CThumbView::RebuildThumbnails()
                 jobs.push_back(ThumbJob{item.id, item.path});
         }
         m_building = true;
-        m_generation = m_builder->Start(std::move(jobs), ThumbStyle{m_cell, true});
+        m_generation = m_builder->Start(jobs, ThumbStyle{m_cell, true});
         emit building(true);
     }
     emit thumbnailsRebuilt();
