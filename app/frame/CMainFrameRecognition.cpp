@@ -54,8 +54,12 @@ void CMainFrame::createRecognition()
     h.searchText = [this] { return m_searchBar->searchEdit()->text(); };
     h.showFiles = [this](const QStringList& paths) { thumbView()->SetItems(itemsFor(paths)); };
     h.openPath = [this](const QString& path) {
-        if (path.isEmpty() || !thumbView()->OpenItem(0))
+        if (path.isEmpty() || !thumbView()->OpenItem(0)) {
             m_doc.SetPathName(path);
+            return;
+        }
+        // The found file is the selected one too, for saving its text.
+        thumbView()->SelectItem(CThumbView::SelectNext, -1);
     };
     h.setBusy = m_services.setRecognizing;
     h.postFinished = m_services.postRecognized;

@@ -329,8 +329,8 @@ void RecognitionCommands::Search(const QString& needle)
     }
     if (m_hooks.openPath)
         m_hooks.openPath(paths.first());
-    const QString text = m_doc.RecognisedTexts()[paths.first()];
-    if (!text.isEmpty())
+    QString text; // a file without a text gets no empty one here
+    if (LookupText(m_doc.RecognisedTexts(), text, paths.first()) && !text.isEmpty())
         showInPane(paths.first(), text);
 }
 

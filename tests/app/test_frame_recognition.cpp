@@ -106,6 +106,7 @@ private slots:
         QVERIFY(frame->router().dispatch(scriva::ctl::kSearch));
         QCOMPARE(thumbs->ItemCount(), 1);
         QCOMPARE(thumbs->PathAt(0), b);
+        QCOMPARE(thumbs->SelectedPaths(), QStringList({b})); // its text can be saved
         QCOMPARE(frame->recognizeView()->TextPath(), b);
         // Nothing found: an empty column.
         frame->searchBar()->searchEdit()->setText(QStringLiteral("Desert"));

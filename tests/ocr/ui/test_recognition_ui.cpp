@@ -236,6 +236,11 @@ private slots:
         commands.OnCommand(1085);
         QCOMPARE(rig.shownFiles,
                  QStringList({QStringLiteral("/p/a.png"), QStringLiteral("/p/z.png")}));
+        // Show all opening a file without a text gives it no empty one.
+        rig.files = {QStringLiteral("/p/0.png"), QStringLiteral("/p/a.png")};
+        commands.OnCommand(1085);
+        QCOMPARE(rig.opened.last(), QStringLiteral("/p/0.png"));
+        QCOMPARE(rig.doc.RecognisedTexts().count(QStringLiteral("/p/0.png")), size_t(0));
     }
 
     void saveTextAsEachExtension()
