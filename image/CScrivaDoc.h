@@ -211,8 +211,8 @@ public:
     bool IsBusy() const;
     bool ImageViewActive() const;
 
-    // A command of a later part of the program (editing, printing, recognition
-    // tools): enabled by the document's image rules, run by `run`.
+    // A command another part of the program carries out (editing, printing):
+    // enabled by the document's image rules, run by `run`.
     void SetCommandHandler(int id, std::function<void()> run);
 
     // ----- views
