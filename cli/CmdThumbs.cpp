@@ -101,7 +101,7 @@ int runThumbs(const QStringList& args)
     std::mutex failuresLock;
     QStringList failures;
     ThumbBuilder builder;
-    builder.Start(std::move(jobs), ThumbStyle{QSize(a.size, a.size), false},
+    builder.Start(jobs, ThumbStyle{QSize(a.size, a.size), false},
                   [&](const ThumbJob& job, const ThumbPicture& picture) {
                       QString error = picture.error;
                       if (error.isEmpty())
