@@ -205,7 +205,8 @@ QString FrameWindows::FirstSelectedPath() const
 
 QString FrameWindows::RecognizedText(const QString& path)
 {
-    return m_doc->RecognisedTexts()[path];
+    const auto found = m_doc->RecognisedTexts().find(path); // no empty entry is made
+    return found == m_doc->RecognisedTexts().end() ? QString() : found->second;
 }
 
 bool FrameWindows::ResultViewHeld() const

@@ -4,6 +4,8 @@
 // answers every message box the code under test shows, and a settings file
 // written through the real store.
 
+#include "app/frame/CMainFrame.h"
+#include "app/shell/CScrivaApp.h"
 #include "config/CConfigFile.h"
 #include "config/CommandIds.h"
 
@@ -224,5 +226,21 @@ private:
     QMessageBox::StandardButton m_answer;
     QPointer<QMessageBox> m_last;
 };
+
+// The started program's window on screen with its image view; null on failure.
+inline CMainFrame* StartWithImageView(CScrivaApp& app)
+{
+    if (!app.init({QStringLiteral("scriva")}))
+        return nullptr;
+    auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+    if (!frame)
+        return nullptr;
+    frame->show();
+    if (!QTest::qWaitForWindowExposed(frame))
+        return nullptr;
+    if (frame->RightAreaMode() != scriva::mode::kImage && !frame->SwitchRightPane())
+        return nullptr;
+    return frame;
+}
 
 } // namespace apptest

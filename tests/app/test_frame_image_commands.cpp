@@ -45,11 +45,8 @@ private slots:
         QVERIFY(!a.isEmpty() && !b.isEmpty());
 
         CScrivaApp app;
-        QVERIFY(app.init({QStringLiteral("scriva")}));
-        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        CMainFrame* frame = apptest::StartWithImageView(app);
         QVERIFY(frame);
-        if (frame->RightAreaMode() != scriva::mode::kImage)
-            QVERIFY(frame->SwitchRightPane());
         CommandRouter& router = frame->router();
         CScrivaDoc& doc = frame->document();
         QVERIFY(doc.OpenDocument(a));

@@ -75,11 +75,8 @@ private slots:
         QVERIFY(!a.isEmpty() && !b.isEmpty());
 
         CScrivaApp app;
-        QVERIFY(app.init({QStringLiteral("scriva")}));
-        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        CMainFrame* frame = apptest::StartWithImageView(app);
         QVERIFY(frame);
-        if (frame->RightAreaMode() != scriva::mode::kImage)
-            QVERIFY(frame->SwitchRightPane());
         CThumbView* thumbs = frame->thumbView();
         thumbs->ScanFolder(folder);
         QCOMPARE(thumbs->ItemCount(), 2);
@@ -127,13 +124,8 @@ private slots:
         QVERIFY(!page.isEmpty());
 
         CScrivaApp app;
-        QVERIFY(app.init({QStringLiteral("scriva")}));
-        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        CMainFrame* frame = apptest::StartWithImageView(app);
         QVERIFY(frame);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        if (frame->RightAreaMode() != scriva::mode::kImage)
-            QVERIFY(frame->SwitchRightPane());
         CScrivaDoc& doc = frame->document();
         QVERIFY(doc.OpenDocument(page));
         CommandRouter& router = frame->router();
@@ -198,13 +190,8 @@ private slots:
         QVERIFY(!a.isEmpty() && !c.isEmpty() && !plain.isEmpty());
 
         CScrivaApp app;
-        QVERIFY(app.init({QStringLiteral("scriva")}));
-        auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());
+        CMainFrame* frame = apptest::StartWithImageView(app);
         QVERIFY(frame);
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        if (frame->RightAreaMode() != scriva::mode::kImage)
-            QVERIFY(frame->SwitchRightPane());
         CScrivaDoc& doc = frame->document();
         const auto& texts = doc.RecognisedTexts();
         CRecognizeView* pane = frame->recognizeView();
