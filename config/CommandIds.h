@@ -149,6 +149,8 @@ constexpr int kIntegerOutOfRange = 62001;
 constexpr int kNumberOutOfRange = 62002;
 constexpr int kNothingToExport = 62004;
 constexpr int kFileNotWritten = 62005; // followed by the path and the reason
+constexpr int kChangedOnDisk =
+    62020; // another program changed the file: replace it? (path follows)
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -188,6 +189,7 @@ bool CScrivaDoc::OpenPath(const QString& path)
         m_undo.Clear();
         repaintImageView();
         SetPathName(QString());
+        m_stamp = {};
         emit statusPanesChanged(StatusAll, emptyPanes());
         emit imageChanged();
         return true;
@@ -215,6 +217,7 @@ void CScrivaDoc::afterOpen(const QString& path)
     m_lasso.clear();
     m_undo.Clear();
     SetPathName(path, true);
+    m_stamp = stampOf(path);
     TakeBackup();
     repaintImageView();
     UpdateStatus(StatusAll);
@@ -252,7 +255,7 @@ bool CScrivaDoc::SaveModified()
     // The text pane's edits belong to the image it was recognised from.
     if (m_host.keepResultEdits)
         m_host.keepResultEdits();
-    if (m_undo.Position() > 0 && HasImage()) {
+    if (IsModified()) {
         const QString question = string(StrAskToSave) + QStringLiteral("\r\n") + m_pathName;
         if (m_host.askYesNo && m_host.askYesNo(question) && !DoSave(m_pathName, true))
             return false; // the edits stay
@@ -300,6 +303,7 @@ bool CScrivaDoc::DoSave(const QString& givenPath, bool replace)
         return saved;
     if (replace) {
         SetPathName(path, true);
+        m_stamp = stampOf(path);
         m_undo.Clear();
         listInThumbnails(path);
         if (!m_fileList.contains(path))
@@ -325,10 +329,14 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
         format = kBmpForTemporary;
     if (format == 0)
         return false;
+    if (!mayReplace(path))
+        return false; // the other program's file stays
     if (!m_image->Save(QFile::encodeName(path).toStdString(), uint32_t(format))) {
         message(QString::fromUtf8(m_image->GetLastError()));
         return false;
     }
+    if (path == m_pathName)
+        m_stamp = stampOf(path);
     return true;
 }
 
@@ -426,6 +434,40 @@ void CScrivaDoc::repaintImageView()
 {
     if (m_imageView)
         m_imageView->Repaint();
+}
+
+CScrivaDoc::FileStamp CScrivaDoc::stampOf(const QString& path)
+{
+    FileStamp stamp;
+    struct stat info = {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return stamp;
+    stamp.known = true;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.size = qint64(info.st_size);
+    stamp.modifiedSec = qint64(info.st_mtim.tv_sec);
+    stamp.modifiedNsec = qint64(info.st_mtim.tv_nsec);
+    return stamp;
+}
+
+bool CScrivaDoc::mayReplace(const QString& path) const
+{
+    if (path != m_pathName || !m_stamp.known)
+        return true;
+    const FileStamp now = stampOf(path);
+    // Gone since: nobody's file is replaced.
+    if (!now.known || now == m_stamp)
+        return true;
+    const QString question = string(StrChangedOnDisk) + QStringLiteral("\r\n") + path;
+    // A save shows the wait cursor; the question wants the arrow.
+    const bool waiting = QGuiApplication::overrideCursor() != nullptr;
+    if (waiting)
+        QGuiApplication::changeOverrideCursor(QCursor(Qt::ArrowCursor));
+    const bool yes = m_host.askYesNo && m_host.askYesNo(question);
+    if (waiting)
+        QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
+    return yes;
 }
 
 QString CScrivaDoc::string(int id) const

@@ -81,6 +81,7 @@ public:
         StrNoImageToMail = scriva::str::kNoImageToMail,
         StrAskToSave = scriva::str::kAskToSave,
         StrNoMailProgram = scriva::str::kNoMailProgram,
+        StrChangedOnDisk = scriva::str::kChangedOnDisk,
     };
     static constexpr int kLassoCapacity = 8000; // points of one outline
     static constexpr int kLassoCountCap = 7998; // counted points while drawing
@@ -109,6 +110,8 @@ public:
     // Keeps the current image in the undo history before it changes.
     void PushUndo();
     const scriva::UndoHistory& Undo() const { return m_undo; }
+    // The image differs from the one last opened or saved in place.
+    bool IsModified() const { return HasImage() && m_undo.IsModified(); }
     bool OnUndo();
     bool OnRedo();
 
@@ -250,12 +253,31 @@ private:
     void sendMail();
     void openNeighbour(bool next);
     QString saveProposal(bool replace) const;
+    // What the file at the document's path was when it was opened or saved:
+    // its identity, size and modification time.
+    struct FileStamp
+    {
+        bool known = false;
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modifiedSec = 0, modifiedNsec = 0;
+        bool operator==(const FileStamp& o) const
+        {
+            return known == o.known && device == o.device && inode == o.inode && size == o.size &&
+                   modifiedSec == o.modifiedSec && modifiedNsec == o.modifiedNsec;
+        }
+    };
+    static FileStamp stampOf(const QString& path);
+    // Before the document's own file is replaced: when another program
+    // changed it since it was opened or saved, the user decides. True when
+    // the save may go on.
+    bool mayReplace(const QString& path) const;
     void message(const QString& text) const;
     void messageId(int id, bool information = false) const;
     QString string(int id) const;
 
     DocumentHost m_host;
     QString m_pathName;
+    FileStamp m_stamp; // of m_pathName
     QString m_defaultTitle;
     std::unique_ptr<CxImage> m_image;
     CxImage m_backup;

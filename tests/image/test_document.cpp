@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -265,6 +266,106 @@ TEST_F(DocumentTest, AskToSaveOnlyAfterEditsAndOnlySavesOnYes)
     ASSERT_TRUE(onDisk.Load(QFile::encodeName(path).toStdString(), 4));
     EXPECT_EQ(onDisk.GetWidth(), 10u); // Yes: saved in place, without a prompt
     EXPECT_EQ(rec.promptedType, -99);
+}
+
+TEST_F(DocumentTest, NineTurnsEightUndosStillAskToSave)
+{
+    const QString path = writeImage(dir, QStringLiteral("turn.png"), gradient(30, 20), 4);
+    ASSERT_TRUE(doc.OpenDocument(path));
+    for (int turn = 0; turn < 9; ++turn) {
+        auto turned = std::make_unique<CxImage>(*doc.GetImage());
+        ASSERT_TRUE(turned->RotateRight90());
+        doc.PushUndo();
+        doc.SetImage(std::move(turned));
+    }
+    for (int undo = 0; undo < 8; ++undo)
+        ASSERT_TRUE(doc.OnUndo());
+    EXPECT_FALSE(doc.Undo().CanUndo());
+    EXPECT_TRUE(doc.IsModified()) << "one turn is left";
+    rec.answerYes = true;
+    EXPECT_TRUE(doc.SaveModified());
+    ASSERT_EQ(rec.questions.size(), 1);
+    CxImage onDisk;
+    ASSERT_TRUE(onDisk.Load(QFile::encodeName(path).toStdString(), 4));
+    EXPECT_EQ(onDisk.GetWidth(), 20u) << "the remaining turn reached the file";
+    EXPECT_EQ(onDisk.GetHeight(), 30u);
+    EXPECT_FALSE(doc.IsModified());
+}
+
+// What another program does to the open file before the user saves.
+enum class Outside { Nothing, Rewritten, Replaced, Touched, Removed };
+
+TEST_F(DocumentTest, SavingOverAFileChangedElsewhereAsksFirst)
+{
+    struct Case
+    {
+        Outside outside;
+        bool asked;
+    };
+    const Case cases[] = {{Outside::Nothing, false},
+                          {Outside::Rewritten, true},
+                          {Outside::Replaced, true},
+                          {Outside::Touched, true},
+                          {Outside::Removed, false}};
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString path =
+            writeImage(dir, QStringLiteral("shared%1.png").arg(n++), gradient(30, 20), 4);
+        ASSERT_TRUE(doc.OpenDocument(path));
+        ASSERT_TRUE(doc.CropTo(QRect(0, 0, 10, 10)));
+        QFile file(path);
+        switch (c.outside) {
+        case Outside::Nothing:
+            break;
+        case Outside::Rewritten:
+            writeImage(dir, QFileInfo(path).fileName(), gradient(40, 40), 4);
+            break;
+        case Outside::Replaced: { // the same bytes and time under a new identity
+            const QString other = path + QStringLiteral(".new");
+            ASSERT_TRUE(QFile::copy(path, other));
+            QFile copy(other);
+            ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(copy.setFileTime(QFileInfo(path).lastModified(),
+                                         QFileDevice::FileModificationTime));
+            copy.close();
+            ASSERT_TRUE(QFile::remove(path));
+            ASSERT_TRUE(QFile::rename(other, path));
+            break;
+        }
+        case Outside::Touched:
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                         QFileDevice::FileModificationTime));
+            file.close();
+            break;
+        case Outside::Removed:
+            ASSERT_TRUE(QFile::remove(path));
+            break;
+        }
+        const QByteArray theirs = bytesOf(path);
+        rec.questions.clear();
+        rec.answerYes = false;
+        const bool saved = doc.DoSave(path, true);
+        EXPECT_EQ(rec.questions.size(), c.asked ? 1 : 0) << int(c.outside);
+        if (c.asked) {
+            EXPECT_EQ(rec.questions.value(0), QStringLiteral("string 62020\r\n") + path);
+            EXPECT_FALSE(saved) << "No keeps the other program's file";
+            EXPECT_EQ(bytesOf(path), theirs);
+            EXPECT_TRUE(doc.IsModified());
+            rec.answerYes = true;
+            EXPECT_TRUE(doc.DoSave(path, true));
+        } else {
+            EXPECT_TRUE(saved);
+        }
+        CxImage onDisk;
+        ASSERT_TRUE(onDisk.Load(QFile::encodeName(path).toStdString(), 4));
+        EXPECT_EQ(onDisk.GetWidth(), 10u) << int(c.outside);
+        // Our own save is not taken for another program's change.
+        rec.questions.clear();
+        ASSERT_TRUE(doc.CropTo(QRect(0, 0, 5, 5)));
+        EXPECT_TRUE(doc.DoSave(path, true));
+        EXPECT_TRUE(rec.questions.isEmpty()) << int(c.outside);
+    }
 }
 
 TEST_F(DocumentTest, ProposalCopyAndChosenType)

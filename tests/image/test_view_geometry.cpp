@@ -158,6 +158,68 @@ TEST(UndoHistory, ANewEditDiscardsTheRedoStates)
     EXPECT_FALSE(history.CanRedo()); // the push discarded the redo states all the same
 }
 
+// Steps on a history: 'e' an edit, 'u' undo, 'r' redo, 'c' cleared (opened or
+// saved in place); then whether the image differs from the clean state.
+struct ModifiedCase
+{
+    const char* steps;
+    bool modified;
+};
+
+TEST(UndoHistory, ModifiedFollowsTheCleanStateBeyondDroppedSlots)
+{
+    const ModifiedCase cases[] = {
+        {"", false},
+        {"e", true},
+        {"eu", false},
+        {"eur", true},
+        {"eeeeeeee", true},
+        {"eeeeeeee"
+         "uuuuuuuu",
+         false}, // eight edits, all undone: as opened
+        {"eeeeeeeee"
+         "uuuuuuuu",
+         true}, // nine edits, eight undone: the first stays
+        {"eeeeeeeee"
+         "uuuuuuuu"
+         "r",
+         true}, // and again after a redo
+        {"eeeeeeeeec", false},
+        {"ece", true},
+        {"eceu", false}, // back to the saved state
+        {"eeuue", true},
+        {"eue", true},
+        {"eeuec", false},
+        {"ec"
+         "eeeeeeeee"
+         "uuuuuuuu",
+         true}, // the saved state was dropped
+    };
+    for (const ModifiedCase& c : cases) {
+        UndoHistory history;
+        auto current = std::make_unique<CxImage>(grey(0));
+        int level = 0;
+        for (const char* step = c.steps; *step; ++step) {
+            switch (*step) {
+            case 'e':
+                ASSERT_TRUE(history.Push(current.get()));
+                current = std::make_unique<CxImage>(grey(++level));
+                break;
+            case 'u':
+                ASSERT_TRUE(history.Undo(current)) << c.steps;
+                break;
+            case 'r':
+                ASSERT_TRUE(history.Redo(current)) << c.steps;
+                break;
+            default:
+                history.Clear();
+                break;
+            }
+        }
+        EXPECT_EQ(history.IsModified(), c.modified) << c.steps;
+    }
+}
+
 TEST(FileTypes, TypeOfPathReadsTheEnd)
 {
     const std::pair<const char*, int> cases[] = {

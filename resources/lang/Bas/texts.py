@@ -143,6 +143,7 @@ STRINGS = {
     62004: "Hautatu lehenik miniaturen zerrendan esportatu nahi dituzun irudiak.",
     62005: "Ezin izan da fitxategia idatzi:",
     62006: "Ezin izan da posta-programarik abiarazi.",
+    62020: "Beste programa batek fitxategi hau aldatu du hemen ireki edo gorde zenetik. Erakutsitako irudiarekin ordeztu?",
     1000000: "Scriva-ri buruz",
     1000001: "Ados",
     1001082: "Webgunea",

@@ -143,6 +143,7 @@ STRINGS = {
     62004: "Sélectionnez d'abord les images à exporter dans la liste des miniatures.",
     62005: "Impossible d'écrire le fichier :",
     62006: "Aucun programme de courrier n'a pu être lancé.",
+    62020: "Un autre programme a modifié ce fichier depuis qu'il a été ouvert ou enregistré ici. Le remplacer par l'image affichée ?",
     1000000: "À propos de Scriva",
     1000001: "OK",
     1001082: "Site Web",

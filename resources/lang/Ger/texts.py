@@ -143,6 +143,7 @@ STRINGS = {
     62004: "Wählen Sie zuerst in der Miniaturliste die zu exportierenden Bilder aus.",
     62005: "Die Datei konnte nicht geschrieben werden:",
     62006: "Es konnte kein E-Mail-Programm gestartet werden.",
+    62020: "Ein anderes Programm hat diese Datei geändert, seit sie hier geöffnet oder gespeichert wurde. Durch das angezeigte Bild ersetzen?",
     1000000: "Über Scriva",
     1000001: "OK",
     1001082: "Webseite",

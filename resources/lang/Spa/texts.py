@@ -143,6 +143,7 @@ STRINGS = {
     62004: "Seleccione primero en la lista de miniaturas las imágenes que desea exportar.",
     62005: "No se pudo escribir el archivo:",
     62006: "No se pudo iniciar ningún programa de correo.",
+    62020: "Otro programa ha modificado este archivo desde que se abrió o se guardó aquí. ¿Reemplazarlo por la imagen mostrada?",
     1000000: "Acerca de Scriva",
     1000001: "Aceptar",
     1001082: "Sitio web",

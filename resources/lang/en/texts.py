@@ -147,6 +147,7 @@ STRINGS = {
     62004: "Select the images to export in the thumbnail list first.",
     62005: "The file could not be written:",
     62006: "No mail program could be started.",
+    62020: "Another program has changed this file since it was opened or saved here. Replace it with the image shown?",
     # About box (100).
     1000000: "About Scriva",
     1000001: "OK",

@@ -143,6 +143,7 @@ STRINGS = {
     62004: "Primeiro selecione na lista de miniaturas as imagens a exportar.",
     62005: "Não foi possível gravar o arquivo:",
     62006: "Não foi possível iniciar nenhum programa de e-mail.",
+    62020: "Outro programa alterou este arquivo depois que ele foi aberto ou salvo aqui. Substituí-lo pela imagem exibida?",
     1000000: "Sobre o Scriva",
     1000001: "OK",
     1001082: "Site",
