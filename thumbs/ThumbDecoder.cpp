@@ -4,12 +4,18 @@
 #include "ExifOrientation.h"
 #include "ThumbGeometry.h"
 #include "ThumbScan.h"
+#include "image/cximage/CxFileStream.h"
 #include "image/cximage/CxImage.h"
 
 #include <QFile>
 #include <QTransform>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include <jerror.h>
@@ -201,14 +207,54 @@ void cxRow(const CxImage& image, int y, uint32_t* out)
     }
 }
 
+// Opens a file for reading only when it is a regular file. The open itself
+// does not wait (a pipe named like a photo would block it until a writer
+// came), and the kind is checked on the open file, so a file swapped for a
+// pipe after the folder scan is refused too. Null with the reason in *error.
+FILE* openRegular(const QString& path, QString* error)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return nullptr;
+    }
+    struct stat st
+    {
+    };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *error = QStringLiteral("%1: not a regular file").arg(path);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        ::close(fd);
+    }
+    return file;
+}
+
 ThumbPicture decodeWithImageObject(const QString& path, uint32_t type, QSize box)
 {
     ThumbPicture result;
     CxImage image(type);
     image.SetDecodeSizeHint(uint32_t(box.width()), uint32_t(box.height()));
-    if (!image.Load(QFile::encodeName(path).toStdString(), type)) {
-        result.error = QStringLiteral("%1: %2").arg(path, QString::fromUtf8(image.GetLastError()));
+    FILE* file = openRegular(path, &result.error);
+    if (!file)
         return result;
+    CxFileStream stream(file, true);
+    // The extension's format first; a file whose content says otherwise is
+    // read as what it is, and keeps the first reason when nothing fits.
+    bool loaded = image.Decode(&stream, type);
+    if (!loaded) {
+        const QString first = QString::fromUtf8(image.GetLastError());
+        loaded = stream.Seek(0, SEEK_SET) && image.Decode(&stream, CXIMAGE_FORMAT_UNKNOWN);
+        if (!loaded) {
+            result.error = QStringLiteral("%1: %2").arg(path, first);
+            return result;
+        }
     }
     const QSize size(int(image.GetWidth()), int(image.GetHeight()));
     result.sourceSize = size;
@@ -252,11 +298,18 @@ ThumbPicture DecodeThumbnail(const QString& path, QSize box)
     if (box.isEmpty())
         return ThumbPicture{QImage(), QSize(), QStringLiteral("empty thumbnail size")};
     if (type == CXIMAGE_FORMAT_JPG) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        QString error;
+        FILE* opened = openRegular(path, &error);
+        if (!opened)
+            return ThumbPicture{QImage(), QSize(), error};
+        QFile file;
+        if (!file.open(opened, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            std::fclose(opened);
             return ThumbPicture{QImage(), QSize(),
                                 QStringLiteral("%1: %2").arg(path, file.errorString())};
+        }
         const QByteArray bytes = file.readAll();
+        file.close();
         if (looksLikeJpeg(bytes)) {
             ThumbPicture result = DecodeJpegThumbnail(bytes, box);
             if (!result.image.isNull() || result.error != QLatin1String("CMYK JPEG")) {

@@ -47,13 +47,16 @@ std::vector<ThumbItem> ScanImageFolder(const QString& folder)
     if (folder.isEmpty())
         return items;
     QDir dir(folder);
-    const QStringList names =
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
+    // Hidden files count; pipes, sockets, devices and dangling links do not:
+    // opening a pipe named like a photo would block its reader for good.
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     QString prefix = folder;
     if (!prefix.endsWith(QLatin1Char('/')))
         prefix += QLatin1Char('/');
-    for (const QString& name : names) {
-        if (TypeOfPath(name) == 0)
+    for (const QFileInfo& entry : entries) {
+        const QString name = entry.fileName();
+        if (TypeOfPath(name) == 0 || !entry.isFile())
             continue;
         items.push_back(ThumbItem{prefix + name, name.toLower(), false, 0});
     }

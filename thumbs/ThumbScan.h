@@ -17,8 +17,9 @@ int TypeOfPath(const QString& path);
 // "p10" comes before "p9"), names that differ only in case by their real path.
 bool ScanOrderLess(const ThumbItem& a, const ThumbItem& b);
 
-// Every file of the folder (hidden ones too, no sub-folders) whose name says it
-// is an image, in display order. Paths keep the real name; labels are the
+// Every regular file of the folder (hidden ones too, links to regular files
+// too; no sub-folders, pipes or devices) whose name says it is an image, in
+// display order. Paths keep the real name; labels are the
 // lower-cased name. An unreadable or missing folder gives an empty list.
 std::vector<ThumbItem> ScanImageFolder(const QString& folder);
 

@@ -2,6 +2,7 @@
 // their labels and paths; cell sizes and paint order.
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
+#include "thumbs/ThumbDecoder.h"
 #include "thumbs/ThumbGeometry.h"
 #include "thumbs/ThumbScan.h"
 
@@ -9,6 +10,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace scriva::thumbs;
 
@@ -21,6 +26,8 @@ private slots:
     void scanListsImagesInCodeUnitOrder();
     void scanKeepsTheRealCaseInPaths();
     void folderWithoutImagesGivesNothing();
+    void onlyRegularFilesAreListed();
+    void aFifoNamedLikeAPhotoIsNeverOpened();
     void addedPathsKeepTheirCase();
     void cellSize_data();
     void cellSize();
@@ -93,6 +100,47 @@ void ThumbScanTest::folderWithoutImagesGivesNothing()
     QVERIFY(ScanImageFolder(dir.path()).empty());
     QVERIFY(ScanImageFolder(dir.path() + "/missing").empty());
     QVERIFY(ScanImageFolder(QString()).empty());
+}
+
+void ThumbScanTest::onlyRegularFilesAreListed()
+{
+    QTemporaryDir dir;
+    QVERIFY(thumbtest::writeTwoColour(dir.filePath("a.png"), 40, 30, Qt::red, Qt::blue));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("page.jpg")).constData(), 0600) == 0);
+    QVERIFY(QFile::link(dir.filePath("a.png"), dir.filePath("b_link.png")));
+    QVERIFY(QFile::link(dir.filePath("gone.png"), dir.filePath("c_dangling.png")));
+    QStringList names;
+    for (const ThumbItem& item : ScanImageFolder(dir.path()))
+        names << item.name;
+    // A link to a photo counts as the photo; the pipe and the dangling link do not.
+    QCOMPARE(names, QStringList({"a.png", "b_link.png"}));
+}
+
+void ThumbScanTest::aFifoNamedLikeAPhotoIsNeverOpened()
+{
+    QTemporaryDir dir;
+    for (const char* name : {"page.jpg", "page.png", "page.tif", "page.bmp"}) {
+        const QString path = dir.filePath(name);
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        // A reader that blocks on the pipe is set free by opening its other end
+        // (again for every further open), so a failure here ends instead of
+        // hanging the suite.
+        auto decoded =
+            std::async(std::launch::async, [path] { return DecodeThumbnail(path, QSize(64, 64)); });
+        if (decoded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            while (decoded.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+                const int writer =
+                    ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0)
+                    ::close(writer);
+            }
+            QFAIL(qPrintable(path + " blocked the thumbnail decoder"));
+        }
+        const ThumbPicture picture = decoded.get();
+        QVERIFY(picture.image.isNull());
+        QVERIFY2(picture.error.contains(path), qPrintable(picture.error));
+        QVERIFY2(picture.error.contains("not a regular file"), qPrintable(picture.error));
+    }
 }
 
 void ThumbScanTest::addedPathsKeepTheirCase()
