@@ -4,11 +4,11 @@
 
 namespace scriva::thumbs {
 
-QSize CellSize(int paneHeight, int thumbnailNum, int textHeight)
+QSize CellSize(int paneHeight, int thumbnailNum, int textHeight, int columnWidth)
 {
     const int perCell = std::max(1, thumbnailNum);
     const int height = std::max(1, paneHeight / perCell - textHeight - kLabelGapPx);
-    const int width = std::max(1, int(height * kCellWidthRatio));
+    const int width = std::clamp(int(height * kCellWidthRatio), 1, std::max(1, columnWidth));
     return QSize(width, height);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <limits>
 #include <vector>
 
 namespace scriva::thumbs {
@@ -18,8 +19,10 @@ constexpr unsigned kFrameRgb = 0xC0C0C0;
 constexpr unsigned kBackgroundRgb = 0xFFFFFF;
 
 // The cell of one thumbnail: thumbnailNum of them (below 1 counts as 1) share
-// the pane's height, each also holding its label. Never smaller than 1 x 1.
-QSize CellSize(int paneHeight, int thumbnailNum, int textHeight);
+// the pane's height, each also holding its label; the width follows the
+// height but never exceeds the column's. Never smaller than 1 x 1.
+QSize CellSize(int paneHeight, int thumbnailNum, int textHeight,
+               int columnWidth = std::numeric_limits<int>::max());
 
 // Whether cells of this size get pictures at all.
 bool CellIsPainted(QSize cell);

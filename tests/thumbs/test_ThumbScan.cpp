@@ -155,13 +155,18 @@ void ThumbScanTest::cellSize_data()
     QTest::addColumn<int>("pane");
     QTest::addColumn<int>("num");
     QTest::addColumn<int>("text");
+    QTest::addColumn<int>("column");
     QTest::addColumn<QSize>("cell");
-    QTest::newRow("four per pane") << 800 << 4 << 16 << QSize(206, 165); // 200 - 16 - 19
-    QTest::newRow("one") << 400 << 1 << 16 << QSize(456, 365);
-    QTest::newRow("zero counts as one") << 400 << 0 << 16 << QSize(456, 365);
-    QTest::newRow("negative counts as one") << 400 << -5 << 16 << QSize(456, 365);
-    QTest::newRow("short pane never reaches zero") << 30 << 4 << 16 << QSize(1, 1);
-    QTest::newRow("empty pane") << 0 << 4 << 16 << QSize(1, 1);
+    QTest::newRow("four per pane") << 800 << 4 << 16 << 1000 << QSize(206, 165); // 200 - 16 - 19
+    QTest::newRow("one") << 400 << 1 << 16 << 1000 << QSize(456, 365);
+    QTest::newRow("zero counts as one") << 400 << 0 << 16 << 1000 << QSize(456, 365);
+    QTest::newRow("negative counts as one") << 400 << -5 << 16 << 1000 << QSize(456, 365);
+    QTest::newRow("short pane never reaches zero") << 30 << 4 << 16 << 1000 << QSize(1, 1);
+    QTest::newRow("empty pane") << 0 << 4 << 16 << 1000 << QSize(1, 1);
+    QTest::newRow("column exactly as wide") << 800 << 4 << 16 << 206 << QSize(206, 165);
+    QTest::newRow("two in a narrow column") << 800 << 2 << 16 << 220 << QSize(220, 365);
+    QTest::newRow("one in a narrow column") << 400 << 1 << 16 << 200 << QSize(200, 365);
+    QTest::newRow("no column at all") << 400 << 1 << 16 << 0 << QSize(1, 365);
 }
 
 void ThumbScanTest::cellSize()
@@ -169,8 +174,9 @@ void ThumbScanTest::cellSize()
     QFETCH(int, pane);
     QFETCH(int, num);
     QFETCH(int, text);
+    QFETCH(int, column);
     QFETCH(QSize, cell);
-    QCOMPARE(CellSize(pane, num, text), cell);
+    QCOMPARE(CellSize(pane, num, text, column), cell);
     QCOMPARE(CellIsPainted(cell), cell.height() >= kMinPaintedHeightPx);
 }
 

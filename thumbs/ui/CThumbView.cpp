@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
 using namespace scriva::thumbs;
@@ -114,9 +116,21 @@ int CThumbView::paneHeight() const
     return height() - 2 * frameWidth();
 }
 
+// The width a cell may take: the pane's, less the frame and the room of a
+// vertical scroll bar whether one shows or not, so that the bar coming and
+// going neither changes the cells nor makes them scroll sideways.
+int CThumbView::columnWidth() const
+{
+    int width = this->width() - 2 * frameWidth();
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+        width -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+    return width;
+}
+
 QSize CThumbView::cellForPane() const
 {
-    return scriva::thumbs::CellSize(paneHeight(), thumbnailNum(), fontMetrics().height());
+    return scriva::thumbs::CellSize(paneHeight(), thumbnailNum(), fontMetrics().height(),
+                                    columnWidth());
 }
 
 bool CThumbView::setUpCells()

@@ -116,6 +116,7 @@ protected:
 private:
     int thumbnailNum() const;
     int paneHeight() const;
+    int columnWidth() const;
     QSize cellForPane() const;
     bool setUpCells();
     void onResizeSettled();

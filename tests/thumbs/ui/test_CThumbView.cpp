@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -108,6 +109,8 @@ class CThumbViewTest : public QObject
 private slots:
     void scanShowsLabelledCellsThenPictures();
     void cellsFollowThePaneAndTheSetting();
+    void cellsNeverOverflowTheColumn_data();
+    void cellsNeverOverflowTheColumn();
     void portraitAndLandscapePhotosSitInTheirCells();
     void narrowPaneGetsNoPicturesUntilWidened();
     void rebuildDropsPicturesOfTheCancelledRun();
@@ -170,12 +173,73 @@ void CThumbViewTest::cellsFollowThePaneAndTheSetting()
         const QSize cell = f.view.CellSize();
         const int pane = f.view.height() - 2 * f.view.frameWidth(); // before any scroll bar
         QCOMPARE(cell.height(), pane / per - text - kLabelGapPx);
-        QCOMPARE(cell.width(), int(cell.height() * kCellWidthRatio));
+        // Width from the height, but never wider than the column: four fit,
+        // one would be 750 px wide and takes the column's width instead.
+        const int fromHeight = int(cell.height() * kCellWidthRatio);
+        if (per == 4)
+            QCOMPARE(cell.width(), fromHeight);
+        QVERIFY(cell.width() <= fromHeight);
+        QVERIFY(cell.width() <= f.view.viewport()->width());
+        QVERIFY(cell.width() >= std::min(fromHeight, f.view.viewport()->width() - 20));
         QCOMPARE(f.view.iconSize(), cell);
         // One thumbnail per row whatever the width.
         QCOMPARE(f.view.gridSize().width(), std::max(cell.width(), f.view.viewport()->width()));
         QCOMPARE(f.view.gridSize().height(), cell.height() + text + kRowSpacingPx);
     }
+}
+
+void CThumbViewTest::cellsNeverOverflowTheColumn_data()
+{
+    QTest::addColumn<int>("num");
+    QTest::addColumn<int>("photos");
+    QTest::addColumn<QSize>("pane");
+    QTest::newRow("two, few photos") << 2 << 1 << QSize(240, 640);
+    QTest::newRow("two, scroll bar") << 2 << 6 << QSize(240, 640);
+    QTest::newRow("one, scroll bar") << 1 << 3 << QSize(240, 640);
+    QTest::newRow("three, wide pane") << 3 << 6 << QSize(600, 640);
+    QTest::newRow("four, narrow pane") << 4 << 9 << QSize(120, 640);
+}
+
+void CThumbViewTest::cellsNeverOverflowTheColumn()
+{
+    QFETCH(int, num);
+    QFETCH(int, photos);
+    QFETCH(QSize, pane);
+    Fixture f(num);
+    f.view.resize(pane);
+    for (int i = 0; i < photos; ++i)
+        f.page(QString("p%1.jpg").arg(i), 400, 300);
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.allPainted());
+    QTest::qWait(CThumbView::kResizeSettleMs + 100); // a rebuild for a scroll bar that came
+    QVERIFY(f.allPainted());
+    const QSize cell = f.view.CellSize();
+    const int text = f.view.fontMetrics().height();
+    const int per = std::max(1, num);
+    // The height still shares the pane among `num` cells; the width gives way.
+    QCOMPARE(cell.height(), (pane.height() - 2 * f.view.frameWidth()) / per - text - kLabelGapPx);
+    QVERIFY(cell.width() <= int(cell.height() * kCellWidthRatio));
+    const QRect viewport = f.view.viewport()->rect();
+    QVERIFY2(
+        cell.width() <= viewport.width(),
+        qPrintable(QString("cell %1 wide, column %2").arg(cell.width()).arg(viewport.width())));
+    QCOMPARE(f.view.horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(f.view.horizontalScrollBar()->isVisible(), false);
+    for (int row = 0; row < f.view.ItemCount(); ++row) {
+        const QRect item = f.view.visualRect(f.view.model()->index(row, 0));
+        QVERIFY2(item.left() >= 0 && item.right() <= viewport.right(),
+                 qPrintable(QString("row %1 spans %2..%3 of %4")
+                                .arg(row)
+                                .arg(item.left())
+                                .arg(item.right())
+                                .arg(viewport.width())));
+        QCOMPARE(f.cell(row).size(), cell);
+    }
+    // The photo fills the narrowed cell's width, centred from top to bottom.
+    const QRect place = FitRect(QSize(400, 300), cell);
+    QCOMPARE(place.width(), cell.width());
+    QVERIFY(thumbtest::near(
+        f.cell(0).pixelColor(place.left() + place.width() / 4, place.center().y()), kRed));
 }
 
 void CThumbViewTest::portraitAndLandscapePhotosSitInTheirCells()
