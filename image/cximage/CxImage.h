@@ -322,7 +322,8 @@ protected:
         bool bEnabled = true;
         bool bLittleEndianHost = true;
         uint32_t dwCodecOpt[5] = {};
-        uint32_t decodeMinWidth = 0; // DCT scaling hint for JPEG thumbnails
+        uint16_t tiffCompression = 0; // of the TIFF file the picture was read from (0 = none)
+        uint32_t decodeMinWidth = 0;  // DCT scaling hint for JPEG thumbnails
         uint32_t decodeMinHeight = 0;
     };
 
@@ -345,12 +346,13 @@ protected:
     void SetPngPalette(void* png, void* info, bool fromFile);
     void SplitPngAlpha(const std::vector<uint8_t>& wire, size_t channels);
     void ApplyPngTransparency(void* png, void* info, bool palette);
-    void WritePngHeader(void* png, void* info, bool alpha, bool expand);
+    void WritePngHeader(void* png, void* info, int layout); // layout: the codec's own enum
     void SetTiffReadError(const char* detail);
     void SetTiffPalette(void* tiff, const void* layout);
     bool ReadTiffRows(void* tiff, const void* layout);
     bool ReadTiffRgba(void* tiff, bool withAlpha);
     bool WriteTiffPage(void* tiff);
+    uint16_t TiffSaveCompression() const;
     bool EncodeKnown(CxStream& s, uint32_t imagetype);
     bool TakeDecoded(CxImage& decoded);
     bool CanEncode(uint32_t imagetype); // refuses what the encoder would refuse

@@ -51,6 +51,34 @@ int32_t ppmToDpi(png_uint_32 ppm)
 // How the file's pixels are laid into the image.
 enum class PngLayout { Palette, Grey, GreyAlpha, Bgr, Bgra };
 
+// Entry i is the i-th evenly spaced grey level of the depth: (i, i, i) for 8 bits.
+bool hasGreyRamp(const CxImage& img)
+{
+    const uint32_t n = img.GetNumColors();
+    if (n < 2)
+        return false;
+    for (uint32_t i = 0; i < n; ++i) {
+        const RGBQUAD c = img.GetPaletteColor(uint8_t(i));
+        const uint32_t v = i * 255 / (n - 1);
+        if (c.rgbRed != v || c.rgbGreen != v || c.rgbBlue != v)
+            return false;
+    }
+    return true;
+}
+
+// How the image's pixels are written: grey images whose palette is the plain grey ramp
+// as grey (with alpha at 8 bits), other palette images with their palette unless they
+// have an alpha plane, colour as RGB(A).
+PngLayout writeLayout(const CxImage& img)
+{
+    const bool alpha = img.AlphaIsValid();
+    if (img.GetNumColors() && hasGreyRamp(img) && (!alpha || img.GetBpp() == 8))
+        return alpha ? PngLayout::GreyAlpha : PngLayout::Grey;
+    if (alpha)
+        return PngLayout::Bgra;
+    return img.GetNumColors() ? PngLayout::Palette : PngLayout::Bgr;
+}
+
 } // namespace
 
 bool CxImage::DecodePng(CxStream& s)
@@ -251,12 +279,18 @@ bool CxImage::EncodePng(CxStream& s)
         return false;
     }
     png_set_write_fn(png, &io, pngWrite, pngFlush);
-    // Per-pixel alpha of a palette image needs true colour.
-    WritePngHeader(png, info, AlphaIsValid(), AlphaIsValid() && GetBpp() != 24);
+    const PngLayout layout = writeLayout(*this);
+    WritePngHeader(png, info, int(layout));
     for (uint32_t r = 0; r < GetHeight(); ++r) {
         const int32_t y = int32_t(GetHeight() - 1 - r);
         png_bytep out = GetBits(uint32_t(y));
-        if (AlphaIsValid()) {
+        if (layout == PngLayout::GreyAlpha) {
+            for (uint32_t x = 0; x < GetWidth(); ++x) {
+                row[2 * x] = out[x];
+                row[2 * x + 1] = AlphaGet(int32_t(x), y);
+            }
+            out = row.data();
+        } else if (layout == PngLayout::Bgra) {
             for (uint32_t x = 0; x < GetWidth(); ++x) {
                 const RGBQUAD c = BlindGetPixelColor(int32_t(x), y);
                 row[4 * x] = c.rgbBlue;
@@ -273,15 +307,19 @@ bool CxImage::EncodePng(CxStream& s)
     return true;
 }
 
-void CxImage::WritePngHeader(void* pngPtr, void* infoPtr, bool alpha, bool expand)
+void CxImage::WritePngHeader(void* pngPtr, void* infoPtr, int pngLayout)
 {
     auto png = static_cast<png_structp>(pngPtr);
     auto info = static_cast<png_infop>(infoPtr);
-    const bool palette = GetNumColors() && !expand;
-    const int colorType = palette ? PNG_COLOR_TYPE_PALETTE
-                          : alpha ? PNG_COLOR_TYPE_RGB_ALPHA
-                                  : PNG_COLOR_TYPE_RGB;
-    png_set_IHDR(png, info, GetWidth(), GetHeight(), palette ? int(GetBpp()) : 8, colorType,
+    const auto layout = PngLayout(pngLayout);
+    const bool palette = layout == PngLayout::Palette;
+    const bool grey = layout == PngLayout::Grey;
+    const int colorType = palette                          ? PNG_COLOR_TYPE_PALETTE
+                          : grey                           ? PNG_COLOR_TYPE_GRAY
+                          : layout == PngLayout::GreyAlpha ? PNG_COLOR_TYPE_GRAY_ALPHA
+                          : layout == PngLayout::Bgra      ? PNG_COLOR_TYPE_RGB_ALPHA
+                                                           : PNG_COLOR_TYPE_RGB;
+    png_set_IHDR(png, info, GetWidth(), GetHeight(), palette || grey ? int(GetBpp()) : 8, colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_pHYs(png, info, png_uint_32(std::lround(GetXDPI() / 0.0254)),
                  png_uint_32(std::lround(GetYDPI() / 0.0254)), PNG_RESOLUTION_METER);
@@ -299,7 +337,12 @@ void CxImage::WritePngHeader(void* pngPtr, void* infoPtr, bool alpha, bool expan
             png_set_tRNS(png, info, trans, GetTransIndex() + 1, nullptr);
         }
     }
+    if (grey && GetTransIndex() >= 0) { // the index is the grey level
+        png_color_16 level{};
+        level.gray = png_uint_16(GetTransIndex());
+        png_set_tRNS(png, info, nullptr, 0, &level);
+    }
     png_write_info(png, info);
-    if (!palette)
+    if (layout == PngLayout::Bgr || layout == PngLayout::Bgra)
         png_set_bgr(png);
 }

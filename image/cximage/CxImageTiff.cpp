@@ -1,6 +1,7 @@
 // TIFF codec of the image object on libtiff: reads the first page (common layouts row by
-// row, anything else through libtiff's RGBA reader after the size check) and writes one
-// uncompressed page. Library messages go to a per-file handler, never to stderr.
+// row, anything else through libtiff's RGBA reader after the size check; a cut-off or
+// damaged file fails) and writes one page, keeping a lossless compression the picture was
+// read with. Library messages go to a per-file handler, never to stderr.
 #include "CxImage.h"
 #include "CxStream.h"
 
@@ -157,6 +158,47 @@ bool isDirectLayout(TIFF* tif, const TiffLayout& l)
     return greyOrPal || rgb;
 }
 
+// Before the picture is allocated: every strip or tile must lie inside the file, and
+// uncompressed strips must hold all the rows they declare. A cut-off file then fails at
+// once instead of allocating the whole picture and decoding nothing into it.
+bool dataIsPresent(TIFF* tif, const TiffLayout& l, uint64_t fileSize, char* why, size_t whySize)
+{
+    const bool tiled = TIFFIsTiled(tif) != 0;
+    const char* piece = tiled ? "tile" : "strip";
+    const uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    uint64_t stored = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        int err = 0;
+        const uint64_t offset = TIFFGetStrileOffsetWithErr(tif, i, &err);
+        const uint64_t bytes = err ? 0 : TIFFGetStrileByteCountWithErr(tif, i, &err);
+        if (err) {
+            std::snprintf(why, whySize, "cannot read the position of %s %u", piece, i);
+            return false;
+        }
+        if (offset > fileSize || bytes > fileSize - offset) {
+            std::snprintf(why, whySize,
+                          "file is truncated: %s %u of %u ends at byte %llu, the file has %llu",
+                          piece, i + 1, count, static_cast<unsigned long long>(offset + bytes),
+                          static_cast<unsigned long long>(fileSize));
+            return false;
+        }
+        stored += bytes;
+    }
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (tiled || compression != COMPRESSION_NONE)
+        return true;
+    const uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.spp : 1;
+    const uint64_t need = uint64_t(TIFFVStripSize64(tif, l.height)) * planes;
+    if (stored < need) {
+        std::snprintf(
+            why, whySize, "file is truncated: the pixels need %llu bytes, the file holds %llu",
+            static_cast<unsigned long long>(need), static_cast<unsigned long long>(stored));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool CxImage::DecodeTiff(CxStream& s)
@@ -192,13 +234,24 @@ bool CxImage::DecodeTiff(CxStream& s)
     const uint32_t bpp = direct ? directDepth(l) : 24;
     if (!CheckDimensions(l.width, l.height, bpp))
         return false;
-    if (!(direct ? ReadTiffRows(tif.get(), &l) : ReadTiffRgba(tif.get(), l.extraCount > 0))) {
+    char why[200] = {};
+    handle.message[0] = '\0';          // from here on, every error libtiff reports is a read error
+    const int64_t fileSize = s.Size(); // not known for every stream
+    if (fileSize > 0 && !dataIsPresent(tif.get(), l, uint64_t(fileSize), why, sizeof why)) {
+        SetTiffReadError(why);
+        return false;
+    }
+    if (!(direct ? ReadTiffRows(tif.get(), &l) : ReadTiffRgba(tif.get(), l.extraCount > 0)) ||
+        handle.message[0]) { // any read error libtiff reported fails the load
         const bool sizeRefused = std::strcmp(GetLastError(), "Image Memory exceeded") == 0;
         Destroy();
         if (!sizeRefused)
             SetTiffReadError(handle.message[0] ? handle.message : GetLastError());
         return false;
     }
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_COMPRESSION, &compression);
+    m_info.tiffCompression = compression;
     float xres = 0, yres = 0;
     uint16_t unit = RESUNIT_INCH;
     TIFFGetFieldDefaulted(tif.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
@@ -304,7 +357,8 @@ bool CxImage::ReadTiffRgba(void* tiff, bool withAlpha)
         SetLastError("CxImage::Create can't allocate memory");
         return false;
     }
-    if (!TIFFReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_BOTLEFT, 0)) {
+    // Stop at the first read error: the rest of the picture would be left black.
+    if (!TIFFReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_BOTLEFT, 1)) {
         SetLastError("");
         return false;
     }
@@ -371,6 +425,38 @@ bool CxImage::EncodeTiff(CxStream& s)
     return true;
 }
 
+// A saved page keeps the compression the picture was read with (or the one the TIFF
+// option word asks for) when it is lossless and fits the depth: the fax codes only for
+// 1 bit, where the one-dimensional ones become Group 4. Anything else is stored as is.
+uint16_t CxImage::TiffSaveCompression() const
+{
+    const uint32_t asked = GetCodecOption(CXIMAGE_FORMAT_TIF);
+    uint16_t c = asked && asked <= 0xFFFF ? uint16_t(asked) : m_info.tiffCompression;
+    switch (c) {
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+        c = COMPRESSION_CCITTFAX4;
+        [[fallthrough]];
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        if (GetBpp() != 1 || AlphaIsValid())
+            return COMPRESSION_NONE;
+        break;
+    case COMPRESSION_DEFLATE:
+        c = COMPRESSION_ADOBE_DEFLATE;
+        break;
+    case COMPRESSION_LZW:
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_LZMA:
+    case COMPRESSION_ZSTD:
+        break;
+    default: // none, and every lossy or unusual code
+        return COMPRESSION_NONE;
+    }
+    return TIFFIsCODECConfigured(c) ? c : uint16_t(COMPRESSION_NONE);
+}
+
 bool CxImage::WriteTiffPage(void* tiff)
 {
     TIFF* tif = static_cast<TIFF*>(tiff);
@@ -383,7 +469,7 @@ bool CxImage::WriteTiffPage(void* tiff)
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(rgb ? 8 : bpp));
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, TiffSaveCompression());
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
     TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
