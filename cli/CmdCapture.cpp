@@ -9,6 +9,7 @@
 
 #include "CliCamera.h"
 #include "CliCommand.h"
+#include "CliOptions.h"
 
 #include "capture_view/PhotoJob.h"
 #include "config/AppPaths.h"
@@ -107,19 +108,15 @@ int WriteFrame(const QString& setting, const QString& out)
 
 int RunCapture(const QStringList& args)
 {
-    QString setting;
-    QString out;
-    bool photo = false;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--camera") && i + 1 < args.size())
-            setting = args[++i];
-        else if (args[i] == QLatin1String("--photo"))
-            photo = true;
-        else if (out.isEmpty() && !args[i].startsWith(QLatin1String("--")))
-            out = args[i];
-        else
-            return failWith(QStringLiteral("usage: ") + kUsage);
-    }
+    CliOptions options(kUsage,
+                       {{QStringLiteral("--camera"), QStringLiteral("demo, test or a device")},
+                        {QStringLiteral("--photo"), {}}},
+                       0, 1);
+    if (!options.Parse(args))
+        return failWith(options.Error());
+    const QString setting = options.Value(QStringLiteral("--camera"));
+    const QString out = options.Args().value(0);
+    const bool photo = options.Has(QStringLiteral("--photo"));
     if (photo == !out.isEmpty())
         return failWith(QStringLiteral("usage: ") + kUsage);
     return photo ? TakePhoto(setting) : WriteFrame(setting, out);

@@ -7,6 +7,7 @@
 // shipped file on first use.
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
@@ -81,26 +82,18 @@ void printOut(const QString& text)
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
-// Options come first: "--file FILE"; "--" ends them, so a section, key or value may
-// itself look like an option. False (error said) on an unknown or incomplete option.
-bool takeOptions(QStringList& args, QString& file, bool& hasFile)
+// "[--file FILE] [--] ARGS", options first: "--" lets a section, key or value look like an option.
+// False (error said) on a bad command line.
+bool takeOptions(QStringList& args, int count, const QString& usage, QString& file, bool& hasFile)
 {
-    hasFile = false;
-    while (!args.isEmpty() && args.first().startsWith(QLatin1String("--"))) {
-        const QString option = args.takeFirst();
-        if (option == QLatin1String("--"))
-            return true;
-        if (option != QLatin1String("--file")) {
-            failWith(QStringLiteral("unknown option '%1'").arg(option));
-            return false;
-        }
-        if (args.isEmpty()) {
-            failWith(QStringLiteral("--file needs a file name"));
-            return false;
-        }
-        file = args.takeFirst();
-        hasFile = true;
+    CliOptions options(usage, {{QStringLiteral("--file"), QStringLiteral("FILE")}}, count, count);
+    if (!options.OptionsFirst().Parse(args)) {
+        failWith(options.Error());
+        return false;
     }
+    args = options.Args();
+    hasFile = options.Has(QStringLiteral("--file"));
+    file = options.Value(QStringLiteral("--file"));
     return true;
 }
 
@@ -111,12 +104,14 @@ int cannotRead(const QString& path, const QString& reason)
 
 int runDump(const QStringList& args)
 {
-    if (args.size() != 1)
-        return failWith(QStringLiteral("usage: config dump FILE"));
+    CliOptions options(QStringLiteral("config dump FILE"), {}, 1, 1);
+    if (!options.Parse(args))
+        return failWith(options.Error());
     CConfigFile config;
     QString error;
-    if (!config.Load(args.first(), &error))
-        return cannotRead(args.first(), error);
+    const QString& path = options.Args().first();
+    if (!config.Load(path, &error))
+        return cannotRead(path, error);
     printOut(jsonStore(config));
     return 0;
 }
@@ -127,10 +122,9 @@ int runGet(QStringList args)
 {
     QString path;
     bool hasFile = false;
-    if (!takeOptions(args, path, hasFile))
+    if (!takeOptions(args, 2, QStringLiteral("config get [--file FILE] [--] SECTION KEY"), path,
+                     hasFile))
         return 1;
-    if (args.size() != 2)
-        return failWith(QStringLiteral("usage: config get [--file FILE] [--] SECTION KEY"));
     CConfigFile config;
     QString error;
     if (!hasFile) {
@@ -155,10 +149,9 @@ int runSet(QStringList args)
 {
     QString path;
     bool hasFile = false;
-    if (!takeOptions(args, path, hasFile))
+    if (!takeOptions(args, 3, QStringLiteral("config set [--file FILE] [--] SECTION KEY VALUE"),
+                     path, hasFile))
         return 1;
-    if (args.size() != 3)
-        return failWith(QStringLiteral("usage: config set [--file FILE] [--] SECTION KEY VALUE"));
     const QString problem = CConfigFile::SetProblem(args.at(1), args.at(2), args.at(0));
     if (!problem.isEmpty())
         return failWith(QStringLiteral("value refused: %1").arg(problem));

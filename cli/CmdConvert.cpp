@@ -3,6 +3,7 @@
 // given; a failed conversion leaves no output file and says why on one line.
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 #include "image/cximage/CxImage.h"
 
 #include <QFile>
@@ -19,21 +20,13 @@ uint32_t formatOf(const QString& nameOrExtension)
 
 int runConvert(const QStringList& args)
 {
-    QStringList paths;
-    QString format;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--format")) {
-            if (i + 1 >= args.size())
-                return failWith(QStringLiteral("--format needs a value (bmp, jpg, png or tif)"));
-            format = args[++i];
-        } else if (args[i].startsWith(QLatin1String("--"))) {
-            return failWith(QStringLiteral("unknown option '%1'").arg(args[i]));
-        } else {
-            paths << args[i];
-        }
-    }
-    if (paths.size() != 2)
-        return failWith(QStringLiteral("usage: convert IN OUT [--format bmp|jpg|png|tif]"));
+    CliOptions options(QStringLiteral("convert IN OUT [--format bmp|jpg|png|tif]"),
+                       {{QStringLiteral("--format"), QStringLiteral("bmp, jpg, png or tif")}}, 2,
+                       2);
+    if (!options.Parse(args))
+        return failWith(options.Error());
+    const QStringList& paths = options.Args();
+    const QString format = options.Value(QStringLiteral("--format"));
     const QString& in = paths[0];
     const QString& out = paths[1];
     const uint32_t outType = formatOf(format.isEmpty() ? QFileInfo(out).suffix() : format);

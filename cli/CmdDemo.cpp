@@ -9,6 +9,7 @@
 
 #include "CliCamera.h"
 #include "CliCommand.h"
+#include "CliOptions.h"
 
 #include "capture_view/PhotoJob.h"
 #include "capture_view/PhotoNaming.h"
@@ -190,14 +191,13 @@ bool SavePhoto(CxImage& image, const DemoSettings& s, QString& path, qint64& byt
 
 bool ParseArgs(const QStringList& args, QString& camera, QString& error)
 {
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--camera") && i + 1 < args.size() && camera.isEmpty()) {
-            camera = args[++i];
-            continue;
-        }
-        error = QStringLiteral("unexpected argument '%1'; usage: %2").arg(args[i], kUsage);
+    CliOptions options(
+        kUsage, {{QStringLiteral("--camera"), QStringLiteral("demo, test or a device")}}, 0, 0);
+    if (!options.Parse(args)) {
+        error = options.Error();
         return false;
     }
+    camera = options.Value(QStringLiteral("--camera"));
     return true;
 }
 

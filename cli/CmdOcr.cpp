@@ -7,6 +7,7 @@
 // Text files hold UTF-8 with "\r\n" line breaks, as the program saves them.
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
 #include "ocr/COcrEngine.h"
@@ -27,6 +28,7 @@ using namespace scriva::ocr;
 namespace {
 
 const QString kUsage = QStringLiteral("ocr IN... [--lang CODES] [--out FILE|DIR] [--threads N]");
+constexpr int kMaxThreads = 256;
 
 struct OcrArgs
 {
@@ -38,25 +40,19 @@ struct OcrArgs
 
 bool parseArgs(const QStringList& args, OcrArgs& a, QString& error)
 {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& s = args[i];
-        const bool hasValue = i + 1 < args.size();
-        bool ok = true;
-        if (s == QLatin1String("--lang") && hasValue)
-            a.models = args[++i];
-        else if (s == QLatin1String("--out") && hasValue)
-            a.out = args[++i];
-        else if (s == QLatin1String("--threads") && hasValue)
-            a.threads = args[++i].toInt(&ok);
-        else if (s.startsWith(QLatin1String("--")))
-            ok = false;
-        else
-            a.inputs << s;
-        if (!ok || a.threads < 0) {
-            error = QStringLiteral("bad option %1; usage: %2").arg(s, kUsage);
-            return false;
-        }
+    CliOptions options(kUsage,
+                       {{QStringLiteral("--lang"), QStringLiteral("CODES")},
+                        {QStringLiteral("--out"), QStringLiteral("FILE|DIR")},
+                        {QStringLiteral("--threads"), QStringLiteral("N")}},
+                       1, -1);
+    if (!options.Parse(args) ||
+        !options.IntValue(QStringLiteral("--threads"), 0, kMaxThreads, 0, a.threads)) {
+        error = options.Error();
+        return false;
     }
+    a.inputs = options.Args();
+    a.models = options.Value(QStringLiteral("--lang"));
+    a.out = options.Value(QStringLiteral("--out"));
     static const QRegularExpression modelsPattern(
         QStringLiteral("^[A-Za-z0-9_]+(\\+[A-Za-z0-9_]+)*$"));
     if (!a.models.isEmpty() && !modelsPattern.match(a.models).hasMatch()) {
@@ -64,9 +60,7 @@ bool parseArgs(const QStringList& args, OcrArgs& a, QString& error)
                     .arg(a.models);
         return false;
     }
-    if (a.inputs.isEmpty())
-        error = QStringLiteral("usage: ") + kUsage;
-    return !a.inputs.isEmpty();
+    return true;
 }
 
 // Output file of each input: empty for standard output.

@@ -5,6 +5,7 @@
 // stderr, a non-zero exit, and no PDF (an older OUT stays as it was).
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 #include "export/PdfExport.h"
 
 #include <QFileInfo>
@@ -49,13 +50,11 @@ QString checkArguments(const QString& out, const QStringList& inputs)
 
 int runPdf(const QStringList& args)
 {
-    for (const QString& a : args)
-        if (a.startsWith(QLatin1String("--")))
-            return failWith(QStringLiteral("unknown option %1; usage: %2").arg(a, kUsage));
-    if (args.size() < 2)
-        return failWith(QStringLiteral("usage: %1").arg(kUsage));
-    const QString& out = args.first();
-    const QStringList inputs = args.mid(1);
+    CliOptions line(kUsage, {}, 2, -1);
+    if (!line.Parse(args))
+        return failWith(line.Error());
+    const QString& out = line.Args().first();
+    const QStringList inputs = line.Args().mid(1);
     const QString wrong = checkArguments(out, inputs);
     if (!wrong.isEmpty())
         return failWith(wrong);

@@ -8,6 +8,7 @@
 // page cut). --report prints the same JSON line as "straighten --report".
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 #include "CliReport.h"
 
 #include "capture/CaptureProfile.h"
@@ -40,47 +41,24 @@ struct ProcessArgs
     bool report = false;
 };
 
-bool ParseNumber(const QString& text, int low, int high, int& out)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v < low || v > high)
-        return false;
-    out = v;
-    return true;
-}
-
 bool Parse(const QStringList& args, ProcessArgs& a, QString& error)
 {
-    QStringList files;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == QLatin1String("--report")) {
-            a.report = true;
-        } else if (arg == QLatin1String("--camera-model") && hasValue) {
-            if (!ParseNumber(args[++i], 0, kMaxCameraModel, a.cameraModel)) {
-                error = QStringLiteral("--camera-model takes 0 to 4, not '%1'").arg(args[i]);
-                return false;
-            }
-        } else if (arg == QLatin1String("--direction") && hasValue) {
-            if (!ParseNumber(args[++i], 0, kMaxDirection, a.direction)) {
-                error = QStringLiteral("--direction takes 0, 1 or 2, not '%1'").arg(args[i]);
-                return false;
-            }
-        } else if (arg == QLatin1String("--page") && hasValue) {
-            a.page = args[++i];
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            error = QStringLiteral("unknown option %1; usage: %2").arg(arg, kUsage);
-            return false;
-        } else {
-            files << arg;
-        }
-    }
-    if (files.size() != 2) {
-        error = QStringLiteral("usage: ") + kUsage;
+    CliOptions options(kUsage,
+                       {{QStringLiteral("--camera-model"), QStringLiteral("N")},
+                        {QStringLiteral("--page"), QStringLiteral("NAME")},
+                        {QStringLiteral("--direction"), QStringLiteral("0, 1 or 2")},
+                        {QStringLiteral("--report"), {}}},
+                       2, 2);
+    if (!options.Parse(args) ||
+        !options.IntValue(QStringLiteral("--camera-model"), 0, kMaxCameraModel, -1,
+                          a.cameraModel) ||
+        !options.IntValue(QStringLiteral("--direction"), 0, kMaxDirection, -1, a.direction)) {
+        error = options.Error();
         return false;
     }
+    const QStringList& files = options.Args();
+    a.page = options.Value(QStringLiteral("--page"));
+    a.report = options.Has(QStringLiteral("--report"));
     a.in = files[0];
     a.out = files[1];
     return true;

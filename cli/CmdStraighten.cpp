@@ -9,6 +9,7 @@
 // setting fineStraighten is 0 (--fine overrides the setting).
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 #include "CliReport.h"
 
 #include "capture_view/PageStraightening.h"
@@ -56,27 +57,21 @@ CxDebugSink PngSink(const QString& dir)
 
 int RunStraighten(const QStringList& args)
 {
-    QStringList files;
-    bool report = false;
-    int fineChoice = -1; // -1: from the settings
-    QString debugDir;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--report"))
-            report = true;
-        else if (a == QLatin1String("--fine"))
-            fineChoice = 1;
-        else if (a == QLatin1String("--coarse"))
-            fineChoice = 0;
-        else if (a == QLatin1String("--debug") && i + 1 < args.size())
-            debugDir = args[++i];
-        else if (a.startsWith(QLatin1String("--")))
-            return failWith(QStringLiteral("unknown option %1; usage: %2").arg(a, kUsage));
-        else
-            files << a;
-    }
-    if (files.size() != 2)
-        return failWith(QStringLiteral("usage: ") + kUsage);
+    CliOptions options(kUsage,
+                       {{QStringLiteral("--report"), {}},
+                        {QStringLiteral("--fine"), {}},
+                        {QStringLiteral("--coarse"), {}},
+                        {QStringLiteral("--debug"), QStringLiteral("DIR")}},
+                       2, 2);
+    options.Exclusive({QStringLiteral("--fine"), QStringLiteral("--coarse")});
+    if (!options.Parse(args))
+        return failWith(options.Error());
+    const QStringList& files = options.Args();
+    const bool report = options.Has(QStringLiteral("--report"));
+    const int fineChoice = options.Has(QStringLiteral("--fine"))     ? 1
+                           : options.Has(QStringLiteral("--coarse")) ? 0
+                                                                     : -1; // -1: from the settings
+    const QString debugDir = options.Value(QStringLiteral("--debug"));
     const QString& in = files[0];
     const QString& out = files[1];
     const uint32_t format =

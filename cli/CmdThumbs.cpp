@@ -5,6 +5,7 @@
 // listed on stderr and make the exit code 1; the others are still written.
 
 #include "CliCommand.h"
+#include "CliOptions.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbJpegWriter.h"
 #include "thumbs/ThumbScan.h"
@@ -36,21 +37,12 @@ struct ThumbsArgs
 // Empty on success, else what is wrong with the arguments.
 QString parseArgs(const QStringList& args, ThumbsArgs& parsed)
 {
-    QStringList paths;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--size")) {
-            bool ok = false;
-            parsed.size = i + 1 < args.size() ? args[++i].toInt(&ok) : 0;
-            if (!ok || parsed.size < 1 || parsed.size > kMaxSize)
-                return QStringLiteral("--size needs a number from 1 to %1").arg(kMaxSize);
-        } else if (args[i].startsWith(QLatin1String("--"))) {
-            return QStringLiteral("unknown option '%1'").arg(args[i]);
-        } else {
-            paths << args[i];
-        }
-    }
-    if (paths.size() != 2)
-        return QStringLiteral("usage: thumbs INDIR OUTDIR [--size N]");
+    CliOptions options(QStringLiteral("thumbs INDIR OUTDIR [--size N]"),
+                       {{QStringLiteral("--size"), QStringLiteral("N")}}, 2, 2);
+    if (!options.Parse(args) ||
+        !options.IntValue(QStringLiteral("--size"), 1, kMaxSize, kDefaultSize, parsed.size))
+        return options.Error();
+    const QStringList& paths = options.Args();
     parsed.in = paths[0];
     parsed.out = paths[1];
     return QString();
