@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace scriva::cli {
 
@@ -61,6 +62,28 @@ bool loadPicture(const QString& path, CxImage& image, QString* error)
         format = CxImage::FormatFromExtension(info.suffix().toLatin1().constData());
     if (!image.Load(QFile::encodeName(path).toStdString(), format))
         return fail(QString::fromUtf8(image.GetLastError()));
+    return true;
+}
+
+bool makeFolder(const QString& path, QString* error)
+{
+    const QByteArray native = QFile::encodeName(path);
+    for (qsizetype end = 1; end <= native.size(); ++end) {
+        if (end < native.size() && native[end] != '/')
+            continue;
+        const QByteArray part = native.left(end);
+        struct stat st = {};
+        if (stat(part.constData(), &st) == 0) {
+            if (S_ISDIR(st.st_mode))
+                continue;
+            errno = ENOTDIR;
+        } else if (mkdir(part.constData(), 0777) == 0 || errno == EEXIST) {
+            continue;
+        }
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
     return true;
 }
 

@@ -38,4 +38,8 @@ int failWith(const QString& message);
 // with the reason in *error (a folder, an empty file, a decoder's text).
 bool loadPicture(const QString& path, CxImage& image, QString* error);
 
+// Creates the folder and its parents. False with the system's reason in *error ("Not a
+// directory" when a file stands in the way, "Permission denied", ...).
+bool makeFolder(const QString& path, QString* error);
+
 } // namespace scriva::cli

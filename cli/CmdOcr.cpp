@@ -72,8 +72,9 @@ bool planOutputs(const OcrArgs& a, QStringList& outputs, QString& error)
         return false;
     }
     const bool toFolder = !single || QFileInfo(a.out).isDir();
-    if (!a.out.isEmpty() && toFolder && !QDir().mkpath(a.out)) {
-        error = QStringLiteral("%1: cannot create the folder").arg(a.out);
+    QString why;
+    if (!a.out.isEmpty() && toFolder && !makeFolder(a.out, &why)) {
+        error = QStringLiteral("cannot create the folder '%1': %2").arg(a.out, why);
         return false;
     }
     QSet<QString> taken;

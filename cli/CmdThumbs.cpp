@@ -78,8 +78,9 @@ int runThumbs(const QStringList& args)
         return failWith(problem);
     if (!QFileInfo(a.in).isDir())
         return failWith(QStringLiteral("'%1' is not a folder").arg(a.in));
-    if (!QDir().mkpath(a.out))
-        return failWith(QStringLiteral("cannot create the folder '%1'").arg(a.out));
+    QString why;
+    if (!makeFolder(a.out, &why))
+        return failWith(QStringLiteral("cannot create the folder '%1': %2").arg(a.out, why));
     if (QFileInfo(a.in).canonicalFilePath() == QFileInfo(a.out).canonicalFilePath())
         return failWith(QStringLiteral("OUTDIR is INDIR: the thumbnails would replace the photos"));
 

@@ -22,6 +22,15 @@ void takeEngineError(COcrEngine& engine, FileResult& result)
 
 bool loadImage(const QString& path, CxImage& image, FileResult& result)
 {
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        result.reason = QStringLiteral("it is a folder, not an image file");
+        return false;
+    }
+    if (info.isFile() && info.size() == 0) {
+        result.reason = QStringLiteral("the file is empty");
+        return false;
+    }
     const QString ext = QFileInfo(path).suffix().toLower();
     if (ext.isEmpty()) {
         result.reason = QStringLiteral("the file name has no extension");

@@ -245,6 +245,10 @@ ThumbPicture decodeWithImageObject(const QString& path, uint32_t type, QSize box
     if (!file)
         return result;
     CxFileStream stream(file, true);
+    if (stream.Size() == 0) {
+        result.error = QStringLiteral("%1: the file is empty").arg(path);
+        return result;
+    }
     // The extension's format first; a file whose content says otherwise is
     // read as what it is, and keeps the first reason when nothing fits.
     bool loaded = image.Decode(&stream, type);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -121,4 +122,34 @@ TEST_F(CliReasons, CaptureRefusesAMistypedCameraAndSaysWhyAWriteFails)
     r = m_box.run({"capture", "--camera", "test", m_box.path("a-file/frame.bmp")});
     EXPECT_ONE_ERROR_LINE(r);
     EXPECT_TRUE(r.err.contains(": Not a directory")) << r.err.constData();
+}
+
+TEST_F(CliReasons, FoldersFilesAndEmptyFilesAreCalledWhatTheyAre)
+{
+    QDir().mkpath(m_box.path("photos"));
+    ASSERT_TRUE(writeFile(m_box.path("photos/empty.jpg"), QByteArray()));
+    ASSERT_TRUE(writeFile(m_box.path("file"), "x"));
+    struct Case
+    {
+        QStringList args;
+        QByteArray said;
+    };
+    const Case cases[] = {
+        {{"ocr", m_box.path("photos")}, "it is a folder, not an image file"},
+        {{"ocr", m_box.path("photos/empty.jpg")}, "the file is empty"},
+        {{"ocr", m_box.path("in.png"), m_box.path("photos/empty.jpg"), "--out",
+          m_box.path("file/sub")},
+         "cannot create the folder '" + m_box.path("file/sub").toLocal8Bit() +
+             "': Not a directory"},
+        {{"thumbs", m_box.path("photos"), m_box.path("file")},
+         "cannot create the folder '" + m_box.path("file").toLocal8Bit() + "': Not a directory"},
+        {{"thumbs", m_box.path("photos"), m_box.path("thumbs")}, "empty.jpg: the file is empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r =
+            m_box.run(c.args, {{QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1")}});
+        EXPECT_NE(r.exitCode, 0);
+        EXPECT_TRUE(r.err.contains(c.said)) << r.err.constData();
+    }
 }
