@@ -2,6 +2,10 @@
 // recognised lines handed back as a list of fields. Closed engines are kept in
 // a small pool so that the program's "start before every recognition" costs a
 // cheap re-initialisation instead of reading the models again.
+//
+// Every recognition runs on one thread: callers recognise pages in parallel,
+// one engine per thread, and Tesseract's own OpenMP teams only fight those
+// (and each other) for the cores, several times slower in total.
 
 #include "QxApi.h"
 
@@ -19,6 +23,10 @@
 #include <sys/stat.h>
 #include <thread>
 #include <vector>
+
+// The OpenMP runtime Tesseract was built with, when it was: weak, so that the
+// library also loads with a Tesseract built without OpenMP (then null).
+extern "C" void omp_set_max_active_levels(int levels) __attribute__((weak));
 
 namespace {
 
@@ -300,6 +308,18 @@ tesseract::PageSegMode pageMode(const Options& options, bool wholeImage)
     return options.multiLine ? tesseract::PSM_SINGLE_BLOCK : tesseract::PSM_SINGLE_LINE;
 }
 
+// OpenMP keeps these settings per thread, and the environment's (OMP_NUM_THREADS,
+// OMP_THREAD_LIMIT) are read once when the runtime loads, which may be long
+// before any engine starts: so the recognising thread is made single-threaded
+// right before each recognition. No active parallel level at all: Tesseract's
+// loops ask for a fixed number of threads, which a thread count of 1 would not
+// limit.
+void recognizeOnThisThreadOnly()
+{
+    if (omp_set_max_active_levels)
+        omp_set_max_active_levels(0);
+}
+
 bool osdInstalled(tesseract::TessBaseAPI& api)
 {
     const std::string path = std::string(api.GetDatapath()) + "/osd.traineddata";
@@ -325,6 +345,7 @@ int recognize(void* handle, OcrImage* image, BField** fields, bool wholeImage)
     if (options.rotate && !osdInstalled(api))
         options.rotate = 0;
     api.SetPageSegMode(pageMode(options, wholeImage));
+    recognizeOnThisThreadOnly();
     if (api.Recognize(nullptr) != 0) {
         setError(engine, qxerr::RecognitionFailed, "recognition failed");
         return 0;
