@@ -78,7 +78,7 @@ FileResult RecognizeFile(COcrEngine& engine, int language, const QString& path)
 QString StoredTextFor(const FileResult& result, const QString& failureText)
 {
     if (result.ok)
-        return result.text.isEmpty() ? failureText : result.text;
+        return result.text.trimmed().isEmpty() ? failureText : result.text;
     if (result.engineCode != 0)
         return kFailureFormat.arg(failureText, result.engineError).arg(result.engineCode);
     return failureText;

@@ -33,7 +33,7 @@ struct FileResult
 FileResult RecognizeFile(COcrEngine& engine, int language, const QString& path);
 
 // The text stored for a file: the recognised text, or, when it failed or read
-// nothing, the failure text (with the engine's message and code when the
+// nothing but white space, the failure text (with the engine's message and code when the
 // engine gave a code).
 QString StoredTextFor(const FileResult& result, const QString& failureText);
 

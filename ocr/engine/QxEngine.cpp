@@ -13,6 +13,7 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -274,7 +275,14 @@ BField* newField(int index, const std::string& text, tesseract::ResultIterator& 
     return field;
 }
 
-// One field per recognised text line, empty lines left out.
+bool isBlank(const std::string& line)
+{
+    return std::all_of(line.begin(), line.end(),
+                       [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+}
+
+// One field per recognised text line; lines of nothing or only white space
+// (what the models read into specks and rules) left out.
 BField* collectLines(tesseract::TessBaseAPI& api)
 {
     std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
@@ -287,7 +295,7 @@ BField* collectLines(tesseract::TessBaseAPI& api)
         do {
             std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_TEXTLINE));
             const std::string line = trimLine(raw.get());
-            if (line.empty())
+            if (isBlank(line))
                 continue;
             *tail = newField(index++, line, *it);
             tail = &(*tail)->next;
