@@ -58,10 +58,7 @@ bool embedAsIs(std::vector<uint8_t>& bytes, PdfPage& page)
 
 bool MakeJpegReady(CxImage& image)
 {
-    if (image.GetTransIndex() >= 0)
-        image.SetPaletteColor(uint8_t(image.GetTransIndex()), kPaperWhite);
-    image.SetTransColor(kPaperWhite);
-    if (!image.FlattenAlpha())
+    if (!image.FlattenOn(kPaperWhite))
         return false;
     if (image.GetBpp() != 24 && !image.IsGrayScale())
         return toTrueColour(image);

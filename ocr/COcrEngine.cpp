@@ -23,6 +23,7 @@ constexpr int kOptionMultiLine = 1;
 constexpr int kOptionRotate = 0;
 constexpr int kImageTypeGrey = 0;
 constexpr int kOptionRemoveUnderline = 1;
+constexpr RGBQUAD kPaperWhite{255, 255, 255, 0};
 
 // 8 bits per pixel with the palette i -> (i, i, i): bytes are grey values already.
 bool isLinearGrey(const CxImage& image)
@@ -83,7 +84,9 @@ bool COcrEngine::prepareGrey(CxImage& image) const
 {
     // Palettes decide what a pixel is: 1-bit, 4-bit, colour-mapped and
     // inverted images all become grey values, never raw indices.
-    if (!image.IsValid())
+    // Transparent parts are read as the paper they would be printed on, not
+    // as whatever colour their pixels hold (often black).
+    if (!image.IsValid() || !image.FlattenOn(kPaperWhite))
         return false;
     if (!isLinearGrey(image) && !image.ToGray())
         return false;

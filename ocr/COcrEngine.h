@@ -41,7 +41,8 @@ public:
 
     // (Re)starts the engine with the models of language code 1 or 2.
     bool Start(int language);
-    // Whole-image recognition. Images other than 8-bit grey are made grey in place.
+    // Whole-image recognition. Images other than 8-bit grey are made grey in place,
+    // transparent parts laid on white first (as for the region below).
     bool RecognizeImage(CxImage& image);
     // Recognition of [left, right) x [top, bottom) in image pixels, rows counted
     // from the top; the rectangle is cut to the image, an empty one fails.

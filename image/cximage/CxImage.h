@@ -245,6 +245,10 @@ public:
     uint8_t AlphaGetMax() const { return m_info.nAlphaMax; }
     // Blends the alpha plane onto the transparent colour and drops alpha and transparency.
     bool FlattenAlpha();
+    // Lays the picture on a ground of that colour, as on paper: a transparent palette
+    // entry takes the colour and the alpha plane is blended onto it. No transparency
+    // is left afterwards; false only when memory runs out.
+    bool FlattenOn(RGBQUAD ground);
 
     // ===== Files and streams (CxImageIO.cpp + CxImageBmp/Jpeg/Png/Tiff.cpp) ==================
     // Paths are in the file system's encoding (QFile::encodeName on the Qt side).

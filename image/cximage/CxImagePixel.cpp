@@ -298,6 +298,16 @@ uint8_t* CxImage::SelectionGetPointer(int32_t x, int32_t y) const
     return m_pSelection + size_t(y) * GetWidth() + size_t(x);
 }
 
+bool CxImage::FlattenOn(RGBQUAD ground)
+{
+    if (!m_pDib)
+        return false;
+    if (GetTransIndex() >= 0)
+        SetPaletteColor(uint8_t(GetTransIndex()), ground);
+    SetTransColor(ground);
+    return FlattenAlpha();
+}
+
 bool CxImage::FlattenAlpha()
 {
     if (!m_pDib)

@@ -1,15 +1,110 @@
-// What recognition is given to read: a result of nothing but white space
-// counts as no text.
+// What recognition is given to read: black text on a transparent ground is
+// read as on paper, and a result of nothing but white space counts as no text.
 
+#include "OcrTestSupport.h"
+#include "ocr/COcrEngine.h"
 #include "ocr/FileRecognition.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace scriva::ocr;
 
 namespace {
 
+const QStringList kLines = {QStringLiteral("Black ink on a clear sheet"),
+                            QStringLiteral("reads like ink on paper.")};
 const QString kFailure = QStringLiteral("No text could be recognised.");
+
+QString truth()
+{
+    return kLines.join(QLatin1Char('\n'));
+}
+
+OcrSettings englishOnly()
+{
+    OcrSettings s = OcrSettings::Defaults();
+    s.language2 = QStringLiteral("eng");
+    return s;
+}
+
+// The rendered text as black pixels everywhere, the ink told only by alpha.
+CxImage inkOnClearSheet()
+{
+    const CxImage grey = ocrtest::renderText(kLines);
+    const uint32_t w = grey.GetWidth(), h = grey.GetHeight();
+    CxImage clear(w, h, 24);
+    clear.AlphaCreate();
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            clear.AlphaSet(int32_t(x), int32_t(y), uint8_t(255 - grey.GetBits(y)[x]));
+    return clear;
+}
+
+// One bit per pixel, both palette entries black, the ground's entry transparent.
+CxImage inkOnClearPalette()
+{
+    CxImage mono = ocrtest::toOneBit(ocrtest::renderText(kLines), false); // 0 ink, 1 ground
+    mono.SetPaletteColor(1, RGBQUAD{0, 0, 0, 0});
+    mono.SetTransIndex(1);
+    return mono;
+}
+
+class RecognitionInputTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        engine.SetSettingsReader(&englishOnly);
+        ASSERT_TRUE(engine.Start(kLanguageLatin));
+    }
+
+    QString save(const QString& name, CxImage& image, uint32_t format)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(image.Save(QFile::encodeName(path).toStdString(), format))
+            << image.GetLastError();
+        return path;
+    }
+
+    QTemporaryDir dir;
+    COcrEngine engine;
+};
+
+TEST_F(RecognitionInputTest, TransparentGroundIsReadAsWhitePaper)
+{
+    struct Case
+    {
+        const char* name;
+        CxImage (*make)();
+    };
+    const Case cases[] = {{"alpha plane", &inkOnClearSheet},
+                          {"transparent palette entry", &inkOnClearPalette}};
+    for (const Case& c : cases) {
+        CxImage whole = c.make();
+        ASSERT_TRUE(whole.IsTransparent()) << c.name;
+        ASSERT_TRUE(engine.RecognizeImage(whole)) << c.name;
+        EXPECT_LE(ocrtest::charErrorRate(engine.AssembleText(), truth()), 0.03)
+            << c.name << ": " << engine.AssembleText().toStdString();
+
+        CxImage region = c.make();
+        QString text;
+        ASSERT_TRUE(engine.RecognizeRegion(region, 0, 0, int(region.GetWidth()),
+                                           int(region.GetHeight()), text))
+            << c.name;
+        EXPECT_LE(ocrtest::charErrorRate(text, truth()), 0.03)
+            << c.name << ": " << text.toStdString();
+    }
+
+    // A PNG file with an alpha channel, as the program's recognition command reads it.
+    CxImage sheet = inkOnClearSheet();
+    const QString png = save(QStringLiteral("clear.png"), sheet, CXIMAGE_FORMAT_PNG);
+    const FileResult r = RecognizeFile(engine, kLanguageLatin, png);
+    ASSERT_TRUE(r.ok) << r.reason.toStdString();
+    EXPECT_LE(ocrtest::charErrorRate(r.text, truth()), 0.03) << r.text.toStdString();
+}
 
 TEST(StoredText, OnlyWhiteSpaceIsTheFailureText)
 {
