@@ -1,5 +1,6 @@
 #include "CxFileStream.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 
 CxFileStream::~CxFileStream()
@@ -32,9 +33,21 @@ size_t CxFileStream::Read(void* buffer, size_t size)
     return m_fp ? std::fread(buffer, 1, size, m_fp) : 0;
 }
 
+void CxFileStream::noteWriteError()
+{
+    if (!m_writeErrno)
+        m_writeErrno = errno ? errno : EIO;
+}
+
 size_t CxFileStream::Write(const void* buffer, size_t size)
 {
-    return m_fp ? std::fwrite(buffer, 1, size, m_fp) : 0;
+    if (!m_fp)
+        return 0;
+    errno = 0;
+    const size_t written = std::fwrite(buffer, 1, size, m_fp);
+    if (written != size)
+        noteWriteError();
+    return written;
 }
 
 bool CxFileStream::Seek(int64_t offset, int origin)
@@ -57,7 +70,13 @@ int64_t CxFileStream::Size() const
 
 bool CxFileStream::Flush()
 {
-    return m_fp && std::fflush(m_fp) == 0;
+    if (!m_fp)
+        return false;
+    errno = 0;
+    if (std::fflush(m_fp) == 0)
+        return true;
+    noteWriteError();
+    return false;
 }
 
 bool CxFileStream::Eof() const

@@ -28,8 +28,13 @@ public:
     bool Flush() override;
     bool Eof() const override;
     bool HasError() const override;
+    // The system's reason (errno) of the first failed write or flush, 0 when none.
+    int WriteErrno() const { return m_writeErrno; }
 
 private:
+    void noteWriteError();
+
     FILE* m_fp = nullptr;
+    int m_writeErrno = 0;
     bool m_owned = false;
 };

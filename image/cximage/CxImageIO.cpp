@@ -6,6 +6,7 @@
 #include "CxSafeFile.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -177,20 +178,25 @@ bool CxImage::Save(const std::string& path, uint32_t imagetype)
     }
     if (!CanEncode(imagetype))
         return false;
-    CxSafeFile out;
-    if (!out.Open(path)) {
-        SetLastError("Can't open file for writing");
+    // Each failure keeps its words and adds the system's reason (no space, read-only...).
+    auto failWith = [this](const char* what, const std::string& reason) {
+        const std::string text = reason.empty() ? std::string(what) : what + (": " + reason);
+        SetLastError(text.c_str());
         return false;
-    }
+    };
+    CxSafeFile out;
+    if (!out.Open(path))
+        return failWith("Can't open file for writing", out.Error());
     CxFileStream file(out.Stream());
     if (!Encode(&file, imagetype)) {
         out.Abandon();
-        return false;
+        const std::string what = GetLastError();
+        return failWith(what.c_str(), file.WriteErrno() ? std::strerror(file.WriteErrno()) : "");
     }
-    if (file.HasError() || !out.Commit()) {
-        SetLastError("Can't write file");
-        return false;
-    }
+    if (file.WriteErrno())
+        return failWith("Can't write file", std::strerror(file.WriteErrno()));
+    if (!out.Commit()) // a flush, sync or rename that failed (a stream error too)
+        return failWith("Can't write file", out.Error());
     return true;
 }
 

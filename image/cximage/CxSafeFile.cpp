@@ -17,7 +17,6 @@ constexpr int kMaxLinkHops = 40; // as the kernel's own limit for path lookups
 constexpr int kMaxTempAttempts = 100;
 const char kTempPrefix[] = ".scriva-";
 const char kTempSuffix[] = ".tmp";
-const char kOldTempMark[] = ".part-";
 
 std::string folderOf(const std::string& path)
 {
@@ -91,10 +90,7 @@ bool CxSafeFile::IsTemporaryName(const std::string& name, long* pid)
     if (name.size() > prefix + suffix && name.compare(0, prefix, kTempPrefix) == 0 &&
         name.compare(name.size() - suffix, suffix, kTempSuffix) == 0)
         return parsePidCounter(name, prefix, name.size() - suffix, pid);
-    const size_t mark = name.rfind(kOldTempMark);
-    if (mark == std::string::npos || mark == 0)
-        return false;
-    return parsePidCounter(name, mark + sizeof kOldTempMark - 1, name.size(), pid);
+    return false;
 }
 
 int CxSafeFile::ClearStaleTemporaries(const std::string& folder)
@@ -107,9 +103,11 @@ int CxSafeFile::ClearStaleTemporaries(const std::string& folder)
         long pid = 0;
         if (!IsTemporaryName(entry->d_name, &pid) || !writerIsGone(pid))
             continue;
+        // Only a plain file of this user: a shared folder may hold others' files of any name.
         struct stat st;
         if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && unlinkat(dirfd(dir), entry->d_name, 0) == 0)
+            S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+            unlinkat(dirfd(dir), entry->d_name, 0) == 0)
             ++removed;
     }
     closedir(dir);

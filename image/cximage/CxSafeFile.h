@@ -32,10 +32,12 @@ public:
     void Abandon();
     const std::string& Error() const { return m_error; }
 
-    // True for a file name this class uses for temporaries (".scriva-PID-N.tmp") or an
-    // earlier version used ("NAME.part-PID-N"); pid receives the writer's process id.
+    // True for a file name this class uses for temporaries (".scriva-PID-N.tmp"); pid
+    // receives the writer's process id. Names a user may give a file ("minutes.part-1-2")
+    // are never taken for ours.
     static bool IsTemporaryName(const std::string& name, long* pid = nullptr);
-    // Removes temporaries of dead writers from folder; returns how many went.
+    // Removes temporaries of dead writers (plain files of this user) from folder; returns
+    // how many went.
     static int ClearStaleTemporaries(const std::string& folder);
 
 private:

@@ -125,7 +125,7 @@ TEST(CxImageErrors, FailedSaveLeavesTheExistingFileIntact)
     EXPECT_EQ(readFile(target), old);
     EXPECT_EQ(dir.entryCount(), 1u); // no temporary file left behind
     EXPECT_FALSE(colour4.Save(dir.file("no/such/folder.bmp").string(), CXIMAGE_FORMAT_BMP));
-    EXPECT_STREQ(colour4.GetLastError(), "Can't open file for writing");
+    EXPECT_STREQ(colour4.GetLastError(), "Can't open file for writing: No such file or directory");
     // A successful save replaces the file.
     CxImage grey = makeImage(16, 16, 8, true);
     ASSERT_TRUE(grey.Save(target.string(), CXIMAGE_FORMAT_JPG));

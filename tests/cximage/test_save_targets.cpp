@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -101,7 +102,7 @@ TEST(SaveTargets, FolderIsRefusedAndLeftAlone)
     fs::create_directory(folder);
     CxImage img = makeImage(4, 4, 24, false);
     EXPECT_FALSE(img.Save(folder.string(), CXIMAGE_FORMAT_PNG));
-    EXPECT_STREQ(img.GetLastError(), "Can't open file for writing");
+    EXPECT_STREQ(img.GetLastError(), "Can't open file for writing: Is a directory");
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(dir.entryCount(), 1u);
     CxSafeFile out;
@@ -118,7 +119,7 @@ TEST(SaveTargets, WriteProtectedFileIsRefusedUnchanged)
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     CxImage img = makeImage(4, 4, 24, false);
     EXPECT_FALSE(img.Save(target.string(), CXIMAGE_FORMAT_PNG));
-    EXPECT_STREQ(img.GetLastError(), "Can't open file for writing");
+    EXPECT_STREQ(img.GetLastError(), "Can't open file for writing: Permission denied");
     EXPECT_EQ(readFile(target), old);
     EXPECT_EQ(dir.entryCount(), 1u);
     // Through a link the protection holds as well.
@@ -153,18 +154,23 @@ TEST(SaveTargets, TemporariesOfKilledSavesAreClearedOnTheNextSave)
     TempDir dir;
     const pid_t gone = deadPid();
     const pid_t alive = getppid(); // a running process: its temporary may be in use
-    const std::string stale1 = ".scriva-" + std::to_string(gone) + "-0.tmp";
-    const std::string stale2 = "old.png.part-" + std::to_string(gone) + "-0";
+    const std::string stale = ".scriva-" + std::to_string(gone) + "-0.tmp";
     const std::string live = ".scriva-" + std::to_string(alive) + "-3.tmp";
-    const std::vector<std::string> keep = {"notes.part-1-2-x", ".scriva-x-1.tmp", "a.png.part-"};
-    for (const auto& n : {stale1, stale2, live})
+    // Names a user may choose, whatever number they hold, and a folder of our naming.
+    const std::string g = std::to_string(gone);
+    const std::vector<std::string> keep = {"notes.part-1-2-x",     ".scriva-x-1.tmp",
+                                           "a.png.part-",          "old.png.part-" + g + "-0",
+                                           "minutes.part-2024-12", "x.part-" + g + "-1.png"};
+    const std::string folder = ".scriva-" + g + "-1.tmp";
+    for (const auto& n : {stale, live})
         writeFile(dir.file(n), {1, 2, 3});
     for (const auto& n : keep)
         writeFile(dir.file(n), {4});
+    fs::create_directory(dir.file(folder));
     CxImage img = makeImage(3, 3, 24, false);
     ASSERT_TRUE(img.Save(dir.file("new.png").string(), CXIMAGE_FORMAT_PNG));
-    EXPECT_FALSE(fs::exists(dir.file(stale1)));
-    EXPECT_FALSE(fs::exists(dir.file(stale2)));
+    EXPECT_FALSE(fs::exists(dir.file(stale)));
+    EXPECT_TRUE(fs::is_directory(dir.file(folder)));
     EXPECT_TRUE(fs::exists(dir.file(live)));
     for (const auto& n : keep)
         EXPECT_TRUE(fs::exists(dir.file(n))) << n;
@@ -204,7 +210,7 @@ TEST(SaveTargets, TemporaryNamesAreRecognised)
         bool ours;
         long pid;
     };
-    for (const Case& c : {Case{".scriva-123-0.tmp", true, 123}, Case{"x.png.part-77-12", true, 77},
+    for (const Case& c : {Case{".scriva-123-0.tmp", true, 123}, Case{"x.png.part-77-12", false, 0},
                           Case{".scriva-123-.tmp", false, 0}, Case{".scriva--1.tmp", false, 0},
                           Case{".scriva-1a-2.tmp", false, 0}, Case{"part-1-2", false, 0},
                           Case{"x.part-1-2.png", false, 0}, Case{"page.png", false, 0}}) {
@@ -243,4 +249,45 @@ TEST(SaveTargets, WriteErrorOfADirectTargetIsReported)
     sigaction(SIGPIPE, &old, nullptr);
     EXPECT_FALSE(committed);
     EXPECT_EQ(out.Error(), "Broken pipe");
+}
+
+TEST(SaveTargets, AFullDiskKeepsTheOlderFileAndSaysTheSystemsReason)
+{
+    // The save runs in a child process whose files may not grow past 64 bytes (the file
+    // system's "full" for it: EFBIG); its error text comes back through a pipe.
+    TempDir dir;
+    const fs::path target = dir.file("page.png");
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    for (uint32_t type :
+         {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_PNG, CXIMAGE_FORMAT_JPG, CXIMAGE_FORMAT_TIF}) {
+        SCOPED_TRACE(type);
+        writeFile(target, old);
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(fds[0]);
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit = {64, 64};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            CxImage img = makeImage(200, 150, 24, false);
+            const bool saved = img.Save(target.string(), type);
+            const std::string text = img.GetLastError();
+            if (write(fds[1], text.data(), text.size()) < 0)
+                _exit(3);
+            _exit(saved ? 0 : 1);
+        }
+        close(fds[1]);
+        char buf[300] = {};
+        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+        close(fds[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string text(buf, n > 0 ? size_t(n) : 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1) << text;
+        EXPECT_NE(text.find("File too large"), std::string::npos) << text;
+        EXPECT_EQ(readFile(target), old);
+        EXPECT_EQ(dir.entryCount(), 1u) << "no temporary left";
+    }
 }
