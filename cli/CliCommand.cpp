@@ -41,6 +41,32 @@ uint32_t sniffFormat(QFile& file)
 
 } // namespace
 
+namespace {
+
+bool identityOf(const QString& path, std::pair<unsigned long long, unsigned long long>& id)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    id = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+    return true;
+}
+
+} // namespace
+
+void FileIdentities::Add(const QString& path)
+{
+    std::pair<unsigned long long, unsigned long long> id;
+    if (identityOf(path, id))
+        m_ids.insert(id);
+}
+
+bool FileIdentities::Contains(const QString& path) const
+{
+    std::pair<unsigned long long, unsigned long long> id;
+    return identityOf(path, id) && m_ids.count(id) > 0;
+}
+
 bool loadPicture(const QString& path, CxImage& image, QString* error)
 {
     auto fail = [error](const QString& why) {

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace scriva::cli {
 
@@ -32,6 +34,18 @@ struct CliRegistrar
 
 // Prints "scriva-cli: <message>" on stderr and returns 1.
 int failWith(const QString& message);
+
+// The files given to a command, by identity (device and inode): an output that is one
+// of the inputs, under any name or link, is found before anything is written.
+class FileIdentities
+{
+public:
+    void Add(const QString& path); // a path that does not exist adds nothing
+    bool Contains(const QString& path) const;
+
+private:
+    std::set<std::pair<unsigned long long, unsigned long long>> m_ids;
+};
 
 // Loads a picture for a command: the format comes from the file's first bytes
 // (else its extension), so a damaged file gets its decoder's own reason. False

@@ -4,7 +4,9 @@
 // folder); several inputs write DIR/<name>.txt each, recognised in parallel on
 // all cores. --lang takes model codes such as eng, deu or chi_sim+eng; without
 // it the interface language of the settings decides, as in the program.
-// Text files hold UTF-8 with "\r\n" line breaks, as the program saves them.
+// Text files hold UTF-8 with "\r\n" line breaks, as the program saves them, and
+// each is written as soon as its file is read; an output that is one of the inputs
+// (under any name or link) is refused before anything is read.
 
 #include "CliCommand.h"
 #include "CliOptions.h"
@@ -77,6 +79,9 @@ bool planOutputs(const OcrArgs& a, QStringList& outputs, QString& error)
         error = QStringLiteral("cannot create the folder '%1': %2").arg(a.out, why);
         return false;
     }
+    FileIdentities inputs;
+    for (const QString& in : a.inputs)
+        inputs.Add(in);
     QSet<QString> taken;
     for (const QString& in : a.inputs) {
         QString out = a.out;
@@ -84,6 +89,10 @@ bool planOutputs(const OcrArgs& a, QStringList& outputs, QString& error)
             out = QDir(a.out).filePath(QFileInfo(in).completeBaseName() + QStringLiteral(".txt"));
         if (!out.isEmpty() && taken.contains(out)) {
             error = QStringLiteral("%1: two inputs would write the same file").arg(out);
+            return false;
+        }
+        if (!out.isEmpty() && inputs.Contains(out)) {
+            error = QStringLiteral("'%1' is both input and output").arg(out);
             return false;
         }
         taken.insert(out);
@@ -107,25 +116,22 @@ std::function<void(int, int)> progressLine(int total)
     };
 }
 
-int writeResult(const FileResult& r, const QString& out)
+// Keeps one file's result (its text file, or its text on standard output); an error
+// message for the end when it fails, so that errors come in the order of the inputs.
+QString keepResult(const FileResult& r, const QString& out)
 {
-    if (!r.ok) {
-        failWith(QStringLiteral("%1: %2").arg(r.path, r.reason));
-        return 1;
-    }
-    if (r.text.isEmpty())
-        std::fprintf(stderr, "scriva-cli: %s: no text found\n", r.path.toLocal8Bit().constData());
+    if (!r.ok)
+        return QStringLiteral("%1: %2").arg(r.path, r.reason);
     if (out.isEmpty()) {
         const QByteArray bytes = ToPaneText(r.text).toUtf8();
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        return 0;
+        std::fflush(stdout);
+        return {};
     }
     QString error;
-    if (!WriteTextFile(out, r.text, &error)) {
-        failWith(QStringLiteral("%1: %2").arg(out, error));
-        return 1;
-    }
-    return 0;
+    if (!WriteTextFile(out, r.text, &error))
+        return QStringLiteral("cannot write '%1': %2").arg(out, error);
+    return {};
 }
 
 // One start first, so that missing models are said once, not once per file.
@@ -164,10 +170,25 @@ int RunOcr(const QStringList& args)
 
     if (!canStart(options, error))
         return failWith(error);
+    // Each text is written as soon as it is read: a kill later loses none of them.
+    std::vector<QString> errors(size_t(a.inputs.size()));
+    std::mutex outputLock;
+    options.fileDone = [&](const FileResult& r, int i) {
+        const QString error = keepResult(r, outputs[i]);
+        std::lock_guard<std::mutex> hold(outputLock);
+        errors[size_t(i)] = error;
+    };
     const auto results = RecognizeFiles(a.inputs, options, nullptr, progressLine(a.inputs.size()));
     int failed = 0;
-    for (size_t i = 0; i < results.size(); ++i)
-        failed += writeResult(results[i], outputs[int(i)]);
+    for (size_t i = 0; i < results.size(); ++i) {
+        if (results[i].ok && results[i].text.isEmpty())
+            std::fprintf(stderr, "scriva-cli: %s: no text found\n",
+                         results[i].path.toLocal8Bit().constData());
+        if (!errors[i].isEmpty()) {
+            failWith(errors[i]);
+            ++failed;
+        }
+    }
     return failed ? 1 : 0;
 }
 

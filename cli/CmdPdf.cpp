@@ -41,10 +41,16 @@ QString checkArguments(const QString& out, const QStringList& inputs)
 {
     if (QFileInfo(out).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         return QStringLiteral("the output must be a .pdf file; usage: %1").arg(kUsage);
+    // By name, and by identity for an existing output (a link or another name of an input).
     const QString outPath = QFileInfo(out).absoluteFilePath();
-    for (const QString& in : inputs)
+    FileIdentities files;
+    for (const QString& in : inputs) {
         if (QFileInfo(in).absoluteFilePath() == outPath)
             return QStringLiteral("'%1' is both input and output").arg(in);
+        files.Add(in);
+    }
+    if (files.Contains(out))
+        return QStringLiteral("'%1' is both input and output").arg(out);
     return {};
 }
 

@@ -86,6 +86,15 @@ int runThumbs(const QStringList& args)
 
     const std::vector<ThumbItem> items = ScanImageFolder(a.in);
     const std::vector<QString> outputs = outputNames(items, a.out);
+    // A thumbnail's name may already be a photo's (a link into INDIR, a hard link).
+    FileIdentities photos;
+    for (const ThumbItem& item : items)
+        photos.Add(item.path);
+    for (const QString& output : outputs)
+        if (photos.Contains(output))
+            return failWith(QStringLiteral("'%1' is one of the photos: the thumbnail would "
+                                           "replace it")
+                                .arg(output));
     std::vector<ThumbJob> jobs;
     for (size_t i = 0; i < items.size(); ++i)
         jobs.push_back(ThumbJob{quint64(i), items[i].path});
@@ -96,9 +105,11 @@ int runThumbs(const QStringList& args)
     ThumbBuilder builder;
     builder.Start(jobs, ThumbStyle{QSize(a.size, a.size), false},
                   [&](const ThumbJob& job, const ThumbPicture& picture) {
-                      QString error = picture.error;
-                      if (error.isEmpty())
-                          WriteThumbJpeg(picture.image, outputs[size_t(job.id)], &error);
+                      QString error;
+                      if (!picture.error.isEmpty())
+                          error = QStringLiteral("cannot make a thumbnail of ") + picture.error;
+                      else if (!WriteThumbJpeg(picture.image, outputs[size_t(job.id)], &error))
+                          error = QStringLiteral("cannot write ") + error;
                       if (!error.isEmpty()) {
                           std::lock_guard<std::mutex> hold(failuresLock);
                           failures << error;
@@ -116,8 +127,7 @@ int runThumbs(const QStringList& args)
     }
     failures.sort();
     for (const QString& failure : failures)
-        std::fprintf(stderr, "scriva-cli: cannot make a thumbnail of %s\n",
-                     failure.toLocal8Bit().constData());
+        std::fprintf(stderr, "scriva-cli: %s\n", failure.toLocal8Bit().constData());
     std::printf("%d thumbnails written to %s\n", total - int(failures.size()),
                 QFile::encodeName(a.out).constData());
     return failures.isEmpty() ? 0 : 1;

@@ -1,24 +1,19 @@
 #include "HpdfDocument.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
+#include "image/cximage/CxSafeFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include <QFile>
+
+#include <algorithm>
 #include <hpdf.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 
 namespace scriva::exporter {
 
 namespace {
 
 constexpr HPDF_REAL kOpenZoom = 1.0f;
-constexpr int kTempNameAttempts = 100;
-constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as any new file
+constexpr HPDF_UINT32 kCopyChunk = 1 << 20; // bytes moved from the library's stream per write
 
 void HPDF_STDCALL onLibraryError(HPDF_STATUS errorNo, HPDF_STATUS detail, void* userData)
 {
@@ -28,47 +23,6 @@ void HPDF_STDCALL onLibraryError(HPDF_STATUS errorNo, HPDF_STATUS detail, void* 
 HPDF_Doc doc(void* handle)
 {
     return static_cast<HPDF_Doc>(handle);
-}
-
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// The file a save really replaces: the target of a symbolic link, else the path.
-QString replacedFile(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        return info.canonicalFilePath();
-    return path;
-}
-
-// Creates a new, empty, uniquely named file beside target; its name is returned.
-QString createTempBeside(const QString& target, int& fd)
-{
-    const QFileInfo info(target);
-    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        QString name = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                       QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                     QLatin1Char('0'));
-        fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    kNewFileMode);
-        if (fd >= 0)
-            return name;
-        if (errno != EEXIST)
-            return {};
-    }
-    return {};
-}
-
-bool syncFile(const QByteArray& path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
 }
 
 } // namespace
@@ -143,29 +97,28 @@ bool HpdfDocument::SaveToFile(const QString& path)
 {
     if (!IsValid())
         return Fail(QStringLiteral("the PDF document failed earlier"));
-    const QString target = replacedFile(path);
-    struct stat old;
-    const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        return Fail(QStringLiteral("'%1' is not a regular file").arg(path));
-    int fd = -1;
-    const QString temp = createTempBeside(target, fd);
-    if (temp.isEmpty())
-        return Fail(QStringLiteral("cannot create a file in '%1': %2")
-                        .arg(QFileInfo(target).absolutePath(), systemError()));
-    if (exists) // a replaced file keeps its permissions
-        ::fchmod(fd, old.st_mode & 07777);
-    ::close(fd);
-    const QByteArray tempName = QFile::encodeName(temp);
-    bool ok =
-        HPDF_SaveToFile(doc(m_doc), tempName.constData()) == HPDF_OK || LibraryFailed("SaveToFile");
-    if (ok && !syncFile(tempName))
-        ok = Fail(QStringLiteral("cannot write '%1': %2").arg(temp, systemError()));
-    if (ok && std::rename(tempName.constData(), QFile::encodeName(target).constData()) != 0)
-        ok = Fail(QStringLiteral("cannot replace '%1': %2").arg(target, systemError()));
-    if (!ok)
-        ::unlink(tempName.constData());
-    return ok;
+    // The document is laid out in the library's memory stream and written by the program's
+    // one saving rule: a temporary beside the target renamed over it once every byte is
+    // written and synced; a FIFO is written into; a write-protected file is refused.
+    CxSafeFile file;
+    if (!file.Open(QFile::encodeName(path).toStdString()))
+        return Fail(QString::fromLocal8Bit(file.Error()));
+    if (HPDF_SaveToStream(doc(m_doc)) != HPDF_OK)
+        return LibraryFailed("SaveToStream");
+    HPDF_UINT32 left = HPDF_GetStreamSize(doc(m_doc));
+    std::vector<HPDF_BYTE> chunk(std::min(left, kCopyChunk));
+    while (left > 0) {
+        // Exactly what is left, never past the end (the library takes that for an error).
+        HPDF_UINT32 size = std::min(left, kCopyChunk);
+        if (HPDF_ReadFromStream(doc(m_doc), chunk.data(), &size) != HPDF_OK || size == 0)
+            return LibraryFailed("ReadFromStream");
+        if (!file.Write(chunk.data(), size))
+            return Fail(QString::fromLocal8Bit(file.Error()));
+        left -= size;
+    }
+    if (!file.Commit())
+        return Fail(QString::fromLocal8Bit(file.Error()));
+    return true;
 }
 
 QString DescribeLibraryError(unsigned long errorNo)

@@ -27,7 +27,10 @@ public:
     // copied by the library.
     bool AddJpegPage(const uint8_t* jpeg, size_t size);
 
-    // Writes the document to path (a symbolic link: to the file it points at).
+    // Writes the document to path by the program's saving rule (CxSafeFile): a symbolic
+    // link's target is replaced, a FIFO written into, a write-protected file refused, and on
+    // any failure (a full disk too) an older file stays as it was. False with the system's
+    // reason in ErrorText().
     bool SaveToFile(const QString& path);
 
     // The first library error: its number and detail number, 0 when none.

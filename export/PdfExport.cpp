@@ -105,8 +105,11 @@ PdfExportResult ExportPdf(const QString& pdfPath, const QStringList& images,
         result.status = PdfExportStatus::Cancelled;
         return result;
     }
-    if (!pdf.SaveToFile(pdfPath))
-        return pdfFailed(pdf);
+    if (!pdf.SaveToFile(pdfPath)) {
+        result = pdfFailed(pdf);
+        result.target = pdfPath;
+        return result;
+    }
     result.status = PdfExportStatus::Written;
     return result;
 }
@@ -123,6 +126,8 @@ QString PdfExportResult::Message() const
     case PdfExportStatus::PageFailed:
         return QStringLiteral("cannot read '%1': %2").arg(file, detail);
     case PdfExportStatus::PdfFailed:
+        if (!target.isEmpty())
+            return QStringLiteral("cannot write '%1': %2").arg(target, detail);
         return file.isEmpty() ? QStringLiteral("cannot write the PDF: %1").arg(detail)
                               : QStringLiteral("cannot add '%1' to the PDF: %2").arg(file, detail);
     }

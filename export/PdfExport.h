@@ -36,6 +36,7 @@ struct PdfExportResult
     int pages = 0;                   // pages written
     int passedThrough = 0;           // of them, JPEG files embedded unchanged
     QString file;                    // PageFailed: the input file
+    QString target;                  // PdfFailed while writing the file: the PDF's path
     QString detail;                  // why, one line of English
     unsigned long libraryError = 0;  // PdfFailed by the library: its error number
     unsigned long libraryDetail = 0; // and its detail number

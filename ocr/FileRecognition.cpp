@@ -105,6 +105,8 @@ std::vector<FileResult> RecognizeFiles(const QStringList& paths, const Recogniti
             if (cancel && cancel->load())
                 return;
             results[size_t(i)] = RecognizeFile(engine, options.language, paths[i]);
+            if (options.fileDone)
+                options.fileDone(results[size_t(i)], i);
             const int done = ++finished;
             if (progress)
                 progress(done, total);

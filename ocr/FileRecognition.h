@@ -43,6 +43,10 @@ struct RecognitionOptions
     std::function<OcrSettings()> settings = &OcrSettings::Defaults;
     QString modelsOverride; // e.g. "deu" from the command line; empty: the settings decide
     int threads = 0;        // 0: one per core
+    // Called on the worker thread as soon as a file is done (result, its index in paths),
+    // so that a caller can keep each result at once; calls may come from several workers
+    // at the same time.
+    std::function<void(const FileResult&, int)> fileDone;
 };
 
 // Recognises the files on up to `threads` workers; results in input order.

@@ -1,6 +1,8 @@
 #include "RecognizedTexts.h"
 
-#include <QSaveFile>
+#include "image/cximage/CxSafeFile.h"
+
+#include <QFile>
 
 namespace scriva::ocr {
 
@@ -51,14 +53,16 @@ QString FromPaneText(const QString& pane)
 
 bool WriteTextFile(const QString& path, const QString& text, QString* error)
 {
-    QSaveFile file(path);
+    // The program's one saving rule: a full disk or any failed write keeps the older file,
+    // a FIFO is written into, a write-protected file is refused.
+    CxSafeFile file;
     const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (file.Open(QFile::encodeName(path).toStdString()) &&
+        file.Write(bytes.constData(), size_t(bytes.size())) && file.Commit())
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(file.Error());
+    return false;
 }
 
 } // namespace scriva::ocr

@@ -26,8 +26,10 @@ QString ToPaneText(const QString& stored);
 QString FromPaneText(const QString& pane);
 
 // Writes the text as UTF-8 bytes exactly (no byte-order mark, no terminator,
-// line breaks as they are), replacing the file atomically. The same bytes for
-// every extension. False with the reason in *error.
+// line breaks as they are), replacing the file atomically (through CxSafeFile:
+// a FIFO is written into, a write-protected file kept). The same bytes for
+// every extension. False with the system's reason in *error, the older file
+// unchanged.
 bool WriteTextFile(const QString& path, const QString& text, QString* error = nullptr);
 
 } // namespace scriva::ocr

@@ -1,6 +1,8 @@
 #include "ThumbJpegWriter.h"
 
-#include <QSaveFile>
+#include "image/cximage/CxSafeFile.h"
+
+#include <QFile>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -77,9 +79,10 @@ bool WriteThumbJpeg(const QImage& image, const QString& path, QString* error, in
     std::free(buffer);
     if (!encoded)
         return fail(QString::fromUtf8(message));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return fail(file.errorString());
+    CxSafeFile file;
+    if (!file.Open(QFile::encodeName(path).toStdString()) ||
+        !file.Write(bytes.constData(), size_t(bytes.size())) || !file.Commit())
+        return fail(QString::fromLocal8Bit(file.Error()));
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Writes a thumbnail as a JPEG file, through a temporary file beside the target
-// that replaces it only when complete. Any thread (no shared state).
+// Writes a thumbnail as a JPEG file by the program's saving rule (CxSafeFile): a
+// temporary file beside the target replaces it only when every byte is written and
+// synced; a FIFO is written into, a write-protected file kept. Any thread.
 
 #include <QImage>
 #include <QString>

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace clitest {
 
@@ -61,6 +63,15 @@ CliRun CliSandbox::run(const QStringList& args, const std::map<QString, QString>
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir.path() + QStringLiteral("/scratch"));
+    if (m_fileSizeLimit >= 0) {
+        const rlim_t limit = rlim_t(m_fileSizeLimit);
+        process.setChildProcessModifier([limit] {
+            // Past the limit a write fails with EFBIG instead of killing the process.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit fileSize = {limit, limit};
+            setrlimit(RLIMIT_FSIZE, &fileSize);
+        });
+    }
     process.start(cliPath(), args);
     CliRun result;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {

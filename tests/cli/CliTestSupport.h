@@ -37,12 +37,16 @@ public:
 
     // Runs scriva-cli with args; extra variables are added to the environment.
     CliRun run(const QStringList& args, const std::map<QString, QString>& extraEnv = {}) const;
+    // Later runs may write files of at most `bytes` (a full disk for the files they write:
+    // a longer write fails with EFBIG); negative: no limit.
+    void setFileSizeLimit(long long bytes) { m_fileSizeLimit = bytes; }
 
 private:
     QTemporaryDir m_dir;
     QString m_configHome;
     QString m_documents;
     QProcessEnvironment m_env;
+    long long m_fileSizeLimit = -1;
 };
 
 // Folder of the running test executable, ending in "/".
