@@ -88,9 +88,16 @@ bool CxImage::CheckDimensions(uint64_t width, uint64_t height, uint32_t bpp)
         SetLastError("CxImage::Create : width and height must be greater than zero");
         return false;
     }
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Fuzz builds refuse pictures past 64 Mbit (8 MB of pixels) as if they were too large,
+    // so that every input decodes quickly; the same checks are reached.
+    constexpr uint64_t limit = uint64_t(1) << 26;
+#else
+    constexpr uint64_t limit = kMaxBits;
+#endif
     // Each factor is capped first so that the product cannot wrap in 64 bits.
-    if (width >= kMaxBits || height >= kMaxBits || width * height >= kMaxBits ||
-        width * height * mapBpp(bpp) >= kMaxBits) {
+    if (width >= limit || height >= limit || width * height >= limit ||
+        width * height * mapBpp(bpp) >= limit) {
         SetLastError("Image Memory exceeded");
         return false;
     }
