@@ -4,10 +4,13 @@
 
 #include "config/CConfigFile.h"
 #include "config/SettingsKeys.h"
+#include "image/cximage/CxSafeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <vector>
 
 PhotoJob::PhotoJob(CConfigFile& store, const QString& storePath, PhotoMemory& memory)
     : m_store(store), m_storePath(storePath), m_memory(memory)
@@ -53,13 +56,24 @@ QString PhotoJob::NumberPart(const QDateTime& now)
 {
     if (!m_settings.NamesByCounter())
         return PhotoNaming::DateNumber(now);
-    const int32_t value = m_settings.counter;
+    namespace settings = scriva::settings;
+    const int32_t step = m_settings.increment;
+    const auto next = [step](int32_t value) { return PhotoNaming::NextCounter(value, step); };
     // The counter moves on even if this photo fails later: a number is never
-    // handed out twice.
-    scriva::settings::WriteInt(m_store, scriva::settings::kCounterNext,
-                               PhotoNaming::NextCounter(value, m_settings.increment));
+    // handed out twice. It is taken from the settings file as it is now, under
+    // its lock, so that other programs taking photos (scriva-cli) and this one
+    // never share a number nor set the counter back.
+    int32_t value = 0;
+    QString error;
+    if (!m_storePath.isEmpty() &&
+        settings::TakeNumber(m_store, m_storePath, settings::kCounterNext, next, value, &error))
+        return PhotoNaming::CounterNumber(value);
     if (!m_storePath.isEmpty())
-        m_store.Save(m_storePath);
+        qWarning("the photo counter could not be stored: %s", qUtf8Printable(error));
+    // Counted in memory only; the photo is not lost for it, and a name taken
+    // meanwhile is never replaced without asking.
+    value = settings::ReadInt(m_store, settings::kCounterNext);
+    settings::WriteInt(m_store, settings::kCounterNext, next(value));
     return PhotoNaming::CounterNumber(value);
 }
 
@@ -109,11 +123,29 @@ bool PhotoJob::Develop(CxImage& frame, int cameraModel, int frameWidth)
         return Refuse(Failure::ProcessFailed, error);
     if (m_noSave)
         return true;
-    // The image object writes a temporary file beside the target and renames
-    // it over the target only when the whole photo is written.
-    if (!m_photo.Save(QFile::encodeName(m_photoPath).toStdString(), m_format))
+    return SavePhoto();
+}
+
+bool PhotoJob::SavePhoto()
+{
+    m_failure = Failure::None;
+    m_detail.clear();
+    std::vector<uint8_t> bytes;
+    if (!m_photo.Encode(bytes, m_format))
         return Refuse(
             Failure::SaveFailed,
             QStringLiteral("%1: %2").arg(m_photoPath, QString::fromUtf8(m_photo.GetLastError())));
-    return true;
+    // Written into a temporary file beside the target and put in place only
+    // when the whole photo is written. A new photo never replaces a file that
+    // got its name meanwhile (another program saving into the same folder);
+    // only an answered question does.
+    const std::string path = QFile::encodeName(m_photoPath).toStdString();
+    CxSafeFile file;
+    const bool opened = m_replace ? file.Open(path) : file.OpenNew(path);
+    if (opened && file.Write(bytes.data(), bytes.size()) && file.Commit())
+        return true;
+    if (!m_replace && file.ErrorNumber() == EEXIST)
+        return Refuse(Failure::Exists, m_photoPath);
+    return Refuse(Failure::SaveFailed,
+                  QStringLiteral("%1: %2").arg(m_photoPath, QString::fromLocal8Bit(file.Error())));
 }

@@ -38,6 +38,7 @@ public:
         UnknownFormat, // pictureFormat is none of the known extensions
         ProcessFailed, // a processing step failed
         SaveFailed,    // the photo could not be written
+        Exists,        // a file of the photo's name exists and may not be replaced
     };
 
     // `store` is read for the settings and written for the counter, which
@@ -54,12 +55,19 @@ public:
     const QString& TempBitmapPath() const { return m_tempPath; }
     // A file (not a folder) already has the photo's name.
     bool PhotoExists() const;
+    // The user agreed to replace the file of the photo's name. Without it a
+    // photo is only ever saved as a new file: Exists when the name is taken,
+    // even by a file that appeared after PhotoExists was asked.
+    void AllowReplace() { m_replace = true; }
 
     // Loads the temporary bitmap written from the held frame and develops it.
     bool DevelopBitmap(int cameraModel, int frameWidth);
     // Develops a frame already in memory (print path, command-line tool);
     // takes over its pixels.
     bool Develop(CxImage& frame, int cameraModel, int frameWidth);
+    // Saves the developed photo again, after a failure (Exists, then
+    // AllowReplace).
+    bool SavePhoto();
 
     const CxImage& Photo() const { return m_photo; }
     const PhotoReport& Report() const { return m_report; }
@@ -77,6 +85,7 @@ private:
     PhotoMemory& m_memory;
     PhotoSettings m_settings;
     bool m_noSave = false;
+    bool m_replace = false;
     uint32_t m_format = CXIMAGE_FORMAT_UNKNOWN;
     QString m_saveFolder;
     QString m_photoPath;

@@ -42,6 +42,8 @@ QString JobFailure(const PhotoJob& job)
         return QStringLiteral("cannot process the photo: %1").arg(job.FailureDetail());
     case PhotoJob::Failure::SaveFailed:
         return QStringLiteral("cannot save the photo %1").arg(job.FailureDetail());
+    case PhotoJob::Failure::Exists:
+        return QStringLiteral("%1 exists already; it was not replaced").arg(job.FailureDetail());
     case PhotoJob::Failure::None:
         break;
     }

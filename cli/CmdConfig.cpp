@@ -160,6 +160,8 @@ int runSet(QStringList args)
         QDir().mkpath(scriva::userConfigFolder());
     }
     const CConfigFileLock lock(path);
+    if (lock.Failed())
+        return failWith(QStringLiteral("settings file %1 not changed: %2").arg(path, lock.Error()));
     QString error;
     if (!hasFile && !scriva::ensureUserConfig(&error))
         return cannotRead(path, error);

@@ -220,6 +220,8 @@ bool CConfigFile::SaveChanges(const QString& path, QString* error)
     if (changed.empty())
         return true;
     const CConfigFileLock lock(path);
+    if (lock.Failed())
+        return fail(lock.Error());
     CConfigFile current;
     QString problem = FormatProblem(path);
     if (!problem.isEmpty())
@@ -236,6 +238,51 @@ bool CConfigFile::SaveChanges(const QString& path, QString* error)
     std::lock_guard<std::mutex> guard(m_mutex);
     for (const auto& done : changed)
         m_changed.erase(done);
+    return true;
+}
+
+bool CConfigFile::UpdateInFile(const QString& path, const QString& key, const QString& section,
+                               const std::function<QString(const QString&)>& next, QString* before,
+                               QString* error)
+{
+    auto fail = [error](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    const CConfigFileLock lock(path);
+    if (lock.Failed())
+        return fail(lock.Error());
+    QString problem = FormatProblem(path);
+    if (!problem.isEmpty())
+        return fail(problem + QStringLiteral("; it was left as it is"));
+    CConfigFile current;
+    if (QFileInfo::exists(path) && !current.Load(path, &problem))
+        return fail(problem);
+    bool pending = false;
+    {
+        std::lock_guard<std::mutex> guard(m_mutex);
+        pending = m_changed.count({section, key}) != 0;
+    }
+    CConfigEntry onFile;
+    const QString value = !pending && current.GetEntry(key, onFile, section)
+                              ? onFile.Value()
+                              : GetString(key, section);
+    const QString updated = next(value);
+    problem = SetProblem(key, updated, section);
+    if (!problem.isEmpty())
+        return fail(problem);
+    current.SetString(key, updated, section);
+    if (!current.Save(path, error))
+        return false;
+    std::lock_guard<std::mutex> guard(m_mutex);
+    KeyTable& table = m_sections[section];
+    const auto it = table.find(key);
+    const QString comment = it == table.end() ? QString() : it->second.Comment();
+    table[key].Set(updated, comment);
+    m_changed.erase({section, key}); // on disk now
+    if (before)
+        *before = value;
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -42,6 +43,16 @@ public:
     // changes it wrote. True without writing when nothing changed.
     bool SaveChanges(const QString& path, QString* error = nullptr);
     bool HasChanges() const;
+    // Changes one key in the file at path and in this store under the file's lock, so that
+    // programs sharing the file each see the others' changes (a counter never hands out a
+    // number twice nor goes back): `next` gets the value the file holds now (this store's
+    // value when the file lacks the key or this store changed it and has not saved that) and
+    // gives the value to store; *before receives the value handed to it. Only that key is
+    // written; other changes of this store stay unsaved. False with the reason, file and
+    // store unchanged, when the file cannot be locked, read or written.
+    bool UpdateInFile(const QString& path, const QString& key, const QString& section,
+                      const std::function<QString(const QString&)>& next, QString* before,
+                      QString* error = nullptr);
     // Why path must not be overwritten by Save (it exists and its first bytes are
     // not the store's byte-order mark); empty when it may.
     static QString FormatProblem(const QString& path);

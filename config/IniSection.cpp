@@ -128,6 +128,11 @@ bool IniSection::Write(const QList<QPair<QString, QString>>& values, const QStri
                        QString* error) const
 {
     const CConfigFileLock lock(m_path);
+    if (lock.Failed()) {
+        if (error)
+            *error = lock.Error();
+        return false;
+    }
     QString text;
     if (!readText(m_path, text, error))
         return false;

@@ -43,6 +43,19 @@ bool WriteInt(CConfigFile& config, Key key, int32_t value)
     return config.SetInt(NameOf(key), value, SectionOf(key));
 }
 
+bool TakeNumber(CConfigFile& config, const QString& path, Key key,
+                const std::function<int32_t(int32_t)>& next, int32_t& taken, QString* error)
+{
+    QString before;
+    const auto advance = [&next](const QString& value) {
+        return QString::number(next(CConfigEntry::ParseInt(value)));
+    };
+    if (!config.UpdateInFile(path, NameOf(key), SectionOf(key), advance, &before, error))
+        return false;
+    taken = CConfigEntry::ParseInt(before);
+    return true;
+}
+
 QStringList CameraIds(const CConfigFile& config)
 {
     CConfigEntry entry;

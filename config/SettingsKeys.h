@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 class CConfigFile;
 
@@ -109,6 +110,13 @@ QString ReadString(const CConfigFile& config, Key key);
 int32_t ReadInt(const CConfigFile& config, Key key);
 bool WriteString(CConfigFile& config, Key key, const QString& value);
 bool WriteInt(CConfigFile& config, Key key, int32_t value);
+// Hands out the number that the settings file at path holds under key now and stores
+// next(number) in its place, in the file and in config, all under the file's lock (see
+// CConfigFile::UpdateInFile). False with the reason when the file cannot be locked, read
+// or written; nothing changes then.
+bool TakeNumber(CConfigFile& config, const QString& path, Key key,
+                const std::function<int32_t(int32_t)>& next, int32_t& taken,
+                QString* error = nullptr);
 
 // The supported cameras' ids ("usb\vid_xxxx&pid_yyyy"), in the order given.
 QStringList CameraIds(const CConfigFile& config);

@@ -75,20 +75,36 @@ bool PhotoTaker::Take(bool noSave)
         return false;
     }
     if (!noSave && job.PhotoExists()) {
-        const QString name = QFileInfo(job.PhotoPath()).fileName();
-        const auto answer = Box(name + u' ' + Text(scriva::str::kReplacePhotoQuestion),
-                                QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
-        if (!guard.Alive() || answer != QMessageBox::Yes)
-            return false;
-        Box(Text(scriva::str::kReplacingPhoto), QMessageBox::Ok, QMessageBox::Information);
-        if (!guard.Alive())
+        if (!AskReplace(job, guard))
             return false;
     }
-    if (!Develop(job, noSave))
-        return false;
+    if (!Develop(job, noSave)) {
+        // Another program saved a file of this name while the photo was taken:
+        // it is replaced only when the user says so.
+        if (job.failure() != PhotoJob::Failure::Exists || !AskReplace(job, guard))
+            return false;
+        if (!job.SavePhoto()) {
+            Report(job);
+            return false;
+        }
+    }
     m_photo = job.Photo();
     if (!noSave)
         emit photoSaved(job.PhotoPath());
+    return true;
+}
+
+bool PhotoTaker::AskReplace(PhotoJob& job, const Guard& guard)
+{
+    const QString name = QFileInfo(job.PhotoPath()).fileName();
+    const auto answer = Box(name + u' ' + Text(scriva::str::kReplacePhotoQuestion),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
+    if (!guard.Alive() || answer != QMessageBox::Yes)
+        return false;
+    Box(Text(scriva::str::kReplacingPhoto), QMessageBox::Ok, QMessageBox::Information);
+    if (!guard.Alive())
+        return false;
+    job.AllowReplace();
     return true;
 }
 
@@ -133,6 +149,7 @@ void PhotoTaker::Report(const PhotoJob& job)
         Box(Text(scriva::str::kNoPhoto), QMessageBox::Ok, QMessageBox::NoIcon);
         return;
     case PhotoJob::Failure::UnknownFormat: // not a picture format: nothing is saved, as set
+    case PhotoJob::Failure::Exists:        // the question was asked
     case PhotoJob::Failure::None:
         return;
     }

@@ -76,6 +76,9 @@ private:
     class Guard;
     void OnTick();
     bool Develop(PhotoJob& job, bool noSave);
+    // Asks whether the file of the photo's name is to be replaced; true (and
+    // the job allowed to) on Yes while the taker still lives.
+    bool AskReplace(PhotoJob& job, const Guard& guard);
     void Report(const PhotoJob& job);
     QString Text(int id) const;
     QMessageBox::StandardButton Box(const QString& text, QMessageBox::StandardButtons buttons,

@@ -79,6 +79,7 @@ CxSafeFile::~CxSafeFile()
 
 bool CxSafeFile::Fail(int err)
 {
+    m_errno = err;
     m_error = std::strerror(err);
     return false;
 }
@@ -213,7 +214,7 @@ bool CxSafeFile::Commit()
     if (std::fclose(m_fp) != 0 && !err)
         err = errno;
     m_fp = nullptr;
-    if (!err && !m_direct && std::rename(m_temp.c_str(), m_target.c_str()) != 0)
+    if (!err && !m_direct && !PutInPlace())
         err = errno;
     if (err) {
         Abandon();
@@ -242,4 +243,39 @@ void CxSafeFile::Abandon()
         unlink(m_temp.c_str());
     m_temp.clear();
     m_direct = false;
+    m_noReplace = false;
+}
+
+bool CxSafeFile::OpenNew(const std::string& path)
+{
+    Abandon();
+    m_error.clear();
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0)
+        return Fail(EEXIST);
+    if (errno != ENOENT)
+        return Fail(errno);
+    m_target = path;
+    const std::string folder = folderOf(path);
+    ClearStaleTemporaries(folder);
+    if (!OpenTemporary(folder))
+        return false;
+    m_noReplace = true;
+    return true;
+}
+
+bool CxSafeFile::PutInPlace()
+{
+    if (!m_noReplace)
+        return std::rename(m_temp.c_str(), m_target.c_str()) == 0;
+    if (renameat2(AT_FDCWD, m_temp.c_str(), AT_FDCWD, m_target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without that rename: a new link fails just the same when the name is
+    // taken; the temporary name then goes.
+    if (link(m_temp.c_str(), m_target.c_str()) != 0)
+        return false;
+    unlink(m_temp.c_str());
+    return true;
 }

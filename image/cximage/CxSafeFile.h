@@ -21,6 +21,10 @@ public:
     // Prepares the write. False, with the system's reason in Error(), when the target is a
     // folder, exists but is write-protected, or nothing can be created beside it.
     bool Open(const std::string& path);
+    // Prepares a write that only ever creates path and never replaces anything: false with
+    // EEXIST when a name of that name (a file, a folder, a link, even a dangling one) exists,
+    // and Commit fails with EEXIST, the temporary gone, when one appeared meanwhile.
+    bool OpenNew(const std::string& path);
     FILE* Stream() const { return m_fp; }
     // Writes through Stream(), keeping the system's reason of a failure for Commit.
     bool Write(const void* data, size_t size);
@@ -31,6 +35,7 @@ public:
     // Drops the write: the temporary file goes, the target stays as it was.
     void Abandon();
     const std::string& Error() const { return m_error; }
+    int ErrorNumber() const { return m_errno; } // the errno behind Error()
 
     // True for a file name this class uses for temporaries (".scriva-PID-N.tmp"); pid
     // receives the writer's process id. Names a user may give a file ("minutes.part-1-2")
@@ -43,11 +48,14 @@ public:
 private:
     bool Fail(int err);
     bool OpenTemporary(const std::string& folder);
+    bool PutInPlace(); // renames the temporary to the target; errno set on failure
 
     FILE* m_fp = nullptr;
     bool m_direct = false;
+    bool m_noReplace = false;
     std::string m_target;
     std::string m_temp;
     std::string m_error;
     int m_writeError = 0;
+    int m_errno = 0;
 };

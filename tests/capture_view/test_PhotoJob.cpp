@@ -1,8 +1,9 @@
 // The take-photo steps between the settings and the file: counter names saved
 // at once, date names from the given clock, names that would leave the folder
 // refused before the counter moves, the print path touching nothing, an
-// unknown format saving nothing, the preset page size, and a failed save that
-// leaves the file it was to replace whole.
+// unknown format saving nothing, the preset page size, a failed save that
+// leaves the file it was to replace whole, and takers in parallel that share
+// the counter and never replace each other's photos.
 
 #include "PhotoTestSupport.h"
 
@@ -11,9 +12,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+#include <algorithm>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <thread>
+#include <vector>
 
 using namespace phototest;
 
@@ -178,6 +183,7 @@ TEST_F(PhotoJobTest, AFailedSaveKeepsTheFileItWasToReplace)
     ASSERT_TRUE(job.Prepare(m_now));
     ASSERT_TRUE(writeFile(job.PhotoPath(), "the earlier photo"));
     ASSERT_TRUE(job.PhotoExists());
+    job.AllowReplace(); // as the user's Yes to the question
     // Files may grow to 4 KiB only: the encoder's writes fail part-way.
     struct rlimit old;
     getrlimit(RLIMIT_FSIZE, &old);
@@ -194,4 +200,97 @@ TEST_F(PhotoJobTest, AFailedSaveKeepsTheFileItWasToReplace)
     EXPECT_TRUE(job.FailureDetail().contains(job.PhotoPath()));
     EXPECT_EQ(readFile(job.PhotoPath()), QByteArray("the earlier photo"));
     EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), QStringList{"IMG_1.jpg"});
+}
+
+TEST_F(PhotoJobTest, ParallelTakersNeverReplaceEachOthersPhotosNorSetTheCounterBack)
+{
+    // Two programs (the program and scriva-cli) take photos into one folder
+    // with one settings file; each has its own store, loaded once.
+    m_store.SetString("pictureFormat", "bmp", S);
+    m_store.SetInt("initialValue", 5, S);
+    m_store.SetInt("increment", 1, S);
+    ASSERT_TRUE(m_store.Save(m_storePath));
+    constexpr int kTakers = 2;
+    constexpr int kPhotos = 8;
+    struct Saved
+    {
+        QString path;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Saved> saved[kTakers];
+    std::vector<int32_t> counters[kTakers];
+    QString failures[kTakers];
+    std::vector<std::thread> takers;
+    for (int t = 0; t < kTakers; ++t) {
+        takers.emplace_back([&, t] {
+            CConfigFile store;
+            PhotoMemory memory;
+            if (!store.Load(m_storePath))
+                failures[t] = "cannot load the settings";
+            for (int i = 0; i < kPhotos && failures[t].isEmpty(); ++i) {
+                PhotoJob job(store, m_storePath, memory);
+                // A page of its own size: the photo's bytes tell whose it is.
+                CxImage frame = plainPage(400, 300, 150 + 40 * t + 4 * i, 200);
+                if (!job.Prepare(m_now) || !job.Develop(frame, 0, 400)) {
+                    failures[t] = job.FailureDetail();
+                    break;
+                }
+                Saved photo{job.PhotoPath(), {}};
+                CxImage developed(job.Photo());
+                developed.Encode(photo.bytes, CXIMAGE_FORMAT_BMP);
+                saved[t].push_back(std::move(photo));
+                CConfigFile now;
+                int32_t counter = 0;
+                if (now.Load(m_storePath))
+                    now.GetInt("initialValue", counter, S);
+                counters[t].push_back(counter);
+            }
+        });
+    }
+    for (std::thread& taker : takers)
+        taker.join();
+    QSet<QString> names;
+    for (int t = 0; t < kTakers; ++t) {
+        SCOPED_TRACE(t);
+        EXPECT_TRUE(failures[t].isEmpty()) << qPrintable(failures[t]);
+        EXPECT_EQ(saved[t].size(), size_t(kPhotos));
+        // Every photo reported saved is there with its own content.
+        for (const Saved& photo : saved[t]) {
+            names.insert(photo.path);
+            const QByteArray bytes = readFile(photo.path);
+            EXPECT_TRUE(bytes == QByteArray(reinterpret_cast<const char*>(photo.bytes.data()),
+                                            qsizetype(photo.bytes.size())))
+                << qPrintable(photo.path) << " holds another photo";
+        }
+        // The counter each taker sees on disk only ever moves on.
+        QStringList seen;
+        for (int32_t c : counters[t])
+            seen << QString::number(c);
+        EXPECT_TRUE(std::is_sorted(counters[t].begin(), counters[t].end()))
+            << qPrintable(seen.join(u' '));
+    }
+    EXPECT_EQ(names.size(), kTakers * kPhotos);
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files).size(), kTakers * kPhotos);
+    EXPECT_EQ(savedCounter(), 5 + kTakers * kPhotos);
+}
+
+TEST_F(PhotoJobTest, ANameTakenWhileThePhotoIsDevelopedIsReplacedOnlyWhenAllowed)
+{
+    PhotoJob job(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(job.Prepare(m_now));
+    ASSERT_FALSE(job.PhotoExists());
+    // Another program saves a photo of the same name meanwhile.
+    ASSERT_TRUE(writeFile(job.PhotoPath(), "their photo"));
+    CxImage frame = demoFrame();
+    EXPECT_FALSE(job.Develop(frame, 4, 2592));
+    EXPECT_EQ(job.failure(), PhotoJob::Failure::Exists);
+    EXPECT_EQ(readFile(job.PhotoPath()), QByteArray("their photo"));
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files | QDir::Hidden), QStringList{"IMG_1.jpg"});
+    // The user's Yes to the question replaces it with the photo already developed.
+    job.AllowReplace();
+    ASSERT_TRUE(job.SavePhoto()) << qPrintable(job.FailureDetail());
+    CxImage saved;
+    ASSERT_TRUE(saved.Load(QFile::encodeName(job.PhotoPath()).toStdString(), 0));
+    EXPECT_EQ(saved.GetType(), uint32_t(CXIMAGE_FORMAT_JPG));
+    EXPECT_EQ(saved.GetWidth(), job.Photo().GetWidth());
 }

@@ -4,9 +4,11 @@
 #include "ConfigTestUtil.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/CConfigFileLock.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -196,22 +198,44 @@ TEST_F(CmdConfig, DumpOfAPipeWithoutWriterFailsAtOnce)
     EXPECT_TRUE(r.err.contains("not a regular file")) << r.err.constData();
 }
 
-TEST_F(CmdConfig, ParallelSetsKeepEveryChange)
+TEST_F(CmdConfig, ParallelSetsKeepEveryChangeWhateverTheNamesLength)
 {
     constexpr int kRuns = 40;
-    std::vector<std::unique_ptr<QProcess>> runs;
-    for (int i = 0; i < kRuns; ++i) {
-        runs.push_back(std::make_unique<QProcess>());
-        runs.back()->start(m_cli, {"config", "set", "--file", m_file, "P",
-                                   QStringLiteral("k%1").arg(i), QStringLiteral("v%1").arg(i)});
+    // Names of 251 to 255 bytes leave no room for "<name>.lock" on usual file systems.
+    const QString names[] = {QStringLiteral("work.cfg"), QString(247, u'n') + ".cfg",
+                             QString(251, u'n') + ".cfg"};
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.size());
+        const QString file = m_xdg.path(name);
+        ASSERT_TRUE(QFile::copy(m_file, file) || file == m_file);
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < kRuns; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(m_cli, {"config", "set", "--file", file, "P",
+                                       QStringLiteral("k%1").arg(i), QStringLiteral("v%1").arg(i)});
+        }
+        for (auto& p : runs) {
+            ASSERT_TRUE(p->waitForFinished(60000));
+            EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
+        }
+        CConfigFile after;
+        ASSERT_TRUE(after.Load(file));
+        for (int i = 0; i < kRuns; ++i)
+            EXPECT_EQ(after.GetString(QStringLiteral("k%1").arg(i), "P"),
+                      QStringLiteral("v%1").arg(i));
+        EXPECT_EQ(after.GetString("list", "B"), QStringLiteral("1, 2"));
+        EXPECT_TRUE(QFileInfo::exists(CConfigFileLock::LockPathFor(file)));
     }
-    for (auto& p : runs) {
-        ASSERT_TRUE(p->waitForFinished(60000));
-        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().constData();
-    }
-    CConfigFile after;
-    ASSERT_TRUE(after.Load(m_file));
-    for (int i = 0; i < kRuns; ++i)
-        EXPECT_EQ(after.GetString(QStringLiteral("k%1").arg(i), "P"), QStringLiteral("v%1").arg(i));
-    EXPECT_EQ(after.GetString("list", "B"), QStringLiteral("1, 2"));
+}
+
+TEST_F(CmdConfig, SetRefusesToWriteWithoutTheFilesLock)
+{
+    // Something that is no lock file holds the lock's name.
+    ASSERT_TRUE(QDir().mkdir(CConfigFileLock::LockPathFor(m_file)));
+    const QByteArray before = readBytes(m_file);
+    const CliResult r = run({"config", "set", "--file", m_file, "B", "k", "v"});
+    expectOneErrorLine(r);
+    EXPECT_TRUE(r.err.contains(QFile::encodeName(CConfigFileLock::LockPathFor(m_file))))
+        << r.err.constData();
+    EXPECT_EQ(readBytes(m_file), before);
 }

@@ -1,6 +1,7 @@
 // What a settings save may replace, and what it must keep: FIFOs are written into (made in a
 // temporary folder), a file not in the store's format is never overwritten, a pipe is not
-// read, and a save of one's own changes keeps what another program wrote meanwhile.
+// read, a save of one's own changes keeps what another program wrote meanwhile, and no
+// change is saved without the file's lock, whatever the length of its name.
 
 #include "ConfigTestUtil.h"
 #include "config/CConfigFile.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <atomic>
 #include <fcntl.h>
@@ -148,4 +150,44 @@ TEST_F(ConfigTargets, SaveOfOwnChangesWaitsForTheFilesLock)
     ASSERT_TRUE(after.Load(file));
     EXPECT_EQ(after.GetString(QStringLiteral("theirs"), QStringLiteral("S")), QStringLiteral("y"));
     EXPECT_EQ(after.GetString(QStringLiteral("mine"), QStringLiteral("S")), QStringLiteral("x"));
+}
+
+TEST_F(ConfigTargets, SavesOfChangesRefuseWhenTheLockCannotBeHad)
+{
+    const QString file = path("config.cfg");
+    CConfigFile seed;
+    seed.SetString(QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("S"));
+    ASSERT_TRUE(seed.Save(file));
+    const QByteArray before = readBytes(file);
+    // A folder holds the lock file's name.
+    ASSERT_TRUE(QDir().mkdir(CConfigFileLock::LockPathFor(file)));
+    CConfigFile program;
+    ASSERT_TRUE(program.Load(file));
+    program.SetString(QStringLiteral("mine"), QStringLiteral("x"), QStringLiteral("S"));
+    QString error;
+    EXPECT_FALSE(program.SaveChanges(file, &error));
+    EXPECT_TRUE(error.contains(CConfigFileLock::LockPathFor(file))) << qPrintable(error);
+    EXPECT_TRUE(program.HasChanges());
+    QString taken;
+    EXPECT_FALSE(program.UpdateInFile(
+        file, QStringLiteral("a"), QStringLiteral("S"), [](const QString&) { return "2"; },
+        &taken));
+    EXPECT_EQ(readBytes(file), before);
+    EXPECT_EQ(program.GetString(QStringLiteral("a"), QStringLiteral("S")), QStringLiteral("1"));
+}
+
+TEST_F(ConfigTargets, LongNamesGetAShortLockBesideThem)
+{
+    // "<name>.lock" does not fit for names of 251 to 255 bytes.
+    for (const int length : {250, 251, 255}) {
+        SCOPED_TRACE(length);
+        const QString file = m_dir.path() + u'/' + QString(length, u'c');
+        const QString lock = CConfigFileLock::LockPathFor(file);
+        EXPECT_EQ(QFileInfo(lock).path(), m_dir.path());
+        EXPECT_LE(QFile::encodeName(QFileInfo(lock).fileName()).size(), 255);
+        EXPECT_NE(lock, CConfigFileLock::LockPathFor(file + u'x'));
+        const CConfigFileLock held(file);
+        EXPECT_TRUE(held.IsLocked()) << qPrintable(held.Error());
+        EXPECT_FALSE(held.Failed());
+    }
 }
