@@ -107,9 +107,13 @@ int runDump(const QStringList& args)
     CliOptions options(QStringLiteral("config dump FILE"), {}, 1, 1);
     if (!options.Parse(args))
         return failWith(options.Error());
+    const QString& path = options.Args().first();
+    // Another kind of file (a picture, UTF-8 text) would read as an empty store.
+    const QString format = CConfigFile::FormatProblem(path);
+    if (!format.isEmpty())
+        return cannotRead(path, format);
     CConfigFile config;
     QString error;
-    const QString& path = options.Args().first();
     if (!config.Load(path, &error))
         return cannotRead(path, error);
     printOut(jsonStore(config));

@@ -189,6 +189,35 @@ TEST_F(CmdConfig, SetCreatesAMissingFileButRefusesOneInAnotherFormat)
     EXPECT_EQ(readBytes(utf8), text);
 }
 
+TEST_F(CmdConfig, DumpOfAFileItCannotReadSaysWhyAndFails)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"utf8.cfg", "[A]\r\nk = v\r\n", "not a settings file in this program's format"},
+        {"photo.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", "not a settings file"},
+        {"odd.cfg", "\xff", "not a settings file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = m_xdg.path(c.name);
+        ASSERT_TRUE(writeBytes(file, c.bytes));
+        const CliResult r = run({"config", "dump", file});
+        expectOneErrorLine(r);
+        EXPECT_TRUE(r.err.contains(QFile::encodeName(file))) << r.err.constData();
+        EXPECT_TRUE(r.err.contains(c.reason)) << r.err.constData();
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.constData();
+    }
+    // An empty file is an empty store, not a failure.
+    ASSERT_TRUE(writeBytes(m_xdg.path("empty.cfg"), QByteArray()));
+    const CliResult empty = run({"config", "dump", m_xdg.path("empty.cfg")});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err.constData();
+}
+
 TEST_F(CmdConfig, DumpOfAPipeWithoutWriterFailsAtOnce)
 {
     const QString fifo = m_xdg.path("pipe.cfg");
