@@ -1,7 +1,7 @@
 // scriva-cli capture: takes one frame from a camera source and writes it, or
 // takes one photo into the save folder as the program's take-photo command
 // does (configured naming, counter advanced, page cut, straightened, turned).
-//   capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp
+//   capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp|jpg|png|tif
 //   capture [--camera auto|demo|test|none|/dev/videoN] --photo
 // Without --camera the source comes from SCRIVA_CAMERA or the profile, as in
 // the program; the supported cameras are those of the user's settings. With
@@ -14,16 +14,21 @@
 #include "capture_view/PhotoJob.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "image/cximage/CxSafeFile.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <cstdio>
+#include <vector>
 
 using namespace scriva::cli;
 
 namespace {
 
 const QString kUsage =
-    QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp | --photo");
+    QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp|jpg|png|tif | "
+                   "--photo");
 
 QString JobFailure(const PhotoJob& job)
 {
@@ -85,8 +90,38 @@ int TakePhoto(const QString& setting)
     return 0;
 }
 
+// The held frame in the format of the output's extension: the camera's own
+// 24-bit bitmap for .bmp, else encoded by the image object; written through a
+// temporary file, so a failure leaves what was there.
+bool WriteHeldFrame(CCaptureGraph& graph, const QString& out, uint32_t format, QString& error)
+{
+    if (format == CXIMAGE_FORMAT_BMP)
+        return graph.SaveFrameAsBitmap(out, &error);
+    CxImage frame;
+    if (!graph.CopyHeldFrame(frame)) {
+        error = QStringLiteral("no frame has arrived yet");
+        return false;
+    }
+    std::vector<uint8_t> bytes;
+    if (!frame.Encode(bytes, format)) {
+        error = QStringLiteral("%1: %2").arg(out, QString::fromUtf8(frame.GetLastError()));
+        return false;
+    }
+    CxSafeFile file;
+    if (file.Open(QFile::encodeName(out).toStdString()) && file.Write(bytes.data(), bytes.size()) &&
+        file.Commit())
+        return true;
+    error = QStringLiteral("%1: %2").arg(out, QString::fromLocal8Bit(file.Error()));
+    return false;
+}
+
 int WriteFrame(const QString& setting, const QString& out)
 {
+    const uint32_t format =
+        CxImage::FormatFromExtension(QFile::encodeName(QFileInfo(out).suffix()).constData());
+    if (format == CXIMAGE_FORMAT_UNKNOWN)
+        return failWith(
+            QStringLiteral("%1: unknown output format (use bmp, jpg, png or tif)").arg(out));
     CConfigFile config;
     scriva::loadSettings(config);
     CCaptureGraph graph;
@@ -94,7 +129,7 @@ int WriteFrame(const QString& setting, const QString& out)
     if (!StartCamera(graph, setting, CameraTokens(config), error))
         return failWith(error);
     QString writeError;
-    const bool ok = graph.SaveFrameAsBitmap(out, &writeError);
+    const bool ok = WriteHeldFrame(graph, out, format, writeError);
     const QString name = graph.FriendlyName();
     int w = 0;
     int h = 0;

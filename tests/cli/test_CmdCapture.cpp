@@ -1,6 +1,7 @@
 // "scriva-cli capture" through the real capture pipeline: the demo camera and
-// the test pattern give whole 24-bit bitmaps of their sizes; no camera, or a
-// file that cannot be written, fails with one line and no file.
+// the test pattern give whole 24-bit bitmaps of their sizes, other extensions
+// their own formats; no camera, an unknown extension or a file that cannot be
+// written fails with one line and no file.
 
 #include "CliTestSupport.h"
 
@@ -120,6 +121,44 @@ TEST_F(CmdCapture, UnwritableOutputFailsCleanly)
     EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera", "test", out}));
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera"}));
+}
+
+TEST_F(CmdCapture, FrameIsWrittenInTheFormatOfItsExtension)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray magic;
+        uint32_t format;
+    };
+    const Case cases[] = {
+        {"frame.bmp", "BM", CXIMAGE_FORMAT_BMP},
+        {"frame.png", "\x89PNG\r\n\x1a\n", CXIMAGE_FORMAT_PNG},
+        {"frame.jpg", "\xff\xd8\xff", CXIMAGE_FORMAT_JPG},
+        {"frame.JPEG", "\xff\xd8\xff", CXIMAGE_FORMAT_JPG},
+        {"frame.tif", QByteArray("II*\0", 4), CXIMAGE_FORMAT_TIF},
+        {"frame.tiff", QByteArray("II*\0", 4), CXIMAGE_FORMAT_TIF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString out = m_box.path(QString::fromLatin1(c.name));
+        const CliRun r = m_box.run({"capture", "--camera", "test", out});
+        ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_TRUE(readFile(out).startsWith(c.magic));
+        CxImage image;
+        ASSERT_TRUE(image.Load(native(out), c.format)) << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), 1920u);
+        EXPECT_EQ(image.GetHeight(), 1080u);
+    }
+    // A name whose extension is no picture format is refused, nothing written.
+    for (const char* name : {"frame.gif", "frame.txt", "frame"}) {
+        SCOPED_TRACE(name);
+        const QString out = m_box.path(QString::fromLatin1(name));
+        const CliRun r = m_box.run({"capture", "--camera", "test", out});
+        EXPECT_ONE_ERROR_LINE(r);
+        EXPECT_TRUE(r.err.contains("unknown output format")) << r.err.constData();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
 }
 
 TEST_F(CmdCapture, PhotoGoesIntoTheSaveFolderWithTheConfiguredName)
