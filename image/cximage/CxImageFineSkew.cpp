@@ -1,9 +1,10 @@
 // The fine stage of the skew finder. The one-degree answer is taken as a
 // candidate: the fine grid is turned by it and the page's own evidence says
 // what turn is left - straight lines fitted to the page's sides, and the angle
-// at which the rows of text project most sharply. Weak evidence keeps the
-// coarse answer; a coarse answer the evidence does not bear out is measured
-// again around no turn at all, so a wrong peak never turns the photo.
+// at which the rows of text project most sharply. A coarse answer the
+// evidence does not bear out is measured again around no turn at all, and
+// evidence too weak to trust turns nothing, so a wrong peak never turns the
+// photo.
 
 #include "CxImage.h"
 #include "CxPageDetect.h"
@@ -367,7 +368,6 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
     if (!image.IsValid())
         return estimate;
     estimate.coarse = DetectSkew(image, sink);
-    estimate.degrees = estimate.coarse;
     const FineGrid grid =
         SampleFineGrid(image, FineSampleStep(int(image.GetWidth()), int(image.GetHeight())));
     if (grid.width < 1)
@@ -393,8 +393,8 @@ SkewEstimate DetectFineSkew(const CxImage& image, const CxDebugSink* sink)
         }
         estimate.coarseRejected = m.evidence.strong;
     }
-    if (!m.evidence.strong)
-        return estimate; // too little to go on: the coarse answer stands
+    if (!m.evidence.strong || m.evidence.strength < kMinTurnConfidence)
+        return estimate; // too little to go on: no turn
     estimate.degrees = m.evidence.degrees;
     estimate.confidence = m.evidence.strength;
     estimate.source = m.source;

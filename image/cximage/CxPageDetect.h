@@ -83,8 +83,10 @@ PageBox DetectPageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
 // text - measures what turn is left, to a few hundredths of a degree. Where
 // the evidence does not bear the coarse answer out, the photo is measured
 // again where its print lines up best and around no turn at all, and the
-// better supported answer wins; where nothing gives strong evidence (a blank
-// sheet filling the frame) the coarse answer stands.
+// better supported answer wins. A turn is only made on evidence of at least
+// kMinTurnConfidence: where nothing gives strong evidence (a blank sheet
+// filling the frame, a cut holding only a few lines of text) the photo is left
+// as it is, whatever the one-degree finder said.
 
 // Cells along the longer side of the fine grid.
 constexpr int kFineGridSamples = 1000;
@@ -143,6 +145,9 @@ constexpr double kWideStepDegrees = 0.5;
 constexpr double kWideAreaShare = 0.6;
 // Edge and text answers further apart than this are not averaged: the edges win.
 constexpr double kEvidenceAgreementDegrees = 0.25;
+// Below this confidence (0 ... 1) the evidence is not trusted and nothing is turned: the
+// one-degree answer alone turned pages by a wrong peak of their text.
+constexpr double kMinTurnConfidence = 0.1;
 
 // A grey grid with rows stored top-down and a mask of the cells that lie inside the photo
 // (a turned grid has corners from outside it).
@@ -168,7 +173,7 @@ struct PageSides
 };
 
 enum class SkewSource {
-    Coarse, // the one-degree answer stands (weak evidence, or refinement off)
+    Coarse, // no trusted evidence: no turn (or refinement off: the one-degree answer)
     Edges,  // measured on the page's edges
     Text,   // measured on the lines of text
     Both,   // edges and text agreed and were averaged
@@ -176,7 +181,8 @@ enum class SkewSource {
 
 struct SkewEstimate
 {
-    double degrees = 0;    // counter-clockwise turn of the page on screen, undone by ApplySkew
+    double degrees = 0;    // counter-clockwise turn of the page on screen, undone by ApplySkew;
+                           // 0 when the evidence is below kMinTurnConfidence
     double confidence = 0; // 0 (a guess) ... 1 (long straight edges and sharp lines of text)
     SkewSource source = SkewSource::Coarse;
     int coarse = 0;              // the one-degree stage's answer

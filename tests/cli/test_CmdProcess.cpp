@@ -5,6 +5,8 @@
 
 #include "CliTestSupport.h"
 
+#include "image/cximage/CxPageDetect.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
@@ -55,6 +57,27 @@ TEST_F(CmdProcess, DemoFrameBecomesAnUprightA4PageWithTheShippedSettings)
     // Shipped settings: A4 cut out, a quarter turn clockwise: portrait.
     EXPECT_NEAR(double(page.GetHeight()) / page.GetWidth(), 297.0 / 210.0, 0.03);
     EXPECT_EQ(page.GetXDPI(), 400); // a 2592-pixel frame
+}
+
+TEST_F(CmdProcess, ACutHoldingOnlyTextIsNotTurnedOnUntrustedEvidence)
+{
+    // The card-sized cut of the demo frame holds a few lines of print and no page
+    // edge: the one-degree finder's peak there is no evidence to turn the page by.
+    const QString out = m_box.path(QStringLiteral("card.png"));
+    const CliRun r =
+        m_box.run({"process", m_frame, out, "--camera-model", "4", "--page", "Card", "--report"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QJsonObject report = QJsonDocument::fromJson(r.out).object();
+    ASSERT_TRUE(report.contains("confidence")) << r.out.constData();
+    const double confidence = report["confidence"].toDouble();
+    const double angle = report["angle_deg"].toDouble();
+    if (confidence < cxdetect::kMinTurnConfidence)
+        EXPECT_EQ(angle, 0.0) << r.out.constData();
+    else
+        EXPECT_LT(std::fabs(angle), 4.0) << r.out.constData(); // the demo page's own turn is 3
+    const CxImage page = load(out);
+    EXPECT_EQ(report["width"].toInt(), int(page.GetWidth()));
+    EXPECT_EQ(report["height"].toInt(), int(page.GetHeight()));
 }
 
 TEST_F(CmdProcess, OverridesAndSettingsChangeTheResult)
