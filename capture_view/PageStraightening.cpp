@@ -28,7 +28,7 @@ bool StraightenPage(CxImage& image, StraightenResult& result, QString* error, bo
             result.confidence = skew.confidence;
             if (!cxdetect::ApplyFineSkew(image, skew.degrees))
                 return Fail(error, QString::fromUtf8(image.GetLastError()));
-            result.crop = cxdetect::DetectCentrePageBox(image, debug);
+            result.crop = cxdetect::DetectPageCrop(image, debug);
         } else {
             const int skew = cxdetect::DetectSkew(image, debug);
             result.angle = skew;

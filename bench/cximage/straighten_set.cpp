@@ -72,7 +72,7 @@ Outcome Straighten(const CxImage& photo, const Truth& truth, bool fine)
     if (fine) {
         turn = cxdetect::DetectFineSkew(img).degrees;
         cxdetect::ApplyFineSkew(img, turn);
-        box = cxdetect::DetectCentrePageBox(img);
+        box = cxdetect::DetectPageCrop(img);
     } else {
         turn = cxdetect::DetectSkew(img);
         cxdetect::ApplySkew(img, int(turn));
@@ -133,6 +133,21 @@ std::vector<Case> Cases()
     mp13.desk = Desk::Wood;
     mp13.vignetting = 0.35;
     add("landscape, wooden desk, vignetting, 13 MP", mp13, 4);
+    s = mp5;
+    s.picture = true;
+    add("title over a large dark picture", s, 8);
+    s.landscape = true;
+    add("landscape, large dark picture", s, 4);
+    s = mp5;
+    s.lowerLeft = true;
+    add("touching the frame's lower-left edge", s, 8);
+    s.frameBorder = 0.04;
+    add("lower-left, dark desk inside a dark frame border", s, 8);
+    s.desk = Desk::Grey;
+    add("lower-left, grey desk inside a dark frame border", s, 4);
+    s = mp5;
+    s.frameBorder = 0.04;
+    add("dark desk inside a dark frame border", s, 4);
     return cases;
 }
 

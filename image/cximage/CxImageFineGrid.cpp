@@ -18,6 +18,39 @@ int FineSampleStep(int width, int height)
     return std::max(1, (longer + kFineGridSamples - 1) / kFineGridSamples);
 }
 
+namespace {
+
+// Whole rows and columns at the frame's edges that are near black throughout are the
+// frame's own border (a lens hood, the stand's shadow), not desk: they lie outside the
+// photo, so no page side is measured against them.
+void MarkFrameBorder(FineGrid& g)
+{
+    auto darkRow = [&g](int y) {
+        const uint8_t* row = g.grey.data() + size_t(y) * g.width;
+        return *std::max_element(row, row + g.width) <= kFrameBorderGrey;
+    };
+    auto darkColumn = [&g](int x) {
+        for (int y = 0; y < g.height; ++y)
+            if (g.At(x, y) > kFrameBorderGrey)
+                return false;
+        return true;
+    };
+    const int rows = int(kMaxFrameBorderShare * g.height);
+    const int columns = int(kMaxFrameBorderShare * g.width);
+    for (int y = 0; y < rows && darkRow(y); ++y)
+        std::fill_n(g.inside.begin() + ptrdiff_t(y) * g.width, g.width, 0);
+    for (int y = g.height - 1; y >= g.height - rows && darkRow(y); --y)
+        std::fill_n(g.inside.begin() + ptrdiff_t(y) * g.width, g.width, 0);
+    for (int x = 0; x < columns && darkColumn(x); ++x)
+        for (int y = 0; y < g.height; ++y)
+            g.inside[size_t(y) * g.width + x] = 0;
+    for (int x = g.width - 1; x >= g.width - columns && darkColumn(x); --x)
+        for (int y = 0; y < g.height; ++y)
+            g.inside[size_t(y) * g.width + x] = 0;
+}
+
+} // namespace
+
 FineGrid SampleFineGrid(const CxImage& image, int step)
 {
     FineGrid g;
@@ -81,6 +114,7 @@ FineGrid SampleFineGrid(const CxImage& image, int step)
         for (int c = 0; c < g.width; ++c)
             out[c] = uint8_t((sums[c] + area / 2) / area);
     }
+    MarkFrameBorder(g);
     return g;
 }
 
@@ -119,7 +153,7 @@ FineGrid TurnGrid(const FineGrid& grid, double ccwDegrees)
             const double top = grid.At(x0, y0) + fx * (grid.At(x1, y0) - grid.At(x0, y0));
             const double bottom = grid.At(x0, y1) + fx * (grid.At(x1, y1) - grid.At(x0, y1));
             grey[x] = uint8_t(std::lround(top + fy * (bottom - top)));
-            inside[x] = 1;
+            inside[x] = grid.Inside(int(std::lround(sx)), int(std::lround(sy)));
         }
     }
     return out;

@@ -450,7 +450,7 @@ bool CxImage::AutoCropBorder(bool fine)
     const CxDebugSink* sink = m_debugSink ? &m_debugSink : nullptr;
     cxdetect::PageBox box;
     try {
-        box = cxdetect::DetectCentrePageBox(*this, sink);
+        box = cxdetect::DetectPageCrop(*this, sink);
     } catch (const std::bad_alloc&) {
         SetLastError("CxImage::AutoCropBorder can't allocate memory");
         return false;

@@ -11,6 +11,7 @@
 #include "CxPageDetect.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 
@@ -216,6 +217,95 @@ void InnerBand(double lo, double hi, int size, int& from, int& to)
     }
 }
 
+// Where to look for the page: the grid's centre, unless the largest region of
+// paper-light cells lies wholly to one side of it (a page touching a corner of the
+// frame, with desk or the frame's dark border under the centre); then the middle
+// of that region.
+void PageCentre(const FineGrid& g, int& cx, int& cy)
+{
+    cx = g.width / 2;
+    cy = g.height / 2;
+    const int r = std::max(1, std::max(g.width, g.height) / kLightRegionCells);
+    const int w = g.width / r, h = g.height / r;
+    if (w < 2 || h < 2)
+        return;
+    std::vector<uint8_t> grey(size_t(w) * h), in(size_t(w) * h);
+    std::array<int, 256> histogram{};
+    int cells = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * w + x;
+            grey[i] = g.At(x * r, y * r);
+            in[i] = g.Inside(x * r, y * r);
+            if (in[i]) {
+                ++histogram[grey[i]];
+                ++cells;
+            }
+        }
+    if (cells == 0)
+        return;
+    int paper = 255;
+    for (int seen = 0; paper > 0; --paper) {
+        seen += histogram[size_t(paper)];
+        if (seen >= (1 - kPaperPercentile) * cells)
+            break;
+    }
+    const int light = int(std::ceil(kLightRegionShare * paper));
+    // The largest 4-connected set of light cells and its bounding box.
+    std::vector<int> label(grey.size(), -1), queue;
+    int bestCount = 0, bestLabel = -1;
+    int box[4] = {0, 0, 0, 0}, bestBox[4] = {0, 0, 0, 0};
+    for (size_t start = 0; start < grey.size(); ++start) {
+        if (label[start] >= 0 || !in[start] || grey[start] < light)
+            continue;
+        const int id = int(start);
+        label[start] = id;
+        queue.assign(1, id);
+        box[0] = box[2] = id % w;
+        box[1] = box[3] = id / w;
+        for (size_t q = 0; q < queue.size(); ++q) {
+            const int x = queue[q] % w, y = queue[q] / w;
+            box[0] = std::min(box[0], x);
+            box[2] = std::max(box[2], x);
+            box[1] = std::min(box[1], y);
+            box[3] = std::max(box[3], y);
+            const int next[4][2] = {{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}};
+            for (const auto& n : next) {
+                if (n[0] < 0 || n[1] < 0 || n[0] >= w || n[1] >= h)
+                    continue;
+                const size_t j = size_t(n[1]) * w + n[0];
+                if (label[j] < 0 && in[j] && grey[j] >= light) {
+                    label[j] = id;
+                    queue.push_back(int(j));
+                }
+            }
+        }
+        if (int(queue.size()) > bestCount) {
+            bestCount = int(queue.size());
+            bestLabel = id;
+            std::copy(box, box + 4, bestBox);
+        }
+    }
+    const int sx = (g.width / 2) / r, sy = (g.height / 2) / r;
+    if (bestLabel < 0 || bestCount < kMinPageShare * kMinPageShare * cells ||
+        (sx >= bestBox[0] && sx <= bestBox[2] && sy >= bestBox[1] && sy <= bestBox[3]))
+        return;
+    // The region's cell nearest the middle of its box.
+    const double mx = (bestBox[0] + bestBox[2]) / 2.0, my = (bestBox[1] + bestBox[3]) / 2.0;
+    double nearest = -1;
+    for (int y = bestBox[1]; y <= bestBox[3]; ++y)
+        for (int x = bestBox[0]; x <= bestBox[2]; ++x) {
+            if (label[size_t(y) * w + x] != bestLabel)
+                continue;
+            const double d = (x - mx) * (x - mx) + (y - my) * (y - my);
+            if (nearest < 0 || d < nearest) {
+                nearest = d;
+                cx = std::min(g.width - 1, x * r + r / 2);
+                cy = std::min(g.height - 1, y * r + r / 2);
+            }
+        }
+}
+
 } // namespace
 
 PageSides FindCentrePage(const FineGrid& g, double leanDegrees)
@@ -225,17 +315,20 @@ PageSides FindCentrePage(const FineGrid& g, double leanDegrees)
     if (g.width < minCells || g.height < minCells)
         return page;
     const FineGrid t = Transposed(g);
-    int from = int(g.height * (0.5 - kCentreBandShare / 2));
-    int to = std::max(from, int(g.height * (0.5 + kCentreBandShare / 2)) - 1);
-    SidePair across = FindSidesAlongX(g, from, to, g.width / 2, leanDegrees);
+    int cx = 0, cy = 0;
+    PageCentre(g, cx, cy);
+    const int half = std::max(1, int(g.height * kCentreBandShare / 2));
+    int from = std::max(0, cy - half);
+    int to = std::max(from, std::min(g.height - 1, cy + half - 1));
+    SidePair across = FindSidesAlongX(g, from, to, cx, leanDegrees);
     // Top and bottom over the columns found, then the sides again over the page's
     // rows and the top and bottom over its columns.
     InnerBand(across.low, across.high, g.width, from, to);
-    SidePair down = FindSidesAlongX(t, from, to, g.height / 2, leanDegrees);
+    SidePair down = FindSidesAlongX(t, from, to, cy, leanDegrees);
     InnerBand(down.low, down.high, g.height, from, to);
-    across = FindSidesAlongX(g, from, to, g.width / 2, leanDegrees);
+    across = FindSidesAlongX(g, from, to, cx, leanDegrees);
     InnerBand(across.low, across.high, g.width, from, to);
-    down = FindSidesAlongX(t, from, to, g.height / 2, leanDegrees);
+    down = FindSidesAlongX(t, from, to, cy, leanDegrees);
     page.left = across.low;
     page.right = across.high;
     page.top = down.low;
@@ -249,16 +342,15 @@ PageSides FindCentrePage(const FineGrid& g, double leanDegrees)
     return page;
 }
 
-PageBox DetectCentrePageBox(const CxImage& image, const CxDebugSink* sink)
+namespace {
+
+// The page under the centre of the grid as crop arguments of a w x h photo (the
+// whole photo when none is found).
+PageBox CentrePageBox(const FineGrid& grid, int w, int h)
 {
-    if (!image.IsValid())
-        return PageBox{};
-    const int w = int(image.GetWidth()), h = int(image.GetHeight());
     const PageBox whole{0, 0, w, h};
-    const FineGrid grid = SampleFineGrid(image, FineSampleStep(w, h));
     if (grid.width < 1)
         return whole;
-    DumpFineGrid(sink, "borders-grid", grid);
     const PageSides page = FindCentrePage(grid);
     if (!page.valid)
         return whole;
@@ -270,6 +362,102 @@ PageBox DetectCentrePageBox(const CxImage& image, const CxDebugSink* sink)
     PageBox box{at(page.left, w), at(page.top, h), at(page.right, w), at(page.bottom, h)};
     if (box.right - box.left < 1 || box.bottom - box.top < 1)
         return whole;
+    return box;
+}
+
+// Whether lines `from` ... `to` of the grid (rows; a transposed grid for columns) step
+// from the page to what lies beyond at `position` (cells) in at least kMinEdgeLineShare
+// of them; `pageAfter` when the page lies at higher x than the side.
+bool EdgeAlongLines(const FineGrid& g, double position, bool pageAfter, int from, int to)
+{
+    const int w = g.width;
+    from = std::max(0, from);
+    to = std::min(g.height - 1, to);
+    if (to < from)
+        return false;
+    const int centre = int(std::lround(position));
+    const int lo = std::max(0, centre - kCropSideReachCells);
+    const int hi = std::min(w - 1, centre + kCropSideReachCells);
+    if (hi < lo)
+        return false;
+    std::vector<uint8_t> after(static_cast<size_t>(w)), before(static_cast<size_t>(w));
+    EdgeMarker marker(w);
+    int lines = 0, edges = 0;
+    for (int y = from; y <= to; y += kBandLineStride, ++lines) {
+        marker.Mark(g.grey.data() + size_t(y) * w, w, after, before);
+        const std::vector<uint8_t>& marks = pageAfter ? after : before;
+        for (int x = lo; x <= hi; ++x)
+            if (marks[size_t(x)]) {
+                ++edges;
+                break;
+            }
+    }
+    return lines > 0 && edges >= kMinEdgeLineShare * lines;
+}
+
+// Whether a side of the page at `position` (cells, across lines running along x)
+// is a page edge near both ends of its span `lo` ... `hi` (lines): a page's own side
+// runs past its corners, a picture's or a column's edge inside the page stops at
+// the margins.
+bool SideIsPageEdge(const FineGrid& g, double position, bool pageAfter, double lo, double hi)
+{
+    const double span = hi - lo;
+    const int skip = std::max(1, int(std::lround(kCornerSkipShare * span)));
+    const int reach =
+        std::max(skip + 2 * kBandLineStride, int(std::lround(kCornerStripShare * span)));
+    const int first = int(std::ceil(lo)), last = int(std::floor(hi));
+    return EdgeAlongLines(g, position, pageAfter, first + skip, first + reach) &&
+           EdgeAlongLines(g, position, pageAfter, last - reach, last - skip);
+}
+
+} // namespace
+
+PageBox DetectCentrePageBox(const CxImage& image, const CxDebugSink* sink)
+{
+    if (!image.IsValid())
+        return PageBox{};
+    const int w = int(image.GetWidth()), h = int(image.GetHeight());
+    const FineGrid grid = SampleFineGrid(image, FineSampleStep(w, h));
+    DumpFineGrid(sink, "borders-grid", grid);
+    return CentrePageBox(grid, w, h);
+}
+
+PageBox DetectPageCrop(const CxImage& image, const CxDebugSink* sink)
+{
+    if (!image.IsValid())
+        return PageBox{};
+    const int w = int(image.GetWidth()), h = int(image.GetHeight());
+    const FineGrid grid = SampleFineGrid(image, FineSampleStep(w, h));
+    if (grid.width < 1)
+        return DetectPageBox(image, sink);
+    DumpFineGrid(sink, "borders-grid", grid);
+    const PageBox fine = CentrePageBox(grid, w, h);
+    const PageBox coarse = DetectPageBox(image, sink);
+    const FineGrid t = Transposed(grid);
+    // The part both finders agree is page; each side of it is checked.
+    const PageBox inner{std::max(fine.left, coarse.left), std::max(fine.top, coarse.top),
+                        std::min(fine.right, coarse.right), std::min(fine.bottom, coarse.bottom)};
+    if (inner.right - inner.left < 1 || inner.bottom - inner.top < 1)
+        return PageBox{std::min(fine.left, coarse.left), std::min(fine.top, coarse.top),
+                       std::max(fine.right, coarse.right), std::max(fine.bottom, coarse.bottom)};
+    const double s = grid.step;
+    auto cell = [s](int px) { return px / s - 0.5; };
+    const double tolerance = kCropAgreementCells * s;
+    // Where the two disagree, the inner side stands only when it is a page edge;
+    // else the page goes on past it and the outer side holds it.
+    auto pick = [&](int fineAt, int coarseAt, int innerAt, const FineGrid& g, bool pageAfter,
+                    int spanLo, int spanHi) {
+        if (std::abs(fineAt - coarseAt) <= tolerance)
+            return fineAt;
+        const int outerAt = innerAt == fineAt ? coarseAt : fineAt;
+        return SideIsPageEdge(g, cell(innerAt), pageAfter, cell(spanLo), cell(spanHi)) ? innerAt
+                                                                                       : outerAt;
+    };
+    PageBox box;
+    box.left = pick(fine.left, coarse.left, inner.left, grid, true, inner.top, inner.bottom);
+    box.right = pick(fine.right, coarse.right, inner.right, grid, false, inner.top, inner.bottom);
+    box.top = pick(fine.top, coarse.top, inner.top, t, true, inner.left, inner.right);
+    box.bottom = pick(fine.bottom, coarse.bottom, inner.bottom, t, false, inner.left, inner.right);
     return box;
 }
 

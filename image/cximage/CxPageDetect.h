@@ -113,6 +113,16 @@ constexpr int kMaxSliverCells = 8;
 constexpr int kBandLineStride = 2;
 // Share of the grid's rows (columns) around its centre the first measurement looks along.
 constexpr double kCentreBandShare = 0.2;
+// The page is looked for under the grid's centre unless the largest region of cells
+// at least this share of the paper's grey (the grey this share of the cells reach)
+// lies wholly off the centre; the region is found on about this many cells a side.
+constexpr double kLightRegionShare = 0.8;
+constexpr double kPaperPercentile = 0.9;
+constexpr int kLightRegionCells = 250;
+// Rows and columns at the frame's edges no lighter than this (0-255) anywhere are the
+// frame's own dark border, up to this share of the frame on each side.
+constexpr int kFrameBorderGrey = 24;
+constexpr double kMaxFrameBorderShare = 0.15;
 // Pages narrower or lower than this share of the grid are not believed.
 constexpr double kMinPageShare = 0.1;
 // Without a visible edge, the page reaches as far as its lines stay this share of paper grey.
@@ -143,6 +153,14 @@ constexpr double kWideSearchDegrees = 12.0;
 // ... in steps of this size, over this share of the photo around its centre.
 constexpr double kWideStepDegrees = 0.5;
 constexpr double kWideAreaShare = 0.6;
+// The two crops' sides within this many cells of each other agree (the fine one is kept).
+constexpr int kCropAgreementCells = 4;
+// A side of the crop is checked for a page edge within this many cells of it...
+constexpr int kCropSideReachCells = kEdgeSpanCells + 2;
+// ... along the lines near either end of its span: from this share of the span in
+// (clear of the corner itself) to that share.
+constexpr double kCornerSkipShare = 0.01;
+constexpr double kCornerStripShare = 0.08;
 // Edge and text answers further apart than this are not averaged: the edges win.
 constexpr double kEvidenceAgreementDegrees = 0.25;
 // Below this confidence (0 ... 1) the evidence is not trusted and nothing is turned: the
@@ -150,7 +168,7 @@ constexpr double kEvidenceAgreementDegrees = 0.25;
 constexpr double kMinTurnConfidence = 0.1;
 
 // A grey grid with rows stored top-down and a mask of the cells that lie inside the photo
-// (a turned grid has corners from outside it).
+// (a turned grid has corners from outside it; the frame's own dark border lies outside).
 struct FineGrid
 {
     int width = 0;
@@ -224,6 +242,15 @@ bool ApplyFineSkew(CxImage& image, double ccwDegrees);
 void DumpFineGrid(const CxDebugSink* sink, const char* stage, const FineGrid& grid);
 // The page under the centre of a straight photo, as crop arguments.
 PageBox DetectCentrePageBox(const CxImage& image, const CxDebugSink* sink = nullptr);
+
+// The crop of a straightened photo: the page under the centre and the light-count
+// page area side by side. Where they disagree on a side by more than
+// kCropAgreementCells, the inner side is kept only when it is a page edge near both
+// of its ends (a page's own side runs past its corners; the edge of a dark picture
+// on the page stops at the margins); else the page goes on past it and the outer
+// side is kept. So the crop holds the whole page when the page under the centre is
+// cut at a picture, and is cut to the page when the centre lies off the page.
+PageBox DetectPageCrop(const CxImage& image, const CxDebugSink* sink = nullptr);
 
 // Hands a grid to the sink as an 8-bit grey image (nothing without a sink).
 void DumpGrid(const CxDebugSink* sink, const char* stage, const GreyGrid& grid);

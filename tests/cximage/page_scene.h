@@ -3,7 +3,9 @@
 // for the straightening tests and the straightening benchmark: portrait or
 // landscape pages of word-like print, dark, grey, wooden or off-white desks,
 // a second page or a bright object touching the page, a page running off the
-// frame, little or no text, blur, vignetting and sensor noise. Also measures a
+// frame or touching its lower-left corner, a large dark picture under a title,
+// a dark border around the frame, little or no text, blur, vignetting and
+// sensor noise. Also measures a
 // straightening's result against the truth: the skew left and the overlap of
 // the crop with the true page.
 
@@ -33,6 +35,9 @@ struct Scene
     bool secondPage = false;   // another page overlapping the right side
     bool brightObject = false; // a white disc touching the page's top
     bool offFrame = false;     // the page runs a little off the frame's top
+    bool lowerLeft = false;    // the page touches the frame's left and bottom edges
+    bool picture = false;      // a title, then a large dark picture over the page's upper half
+    double frameBorder = 0;    // share of each side of the frame lost to a dark border
     uint32_t seed = 1;
 };
 
@@ -70,6 +75,9 @@ struct Sheet
     uint8_t paper;
     std::vector<Line> lines;
     double top, pitch, xHeight, left;
+    // A dark picture on the page (page coordinates; none when empty) and a title above it.
+    double picLeft = 0, picTop = 0, picRight = 0, picBottom = 0;
+    double titleTop = 0, titleBottom = 0;
 
     // Page coordinates of photo point (x, y); true when on the sheet.
     bool Map(double x, double y, double& u, double& v) const
@@ -78,6 +86,17 @@ struct Sheet
         u = ca * dx - sa * dy + w / 2;
         v = sa * dx + ca * dy + h / 2;
         return u >= 0 && u < w && v >= 0 && v < h;
+    }
+    // Grey of the page at (u, v): paper, print, the title or the picture.
+    double Grey(double u, double v) const
+    {
+        if (u >= picLeft && u < picRight && v >= picTop && v < picBottom)
+            return 26 + 24 * std::fabs(std::sin(u * 0.013 + v * 0.007)) +
+                   10 * std::fabs(std::sin(v * 0.05));
+        if (v >= titleTop && v < titleBottom && u >= picLeft && u < picRight &&
+            int((u - picLeft) / (titleBottom - titleTop)) % 3 != 2)
+            return 30;
+        return Ink(u, v) ? 30 : paper;
     }
     bool Ink(double u, double v) const
     {
@@ -98,18 +117,28 @@ struct Sheet
 };
 
 inline Sheet MakeSheet(double cx, double cy, double w, double h, double ccwDegrees, uint8_t paper,
-                       Print print, Rng& rng)
+                       Print print, Rng& rng, bool picture = false)
 {
     const double a = ccwDegrees * M_PI / 180.0;
     Sheet s{cx, cy, w, h, std::cos(a), std::sin(a), paper, {}, 0, 0, 0, 0};
+    if (picture) {
+        // A bold title line, then a dark picture over the upper half, then print
+        // below a gap for its caption.
+        s.picLeft = w * 0.1;
+        s.picRight = w * 0.9;
+        s.titleTop = h * 0.05;
+        s.titleBottom = h * 0.08;
+        s.picTop = h * 0.11;
+        s.picBottom = h * 0.45;
+    }
     if (print == Print::None)
         return s;
     s.left = w * 0.1;
-    s.top = h * 0.08;
+    s.top = picture ? h * 0.54 : h * 0.08;
     s.pitch = h / 46;
     s.xHeight = s.pitch * 0.32;
     const int textWidth = int(w * 0.8);
-    const int count = print == Print::Little ? 3 : 38;
+    const int count = print == Print::Little ? 3 : picture ? 18 : 38;
     const double letter = s.xHeight * 0.9;
     for (int n = 0; n < count; ++n) {
         Line line;
@@ -197,7 +226,13 @@ inline CxImage Render(const Scene& sc, Truth& truth)
         cx = (W - 1) / 2.0 - 0.08 * pw;
     if (sc.offFrame)
         cy = extentH / 2 - 0.015 * ph;
-    Sheet page = MakeSheet(cx, cy, pw, ph, sc.ccwDegrees, 232, sc.print, rng);
+    if (sc.lowerLeft) {
+        const double extentW = std::fabs(std::cos(a)) * pw + std::fabs(std::sin(a)) * ph;
+        const double inset = sc.frameBorder * std::min(W, H);
+        cx = inset + extentW / 2 - 0.005 * pw;
+        cy = H - 1 - inset - extentH / 2 + 0.005 * ph;
+    }
+    Sheet page = MakeSheet(cx, cy, pw, ph, sc.ccwDegrees, 232, sc.print, rng, sc.picture);
     Sheet other{};
     if (sc.secondPage) {
         // The neighbour lies under this page's right side, a little turned of its own.
@@ -235,9 +270,13 @@ inline CxImage Render(const Scene& sc, Truth& truth)
                 c = {g, g, g * 0.98};
             }
             if (page.Map(x, y, u, v)) {
-                const double g = page.Ink(u, v) ? 30 : page.paper;
+                const double g = page.Grey(u, v);
                 c = {g, g, g * 0.97};
             }
+            // The frame's own dark border (a lens hood or the stand's shadow).
+            const double border = sc.frameBorder * std::min(W, H);
+            if (x < border || y < border || x >= W - border || y >= H - border)
+                c = {8, 8, 10};
             const double r2 =
                 ((x - W / 2.0) * (x - W / 2.0) + (y - H / 2.0) * (y - H / 2.0)) / rMax2;
             const double light = 1 - sc.vignetting * r2;
@@ -301,11 +340,20 @@ inline double ClippedArea(std::vector<std::array<double, 2>> poly, double x0, do
     return std::fabs(area) / 2;
 }
 
-// Overlap (intersection over union) of a crop with the true page, after the photo of
-// size w x h was turned clockwise by `turnDegrees` on a growing canvas (no turn below
-// `minTurn`) and cropped to [left, right) x [top, bottom) of that canvas.
-inline double CropOverlap(const Truth& t, int w, int h, double turnDegrees, double minTurn,
-                          int left, int top, int right, int bottom)
+// How a crop fits the true page: the share of the page it holds and its own area
+// as a share of the page's.
+struct CropFit
+{
+    double held = 0;
+    double area = 0;
+    double Overlap() const { return held / (area + 1 - held); } // intersection over union
+};
+
+// The fit of a crop with the true page, after the photo of size w x h was turned
+// clockwise by `turnDegrees` on a growing canvas (no turn below `minTurn`) and
+// cropped to [left, right) x [top, bottom) of that canvas.
+inline CropFit FitOfCrop(const Truth& t, int w, int h, double turnDegrees, double minTurn, int left,
+                         int top, int right, int bottom)
 {
     double ca = 1, sa = 0, dcx = (w - 1) / 2.0, dcy = (h - 1) / 2.0;
     if (std::fabs(turnDegrees) >= minTurn) {
@@ -331,7 +379,14 @@ inline double CropOverlap(const Truth& t, int w, int h, double turnDegrees, doub
     const double inter = ClippedArea(quad, x0, y0, x1, y1);
     const double boxArea = std::max(0.0, x1 - x0) * std::max(0.0, y1 - y0);
     const double pageArea = t.width * t.height;
-    return inter / (boxArea + pageArea - inter);
+    return CropFit{inter / pageArea, boxArea / pageArea};
+}
+
+// Overlap (intersection over union) of a crop with the true page (see FitOfCrop).
+inline double CropOverlap(const Truth& t, int w, int h, double turnDegrees, double minTurn,
+                          int left, int top, int right, int bottom)
+{
+    return FitOfCrop(t, w, h, turnDegrees, minTurn, left, top, right, bottom).Overlap();
 }
 
 } // namespace pagescene

@@ -48,7 +48,7 @@ TEST_P(RefinedStraightening, LeavesUnderATenthOfADegreeAndCutsToThePage)
     EXPECT_NEAR(skew.degrees, scene.ccwDegrees, 0.1) << "coarse " << skew.coarse;
     EXPECT_GT(skew.confidence, 0.3);
     ASSERT_TRUE(cxdetect::ApplyFineSkew(img, skew.degrees));
-    const cxdetect::PageBox box = cxdetect::DetectCentrePageBox(img);
+    const cxdetect::PageBox box = cxdetect::DetectPageCrop(img);
     const double overlap =
         CropOverlap(truth, int(photo.GetWidth()), int(photo.GetHeight()), skew.degrees,
                     cxdetect::kMinTurnDegrees, box.left, box.top, box.right, box.bottom);

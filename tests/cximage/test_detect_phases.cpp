@@ -152,8 +152,8 @@ TEST(DetectSkew, DebugSinkSeesEveryPhase)
     const std::vector<std::string> expected{"deskew-samples", "deskew-binary", "deskew-despeckled",
                                             "deskew-edges", "borders-binary"};
     EXPECT_EQ(stages, expected);
-    // The refinement adds its grid, the grid turned by the coarse answer and the
-    // crop's grid.
+    // The refinement adds its grid, the grid turned by the coarse answer, the
+    // crop's grid and the light-count crop it is checked against.
     stages.clear();
     CxImage again = opstest::PagePhoto(400, 300, 250, 220, 4.0);
     again.SetDebugSink([&](const char* stage, const CxImage&) { stages.push_back(stage); });
@@ -161,7 +161,7 @@ TEST(DetectSkew, DebugSinkSeesEveryPhase)
     ASSERT_TRUE(again.AutoCropBorder());
     const std::vector<std::string> fine{"deskew-samples", "deskew-binary",    "deskew-despeckled",
                                         "deskew-edges",   "deskew-fine-grid", "deskew-fine-turned",
-                                        "borders-grid"};
+                                        "borders-grid",   "borders-binary"};
     EXPECT_EQ(stages, fine);
 }
 
