@@ -66,7 +66,7 @@ bool HpdfDocument::LibraryFailed(const char* call)
     return Fail(text);
 }
 
-bool HpdfDocument::AddJpegPage(const uint8_t* jpeg, size_t size)
+bool HpdfDocument::AddJpegPage(const uint8_t* jpeg, size_t size, int rotation)
 {
     if (!IsValid())
         return Fail(m_errorText.isEmpty() ? QStringLiteral("the PDF document failed earlier")
@@ -90,6 +90,8 @@ bool HpdfDocument::AddJpegPage(const uint8_t* jpeg, size_t size)
         return LibraryFailed("SetWidth/SetHeight");
     if (HPDF_Page_DrawImage(page, image, 0, 0, width, height) != HPDF_OK)
         return LibraryFailed("DrawImage");
+    if (rotation != 0 && HPDF_Page_SetRotate(page, HPDF_UINT16(rotation)) != HPDF_OK)
+        return LibraryFailed("SetRotate");
     return true;
 }
 

@@ -23,9 +23,10 @@ public:
     bool IsValid() const { return m_doc != nullptr && m_errorNo == 0; }
 
     // Adds a page exactly the size of the picture, draws it at (0, 0) and makes the
-    // page the document's open action (so the last page's stays). The bytes are
-    // copied by the library.
-    bool AddJpegPage(const uint8_t* jpeg, size_t size);
+    // page the document's open action (so the last page's stays); a viewer shows
+    // the page turned clockwise by rotation degrees (0, 90, 180 or 270). The bytes
+    // are copied by the library.
+    bool AddJpegPage(const uint8_t* jpeg, size_t size, int rotation = 0);
 
     // Writes the document to path by the program's saving rule (CxSafeFile): a symbolic
     // link's target is replaced, a FIFO written into, a write-protected file refused, and on

@@ -4,6 +4,8 @@
 
 #include "JpegProbe.h"
 
+#include "image/cximage/CxExif.h"
+
 namespace scriva::exporter {
 
 namespace {
@@ -15,6 +17,7 @@ constexpr uint8_t kStartOfScan = 0xDA;
 constexpr uint8_t kQuantTables = 0xDB;
 constexpr uint8_t kHuffmanTables = 0xC4;
 constexpr uint8_t kBaselineFrame = 0xC0;
+constexpr uint8_t kApp1 = 0xE1;
 constexpr size_t kFrameFixedBytes = 8; // length, precision, height, width, components
 constexpr size_t kBytesPerComponent = 3;
 constexpr uint32_t kSamplePrecision = 8;
@@ -57,9 +60,11 @@ bool readFrame(const uint8_t* segment, size_t length, uint8_t code, JpegLayout& 
     return true;
 }
 
-void noteSegment(uint8_t code, JpegLayout& layout)
+void noteSegment(uint8_t code, const uint8_t* payload, size_t size, JpegLayout& layout)
 {
-    if (code == kQuantTables)
+    if (code == kApp1 && layout.orientation == 1)
+        layout.orientation = cxexif::ExifOrientation(payload, size);
+    else if (code == kQuantTables)
         layout.hasQuantTables = true;
     else if (code == kHuffmanTables)
         layout.hasHuffmanTables = true;
@@ -85,7 +90,7 @@ bool ReadJpegLayout(const uint8_t* data, size_t size, JpegLayout& layout)
         const uint8_t* segment = data + pos + 2;
         if (isFrameMarker(code) && !readFrame(segment, length, code, layout))
             return false;
-        noteSegment(code, layout);
+        noteSegment(code, segment + 2, length - 2, layout);
         pos += 2 + length;
         if (code == kStartOfScan)
             break;

@@ -19,9 +19,11 @@ struct JpegLayout
     bool hasQuantTables = false;
     bool hasHuffmanTables = false;
     bool endsWithEoi = false; // the file's last two bytes are the end-of-image marker
+    int orientation = 1;      // EXIF orientation (1-8) of the first APP1 segment that has one
 };
 
-// Walks the markers from the start of image to the first scan. False when the
+// Walks the markers from the start of image to the first scan (reading the EXIF
+// orientation on the way). False when the
 // bytes are no well-formed JPEG header (layout then holds what was read so far).
 // Header forms that a strict reader of the markers would misread (fill bytes,
 // marker codes without length before the scan) count as malformed here.

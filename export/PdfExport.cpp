@@ -94,7 +94,7 @@ PdfExportResult ExportPdf(const QString& pdfPath, const QStringList& images,
         const PdfPage page = pipeline.Next();
         if (!page.ok())
             return pageFailed(image, page.error);
-        if (!pdf.AddJpegPage(page.jpeg.data(), page.jpeg.size()))
+        if (!pdf.AddJpegPage(page.jpeg.data(), page.jpeg.size(), page.rotation))
             return pdfFailed(pdf, image);
         ++result.pages;
         result.passedThrough += page.passedThrough ? 1 : 0;

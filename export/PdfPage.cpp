@@ -42,11 +42,33 @@ bool toTrueColour(CxImage& image)
     return image.Transfer(rgb);
 }
 
+// The page turn that shows a picture stored with an EXIF orientation upright; -1
+// for the mirrored ones, which a page cannot show.
+int pageRotation(int orientation)
+{
+    switch (orientation) {
+    case 1:
+        return 0;
+    case 3:
+        return 180;
+    case 6:
+        return 90;
+    case 8:
+        return 270;
+    default:
+        return -1;
+    }
+}
+
 bool embedAsIs(std::vector<uint8_t>& bytes, PdfPage& page)
 {
     JpegLayout layout;
     if (!ReadJpegLayout(bytes.data(), bytes.size(), layout) || !CanEmbedUnchanged(layout))
         return false;
+    const int rotation = pageRotation(layout.orientation);
+    if (rotation < 0)
+        return false;
+    page.rotation = rotation;
     page.width = layout.width;
     page.height = layout.height;
     page.jpeg = std::move(bytes);
@@ -84,7 +106,7 @@ PdfPage PreparePdfPage(const QString& path)
         page.error = QString::fromUtf8(image.GetLastError());
         return page;
     }
-    page.width = image.GetWidth();
+    page.width = image.GetWidth(); // decoded upright: the page needs no turn
     page.height = image.GetHeight();
     return page;
 }

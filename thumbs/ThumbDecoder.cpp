@@ -1,9 +1,9 @@
 #include "ThumbDecoder.h"
 
 #include "BoxShrink.h"
-#include "ExifOrientation.h"
 #include "ThumbGeometry.h"
 #include "ThumbScan.h"
+#include "image/cximage/CxExif.h"
 #include "image/cximage/CxFileStream.h"
 #include "image/cximage/CxImage.h"
 
@@ -24,6 +24,9 @@
 namespace scriva::thumbs {
 
 namespace {
+
+using cxexif::ExifOrientation;
+using cxexif::OrientationSwapsSides;
 
 constexpr int kMaxScans = 500;               // progressive files with more are hostile
 constexpr long kMaxLibraryMemory = 1L << 28; // coefficient buffers of progressive files

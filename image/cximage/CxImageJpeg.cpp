@@ -1,7 +1,9 @@
 // JPEG codec of the image object on libjpeg. Library errors longjmp back into the codec,
 // which frees the library state and reports the library's message; a file that ends early
 // is an error, not a grey-filled picture. A file that lacks only its end marker (an
-// interrupted transfer after the last picture data) loads.
+// interrupted transfer after the last picture data) loads. A picture stored turned or
+// mirrored with an EXIF orientation is decoded the way it is meant to be seen.
+#include "CxExif.h"
 #include "CxImage.h"
 #include "CxStream.h"
 
@@ -183,6 +185,42 @@ void cmykRowToBgr(const uint8_t* src, uint32_t width, uint8_t* dst)
     }
 }
 
+// The EXIF orientation of the file (1 = as stored); the APP1 segments must have been saved.
+int exifOrientation(const jpeg_decompress_struct& cinfo)
+{
+    for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1)
+            continue;
+        const int orientation = cxexif::ExifOrientation(m->data, m->data_length);
+        if (orientation != 1)
+            return orientation; // else another APP1 (XMP) may come before the EXIF one
+    }
+    return 1;
+}
+
+// Turns a picture decoded as stored into the way its orientation says it is seen.
+bool turnUpright(CxImage& image, int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return image.MirrorHorizontal();
+    case 3:
+        return image.Rotate180();
+    case 4:
+        return image.FlipVertical();
+    case 5:
+        return image.FlipVertical() && image.RotateRight90();
+    case 6:
+        return image.RotateRight90();
+    case 7:
+        return image.MirrorHorizontal() && image.RotateRight90();
+    case 8:
+        return image.RotateLeft90();
+    default:
+        return true;
+    }
+}
+
 // Largest DCT reduction (1/8, 1/4, 1/2) that keeps the picture at least min x min.
 unsigned scaleDenominator(uint32_t w, uint32_t h, uint32_t minW, uint32_t minH)
 {
@@ -231,13 +269,20 @@ bool CxImage::DecodeJpeg(CxStream& s)
     src->pub.next_input_byte = nullptr;
     src->stream = &s;
     cinfo.src = &src->pub;
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
+    const int orientation = exifOrientation(cinfo);
     if (!ReadJpegPixels(&cinfo, rowBuffer, &src->endMarkerOptional)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    if (!turnUpright(*this, orientation)) {
+        Destroy();
+        SetLastError("Image Memory exceeded");
+        return false;
+    }
     return true;
 }
 
@@ -249,9 +294,12 @@ bool CxImage::ReadJpegPixels(void* decompressor, std::vector<uint8_t>& rowBuffer
     const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE || cinfo.num_components == 1;
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = grey ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
+    // The size hint is for the picture as seen: swapped for one stored a quarter turned.
+    const bool swapHint = cxexif::OrientationSwapsSides(exifOrientation(cinfo));
     cinfo.scale_num = 1;
     cinfo.scale_denom = scaleDenominator(cinfo.image_width, cinfo.image_height,
-                                         m_info.decodeMinWidth, m_info.decodeMinHeight);
+                                         swapHint ? m_info.decodeMinHeight : m_info.decodeMinWidth,
+                                         swapHint ? m_info.decodeMinWidth : m_info.decodeMinHeight);
     jpeg_calc_output_dimensions(&cinfo);
     if (!CheckDimensions(cinfo.output_width, cinfo.output_height, grey ? 8 : 24))
         return false;

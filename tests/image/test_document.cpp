@@ -5,6 +5,7 @@
 #include "image/CScrivaDoc.h"
 #include "image/IImageView.h"
 #include "image/IThumbList.h"
+#include "tests/common/ExifJpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +159,27 @@ TEST_F(DocumentTest, OpenShowsTheImageAtFitZoomWithItsStatus)
     EXPECT_EQ(rec.statusAll.at(3), QStringLiteral("400x300x24"));
     EXPECT_EQ(rec.statusAll.at(4), QStringLiteral("230.0 %"));
     EXPECT_EQ(doc.Undo().Position(), 0);
+}
+
+TEST_F(DocumentTest, APhotoStoredSidewaysOpensUpright)
+{
+    // Stored 80 x 120 with EXIF orientation 6 (turn a quarter clockwise to see it).
+    CxImage stored = exiftest::UprightPicture();
+    ASSERT_TRUE(exiftest::StoreAs(stored, 6));
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(stored.Encode(jpeg, CXIMAGE_FORMAT_JPG));
+    jpeg = exiftest::WithExifOrientation(jpeg, 6);
+    const QString path = dir.filePath(QStringLiteral("sideways.jpg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(reinterpret_cast<const char*>(jpeg.data()), qint64(jpeg.size())),
+              qint64(jpeg.size()));
+    file.close();
+    ASSERT_TRUE(doc.OpenDocument(path));
+    ASSERT_TRUE(doc.HasImage());
+    EXPECT_TRUE(exiftest::IsUpright(*doc.GetImage()));
+    ASSERT_EQ(rec.statusAll.size(), 5);
+    EXPECT_EQ(rec.statusAll.at(3), QStringLiteral("120x80x24"));
 }
 
 TEST_F(DocumentTest, ANonImageShowsTheMessageAndKeepsWhatWasOpen)

@@ -1,9 +1,11 @@
 // What recognition is given to read: black text on a transparent ground is
-// read as on paper, and a result of nothing but white space counts as no text.
+// read as on paper, a photo stored sideways is read the way it shows (its EXIF
+// orientation), and a result of nothing but white space counts as no text.
 
 #include "OcrTestSupport.h"
 #include "ocr/COcrEngine.h"
 #include "ocr/FileRecognition.h"
+#include "tests/common/ExifJpeg.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -104,6 +106,36 @@ TEST_F(RecognitionInputTest, TransparentGroundIsReadAsWhitePaper)
     const FileResult r = RecognizeFile(engine, kLanguageLatin, png);
     ASSERT_TRUE(r.ok) << r.reason.toStdString();
     EXPECT_LE(ocrtest::charErrorRate(r.text, truth()), 0.03) << r.text.toStdString();
+}
+
+TEST_F(RecognitionInputTest, PhotoStoredSidewaysIsReadTheWayItShows)
+{
+    // Each orientation with the turn that stores an upright page that way.
+    struct Case
+    {
+        int orientation;
+        bool (CxImage::*storeTurn)(CxImage*);
+    };
+    const Case cases[] = {
+        {6, &CxImage::RotateLeft90}, {8, &CxImage::RotateRight90}, {3, &CxImage::Rotate180}};
+    for (const Case& c : cases) {
+        CxImage stored = ocrtest::renderText(kLines);
+        ASSERT_TRUE((stored.*c.storeTurn)(nullptr));
+        std::vector<uint8_t> jpeg;
+        ASSERT_TRUE(stored.Encode(jpeg, CXIMAGE_FORMAT_JPG));
+        jpeg = exiftest::WithExifOrientation(jpeg, c.orientation);
+        const QString path = dir.filePath(QStringLiteral("turned%1.jpg").arg(c.orientation));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(reinterpret_cast<const char*>(jpeg.data()), qint64(jpeg.size())),
+                  qint64(jpeg.size()));
+        file.close();
+
+        const FileResult r = RecognizeFile(engine, kLanguageLatin, path);
+        ASSERT_TRUE(r.ok) << c.orientation << ": " << r.reason.toStdString();
+        EXPECT_LE(ocrtest::charErrorRate(r.text, truth()), 0.03)
+            << "orientation " << c.orientation << ": " << r.text.toStdString();
+    }
 }
 
 TEST(StoredText, OnlyWhiteSpaceIsTheFailureText)

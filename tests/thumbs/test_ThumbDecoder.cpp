@@ -2,8 +2,8 @@
 // averages, failures; on files written by the image object's codecs.
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
+#include "image/cximage/CxExif.h"
 #include "thumbs/BoxShrink.h"
-#include "thumbs/ExifOrientation.h"
 #include "thumbs/ThumbCell.h"
 #include "thumbs/ThumbDecoder.h"
 #include "thumbs/ThumbGeometry.h"
@@ -13,6 +13,7 @@
 #include <QTest>
 
 using namespace scriva::thumbs;
+using cxexif::ExifOrientation;
 using thumbtest::near;
 
 namespace {

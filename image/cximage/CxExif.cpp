@@ -1,8 +1,8 @@
-#include "ExifOrientation.h"
+#include "CxExif.h"
 
 #include <cstring>
 
-namespace scriva::thumbs {
+namespace cxexif {
 
 namespace {
 
@@ -87,4 +87,4 @@ int ExifOrientation(const uint8_t* payload, size_t size)
     return orientationOfIfd0(tiff);
 }
 
-} // namespace scriva::thumbs
+} // namespace cxexif
