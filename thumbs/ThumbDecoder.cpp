@@ -1,6 +1,8 @@
 #include "ThumbDecoder.h"
 
 #include "BoxShrink.h"
+#include "DecodeBudget.h"
+#include "ImageHeader.h"
 #include "ThumbGeometry.h"
 #include "ThumbScan.h"
 #include "image/cximage/CxExif.h"
@@ -31,6 +33,9 @@ using cxexif::OrientationSwapsSides;
 constexpr int kMaxScans = 500;               // progressive files with more are hostile
 constexpr long kMaxLibraryMemory = 1L << 28; // coefficient buffers of progressive files
 constexpr int kEighths = 8;
+// What the image object may hold per pixel while it decodes: its own picture
+// with alpha, and a TIFF reader's 32-bit copy besides.
+constexpr qint64 kImageObjectBytesPerPixel = 8;
 
 struct JpegErrors
 {
@@ -72,6 +77,8 @@ struct JpegPixels
     unsigned imageHeight = 0;
     int orientation = 1;
     bool cmyk = false;
+    bool tooLarge = false;
+    qint64 held = 0; // bytes of the decode budget taken; the caller gives them back
     char message[JMSG_LENGTH_MAX] = {};
 };
 
@@ -139,6 +146,23 @@ bool readJpeg(const QByteArray& bytes, QSize box, JpegPixels& out)
     cinfo.scale_denom = kEighths;
     cinfo.out_color_space = JCS_EXT_BGRX;
     cinfo.do_fancy_upsampling = FALSE;
+    jpeg_calc_output_dimensions(&cinfo);
+    {
+        // The rows kept, and for a progressive file the coefficients of the
+        // whole picture, which the library holds until the last scan.
+        qint64 need = qint64(bytes.size()) + qint64(cinfo.output_width) * cinfo.output_height * 4;
+        if (jpeg_has_multiple_scans(&cinfo))
+            need += qint64(cinfo.image_width) * cinfo.image_height * cinfo.num_components * 2;
+        if (!DecodeBudget::Shared().Acquire(need)) {
+            out.tooLarge = true;
+            std::snprintf(out.message, sizeof out.message,
+                          "%u x %u pixels is too large for a thumbnail", cinfo.image_width,
+                          cinfo.image_height);
+            jpeg_destroy_decompress(&cinfo);
+            return false;
+        }
+        out.held = need;
+    }
     jpeg_start_decompress(&cinfo);
     out.width = int(cinfo.output_width);
     out.height = int(cinfo.output_height);
@@ -252,6 +276,22 @@ ThumbPicture decodeWithImageObject(const QString& path, uint32_t type, QSize box
         result.error = QStringLiteral("%1: the file is empty").arg(path);
         return result;
     }
+    // The image object holds the whole picture (and a TIFF its 32-bit copy
+    // too): take its share of the budget first, from the size the header
+    // declares. A header that tells no size decodes alone.
+    const QSize declared = DeclaredImageSize(file);
+    const qint64 need = declared.isEmpty() ? DecodeBudget::Shared().Total()
+                                           : qint64(declared.width()) * declared.height() *
+                                                 kImageObjectBytesPerPixel;
+    const BudgetShare share(DecodeBudget::Shared(), need);
+    if (!share.Held()) {
+        result.error = QStringLiteral("%1: %2 x %3 pixels is too large for a thumbnail")
+                           .arg(path)
+                           .arg(declared.width())
+                           .arg(declared.height());
+        result.tooLarge = true;
+        return result;
+    }
     // The extension's format first; a file whose content says otherwise is
     // read as what it is, and keeps the first reason when nothing fits.
     bool loaded = image.Decode(&stream, type);
@@ -288,11 +328,16 @@ ThumbPicture DecodeJpegThumbnail(const QByteArray& bytes, QSize box)
         return result;
     }
     JpegPixels px;
-    if (!readJpeg(bytes, box, px)) {
+    const bool read = readJpeg(bytes, box, px);
+    if (read)
+        result = fromJpegPixels(px, box);
+    px.bgrx = {};
+    DecodeBudget::Shared().Release(px.held);
+    if (!read) {
         result.error = px.cmyk ? QStringLiteral("CMYK JPEG") : QString::fromUtf8(px.message);
+        result.tooLarge = px.tooLarge;
         return result;
     }
-    result = fromJpegPixels(px, box);
     result.sourceSize = uprightSize(int(px.imageWidth), int(px.imageHeight), px.orientation);
     return result;
 }
@@ -315,6 +360,15 @@ ThumbPicture DecodeThumbnail(const QString& path, QSize box)
             return ThumbPicture{QImage(), QSize(),
                                 QStringLiteral("%1: %2").arg(path, file.errorString())};
         }
+        // The file is held in memory while it is decoded; its bytes count with
+        // the decode's share (one share a decode, so no worker holds some while
+        // it waits for more).
+        if (file.size() > DecodeBudget::Shared().Total())
+            return ThumbPicture{QImage(), QSize(),
+                                QStringLiteral("%1: %2 bytes is too large for a thumbnail")
+                                    .arg(path)
+                                    .arg(file.size()),
+                                true};
         const QByteArray bytes = file.readAll();
         file.close();
         if (looksLikeJpeg(bytes)) {

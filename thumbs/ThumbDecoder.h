@@ -13,9 +13,10 @@ namespace scriva::thumbs {
 
 struct ThumbPicture
 {
-    QImage image;     // RGB32, upright; null on failure
-    QSize sourceSize; // upright size of the picture in the file
-    QString error;    // why it failed, naming the file
+    QImage image;          // RGB32, upright; null on failure
+    QSize sourceSize;      // upright size of the picture in the file
+    QString error;         // why it failed, naming the file
+    bool tooLarge = false; // refused for its size, not for its content
 };
 
 // A picture of the size FitRect gives for the upright picture in `box`
