@@ -1,6 +1,8 @@
 #include "ThumbBuilder.h"
 
+#include "ThumbCache.h"
 #include "ThumbCell.h"
+#include "ThumbJpegWriter.h"
 
 #include <QThread>
 #include <algorithm>
@@ -16,6 +18,7 @@ constexpr int kAddedPriority = 1; // a new photo goes ahead of a running rebuild
 struct ThumbBuilder::Run
 {
     ThumbStyle style;
+    ThumbCache cache; // its folder is found on the controlling thread
     WorkerSink sink;
     quint64 generation = 0;
     bool reportsFinished = false;
@@ -74,10 +77,17 @@ void ThumbBuilder::queue(const std::shared_ptr<Run>& run, const ThumbJob& job, i
 void ThumbBuilder::work(Run& run, const ThumbJob& job)
 {
     if (!run.cancel.load()) {
-        ThumbPicture picture = DecodeThumbnail(job.path, run.style.box);
+        ThumbPicture picture =
+            run.style.sharedCache
+                ? PictureThroughCache(job.path, run.style.box, run.cache, run.style.freshFiles)
+                : DecodeThumbnail(job.path, run.style.box);
         if (run.sink)
             run.sink(job, picture);
-        if (!run.cancel.load()) {
+        if (run.style.compressed) {
+            const QByteArray jpeg = EncodeThumbJpeg(picture.image);
+            if (!run.cancel.load())
+                emit pictureReady(run.generation, job.id, jpeg);
+        } else if (!run.cancel.load()) {
             QImage image = run.style.inCell && !picture.image.isNull()
                                ? ComposeCell(picture.image, run.style.box)
                                : picture.image;

@@ -28,6 +28,14 @@ struct ThumbStyle
 {
     QSize box;           // the cell, or the longest side as box x box
     bool inCell = false; // true: white cell with frame (the column); false: the picture alone
+    // The picture alone as JPEG bytes by pictureReady (the column keeps them
+    // so); thumbnailReady is then not sent.
+    bool compressed = false;
+    // Take pictures from the desktop's shared thumbnail cache when it holds
+    // them for the file as it is now, and store the ones made there.
+    bool sharedCache = false;
+    // With the cache: files just written are read afresh and their entries replaced.
+    bool freshFiles = false;
 };
 
 class ThumbBuilder : public QObject
@@ -58,6 +66,8 @@ public:
 
 signals:
     void thumbnailReady(quint64 generation, quint64 id, const QImage& image);
+    // For a compressed style: the picture's JPEG bytes (empty when it failed).
+    void pictureReady(quint64 generation, quint64 id, const QByteArray& jpeg);
     // Every job of the run started by Start(generation) is done; not sent for a
     // run that was stopped or replaced.
     void finished(quint64 generation);

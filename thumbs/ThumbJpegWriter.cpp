@@ -60,6 +60,21 @@ bool encode(const QImage& rgb, int quality, unsigned char** buffer, unsigned lon
 
 } // namespace
 
+QByteArray EncodeThumbJpeg(const QImage& image, int quality)
+{
+    if (image.isNull())
+        return QByteArray();
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    char message[JMSG_LENGTH_MAX] = {};
+    const bool encoded = encode(rgb, quality, &buffer, &size, message);
+    QByteArray bytes =
+        encoded ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
+    std::free(buffer);
+    return bytes;
+}
+
 bool WriteThumbJpeg(const QImage& image, const QString& path, QString* error, int quality)
 {
     auto fail = [&](const QString& why) {

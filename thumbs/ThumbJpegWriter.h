@@ -10,6 +10,9 @@ namespace scriva::thumbs {
 
 constexpr int kThumbJpegQuality = 85;
 
+// The JPEG bytes of a picture held in memory; empty when it cannot be encoded.
+QByteArray EncodeThumbJpeg(const QImage& image, int quality = kThumbJpegQuality);
+
 // False with the reason in *error (naming the file) when it cannot be written.
 bool WriteThumbJpeg(const QImage& image, const QString& path, QString* error,
                     int quality = kThumbJpegQuality);

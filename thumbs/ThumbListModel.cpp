@@ -1,5 +1,9 @@
 #include "ThumbListModel.h"
 
+#include "ThumbCell.h"
+#include "ThumbDecoder.h"
+#include "ThumbJpegWriter.h"
+
 #include <QMimeData>
 #include <QUrl>
 
@@ -22,7 +26,7 @@ QVariant ThumbListModel::data(const QModelIndex& index, int role) const
     case PathRole:
         return item->path;
     case Qt::DecorationRole: {
-        const QPixmap& own = m_pictures[size_t(index.row())];
+        const QPixmap own = cellOf(index.row());
         if (!own.isNull())
             return own;
         return m_blank.isNull() ? QVariant() : QVariant(m_blank);
@@ -73,7 +77,8 @@ void ThumbListModel::SetItems(std::vector<ThumbItem> items)
     m_items = std::move(items);
     for (ThumbItem& item : m_items)
         item.id = m_nextId++;
-    m_pictures.assign(m_items.size(), QPixmap());
+    m_pictures.assign(m_items.size(), QByteArray());
+    m_shown.clear();
     reindex();
     endResetModel();
 }
@@ -95,6 +100,7 @@ bool ThumbListModel::RemoveRow(int row)
     if (row < 0 || row >= int(m_items.size()))
         return false;
     beginRemoveRows(QModelIndex(), row, row);
+    m_shown.remove(m_items[size_t(row)].id);
     m_items.erase(m_items.begin() + row);
     m_pictures.erase(m_pictures.begin() + row);
     reindex();
@@ -127,19 +133,49 @@ int ThumbListModel::RowOfPath(const QString& path) const
 
 bool ThumbListModel::SetPicture(quint64 id, const QImage& picture)
 {
+    return SetCompressedPicture(id, scriva::thumbs::EncodeThumbJpeg(picture));
+}
+
+bool ThumbListModel::SetCompressedPicture(quint64 id, const QByteArray& jpeg)
+{
     const int row = RowOfId(id);
-    if (row < 0)
+    if (row < 0 || jpeg.isEmpty())
         return false;
-    m_pictures[size_t(row)] = QPixmap::fromImage(picture);
+    m_pictures[size_t(row)] = jpeg;
+    m_shown.remove(id);
     const QModelIndex at = index(row);
     emit dataChanged(at, at, {Qt::DecorationRole, PaintedRole});
     return true;
 }
 
+// The cell of a painted row, made from its bytes when not kept; null for a
+// row without a picture (or bytes that no longer decode).
+QPixmap ThumbListModel::cellOf(int row) const
+{
+    const QByteArray& jpeg = m_pictures[size_t(row)];
+    if (jpeg.isEmpty())
+        return QPixmap();
+    const quint64 id = m_items[size_t(row)].id;
+    if (const QPixmap* kept = m_shown.object(id))
+        return *kept;
+    const QSize cell = m_cell.isEmpty() ? QSize(1, 1) : m_cell;
+    const scriva::thumbs::ThumbPicture picture =
+        scriva::thumbs::DecodeJpegThumbnail(jpeg, cell.expandedTo(QSize(1, 1)));
+    if (picture.image.isNull())
+        return QPixmap();
+    const QImage shown = scriva::thumbs::ComposeCell(picture.image, cell);
+    auto* made = new QPixmap(QPixmap::fromImage(shown));
+    const QPixmap result = *made;
+    m_shown.insert(id, made, std::max(1, int(qint64(shown.sizeInBytes()) / 1024)));
+    return result;
+}
+
 void ThumbListModel::ResetPictures(const QImage& blank)
 {
     m_blank = blank.isNull() ? QPixmap() : QPixmap::fromImage(blank);
-    std::fill(m_pictures.begin(), m_pictures.end(), QPixmap());
+    m_cell = blank.size();
+    std::fill(m_pictures.begin(), m_pictures.end(), QByteArray());
+    m_shown.clear();
     if (!m_items.empty())
         emit dataChanged(index(0), index(int(m_items.size()) - 1),
                          {Qt::DecorationRole, PaintedRole});
@@ -147,7 +183,15 @@ void ThumbListModel::ResetPictures(const QImage& blank)
 
 bool ThumbListModel::IsPainted(int row) const
 {
-    return row >= 0 && row < int(m_pictures.size()) && !m_pictures[size_t(row)].isNull();
+    return row >= 0 && row < int(m_pictures.size()) && !m_pictures[size_t(row)].isEmpty();
+}
+
+qint64 ThumbListModel::ResidentBytes() const
+{
+    qint64 bytes = 0;
+    for (const QByteArray& jpeg : m_pictures)
+        bytes += jpeg.capacity();
+    return bytes + qint64(m_shown.totalCost()) * 1024;
 }
 
 void ThumbListModel::reindex()

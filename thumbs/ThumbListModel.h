@@ -3,13 +3,19 @@
 // display order, its label as text, its cell picture (blank until painted) as
 // decoration, its path for tool tips and drags. Rows carry ids that stay with
 // their item, so pictures made from a snapshot are applied by id. Drags offer
-// the files as URLs. User-interface thread only.
+// the files as URLs. Pictures are held as JPEG bytes (a few kilobytes a row);
+// the cell of a row is made from them when the view asks for it, and the last
+// cells made are kept for repaints within a fixed budget. User-interface
+// thread only.
 
 #include "ThumbItem.h"
 
 #include <QAbstractListModel>
+#include <QByteArray>
+#include <QCache>
 #include <QHash>
 #include <QPixmap>
+#include <QSize>
 #include <vector>
 
 class ThumbListModel : public QAbstractListModel
@@ -39,18 +45,30 @@ public:
     int RowOfId(quint64 id) const;
     int RowOfPath(const QString& path) const;
 
-    // The cell picture of a row; false when no row has that id any more.
+    // Decoded cells kept for repaints: a few screens of them.
+    static constexpr qint64 kShownCellBudgetBytes = 12 * 1024 * 1024;
+
+    // The picture of a row, placed in the row's cell as the column shows it (a
+    // whole cell is taken as it is); false when no row has that id any more.
     bool SetPicture(quint64 id, const QImage& picture);
-    // Drops every picture; unpainted rows show `blank` (null: no decoration).
+    // The same from JPEG bytes made on a worker (EncodeThumbJpeg).
+    bool SetCompressedPicture(quint64 id, const QByteArray& jpeg);
+    // Drops every picture; cells take the blank's size, unpainted rows show
+    // `blank` (null: no decoration).
     void ResetPictures(const QImage& blank);
     bool IsPainted(int row) const;
+    // Bytes held for pictures: the compressed ones and the cells kept made.
+    qint64 ResidentBytes() const;
 
 private:
     void reindex();
+    QPixmap cellOf(int row) const;
 
     std::vector<ThumbItem> m_items;
-    std::vector<QPixmap> m_pictures; // null = not painted
+    std::vector<QByteArray> m_pictures; // JPEG; empty = not painted
     QPixmap m_blank;
+    QSize m_cell;
+    mutable QCache<quint64, QPixmap> m_shown{int(kShownCellBudgetBytes / 1024)}; // cost in KB
     QHash<quint64, int> m_rowOfId;
     quint64 m_nextId = 1;
 };

@@ -5,6 +5,8 @@
 //   all      time until every cell does, and the photos per second that makes
 //   cpu      processor time of the whole process (all threads), and the rate
 //            that gives on two cores of their own (the machine may be shared)
+//   resident what the column holds once every cell is painted: resident
+//            memory then less resident memory before the scan, and per photo
 //   peak     the process's peak resident memory
 // Repeat: see README ("Thumbnail column").
 
@@ -18,20 +20,32 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
 
 namespace {
 
-long peakResidentKb()
+long statusKb(const char* field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray name(field);
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').value(0).toLong();
     return -1;
+}
+
+long peakResidentKb()
+{
+    return statusKb("VmHWM:");
+}
+
+long residentKb()
+{
+    return statusKb("VmRSS:");
 }
 
 bool visiblePainted(const CThumbView& view)
@@ -83,6 +97,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents();
 
+    const long residentBefore = residentKb();
     QElapsedTimer clock;
     const double cpuBefore = processCpuSeconds();
     clock.start();
@@ -104,6 +119,15 @@ int main(int argc, char** argv)
     loop.exec();
     const double allMs = clock.nsecsElapsed() / 1e6;
     const double cpu = processCpuSeconds() - cpuBefore;
+    // Scroll through the whole column once, as a user would, then measure.
+    for (int row = 0; row < view.ItemCount(); row += 4) {
+        view.scrollTo(view.model()->index(row, 0));
+        view.viewport()->repaint();
+    }
+    view.scrollToTop();
+    view.viewport()->repaint();
+    QCoreApplication::processEvents();
+    const long residentAfter = residentKb();
     const int n = view.ItemCount();
     std::printf("photos   %d\n", n);
     std::printf("cells    %.0f ms\n", cellsMs);
@@ -111,6 +135,8 @@ int main(int argc, char** argv)
     std::printf("all      %.0f ms (%.0f photos/s)\n", allMs, n / (allMs / 1000.0));
     std::printf("cpu      %.1f s (%.1f ms a photo; %.0f photos/s on two free cores)\n", cpu,
                 1000 * cpu / n, 2 * n / cpu);
+    std::printf("resident %.0f MB (%.1f KB a photo)\n", (residentAfter - residentBefore) / 1024.0,
+                double(residentAfter - residentBefore) / std::max(1, n));
     std::printf("peak     %.0f MB\n", peakResidentKb() / 1024.0);
     return n > 0 ? 0 : 1;
 }

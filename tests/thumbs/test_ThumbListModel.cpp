@@ -1,10 +1,15 @@
 // The list model of the thumbnail column under QAbstractItemModelTester:
 // filling, appending, removing, pictures by id, drags as URLs.
 #include "QtTestRegistry.h"
+#include "ThumbTestSupport.h"
+#include "thumbs/ThumbCell.h"
+#include "thumbs/ThumbGeometry.h"
 #include "thumbs/ThumbListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QMimeData>
+#include <QPainter>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QUrl>
 
@@ -15,6 +20,7 @@ private slots:
     void passesTheModelTesterThroughEveryChange();
     void picturesFindTheirRowByIdAfterRowsMove();
     void dragsOfferTheFilesAsUrls();
+    void picturesAreKeptSmallAndShownWhole();
 };
 
 namespace {
@@ -22,6 +28,26 @@ std::vector<ThumbItem> threeItems()
 {
     return {ThumbItem{"/p/A.jpg", "a.jpg"}, ThumbItem{"/p/b.jpg", "b.jpg"},
             ThumbItem{"/p/c.png", "c.png"}};
+}
+
+// A picture with a photo's kind of content: a lit page with lines of dark
+// strokes on a shaded desk, different for every seed.
+QImage photoLike(QSize size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient desk(0, 0, size.width(), size.height());
+    desk.setColorAt(0, QColor(90, 70, 50));
+    desk.setColorAt(1, QColor(140, 110, 80));
+    painter.fillRect(image.rect(), desk);
+    const QRect page = image.rect().adjusted(size.width() / 8, size.height() / 10,
+                                             -size.width() / 8, -size.height() / 10);
+    painter.fillRect(page, QColor(235, 232, 225));
+    for (int y = page.top() + 6; y < page.bottom() - 4; y += 5)
+        for (int x = page.left() + 4; x < page.right() - 8; x += 3 + int(random.bounded(4)))
+            painter.fillRect(x, y, 1 + int(random.bounded(3)), 2, QColor(40, 40, 45));
+    return image;
 }
 
 QImage filled(QColor c)
@@ -85,6 +111,40 @@ void ThumbListModelTest::dragsOfferTheFilesAsUrls()
     QVERIFY(mime);
     QCOMPARE(mime->urls(),
              QList<QUrl>({QUrl::fromLocalFile("/p/c.png"), QUrl::fromLocalFile("/p/A.jpg")}));
+}
+
+// The column holds thousands of rows: each keeps its picture in a small form
+// and the cell shown is made from it when asked for.
+void ThumbListModelTest::picturesAreKeptSmallAndShownWhole()
+{
+    constexpr int kRows = 300;
+    constexpr qint64 kMostPerRow = 40 * 1024;
+    const QSize cell(236, 189); // 900 px pane, four cells
+    const QSize picture = scriva::thumbs::FitRect(QSize(2592, 1944), cell).size();
+    ThumbListModel model;
+    std::vector<ThumbItem> items;
+    for (int i = 0; i < kRows; ++i)
+        items.push_back(ThumbItem{QString("/p/%1.jpg").arg(i), QString("%1.jpg").arg(i)});
+    model.SetItems(items);
+    model.ResetPictures(scriva::thumbs::BlankCell(cell));
+    for (int i = 0; i < kRows; ++i)
+        QVERIFY(
+            model.SetPicture(model.Items()[size_t(i)].id,
+                             scriva::thumbs::ComposeCell(photoLike(picture, quint32(i)), cell)));
+    for (int row : {0, 17, kRows - 1}) {
+        QVERIFY(model.IsPainted(row));
+        const QImage shown =
+            qvariant_cast<QPixmap>(model.data(model.index(row), Qt::DecorationRole)).toImage();
+        QCOMPARE(shown.size(), cell);
+        const QRect place = scriva::thumbs::FitRect(picture, cell);
+        const QPoint pageTop(place.center().x(), place.top() + picture.height() / 10 + 2);
+        QVERIFY(thumbtest::near(shown.pixelColor(pageTop), QColor(235, 232, 225), 40));
+        QVERIFY(thumbtest::near(shown.pixelColor(place.left() + 2, place.top() + 2),
+                                QColor(90, 70, 50), 40)); // the desk
+        QCOMPARE(shown.pixel(0, 0) & 0xFFFFFF, scriva::thumbs::kFrameRgb);
+    }
+    const qint64 perRow = model.ResidentBytes() / kRows;
+    QVERIFY2(perRow <= kMostPerRow, qPrintable(QString("%1 bytes a row").arg(perRow)));
 }
 
 SCRIVA_QTEST(ThumbListModelTest)

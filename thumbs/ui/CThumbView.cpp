@@ -39,7 +39,7 @@ CThumbView::CThumbView(CScrivaDoc& doc, QWidget* parent)
     setDragDropMode(QAbstractItemView::DragOnly);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMinimumSize(10, 10);
-    connect(m_builder, &ThumbBuilder::thumbnailReady, this, &CThumbView::onThumbnail);
+    connect(m_builder, &ThumbBuilder::pictureReady, this, &CThumbView::onPicture);
     connect(m_builder, &ThumbBuilder::finished, this, &CThumbView::onBuildFinished);
     connect(this, &QAbstractItemView::clicked, this, &CThumbView::onClicked);
     m_resizeSettle = new QTimer(this);
@@ -96,8 +96,11 @@ void CThumbView::AddFile(const QString& path)
     m_current = listed >= 0 ? listed : ItemCount() - 1;
     if (m_cell.isEmpty())
         setUpCells();
-    if (CellIsPainted(m_cell))
-        m_builder->Add(ThumbJob{id, path}, ThumbStyle{m_cell, true});
+    if (CellIsPainted(m_cell)) {
+        ThumbStyle style = columnStyle();
+        style.freshFiles = true; // just written: what the cache holds may be older
+        m_builder->Add(ThumbJob{id, path}, style);
+    }
     if (listed < 0)
         emit filesListed({path});
 }
@@ -167,10 +170,22 @@ void CThumbView::RebuildThumbnails()
                 jobs.push_back(ThumbJob{item.id, item.path});
         }
         m_building = true;
-        m_generation = m_builder->Start(jobs, ThumbStyle{m_cell, true});
+        m_generation = m_builder->Start(jobs, columnStyle());
         emit building(true);
     }
     emit thumbnailsRebuilt();
+}
+
+// Pictures come as JPEG bytes, placed in their cells only when shown, and go
+// through the desktop's shared thumbnail cache.
+ThumbStyle CThumbView::columnStyle() const
+{
+    ThumbStyle style;
+    style.box = m_cell;
+    style.compressed = true;
+    style.sharedCache = true;
+    style.freshFiles = m_readAfresh;
+    return style;
 }
 
 int CThumbView::firstVisibleRow()
@@ -188,10 +203,10 @@ void CThumbView::StopBuilding()
     }
 }
 
-void CThumbView::onThumbnail(quint64 generation, quint64 id, const QImage& image)
+void CThumbView::onPicture(quint64 generation, quint64 id, const QByteArray& jpeg)
 {
-    if (generation == m_generation && !image.isNull())
-        m_model->SetPicture(id, image);
+    if (generation == m_generation && !jpeg.isEmpty())
+        m_model->SetCompressedPicture(id, jpeg);
 }
 
 void CThumbView::onBuildFinished(quint64 generation)
@@ -536,7 +551,11 @@ bool CThumbView::OnCommand(int id)
         DeleteSelected();
         return true;
     case CmdRebuild:
+        // Asked for by the user: every file is read again, whatever the
+        // shared cache holds for it.
+        m_readAfresh = true;
         RebuildThumbnails();
+        m_readAfresh = false;
         return true;
     case CmdClearAll:
         ClearAll();

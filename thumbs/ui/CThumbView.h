@@ -24,7 +24,8 @@ class QTimer;
 class ThumbListModel;
 namespace scriva::thumbs {
 class ThumbBuilder;
-}
+struct ThumbStyle;
+} // namespace scriva::thumbs
 
 class CThumbView : public QListView, public IDocumentView, public ICommandTarget
 {
@@ -122,7 +123,8 @@ private:
     void onResizeSettled();
     void applyGrid();
     int firstVisibleRow();
-    void onThumbnail(quint64 generation, quint64 id, const QImage& image);
+    void onPicture(quint64 generation, quint64 id, const QByteArray& jpeg);
+    scriva::thumbs::ThumbStyle columnStyle() const;
     void onBuildFinished(quint64 generation);
     void onClicked(const QModelIndex& index);
     void selectOnly(int row);
@@ -142,8 +144,9 @@ private:
     QSize m_cell; // empty until cells are set up
     quint64 m_generation = 0;
     bool m_building = false;
-    int m_current = -1;     // the item whose file is open in the document
-    int m_targetIndex = -1; // item of the last context menu or Delete key
+    bool m_readAfresh = false; // the rebuild being started reads every file again
+    int m_current = -1;        // the item whose file is open in the document
+    int m_targetIndex = -1;    // item of the last context menu or Delete key
     int m_lastClicked = -1;
     Qt::KeyboardModifiers m_clickModifiers;
     QTimer* m_resizeSettle = nullptr;

@@ -5,6 +5,7 @@
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
 #include "config/CConfigFile.h"
+#include "thumbs/ThumbCache.h"
 #include "thumbs/ThumbGeometry.h"
 #include "thumbs/ThumbListModel.h"
 #include "thumbs/ui/CThumbView.h"
@@ -129,6 +130,7 @@ private slots:
     void deletingWhileAnAddedPhotoPaints();
     void contextMenuOnlyOnItems();
     void commandsReachTheColumn();
+    void thumbnailsAreSharedWithTheDesktop();
 };
 
 void CThumbViewTest::scanShowsLabelledCellsThenPictures()
@@ -653,6 +655,37 @@ void CThumbViewTest::commandsReachTheColumn()
     QVERIFY(f.view.OnCommand(CThumbView::CmdClearAll));
     QCOMPARE(f.view.ItemCount(), 0);
     QVERIFY(!f.view.OnCommand(57601));
+}
+
+// The column keeps its thumbnails where the desktop's file managers keep
+// theirs: the next start (or another program) takes them from there, and
+// Rebuild reads the files again.
+void CThumbViewTest::thumbnailsAreSharedWithTheDesktop()
+{
+    Fixture f;
+    const QString photo = f.page("p.jpg", 800, 600);
+    f.view.ScanFolder(f.dir.path());
+    QVERIFY(f.allPainted());
+    const ThumbCache cache;
+    const int sizeClass =
+        ThumbCache::SizeClassFor(std::max(f.view.CellSize().width(), f.view.CellSize().height()));
+    const CacheKey key = cache.KeyOf(photo);
+    QVERIFY(QFile::exists(cache.PathFor(key, sizeClass)));
+    QVERIFY(!cache.Lookup(key, sizeClass).isNull());
+    // Another program's thumbnail of the same file, as it is now.
+    QImage green(sizeClass, sizeClass * 3 / 4, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    QString error;
+    QVERIFY(cache.Store(key, sizeClass, green, &error));
+    const QSize cell = f.view.CellSize();
+    auto middleLeft = [&] { return f.cell(0).pixelColor(cell.width() / 4, cell.height() / 2); };
+    f.view.ScanFolder(f.dir.path()); // as at the next start
+    QVERIFY(f.waitBuilt());
+    QTRY_VERIFY(thumbtest::near(middleLeft(), Qt::green));
+    QVERIFY(f.view.OnCommand(CThumbView::CmdRebuild));
+    QVERIFY(f.waitBuilt());
+    QTRY_VERIFY(thumbtest::near(middleLeft(), kRed));
+    QVERIFY(thumbtest::near(cache.Lookup(key, sizeClass).pixelColor(10, sizeClass / 3), kRed));
 }
 
 SCRIVA_QTEST(CThumbViewTest)
