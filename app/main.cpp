@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QWidget>
 #include <cstdlib>
 #include <gst/gst.h>
 
@@ -29,16 +28,13 @@ int main(int argc, char** argv)
     gst_init(&argc, &argv);
 
     CScrivaApp scrivaApp;
-    // A session that ends closes the window as the user would, so nothing is
-    // lost. Listened for before start-up: a request that arrives while a
-    // start-up box is open closes that box and the start ends there.
+    // A session that ends closes every box and then the window, as the user
+    // would, so nothing is lost and the settings are saved. Listened for before
+    // start-up: a request that arrives while a start-up box is open closes that
+    // box and the start ends there.
     TermSignals termSignals;
-    QObject::connect(&termSignals, &TermSignals::terminateRequested, &scrivaApp, [&scrivaApp] {
-        if (QWidget* window = scrivaApp.mainWindow())
-            window->close();
-        else
-            QApplication::closeAllWindows();
-    });
+    QObject::connect(&termSignals, &TermSignals::terminateRequested, &scrivaApp,
+                     &CScrivaApp::Terminate);
     if (!scrivaApp.init(QApplication::arguments()))
         return 1;
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &scrivaApp, &CScrivaApp::shutdown);

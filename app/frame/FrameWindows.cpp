@@ -47,7 +47,7 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         std::unique_ptr<QMessageBox> box =
             MakeAppMessageBox(parent, LanguagePack::Text(id), buttons, icon);
         box->setDefaultButton(preset);
-        return QMessageBox::StandardButton(box->exec());
+        return RunAppMessageBox(*box);
     };
     // Thumbnail clicks and the column's deletions open through the document's
     // browsing path (an empty path clears it).

@@ -5,8 +5,16 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QList>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace {
+
+// The boxes on screen, innermost last; and whether the program is ending.
+QList<QPointer<QMessageBox>> s_openBoxes;
+bool s_ended = false;
 
 bool takesExclamation(QMessageBox::StandardButtons buttons)
 {
@@ -85,12 +93,61 @@ std::unique_ptr<QMessageBox> MakeAppMessageBox(QWidget* parent, const QString& t
     return box;
 }
 
+QMessageBox::StandardButton EscapeAnswer(QMessageBox::StandardButtons buttons)
+{
+    using B = QMessageBox;
+    for (B::StandardButton way : {B::Cancel, B::No, B::Abort, B::Close, B::Ignore, B::Ok}) {
+        if (buttons.testFlag(way))
+            return way;
+    }
+    for (unsigned bit = B::FirstButton; bit <= B::LastButton; bit <<= 1) {
+        if (buttons.testFlag(B::StandardButton(bit)))
+            return B::StandardButton(bit);
+    }
+    return B::NoButton;
+}
+
+QMessageBox::StandardButton RunAppMessageBox(QMessageBox& box)
+{
+    if (s_ended)
+        return EscapeAnswer(box.standardButtons());
+    s_openBoxes.append(QPointer<QMessageBox>(&box));
+    const int answer = box.exec();
+    s_openBoxes.removeAll(QPointer<QMessageBox>(&box));
+    s_openBoxes.removeAll(QPointer<QMessageBox>()); // boxes deleted while open
+    return QMessageBox::StandardButton(answer);
+}
+
+int OpenAppMessageBoxes()
+{
+    return int(std::count_if(s_openBoxes.begin(), s_openBoxes.end(),
+                             [](const QPointer<QMessageBox>& box) { return !box.isNull(); }));
+}
+
+void EndAppMessageBoxes(bool end)
+{
+    s_ended = end;
+    if (!end)
+        return;
+    // Innermost first: each ends its own loop, and the one under it follows.
+    const QList<QPointer<QMessageBox>> open = s_openBoxes;
+    for (auto it = open.rbegin(); it != open.rend(); ++it) {
+        if (QMessageBox* box = it->data())
+            box->done(int(EscapeAnswer(box->standardButtons())));
+    }
+}
+
+bool AppMessageBoxesEnded()
+{
+    return s_ended;
+}
+
 QMessageBox::StandardButton AppMessageBox(QWidget* parent, const QString& text,
                                           QMessageBox::StandardButtons buttons,
                                           QMessageBox::Icon icon, const QString& caption)
 {
     std::unique_ptr<QMessageBox> box = MakeAppMessageBox(parent, text, buttons, icon, caption);
-    return QMessageBox::StandardButton(box->exec());
+    return RunAppMessageBox(*box);
 }
 
 QMessageBox::StandardButton AppMessageBox(QWidget* parent, int stringId,

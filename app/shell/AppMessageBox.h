@@ -19,6 +19,11 @@ std::unique_ptr<QMessageBox> MakeAppMessageBox(QWidget* parent, const QString& t
                                                QMessageBox::Icon icon,
                                                const QString& caption = QString());
 
+// Runs a box built by MakeAppMessageBox modally and returns the button that
+// closed it. While the program is ending (EndAppMessageBoxes) the box is not
+// shown: the answer is its escape button at once.
+QMessageBox::StandardButton RunAppMessageBox(QMessageBox& box);
+
 // Shows the box modally and returns the button that closed it.
 QMessageBox::StandardButton AppMessageBox(QWidget* parent, const QString& text,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
@@ -29,6 +34,18 @@ QMessageBox::StandardButton AppMessageBox(QWidget* parent, const QString& text,
 QMessageBox::StandardButton AppMessageBox(QWidget* parent, int stringId,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                           QMessageBox::Icon icon = QMessageBox::NoIcon);
+
+// The boxes on screen now (a box opened from inside another counts twice).
+int OpenAppMessageBoxes();
+
+// The program is ending (a terminate request): every box on screen ends with
+// its escape answer (Cancel, else No, else the only way out), and boxes asked
+// for from now on give that answer without showing. False lets boxes show again.
+void EndAppMessageBoxes(bool end = true);
+bool AppMessageBoxesEnded();
+
+// The answer that stands for closing the box without a choice.
+QMessageBox::StandardButton EscapeAnswer(QMessageBox::StandardButtons buttons);
 
 // "\r\n", "\n\r" and a lone "\r" become line breaks.
 QString NormalizeLineBreaks(const QString& text);

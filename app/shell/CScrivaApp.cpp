@@ -20,17 +20,21 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPrinter>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 
 namespace {
 CScrivaApp* s_instance = nullptr;
+// While the program ends on request, how often it looks again for what holds it up.
+constexpr int kTerminatePollMs = 100;
 
 // The file named on the command line ("scriva FILE", also a file manager's
 // "Open with"); empty when there is none.
@@ -287,6 +291,40 @@ void CScrivaApp::RestartApplication()
         return;
     }
     QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CScrivaApp::Terminate()
+{
+    m_terminating = true;
+    EndAppMessageBoxes();
+    if (!m_terminateTimer) {
+        m_terminateTimer = new QTimer(this);
+        m_terminateTimer->setInterval(kTerminatePollMs);
+        connect(m_terminateTimer, &QTimer::timeout, this, &CScrivaApp::continueTerminate);
+    }
+    m_terminateTimer->start();
+    continueTerminate();
+}
+
+void CScrivaApp::continueTerminate()
+{
+    // Open dialogs end as their Cancel would. A wait box does not: it ends when
+    // its worker does (recognition is cancelled), and the window waits for it.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog && dialog->isVisible() && dialog->isModal())
+            dialog->reject();
+    }
+    if (isBusy(BusyEditing) || isBusy(BusyRecognizing))
+        return;
+    QWidget* window = mainWindow();
+    if (!window) // still starting: the window closes once it is there
+        return;
+    m_terminateTimer->stop();
+    // Unsaved edits meet the ask-to-save question, which now answers as a
+    // closed box does. Should the window still refuse, the program ends anyway.
+    if (window->isVisible() && !window->close())
+        QCoreApplication::exit(0);
 }
 
 QString CScrivaApp::GetExeFolder() const

@@ -22,6 +22,7 @@
 
 class AppEvent;
 class QPrinter;
+class QTimer;
 class QTranslator;
 class RecentFiles;
 class SingleInstance;
@@ -51,6 +52,12 @@ public:
     // The end: devices restored, settings saved unless restarting, pack unloaded.
     void shutdown();
     void RestartApplication();
+    // A terminate request (the session ends, a service manager stops the
+    // program): every box and dialog on screen is closed without a choice,
+    // boxes are no longer shown, and the main window closes as soon as no
+    // worker runs, so the program ends through its normal exit and its save.
+    void Terminate();
+    bool isTerminating() const { return m_terminating; }
 
     QString GetExeFolder() const;
     QString GetDocumentsFolder() const;
@@ -106,6 +113,7 @@ private:
     void attachCameraButtons(const VideoNode* camera);
     void watchDeviceScans();
     void keepUnreadableSettingsAside();
+    void continueTerminate();
 
     void OnButton(const AppEvent& event);
     void OnButtonImageCommand(int code);
@@ -146,4 +154,6 @@ private:
     mutable std::unique_ptr<ShellCommands> m_shellCommands;
     bool m_started = false; // init() went through every step
     bool m_shutDown = false;
+    bool m_terminating = false;
+    QTimer* m_terminateTimer = nullptr;
 };

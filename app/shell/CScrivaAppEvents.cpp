@@ -7,7 +7,7 @@
 #include "config/CommandIds.h"
 #include "image/EditOperation.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace {
 
@@ -55,8 +55,12 @@ void CScrivaApp::customEvent(QEvent* event)
 void CScrivaApp::OnButton(const AppEvent& event)
 {
     // A press that arrives while a worker, a photo or a pane switch is under
-    // way would pull the image or the view from under it.
-    if (event.lParam() != 0 || isBusy())
+    // way would pull the image or the view from under it. While a box or any
+    // other modal window is open, presses are dropped too: each would act
+    // under it or open a box inside it, and a stream of them would nest boxes
+    // until the stack runs out.
+    if (event.lParam() != 0 || isBusy() || OpenAppMessageBoxes() > 0 ||
+        QApplication::activeModalWidget())
         return;
     const int code = int(event.wParam() & 0xFF);
     switch (code) {

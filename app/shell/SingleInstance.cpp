@@ -128,8 +128,25 @@ void SingleInstance::watchSocketFile()
 void SingleInstance::acceptConnections()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readLines(socket); });
+        if (m_connections >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        // Qt stops reading from the peer while this much waits unread.
+        socket->setReadBufferSize(kMaxBufferedBytes);
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        idle->setInterval(kIdleTimeoutMs);
+        connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+        idle->start();
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
+            idle->start();
+            readLines(socket);
+        });
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
         if (socket->bytesAvailable() > 0)
             readLines(socket);
     }
@@ -137,16 +154,20 @@ void SingleInstance::acceptConnections()
 
 void SingleInstance::readLines(QLocalSocket* socket)
 {
+    int taken = 0;
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine(kMaxLineLength + 2);
         if (!line.endsWith('\n')) { // over-long line: drop the client
             socket->abort();
             return;
         }
+        if (taken == kMaxLinesPerRead)
+            continue; // a flood: the rest of this read is dropped
         uint32_t code = 0;
         int64_t lParam = 0;
         if (!ParseButtonLine(line, code, lParam))
             continue;
+        ++taken;
         QObject* receiver = m_receiver ? m_receiver : QCoreApplication::instance();
         QCoreApplication::postEvent(
             receiver, new AppEvent(scriva::msg::kButton, code, static_cast<intptr_t>(lParam)));

@@ -27,6 +27,14 @@ public:
     };
 
     static const char* const kName; // socket (and lock file) name in the runtime folder
+    // What one peer may make the program hold or do: connections open at once,
+    // bytes buffered per connection, button lines taken from one read (the
+    // rest of that read is dropped: a press is worth nothing late), and the
+    // time a connection may stay silent.
+    static constexpr int kMaxConnections = 8;
+    static constexpr int kMaxBufferedBytes = 4096;
+    static constexpr int kMaxLinesPerRead = 16;
+    static constexpr int kIdleTimeoutMs = 10000;
 
     // runtimeFolder: where the socket lives; events go to `receiver` (qApp when null).
     explicit SingleInstance(const QString& runtimeFolder, QObject* receiver = nullptr,
@@ -68,4 +76,5 @@ private:
     QTimer m_takeOverTimer;
     QTimer m_watchTimer;
     int m_takeOverTries = 0;
+    int m_connections = 0;
 };

@@ -173,6 +173,56 @@ private slots:
         QCOMPARE(receiver.presses[3], (ButtonPress{0x20, 0}));
     }
 
+    // What one peer can make the server hold is bounded: connections beyond
+    // the limit are closed at once, silent ones after a while, and of one
+    // read's flood of lines only the first few become presses.
+    void whatAPeerCanQueueIsBounded()
+    {
+        QTemporaryDir dir;
+        ButtonReceiver receiver;
+        SingleInstance instance(dir.path(), &receiver);
+        QCOMPARE(instance.start(false), SingleInstance::Start::Listening);
+        std::vector<std::unique_ptr<QLocalSocket>> clients;
+        for (int i = 0; i < 3 * SingleInstance::kMaxConnections; ++i) {
+            clients.push_back(std::make_unique<QLocalSocket>());
+            clients.back()->connectToServer(instance.socketPath());
+            QVERIFY(clients.back()->waitForConnected(2000));
+        }
+        const auto stillOpen = [&] {
+            return int(std::count_if(clients.begin(), clients.end(), [](const auto& c) {
+                return c->state() == QLocalSocket::ConnectedState;
+            }));
+        };
+        QTRY_COMPARE(stillOpen(), SingleInstance::kMaxConnections);
+
+        // One write of many lines on a connection the server kept.
+        QLocalSocket* kept = nullptr;
+        for (const auto& client : clients) {
+            if (client->state() == QLocalSocket::ConnectedState)
+                kept = client.get();
+        }
+        QVERIFY(kept);
+        constexpr int kLines = 1000;
+        QByteArray flood;
+        for (int i = 0; i < kLines; ++i)
+            flood += "button 8\n";
+        kept->write(flood);
+        QVERIFY(kept->waitForBytesWritten(2000));
+        QTRY_VERIFY(!receiver.presses.isEmpty());
+        QTest::qWait(300);
+        const int reads = int(flood.size() / SingleInstance::kMaxBufferedBytes) + 1;
+        QVERIFY2(receiver.presses.size() <= 2 * reads * SingleInstance::kMaxLinesPerRead,
+                 qPrintable(QString::number(receiver.presses.size())));
+
+        // The peers go; a new one is heard again.
+        clients.clear();
+        QTest::qWait(300);
+        receiver.presses.clear();
+        QString error;
+        QVERIFY2(SingleInstance::SendButton(dir.path(), 0x10, 0, &error), qPrintable(error));
+        QTRY_COMPARE(receiver.presses.size(), 1);
+    }
+
     void programOptionsNeedNoDisplay()
     {
         QTemporaryDir dir;
@@ -273,6 +323,80 @@ private slots:
         QCOMPARE(saved.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
                  QStringLiteral("en"));
         QVERIFY(saved.GetString(QStringLiteral("pidVid"), QStringLiteral("NORMAL")).isEmpty());
+    }
+
+    // A terminate request while a box is open (here the "no image" box a
+    // camera button asked for): the box closes and the program ends as a
+    // normal close does, with its exit save, instead of staying up until the
+    // session kills it.
+    void programEndsOnTerminateWhileABoxIsOpen()
+    {
+        QTemporaryDir dir;
+        const QString runtime = privateFolder(dir, "runtime");
+        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
+        QVERIFY(apptest::writeSettings(userConfig,
+                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
+        QProcess program;
+        apptest::startScriva(program, dir.path(), runtime);
+        QVERIFY(program.waitForStarted(10000));
+        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        QString error;
+        for (int i = 0; i < 3; ++i) // the later ones meet the open box
+            QVERIFY2(SingleInstance::SendButton(runtime, 0x04, 0, &error), qPrintable(error));
+        QTest::qWait(1500); // the box is up
+        QCOMPARE(program.state(), QProcess::Running);
+
+        program.terminate();
+        const bool ended = program.waitForFinished(10000);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+        QVERIFY2(ended, "the program ignored the terminate request");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(socket)); // shut down through its normal end
+        CConfigFile saved;
+        QVERIFY(saved.Load(userConfig));
+        QCOMPARE(saved.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
+                 QStringLiteral("en"));
+    }
+
+    // The start-up box that tells of a settings file kept aside does not end
+    // the start: a terminate request while it is open closes it, and then the
+    // program (which starts on) must end through its normal exit as well.
+    void programEndsOnTerminateDuringTheSettingsNotice()
+    {
+        QTemporaryDir dir;
+        const QString runtime = privateFolder(dir, "runtime");
+        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
+        QVERIFY(apptest::writeBytes(userConfig, "[NORMAL]\nlanguage=en\n")); // saved as UTF-8
+        QProcess program;
+        apptest::startScriva(program, dir.path(), runtime);
+        QVERIFY(program.waitForStarted(10000));
+        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        QTest::qWait(1500); // the notice is up
+        QCOMPARE(program.state(), QProcess::Running);
+
+        program.terminate();
+        const bool ended = program.waitForFinished(10000);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+        QVERIFY2(ended, "the program started on and ignored the terminate request");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(socket));
+        const QStringList kept = QDir(QFileInfo(userConfig).path())
+                                     .entryList({QStringLiteral("config.cfg.unreadable-*")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(apptest::fileBytes(QFileInfo(userConfig).path() + QLatin1Char('/') + kept[0]),
+                 QByteArray("[NORMAL]\nlanguage=en\n"));
+        CConfigFile saved; // the settings the program ran with, in its own format
+        QVERIFY(saved.Load(userConfig));
     }
 
     void buttonWithoutARunningInstance()
