@@ -151,6 +151,7 @@ constexpr int kNothingToExport = 62004;
 constexpr int kFileNotWritten = 62005; // followed by the path and the reason
 constexpr int kChangedOnDisk =
     62020; // another program changed the file: replace it? (path follows)
+constexpr int kNotARegularFile = 62040; // %1 a folder, pipe or device asked to be opened
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)

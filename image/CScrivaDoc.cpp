@@ -46,6 +46,15 @@ QString withoutExtension(const QString& path)
     return dot > slash ? path.left(dot) : path;
 }
 
+// A folder, named pipe, socket or device under an image's name (or a link to
+// one). Reading a pipe or a device could wait for ever, so such a path is
+// refused before it is opened; stat itself does not wait on them.
+bool isSpecialFile(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 std::unique_ptr<CxImage> loadImage(const QString& path, int format)
 {
     auto image = std::make_unique<CxImage>(QFile::encodeName(path).toStdString(), uint32_t(format));
@@ -160,6 +169,8 @@ bool CScrivaDoc::OpenDocument(const QString& path)
         message(QString::fromLatin1(kUnreadable));
         return false;
     }
+    if (refuseSpecialFile(path))
+        return false;
     if (!SaveModified())
         return false;
     std::unique_ptr<CxImage> image = loadImage(path, format);
@@ -195,7 +206,7 @@ bool CScrivaDoc::OpenPath(const QString& path)
         return true;
     }
     const int format = TypeOfPath(path);
-    if (format == 0)
+    if (format == 0 || refuseSpecialFile(path))
         return true;
     if (!SaveModified())
         return false;
@@ -205,6 +216,17 @@ bool CScrivaDoc::OpenPath(const QString& path)
     if (!m_imageView && m_host.switchRightPane)
         m_host.switchRightPane();
     afterOpen(path);
+    return true;
+}
+
+bool CScrivaDoc::refuseSpecialFile(const QString& path) const
+{
+    if (!isSpecialFile(path))
+        return false;
+    QString text = string(StrNotARegularFile);
+    if (text.isEmpty())
+        text = QStringLiteral("%1\nis not a regular file and is not opened.");
+    message(text.arg(path));
     return true;
 }
 

@@ -82,6 +82,7 @@ public:
         StrAskToSave = scriva::str::kAskToSave,
         StrNoMailProgram = scriva::str::kNoMailProgram,
         StrChangedOnDisk = scriva::str::kChangedOnDisk,
+        StrNotARegularFile = scriva::str::kNotARegularFile,
     };
     static constexpr int kLassoCapacity = 8000; // points of one outline
     static constexpr int kLassoCountCap = 7998; // counted points while drawing
@@ -117,10 +118,13 @@ public:
 
     // ----- opening and saving
     // File Open, the recent files, dropped files and the command line. False
-    // (with a message for an unreadable file) when nothing was opened.
+    // (with a message for an unreadable file) when nothing was opened. A
+    // folder, named pipe or device is refused with a message before it is
+    // opened (reading one would wait for ever).
     bool OpenDocument(const QString& path);
     // Thumbnail clicks, next/previous, recognition. An empty path clears the
-    // document; a path of no image type is ignored. Always true except when
+    // document; a path of no image type is ignored, a path that is no regular
+    // file is refused with a message and changes nothing. Always true except when
     // the user's edits could not be saved and the open was called off.
     bool OpenPath(const QString& path);
     // Format id of a path by its last three or four characters: 1 BMP, 3 JPEG,
@@ -243,6 +247,8 @@ private:
     std::optional<CommandState> toolState(int id) const;
     std::optional<CommandState> navigationState(int id) const;
     void afterOpen(const QString& path);
+    // Says so and returns true when the path is a folder, pipe or device.
+    bool refuseSpecialFile(const QString& path) const;
     void showRecognisedText(const QString& path);
     void listInThumbnails(const QString& path);
     void repaintImageView();

@@ -25,6 +25,49 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// Should the program open the pipe for reading anyway, this writer lets it go
+// (with nothing to read) after a while, so the test fails instead of hanging.
+class PipeReleaser
+{
+public:
+    explicit PipeReleaser(const QString& fifo) : m_path(QFile::encodeName(fifo))
+    {
+        m_thread = std::thread([this] {
+            for (int i = 0; i < 100 && !m_stop; ++i) {
+                const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0) {
+                    ::close(fd);
+                    m_released = true;
+                }
+                ::usleep(50000);
+            }
+        });
+    }
+    ~PipeReleaser()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool released() const { return m_released; }
+
+private:
+    QByteArray m_path;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_released{false};
+};
+
+} // namespace
+
 class TestFrameDocument : public QObject
 {
     Q_OBJECT
@@ -97,6 +140,64 @@ private slots:
         CMainFrame* frame = frameOf(app);
         QVERIFY(frame->isVisible());
         QVERIFY(!frame->document().HasImage());
+    }
+
+    // A named pipe, a device or a folder under an image's name is refused with
+    // a box that names it, whichever way it comes (command line, drop, recent
+    // files, the thumbnail column), and the image shown stays.
+    void specialFilesAreRefusedBeforeTheyAreOpened()
+    {
+        freshHome();
+        const QString image = photo(QStringLiteral("page.png"), 60, 40, 4);
+        const QString fifo = m_home->filePath(QStringLiteral("pipe.png"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString device = m_home->filePath(QStringLiteral("device.jpg"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), device));
+        const QString folder = m_home->filePath(QStringLiteral("folder.tif"));
+        QVERIFY(QDir().mkpath(folder));
+        PipeReleaser releaser(fifo);
+
+        CScrivaApp app;
+        apptest::BoxCatcher catcher;
+        QVERIFY(app.init({QStringLiteral("scriva"), fifo}));
+        QTRY_COMPARE(catcher.boxes.size(), 1);
+        const QString said = app.pack().String(scriva::str::kNotARegularFile);
+        QVERIFY(said.contains(QLatin1String("%1")));
+        QCOMPARE(catcher.boxes[0].text, said.arg(fifo));
+        CMainFrame* frame = frameOf(app);
+        QVERIFY(frame->isVisible());
+        CScrivaDoc& doc = frame->document();
+        QVERIFY(!doc.HasImage());
+        QVERIFY(doc.OpenDocument(image));
+
+        int expected = 1;
+        for (const QString& path : {fifo, device, folder}) {
+            // Dropped on the window.
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(path)});
+            QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(frame, &enter);
+            QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(frame, &drop);
+            ++expected;
+            QTRY_COMPARE(catcher.boxes.size(), expected);
+            QCOMPARE(catcher.boxes.last().text, said.arg(path));
+            // From the recent files.
+            app.recentFiles()->Add(path);
+            QVERIFY(frame->router().dispatch(scriva::cmd::kFirstRecentFile));
+            ++expected;
+            QTRY_COMPARE(catcher.boxes.size(), expected);
+            QCOMPARE(catcher.boxes.last().text, said.arg(path));
+            // Through the browsing path (thumbnails, next and previous).
+            QVERIFY(doc.OpenPath(path));
+            ++expected;
+            QTRY_COMPARE(catcher.boxes.size(), expected);
+            QCOMPARE(catcher.boxes.last().text, said.arg(path));
+            QCOMPARE(doc.PathName(), image);
+            QVERIFY(doc.HasImage());
+        }
+        QVERIFY(!releaser.released()); // nobody ever opened the pipe
     }
 
     void fileOpenDropAndRecentFilesOpenThroughTheDocument()

@@ -144,6 +144,7 @@ STRINGS = {
     62005: "Ezin izan da fitxategia idatzi:",
     62006: "Ezin izan da posta-programarik abiarazi.",
     62020: "Beste programa batek fitxategi hau aldatu du hemen ireki edo gorde zenetik. Erakutsitako irudiarekin ordeztu?",
+    62040: "%1\nez da fitxategi arrunta (karpeta, izendun kanalizazioa, socketa edo gailua da); ez da irekiko.",
     1000000: "Scriva-ri buruz",
     1000001: "Ados",
     1001082: "Webgunea",

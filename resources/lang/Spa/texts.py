@@ -144,6 +144,7 @@ STRINGS = {
     62005: "No se pudo escribir el archivo:",
     62006: "No se pudo iniciar ningún programa de correo.",
     62020: "Otro programa ha modificado este archivo desde que se abrió o se guardó aquí. ¿Reemplazarlo por la imagen mostrada?",
+    62040: "%1\nno es un archivo normal (es una carpeta, una tubería con nombre, un socket o un dispositivo), por lo que no se abre.",
     1000000: "Acerca de Scriva",
     1000001: "Aceptar",
     1001082: "Sitio web",
