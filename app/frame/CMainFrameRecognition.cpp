@@ -54,7 +54,13 @@ void CMainFrame::createRecognition()
     h.searchText = [this] { return m_searchBar->searchEdit()->text(); };
     h.showFiles = [this](const QStringList& paths) { thumbView()->SetItems(itemsFor(paths)); };
     h.openPath = [this](const QString& path) {
-        if (path.isEmpty() || !thumbView()->OpenItem(0)) {
+        if (path.isEmpty()) {
+            // Nothing found: the empty document, with no text in the pane.
+            if (m_doc.OpenPath(QString()) && recognizeView())
+                recognizeView()->SetResultText(QString(), QString());
+            return;
+        }
+        if (!thumbView()->OpenItem(0)) {
             m_doc.SetPathName(path);
             return;
         }

@@ -79,9 +79,22 @@ void CRecognizeView::DropRegionText(const QString& text)
 
 void CRecognizeView::OnDocumentUpdate(int) {}
 
-void CRecognizeView::dragEnterEvent(QDragEnterEvent* event)
+// The pane takes region text and moves of its own text; anything else (an
+// image's file address, text from another program) would become the image's
+// text, so it is not taken here.
+bool CRecognizeView::takesDrop(const QDropEvent* event) const
 {
     if (event->mimeData()->hasFormat(QLatin1String(kRegionTextMime)))
+        return true;
+    const QObject* source = event->source();
+    return source && (source == this || source == viewport());
+}
+
+void CRecognizeView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!takesDrop(event))
+        event->ignore();
+    else if (event->mimeData()->hasFormat(QLatin1String(kRegionTextMime)))
         event->acceptProposedAction();
     else
         QPlainTextEdit::dragEnterEvent(event);
@@ -89,7 +102,9 @@ void CRecognizeView::dragEnterEvent(QDragEnterEvent* event)
 
 void CRecognizeView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (event->mimeData()->hasFormat(QLatin1String(kRegionTextMime)))
+    if (!takesDrop(event))
+        event->ignore();
+    else if (event->mimeData()->hasFormat(QLatin1String(kRegionTextMime)))
         event->acceptProposedAction();
     else
         QPlainTextEdit::dragMoveEvent(event);
@@ -97,6 +112,10 @@ void CRecognizeView::dragMoveEvent(QDragMoveEvent* event)
 
 void CRecognizeView::dropEvent(QDropEvent* event)
 {
+    if (!takesDrop(event)) {
+        event->ignore();
+        return;
+    }
     const QMimeData* data = event->mimeData();
     if (!data->hasFormat(QLatin1String(kRegionTextMime))) {
         QPlainTextEdit::dropEvent(event);

@@ -3,7 +3,8 @@
 // of the image its text belongs to (the text path), so the text is stored back
 // under the right image; it holds "\n" line breaks where stored texts have
 // "\r\n". Region text dragged from the image view is dropped here: it goes in
-// front of the document image's own text and is stored under that image.
+// front of the document image's own text and is stored under that image. No
+// other drop is taken (the pane's own text may be moved within it).
 // User-interface thread only.
 
 #include "image/CScrivaDoc.h"
@@ -47,6 +48,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    bool takesDrop(const QDropEvent* event) const;
+
     CScrivaDoc& m_doc;
     int m_hold = 0;
     QString m_textPath;

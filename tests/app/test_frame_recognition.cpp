@@ -7,6 +7,7 @@
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
 #include "app/frame/CMainFrame.h"
+#include "app/frame/MainStatusBar.h"
 #include "app/frame/SearchBar.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/LanguagePack.h"
@@ -21,6 +22,7 @@
 #include <QDrag>
 #include <QFont>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
@@ -105,10 +107,21 @@ private slots:
         QCOMPARE(thumbs->PathAt(0), b);
         QCOMPARE(thumbs->SelectedPaths(), QStringList({b})); // its text can be saved
         QCOMPARE(frame->recognizeView()->TextPath(), b);
-        // Nothing found: an empty column.
+        QCOMPARE(frame->document().PathName(), b);
+        QVERIFY(!frame->statusBarPanes()->pane(0)->text().isEmpty());
+        // Nothing found: an empty column and the empty document; the view,
+        // the status and the pane show nothing of the last file.
         frame->searchBar()->searchEdit()->setText(QStringLiteral("Desert"));
         QVERIFY(frame->router().dispatch(scriva::ctl::kSearch));
         QCOMPARE(thumbs->ItemCount(), 0);
+        QVERIFY(!frame->document().HasImage());
+        QVERIFY(frame->document().PathName().isEmpty());
+        for (int i = 0; i < CScrivaDoc::StatusPaneCount; ++i)
+            QVERIFY2(frame->statusBarPanes()->pane(i)->text().isEmpty(),
+                     qPrintable(QString::number(i)));
+        QVERIFY(frame->recognizeView()->toPlainText().isEmpty());
+        QVERIFY(frame->recognizeView()->TextPath().isEmpty());
+        QCOMPARE(texts.at(b), QStringLiteral("Mountain road\r\n")); // its text is kept
         // Show all brings every listed file back.
         QVERIFY(frame->router().dispatch(scriva::ctl::kShowAll));
         QCOMPARE(thumbs->ItemCount(), 2);
@@ -173,6 +186,45 @@ private slots:
         QCOMPARE(pane->toPlainText(), QStringLiteral("Quiet river\n"));
         QCOMPARE(pane->TextPath(), page);
         QCOMPARE(doc.RecognisedTexts().at(page), QStringLiteral("Quiet river\r\n"));
+    }
+
+    // Only region text is dropped into the pane: the image itself dragged
+    // there (its file address; the window opens it as any dropped file) or
+    // text from elsewhere leaves the pane and the stored texts as they were.
+    void paneTakesOnlyRegionText()
+    {
+        QTemporaryDir home;
+        const QString folder = useHome(home);
+        QVERIFY(!folder.isEmpty());
+        const QString page =
+            writePage(folder, QStringLiteral("page.png"), QStringLiteral("Quiet river"));
+        QVERIFY(!page.isEmpty());
+        CScrivaApp app;
+        CMainFrame* frame = apptest::StartWithImageView(app);
+        QVERIFY(frame);
+        CScrivaDoc& doc = frame->document();
+        QVERIFY(doc.OpenDocument(page));
+        doc.RecognisedTexts()[page] = QStringLiteral("Quiet river\r\n");
+        frame->ShowResultPane(true);
+        CRecognizeView* pane = frame->recognizeView();
+        QVERIFY(pane);
+        pane->SetResultText(page, doc.RecognisedTexts()[page]);
+
+        QMimeData image; // what the image view drags
+        image.setUrls({QUrl::fromLocalFile(page)});
+        QMimeData words;
+        words.setText(QStringLiteral("from another program"));
+        for (const QMimeData* data : {&image, &words}) {
+            const QPoint over = pane->viewport()->rect().center();
+            QDragEnterEvent enter(over, Qt::CopyAction, data, Qt::LeftButton, {});
+            // Not taken by the pane (the window itself may take a file).
+            QApplication::sendEvent(pane->viewport(), &enter);
+            QDropEvent drop(QPointF(over), Qt::CopyAction, data, Qt::LeftButton, {});
+            QApplication::sendEvent(pane->viewport(), &drop);
+            QCOMPARE(pane->toPlainText(), QStringLiteral("Quiet river\n"));
+            pane->KeepEdits();
+            QCOMPARE(doc.RecognisedTexts().at(page), QStringLiteral("Quiet river\r\n"));
+        }
     }
 
     void paneEditsAndStoredTextsFollowTheFiles()
