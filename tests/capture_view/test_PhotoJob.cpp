@@ -294,3 +294,29 @@ TEST_F(PhotoJobTest, ANameTakenWhileThePhotoIsDevelopedIsReplacedOnlyWhenAllowed
     EXPECT_EQ(saved.GetType(), uint32_t(CXIMAGE_FORMAT_JPG));
     EXPECT_EQ(saved.GetWidth(), job.Photo().GetWidth());
 }
+
+TEST_F(PhotoJobTest, TheProgramsExitSaveNeverSetsTheCounterBack)
+{
+    m_store.SetInt("initialValue", 5, S);
+    ASSERT_TRUE(m_store.Save(m_storePath));
+    CConfigFile program;
+    ASSERT_TRUE(program.Load(m_storePath));
+    PhotoJob first(program, m_storePath, m_memory);
+    ASSERT_TRUE(first.Prepare(m_now));
+    EXPECT_TRUE(first.PhotoPath().endsWith("/IMG_5.jpg"));
+    // scriva-cli takes two photos meanwhile.
+    CConfigFile cli;
+    ASSERT_TRUE(cli.Load(m_storePath));
+    for (const char* name : {"/IMG_6.jpg", "/IMG_7.jpg"}) {
+        PhotoJob job(cli, m_storePath, m_memory);
+        ASSERT_TRUE(job.Prepare(m_now));
+        EXPECT_TRUE(job.PhotoPath().endsWith(QLatin1String(name))) << qPrintable(job.PhotoPath());
+    }
+    // The program's next photo goes on from there, and its exit save keeps it.
+    PhotoJob second(program, m_storePath, m_memory);
+    ASSERT_TRUE(second.Prepare(m_now));
+    EXPECT_TRUE(second.PhotoPath().endsWith("/IMG_8.jpg")) << qPrintable(second.PhotoPath());
+    ASSERT_TRUE(cli.SaveChanges(m_storePath));
+    ASSERT_TRUE(program.SaveChanges(m_storePath));
+    EXPECT_EQ(savedCounter(), 9);
+}

@@ -34,6 +34,8 @@ public:
     QString documentsFolder() const { return m_documents; }
     QString configHome() const { return m_configHome; }
     static QString cliPath();
+    // The variables every run gets (for runs started side by side).
+    QProcessEnvironment environment() const { return m_env; }
 
     // Runs scriva-cli with args; extra variables are added to the environment.
     CliRun run(const QStringList& args, const std::map<QString, QString>& extraEnv = {}) const;

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QtEndian>
+#include <memory>
+#include <vector>
 
 using namespace clitest;
 
@@ -189,4 +192,31 @@ TEST_F(CmdCapture, PhotoGoesIntoTheSaveFolderWithTheConfiguredName)
     EXPECT_ONE_ERROR_LINE(leaving);
     EXPECT_FALSE(QFileInfo::exists(m_box.documentsFolder() + "/x_11.jpg"));
     EXPECT_ONE_ERROR_LINE(m_box.run({"capture", "--camera", "demo", "--photo", "out.bmp"}));
+}
+
+TEST_F(CmdCapture, PhotosTakenInParallelNeverShareANameNorSetTheCounterBack)
+{
+    ASSERT_EQ(m_box.run({"config", "set", "TAKE_PHOTOS_SET", "initialValue", "20"}).exitCode, 0);
+    constexpr int kRounds = 3;
+    constexpr int kTakers = 2;
+    QStringList paths;
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<std::unique_ptr<QProcess>> takers;
+        for (int t = 0; t < kTakers; ++t) {
+            takers.push_back(std::make_unique<QProcess>());
+            takers.back()->setProcessEnvironment(m_box.environment());
+            takers.back()->start(CliSandbox::cliPath(), {"capture", "--camera", "demo", "--photo"});
+        }
+        for (auto& taker : takers) {
+            ASSERT_TRUE(taker->waitForFinished(120000));
+            EXPECT_EQ(taker->exitCode(), 0) << taker->readAllStandardError().constData();
+            paths << QString::fromUtf8(taker->readAllStandardOutput()).trimmed();
+        }
+    }
+    paths.removeDuplicates();
+    EXPECT_EQ(paths.size(), kRounds * kTakers) << qPrintable(paths.join(u' '));
+    for (const QString& path : paths)
+        EXPECT_TRUE(QFileInfo(path).isFile()) << qPrintable(path);
+    const CliRun next = m_box.run({"config", "get", "TAKE_PHOTOS_SET", "initialValue"});
+    EXPECT_EQ(next.out.trimmed(), QByteArray::number(20 + kRounds * kTakers));
 }
