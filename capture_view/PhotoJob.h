@@ -1,9 +1,10 @@
 #pragma once
 // The steps of taking one photo between the settings and the file on disk:
 // read the settings, refuse names that would leave the save folder, make the
-// save folder, build the name (the counter advanced and the store saved at
-// once), then develop the held frame (process it and save it atomically, so
-// a failure never harms a file it was to replace). The caller owns the
+// save folder, build the name (the counter taken from the settings file and
+// advanced there at once, under its lock), then develop the held frame
+// (process it and save it atomically, so a failure never harms a file it was
+// to replace, and as a new file unless replacing was allowed). The caller owns the
 // frame, the question about an existing file and the messages. The print path
 // (no save) touches no counter, folder or file. One thread at a time.
 
@@ -42,7 +43,8 @@ public:
     };
 
     // `store` is read for the settings and written for the counter, which
-    // is saved to `storePath` at once (an empty path saves nothing).
+    // is taken from and stored in the file `storePath` at once (an empty path:
+    // counted in the store only).
     PhotoJob(CConfigFile& store, const QString& storePath, PhotoMemory& memory);
 
     // Reads the settings and names the photo. With noSave, neither the
