@@ -1,11 +1,14 @@
 #include "CliCommand.h"
+#include "config/NativePath.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace scriva::cli {
 
@@ -17,7 +20,8 @@ std::map<QString, CliCommandInfo>& commandTable()
 
 int failWith(const QString& message)
 {
-    std::fprintf(stderr, "scriva-cli: %s\n", message.toLocal8Bit().constData());
+    // File names in the message come out as their own bytes.
+    std::fprintf(stderr, "scriva-cli: %s\n", NativePath(message).constData());
     return 1;
 }
 
@@ -46,7 +50,7 @@ namespace {
 bool identityOf(const QString& path, std::pair<unsigned long long, unsigned long long>& id)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!StatPath(path, &st))
         return false;
     id = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
     return true;
@@ -74,26 +78,33 @@ bool loadPicture(const QString& path, CxImage& image, QString* error)
             *error = why;
         return false;
     };
-    const QFileInfo info(path);
-    if (info.isDir())
+    // The name's own bytes reach the system: a name that is not UTF-8 is found too.
+    struct stat st = {};
+    const bool found = StatPath(path, &st);
+    if (found && S_ISDIR(st.st_mode))
         return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    if (info.isFile() && info.size() == 0)
+    const int fd = ::open(NativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const int err = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return fail(QString::fromLocal8Bit(std::strerror(err)));
+    }
+    if (found && S_ISREG(st.st_mode) && st.st_size == 0)
         return fail(QStringLiteral("the file is empty"));
     uint32_t format = sniffFormat(file);
     file.close();
     if (format == CXIMAGE_FORMAT_UNKNOWN)
-        format = CxImage::FormatFromExtension(info.suffix().toLatin1().constData());
-    if (!image.Load(QFile::encodeName(path).toStdString(), format))
+        format = CxImage::FormatFromExtension(QFileInfo(path).suffix().toLatin1().constData());
+    if (!image.Load(NativePathString(path), format))
         return fail(QString::fromUtf8(image.GetLastError()));
     return true;
 }
 
 bool makeFolder(const QString& path, QString* error)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativePath(path);
     for (qsizetype end = 1; end <= native.size(); ++end) {
         if (end < native.size() && native[end] != '/')
             continue;

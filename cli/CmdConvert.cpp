@@ -4,6 +4,7 @@
 
 #include "CliCommand.h"
 #include "CliOptions.h"
+#include "config/NativePath.h"
 #include "image/cximage/CxImage.h"
 
 #include <QFile>
@@ -38,7 +39,7 @@ int runConvert(const QStringList& args)
     QString error;
     if (!loadPicture(in, image, &error))
         return failWith(QStringLiteral("cannot read '%1': %2").arg(in, error));
-    if (!image.Save(QFile::encodeName(out).toStdString(), outType))
+    if (!image.Save(scriva::NativePathString(out), outType))
         return failWith(QStringLiteral("cannot write '%1': %2")
                             .arg(out, QString::fromUtf8(image.GetLastError())));
     return 0;

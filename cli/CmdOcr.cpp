@@ -12,6 +12,7 @@
 #include "CliOptions.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/NativePath.h"
 #include "ocr/COcrEngine.h"
 #include "ocr/FileRecognition.h"
 #include "ocr/RecognizedTexts.h"
@@ -73,7 +74,7 @@ bool planOutputs(const OcrArgs& a, QStringList& outputs, QString& error)
         error = QStringLiteral("several inputs need --out DIR");
         return false;
     }
-    const bool toFolder = !single || QFileInfo(a.out).isDir();
+    const bool toFolder = !single || scriva::IsFolderPath(a.out);
     QString why;
     if (!a.out.isEmpty() && toFolder && !makeFolder(a.out, &why)) {
         error = QStringLiteral("cannot create the folder '%1': %2").arg(a.out, why);
@@ -183,7 +184,7 @@ int RunOcr(const QStringList& args)
     for (size_t i = 0; i < results.size(); ++i) {
         if (results[i].ok && results[i].text.isEmpty())
             std::fprintf(stderr, "scriva-cli: %s: no text found\n",
-                         results[i].path.toLocal8Bit().constData());
+                         scriva::NativePath(results[i].path).constData());
         if (!errors[i].isEmpty()) {
             failWith(errors[i]);
             ++failed;

@@ -6,6 +6,7 @@
 
 #include "CliCommand.h"
 #include "CliOptions.h"
+#include "config/NativePath.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbJpegWriter.h"
 #include "thumbs/ThumbScan.h"
@@ -76,12 +77,14 @@ int runThumbs(const QStringList& args)
     const QString problem = parseArgs(args, a);
     if (!problem.isEmpty())
         return failWith(problem);
-    if (!QFileInfo(a.in).isDir())
+    if (!scriva::IsFolderPath(a.in))
         return failWith(QStringLiteral("'%1' is not a folder").arg(a.in));
     QString why;
     if (!makeFolder(a.out, &why))
         return failWith(QStringLiteral("cannot create the folder '%1': %2").arg(a.out, why));
-    if (QFileInfo(a.in).canonicalFilePath() == QFileInfo(a.out).canonicalFilePath())
+    FileIdentities inFolder;
+    inFolder.Add(a.in);
+    if (inFolder.Contains(a.out))
         return failWith(QStringLiteral("OUTDIR is INDIR: the thumbnails would replace the photos"));
 
     const std::vector<ThumbItem> items = ScanImageFolder(a.in);
@@ -127,9 +130,9 @@ int runThumbs(const QStringList& args)
     }
     failures.sort();
     for (const QString& failure : failures)
-        std::fprintf(stderr, "scriva-cli: %s\n", failure.toLocal8Bit().constData());
+        failWith(failure);
     std::printf("%d thumbnails written to %s\n", total - int(failures.size()),
-                QFile::encodeName(a.out).constData());
+                scriva::NativePath(a.out).constData());
     return failures.isEmpty() ? 0 : 1;
 }
 

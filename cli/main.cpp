@@ -2,6 +2,7 @@
 // OCR, PDF). Usage: scriva-cli COMMAND [ARGS...]; "scriva-cli --help" lists them.
 
 #include "CliCommand.h"
+#include "config/NativePath.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -21,7 +22,11 @@ int main(int argc, char** argv)
     setenv("OMP_THREAD_LIMIT", "1", 0);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("scriva"));
-    QStringList args = QCoreApplication::arguments().mid(1);
+    // File names are the system's bytes: arguments that are not UTF-8 reach the files
+    // they name (Qt's own list would turn such bytes into U+FFFD).
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << scriva::PathFromNative(argv[i]);
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
         printUsage(args.isEmpty() ? stderr : stdout);
@@ -30,7 +35,8 @@ int main(int argc, char** argv)
     const QString name = args.takeFirst();
     auto it = commandTable().find(name);
     if (it == commandTable().end()) {
-        std::fprintf(stderr, "scriva-cli: unknown command '%s'\n", name.toLocal8Bit().constData());
+        std::fprintf(stderr, "scriva-cli: unknown command '%s'\n",
+                     scriva::NativePath(name).constData());
         printUsage(stderr);
         return 2;
     }

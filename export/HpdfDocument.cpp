@@ -1,8 +1,7 @@
 #include "HpdfDocument.h"
 
+#include "config/NativePath.h"
 #include "image/cximage/CxSafeFile.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <hpdf.h>
@@ -103,7 +102,7 @@ bool HpdfDocument::SaveToFile(const QString& path)
     // one saving rule: a temporary beside the target renamed over it once every byte is
     // written and synced; a FIFO is written into; a write-protected file is refused.
     CxSafeFile file;
-    if (!file.Open(QFile::encodeName(path).toStdString()))
+    if (!file.Open(NativePathString(path)))
         return Fail(QString::fromLocal8Bit(file.Error()));
     if (HPDF_SaveToStream(doc(m_doc)) != HPDF_OK)
         return LibraryFailed("SaveToStream");

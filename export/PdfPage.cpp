@@ -3,8 +3,14 @@
 #include "JpegProbe.h"
 #include "image/cximage/CxImage.h"
 
-#include <QFile>
+#include "config/NativePath.h"
+
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace scriva::exporter {
 
@@ -12,18 +18,40 @@ namespace {
 
 constexpr RGBQUAD kPaperWhite{255, 255, 255, 0};
 
+QString systemReason(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+// The whole file, opened by the name's own bytes (a name that is not UTF-8 is found too).
 QString readAll(const QString& path, std::vector<uint8_t>& bytes)
 {
-    QFile file(path);
-    if (!QFileInfo(path).isFile())
-        return QFileInfo::exists(path) ? QStringLiteral("not a regular file")
-                                       : QStringLiteral("no such file");
-    if (!file.open(QIODevice::ReadOnly))
-        return file.errorString();
-    bytes.resize(size_t(file.size()));
-    if (file.read(reinterpret_cast<char*>(bytes.data()), qint64(bytes.size())) != file.size())
-        return file.errorString();
-    return {};
+    struct stat st;
+    if (!StatPath(path, &st))
+        return errno == ENOENT ? QStringLiteral("no such file") : systemReason(errno);
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("not a regular file");
+    const int fd = ::open(NativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return systemReason(errno);
+    QString error;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) // swapped since the check
+        error = QStringLiteral("not a regular file");
+    bytes.resize(error.isEmpty() ? size_t(st.st_size) : 0);
+    size_t done = 0;
+    while (error.isEmpty() && done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            error = systemReason(errno);
+        else if (n == 0)
+            error = QStringLiteral("the file became shorter while it was read");
+        else
+            done += size_t(n);
+    }
+    ::close(fd);
+    return error;
 }
 
 bool toTrueColour(CxImage& image)

@@ -6,6 +6,7 @@
 #include "IImageView.h"
 #include "IThumbList.h"
 #include "ViewGeometry.h"
+#include "config/NativePath.h"
 #include "export/FileTypeTable.h"
 
 #include <QCursor>
@@ -57,7 +58,7 @@ bool isSpecialFile(const QString& path)
 
 std::unique_ptr<CxImage> loadImage(const QString& path, int format)
 {
-    auto image = std::make_unique<CxImage>(QFile::encodeName(path).toStdString(), uint32_t(format));
+    auto image = std::make_unique<CxImage>(scriva::NativePathString(path), uint32_t(format));
     if (!image->IsValid())
         return nullptr;
     return image;
@@ -353,7 +354,7 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
         return false;
     if (!mayReplace(path))
         return false; // the other program's file stays
-    if (!m_image->Save(QFile::encodeName(path).toStdString(), uint32_t(format))) {
+    if (!m_image->Save(scriva::NativePathString(path), uint32_t(format))) {
         message(QString::fromUtf8(m_image->GetLastError()));
         return false;
     }
@@ -462,7 +463,7 @@ CScrivaDoc::FileStamp CScrivaDoc::stampOf(const QString& path)
 {
     FileStamp stamp;
     struct stat info = {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (path.isEmpty() || ::stat(scriva::NativePath(path).constData(), &info) != 0)
         return stamp;
     stamp.known = true;
     stamp.device = quint64(info.st_dev);

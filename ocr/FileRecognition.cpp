@@ -1,12 +1,13 @@
 #include "FileRecognition.h"
 
 #include "COcrEngine.h"
+#include "config/NativePath.h"
 #include "image/cximage/CxImage.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <algorithm>
+#include <sys/stat.h>
 #include <thread>
 
 namespace scriva::ocr {
@@ -22,12 +23,14 @@ void takeEngineError(COcrEngine& engine, FileResult& result)
 
 bool loadImage(const QString& path, CxImage& image, FileResult& result)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) {
+    // The name's own bytes reach the system: a name that is not UTF-8 is found too.
+    struct stat st;
+    const bool found = StatPath(path, &st);
+    if (found && S_ISDIR(st.st_mode)) {
         result.reason = QStringLiteral("it is a folder, not an image file");
         return false;
     }
-    if (info.isFile() && info.size() == 0) {
+    if (found && S_ISREG(st.st_mode) && st.st_size == 0) {
         result.reason = QStringLiteral("the file is empty");
         return false;
     }
@@ -41,7 +44,7 @@ bool loadImage(const QString& path, CxImage& image, FileResult& result)
         result.reason = QStringLiteral("not an image type that can be read (.%1)").arg(ext);
         return false;
     }
-    if (!image.Load(QFile::encodeName(path).toStdString(), format)) {
+    if (!image.Load(NativePathString(path), format)) {
         result.reason =
             QStringLiteral("cannot read the image: ") + QString::fromUtf8(image.GetLastError());
         return false;

@@ -1,8 +1,7 @@
 #include "RecognizedTexts.h"
 
+#include "config/NativePath.h"
 #include "image/cximage/CxSafeFile.h"
-
-#include <QFile>
 
 namespace scriva::ocr {
 
@@ -57,8 +56,8 @@ bool WriteTextFile(const QString& path, const QString& text, QString* error)
     // a FIFO is written into, a write-protected file is refused.
     CxSafeFile file;
     const QByteArray bytes = text.toUtf8();
-    if (file.Open(QFile::encodeName(path).toStdString()) &&
-        file.Write(bytes.constData(), size_t(bytes.size())) && file.Commit())
+    if (file.Open(NativePathString(path)) && file.Write(bytes.constData(), size_t(bytes.size())) &&
+        file.Commit())
         return true;
     if (error)
         *error = QString::fromLocal8Bit(file.Error());

@@ -5,6 +5,7 @@
 #include "ImageHeader.h"
 #include "ThumbGeometry.h"
 #include "ThumbScan.h"
+#include "config/NativePath.h"
 #include "image/cximage/CxExif.h"
 #include "image/cximage/CxFileStream.h"
 #include "image/cximage/CxImage.h"
@@ -241,7 +242,7 @@ void cxRow(const CxImage& image, int y, uint32_t* out)
 FILE* openRegular(const QString& path, QString* error)
 {
     const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        ::open(NativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return nullptr;

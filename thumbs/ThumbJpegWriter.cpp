@@ -1,8 +1,8 @@
 #include "ThumbJpegWriter.h"
 
+#include "config/NativePath.h"
 #include "image/cximage/CxSafeFile.h"
 
-#include <QFile>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -95,7 +95,7 @@ bool WriteThumbJpeg(const QImage& image, const QString& path, QString* error, in
     if (!encoded)
         return fail(QString::fromUtf8(message));
     CxSafeFile file;
-    if (!file.Open(QFile::encodeName(path).toStdString()) ||
+    if (!file.Open(NativePathString(path)) ||
         !file.Write(bytes.constData(), size_t(bytes.size())) || !file.Commit())
         return fail(QString::fromLocal8Bit(file.Error()));
     return true;

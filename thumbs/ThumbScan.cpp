@@ -1,7 +1,9 @@
 #include "ThumbScan.h"
 
-#include <QDir>
+#include "config/NativePath.h"
+
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace scriva::thumbs {
 
@@ -46,17 +48,18 @@ std::vector<ThumbItem> ScanImageFolder(const QString& folder)
     std::vector<ThumbItem> items;
     if (folder.isEmpty())
         return items;
-    QDir dir(folder);
-    // Hidden files count; pipes, sockets, devices and dangling links do not:
-    // opening a pipe named like a photo would block its reader for good.
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     QString prefix = folder;
     if (!prefix.endsWith(QLatin1Char('/')))
         prefix += QLatin1Char('/');
-    for (const QFileInfo& entry : entries) {
-        const QString name = entry.fileName();
-        if (TypeOfPath(name) == 0 || !entry.isFile())
+    // Hidden files count; pipes, sockets, devices and dangling links do not:
+    // opening a pipe named like a photo would block its reader for good. Names are
+    // the file system's bytes, so a name that is not UTF-8 is listed and can be
+    // opened again (see NativePath.h).
+    for (const QString& name : FolderEntries(folder)) {
+        if (TypeOfPath(name) == 0)
+            continue;
+        struct stat st;
+        if (!StatPath(prefix + name, &st) || !S_ISREG(st.st_mode))
             continue;
         items.push_back(ThumbItem{prefix + name, name.toLower(), false, 0});
     }

@@ -1,4 +1,5 @@
 #include "CliTestSupport.h"
+#include "tests/common/RawProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,6 +85,13 @@ CliRun CliSandbox::run(const QStringList& args, const std::map<QString, QString>
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+CliRun CliSandbox::runBytes(const QList<QByteArray>& args) const
+{
+    const rawtest::RawRun raw = rawtest::runRaw(
+        cliPath(), args, m_env, m_dir.path() + QStringLiteral("/scratch"), m_dir.path());
+    return CliRun{raw.exitCode, raw.out, raw.err};
 }
 
 QByteArray readFile(const QString& path)

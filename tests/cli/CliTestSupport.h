@@ -39,6 +39,8 @@ public:
 
     // Runs scriva-cli with args; extra variables are added to the environment.
     CliRun run(const QStringList& args, const std::map<QString, QString>& extraEnv = {}) const;
+    // Runs scriva-cli with arguments as raw bytes (names that are not UTF-8); no size limit.
+    CliRun runBytes(const QList<QByteArray>& args) const;
     // Later runs may write files of at most `bytes` (a full disk for the files they write:
     // a longer write fails with EFBIG); negative: no limit.
     void setFileSizeLimit(long long bytes) { m_fileSizeLimit = bytes; }

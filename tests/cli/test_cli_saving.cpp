@@ -15,6 +15,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -266,4 +267,38 @@ TEST_F(CliSaving, TheLongestLegalNameIsSaved)
             EXPECT_GT(QFileInfo(c.target).size(), 100);
         }
     }
+}
+
+TEST_F(CliSaving, NamesThatAreNotUtf8AreFilesLikeAnyOther)
+{
+    // Latin-1 names as an older system or a camera's card would write them.
+    const QByteArray scratch = QFile::encodeName(m_box.path(""));
+    const QByteArray cafe = "caf\xE9";
+    CxImage picture = makeColourPattern(64, 48);
+    ASSERT_TRUE(
+        picture.Save((scratch + "photos/" + cafe + ".png").toStdString(), CXIMAGE_FORMAT_PNG));
+    auto isFile = [&](const QByteArray& name) {
+        struct stat st = {};
+        return stat((scratch + name).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+               st.st_size > 100;
+    };
+    CliRun r = m_box.runBytes({"thumbs", "photos", "small"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.startsWith("3 thumbnails written")) << r.out.constData();
+    EXPECT_TRUE(isFile("small/" + cafe + ".jpg"));
+
+    r = m_box.runBytes({"pdf", "r\xE9sum\xE9.pdf", "a.png", "photos/" + cafe + ".png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(isFile("r\xE9sum\xE9.pdf"));
+
+    r = m_box.runBytes({"convert", "photos/" + cafe + ".png", cafe + ".bmp"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(isFile(cafe + ".bmp"));
+
+    // A name in a message comes out as its own bytes.
+    r = m_box.runBytes({"pdf", "x.pdf", "photos/gone\xE9.png"});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("photos/gone\xE9.png")) << r.err.constData();
+    // The sandbox's own removal goes through Qt, which cannot name these files.
+    std::filesystem::remove_all(scratch.toStdString());
 }

@@ -6,6 +6,7 @@
 // FIFOs and links are made in a temporary folder only.
 
 #include "OcrTestSupport.h"
+#include "tests/common/RawProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -233,4 +235,31 @@ TEST_F(CliOcrSaving, EachTextIsOnDiskAsSoonAsItIsRead)
     EXPECT_TRUE(running) << "the stuck input should hold the command";
     EXPECT_EQ(read(texts[0]), QByteArray("First page\r\n"));
     EXPECT_EQ(read(texts[1]), QByteArray("Second page\r\n"));
+}
+
+TEST_F(CliOcrSaving, NamesThatAreNotUtf8AreReadAndTheirTextsNamedAlike)
+{
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/";
+    const QByteArray cafe = "caf\xE9";
+    ASSERT_TRUE(QFile::copy(photo, QFile::decodeName(folder + "plain.png")));
+    ASSERT_EQ(std::rename((folder + "plain.png").constData(), (folder + cafe + ".png").constData()),
+              0);
+    QProcess settings; // the environment of the other runs
+    prepare(settings);
+    const auto raw = [&](const QList<QByteArray>& args) {
+        return rawtest::runRaw(binFolder() + kCli, QList<QByteArray>{"ocr", "--lang", "eng"} + args,
+                               settings.processEnvironment(), dir.path(), dir.path());
+    };
+    rawtest::RawRun r = raw({folder + cafe + ".png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(r.out, QByteArray("Keep this page\n"));
+    r = raw({folder + cafe + ".png", photo.toUtf8(), "--out", folder + "texts"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    QFile text;
+    const int fd = open((folder + "texts/" + cafe + ".txt").constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << "the text is named after the picture's own bytes";
+    ASSERT_TRUE(text.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    EXPECT_EQ(text.readAll(), QByteArray("Keep this page\r\n"));
+    // The temporary folder's own removal goes through Qt, which cannot name these files.
+    std::filesystem::remove_all(folder.toStdString());
 }

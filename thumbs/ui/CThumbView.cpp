@@ -1,6 +1,7 @@
 #include "CThumbView.h"
 
 #include "config/CConfigFile.h"
+#include "config/NativePath.h"
 #include "config/SettingsKeys.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbCell.h"
@@ -18,6 +19,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+#include <unistd.h>
 
 using namespace scriva::thumbs;
 
@@ -488,7 +490,7 @@ void CThumbView::DeleteSelected()
         if (row < 0)
             continue;
         if (answer == QMessageBox::Yes && !it->isEmpty())
-            QFile::remove(*it); // a file already gone is no error
+            ::unlink(scriva::NativePath(*it).constData()); // a file already gone is no error
         m_model->RemoveRow(row);
         m_doc.RecognisedTexts().erase(*it);
         emit fileRemoved(*it);
@@ -530,7 +532,7 @@ void CThumbView::ClearAll()
     if (answer == QMessageBox::Yes) {
         for (const ThumbItem& item : m_model->Items())
             if (!item.path.isEmpty() && !item.skip)
-                QFile::remove(item.path);
+                ::unlink(scriva::NativePath(item.path).constData());
     }
     m_doc.RecognisedTexts().clear();
     m_model->Clear();
