@@ -355,7 +355,8 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
     if (!mayReplace(path))
         return false; // the other program's file stays
     if (!m_image->Save(scriva::NativePathString(path), uint32_t(format))) {
-        message(QString::fromUtf8(m_image->GetLastError()));
+        // The file and the reason (the system's, for a file that cannot be written).
+        message(path + QLatin1Char('\n') + QString::fromUtf8(m_image->GetLastError()));
         return false;
     }
     if (path == m_pathName)

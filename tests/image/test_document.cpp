@@ -251,9 +251,21 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheFileAndTheEditsAlone)
     ASSERT_TRUE(doc.CropTo(QRect(0, 0, 8, 8)));
     rec.promptAnswer = target;
     EXPECT_FALSE(doc.DoSave(QString(), true));
-    EXPECT_EQ(rec.texts, QStringList{QStringLiteral("JPEG can save only RGB or GreyScale images")});
+    EXPECT_EQ(rec.texts,
+              QStringList{target + QStringLiteral("\nJPEG can save only RGB or GreyScale images")});
     EXPECT_EQ(bytesOf(target), before);
     EXPECT_EQ(doc.PathName(), source);
+    // A write-protected file (kept even for root) names itself and the system's reason.
+    const QString locked = writeImage(dir, QStringLiteral("locked.bmp"), gradient(8, 8), 1);
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner));
+    const QByteArray lockedBefore = bytesOf(locked);
+    rec.texts.clear();
+    rec.promptAnswer = locked;
+    EXPECT_FALSE(doc.DoSave(QString(), true));
+    EXPECT_EQ(
+        rec.texts,
+        QStringList{locked + QStringLiteral("\nCan't open file for writing: Permission denied")});
+    EXPECT_EQ(bytesOf(locked), lockedBefore);
     EXPECT_EQ(doc.Undo().Position(), 1);
     // Asked to save before closing, the same failure keeps the edits and
     // calls the close off.
