@@ -53,7 +53,7 @@ QString withoutExtension(const QString& path)
 bool isSpecialFile(const QString& path)
 {
     struct stat st = {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+    return ::stat(scriva::NativePath(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
 std::unique_ptr<CxImage> loadImage(const QString& path, int format)
