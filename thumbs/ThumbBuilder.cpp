@@ -77,10 +77,11 @@ void ThumbBuilder::queue(const std::shared_ptr<Run>& run, const ThumbJob& job, i
 void ThumbBuilder::work(Run& run, const ThumbJob& job)
 {
     if (!run.cancel.load()) {
-        ThumbPicture picture =
-            run.style.sharedCache
-                ? PictureThroughCache(job.path, run.style.box, run.cache, run.style.freshFiles)
-                : DecodeThumbnail(job.path, run.style.box);
+        PendingStore pending; // written once the picture is on its way
+        ThumbPicture picture = run.style.sharedCache
+                                   ? PictureThroughCache(job.path, run.style.box, run.cache,
+                                                         run.style.freshFiles, &pending)
+                                   : DecodeThumbnail(job.path, run.style.box);
         if (run.sink)
             run.sink(job, picture);
         if (run.style.compressed) {
@@ -93,6 +94,7 @@ void ThumbBuilder::work(Run& run, const ThumbJob& job)
                                : picture.image;
             emit thumbnailReady(run.generation, job.id, image);
         }
+        pending.Commit(run.cache);
     }
     if (run.remaining.fetch_sub(1) == 1 && run.reportsFinished && !run.cancel.load())
         emit finished(run.generation);

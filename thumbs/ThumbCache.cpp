@@ -433,8 +433,17 @@ bool ThumbCache::writePng(const QString& folder, const QString& target, const Ca
     return true;
 }
 
+void PendingStore::Commit(const ThumbCache& cache)
+{
+    if (image.isNull())
+        return;
+    QString ignored; // a cache that cannot be written is passed over
+    cache.Store(key, sizeClass, image, &ignored);
+    image = QImage();
+}
+
 ThumbPicture PictureThroughCache(const QString& path, QSize box, const ThumbCache& cache,
-                                 bool fresh)
+                                 bool fresh, PendingStore* pending)
 {
     const int sizeClass = ThumbCache::SizeClassFor(std::max(box.width(), box.height()));
     const CacheKey key = sizeClass > 0 ? cache.KeyOf(path) : CacheKey();
@@ -461,8 +470,11 @@ ThumbPicture PictureThroughCache(const QString& path, QSize box, const ThumbCach
         if (!own.isEmpty() && own.width() <= sizeClass && own.height() <= sizeClass &&
             own != stored.size())
             stored = BoxShrink(stored, own);
-        QString ignored;
-        cache.Store(key, sizeClass, stored, &ignored);
+        PendingStore store{key, sizeClass, stored};
+        if (pending)
+            *pending = store;
+        else
+            store.Commit(cache);
     }
     ThumbPicture result;
     result.image = BoxShrink(stored, FitRect(stored.size(), box).size());

@@ -65,13 +65,24 @@ private:
     QString m_root;
 };
 
+// A thumbnail made for the cache whose writing waits until its picture has
+// been handed on, so that the column's first cells do not wait for the disk.
+struct PendingStore
+{
+    CacheKey key;
+    int sizeClass = 0;
+    QImage image; // null: nothing to store
+    void Commit(const ThumbCache& cache);
+};
+
 // A picture of the size FitRect gives in `box` for a file: scaled from the
 // cache's thumbnail when it holds one for the file as it is now, else decoded
 // at the cache's size, stored there (a cache that cannot be written is passed
 // over) and scaled. Files the cache does not take are decoded directly.
 // `fresh`: a file just written (perhaps twice within its clock's second) is
 // read whatever the cache holds, and its entry replaced.
+// With `pending`, a new thumbnail is left there to be stored by its Commit.
 ThumbPicture PictureThroughCache(const QString& path, QSize box, const ThumbCache& cache,
-                                 bool fresh = false);
+                                 bool fresh = false, PendingStore* pending = nullptr);
 
 } // namespace scriva::thumbs

@@ -666,6 +666,7 @@ void CThumbViewTest::thumbnailsAreSharedWithTheDesktop()
     const QString photo = f.page("p.jpg", 800, 600);
     f.view.ScanFolder(f.dir.path());
     QVERIFY(f.allPainted());
+    QVERIFY(f.waitBuilt()); // kept once the picture is shown
     const ThumbCache cache;
     const int sizeClass =
         ThumbCache::SizeClassFor(std::max(f.view.CellSize().width(), f.view.CellSize().height()));
