@@ -144,20 +144,15 @@ void CScrivaView::scrollContentsBy(int, int)
 
 void CScrivaView::paintBackground(QPainter& painter, const QRect& area)
 {
+    // The whole area, under the picture too: a picture with transparent parts
+    // shows the background there, never what was painted before.
     const QPoint scroll = ScrollPosition();
-    const QRect image(QPoint(0, 0) - scroll, zoomedSize());
-    // Only the margin: the picture covers the rest.
-    const QRegion margin = QRegion(area).subtracted(QRegion(image));
-    if (margin.isEmpty())
-        return;
     QBrush hatch(kHatchColour, Qt::DiagCrossPattern);
     // Anchored to the picture, so the hatch does not crawl while scrolling.
     hatch.setTransform(
         QTransform::fromTranslate(-(scroll.x() % HatchSize), -(scroll.y() % HatchSize)));
-    for (const QRect& r : margin) {
-        painter.fillRect(r, Qt::white);
-        painter.fillRect(r, hatch);
-    }
+    painter.fillRect(area, Qt::white);
+    painter.fillRect(area, hatch);
 }
 
 void CScrivaView::paintEvent(QPaintEvent* event)

@@ -158,6 +158,51 @@ private slots:
         QCOMPARE(m_view->verticalScrollBar()->maximum(), std::max(0, 400 - client.height()));
     }
 
+    // Transparent parts of a picture show the hatched background, never the
+    // picture shown before: grabbed afresh, and painted over what the window
+    // showed (as the window's own buffer keeps it).
+    void transparentPartsShowTheBackgroundNotThePreviousPicture()
+    {
+        CxImage black(320, 200, 1);
+        black.SetGrayPalette();
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x)
+                black.SetPixelColor(x, y, RGBQUAD{0, 0, 0, 0});
+        QVERIFY(m_doc->OpenDocument(writeImage(QStringLiteral("black.tif"), black, 6)));
+        QCOMPARE(int(image().GetBpp()), 1);
+        QPixmap canvas = port()->grab();
+        QCOMPARE(canvas.toImage().pixelColor(20, 20), QColor(Qt::black));
+
+        // Red square in the middle of a transparent ground.
+        CxImage ground(320, 200, 24);
+        QVERIFY(ground.AlphaCreate());
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x) {
+                ground.SetPixelColor(x, y, RGBQUAD{0, 0, 255, 0});
+                const bool square = x >= 120 && x < 200 && y >= 60 && y < 140;
+                ground.AlphaSet(x, y, square ? 255 : 0);
+            }
+        QVERIFY(m_doc->OpenDocument(writeImage(QStringLiteral("ground.png"), ground, 4)));
+        QVERIFY(image().AlphaIsValid());
+        port()->render(&canvas, QPoint(), QRegion(), QWidget::RenderFlags());
+        const float zoom = m_doc->Zoom();
+        const auto background = [](const QColor& c) {
+            return c == QColor(Qt::white) || c == QColor(191, 191, 191);
+        };
+        for (const QImage& shot : {port()->grab().toImage(), canvas.toImage()}) {
+            QCOMPARE(shot.pixelColor(int(160 * zoom), int(100 * zoom)), QColor(Qt::red));
+            int other = 0, grey = 0;
+            for (int y = 2; y < int(200 * zoom) - 2; y += 3)
+                for (int x = 2; x < int(100 * zoom); x += 3) {
+                    const QColor c = shot.pixelColor(x, y);
+                    other += background(c) ? 0 : 1;
+                    grey += c == QColor(191, 191, 191) ? 1 : 0;
+                }
+            QCOMPARE(other, 0);
+            QVERIFY(grey > 0);
+        }
+    }
+
     void paintsThePictureWhereverThePaneLies()
     {
         // A pane to the right of another widget, as in the main window.
