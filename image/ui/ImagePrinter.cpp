@@ -61,7 +61,6 @@ void ImagePrinter::Preview(std::function<const CxImage*()> source)
         return;
     }
     PrintPreviewDialog dialog(m_printer, m_text, m_parent);
-    dialog.SetMode(Mode());
     QObject::connect(&dialog, &PrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* printer) {
         if (const CxImage* image = source())
             PrintPage(*printer, *image, dialog.Mode());
@@ -74,5 +73,7 @@ void ImagePrinter::Preview(std::function<const CxImage*()> source)
         if (const CxImage* image = source())
             Print(*image, true);
     });
+    // Once the painting is connected.
+    dialog.SetMode(Mode());
     dialog.exec();
 }

@@ -70,7 +70,10 @@ void PrintPreviewDialog::SetMode(int mode)
 {
     m_mode = mode;
     showState();
-    m_preview->updatePreview();
+    // Before the dialog shows, the preview is drawn when it appears: drawn now,
+    // it would be taken as done while nobody painted it yet.
+    if (m_preview->isVisible())
+        m_preview->updatePreview();
 }
 
 void PrintPreviewDialog::setLandscape(bool landscape)

@@ -8,6 +8,7 @@
 #include "image/ui/ImagePrinter.h"
 #include "image/ui/PrintPreviewDialog.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QPrintPreviewWidget>
@@ -17,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace scriva;
 using namespace scriva::image;
@@ -64,6 +66,21 @@ QRect inkBox(const QImage& page)
             if (qGray(page.pixel(x, y)) < 200)
                 box |= QRect(x, y, 1, 1);
     return box;
+}
+
+// Pixels of the picture's colour (red 160, green 60, blue 40) in a grab.
+int pictureInk(const QImage& shot)
+{
+    int ink = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            ink += std::abs(c.red() - 160) <= 3 && std::abs(c.green() - 60) <= 3 &&
+                           std::abs(c.blue() - 40) <= 3
+                       ? 1
+                       : 0;
+        }
+    return ink;
 }
 
 } // namespace
@@ -131,6 +148,32 @@ private slots:
                 QVERIFY2(std::abs(ink.width() - 360) <= 1, c.what);
             else // fitted: the picture fills the width of the printable area in whole inches
                 QVERIFY2(ink.width() > page.width() / 2, c.what);
+        }
+    }
+
+    // The preview as the program opens it, the first time and again: its page
+    // shows the picture as soon as it appears, in either print mode.
+    void previewShowsThePictureAtOnce()
+    {
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        pdfPrinter(printer, dir.filePath(QStringLiteral("v.pdf")), QPageLayout::Portrait);
+        const CxImage picture = solidPicture(960, 480);
+        for (int mode : {mode::kPrintFitToPage, mode::kPrintFitToPage, mode::kPrintActualSize}) {
+            ImagePrinter printing(printer, nullptr);
+            printing.printMode = [mode] { return mode; };
+            int ink = -1;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<PrintPreviewDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QTest::qWait(200); // nothing is pressed meanwhile
+                ink = pictureInk(dialog->PreviewWidget()->grab().toImage());
+                dialog->accept();
+            });
+            printing.Preview([&picture] { return &picture; });
+            QVERIFY2(
+                ink > 1000,
+                qPrintable(QStringLiteral("mode %1: %2 pixels of the picture").arg(mode).arg(ink)));
         }
     }
 
