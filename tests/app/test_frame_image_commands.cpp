@@ -12,9 +12,15 @@
 #include "image/CScrivaDoc.h"
 #include "thumbs/ui/CThumbView.h"
 
+#include "capture_view/ui/CVideoView.h"
+
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -79,6 +85,55 @@ private slots:
         QVERIFY(choose.seen());
         QTRY_VERIFY(!app.isBusy());
         QCOMPARE(pdftest::PageCount(pdf), 2);
+    }
+
+    // The camera picture's print is an item of the Camera menu with its own
+    // key, offered while the camera view is shown; the key prints the picture.
+    void cameraPictureIsPrintedFromTheCameraMenuAndItsKey()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        const QString runtime = home.filePath(QStringLiteral("runtime"));
+        QVERIFY(QDir().mkpath(runtime));
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "demo");
+
+        CScrivaApp app;
+        CMainFrame* frame = apptest::StartWithImageView(app);
+        QVERIFY(frame);
+        QAction* print = nullptr;
+        QMenu* camera = nullptr;
+        for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>())
+            for (QAction* action : menu->actions())
+                if (action->objectName() == QStringLiteral("cmd_32805")) {
+                    print = action;
+                    camera = menu;
+                }
+        QVERIFY(print);
+        QVERIFY(camera->actions().contains(
+            frame->findChild<QAction*>(QStringLiteral("cmd_%1").arg(scriva::cmd::kTakePhoto))));
+        QCOMPARE(print->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+P")));
+        QVERIFY(!frame->router().state(scriva::cmd::kPrintCameraPicture).enabled);
+
+        QVERIFY(frame->router().dispatch(scriva::cmd::kSwitchRightArea));
+        QTRY_VERIFY(frame->RightAreaMode() == scriva::mode::kCapture && frame->videoView());
+        CVideoView* video = frame->videoView();
+        QTRY_VERIFY_WITH_TIMEOUT(video->Graph().Callback().FrameCount() > 0, 10000);
+        emit camera->aboutToShow(); // the menu refreshes its items as it opens
+        QVERIFY(print->isEnabled());
+
+        const QString pdf = home.filePath(QStringLiteral("camera.pdf"));
+        app.printer().setOutputFormat(QPrinter::PdfFormat);
+        app.printer().setOutputFileName(pdf);
+        apptest::ModalHandler<QPrintDialog> accept(
+            [](QPrintDialog* dialog) { static_cast<QDialog*>(dialog)->accept(); });
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        QTest::keyClick(frame, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(accept.seen());
+        QTRY_COMPARE(pdftest::PageCount(pdf), 1);
+        QCOMPARE(int(pdftest::Images(pdf).size()), 1);
     }
 };
 

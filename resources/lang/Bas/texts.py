@@ -73,6 +73,7 @@ COMMANDS = {
     32856: ("&Gelditu kaptura automatikoa", "Utzi tarte finkoetan argazkiak ateratzeari"),
     32792: ("&Kapturaren ezarpenak...", "Ezarri argazkien izenak, tamaina, formatua eta karpeta", "Kapturaren ezarpenak"),
     32815: ("Kameraren &propietateak...", "Doitu kameraren beraren ezarpenak", "Kameraren propietateak"),
+    32805: ("Inprimatu kameraren irudia...", "Inprimatu kameraren zuzeneko irudia, argazki bat bezala orrira moztuta", "Inprimatu kameraren irudia"),
     32872: ("Ezagutu hautatutako irudiak (&txinera)", "Irakurri hautatutako miniaturen testua, txineraz eta ingelesez", "Ezagutu (txinera)"),
     32870: ("Ezagutu hautatutako irudiak (&mendebaldekoak)", "Irakurri hautatutako miniaturen testua, ingelesez eta mendebaldeko beste hizkuntzetan", "Ezagutu (mendebaldekoak)"),
     32876: ("Ezagutu &eremua (txinera)", "Marraztu laukizuzen bat eta arrastatu ezagututako testu txinatarra testu-panelera", "Ezagutu eremua (txinera)"),

@@ -73,6 +73,7 @@ COMMANDS = {
     32856: ("&Atura la captura automàtica", "Deixa de fer fotos a intervals fixos", "Atura la captura automàtica"),
     32792: ("&Paràmetres de captura...", "Defineix els noms, la mida, el format i la carpeta de les fotos", "Paràmetres de captura"),
     32815: ("P&ropietats de la càmera...", "Ajusta els paràmetres propis de la càmera", "Propietats de la càmera"),
+    32805: ("Imprimeix la imatge de la càmera...", "Imprimeix la imatge en directe de la càmera, retallada a la pàgina com una foto", "Imprimeix la imatge de la càmera"),
     32872: ("Reconeix les imatges seleccionades (&xinès)", "Llegeix el text de les miniatures seleccionades, en xinès i anglès", "Reconeix (xinès)"),
     32870: ("Reconeix les imatges seleccionades (&occidental)", "Llegeix el text de les miniatures seleccionades, en anglès i altres llengües occidentals", "Reconeix (occidental)"),
     32876: ("Reconeix una &zona (xinès)", "Dibuixeu un rectangle i arrossegueu el text xinès reconegut a la subfinestra de text", "Reconeix una zona (xinès)"),

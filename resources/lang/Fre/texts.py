@@ -73,6 +73,7 @@ COMMANDS = {
     32856: ("&Arrêter la capture automatique", "Ne plus prendre de photo à intervalle fixe"),
     32792: ("&Réglages de capture...", "Régler les noms, la taille, le format et le dossier des photos", "Réglages de capture"),
     32815: ("Pr&opriétés de la caméra...", "Régler les paramètres propres de la caméra", "Propriétés de la caméra"),
+    32805: ("Imprimer l'image de la caméra...", "Imprimer l'image en direct de la caméra, découpée à la page comme une photo", "Imprimer l'image de la caméra"),
     32872: ("Reconnaître les images sélectionnées (&chinois)", "Lire le texte des miniatures sélectionnées, en chinois et en anglais", "Reconnaître (chinois)"),
     32870: ("Reconnaître les images sélectionnées (&occidental)", "Lire le texte des miniatures sélectionnées, en anglais et autres langues occidentales", "Reconnaître (occidental)"),
     32876: ("Reconnaître une &zone (chinois)", "Tracez un rectangle puis faites glisser le texte chinois reconnu dans le volet de texte", "Reconnaître une zone (chinois)"),

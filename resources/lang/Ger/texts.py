@@ -73,6 +73,7 @@ COMMANDS = {
     32856: ("Automatische Aufnahme &beenden", "Keine Fotos mehr in festen Abständen aufnehmen"),
     32792: ("Aufnahme&einstellungen...", "Namen, Größe, Format und Ordner der Fotos festlegen", "Aufnahmeeinstellungen"),
     32815: ("Kamera&eigenschaften...", "Die eigenen Einstellungen der Kamera anpassen", "Kameraeigenschaften"),
+    32805: ("Kamerabild drucken...", "Das Live-Bild der Kamera drucken, wie ein Foto auf die Seite zugeschnitten", "Kamerabild drucken"),
     32872: ("Ausgewählte Bilder erkennen (&Chinesisch)", "Den Text der ausgewählten Miniaturen lesen, Chinesisch und Englisch", "Erkennen (Chinesisch)"),
     32870: ("Ausgewählte Bilder erkennen (&westlich)", "Den Text der ausgewählten Miniaturen lesen, Englisch und weitere westliche Sprachen", "Erkennen (westlich)"),
     32876: ("&Bereich erkennen (Chinesisch)", "Ein Rechteck ziehen und den erkannten chinesischen Text in den Textbereich ziehen", "Bereich erkennen (Chinesisch)"),

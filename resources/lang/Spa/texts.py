@@ -73,6 +73,7 @@ COMMANDS = {
     32856: ("&Detener captura automática", "Dejar de tomar fotos a intervalos fijos"),
     32792: ("&Ajustes de captura...", "Definir nombres, tamaño, formato y carpeta de las fotos", "Ajustes de captura"),
     32815: ("P&ropiedades de la cámara...", "Ajustar la configuración propia de la cámara", "Propiedades de la cámara"),
+    32805: ("Imprimir imagen de la cámara...", "Imprimir la imagen en directo de la cámara, recortada a la página como una foto", "Imprimir imagen de la cámara"),
     32872: ("Reconocer imágenes seleccionadas (&chino)", "Leer el texto de las miniaturas seleccionadas, en chino e inglés", "Reconocer (chino)"),
     32870: ("Reconocer imágenes seleccionadas (&occidental)", "Leer el texto de las miniaturas seleccionadas, en inglés y otros idiomas occidentales", "Reconocer (occidental)"),
     32876: ("Reconocer &región (chino)", "Dibuje un rectángulo y arrastre el texto chino reconocido al panel de texto", "Reconocer región (chino)"),

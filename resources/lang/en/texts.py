@@ -75,6 +75,7 @@ COMMANDS = {
     32856: ("Sto&p Auto Capture", "Stop taking photos at a fixed interval", "Stop auto capture"),
     32792: ("Capture S&ettings...", "Set the names, size, format and folder of the photos", "Capture settings"),
     32815: ("Camera P&roperties...", "Adjust the camera's own settings", "Camera properties"),
+    32805: ("Print Camera Picture...", "Print the live camera picture, cut to the page as a photo would be", "Print camera picture"),
     32872: ("Recognize Selected Images (&Chinese)", "Read the text of the selected thumbnails, Chinese and English", "Recognize (Chinese)"),
     32870: ("Recognize Selected Images (&Western)", "Read the text of the selected thumbnails, English and other western languages", "Recognize (Western)"),
     32876: ("Recognize &Region (Chinese)", "Draw a rectangle, then drag its recognised Chinese text into the text pane", "Recognize region (Chinese)"),

@@ -73,6 +73,7 @@ COMMANDS = {
     32856: ("&Parar captura automática", "Parar de tirar fotos em intervalos fixos"),
     32792: ("&Configurações de captura...", "Definir nomes, tamanho, formato e pasta das fotos", "Configurações de captura"),
     32815: ("P&ropriedades da câmera...", "Ajustar as configurações próprias da câmera", "Propriedades da câmera"),
+    32805: ("Imprimir imagem da câmera...", "Imprimir a imagem ao vivo da câmera, recortada na página como uma foto", "Imprimir imagem da câmera"),
     32872: ("Reconhecer imagens selecionadas (&chinês)", "Ler o texto das miniaturas selecionadas, em chinês e inglês", "Reconhecer (chinês)"),
     32870: ("Reconhecer imagens selecionadas (&ocidental)", "Ler o texto das miniaturas selecionadas, em inglês e outros idiomas ocidentais", "Reconhecer (ocidental)"),
     32876: ("Reconhecer &região (chinês)", "Desenhe um retângulo e arraste o texto chinês reconhecido para o painel de texto", "Reconhecer região (chinês)"),
