@@ -112,6 +112,8 @@ constexpr int kSaveCopyJpeg = 32878;
 namespace str {
 constexpr int kDocument = 128; // "program name\ndefault document name"
 constexpr int kBoxTitle = 57344;
+constexpr int kSaveAsTitle = 61441;   // the save dialog when the image gets a new name
+constexpr int kSaveCopyTitle = 61444; // the save dialog when a copy is written
 constexpr int kBrowseTitle = 61447;
 constexpr int kCaptureFailed = 61448;
 constexpr int kNoImageHere = 61453;        // image mode without an image

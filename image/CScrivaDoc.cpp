@@ -2,6 +2,7 @@
 
 #include "CScrivaDoc.h"
 
+#include "FileReason.h"
 #include "IDocumentView.h"
 #include "IImageView.h"
 #include "IThumbList.h"
@@ -56,11 +57,16 @@ bool isSpecialFile(const QString& path)
     return ::stat(scriva::NativePath(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
-std::unique_ptr<CxImage> loadImage(const QString& path, int format)
+// The image of a file; null when it cannot be read, with the decoder's text
+// in `error` when one is given.
+std::unique_ptr<CxImage> loadImage(const QString& path, int format, QString* error = nullptr)
 {
     auto image = std::make_unique<CxImage>(scriva::NativePathString(path), uint32_t(format));
-    if (!image->IsValid())
+    if (!image->IsValid()) {
+        if (error)
+            *error = QString::fromUtf8(image->GetLastError());
         return nullptr;
+    }
     return image;
 }
 
@@ -174,10 +180,12 @@ bool CScrivaDoc::OpenDocument(const QString& path)
         return false;
     if (!SaveModified())
         return false;
-    std::unique_ptr<CxImage> image = loadImage(path, format);
+    QString error;
+    std::unique_ptr<CxImage> image = loadImage(path, format, &error);
     if (!image) {
-        // The image shown so far stays.
-        message(QString::fromLatin1(kUnreadable));
+        // The image shown so far stays. The box names the file and why.
+        message(QString::fromLatin1(kUnreadable) + QStringLiteral("\r\n") + path +
+                QStringLiteral("\r\n") + scriva::image::ReadFailureReason(path, error));
         return false;
     }
     m_image = std::move(image);
@@ -263,6 +271,18 @@ void CScrivaDoc::listInThumbnails(const QString& path)
     thumbs->SelectItem(IThumbList::SelectNext, thumbs->CurrentIndex() - 1);
 }
 
+void CScrivaDoc::listCopyInThumbnails(const QString& path)
+{
+    IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr;
+    if (!thumbs)
+        return;
+    const int current = thumbs->CurrentIndex();
+    thumbs->AddFile(path);
+    if (current >= 0)
+        thumbs->SelectItem(IThumbList::SelectPrev, current + 1);
+    UpdateStatus(StatusAll);
+}
+
 void CScrivaDoc::showRecognisedText(const QString& path)
 {
     const auto found = m_texts.find(path);
@@ -308,7 +328,8 @@ bool CScrivaDoc::DoSave(const QString& givenPath, bool replace)
     if (path.isEmpty() || !scriva::FileTypeTable::CanSave(int(m_image->GetType()))) {
         path = saveProposal(replace);
         int type = int(m_image->GetType());
-        const bool chosen = m_host.promptSaveName && m_host.promptSaveName(path, type);
+        const QString title = string(replace ? StrSaveAsTitle : StrSaveCopyTitle);
+        const bool chosen = m_host.promptSaveName && m_host.promptSaveName(path, type, title);
         if (!chosen) {
             m_chosenType = 0;
             return false;
@@ -356,7 +377,7 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
         return false; // the other program's file stays
     if (!m_image->Save(scriva::NativePathString(path), uint32_t(format))) {
         // The file and the reason (the system's, for a file that cannot be written).
-        message(path + QLatin1Char('\n') + QString::fromUtf8(m_image->GetLastError()));
+        writeFailed(path, QString::fromUtf8(m_image->GetLastError()));
         return false;
     }
     if (path == m_pathName)
@@ -497,6 +518,13 @@ bool CScrivaDoc::mayReplace(const QString& path) const
 QString CScrivaDoc::string(int id) const
 {
     return m_host.string ? m_host.string(id) : QString();
+}
+
+void CScrivaDoc::writeFailed(const QString& path, const QString& writerText) const
+{
+    const QString reason = scriva::image::WriteFailureReason(path, writerText);
+    message(string(StrFileNotWritten) + QStringLiteral("\r\n") + path + QStringLiteral("\r\n") +
+            reason);
 }
 
 void CScrivaDoc::message(const QString& text) const

@@ -83,6 +83,9 @@ public:
         StrNoMailProgram = scriva::str::kNoMailProgram,
         StrChangedOnDisk = scriva::str::kChangedOnDisk,
         StrNotARegularFile = scriva::str::kNotARegularFile,
+        StrSaveAsTitle = scriva::str::kSaveAsTitle,
+        StrSaveCopyTitle = scriva::str::kSaveCopyTitle,
+        StrFileNotWritten = scriva::str::kFileNotWritten,
     };
     static constexpr int kLassoCapacity = 8000; // points of one outline
     static constexpr int kLassoCountCap = 7998; // counted points while drawing
@@ -251,6 +254,8 @@ private:
     bool refuseSpecialFile(const QString& path) const;
     void showRecognisedText(const QString& path);
     void listInThumbnails(const QString& path);
+    // A copy joins the column; the document's own item stays the current one.
+    void listCopyInThumbnails(const QString& path);
     void repaintImageView();
     // After an undo or redo step: marks cleared, views and status refreshed; true.
     bool historyStepped();
@@ -277,6 +282,8 @@ private:
     // changed it since it was opened or saved, the user decides. True when
     // the save may go on.
     bool mayReplace(const QString& path) const;
+    // The box of a failed write: the file and the writer's reason.
+    void writeFailed(const QString& path, const QString& writerText) const;
     void message(const QString& text) const;
     void messageId(int id, bool information = false) const;
     QString string(int id) const;

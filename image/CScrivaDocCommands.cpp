@@ -227,17 +227,15 @@ bool CScrivaDoc::saveCopyAsJpeg()
         return false;
     QString path = saveProposal(false);
     int type = scriva::FileTypeTable::Jpeg;
-    if (!m_host.promptSaveName || !m_host.promptSaveName(path, type)) {
+    if (!m_host.promptSaveName || !m_host.promptSaveName(path, type, string(StrSaveCopyTitle))) {
         m_chosenType = 0;
         return false;
     }
     m_chosenType = type;
     const bool pdf = type == scriva::FileTypeTable::Pdf;
     const bool saved = OnSaveDocument(path);
-    if (saved && !pdf) {
-        listInThumbnails(path);
-        UpdateStatus(StatusAll);
-    }
+    if (saved && !pdf)
+        listCopyInThumbnails(path);
     return saved;
 }
 
@@ -247,7 +245,7 @@ bool CScrivaDoc::exportPdf()
         return false;
     QString path = saveProposal(false);
     int type = scriva::FileTypeTable::Pdf;
-    if (!m_host.promptSaveName || !m_host.promptSaveName(path, type)) {
+    if (!m_host.promptSaveName || !m_host.promptSaveName(path, type, QString())) {
         m_chosenType = 0;
         return false;
     }
@@ -270,9 +268,12 @@ void CScrivaDoc::sendMail()
     if (base.isEmpty())
         base = QStringLiteral("image");
     const QString file = folder + base + QStringLiteral(".bmp");
-    if (!QDir().mkpath(folder) ||
-        !m_image->Save(QFile::encodeName(file).toStdString(), CXIMAGE_FORMAT_BMP)) {
-        message(QString::fromUtf8(m_image->GetLastError()));
+    if (!QDir().mkpath(folder)) {
+        writeFailed(file, QString());
+        return;
+    }
+    if (!m_image->Save(QFile::encodeName(file).toStdString(), CXIMAGE_FORMAT_BMP)) {
+        writeFailed(file, QString::fromUtf8(m_image->GetLastError()));
         return;
     }
     auto* process = new QProcess(this);

@@ -17,8 +17,9 @@ struct DocumentHost
     std::function<void(const QString&)> showText;              // plain box with OK
     std::function<void(int id, bool information)> showMessage; // numbered string
     std::function<bool(const QString&)> askYesNo;              // question box: true on Yes
-    // The file-name prompt for saving: name and type in and out; false on Cancel.
-    std::function<bool(QString& name, int& type)> promptSaveName;
+    // The file-name prompt for saving: name and type in and out, with its title
+    // (empty: the prompt's own); false on Cancel.
+    std::function<bool(QString& name, int& type, const QString& title)> promptSaveName;
     std::function<int()> rightAreaMode;         // 101 image view, 154 capture view
     std::function<bool()> programBusy;          // a worker, a photo or a switch runs
     std::function<void()> switchRightPane;      // at once

@@ -74,8 +74,8 @@ DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
     host.showText = [f, s](const QString& text) { s->showText(f, text, QString(), false); };
     host.showMessage = [f, s](int id, bool) { s->showMessage(f, id); };
     host.askYesNo = [f, s](const QString& text) { return s->askYesNo(f, text); };
-    host.promptSaveName = [f, s](QString& name, int& type) {
-        return s->promptSaveName(f, name, type);
+    host.promptSaveName = [f, s](QString& name, int& type, const QString& title) {
+        return s->promptSaveName(f, name, type, title);
     };
     host.rightAreaMode = [f] { return f->RightAreaMode(); };
     host.programBusy = [s] { return s->busy(); };

@@ -78,8 +78,8 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
         };
     }
     if (!s.promptSaveName) {
-        s.promptSaveName = [](QWidget* parent, QString& name, int& type) {
-            return scriva::PromptFileName(parent, name, false, type);
+        s.promptSaveName = [](QWidget* parent, QString& name, int& type, const QString& title) {
+            return scriva::PromptFileName(parent, name, false, type, title);
         };
     }
     if (!s.addRecentFile)

@@ -50,8 +50,9 @@ struct FrameServices
     std::function<void(const QVariantMap&)> postRecognized;
     const CConfigFile* settings = nullptr; // the store, for views that read it; may be null
     std::function<bool(QWidget*, const QString&)> askYesNo; // question box: true on Yes
-    // The file-name prompt for saving (name and type in and out); false on Cancel.
-    std::function<bool(QWidget*, QString& name, int& type)> promptSaveName;
+    // The file-name prompt for saving (name and type in and out) with its
+    // title (empty: the prompt's own); false on Cancel.
+    std::function<bool(QWidget*, QString& name, int& type, const QString& title)> promptSaveName;
     std::function<void(const QString&)> addRecentFile;
     // Writes a setting into the program's store (key, value, section).
     std::function<void(const QString&, const QString&, const QString&)> setSetting;

@@ -27,11 +27,13 @@ void followFilter(QFileDialog* dialog, bool open, const QString& filter)
 
 } // namespace
 
-QFileDialog* MakeFileNameDialog(QWidget* parent, const QString& name, bool open, int type)
+QFileDialog* MakeFileNameDialog(QWidget* parent, const QString& name, bool open, int type,
+                                const QString& title)
 {
     type = effectiveType(type);
-    auto* dialog = new QFileDialog(parent, open ? QStringLiteral("Open image file")
-                                                : QStringLiteral("Save image file"));
+    const QString plain =
+        open ? QStringLiteral("Open image file") : QStringLiteral("Save image file");
+    auto* dialog = new QFileDialog(parent, title.isEmpty() ? plain : title);
     dialog->setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog->setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -57,9 +59,9 @@ int ChosenFileType(const QFileDialog& dialog, bool open)
     return FileTypeTable::TypeAtPosition(open, position);
 }
 
-bool PromptFileName(QWidget* parent, QString& name, bool open, int& type)
+bool PromptFileName(QWidget* parent, QString& name, bool open, int& type, const QString& title)
 {
-    std::unique_ptr<QFileDialog> dialog(MakeFileNameDialog(parent, name, open, type));
+    std::unique_ptr<QFileDialog> dialog(MakeFileNameDialog(parent, name, open, type, title));
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return false;
     name = dialog->selectedFiles().constFirst();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -54,6 +55,7 @@ struct Recorder
     QString promptAnswer; // empty: Cancel
     int promptType = 0;   // 0: keep the type given
     int promptedType = -99;
+    QString promptTitle;
     QStringList recent;
     QStringList statusAll;
     QString zoomPane;
@@ -69,8 +71,9 @@ DocumentHost hostFor(Recorder& r)
         r.questions << q;
         return r.answerYes;
     };
-    h.promptSaveName = [&r](QString& name, int& type) {
+    h.promptSaveName = [&r](QString& name, int& type, const QString& title) {
         r.promptedType = type;
+        r.promptTitle = title;
         if (r.promptAnswer.isEmpty())
             return false;
         name = r.promptAnswer;
@@ -191,12 +194,23 @@ TEST_F(DocumentTest, ANonImageShowsTheMessageAndKeepsWhatWasOpen)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("this is text, not a picture");
     f.close();
-    for (const QString& path : {fake, dir.filePath(QStringLiteral("missing.bmp")),
-                                dir.filePath(QStringLiteral("notes.txt"))}) {
+    CxImage decoded;
+    EXPECT_FALSE(decoded.Load(QFile::encodeName(fake).toStdString(), 3));
+    const QString decoderText = QString::fromUtf8(decoded.GetLastError());
+    EXPECT_FALSE(decoderText.isEmpty());
+    // The fixed text, then the file and why it could not be read.
+    const QString kept = QStringLiteral("The picture does not exist, has been removed.");
+    const std::pair<QString, QString> cases[] = {
+        {fake, kept + QStringLiteral("\r\n") + fake + QStringLiteral("\r\n") + decoderText},
+        {dir.filePath(QStringLiteral("missing.bmp")),
+         kept + QStringLiteral("\r\n") + dir.filePath(QStringLiteral("missing.bmp")) +
+             QStringLiteral("\r\nNo such file or directory")},
+        {dir.filePath(QStringLiteral("notes.txt")), kept}, // no image type: no file is read
+    };
+    for (const auto& [path, text] : cases) {
         rec.texts.clear();
         EXPECT_FALSE(doc.OpenDocument(path)) << path.toStdString();
-        EXPECT_EQ(rec.texts,
-                  QStringList{QStringLiteral("The picture does not exist, has been removed.")});
+        EXPECT_EQ(rec.texts, QStringList{text});
         EXPECT_TRUE(doc.HasImage());
         EXPECT_EQ(doc.PathName(), good);
     }
@@ -252,7 +266,8 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheFileAndTheEditsAlone)
     rec.promptAnswer = target;
     EXPECT_FALSE(doc.DoSave(QString(), true));
     EXPECT_EQ(rec.texts,
-              QStringList{target + QStringLiteral("\nJPEG can save only RGB or GreyScale images")});
+              QStringList{QStringLiteral("string 62005\r\n") + target +
+                          QStringLiteral("\r\nJPEG can save only RGB or GreyScale images")});
     EXPECT_EQ(bytesOf(target), before);
     EXPECT_EQ(doc.PathName(), source);
     // A write-protected file (kept even for root) names itself and the system's reason.
@@ -262,9 +277,9 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheFileAndTheEditsAlone)
     rec.texts.clear();
     rec.promptAnswer = locked;
     EXPECT_FALSE(doc.DoSave(QString(), true));
-    EXPECT_EQ(
-        rec.texts,
-        QStringList{locked + QStringLiteral("\nCan't open file for writing: Permission denied")});
+    EXPECT_EQ(rec.texts,
+              QStringList{QStringLiteral("string 62005\r\n") + locked +
+                          QStringLiteral("\r\nCan't open file for writing: Permission denied")});
     EXPECT_EQ(bytesOf(locked), lockedBefore);
     EXPECT_EQ(doc.Undo().Position(), 1);
     // Asked to save before closing, the same failure keeps the edits and
@@ -277,6 +292,31 @@ TEST_F(DocumentTest, AFailedSaveLeavesTheFileAndTheEditsAlone)
     EXPECT_FALSE(doc.OpenPath(other));
     EXPECT_EQ(doc.PathName(), target);
     EXPECT_EQ(bytesOf(target), before);
+}
+
+TEST_F(DocumentTest, AFailedSaveNamesTheFileAndTheSystemsReason)
+{
+    const QString source = writeImage(dir, QStringLiteral("s.png"), gradient(16, 16), 4);
+    ASSERT_TRUE(doc.OpenDocument(source));
+    const QString file = writeImage(dir, QStringLiteral("plain.png"), gradient(4, 4), 4);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("taken.png"))));
+    const std::pair<QString, QString> cases[] = {
+        {dir.filePath(QStringLiteral("gone/x.png")), QStringLiteral("No such file or directory")},
+        {file + QStringLiteral("/x.png"), QStringLiteral("Not a directory")},
+        {dir.filePath(QStringLiteral("taken.png")), QStringLiteral("Is a directory")},
+    };
+    for (const auto& [path, reason] : cases) {
+        rec.texts.clear();
+        EXPECT_FALSE(doc.OnSaveDocument(path)) << path.toStdString();
+        ASSERT_EQ(rec.texts.size(), 1) << path.toStdString();
+        const QStringList lines = rec.texts.at(0).split(QStringLiteral("\r\n"));
+        ASSERT_EQ(lines.size(), 3) << rec.texts.at(0).toStdString();
+        EXPECT_EQ(lines.at(0), QStringLiteral("string 62005"));
+        EXPECT_EQ(lines.at(1), path);
+        EXPECT_TRUE(lines.at(2).contains(reason)) << lines.at(2).toStdString();
+        EXPECT_EQ(lines.at(2).count(reason), 1) << "said once: " << lines.at(2).toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("taken.png"))).isDir());
 }
 
 TEST_F(DocumentTest, AskToSaveOnlyAfterEditsAndOnlySavesOnYes)
@@ -410,7 +450,7 @@ TEST_F(DocumentTest, ProposalCopyAndChosenType)
     int seen = -1;
     doc.SetHost([&] {
         DocumentHost h = hostFor(rec);
-        h.promptSaveName = [&](QString& name, int& type) {
+        h.promptSaveName = [&](QString& name, int& type, const QString&) {
             seen = type;
             EXPECT_EQ(name, dir.filePath(QStringLiteral("UntitledImage"))); // the folder stays
             return false;
@@ -428,6 +468,7 @@ TEST_F(DocumentTest, ProposalCopyAndChosenType)
     rec.promptAnswer = dir.filePath(QStringLiteral("copy.jpg"));
     ASSERT_TRUE(doc.OnCommand(CScrivaDoc::CmdSaveCopyJpeg));
     EXPECT_EQ(rec.promptedType, 3);
+    EXPECT_EQ(rec.promptTitle, QStringLiteral("string 61444"));
     EXPECT_TRUE(QFileInfo::exists(rec.promptAnswer));
     EXPECT_EQ(doc.PathName(), path);
     EXPECT_EQ(doc.Undo().Position(), 1);
@@ -441,6 +482,7 @@ TEST_F(DocumentTest, ProposalCopyAndChosenType)
     rec.promptAnswer = dir.filePath(QStringLiteral("all.pdf"));
     rec.promptType = 21;
     EXPECT_TRUE(doc.DoSave(QString(), true));
+    EXPECT_EQ(rec.promptTitle, QStringLiteral("string 61441"));
     EXPECT_EQ(exported, rec.promptAnswer);
     EXPECT_EQ(doc.PathName(), path);
     EXPECT_EQ(doc.Undo().Position(), 1);
