@@ -276,61 +276,6 @@ private slots:
         QCOMPARE(int(doc.GetImage()->GetWidth()), 31);
     }
 
-    // Save a Copy writes the copy and lists it, while the document, its
-    // thumbnail and the position stay the original's; each save dialog has
-    // its own title.
-    void saveACopyKeepsTheOriginalCurrent()
-    {
-        freshHome();
-        const QString a = photo(QStringLiteral("a.jpg"), 30, 20);
-        photo(QStringLiteral("b.jpg"), 31, 20);
-        CScrivaApp app;
-        CMainFrame* frame = apptest::StartWithImageView(app);
-        QVERIFY(frame);
-        CScrivaDoc& doc = frame->document();
-        CThumbView* thumbs = frame->thumbView();
-        thumbs->ScanFolder(m_home->path());
-        QVERIFY(thumbs->OpenItem(0));
-        QCOMPARE(doc.PathName(), a);
-        QVERIFY(doc.CropTo(QRect(0, 0, 10, 10)));
-
-        const QString copy = m_home->filePath(QStringLiteral("a copy.jpg"));
-        QString title;
-        const auto chooseAs = [&](const QString& path) {
-            return [&title, path](QFileDialog* dialog) {
-                title = dialog->windowTitle();
-                // The proposal highlights the document's own file; the
-                // chosen name replaces that choice.
-                dialog->selectFile(path);
-                static_cast<QDialog*>(dialog)->accept();
-            };
-        };
-        {
-            apptest::ModalHandler<QFileDialog> choose(chooseAs(copy));
-            QVERIFY(frame->router().dispatch(scriva::cmd::kSaveCopyJpeg));
-            QVERIFY(choose.seen());
-        }
-        QCOMPARE(title, app.pack().String(61444));
-        QVERIFY(QFileInfo::exists(copy));
-        QCOMPARE(doc.PathName(), a);
-        QCOMPARE(thumbs->ItemCount(), 3);
-        QCOMPARE(thumbs->CurrentIndex(), 0);
-        QCOMPARE(thumbs->SelectedPaths(), QStringList{a});
-        QCOMPARE(pane(frame, 59149), QStringLiteral("1/3"));
-        QVERIFY(doc.IsModified()); // the copy is not the document's file
-
-        const QString renamed = m_home->filePath(QStringLiteral("renamed.jpg"));
-        {
-            apptest::ModalHandler<QFileDialog> choose(chooseAs(renamed));
-            QVERIFY(frame->router().dispatch(scriva::cmd::kFileSaveAs));
-            QVERIFY(choose.seen());
-        }
-        QCOMPARE(title, app.pack().String(61441));
-        QCOMPARE(doc.PathName(), renamed);
-        QCOMPARE(thumbs->PathAt(thumbs->CurrentIndex()), renamed);
-        QVERIFY(!doc.IsModified());
-    }
-
     void closingWithEditsAsksToSave()
     {
         freshHome();
