@@ -16,6 +16,7 @@
 #include "image/ui/CScrivaView.h"
 #include "thumbs/ui/CThumbView.h"
 
+#include <QAbstractItemView>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -274,6 +275,66 @@ private slots:
         QVERIFY(frame->router().dispatch(CScrivaDoc::CmdPreviousFile));
         QCOMPARE(doc.PathName(), b);
         QCOMPARE(int(doc.GetImage()->GetWidth()), 31);
+    }
+
+    // Save a Copy writes the copy and lists it, while the document, its
+    // thumbnail and the position stay the original's; each save dialog has
+    // its own title.
+    void saveACopyKeepsTheOriginalCurrent()
+    {
+        freshHome();
+        const QString a = photo(QStringLiteral("a.jpg"), 30, 20);
+        photo(QStringLiteral("b.jpg"), 31, 20);
+        CScrivaApp app;
+        CMainFrame* frame = apptest::StartWithImageView(app);
+        QVERIFY(frame);
+        CScrivaDoc& doc = frame->document();
+        CThumbView* thumbs = frame->thumbView();
+        thumbs->ScanFolder(m_home->path());
+        QVERIFY(thumbs->OpenItem(0));
+        QCOMPARE(doc.PathName(), a);
+        QVERIFY(doc.CropTo(QRect(0, 0, 10, 10)));
+
+        const QString copy = m_home->filePath(QStringLiteral("a copy.jpg"));
+        QString title;
+        const auto chooseAs = [&](const QString& path) {
+            return [&title, path](QFileDialog* dialog) {
+                title = dialog->windowTitle();
+                // The proposal highlights the document's own file once the
+                // folder is listed, and a highlighted file wins over a typed
+                // name: drop the highlight, as typing a new name does.
+                dialog->selectFile(path);
+                for (auto* view : dialog->findChildren<QAbstractItemView*>())
+                    view->clearSelection();
+                if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    edit->setText(path);
+                static_cast<QDialog*>(dialog)->accept();
+            };
+        };
+        {
+            apptest::ModalHandler<QFileDialog> choose(chooseAs(copy));
+            QVERIFY(frame->router().dispatch(scriva::cmd::kSaveCopyJpeg));
+            QVERIFY(choose.seen());
+        }
+        QCOMPARE(title, app.pack().String(61444));
+        QVERIFY(QFileInfo::exists(copy));
+        QCOMPARE(doc.PathName(), a);
+        QCOMPARE(thumbs->ItemCount(), 3);
+        QCOMPARE(thumbs->CurrentIndex(), 0);
+        QCOMPARE(thumbs->SelectedPaths(), QStringList{a});
+        QCOMPARE(pane(frame, 59149), QStringLiteral("1/3"));
+        QVERIFY(doc.IsModified()); // the copy is not the document's file
+
+        const QString renamed = m_home->filePath(QStringLiteral("renamed.jpg"));
+        {
+            apptest::ModalHandler<QFileDialog> choose(chooseAs(renamed));
+            QVERIFY(frame->router().dispatch(scriva::cmd::kFileSaveAs));
+            QVERIFY(choose.seen());
+        }
+        QCOMPARE(title, app.pack().String(61441));
+        QCOMPARE(doc.PathName(), renamed);
+        QCOMPARE(thumbs->PathAt(thumbs->CurrentIndex()), renamed);
+        QVERIFY(!doc.IsModified());
     }
 
     void closingWithEditsAsksToSave()
