@@ -209,8 +209,9 @@ public:
     void SetPaletteColor(uint8_t idx, COLORREF c);
     void SetPaletteColor(uint8_t idx, uint8_t r, uint8_t g, uint8_t b);
     void SetPalette(const RGBQUAD* pal, uint32_t entries); // copies up to GetNumColors()
-    void SetGrayPalette();                    // entry i = (i, i, i) scaled to the palette size
-    bool IsGrayScale() const;                 // palette image whose entries all have r = g = b
+    void SetGrayPalette();    // entry i = (i, i, i) scaled to the palette size
+    bool IsGrayScale() const; // palette image whose entries all have r = g = b
+    bool IsGreyRamp() const;  // 2+ palette entries running evenly from black to white
     uint8_t GetNearestIndex(RGBQUAD c) const; // closest palette entry (0 for 24 bpp)
     static RGBQUAD RGBtoRGBQUAD(COLORREF c);
     static COLORREF RGBQUADtoRGB(RGBQUAD c);

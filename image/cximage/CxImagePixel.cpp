@@ -92,6 +92,20 @@ bool CxImage::IsGrayScale() const
     return true;
 }
 
+bool CxImage::IsGreyRamp() const
+{
+    const uint32_t n = GetNumColors();
+    if (n < 2)
+        return false;
+    for (uint32_t i = 0; i < n; ++i) {
+        const RGBQUAD c = GetPaletteColor(uint8_t(i));
+        const uint32_t v = i * 255 / (n - 1);
+        if (c.rgbRed != v || c.rgbGreen != v || c.rgbBlue != v)
+            return false;
+    }
+    return true;
+}
+
 uint8_t CxImage::GetNearestIndex(RGBQUAD c) const
 {
     const RGBQUAD* pal = GetPalette();

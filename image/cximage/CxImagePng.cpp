@@ -51,28 +51,13 @@ int32_t ppmToDpi(png_uint_32 ppm)
 // How the file's pixels are laid into the image.
 enum class PngLayout { Palette, Grey, GreyAlpha, Bgr, Bgra };
 
-// Entry i is the i-th evenly spaced grey level of the depth: (i, i, i) for 8 bits.
-bool hasGreyRamp(const CxImage& img)
-{
-    const uint32_t n = img.GetNumColors();
-    if (n < 2)
-        return false;
-    for (uint32_t i = 0; i < n; ++i) {
-        const RGBQUAD c = img.GetPaletteColor(uint8_t(i));
-        const uint32_t v = i * 255 / (n - 1);
-        if (c.rgbRed != v || c.rgbGreen != v || c.rgbBlue != v)
-            return false;
-    }
-    return true;
-}
-
 // How the image's pixels are written: grey images whose palette is the plain grey ramp
 // as grey (with alpha at 8 bits), other palette images with their palette unless they
 // have an alpha plane, colour as RGB(A).
 PngLayout writeLayout(const CxImage& img)
 {
     const bool alpha = img.AlphaIsValid();
-    if (img.GetNumColors() && hasGreyRamp(img) && (!alpha || img.GetBpp() == 8))
+    if (img.GetNumColors() && img.IsGreyRamp() && (!alpha || img.GetBpp() == 8))
         return alpha ? PngLayout::GreyAlpha : PngLayout::Grey;
     if (alpha)
         return PngLayout::Bgra;

@@ -381,21 +381,6 @@ bool CxImage::ReadTiffRgba(void* tiff, bool withAlpha)
     return true;
 }
 
-// Grey when entry i is the i-th evenly spaced grey level of the depth (i for 8 bits).
-static bool hasLinearGreyPalette(const CxImage& img)
-{
-    const uint32_t n = img.GetNumColors();
-    if (n < 2)
-        return false;
-    for (uint32_t i = 0; i < n; ++i) {
-        const RGBQUAD c = img.GetPaletteColor(uint8_t(i));
-        const uint32_t v = i * 255 / (n - 1);
-        if (c.rgbRed != v || c.rgbGreen != v || c.rgbBlue != v)
-            return false;
-    }
-    return true;
-}
-
 static uint32_t luminance(RGBQUAD c)
 {
     return c.rgbRed * 299u + c.rgbGreen * 587u + c.rgbBlue * 114u;
@@ -462,7 +447,7 @@ bool CxImage::WriteTiffPage(void* tiff)
     TIFF* tif = static_cast<TIFF*>(tiff);
     const uint32_t w = GetWidth(), h = GetHeight(), bpp = GetBpp();
     const bool rgb = bpp == 24, alpha = rgb && AlphaIsValid();
-    const bool grey = !rgb && bpp != 1 && hasLinearGreyPalette(*this);
+    const bool grey = !rgb && bpp != 1 && IsGreyRamp();
     const uint16_t spp = rgb ? (alpha ? 4 : 3) : 1;
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
