@@ -18,7 +18,7 @@ using namespace codectest;
 namespace {
 
 // What one test file holds. Pixels come from `sample(x, y, s)`.
-struct TiffSpec
+struct TiffLayout
 {
     uint32_t w, h;
     uint16_t spp, bps, photometric, orientation, compression;
@@ -32,7 +32,7 @@ uint8_t sample(uint32_t x, uint32_t y, uint32_t s)
 }
 
 // One strip or tile of the pattern, as the file stores it (top row first, contiguous).
-std::vector<uint8_t> piece(const TiffSpec& t, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h)
+std::vector<uint8_t> piece(const TiffLayout& t, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h)
 {
     const size_t rowBytes = (size_t(w) * t.spp * t.bps + 7) / 8;
     std::vector<uint8_t> out(rowBytes * h);
@@ -51,7 +51,7 @@ std::vector<uint8_t> piece(const TiffSpec& t, uint32_t x0, uint32_t y0, uint32_t
 // Writes the pixel data, encoded by libtiff or `raw` for every strip when given. With
 // `directoryFirst` the directory goes in front of the data (as cameras and scanners do),
 // so that cutting the file cuts the data, not the directory.
-void writeTiff(const std::filesystem::path& path, const TiffSpec& t,
+void writeTiff(const std::filesystem::path& path, const TiffLayout& t,
                const std::vector<uint8_t>* raw = nullptr, bool directoryFirst = true)
 {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
@@ -177,7 +177,7 @@ TEST(CxImageTiffFiles, CutOffAndDamagedFilesFailWithAReason)
     struct Case
     {
         const char* name;
-        TiffSpec spec;
+        TiffLayout layout;
         bool packBitsZeros; // huge picture: PackBits rows of zeros written raw
         int cut;            // > 0: keep this many bytes past the first strip's start
         int damage;         // > 0: overwrite this many bytes of the data with junk
@@ -225,25 +225,25 @@ TEST(CxImageTiffFiles, CutOffAndDamagedFilesFailWithAReason)
         SCOPED_TRACE(c.name);
         const auto path = dir.file("cut.tif");
         if (c.packBitsZeros) {
-            const std::vector<uint8_t> raw = packBitsZeros(size_t(c.spec.w) * 4, c.spec.h);
-            writeTiff(path, c.spec, &raw);
-        } else if (c.spec.w == 9456) {
+            const std::vector<uint8_t> raw = packBitsZeros(size_t(c.layout.w) * 4, c.layout.h);
+            writeTiff(path, c.layout, &raw);
+        } else if (c.layout.w == 9456) {
             const std::vector<uint8_t> raw(4096, 0x80);
-            writeTiff(path, c.spec, &raw);
+            writeTiff(path, c.layout, &raw);
         } else {
-            writeTiff(path, c.spec);
+            writeTiff(path, c.layout);
             // The whole file loads, upright, with every pixel.
             CxImage whole(path.string(), CXIMAGE_FORMAT_TIF);
             ASSERT_TRUE(whole.IsValid()) << whole.GetLastError();
             // The image object counts rows from the bottom; a bottom-left file stores the
             // bottom row first.
-            const bool bottomFirst = c.spec.orientation == ORIENTATION_BOTLEFT;
-            for (uint32_t y : {0u, c.spec.h / 2, c.spec.h - 1})
-                for (uint32_t x : {0u, c.spec.w / 3, c.spec.w - 1}) {
-                    const int32_t row = int32_t(bottomFirst ? y : c.spec.h - 1 - y);
+            const bool bottomFirst = c.layout.orientation == ORIENTATION_BOTLEFT;
+            for (uint32_t y : {0u, c.layout.h / 2, c.layout.h - 1})
+                for (uint32_t x : {0u, c.layout.w / 3, c.layout.w - 1}) {
+                    const int32_t row = int32_t(bottomFirst ? y : c.layout.h - 1 - y);
                     const RGBQUAD p = whole.GetPixelColor(int32_t(x), row);
                     EXPECT_EQ(p.rgbRed, sample(x, y, 0)) << x << "," << y;
-                    EXPECT_EQ(p.rgbGreen, sample(x, y, c.spec.spp == 1 ? 0 : 1)) << x << "," << y;
+                    EXPECT_EQ(p.rgbGreen, sample(x, y, c.layout.spp == 1 ? 0 : 1)) << x << "," << y;
                 }
         }
         std::vector<uint8_t> bytes = readFile(path);
@@ -280,7 +280,7 @@ TEST(CxImageTiffFiles, SavedCopiesKeepALosslessCompression)
     struct Case
     {
         const char* name;
-        TiffSpec spec;
+        TiffLayout layout;
         bool toGrey;       // turned into an 8-bit grey picture before saving
         uint16_t expected; // compression of the saved copy
     };
@@ -321,7 +321,7 @@ TEST(CxImageTiffFiles, SavedCopiesKeepALosslessCompression)
         SCOPED_TRACE(c.name);
         const auto in = dir.file("in.tif");
         const auto out = dir.file("out.tif");
-        writeTiff(in, c.spec, nullptr, false);
+        writeTiff(in, c.layout, nullptr, false);
         CxImage img(in.string(), CXIMAGE_FORMAT_TIF);
         ASSERT_TRUE(img.IsValid()) << img.GetLastError();
         if (c.toGrey)
