@@ -4,7 +4,7 @@
 // 5-megapixel photo for comparisons with other tools, then exits.
 
 #include "CxImage.h"
-#include "tests/cximage/test_ops_support.h"
+#include "tests/image/cximage/test_ops_support.h"
 
 #include <benchmark/benchmark.h>
 

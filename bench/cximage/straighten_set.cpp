@@ -10,7 +10,7 @@
 
 #include "CxImage.h"
 #include "CxPageDetect.h"
-#include "tests/cximage/page_scene.h"
+#include "tests/image/cximage/page_scene.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 
 #include "export/PdfExport.h"
 #include "image/cximage/CxImage.h"
-#include "tests/cximage/test_ops_support.h"
+#include "tests/image/cximage/test_ops_support.h"
 
 #include <QDir>
 #include <QFile>

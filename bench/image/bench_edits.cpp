@@ -4,7 +4,7 @@
 
 #include "image/EditOperation.h"
 #include "image/cximage/CxImage.h"
-#include "tests/cximage/test_ops_support.h"
+#include "tests/image/cximage/test_ops_support.h"
 
 #include <benchmark/benchmark.h>
 

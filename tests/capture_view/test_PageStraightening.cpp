@@ -7,7 +7,7 @@
 // the light-count crop to take too much.
 
 #include "capture_view/PageStraightening.h"
-#include "tests/cximage/page_scene.h"
+#include "tests/image/cximage/page_scene.h"
 
 #include <gtest/gtest.h>
 
