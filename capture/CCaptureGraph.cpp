@@ -15,6 +15,9 @@ int s_rememberedWidth = 0;
 int s_rememberedHeight = 0;
 
 const char* const kSink = "appsink name=sink max-buffers=2 drop=true sync=false";
+// A launch description plays at its own timestamps: recorded frames come at
+// their rate, live sources as they arrive.
+const char* const kLaunchSink = "appsink name=sink max-buffers=2 drop=true sync=true";
 
 GstFlowReturn OnNewSample(GstAppSink* sink, gpointer user)
 {
@@ -85,12 +88,83 @@ QString CCaptureGraph::DeviceLaunch(QString& error)
     m_videoWidth = mode.width;
     m_videoHeight = mode.height;
     const QString size = QStringLiteral(",width=%1,height=%2").arg(mode.width).arg(mode.height);
-    const QString caps = mode.jpeg ? QStringLiteral("image/jpeg") + size + RateCaps(mode.rate) +
-                                         QStringLiteral(" ! jpegdec")
-                                   : QStringLiteral("video/x-raw,format=") + mode.rawFormat + size +
-                                         RateCaps(mode.rate);
+    // Compressed frames reach the sink as they come: the view decodes them at
+    // the size it shows them, a photo at full size.
+    if (mode.jpeg)
+        return QStringLiteral("v4l2src name=src ! image/jpeg%1%2 ! %3 caps=image/jpeg")
+            .arg(size, RateCaps(mode.rate), QLatin1String(kSink));
+    const QString caps =
+        QStringLiteral("video/x-raw,format=") + mode.rawFormat + size + RateCaps(mode.rate);
     return QStringLiteral("v4l2src name=src ! %1 ! videoconvert ! video/x-raw,format=BGR ! %2")
         .arg(caps, QLatin1String(kSink));
+}
+
+QString CCaptureGraph::SourceLaunch(QString& error)
+{
+    // Built once with a pass-through element at its end to learn what its last
+    // element gives (a description may end in caps, which need an element after them).
+    const QByteArray text =
+        (m_source.pipeline + QStringLiteral(" ! identity name=scriva_probe")).toUtf8();
+    GError* gerror = nullptr;
+    GstElement* probe =
+        gst_parse_launch_full(text.constData(), nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &gerror);
+    if (!probe || gerror) {
+        error = QStringLiteral("cannot build the camera source '%1': %2")
+                    .arg(m_source.pipeline,
+                         QString::fromUtf8(gerror ? gerror->message : "unknown error"));
+        g_clear_error(&gerror);
+        if (probe)
+            gst_object_unref(probe);
+        return {};
+    }
+    GstElement* end =
+        GST_IS_BIN(probe) ? gst_bin_get_by_name(GST_BIN(probe), "scriva_probe") : nullptr;
+    GstPad* pad = end ? gst_element_get_static_pad(end, "src") : nullptr;
+    GstCaps* caps = pad ? gst_pad_query_caps(pad, nullptr) : nullptr;
+    const FrameKind kind = ClassifyCaps(caps);
+    gchar* described = caps ? gst_caps_to_string(caps) : nullptr;
+    const QString given = QString::fromUtf8(described ? described : "");
+    g_free(described);
+    if (caps)
+        gst_caps_unref(caps);
+    if (pad)
+        gst_object_unref(pad);
+    if (end)
+        gst_object_unref(end);
+    gst_object_unref(probe);
+    switch (kind) {
+    case FrameKind::Jpeg:
+        return QStringLiteral("%1 ! %2 caps=image/jpeg")
+            .arg(m_source.pipeline, QLatin1String(kLaunchSink));
+    case FrameKind::Raw:
+        return QStringLiteral("%1 ! videoconvert ! video/x-raw,format=BGR ! %2")
+            .arg(m_source.pipeline, QLatin1String(kLaunchSink));
+    case FrameKind::Unknown:
+        // Known only once it plays (a pad that appears later): JPEG or BGR are taken.
+        return QStringLiteral("%1 ! %2 caps=\"image/jpeg;video/x-raw,format=BGR\"")
+            .arg(m_source.pipeline, QLatin1String(kLaunchSink));
+    case FrameKind::Neither:
+        break;
+    }
+    error = QStringLiteral("the camera source '%1' gives %2, neither raw video nor JPEG frames")
+                .arg(m_source.pipeline, given);
+    return {};
+}
+
+CCaptureGraph::FrameKind CCaptureGraph::ClassifyCaps(GstCaps* caps)
+{
+    if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps))
+        return FrameKind::Unknown;
+    GstCaps* jpeg = gst_caps_from_string("image/jpeg");
+    GstCaps* raw = gst_caps_from_string("video/x-raw");
+    const bool canJpeg = gst_caps_can_intersect(caps, jpeg);
+    const bool canRaw = gst_caps_can_intersect(caps, raw);
+    gst_caps_unref(jpeg);
+    gst_caps_unref(raw);
+    // A source offering both (a camera without caps) is taken raw, as before.
+    if (canRaw)
+        return FrameKind::Raw;
+    return canJpeg ? FrameKind::Jpeg : FrameKind::Neither;
 }
 
 QString CCaptureGraph::LaunchDescription(QString& error)
@@ -114,6 +188,8 @@ QString CCaptureGraph::LaunchDescription(QString& error)
             .arg(QLatin1String(kSink));
     case CaptureSource::Kind::Pipeline:
         return m_source.pipeline;
+    case CaptureSource::Kind::Launch:
+        return SourceLaunch(error);
     case CaptureSource::Kind::Device:
         return DeviceLaunch(error);
     case CaptureSource::Kind::None:
@@ -334,6 +410,10 @@ int CCaptureGraph::OnBusMessage(GstBus*, GstMessage* message, void* self)
         if (at >= 0)
             text +=
                 QStringLiteral(" (%1)").arg(details.mid(at + 14).section(u'\n', 0, 0).trimmed());
+        // Which element failed says where: a launch description may have many.
+        if (GST_MESSAGE_SRC(message))
+            text = QStringLiteral("%1: %2").arg(QString::fromUtf8(GST_MESSAGE_SRC_NAME(message)),
+                                                text);
         graph->SetFailure(text);
         g_clear_error(&err);
         g_free(debug);

@@ -1,7 +1,8 @@
 #pragma once
 // The capture pipeline of the capture view: chooses the frame source (camera,
-// demo camera, test pattern), runs a GStreamer pipeline that delivers 24-bit
-// BGR frames to the grabber callback, and writes the held frame as a bitmap.
+// demo camera, test pattern, a launch description), runs a GStreamer pipeline
+// that delivers 24-bit BGR or JPEG frames to the grabber callback, and writes
+// the held frame (a JPEG one decoded at full size) as a bitmap.
 // User-interface thread only, except the callback (streaming thread). Errors
 // and end of stream on the bus set a failure flag that the view polls.
 
@@ -19,11 +20,16 @@ class CxImage;
 typedef struct _GstElement GstElement;
 typedef struct _GstBus GstBus;
 typedef struct _GstMessage GstMessage;
+typedef struct _GstCaps GstCaps;
 
 class CCaptureGraph
 {
 public:
     static constexpr int kStartTimeoutMs = 5000;
+
+    // What the last element of a launch description gives.
+    enum class FrameKind { Raw, Jpeg, Unknown, Neither };
+    static FrameKind ClassifyCaps(GstCaps* caps);
 
     CCaptureGraph();
     virtual ~CCaptureGraph();
@@ -82,6 +88,7 @@ public:
 private:
     QString LaunchDescription(QString& error);
     QString DeviceLaunch(QString& error);
+    QString SourceLaunch(QString& error);
     bool BuildPipeline();
     void DestroyPipeline();
     bool PushDemoPicture();

@@ -2,9 +2,60 @@
 
 #include "image/cximage/CxImage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gst/gst.h>
 #include <gst/video/video.h>
+
+namespace {
+
+constexpr int kScaledBytesPerPixel = 4;
+
+// One red band of the scaled picture; x and y in its own pixels, rows counted
+// from the bottom line as the page frame counts them, clipped to the picture.
+void FillScaledBand(JpegFrame::ScaledFrame& f, int x0, int y0, int x1, int y1)
+{
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, f.width);
+    y1 = std::min(y1, f.height);
+    for (int y = y0; y < y1; ++y) {
+        uint8_t* p = f.bits.data() + size_t(f.height - 1 - y) * size_t(f.stride) +
+                     size_t(x0) * kScaledBytesPerPixel;
+        for (int x = x0; x < x1; ++x, p += kScaledBytesPerPixel) {
+            p[0] = 0;
+            p[1] = 0;
+            p[2] = 255;
+        }
+    }
+}
+
+// The page frame of the full-size frame, scaled to the decoded picture; the
+// bands keep their share of the picture, at least one pixel.
+void PaintScaledBorder(JpegFrame::ScaledFrame& f, const PageGeometry::Rect& r)
+{
+    if (r.IsEmpty() || !f.IsValid() || f.frameWidth <= 0 || f.frameHeight <= 0)
+        return;
+    const auto sx = [&](int x) { return int(int64_t(x) * f.width / f.frameWidth); };
+    const auto sy = [&](int y) { return int(int64_t(y) * f.height / f.frameHeight); };
+    const int t = std::max(1, PageGeometry::kBorderThickness / f.denominator);
+    const int l = sx(r.left);
+    const int rt = sx(r.right);
+    const int top = sy(r.top);
+    const int b = sy(r.bottom);
+    FillScaledBand(f, l, top, rt, top + t);
+    FillScaledBand(f, l, top, l + t, b);
+    FillScaledBand(f, rt - t, top, rt, b);
+    FillScaledBand(f, l, b - t, rt, b);
+}
+
+bool IsJpeg(GstCaps* caps)
+{
+    const GstStructure* s = gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    return s && gst_structure_has_name(s, "image/jpeg");
+}
+
+} // namespace
 
 CGrabberCallback::CGrabberCallback() = default;
 
@@ -17,8 +68,15 @@ bool CGrabberCallback::BufferCB(GstSample* sample)
 {
     GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
     GstBuffer* buffer = sample ? gst_sample_get_buffer(sample) : nullptr;
+    if (!caps || !buffer)
+        return false;
+    return IsJpeg(caps) ? JpegCB(sample, buffer) : RawCB(sample, caps, buffer);
+}
+
+bool CGrabberCallback::RawCB(GstSample* sample, GstCaps* caps, GstBuffer* buffer)
+{
     GstVideoInfo info;
-    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps) ||
+    if (!gst_video_info_from_caps(&info, caps) ||
         GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
         return false;
     GstVideoFrame frame;
@@ -44,6 +102,52 @@ bool CGrabberCallback::BufferCB(GstSample* sample)
     return kept;
 }
 
+bool CGrabberCallback::JpegCB(GstSample* sample, GstBuffer* buffer)
+{
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return false;
+    int shownWidth = 0;
+    int shownHeight = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        shownWidth = m_shownWidth;
+        shownHeight = m_shownHeight;
+    }
+    int fw = 0;
+    int fh = 0;
+    const int denominator = JpegFrame::ReadSize(map.data, map.size, fw, fh)
+                                ? JpegFrame::ChooseScale(fw, fh, shownWidth, shownHeight)
+                                : 1;
+    // Decoded outside the lock, so painting never waits for a decode.
+    QString why;
+    const bool decoded = JpegFrame::DecodeScaled(map.data, map.size, denominator, m_decoding, &why);
+    gst_buffer_unmap(buffer, &map);
+    if (!decoded) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_dropReason = why;
+        }
+        m_droppedCount.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    GstSample* released = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::swap(m_scaled, m_decoding); // the old picture's buffer decodes the next frame
+        if (m_rectWidth == m_scaled.frameWidth && m_rectHeight == m_scaled.frameHeight)
+            PaintScaledBorder(m_scaled, m_pageRect);
+        m_image.reset();
+        m_compressed = true;
+        released = m_held;
+        m_held = gst_sample_ref(sample);
+    }
+    if (released)
+        gst_sample_unref(released);
+    m_frameCount.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
 bool CGrabberCallback::StoreRows(const uint8_t* data, int stride, int w, int h, GstSample* sample,
                                  GstSample*& released)
 {
@@ -63,6 +167,8 @@ bool CGrabberCallback::StoreRows(const uint8_t* data, int stride, int w, int h, 
                     rowBytes);
     if (m_rectWidth == w && m_rectHeight == h)
         PageGeometry::PaintBorder(bits, int(dstStride), w, h, m_pageRect);
+    m_scaled.width = m_scaled.height = 0;
+    m_compressed = false;
     released = m_held;
     m_held = gst_sample_ref(sample);
     return true;
@@ -77,14 +183,73 @@ void CGrabberCallback::PublishPageFrame(int frameWidth, int frameHeight,
     m_pageRect = rect;
 }
 
+void CGrabberCallback::PublishShownSize(int width, int height)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_shownWidth = std::max(width, 0);
+    m_shownHeight = std::max(height, 0);
+}
+
 bool CGrabberCallback::FrameSize(int& width, int& height) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_image)
-        return false;
-    width = int(m_image->GetWidth());
-    height = int(m_image->GetHeight());
-    return true;
+    if (m_image) {
+        width = int(m_image->GetWidth());
+        height = int(m_image->GetHeight());
+        return true;
+    }
+    if (m_scaled.IsValid()) {
+        width = m_scaled.frameWidth;
+        height = m_scaled.frameHeight;
+        return true;
+    }
+    return false;
+}
+
+QString CGrabberCallback::LastDropReason() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_dropReason;
+}
+
+bool CGrabberCallback::IsCompressed() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_compressed;
+}
+
+bool CGrabberCallback::CopyFrameImage(CxImage& image) const
+{
+    GstSample* sample = nullptr;
+    PageGeometry::Rect rect;
+    int rectWidth = 0;
+    int rectHeight = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_image) {
+            image.Copy(*m_image);
+            return image.IsValid();
+        }
+        if (!m_compressed || !m_held)
+            return false;
+        sample = gst_sample_ref(m_held);
+        rect = m_pageRect;
+        rectWidth = m_rectWidth;
+        rectHeight = m_rectHeight;
+    }
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    bool ok = buffer && gst_buffer_map(buffer, &map, GST_MAP_READ);
+    if (ok) {
+        ok = JpegFrame::DecodeFull(map.data, map.size, image);
+        gst_buffer_unmap(buffer, &map);
+    }
+    gst_sample_unref(sample);
+    const int w = ok ? int(image.GetWidth()) : 0;
+    const int h = ok ? int(image.GetHeight()) : 0;
+    if (ok && rectWidth == w && rectHeight == h)
+        PageGeometry::PaintBorder(image.GetBits(0), int(image.GetEffWidth()), w, h, rect);
+    return ok;
 }
 
 GstSample* CGrabberCallback::HeldSample() const
@@ -101,7 +266,12 @@ void CGrabberCallback::Reset()
         std::lock_guard<std::mutex> lock(m_mutex);
         std::swap(held, m_held);
         image = std::move(m_image);
+        m_scaled = JpegFrame::ScaledFrame();
+        m_compressed = false;
+        m_dropReason.clear();
     }
+    m_decoding = JpegFrame::ScaledFrame();
+    m_droppedCount = 0;
     if (held)
         gst_sample_unref(held);
 }

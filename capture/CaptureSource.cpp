@@ -43,6 +43,17 @@ CaptureSource CaptureSource::Custom(const QString& launch, int model)
     return s;
 }
 
+CaptureSource CaptureSource::Launch(const QString& launch, int model)
+{
+    constexpr int kMaxNameLength = 119;
+    CaptureSource s;
+    s.kind = Kind::Launch;
+    s.friendlyName = launch.trimmed().left(kMaxNameLength);
+    s.pipeline = launch.trimmed();
+    s.cameraModel = model;
+    return s;
+}
+
 QString CaptureSourceSetting(const CaptureProfile& profile)
 {
     QString v = qEnvironmentVariable("SCRIVA_CAMERA").trimmed();
@@ -122,13 +133,22 @@ CaptureSource ResolveCaptureSource(const QString& setting, const CDeviceGuard& s
         return CaptureSource::Demo(modelOverride >= 0 ? modelOverride : 4);
     if (v.compare(QLatin1String("test"), Qt::CaseInsensitive) == 0)
         return CaptureSource::Test(modelOverride >= 0 ? modelOverride : 0);
+    if (v.startsWith(QLatin1String(kLaunchPrefix), Qt::CaseInsensitive)) {
+        const QString launch = v.mid(qsizetype(sizeof kLaunchPrefix) - 1).trimmed();
+        if (launch.isEmpty()) {
+            CaptureSource empty;
+            empty.problem = QStringLiteral("the camera source 'gst:' names no GStreamer elements");
+            return empty;
+        }
+        return CaptureSource::Launch(launch, std::max(modelOverride, 0));
+    }
     if (v.startsWith(QLatin1Char('/')))
         return FromPath(v, scanned, tokens, modelOverride);
     if (!v.isEmpty() && v.compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0) {
         CaptureSource unknown;
         unknown.problem =
-            QStringLiteral("unknown camera source '%1' (use auto, demo, test, none or "
-                           "a device path such as /dev/video0)")
+            QStringLiteral("unknown camera source '%1' (use auto, demo, test, none, "
+                           "a device path such as /dev/video0 or gst: and a GStreamer launch)")
                 .arg(v);
         return unknown;
     }

@@ -1,5 +1,6 @@
 #include "FrameBitmap.h"
 
+#include "JpegFrame.h"
 #include "image/cximage/CxImage.h"
 
 #include "image/cximage/CxSafeFile.h"
@@ -90,10 +91,57 @@ bool MapFrame(GstSample* sample, GstVideoFrame& frame, QString* error)
     return true;
 }
 
+bool IsJpeg(GstSample* sample)
+{
+    GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
+    const GstStructure* s =
+        caps && gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+    return s && gst_structure_has_name(s, "image/jpeg");
+}
+
+// A compressed frame decoded at full size.
+bool DecodeJpeg(GstSample* sample, CxImage& image, QString* error)
+{
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstMapInfo map;
+    if (!buffer || !gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return Fail(error, QStringLiteral("no frame has arrived yet"));
+    const bool ok = JpegFrame::DecodeFull(map.data, map.size, image, error);
+    gst_buffer_unmap(buffer, &map);
+    return ok;
+}
+
+bool Failed(const CxSafeFile& out, const QString& path, QString* error)
+{
+    const std::string why = out.Error().empty() ? std::strerror(EIO) : out.Error();
+    return Fail(
+        error,
+        QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(why.c_str())));
+}
+
+// The image's rows are already the file's: bottom-up, padded to four bytes.
+bool WriteImage(const CxImage& image, const QString& path, QString* error)
+{
+    const int w = int(image.GetWidth());
+    const int h = int(image.GetHeight());
+    const size_t stride = image.GetEffWidth();
+    uint8_t header[kHeaderBytes];
+    FillHeaders(header, w, h, uint32_t(stride * size_t(h)));
+    CxSafeFile out;
+    const bool ok = out.Open(QFile::encodeName(path).toStdString()) &&
+                    out.Write(header, kHeaderBytes) &&
+                    out.Write(image.GetBits(0), stride * size_t(h)) && out.Commit();
+    return ok || Failed(out, path, error);
+}
+
 } // namespace
 
 bool Write(GstSample* sample, const QString& path, QString* error)
 {
+    if (IsJpeg(sample)) {
+        CxImage image;
+        return DecodeJpeg(sample, image, error) && WriteImage(image, path, error);
+    }
     GstVideoFrame frame;
     if (!MapFrame(sample, frame, error))
         return false;
@@ -106,17 +154,13 @@ bool Write(GstSample* sample, const QString& path, QString* error)
     const bool ok = out.Open(QFile::encodeName(path).toStdString()) &&
                     out.Write(header, kHeaderBytes) && WriteRows(frame, out) && out.Commit();
     gst_video_frame_unmap(&frame);
-    if (!ok) {
-        const std::string why = out.Error().empty() ? std::strerror(EIO) : out.Error();
-        return Fail(
-            error,
-            QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(why.c_str())));
-    }
-    return true;
+    return ok || Failed(out, path, error);
 }
 
 bool ToImage(GstSample* sample, CxImage& image, QString* error)
 {
+    if (IsJpeg(sample))
+        return DecodeJpeg(sample, image, error);
     GstVideoFrame frame;
     if (!MapFrame(sample, frame, error))
         return false;

@@ -1,7 +1,7 @@
 #pragma once
-// Writes one BGR frame sample as a 24-bit bottom-up BMP (54-byte headers, rows
-// padded to four bytes), atomically: the file appears whole or not at all.
-// Any thread.
+// Writes one BGR frame sample, or a JPEG one decoded at full size, as a
+// 24-bit bottom-up BMP (54-byte headers, rows padded to four bytes),
+// atomically: the file appears whole or not at all. Any thread.
 
 #include <QString>
 
@@ -12,7 +12,8 @@ namespace FrameBitmap {
 
 constexpr int kHeaderBytes = 54;
 
-// False when the sample is missing, not BGR, its sizes disagree with its
+// False when the sample is missing, neither BGR nor JPEG, a JPEG one does
+// not decode, its sizes disagree with its
 // buffer, or the file cannot be written.
 bool Write(GstSample* sample, const QString& path, QString* error = nullptr);
 

@@ -53,8 +53,9 @@ bool StartCamera(CCaptureGraph& graph, const QString& sourceSetting, const QStri
         graph.Shutdown();
         return false;
     }
-    const bool settle =
-        source.kind == CaptureSource::Kind::Device || source.kind == CaptureSource::Kind::Pipeline;
+    const bool settle = source.kind == CaptureSource::Kind::Device ||
+                        source.kind == CaptureSource::Kind::Pipeline ||
+                        source.kind == CaptureSource::Kind::Launch;
     if (!WaitForFrames(graph, settle ? kDeviceSettleFrames : 1)) {
         error = QStringLiteral("no frame arrived from %1: %2")
                     .arg(graph.FriendlyName(),

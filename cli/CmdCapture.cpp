@@ -1,8 +1,8 @@
 // scriva-cli capture: takes one frame from a camera source and writes it, or
 // takes one photo into the save folder as the program's take-photo command
 // does (configured naming, counter advanced, page cut, straightened, turned).
-//   capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp|jpg|png|tif
-//   capture [--camera auto|demo|test|none|/dev/videoN] --photo
+//   capture [--camera auto|demo|test|none|/dev/videoN|gst:LAUNCH] OUT.bmp|jpg|png|tif
+//   capture [--camera auto|demo|test|none|/dev/videoN|gst:LAUNCH] --photo
 // Without --camera the source comes from SCRIVA_CAMERA or the profile, as in
 // the program; the supported cameras are those of the user's settings. With
 // --photo the photo's path is printed; an existing file is never replaced.
@@ -26,9 +26,9 @@ using namespace scriva::cli;
 
 namespace {
 
-const QString kUsage =
-    QStringLiteral("capture [--camera auto|demo|test|none|/dev/videoN] OUT.bmp|jpg|png|tif | "
-                   "--photo");
+const QString kUsage = QStringLiteral(
+    "capture [--camera auto|demo|test|none|/dev/videoN|gst:LAUNCH] OUT.bmp|jpg|png|tif | "
+    "--photo");
 
 QString JobFailure(const PhotoJob& job)
 {
@@ -145,10 +145,11 @@ int WriteFrame(const QString& setting, const QString& out)
 
 int RunCapture(const QStringList& args)
 {
-    CliOptions options(kUsage,
-                       {{QStringLiteral("--camera"), QStringLiteral("demo, test or a device")},
-                        {QStringLiteral("--photo"), {}}},
-                       0, 1);
+    CliOptions options(
+        kUsage,
+        {{QStringLiteral("--camera"), QStringLiteral("demo, test, a device or gst:LAUNCH")},
+         {QStringLiteral("--photo"), {}}},
+        0, 1);
     if (!options.Parse(args))
         return failWith(options.Error());
     const QString setting = options.Value(QStringLiteral("--camera"));

@@ -154,6 +154,8 @@ constexpr int kFileNotWritten = 62005; // followed by the path and the reason
 constexpr int kChangedOnDisk =
     62020; // another program changed the file: replace it? (path follows)
 constexpr int kNotARegularFile = 62040; // %1 a folder, pipe or device asked to be opened
+// %1 camera frames that could not be decoded and were left out of the picture
+constexpr int kDamagedFramesDropped = 62230;
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)

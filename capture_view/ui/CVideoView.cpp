@@ -66,6 +66,7 @@ bool CVideoView::StartCapture()
     // A camera that is busy elsewhere, unplugged or stalls at start fails
     // here, like one that cannot be opened at all.
     m_failureReason.clear();
+    m_droppedFrames = 0;
     if (!ok || !m_graph.StartPreview()) {
         m_failureReason = m_graph.FailureText();
         if (m_failureReason.isEmpty())
@@ -103,10 +104,49 @@ void CVideoView::PublishPageFrame()
         PageGeometry::ChosenPageSizeMm(*m_settings, pageHeight, pageWidth);
     m_graph.Callback().PublishPageFrame(
         w, h, PageGeometry::PageFrame(m_graph.CameraModel(), w, h, pageHeight, pageWidth));
+    PublishShownSize();
+}
+
+void CVideoView::PublishShownSize()
+{
+    // Compressed frames are decoded at the smallest scale that covers this.
+    const QSize shown = ShownSize();
+    m_graph.Callback().PublishShownSize(shown.width(), shown.height());
+}
+
+QSize CVideoView::ShownSize() const
+{
+    const int vw = viewport()->width();
+    const int vh = viewport()->height();
+    return m_zoom > 1.0f ? QSize(int(vw * m_zoom), int(vh * m_zoom)) : QSize(vw, vh);
+}
+
+void CVideoView::UpdateDropped()
+{
+    const uint64_t dropped = m_graph.Callback().DroppedCount();
+    if (dropped == m_droppedFrames)
+        return;
+    m_droppedFrames = dropped;
+    setToolTip(CameraStatus());
+}
+
+QString CVideoView::CameraStatus() const
+{
+    QStringList parts;
+    if (const QString note = SourceNote(); !note.isEmpty())
+        parts << note;
+    if (m_droppedFrames > 0) {
+        const QString text = m_photos->Text(scriva::str::kDamagedFramesDropped);
+        parts << (text.contains(QLatin1String("%1"))
+                      ? text.arg(m_droppedFrames)
+                      : QStringLiteral("%1: %2").arg(text).arg(m_droppedFrames));
+    }
+    return parts.join(QStringLiteral("; "));
 }
 
 bool CVideoView::CheckHealth()
 {
+    UpdateDropped(); // before a failure shuts the graph down and its count with it
     if (m_graph.HasFailed()) {
         Fail(m_graph.FailureText());
         return false;
@@ -159,16 +199,21 @@ void CVideoView::paintEvent(QPaintEvent*)
     {
         CGrabberCallback::FrameAccess frame(m_graph.Callback());
         const CxImage* img = frame.image();
+        const JpegFrame::ScaledFrame* scaled = frame.scaled();
+        const bool zoomed = m_zoom > 1.0f;
+        const QSize shown = ShownSize();
+        const int sx = zoomed ? horizontalScrollBar()->value() : 0;
+        const int sy = zoomed ? verticalScrollBar()->value() : 0;
         if (img && img->IsValid()) {
-            const bool zoomed = m_zoom > 1.0f;
-            const int tw = zoomed ? int(vw * m_zoom) : vw;
-            const int th = zoomed ? int(vh * m_zoom) : vh;
-            const int sx = zoomed ? horizontalScrollBar()->value() : 0;
-            const int sy = zoomed ? verticalScrollBar()->value() : 0;
             painter.drawImage(0, 0,
                               m_painter.Sample(img->GetBits(0), int(img->GetEffWidth()),
                                                int(img->GetWidth()), int(img->GetHeight()), vw, vh,
-                                               tw, th, sx, sy));
+                                               shown.width(), shown.height(), sx, sy));
+        } else if (scaled) {
+            painter.drawImage(0, 0,
+                              m_painter.SampleTopDown32(scaled->bits.data(), scaled->stride,
+                                                        scaled->width, scaled->height, vw, vh,
+                                                        shown.width(), shown.height(), sx, sy));
         } else {
             painter.fillRect(viewport()->rect(), Qt::black);
         }
@@ -207,6 +252,7 @@ void CVideoView::ApplyZoom(float oldZoom, int x, int y)
     const int w = viewport()->width();
     const int h = viewport()->height();
     SetScrollSizes(m_zoom > 1.0f ? int(w * m_zoom) : 0, m_zoom > 1.0f ? int(h * m_zoom) : 0);
+    PublishShownSize();
     const int sx = horizontalScrollBar()->value();
     const int sy = verticalScrollBar()->value();
     // The point under the cursor stays under it.
@@ -295,6 +341,7 @@ void CVideoView::resizeEvent(QResizeEvent* event)
     // The zoomed picture keeps its size relative to the new client area.
     if (m_zoom > 1.0f)
         SetScrollSizes(int(viewport()->width() * m_zoom), int(viewport()->height() * m_zoom));
+    PublishShownSize();
 }
 
 void CVideoView::scrollContentsBy(int, int)

@@ -66,6 +66,12 @@ public:
     // "Demo camera: no camera is connected" when the demo stands in for a camera
     // the user did not name; shown on the picture. Empty otherwise.
     QString SourceNote() const;
+    // Compressed frames that failed to decode since the camera started
+    // (counted on each repaint tick, kept after the camera stopped).
+    uint64_t DroppedFrames() const { return m_droppedFrames; }
+    // The source note and the count of damaged frames dropped, as the
+    // view's tool tip shows them; empty while there is nothing to say.
+    QString CameraStatus() const;
 
     void ZoomIn(int x, int y);
     void ZoomOut(int x, int y);
@@ -102,7 +108,11 @@ protected:
 private:
     void OnRepaintTimer();
     void PublishPageFrame();
+    void PublishShownSize();
+    // The size the whole picture is drawn at: the viewport's, times the zoom.
+    QSize ShownSize() const;
     bool CheckHealth();
+    void UpdateDropped();
     void Fail(const QString& reason);
     void SetScrollSizes(int width, int height);
     void ScrollTo(int x, int y);
@@ -121,6 +131,7 @@ private:
     QPoint m_dragScroll;
     bool m_dragging = false;
     uint64_t m_lastFrameCount = 0;
+    uint64_t m_droppedFrames = 0;
     QElapsedTimer m_sinceNewFrame;
     int m_stallLimitMs = kStallMs;
     const CConfigFile* m_settings = nullptr;

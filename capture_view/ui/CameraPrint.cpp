@@ -7,13 +7,9 @@
 
 bool PrintCameraPicture(const CVideoView& view, ImagePrinter& printer, bool askFirst)
 {
+    // The streaming thread replaces the frame: a copy at full size (a
+    // compressed frame decoded whole) is taken under its lock, printed outside.
     CxImage frame;
-    {
-        // The streaming thread replaces the frame: copy it under its lock, print outside.
-        CGrabberCallback::FrameAccess access(view.Graph().Callback());
-        if (!access.image() || !access.image()->IsValid())
-            return false;
-        frame.Copy(*access.image());
-    }
-    return frame.IsValid() && printer.Print(frame, askFirst);
+    return view.Graph().Callback().CopyFrameImage(frame) && frame.IsValid() &&
+           printer.Print(frame, askFirst);
 }

@@ -1,9 +1,11 @@
 #include "FramePainter.h"
 
 #include <algorithm>
+#include <cstring>
 
-const QImage& FramePainter::Sample(const uint8_t* bits, int stride, int fw, int fh, int vw, int vh,
-                                   int tw, int th, int sx, int sy)
+template <int BytesPerPixel, bool BottomUp>
+const QImage& FramePainter::SampleRows(const uint8_t* bits, int stride, int fw, int fh, int vw,
+                                       int vh, int tw, int th, int sx, int sy)
 {
     if (m_out.width() != vw || m_out.height() != vh)
         m_out = QImage(std::max(vw, 1), std::max(vh, 1), QImage::Format_RGB32);
@@ -18,16 +20,35 @@ const QImage& FramePainter::Sample(const uint8_t* bits, int stride, int fw, int 
         m_out.fill(Qt::black);
     m_columns.resize(size_t(std::max(cols, 0)));
     for (int dx = 0; dx < cols; ++dx)
-        m_columns[size_t(dx)] = int(int64_t(dx + sx) * fw / tw) * 3;
+        m_columns[size_t(dx)] = int(int64_t(dx + sx) * fw / tw) * BytesPerPixel;
     for (int dy = 0; dy < rows; ++dy) {
         const int pictureRow = int(int64_t(dy + sy) * fh / th);
-        // Stored rows run bottom-up: the picture's top line is the last one.
-        const uint8_t* src = bits + size_t(fh - 1 - pictureRow) * size_t(stride);
+        // Bottom-up rows keep the picture's top line last.
+        const int stored = BottomUp ? fh - 1 - pictureRow : pictureRow;
+        const uint8_t* src = bits + size_t(stored) * size_t(stride);
         auto* dst = reinterpret_cast<QRgb*>(m_out.scanLine(dy));
         for (int dx = 0; dx < cols; ++dx) {
             const uint8_t* p = src + m_columns[size_t(dx)];
-            dst[dx] = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+            if constexpr (BytesPerPixel == 4) {
+                uint32_t pixel; // already the screen's layout
+                std::memcpy(&pixel, p, sizeof pixel);
+                dst[dx] = pixel | 0xFF000000u;
+            } else {
+                dst[dx] = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+            }
         }
     }
     return m_out;
+}
+
+const QImage& FramePainter::Sample(const uint8_t* bits, int stride, int fw, int fh, int vw, int vh,
+                                   int tw, int th, int sx, int sy)
+{
+    return SampleRows<3, true>(bits, stride, fw, fh, vw, vh, tw, th, sx, sy);
+}
+
+const QImage& FramePainter::SampleTopDown32(const uint8_t* bits, int stride, int fw, int fh, int vw,
+                                            int vh, int tw, int th, int sx, int sy)
+{
+    return SampleRows<4, false>(bits, stride, fw, fh, vw, vh, tw, th, sx, sy);
 }

@@ -68,6 +68,8 @@ public:
     void StopAuto();
     bool IsAuto() const { return m_auto; }
     int IntervalMs() const { return m_timer.interval(); }
+    // The language pack's text of the id (its number without a pack).
+    QString Text(int id) const;
 
 signals:
     void photoSaved(const QString& path);
@@ -80,7 +82,6 @@ private:
     // the job allowed to) on Yes while the taker still lives.
     bool AskReplace(PhotoJob& job, const Guard& guard);
     void Report(const PhotoJob& job);
-    QString Text(int id) const;
     QMessageBox::StandardButton Box(const QString& text, QMessageBox::StandardButtons buttons,
                                     QMessageBox::Icon icon);
 

@@ -220,3 +220,47 @@ TEST_F(CmdCapture, PhotosTakenInParallelNeverShareANameNorSetTheCounterBack)
     const CliRun next = m_box.run({"config", "get", "TAKE_PHOTOS_SET", "initialValue"});
     EXPECT_EQ(next.out.trimmed(), QByteArray::number(20 + kRounds * kTakers));
 }
+
+// A launch description as the camera, by option or by SCRIVA_CAMERA: JPEG
+// frames give a whole bitmap at the stream's full size.
+TEST_F(CmdCapture, LaunchDescriptionIsACamera)
+{
+    const QString jpeg320 = QStringLiteral(
+        "gst:videotestsrc num-buffers=4 ! video/x-raw,width=320,height=240 ! jpegenc");
+    const QString out = m_box.path(QStringLiteral("launch.bmp"));
+    const CliRun byOption = m_box.run({"capture", "--camera", jpeg320, out});
+    ASSERT_EQ(byOption.exitCode, 0) << byOption.err.constData();
+    EXPECT_TRUE(byOption.out.contains("320x240")) << byOption.out.constData();
+    EXPECT_EQ(readFile(out).size(), 54 + 320 * 3 * 240);
+
+    const QString png = m_box.path(QStringLiteral("launch.png"));
+    const CliRun byEnvironment =
+        m_box.run({"capture", png}, {{QStringLiteral("SCRIVA_CAMERA"), jpeg320}});
+    ASSERT_EQ(byEnvironment.exitCode, 0) << byEnvironment.err.constData();
+    CxImage image;
+    ASSERT_TRUE(image.Load(native(png), CXIMAGE_FORMAT_PNG)) << image.GetLastError();
+    EXPECT_EQ(image.GetWidth(), 320u);
+}
+
+// A launch that cannot be built, or that ends before its first frame, fails
+// with its reason: never a picture of the demo camera.
+TEST_F(CmdCapture, LaunchThatFailsOrEndsSaysWhyAndWritesNothing)
+{
+    struct Case
+    {
+        const char* camera;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"gst:nosuchsource ! jpegenc", "nosuchsource"},
+        {"gst:audiotestsrc", "neither raw video nor JPEG"},
+        {"gst:videotestsrc num-buffers=0 ! jpegenc", "stopped sending pictures"},
+    };
+    for (const Case& c : cases) {
+        const QString out = m_box.path(QStringLiteral("failed.bmp"));
+        const CliRun r = m_box.run({"capture", "--camera", QString::fromUtf8(c.camera), out});
+        EXPECT_ONE_ERROR_LINE(r);
+        EXPECT_TRUE(r.err.contains(c.said)) << c.camera << ": " << r.err.constData();
+        EXPECT_FALSE(QFileInfo::exists(out)) << c.camera;
+    }
+}

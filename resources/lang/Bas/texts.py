@@ -146,6 +146,7 @@ STRINGS = {
     62006: "Ezin izan da posta-programarik abiarazi.",
     62020: "Beste programa batek fitxategi hau aldatu du hemen ireki edo gorde zenetik. Erakutsitako irudiarekin ordeztu?",
     62040: "%1\nez da fitxategi arrunta (karpeta, izendun kanalizazioa, socketa edo gailua da); ez da irekiko.",
+    62230: "Kameraren %1 irudi hondatu saltatu dira",
     1000000: "Scriva-ri buruz",
     1000001: "Ados",
     1001082: "Webgunea",

@@ -146,6 +146,7 @@ STRINGS = {
     62006: "No s'ha pogut iniciar cap programa de correu.",
     62020: "Un altre programa ha modificat aquest fitxer des que es va obrir o desar aquí. Voleu substituir-lo per la imatge mostrada?",
     62040: "%1\nno és un fitxer normal (és una carpeta, una canonada amb nom, un sòcol o un dispositiu), per tant no s'obre.",
+    62230: "S'han omès %1 imatges malmeses de la càmera",
     1000000: "Quant a Scriva",
     1000001: "D'acord",
     1001082: "Lloc web",

@@ -146,6 +146,7 @@ STRINGS = {
     62006: "Aucun programme de courrier n'a pu être lancé.",
     62020: "Un autre programme a modifié ce fichier depuis qu'il a été ouvert ou enregistré ici. Le remplacer par l'image affichée ?",
     62040: "%1\nn'est pas un fichier ordinaire (c'est un dossier, un tube nommé, un socket ou un périphérique) ; il n'est pas ouvert.",
+    62230: "%1 images de caméra endommagées ont été ignorées",
     1000000: "À propos de Scriva",
     1000001: "OK",
     1001082: "Site Web",

@@ -146,6 +146,7 @@ STRINGS = {
     62006: "Es konnte kein E-Mail-Programm gestartet werden.",
     62020: "Ein anderes Programm hat diese Datei geändert, seit sie hier geöffnet oder gespeichert wurde. Durch das angezeigte Bild ersetzen?",
     62040: "%1\nist keine normale Datei (sondern ein Ordner, eine benannte Pipe, ein Socket oder ein Gerät) und wird nicht geöffnet.",
+    62230: "%1 beschädigte Kamerabilder wurden übersprungen",
     1000000: "Über Scriva",
     1000001: "OK",
     1001082: "Webseite",

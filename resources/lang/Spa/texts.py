@@ -146,6 +146,7 @@ STRINGS = {
     62006: "No se pudo iniciar ningún programa de correo.",
     62020: "Otro programa ha modificado este archivo desde que se abrió o se guardó aquí. ¿Reemplazarlo por la imagen mostrada?",
     62040: "%1\nno es un archivo normal (es una carpeta, una tubería con nombre, un socket o un dispositivo), por lo que no se abre.",
+    62230: "Se omitieron %1 imágenes dañadas de la cámara",
     1000000: "Acerca de Scriva",
     1000001: "Aceptar",
     1001082: "Sitio web",

@@ -150,6 +150,7 @@ STRINGS = {
     62006: "No mail program could be started.",
     62020: "Another program has changed this file since it was opened or saved here. Replace it with the image shown?",
     62040: "%1\nis not a regular file (it is a folder, a named pipe, a socket or a device), so it is not opened.",
+    62230: "%1 damaged camera pictures were skipped",
     # About box (100).
     1000000: "About Scriva",
     1000001: "OK",

@@ -146,6 +146,7 @@ STRINGS = {
     62006: "Não foi possível iniciar nenhum programa de e-mail.",
     62020: "Outro programa alterou este arquivo depois que ele foi aberto ou salvo aqui. Substituí-lo pela imagem exibida?",
     62040: "%1\nnão é um arquivo comum (é uma pasta, um pipe nomeado, um socket ou um dispositivo), por isso não será aberto.",
+    62230: "%1 imagens danificadas da câmera foram ignoradas",
     1000000: "Sobre o Scriva",
     1000001: "OK",
     1001082: "Site",
