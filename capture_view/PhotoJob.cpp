@@ -99,6 +99,7 @@ PhotoParams PhotoJob::Params(int cameraModel, int frameWidth)
     p.preset = m_memory.preset;
     p.frameWidth = frameWidth;
     p.fineStraighten = m_settings.fineStraighten;
+    p.look = m_settings.look;
     return p;
 }
 

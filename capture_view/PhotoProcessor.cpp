@@ -136,6 +136,8 @@ bool Process(CxImage& image, const PhotoParams& params, PhotoReport* report, QSt
         return Fail(error, image, "turn");
     if (params.usePreset && !CutPreset(image, params.preset))
         return Fail(error, image, "preset area");
+    if (!cxlook::ApplyLook(image, params.look))
+        return Fail(error, image, "page look");
     const int dpi = ResolutionForFrameWidth(params.frameWidth);
     image.SetXDPI(dpi);
     image.SetYDPI(dpi);

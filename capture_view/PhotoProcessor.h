@@ -1,13 +1,15 @@
 #pragma once
 // Turns a camera frame into the finished photo: the page cut out by the camera
 // model's geometry, straightened and cropped to the page, turned as set, cut
-// to the preset area, and given the resolution that the frame width implies.
+// to the preset area, given the page look (even light, grey, black and white)
+// and the resolution that the frame width implies.
 // One pure function over an image and its parameters, shared by the capture
 // view, the print path and the command-line tool. Any one thread per image.
 
 #include "PageStraightening.h"
 
 #include "image/cximage/CxImage.h"
+#include "image/cximage/CxPageLook.h"
 
 #include <QString>
 
@@ -36,6 +38,7 @@ struct PhotoParams
     PresetArea preset;
     int frameWidth = 0; // camera frame width: picks the resolution
     bool fineStraighten = true;
+    cxlook::Look look = cxlook::Look::Original; // applied last, to the finished page
 };
 
 // Where the page was cut from the frame: top-down pixels, right and bottom

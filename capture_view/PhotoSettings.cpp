@@ -30,7 +30,16 @@ PhotoSettings Read(const CConfigFile& config)
     s.tempPath = settings::ReadString(config, settings::kTempPath);
     s.intervalSeconds = settings::ReadInt(config, settings::kAutoCaptureSeconds);
     s.fineStraighten = FineStraightenSetting(config);
+    s.look = PageLook(config);
     return s;
+}
+
+cxlook::Look PageLook(const CConfigFile& config)
+{
+    cxlook::Look look = cxlook::Look::Original;
+    if (!cxlook::LookFromIndex(settings::ReadInt(config, settings::kPageLook), look))
+        return cxlook::Look::Original;
+    return look;
 }
 
 void PageSizeMm(const CConfigFile& config, const QString& name, int& heightMm, int& widthMm)

@@ -6,6 +6,7 @@
 // Pure functions over a settings store; any thread.
 
 #include "image/cximage/CxImage.h"
+#include "image/cximage/CxPageLook.h"
 
 #include <QString>
 #include <cstdint>
@@ -25,7 +26,8 @@ struct PhotoSettings
     QString tempName;      // scanTempImg
     QString tempPath;      // NORMAL/tempPath; a relative one lies under the cache folder
     int32_t intervalSeconds = 0;
-    bool fineStraighten = true; // sub-degree straightening; missing key: on
+    bool fineStraighten = true;                 // sub-degree straightening; missing key: on
+    cxlook::Look look = cxlook::Look::Original; // pageLook; missing or unknown: as taken
 
     bool NamesByCounter() const { return nomenclature != 0; }
 };
@@ -37,6 +39,9 @@ extern const QString kPreset;       // the page size name of the preset area
 extern const QString kWholePicture; // the page size name without a crop
 
 PhotoSettings Read(const CConfigFile& config);
+
+// The look of photos (pageLook): Original when the key is missing or holds no look.
+cxlook::Look PageLook(const CConfigFile& config);
 
 // Page height and width in millimetres of a PAGE_SIZE entry; both 0 when the
 // entry is missing.

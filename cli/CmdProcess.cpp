@@ -2,10 +2,12 @@
 // the page cut by camera model and frame size, straightening, the crop to the
 // page, the turn and the resolution, with the photo settings of the user's
 // settings unless overridden.
-//   process IN OUT [--camera-model N] [--page NAME] [--direction 0|1|2] [--report]
+//   process IN OUT [--camera-model N] [--page NAME] [--direction 0|1|2]
+//           [--look original|document|grey|bw] [--report]
 // OUT's extension picks the format (bmp, jpg, png, tif). The camera model
 // defaults to SCRIVA_CAMERA_MODEL or the profile's [camera] Model, else 0 (no
-// page cut). --report prints the same JSON line as "straighten --report".
+// page cut). The look defaults to the photo setting pageLook. --report prints
+// the same JSON line as "straighten --report".
 
 #include "CliCommand.h"
 #include "CliOptions.h"
@@ -26,8 +28,9 @@ using namespace scriva::cli;
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "process IN OUT [--camera-model N] [--page NAME] [--direction 0|1|2] [--report]");
+const QString kUsage =
+    QStringLiteral("process IN OUT [--camera-model N] [--page NAME] [--direction 0|1|2] "
+                   "[--look original|document|grey|bw] [--report]");
 constexpr int kMaxCameraModel = 4;
 constexpr int kMaxDirection = 2;
 
@@ -38,6 +41,7 @@ struct ProcessArgs
     int cameraModel = -1; // -1: from the environment or the profile
     QString page;         // empty: from the settings
     int direction = -1;   // -1: from the settings
+    QString look;         // empty: from the settings
     bool report = false;
 };
 
@@ -47,6 +51,7 @@ bool Parse(const QStringList& args, ProcessArgs& a, QString& error)
                        {{QStringLiteral("--camera-model"), QStringLiteral("N")},
                         {QStringLiteral("--page"), QStringLiteral("NAME")},
                         {QStringLiteral("--direction"), QStringLiteral("0, 1 or 2")},
+                        {QStringLiteral("--look"), QStringLiteral("original|document|grey|bw")},
                         {QStringLiteral("--report"), {}}},
                        2, 2);
     if (!options.Parse(args) ||
@@ -58,6 +63,14 @@ bool Parse(const QStringList& args, ProcessArgs& a, QString& error)
     }
     const QStringList& files = options.Args();
     a.page = options.Value(QStringLiteral("--page"));
+    a.look = options.Value(QStringLiteral("--look"));
+    cxlook::Look look = cxlook::Look::Original;
+    if (options.Has(QStringLiteral("--look")) &&
+        !cxlook::LookFromName(a.look.toStdString(), look)) {
+        error = QStringLiteral("'%1' is not a look (use original, document, grey or bw)\nusage: %2")
+                    .arg(a.look, kUsage);
+        return false;
+    }
     a.report = options.Has(QStringLiteral("--report"));
     a.in = files[0];
     a.out = files[1];
@@ -95,6 +108,9 @@ int RunProcess(const QStringList& args)
         a.cameraModel >= 0 ? a.cameraModel : std::max(0, CameraModelOverride(CaptureProfile()));
     params.direction = a.direction >= 0 ? a.direction : settings.direction;
     params.fineStraighten = settings.fineStraighten;
+    params.look = settings.look;
+    if (!a.look.isEmpty())
+        cxlook::LookFromName(a.look.toStdString(), params.look);
     const QString page = a.page.isEmpty() ? settings.pageName : a.page;
     if (!PageSize(config, page, params))
         return failWith(QStringLiteral("'%1' is not a page size of the settings").arg(page));

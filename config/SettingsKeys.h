@@ -68,6 +68,9 @@ constexpr Key kThumbnailCount{section::kPhotos, "thumbnailNum"};
 constexpr Key kScanTempImage{section::kPhotos, "scanTempImg"};
 // 1 (also when missing): photos straightened below a degree; 0: to the nearest degree.
 constexpr Key kFineStraighten{section::kPhotos, "fineStraighten"};
+// Look of photos: 0 as taken (also when missing or unknown), 1 document, 2 grey,
+// 3 black and white.
+constexpr Key kPageLook{section::kPhotos, "pageLook"};
 // Per-language lists of [TAKE_PHOTOS_SET]: "<language code><suffix>".
 constexpr char kPageNamesSuffix[] = "Page";
 constexpr char kImageDirectionsSuffix[] = "ImgDir";
@@ -102,7 +105,8 @@ constexpr Key kAllKeys[] = {kUrl,
                             kAutoCaptureSeconds,
                             kThumbnailCount,
                             kScanTempImage,
-                            kFineStraighten};
+                            kFineStraighten,
+                            kPageLook};
 
 // Typed access. A missing key reads as an empty string or 0, as the store's
 // own readers do. Writers refuse what CConfigFile::SetString refuses.

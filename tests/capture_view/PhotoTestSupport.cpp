@@ -16,8 +16,8 @@ constexpr int kInkLevel = 100; // darker than this (0-255 green) is printing
 
 bool IsInk(const CxImage& img, int x, int yTop)
 {
-    const uint8_t* row = img.GetBits(uint32_t(int(img.GetHeight()) - 1 - yTop));
-    return row[x * 3 + 1] < kInkLevel;
+    // Any depth: a look may have made the photo grey or one bit.
+    return img.GetPixelColor(x, int(img.GetHeight()) - 1 - yTop, false).rgbGreen < kInkLevel;
 }
 
 // Dark pixels deeper inside than this margin count as printing (the page's

@@ -320,3 +320,30 @@ TEST_F(PhotoJobTest, TheProgramsExitSaveNeverSetsTheCounterBack)
     ASSERT_TRUE(program.SaveChanges(m_storePath));
     EXPECT_EQ(savedCounter(), 9);
 }
+
+// The photo setting pageLook gives every photo its look after the cut and the
+// straightening; anything but 1 to 3 (the shipped 0 too) keeps the photo as taken.
+TEST_F(PhotoJobTest, PageLookSettingGivesThePhotoItsLook)
+{
+    struct Case
+    {
+        const char* look;
+        const char* format;
+        uint32_t bpp;
+    };
+    const Case cases[] = {{"0", "png", 24}, {"1", "png", 24}, {"2", "png", 8},  {"3", "png", 1},
+                          {"3", "tif", 1},  {"3", "jpg", 8},  {"7", "png", 24}, {"", "png", 24}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.look) + " " + c.format);
+        m_store.SetString("pageLook", c.look, S);
+        m_store.SetString("pictureFormat", c.format, S);
+        PhotoJob job(m_store, m_storePath, m_memory);
+        ASSERT_TRUE(take(job)) << qPrintable(job.FailureDetail());
+        CxImage saved;
+        ASSERT_TRUE(saved.Load(QFile::encodeName(job.PhotoPath()).toStdString(), 0));
+        EXPECT_EQ(saved.GetBpp(), c.bpp);
+        // Cut, straightened and turned as ever: an upright A4 page whose print reads.
+        EXPECT_NEAR(double(saved.GetHeight()) / saved.GetWidth(), 297.0 / 210.0, 0.03);
+        EXPECT_TRUE(readsUpright(saved));
+    }
+}
