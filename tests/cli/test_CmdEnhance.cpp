@@ -4,7 +4,7 @@
 // fails with one line and leaves no output.
 
 #include "CliTestSupport.h"
-#include "tests/cximage/lit_page.h"
+#include "tests/image/cximage/lit_page.h"
 
 #include <gtest/gtest.h>
 
