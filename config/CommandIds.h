@@ -58,6 +58,10 @@ constexpr int kToGray = 32789;
 constexpr int kBlackAndWhite = 32790;
 constexpr int kRotateFree = 32791;
 constexpr int kResize = 32796;
+// Page looks: even light and white paper in colour, in grey, or black and white.
+constexpr int kLookDocument = 32890;
+constexpr int kLookGrey = 32891;
+constexpr int kLookBlackWhite = 32892;
 constexpr int kExportPdf = 32877;
 
 // Zoom, shared by the image view and the capture view.
@@ -156,6 +160,10 @@ constexpr int kChangedOnDisk =
 constexpr int kNotARegularFile = 62040; // %1 a folder, pipe or device asked to be opened
 // %1 camera frames that could not be decoded and were left out of the picture
 constexpr int kDamagedFramesDropped = 62230;
+// Names of the page looks, in the order of their settings value: as taken,
+// document, grey, black and white.
+constexpr int kLookNames = 62260;
+constexpr int kLookNameCount = 4;
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)

@@ -1,7 +1,7 @@
 // The document's commands and the rules that enable and check them.
 
 #include "CScrivaDoc.h"
-
+#include "EditOperation.h"
 #include "IImageView.h"
 #include "IThumbList.h"
 #include "ViewGeometry.h"
@@ -16,10 +16,10 @@
 
 namespace {
 
+// The whole-image edits of the worker (mirror to resize and the page looks).
 bool isEditCommand(int id)
 {
-    return (id >= CScrivaDoc::CmdFirstEdit && id <= CScrivaDoc::CmdLastEdit) ||
-           id == CScrivaDoc::CmdResize;
+    return scriva::image::IsEditCommand(id);
 }
 
 bool isLaterImageCommand(int id)

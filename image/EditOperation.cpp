@@ -1,6 +1,7 @@
 #include "EditOperation.h"
 
 #include "image/cximage/CxImage.h"
+#include "image/cximage/CxPageLook.h"
 
 #include <algorithm>
 #include <new>
@@ -58,6 +59,12 @@ bool simpleEdit(CxImage& image, int command)
         return image.ToGray();
     case cmd::kBlackAndWhite:
         return image.AdaptiveThreshold(0, kThresholdBox, nullptr, 0, kThresholdBalance);
+    case cmd::kLookDocument:
+        return cxlook::ApplyLook(image, cxlook::Look::Document);
+    case cmd::kLookGrey:
+        return cxlook::ApplyLook(image, cxlook::Look::Grey);
+    case cmd::kLookBlackWhite:
+        return cxlook::ApplyLook(image, cxlook::Look::BlackWhite);
     default:
         image.SetLastError("unknown editing command");
         return false;

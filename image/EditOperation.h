@@ -1,7 +1,8 @@
 #pragma once
 // The whole-image edits of the image menu and toolbar, by command id, applied to
 // an image object: mirror, flip, quarter turns, light and contrast steps,
-// saturation steps, negative, grey, black and white, free rotation and resize.
+// saturation steps, negative, grey, black and white, free rotation, resize and
+// the page looks (document, grey page, black and white page).
 // Pure: the editing worker calls it on a copy of the document's image, on its own
 // thread; nothing here touches the document or a window.
 
@@ -18,7 +19,8 @@ constexpr int kEditCommands[] = {cmd::kMirrorHorizontal, cmd::kFlipVertical, cmd
                                  cmd::kRotateRight90,    cmd::kBrighter,     cmd::kDarker,
                                  cmd::kMoreContrast,     cmd::kLessContrast, cmd::kSaturate,
                                  cmd::kDesaturate,       cmd::kInvert,       cmd::kToGray,
-                                 cmd::kBlackAndWhite,    cmd::kRotateFree,   cmd::kResize};
+                                 cmd::kBlackAndWhite,    cmd::kRotateFree,   cmd::kResize,
+                                 cmd::kLookDocument,     cmd::kLookGrey,     cmd::kLookBlackWhite};
 
 bool IsEditCommand(int id);
 

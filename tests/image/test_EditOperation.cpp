@@ -137,6 +137,18 @@ TEST(EditOperation, EveryCommandDoesItsEdit)
              EXPECT_TRUE(r.IsGrayScale());
          }},
         {cmd::kBlackAndWhite, [&](const CxImage& r) { EXPECT_EQ(r.GetBpp(), 1u); }},
+        // The page looks: the ramp's brightest part is taken for paper and turns white.
+        {cmd::kLookDocument,
+         [&](const CxImage& r) {
+             EXPECT_EQ(r.GetBpp(), 24u);
+             EXPECT_GT(mean(r), mean(original));
+         }},
+        {cmd::kLookGrey,
+         [&](const CxImage& r) {
+             EXPECT_EQ(r.GetBpp(), 8u);
+             EXPECT_TRUE(r.IsGrayScale());
+         }},
+        {cmd::kLookBlackWhite, [&](const CxImage& r) { EXPECT_EQ(r.GetBpp(), 1u); }},
     };
     for (const Case& c : cases) {
         CxImage image(original);

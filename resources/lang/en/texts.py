@@ -58,6 +58,9 @@ COMMANDS = {
     32788: ("&Negative", "Invert the colours of the image", "Negative"),
     32789: ("&Grayscale", "Turn the image into shades of grey", "Grayscale"),
     32790: ("&Black and White", "Turn the image into pure black and white", "Black and white"),
+    32890: ("&Document Look", "Even out the light and whiten the paper, keeping colours and pictures", "Document look"),
+    32891: ("Document Look in &Grey", "Even out the light and whiten the paper, in shades of grey", "Document look in grey"),
+    32892: ("Black and White &Page", "Even out the light, then make the page sharp black text on white", "Black and white page"),
     1000: ("&Camera / Image View", "Switch between the live camera picture and the image", "Camera / image"),
     32799: ("Zoom &In", "Enlarge the picture", "Zoom in"),
     32793: ("Zoom &Out", "Reduce the picture", "Zoom out"),
@@ -150,6 +153,10 @@ STRINGS = {
     62006: "No mail program could be started.",
     62020: "Another program has changed this file since it was opened or saved here. Replace it with the image shown?",
     62040: "%1\nis not a regular file (it is a folder, a named pipe, a socket or a device), so it is not opened.",
+    62260: "As taken",
+    62261: "Document",
+    62262: "Grey",
+    62263: "Black and white",
     62230: "%1 damaged camera pictures were skipped",
     # About box (100).
     1000000: "About Scriva",
@@ -180,6 +187,7 @@ STRINGS = {
     1331107: "Save folder:",
     1331108: "Thumbnails per column (1-6):",
     1331109: "Auto capture interval (3-10 seconds):",
+    1331110: "Page look:",
     # Free rotation (134).
     1340000: "Free Rotation",
     1340001: "OK",
