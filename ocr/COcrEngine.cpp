@@ -103,7 +103,7 @@ bool COcrEngine::allocate(int width, int height)
     return false;
 }
 
-bool COcrEngine::RecognizeImage(CxImage& image)
+bool COcrEngine::copyWholeImage(CxImage& image)
 {
     if (!m_handle || !prepareGrey(image))
         return false;
@@ -116,8 +116,41 @@ bool COcrEngine::RecognizeImage(CxImage& image)
     m_image->top = 0;
     m_image->right = uint16_t(w - 1);
     m_image->bottom = uint16_t(h - 1);
+    return true;
+}
+
+bool COcrEngine::RecognizeImage(CxImage& image)
+{
+    if (!copyWholeImage(image))
+        return false;
     freeFields();
     return m_lib.DoImageOCR(m_handle, m_image, &m_fields) != 0;
+}
+
+bool COcrEngine::RecognizeWords(CxImage& image, PageWords& words)
+{
+    words.clear();
+    freeFields();
+    if (!copyWholeImage(image))
+        return false;
+    OcrWord* list = nullptr;
+    if (!m_lib.DoImageWords(m_handle, m_image, &list))
+        return false;
+    for (const OcrWord* w = list; w; w = w->next) {
+        std::vector<char> copy(w->text, w->text + std::strlen(w->text) + 1);
+        m_lib.CodeConvert(m_handle, copy.data(), m_codeMode);
+        RecognizedWord word;
+        word.text = QString::fromUtf8(copy.data());
+        word.box = QRect(QPoint(w->left, w->top), QPoint(w->right - 1, w->bottom - 1));
+        word.confidence = w->confidence;
+        word.line = w->line;
+        word.lineBox =
+            QRect(QPoint(w->lineLeft, w->lineTop), QPoint(w->lineRight - 1, w->lineBottom - 1));
+        word.baseline = w->baseline;
+        words.push_back(std::move(word));
+    }
+    m_lib.freeWords(m_handle, list);
+    return true;
 }
 
 bool COcrEngine::RecognizeRegion(CxImage& image, int left, int top, int right, int bottom,

@@ -6,6 +6,7 @@
 // engines may work on several threads at once.
 
 #include "OcrSettings.h"
+#include "PageWords.h"
 
 #include <QString>
 #include <functional>
@@ -47,6 +48,10 @@ public:
     // Recognition of [left, right) x [top, bottom) in image pixels, rows counted
     // from the top; the rectangle is cut to the image, an empty one fails.
     bool RecognizeRegion(CxImage& image, int left, int top, int right, int bottom, QString& text);
+    // Whole-image recognition that gives the words with their boxes, in reading
+    // order (the image is made grey in place as for RecognizeImage). Leaves no
+    // lines for AssembleText: PageWordsText gives the same text.
+    bool RecognizeWords(CxImage& image, scriva::ocr::PageWords& words);
     // The text of the last recognition's lines.
     QString AssembleText() const;
     void GetEngineError(QString& message, int& code) const;
@@ -57,6 +62,7 @@ public:
 private:
     bool prepareGrey(CxImage& image) const;
     bool allocate(int width, int height);
+    bool copyWholeImage(CxImage& image);
     void freeFields();
     void freeImage();
     void close();

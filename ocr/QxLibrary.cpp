@@ -76,7 +76,8 @@ bool QxLibrary::resolveAll()
            resolve(l, "QX_RemoveUnderLine", RemoveUnderLine) &&
            resolve(l, "QX_CodeConvert", CodeConvert) && resolve(l, "QX_GetLastErr", GetLastErr) &&
            resolve(l, "QX_GetVersionString", GetVersionString) &&
-           resolve(l, "QXS_SetLanguages", SetLanguages);
+           resolve(l, "QXS_SetLanguages", SetLanguages) &&
+           resolve(l, "QXS_DoImageWords", DoImageWords) && resolve(l, "QXS_freeWords", freeWords);
 }
 
 QString QxLibrary::Version() const

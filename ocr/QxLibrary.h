@@ -44,6 +44,8 @@ public:
     decltype(&QX_GetLastErr) GetLastErr = nullptr;
     decltype(&QX_GetVersionString) GetVersionString = nullptr;
     decltype(&QXS_SetLanguages) SetLanguages = nullptr;
+    decltype(&QXS_DoImageWords) DoImageWords = nullptr;
+    decltype(&QXS_freeWords) freeWords = nullptr;
 
 private:
     bool load(const QString& path);

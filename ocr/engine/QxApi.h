@@ -55,6 +55,28 @@ int QX_GetVersionString(char* buffer, int size);
 // required; the others are used when installed.
 int QXS_SetLanguages(const char* language1, const char* language2);
 
+// One recognised word with its place on the page; a null-terminated list in
+// reading order (the words of a line left to right, lines and blocks in the
+// order the page is read).
+struct OcrWord
+{
+    int32_t index;                    // 0, 1, 2 ... in reading order
+    int32_t line;                     // number of its text line in reading order, from 0
+    char* text;                       // UTF-8, zero-terminated, never empty
+    int32_t left, top, right, bottom; // the word's box in image pixels (right, bottom exclusive)
+    int32_t confidence;               // 0..100
+    int32_t lineLeft, lineTop, lineRight, lineBottom; // the box of its whole line
+    int32_t baseline; // the line's baseline: image row below the letters
+    OcrWord* next;
+};
+
+// Recognises the readable part of the image as a whole page (as QX_DoImageOCR)
+// and returns its words instead of its lines. Words of nothing but white space
+// are left out. The list belongs to the library: free it with QXS_freeWords.
+int QXS_DoImageWords(void* handle, OcrImage* image, OcrWord** words);
+// Frees a word list (null is allowed) and the engine's result.
+int QXS_freeWords(void* handle, OcrWord* first);
+
 } // extern "C"
 
 // Error codes of QX_GetLastErr.

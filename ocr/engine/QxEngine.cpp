@@ -334,15 +334,94 @@ bool osdInstalled(tesseract::TessBaseAPI& api)
     return fileExists(path.c_str());
 }
 
-int recognize(void* handle, OcrImage* image, BField** fields, bool wholeImage)
+void freeWords(OcrWord* word)
 {
-    auto* engine = static_cast<Engine*>(handle);
-    if (!engine || !fields || !validImage(image)) {
-        setError(engine, qxerr::BadArgument, "no engine, no image or an image out of shape");
-        return 0;
+    while (word) {
+        OcrWord* next = word->next;
+        std::free(word->text);
+        std::free(word);
+        word = next;
     }
+}
+
+// The image row under the letters of the iterator's line, where the baseline
+// crosses the middle of the line's box.
+int lineBaseline(tesseract::ResultIterator& it, int left, int right, int bottom)
+{
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (!it.Baseline(tesseract::RIL_TEXTLINE, &x1, &y1, &x2, &y2))
+        return bottom;
+    if (x2 == x1)
+        return (y1 + y2) / 2;
+    const double middle = (left + right) / 2.0;
+    return int(std::lround(y1 + (y2 - y1) * (middle - x1) / double(x2 - x1)));
+}
+
+OcrWord* newWord(int index, int line, const std::string& text, tesseract::ResultIterator& it)
+{
+    auto* word = static_cast<OcrWord*>(std::calloc(1, sizeof(OcrWord)));
+    if (!word)
+        throw std::bad_alloc();
+    word->index = index;
+    word->line = line;
+    try {
+        word->text = duplicate(text);
+    } catch (...) {
+        std::free(word);
+        throw;
+    }
+    it.BoundingBox(tesseract::RIL_WORD, &word->left, &word->top, &word->right, &word->bottom);
+    word->confidence = std::clamp(int(std::lround(it.Confidence(tesseract::RIL_WORD))), 0, 100);
+    it.BoundingBox(tesseract::RIL_TEXTLINE, &word->lineLeft, &word->lineTop, &word->lineRight,
+                   &word->lineBottom);
+    word->baseline = lineBaseline(it, word->lineLeft, word->lineRight, word->lineBottom);
+    // The engine's box of a word it read in pieces may reach past its line (whose box
+    // is the union of the outlines on it): a word lies within its line.
+    word->left = std::clamp(word->left, word->lineLeft, word->lineRight);
+    word->right = std::clamp(word->right, word->left, word->lineRight);
+    word->top = std::clamp(word->top, word->lineTop, word->lineBottom);
+    word->bottom = std::clamp(word->bottom, word->top, word->lineBottom);
+    return word;
+}
+
+// One entry per recognised word in reading order, its line counted from 0
+// (lines that hold only white space are not counted).
+OcrWord* collectWords(tesseract::TessBaseAPI& api)
+{
+    std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+    OcrWord* first = nullptr;
+    OcrWord** tail = &first;
+    int index = 0;
+    int line = -1;
+    bool lineCounted = false;
+    if (!it)
+        return nullptr;
+    try {
+        do {
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE))
+                lineCounted = false;
+            std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_WORD));
+            const std::string text = raw ? std::string(raw.get()) : std::string();
+            if (text.empty() || isBlank(text))
+                continue;
+            if (!lineCounted) {
+                ++line;
+                lineCounted = true;
+            }
+            *tail = newWord(index++, line, text, *it);
+            tail = &(*tail)->next;
+        } while (it->Next(tesseract::RIL_WORD));
+    } catch (...) {
+        freeWords(first);
+        throw;
+    }
+    return first;
+}
+
+// Recognises the image's readable part; false with the engine's error set.
+bool runRecognition(Engine* engine, OcrImage* image, bool wholeImage)
+{
     setError(engine, qxerr::None, std::string()); // no earlier failure is reported for this one
-    *fields = nullptr;
     tesseract::TessBaseAPI& api = *engine->api;
     std::vector<uint8_t> copy;
     api.SetImage(contiguousPixels(*image, copy), image->width, image->height, 1, image->width);
@@ -356,9 +435,38 @@ int recognize(void* handle, OcrImage* image, BField** fields, bool wholeImage)
     recognizeOnThisThreadOnly();
     if (api.Recognize(nullptr) != 0) {
         setError(engine, qxerr::RecognitionFailed, "recognition failed");
+        return false;
+    }
+    return true;
+}
+
+int recognize(void* handle, OcrImage* image, BField** fields, bool wholeImage)
+{
+    auto* engine = static_cast<Engine*>(handle);
+    if (!engine || !fields || !validImage(image)) {
+        setError(engine, qxerr::BadArgument, "no engine, no image or an image out of shape");
         return 0;
     }
-    *fields = collectLines(api);
+    *fields = nullptr;
+    if (!runRecognition(engine, image, wholeImage))
+        return 0;
+    *fields = collectLines(*engine->api);
+    return 1;
+}
+
+int recognizeWords(void* handle, OcrImage* image, OcrWord** words)
+{
+    auto* engine = static_cast<Engine*>(handle);
+    if (words)
+        *words = nullptr; // no list, not even an old one, after a refusal
+    if (!engine || !words || !validImage(image)) {
+        setError(engine, qxerr::BadArgument, "no engine, no image or an image out of shape");
+        return 0;
+    }
+    *words = nullptr;
+    if (!runRecognition(engine, image, true))
+        return 0;
+    *words = collectWords(*engine->api);
     return 1;
 }
 
@@ -529,6 +637,22 @@ __attribute__((visibility("default"))) int QXS_SetLanguages(const char* language
         std::lock_guard<std::mutex> lock(g_mutex);
         g_language1 = language1;
         g_language2 = language2;
+        return 1;
+    });
+}
+
+__attribute__((visibility("default"))) int QXS_DoImageWords(void* handle, OcrImage* image,
+                                                            OcrWord** words)
+{
+    return guarded(handle, [&] { return recognizeWords(handle, image, words); });
+}
+
+__attribute__((visibility("default"))) int QXS_freeWords(void* handle, OcrWord* first)
+{
+    return guarded(handle, [&] {
+        freeWords(first);
+        if (auto* engine = static_cast<Engine*>(handle))
+            engine->api->Clear();
         return 1;
     });
 }
