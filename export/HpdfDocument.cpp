@@ -1,11 +1,18 @@
 #include "HpdfDocument.h"
 
+#include "PdfPage.h"
+#include "PdfTextLayer.h"
 #include "config/NativePath.h"
 #include "image/cximage/CxSafeFile.h"
 
 #include <algorithm>
 #include <hpdf.h>
+#include <hpdf_objects.h>
 #include <vector>
+
+#ifndef SCRIVA_VERSION
+#define SCRIVA_VERSION "0.0.0"
+#endif
 
 namespace scriva::exporter {
 
@@ -26,15 +33,27 @@ HPDF_Doc doc(void* handle)
 
 } // namespace
 
+QString ProducerName()
+{
+    return QStringLiteral("Scriva " SCRIVA_VERSION);
+}
+
 HpdfDocument::HpdfDocument()
 {
     m_doc = HPDF_New(onLibraryError, this);
-    if (!m_doc)
+    if (!m_doc) {
         Fail(QStringLiteral("the PDF library could not start (out of memory)"));
+        return;
+    }
+    // Page contents, the text layer's maps and one-bit pictures are compressed;
+    // JPEG pictures stay as they are.
+    HPDF_SetCompressionMode(doc(m_doc), HPDF_COMP_ALL);
+    m_text = std::make_unique<PdfTextLayer>(m_doc);
 }
 
 HpdfDocument::~HpdfDocument()
 {
+    m_text.reset();
     if (m_doc)
         HPDF_Free(doc(m_doc));
 }
@@ -65,32 +84,117 @@ bool HpdfDocument::LibraryFailed(const char* call)
     return Fail(text);
 }
 
-bool HpdfDocument::AddJpegPage(const uint8_t* jpeg, size_t size, int rotation)
+bool HpdfDocument::addPicture(void* picture, int rotation, double widthPt, double heightPt)
 {
-    if (!IsValid())
-        return Fail(m_errorText.isEmpty() ? QStringLiteral("the PDF document failed earlier")
-                                          : m_errorText);
+    HPDF_Image image = static_cast<HPDF_Image>(picture);
+    if (!image)
+        return LibraryFailed("LoadImage");
     HPDF_Page page = HPDF_AddPage(doc(m_doc));
     if (!page)
         return LibraryFailed("AddPage");
-    HPDF_Destination destination = HPDF_Page_CreateDestination(page);
-    if (!destination)
-        return LibraryFailed("CreateDestination");
-    // The open action's top is the page height as created, before the page is sized.
-    if (HPDF_Destination_SetXYZ(destination, 0, HPDF_Page_GetHeight(page), kOpenZoom) != HPDF_OK ||
-        HPDF_SetOpenAction(doc(m_doc), destination) != HPDF_OK)
-        return LibraryFailed("SetOpenAction");
-    HPDF_Image image = HPDF_LoadJpegImageFromMem(doc(m_doc), jpeg, HPDF_UINT(size));
-    if (!image)
-        return LibraryFailed("LoadJpegImageFromMem");
-    const HPDF_REAL width = HPDF_REAL(HPDF_Image_GetWidth(image));
-    const HPDF_REAL height = HPDF_REAL(HPDF_Image_GetHeight(image));
+    if (m_pages == 0) {
+        HPDF_Destination destination = HPDF_Page_CreateDestination(page);
+        if (!destination)
+            return LibraryFailed("CreateDestination");
+        // The open action's top is the page height as created, before the page is sized.
+        if (HPDF_Destination_SetXYZ(destination, 0, HPDF_Page_GetHeight(page), kOpenZoom) !=
+                HPDF_OK ||
+            HPDF_SetOpenAction(doc(m_doc), destination) != HPDF_OK)
+            return LibraryFailed("SetOpenAction");
+    }
+    const HPDF_REAL width =
+        widthPt > 0 ? HPDF_REAL(widthPt) : HPDF_REAL(HPDF_Image_GetWidth(image));
+    const HPDF_REAL height =
+        heightPt > 0 ? HPDF_REAL(heightPt) : HPDF_REAL(HPDF_Image_GetHeight(image));
     if (HPDF_Page_SetWidth(page, width) != HPDF_OK || HPDF_Page_SetHeight(page, height) != HPDF_OK)
         return LibraryFailed("SetWidth/SetHeight");
     if (HPDF_Page_DrawImage(page, image, 0, 0, width, height) != HPDF_OK)
         return LibraryFailed("DrawImage");
     if (rotation != 0 && HPDF_Page_SetRotate(page, HPDF_UINT16(rotation)) != HPDF_OK)
         return LibraryFailed("SetRotate");
+    m_lastPage = page;
+    ++m_pages;
+    return true;
+}
+
+bool HpdfDocument::AddJpegPage(const uint8_t* jpeg, size_t size, int rotation, double widthPt,
+                               double heightPt)
+{
+    if (!IsValid())
+        return Fail(m_errorText.isEmpty() ? QStringLiteral("the PDF document failed earlier")
+                                          : m_errorText);
+    return addPicture(HPDF_LoadJpegImageFromMem(doc(m_doc), jpeg, HPDF_UINT(size)), rotation,
+                      widthPt, heightPt);
+}
+
+bool HpdfDocument::AddPage(const PdfPage& page)
+{
+    if (!IsValid())
+        return Fail(m_errorText.isEmpty() ? QStringLiteral("the PDF document failed earlier")
+                                          : m_errorText);
+    const double widthPt = page.PointWidth(), heightPt = page.PointHeight();
+    if (!page.bilevel.empty()) {
+        const HPDF_UINT stride = (page.width + 7) / 8;
+        // G4 coded. The library's flag tells the sense of the coded data, not of the
+        // rows given: rows whose set bits are black are passed as "black is not 1".
+        if (!addPicture(HPDF_Image_LoadRaw1BitImageFromMem(doc(m_doc), page.bilevel.data(),
+                                                           page.width, page.height, stride,
+                                                           HPDF_FALSE, HPDF_TRUE),
+                        page.rotation, widthPt, heightPt))
+            return false;
+    } else if (!AddJpegPage(page.jpeg.data(), page.jpeg.size(), page.rotation, widthPt, heightPt)) {
+        return false;
+    }
+    if (page.words.empty())
+        return true;
+    TextLayerPlacement placement;
+    placement.uprightWidth = page.uprightWidth;
+    placement.uprightHeight = page.uprightHeight;
+    placement.pageWidth = widthPt;
+    placement.pageHeight = heightPt;
+    placement.rotation = page.rotation;
+    if (!m_text->Draw(m_lastPage, page.words, placement))
+        return LibraryFailed("text layer");
+    return true;
+}
+
+bool HpdfDocument::setText(const char* key, const QString& text)
+{
+    // As UTF-16 with its byte-order mark, so that any script reads back.
+    QByteArray bytes("\xFE\xFF", 2);
+    for (QChar c : text)
+        bytes += char(c.unicode() >> 8), bytes += char(c.unicode() & 0xFF);
+    auto* info = static_cast<HPDF_Dict>(doc(m_doc)->info);
+    HPDF_Binary value = HPDF_Binary_New(
+        doc(m_doc)->mmgr, reinterpret_cast<HPDF_BYTE*>(bytes.data()), HPDF_UINT(bytes.size()));
+    return info && value && HPDF_Dict_Add(info, key, value) == HPDF_OK;
+}
+
+bool HpdfDocument::SetInformation(const QString& title, const QDateTime& created)
+{
+    if (!IsValid())
+        return Fail(QStringLiteral("the PDF document failed earlier"));
+    // The first call makes the information dictionary; the texts then replace its value.
+    if (HPDF_SetInfoAttr(doc(m_doc), HPDF_INFO_PRODUCER, "Scriva") != HPDF_OK)
+        return LibraryFailed("SetInfoAttr");
+    const QDateTime local = created.toLocalTime();
+    const int offset = local.offsetFromUtc();
+    HPDF_Date date{};
+    date.year = local.date().year();
+    date.month = local.date().month();
+    date.day = local.date().day();
+    date.hour = local.time().hour();
+    date.minutes = local.time().minute();
+    date.seconds = local.time().second();
+    date.ind = offset == 0 ? 'Z' : offset > 0 ? '+' : '-';
+    date.off_hour = std::abs(offset) / 3600;
+    date.off_minutes = std::abs(offset) % 3600 / 60;
+    if (HPDF_SetInfoDateAttr(doc(m_doc), HPDF_INFO_CREATION_DATE, date) != HPDF_OK ||
+        HPDF_SetInfoDateAttr(doc(m_doc), HPDF_INFO_MOD_DATE, date) != HPDF_OK)
+        return LibraryFailed("SetInfoDateAttr");
+    if (!setText("Producer", ProducerName()) || !setText("Creator", ProducerName()) ||
+        (!title.isEmpty() && !setText("Title", title)))
+        return LibraryFailed("information");
     return true;
 }
 
@@ -102,6 +206,8 @@ bool HpdfDocument::SaveToFile(const QString& path)
     // one saving rule: a temporary beside the target renamed over it once every byte is
     // written and synced; a FIFO is written into; a write-protected file is refused.
     CxSafeFile file;
+    if (!m_text->Finish())
+        return LibraryFailed("text layer");
     if (!file.Open(NativePathString(path)))
         return Fail(QString::fromLocal8Bit(file.Error()));
     if (HPDF_SaveToStream(doc(m_doc)) != HPDF_OK)

@@ -1,16 +1,26 @@
 #pragma once
-// A PDF document being built with libharu: pages that each show one JPEG picture
-// at one point per pixel, and a save that writes beside the target and renames,
-// so that a failed save leaves no partial file and an older file of that name
+// A PDF document being built with libharu: pages that each show one picture
+// (a JPEG, or black and white as CCITT G4) at its resolution, optionally with an
+// invisible text layer of its words, the document's information (title, dates,
+// the program that made it) and its first page as the open view; and a save that writes beside the
+// target and renames, so that a failed save leaves no partial file and an older file of that name
 // intact. The library's errors are caught by an error handler that only records
 // them (nothing unwinds through the library); every call's result is checked and
 // the first error stops the work. One thread at a time (libharu is not shared).
 
+#include <QDateTime>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace scriva::exporter {
+
+struct PdfPage;
+class PdfTextLayer;
+
+// "Scriva " and the program's version: the producer and creator of its PDFs.
+QString ProducerName();
 
 class HpdfDocument
 {
@@ -22,11 +32,16 @@ public:
 
     bool IsValid() const { return m_doc != nullptr && m_errorNo == 0; }
 
-    // Adds a page exactly the size of the picture, draws it at (0, 0) and makes the
-    // page the document's open action (so the last page's stays); a viewer shows
-    // the page turned clockwise by rotation degrees (0, 90, 180 or 270). The bytes
-    // are copied by the library.
-    bool AddJpegPage(const uint8_t* jpeg, size_t size, int rotation = 0);
+    // Adds a page exactly the size of the picture, draws it at (0, 0); the first
+    // page is the document's open view; a viewer shows the page turned clockwise by
+    // rotation degrees (0, 90, 180 or 270). The bytes are copied by the library.
+    // widthPt/heightPt: the page's size in points; 0 for one point per pixel.
+    bool AddJpegPage(const uint8_t* jpeg, size_t size, int rotation = 0, double widthPt = 0,
+                     double heightPt = 0);
+    // The prepared page: its picture at its size in points, then its words.
+    bool AddPage(const PdfPage& page);
+    // Title (may be empty), creation date, producer and creator.
+    bool SetInformation(const QString& title, const QDateTime& created);
 
     // Writes the document to path by the program's saving rule (CxSafeFile): a symbolic
     // link's target is replaced, a FIFO written into, a write-protected file refused, and on
@@ -47,7 +62,13 @@ private:
     bool Fail(const QString& text);
     bool LibraryFailed(const char* call);
 
+    bool addPicture(void* image, int rotation, double widthPt, double heightPt);
+    bool setText(const char* key, const QString& text);
+
     void* m_doc = nullptr;
+    void* m_lastPage = nullptr;
+    int m_pages = 0;
+    std::unique_ptr<PdfTextLayer> m_text;
     unsigned long m_errorNo = 0;
     unsigned long m_errorDetail = 0;
     QString m_errorText;

@@ -27,8 +27,8 @@ bool cancelled(const PdfExportOptions& options)
 class PagePipeline
 {
 public:
-    PagePipeline(const QStringList& images, int threads)
-        : m_images(images), m_window(threads * kPagesAheadPerThread)
+    PagePipeline(const QStringList& images, int threads, const PdfPageOptions& options)
+        : m_images(images), m_window(threads * kPagesAheadPerThread), m_options(options)
     {
         m_pool.setMaxThreadCount(threads);
     }
@@ -39,7 +39,7 @@ public:
     {
         while (int(m_running.size()) < m_window && m_submitted < m_images.size())
             m_running.push_back(
-                QtConcurrent::run(&m_pool, PreparePdfPage, m_images[m_submitted++]));
+                QtConcurrent::run(&m_pool, PreparePdfPage, m_images[m_submitted++], m_options));
         QFuture<PdfPage> front = m_running.front();
         m_running.pop_front();
         return front.result();
@@ -48,6 +48,7 @@ public:
 private:
     const QStringList& m_images;
     const int m_window;
+    const PdfPageOptions m_options;
     qsizetype m_submitted = 0;
     QThreadPool m_pool;
     std::deque<QFuture<PdfPage>> m_running;
@@ -82,10 +83,16 @@ PdfExportResult ExportPdf(const QString& pdfPath, const QStringList& images,
     if (images.isEmpty())
         return result;
     HpdfDocument pdf;
-    if (!pdf.IsValid())
+    if (!pdf.IsValid() || !pdf.SetInformation(options.title, options.created.isValid()
+                                                                 ? options.created
+                                                                 : QDateTime::currentDateTime()))
         return pdfFailed(pdf);
     const int threads = options.threads > 0 ? options.threads : QThread::idealThreadCount();
-    PagePipeline pipeline(images, std::max(1, threads));
+    PdfPageOptions pageOptions;
+    pageOptions.dpi = options.dpi;
+    pageOptions.recognition = options.recognition;
+    pageOptions.cancel = options.cancel;
+    PagePipeline pipeline(images, std::max(1, threads), pageOptions);
     for (const QString& image : images) {
         if (cancelled(options)) {
             result.status = PdfExportStatus::Cancelled;
@@ -94,10 +101,13 @@ PdfExportResult ExportPdf(const QString& pdfPath, const QStringList& images,
         const PdfPage page = pipeline.Next();
         if (!page.ok())
             return pageFailed(image, page.error);
-        if (!pdf.AddJpegPage(page.jpeg.data(), page.jpeg.size(), page.rotation))
+        if (!pdf.AddPage(page))
             return pdfFailed(pdf, image);
         ++result.pages;
         result.passedThrough += page.passedThrough ? 1 : 0;
+        result.blackAndWhite += page.bilevel.empty() ? 0 : 1;
+        result.storedTexts += page.usedStoredText ? 1 : 0;
+        result.words += int(page.words.size());
         if (options.progress)
             options.progress(result.pages, int(images.size()));
     }

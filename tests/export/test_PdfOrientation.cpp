@@ -35,12 +35,13 @@ int pageRotation(const QString& pdf)
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-// The first page as a viewer shows it, at one pixel per point.
-CxImage renderedPage(const QString& pdf, const QString& prefix)
+// The first page as a viewer shows it, at the picture's own resolution (one pixel
+// of the picture per pixel).
+CxImage renderedPage(const QString& pdf, const QString& prefix, int dpi)
 {
     CxImage page;
     if (QProcess::execute(QStringLiteral("pdftoppm"),
-                          {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("72"),
+                          {QStringLiteral("-png"), QStringLiteral("-r"), QString::number(dpi),
                            QStringLiteral("-singlefile"), pdf, prefix}) == 0)
         page.Load(QFile::encodeName(prefix + QStringLiteral(".png")).toStdString(),
                   CXIMAGE_FORMAT_PNG);
@@ -88,8 +89,8 @@ TEST(PdfOrientation, SidewaysPhotosShowUpright)
         EXPECT_EQ(embedded[0].width, portrait ? 80 : 120) << "orientation " << c.orientation;
         EXPECT_EQ(embedded[0].height, portrait ? 120 : 80) << "orientation " << c.orientation;
 
-        const CxImage shown =
-            renderedPage(pdf, dir.filePath(QStringLiteral("shown%1").arg(c.orientation)));
+        const CxImage shown = renderedPage(
+            pdf, dir.filePath(QStringLiteral("shown%1").arg(c.orientation)), stored.GetXDPI());
         ASSERT_TRUE(shown.IsValid()) << "orientation " << c.orientation;
         EXPECT_TRUE(exiftest::IsUpright(shown)) << "orientation " << c.orientation << ": shown "
                                                 << shown.GetWidth() << " x " << shown.GetHeight();
