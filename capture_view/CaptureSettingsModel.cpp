@@ -84,6 +84,7 @@ void CaptureSettingsModel::Load(const CConfigFile& config, const QString& langua
     v.increment = IntText(config, settings::kCounterStep);
     v.interval = IntText(config, settings::kAutoCaptureSeconds);
     v.byCounter = settings::ReadInt(config, settings::kNamingRule) != 0;
+    v.look = int(PhotoSettingsReader::PageLook(config));
     m_thumbnailsAtOpen = v.thumbnailNum.toInt();
 }
 
@@ -119,5 +120,8 @@ bool CaptureSettingsModel::Store(CConfigFile& config, const CaptureSettingsValue
     settings::WriteInt(config, settings::kCounterStep, v.increment.trimmed().toInt());
     settings::WriteInt(config, settings::kAutoCaptureSeconds, v.interval.trimmed().toInt());
     settings::WriteInt(config, settings::kNamingRule, v.byCounter ? 1 : 0);
+    cxlook::Look look = cxlook::Look::Original;
+    if (cxlook::LookFromIndex(v.look, look))
+        settings::WriteInt(config, settings::kPageLook, int(look));
     return true;
 }

@@ -24,6 +24,7 @@ struct CaptureSettingsValues
     QString thumbnailNum;
     QString interval;
     bool byCounter = true;
+    int look = 0; // pageLook: 0 as taken, 1 document, 2 grey, 3 black and white
 };
 
 class CaptureSettingsModel

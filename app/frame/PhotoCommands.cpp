@@ -92,6 +92,10 @@ bool PhotoCommands::OpenSettings()
     s.openFolder = [](const QString& folder) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(folder + u'/'));
     };
+    s.heldFrame = [this](CxImage& frame) {
+        const CVideoView* video = m_frame.videoView();
+        return video && video->Graph().CopyHeldFrame(frame);
+    };
     const QString language = m_services.languageCode ? m_services.languageCode() : QString();
     CCaptureSettingsDlg dialog(*m_services.photoSettings(), language, m_frame.PresetAreaFlag(), s,
                                &m_frame);

@@ -1,6 +1,8 @@
 #include "CCaptureSettingsDlg.h"
 
 #include "config/CConfigFile.h"
+#include "image/CxImageDraw.h"
+#include "image/cximage/CxPageLook.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -10,11 +12,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,7 +34,10 @@ enum Label {
     SavePathLabel = 1107,
     ThumbnailsLabel = 1108,
     IntervalLabel = 1109,
+    LookLabel = 1110,
 };
+// The preview of the page look: the held frame reduced to this width.
+constexpr int kPreviewWidth = 240;
 constexpr int kOkControl = scriva::ctl::kOk;
 constexpr int kCancelControl = 2;
 
@@ -125,6 +133,11 @@ void CCaptureSettingsDlg::Build()
     form->addRow(ControlText(ThumbnailsLabel), m_thumbnails);
     m_interval = Named(new QLineEdit, Interval);
     form->addRow(ControlText(IntervalLabel), m_interval);
+    m_looks = Named(new QComboBox, LookBox);
+    form->addRow(ControlText(LookLabel), m_looks);
+    m_lookPreview = Named(new QLabel, LookPreview);
+    m_lookPreview->setAlignment(Qt::AlignCenter);
+    form->addRow(QString(), m_lookPreview);
 
     auto* buttons = new QDialogButtonBox;
     auto* ok = Named(buttons->addButton(ControlText(kOkControl), QDialogButtonBox::AcceptRole),
@@ -165,6 +178,33 @@ void CCaptureSettingsDlg::Fill()
     m_byCounter->setChecked(v.byCounter);
     m_byDate->setChecked(!v.byCounter);
     m_increment->setEnabled(v.byCounter);
+    for (int i = 0; i < scriva::str::kLookNameCount; ++i)
+        m_looks->addItem(Text(scriva::str::kLookNames + i), i);
+    m_looks->setCurrentIndex(m_looks->findData(v.look));
+    // The held frame, reduced once; each look is shown on it as it is chosen.
+    CxImage frame;
+    if (m_services.heldFrame && m_services.heldFrame(frame) && frame.IsValid() &&
+        frame.GetWidth() > 0) {
+        const int w = std::min(kPreviewWidth, int(frame.GetWidth()));
+        const int h = std::max(1, int(int64_t(frame.GetHeight()) * w / int(frame.GetWidth())));
+        if (w < int(frame.GetWidth()))
+            frame.QIShrink(w, h);
+        m_previewFrame.Transfer(frame);
+    }
+    connect(m_looks, &QComboBox::currentIndexChanged, this, [this] { ShowLookPreview(); });
+    ShowLookPreview();
+}
+
+void CCaptureSettingsDlg::ShowLookPreview()
+{
+    m_lookPreview->setVisible(m_previewFrame.IsValid());
+    if (!m_previewFrame.IsValid())
+        return;
+    CxImage shown(m_previewFrame);
+    cxlook::Look look = cxlook::Look::Original;
+    if (cxlook::LookFromIndex(m_looks->currentData().toInt(), look))
+        cxlook::ApplyLook(shown, look);
+    m_lookPreview->setPixmap(QPixmap::fromImage(scriva::CxImageToQImage(shown)));
 }
 
 CaptureSettingsValues CCaptureSettingsDlg::Collect() const
@@ -179,6 +219,7 @@ CaptureSettingsValues CCaptureSettingsDlg::Collect() const
     v.thumbnailNum = m_thumbnails->text();
     v.interval = m_interval->text();
     v.byCounter = m_byCounter->isChecked();
+    v.look = m_looks->currentIndex() >= 0 ? m_looks->currentData().toInt() : 0;
     return v;
 }
 

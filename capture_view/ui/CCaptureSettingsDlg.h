@@ -1,13 +1,15 @@
 #pragma once
 // The capture settings dialog (133): file name stem, naming rule and counter
 // step, page size, file format, image direction, save folder, thumbnails per
-// column and auto-capture interval. Reads the store when built and writes it
+// column, auto-capture interval and the page look of photos (with a small
+// preview of the held frame in that look). Reads the store when built and writes it
 // back on OK when every typed value is usable (otherwise it says why, puts the
 // focus on the edit and stays open). Controls are named id_<number>; texts
 // come from the pack. User-interface thread only.
 
 #include "capture_view/CaptureSettingsModel.h"
 #include "config/CommandIds.h"
+#include "image/cximage/CxImage.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -16,6 +18,7 @@
 class CConfigFile;
 class QButtonGroup;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -38,6 +41,8 @@ public:
         FormatBox = 1017,
         IncrementSpin = 1042,
         Interval = 1078,
+        LookBox = 1111,     // the page look of photos
+        LookPreview = 1112, // the held frame in the chosen look
     };
 
     struct Services
@@ -48,6 +53,9 @@ public:
             messageBox;
         std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
         std::function<void(const QString& folder)> openFolder;
+        // The frame the camera holds now, for the look's preview; false when
+        // there is none (no camera view, no frame yet).
+        std::function<bool(CxImage& frame)> heldFrame;
     };
 
     CCaptureSettingsDlg(CConfigFile& store, const QString& languageCode, bool hasPreset,
@@ -67,6 +75,7 @@ private:
     CaptureSettingsValues Collect() const;
     void StepIncrement(int delta);
     void ChooseSaveFolder();
+    void ShowLookPreview();
     QWidget* Edit(int control) const;
 
     CConfigFile& m_store;
@@ -84,4 +93,7 @@ private:
     QComboBox* m_formats = nullptr;
     QRadioButton* m_byDate = nullptr;
     QRadioButton* m_byCounter = nullptr;
+    QComboBox* m_looks = nullptr;
+    QLabel* m_lookPreview = nullptr;
+    CxImage m_previewFrame; // the held frame, reduced; invalid when there is none
 };

@@ -1,8 +1,8 @@
 // The capture settings dialog over the shipped settings: every field round-
 // trips in English and in German (lists from the language's keys, stored by
 // their English names), unusable values keep the dialog open with the focus
-// on the edit, the preset entry is offered only with a preset area, and
-// Cancel writes nothing.
+// on the edit, the preset entry is offered only with a preset area, the page
+// look is chosen on a preview of the held frame, and Cancel writes nothing.
 
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
@@ -10,6 +10,7 @@
 #include "config/CConfigFile.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -139,6 +140,46 @@ private slots:
         QVERIFY(control<QLineEdit>(dlg, 1007)->isEnabled());
         QCOMPARE(control<QLineEdit>(dlg, 1015)->text(), m_box->documents() + "/Scriva");
         QVERIFY(QFileInfo(m_box->documents() + "/Scriva").isDir());
+    }
+
+    // The page look: shipped as taken, chosen in the box, stored as its number,
+    // and shown on the held frame while it is chosen; without a frame no preview.
+    void pageLookIsChosenOnAPreviewOfTheHeldFrame()
+    {
+        CCaptureSettingsDlg::Services s = services();
+        int asked = 0;
+        s.heldFrame = [&asked](CxImage& frame) {
+            ++asked;
+            frame = demoFrame();
+            return frame.IsValid();
+        };
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, s);
+        auto* looks = control<QComboBox>(dlg, 1111);
+        auto* preview = control<QLabel>(dlg, 1112);
+        QVERIFY(looks && preview);
+        QCOMPARE(asked, 1);
+        QCOMPARE(looks->count(), 4);
+        QCOMPARE(looks->currentIndex(), 0);
+        QCOMPARE(looks->itemText(3), QStringLiteral("<62263>"));
+        QVERIFY(!preview->isHidden());
+        const QImage asTaken = preview->pixmap().toImage();
+        QVERIFY(asTaken.width() > 0 && asTaken.width() <= 240);
+        looks->setCurrentIndex(3);
+        const QImage blackWhite = preview->pixmap().toImage();
+        QCOMPARE(blackWhite.size(), asTaken.size());
+        QVERIFY(blackWhite != asTaken);
+        // Black and white: every pixel of the preview is black or white.
+        for (int y = 0; y < blackWhite.height(); y += 7)
+            for (int x = 0; x < blackWhite.width(); x += 7) {
+                const int v = qGray(blackWhite.pixel(x, y));
+                QVERIFY2(v == 0 || v == 255, qPrintable(QString::number(v)));
+            }
+        dlg.accept();
+        QCOMPARE(stored("pageLook"), QStringLiteral("3"));
+
+        CCaptureSettingsDlg noFrame(*m_store, QStringLiteral("en"), false, services());
+        QCOMPARE(control<QComboBox>(noFrame, 1111)->currentIndex(), 3);
+        QVERIFY(control<QLabel>(noFrame, 1112)->isHidden());
     }
 
     void unusableValuesKeepTheDialogOpen()
