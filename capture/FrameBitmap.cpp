@@ -3,7 +3,7 @@
 #include "JpegFrame.h"
 #include "image/cximage/CxImage.h"
 
-#include "image/cximage/CxSafeFile.h"
+#include "base/CxSafeFile.h"
 
 #include <QFile>
 #include <QtEndian>

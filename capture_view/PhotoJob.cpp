@@ -2,9 +2,9 @@
 
 #include "PhotoNaming.h"
 
+#include "base/CxSafeFile.h"
 #include "config/CConfigFile.h"
 #include "config/SettingsKeys.h"
-#include "image/cximage/CxSafeFile.h"
 
 #include <QDir>
 #include <QFile>

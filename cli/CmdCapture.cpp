@@ -11,10 +11,10 @@
 #include "CliCommand.h"
 #include "CliOptions.h"
 
+#include "base/CxSafeFile.h"
 #include "capture_view/PhotoJob.h"
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
-#include "image/cximage/CxSafeFile.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "AppPaths.h"
 
 #include "CConfigFile.h"
-#include "image/cximage/CxSafeFile.h"
+#include "base/CxSafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

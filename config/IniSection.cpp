@@ -1,7 +1,7 @@
 #include "IniSection.h"
 
 #include "CConfigFileLock.h"
-#include "image/cximage/CxSafeFile.h"
+#include "base/CxSafeFile.h"
 
 #include <QFile>
 #include <QUrl>

@@ -2,8 +2,8 @@
 
 #include "PdfPage.h"
 #include "PdfTextLayer.h"
+#include "base/CxSafeFile.h"
 #include "config/NativePath.h"
-#include "image/cximage/CxSafeFile.h"
 
 #include <algorithm>
 #include <hpdf.h>

@@ -1,7 +1,7 @@
 #include "RecognizedTexts.h"
 
+#include "base/CxSafeFile.h"
 #include "config/NativePath.h"
-#include "image/cximage/CxSafeFile.h"
 
 namespace scriva::ocr {
 

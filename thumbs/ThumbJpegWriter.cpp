@@ -1,7 +1,7 @@
 #include "ThumbJpegWriter.h"
 
+#include "base/CxSafeFile.h"
 #include "config/NativePath.h"
-#include "image/cximage/CxSafeFile.h"
 
 #include <csetjmp>
 #include <cstdio>

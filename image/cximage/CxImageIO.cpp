@@ -3,7 +3,7 @@
 #include "CxFileStream.h"
 #include "CxImage.h"
 #include "CxMemStream.h"
-#include "CxSafeFile.h"
+#include "base/CxSafeFile.h"
 
 #include <cstdio>
 #include <cstring>

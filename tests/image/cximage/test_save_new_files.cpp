@@ -1,6 +1,6 @@
 // Writes that only ever create a file: a name that is taken, before the write or while it
 // runs, is never replaced, and nothing of the write stays behind. Made in a temporary folder.
-#include "image/cximage/CxSafeFile.h"
+#include "base/CxSafeFile.h"
 #include "test_codecs_images.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Where a save may write: FIFOs and devices are written into, folders refused, dangling links
 // followed, write-protected files kept, long names saved, and temporaries of killed saves
 // cleared. FIFOs and links are made in a temporary folder only.
-#include "image/cximage/CxSafeFile.h"
+#include "base/CxSafeFile.h"
 #include "test_codecs_images.h"
 
 #include <gtest/gtest.h>
