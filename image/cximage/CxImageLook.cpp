@@ -4,8 +4,11 @@
 // pictures) and cells far darker than the paper around them are left out and
 // filled in from their neighbours by a pull-push pyramid, so a picture or a
 // heading does not darken the light estimated around it as a plain blur would.
-// Every pixel is then divided by the light interpolated between cell centres
-// and mapped through a tone table that sets the black and white points.
+// Cells across the edge of a shadow look busy too, but have paper of the same
+// colour on both sides and stay paper. Every pixel is then divided by the light
+// interpolated between cell centres (near a shadow's edge, taken from the cells
+// whose ground is most like the pixel, so the edge stays sharp) and mapped
+// through a tone table that sets the black and white points.
 
 #include "CxPageLook.h"
 
@@ -34,6 +37,12 @@ constexpr int kGroundShareDiv = 10;
 constexpr float kBusyMedian = 0.75f;
 // Grounds within this share of each other are the same paper.
 constexpr float kSameGround = 0.1f;
+// The darker paper beside a shadow's edge lies at most this much above the
+// median of the cell across the edge (its ink pulls the median down).
+constexpr float kStepMedianSlack = 1.3f;
+// Largest difference of red/green and blue/green between shade and light on
+// the same paper.
+constexpr float kSameChroma = 0.08f;
 // Cells beside a busy cell whose ground is below this share of the brightest
 // ground nearby belong to the same picture.
 constexpr float kDarkNeighbour = 0.85f;
@@ -46,7 +55,7 @@ constexpr size_t kMinPaperShareDiv = 25;
 // Where the ground changes by more than this between neighbouring cells (the
 // edge of a shadow), each pixel takes the ground of the cells nearest its own
 // level, so the edge stays sharp.
-constexpr float kEdgeContrast = 1.06f;
+constexpr float kEdgeContrast = 1.15f;
 constexpr float kEdgeSigma = 0.06f;  // relative difference of levels
 constexpr int kEdgePaperCorners = 2; // of the four cells around a pixel
 constexpr float kMinGround = 8.0f;
@@ -170,6 +179,16 @@ void MeasureCells(const CxImage& img, Ground& g, std::vector<float>& level,
     }
 }
 
+// True when two cells' grounds have the same colour at different brightness.
+bool SameColour(const Ground& g, size_t a, size_t b)
+{
+    const auto chroma = [&g](size_t i, const std::vector<float>& plane) {
+        return plane[i] / std::max(kMinGround, g.green[i]);
+    };
+    return std::abs(chroma(a, g.red) - chroma(b, g.red)) < kSameChroma &&
+           std::abs(chroma(a, g.blue) - chroma(b, g.blue)) < kSameChroma;
+}
+
 // Marks the cells that are not bare paper: busy cells, the dimmer cells around
 // them (the even parts of a picture), and small islands of paper-like cells left
 // inside pictures. A shadow on the paper is not busy and stays paper.
@@ -179,15 +198,16 @@ void MaskCells(Ground& g, const std::vector<float>& level, const std::vector<flo
     const int cols = g.cols, rows = g.rows;
     const size_t n = size_t(cols) * size_t(rows);
     // A cell across the edge of a shadow looks busy (half of it is dark) but
-    // has plain paper on both sides: bright paper like its top, and darker
-    // paper at or below its median. It is paper.
+    // has plain paper on both sides: paper as bright as its top or brighter,
+    // and darker paper near or below its median. It is paper.
     std::vector<uint8_t> step(n, 0);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
             const size_t i = size_t(r) * size_t(cols) + size_t(c);
             if (!busy[i] || middle[i] < 16.0f)
                 continue;
-            bool bright = false, dark = false;
+            size_t brights[8], darks[8];
+            int nb = 0, nd = 0;
             for (int dr = -1; dr <= 1; ++dr)
                 for (int dc = -1; dc <= 1; ++dc) {
                     const int rr = r + dr, cc = c + dc;
@@ -196,11 +216,15 @@ void MaskCells(Ground& g, const std::vector<float>& level, const std::vector<flo
                     const size_t j = size_t(rr) * size_t(cols) + size_t(cc);
                     if (busy[j])
                         continue;
-                    bright = bright || std::abs(level[j] - level[i]) < kSameGround * level[i];
-                    dark = dark || (level[j] <= (1.0f + kSameGround) * middle[i] &&
-                                    level[j] < (1.0f - kSameGround) * level[i]);
+                    if (level[j] > (1.0f - kSameGround) * level[i])
+                        brights[nb++] = j;
+                    else if (level[j] <= kStepMedianSlack * middle[i])
+                        darks[nd++] = j;
                 }
-            step[i] = bright && dark;
+            // Shade keeps the paper's colour; a picture beside paper rarely does.
+            for (int a = 0; a < nb && !step[i]; ++a)
+                for (int b = 0; b < nd && !step[i]; ++b)
+                    step[i] = SameColour(g, brights[a], darks[b]);
         }
     for (size_t i = 0; i < n; ++i)
         if (step[i])
@@ -358,6 +382,8 @@ public:
         }
         m_col.resize(size_t(g.cols));
         m_edge.resize(size_t(g.cols));
+        m_colLo.resize(size_t(g.cols));
+        m_colHi.resize(size_t(g.cols));
         for (int i = 0; i < kSimilaritySteps; ++i) {
             const float d = (float(i) / kSimilaritySteps) / kEdgeSigma;
             m_similar[i] = std::exp(-d * d) + 0.01f;
@@ -383,15 +409,28 @@ public:
                 out[x] = l + (r - l) * m_tx[size_t(x)];
             }
         }
-        const float* a = &m_g.grey[size_t(m_y0) * size_t(m_g.cols)];
-        const float* b = &m_g.grey[size_t(m_y1) * size_t(m_g.cols)];
-        for (int c = 0; c < m_g.cols; ++c) {
-            const int d = std::min(m_g.cols - 1, c + 1);
-            const float lo = std::min({a[c], a[d], b[c], b[d]});
-            const float hi = std::max({a[c], a[d], b[c], b[d]});
+        // Contrast of the ground over the 4 x 4 cells around each pixel's cell.
+        const int cols = m_g.cols;
+        const int ya = std::max(0, m_y0 - 1), yb = std::min(m_g.rows - 1, m_y1 + 1);
+        for (int c = 0; c < cols; ++c) {
+            float lo = m_g.grey[size_t(ya) * cols + c], hi = lo;
+            for (int r = ya + 1; r <= yb; ++r) {
+                lo = std::min(lo, m_g.grey[size_t(r) * cols + c]);
+                hi = std::max(hi, m_g.grey[size_t(r) * cols + c]);
+            }
+            m_colLo[size_t(c)] = lo;
+            m_colHi[size_t(c)] = hi;
+        }
+        const size_t r0 = size_t(m_y0) * size_t(cols), r1 = size_t(m_y1) * size_t(cols);
+        for (int c = 0; c < cols; ++c) {
+            const int d = std::min(cols - 1, c + 1);
+            float lo = m_colLo[size_t(c)], hi = m_colHi[size_t(c)];
+            for (int k = std::max(0, c - 1); k <= std::min(cols - 1, c + 2); ++k) {
+                lo = std::min(lo, m_colLo[size_t(k)]);
+                hi = std::max(hi, m_colHi[size_t(k)]);
+            }
             // Only beside measured paper: inside pictures the filled-in cells are
             // smooth already.
-            const size_t r0 = size_t(m_y0) * size_t(m_g.cols), r1 = size_t(m_y1) * size_t(m_g.cols);
             const bool paper = m_g.paper[r0 + size_t(c)] + m_g.paper[r0 + size_t(d)] +
                                    m_g.paper[r1 + size_t(c)] + m_g.paper[r1 + size_t(d)] >=
                                kEdgePaperCorners;
@@ -402,29 +441,35 @@ public:
     const float* Gains(Plane p) const { return m_gain[p].data(); }
     bool Edge(int x) const { return m_edge[size_t(m_x0[size_t(x)])] != 0; }
 
-    // Gains of pixel x with grey v near an edge of the ground.
+    // Gains of pixel x with grey v near an edge of the ground: the 4 x 4 cells
+    // around it, weighted by nearness and by how like the pixel their ground is.
     void Refine(int x, int v, float out[kPlanes]) const
     {
         const int cols = m_g.cols;
-        const size_t i0 = size_t(m_x0[size_t(x)]), i1 = size_t(m_x1[size_t(x)]);
-        const float tx = m_tx[size_t(x)];
-        const size_t corner[4] = {size_t(m_y0) * cols + i0, size_t(m_y0) * cols + i1,
-                                  size_t(m_y1) * cols + i0, size_t(m_y1) * cols + i1};
-        const float bil[4] = {(1 - tx) * (1 - m_ty), tx * (1 - m_ty), (1 - tx) * m_ty, tx * m_ty};
-        float w[4], sum = 0.0f;
-        for (int k = 0; k < 4; ++k) {
-            const float g = std::max(kMinGround, m_g.grey[corner[k]]);
-            const float d = std::abs(float(v) - g) / g;
-            w[k] = bil[k] * m_similar[std::min(kSimilaritySteps - 1, int(d * kSimilaritySteps))];
-            sum += w[k];
-        }
+        const float fx = float(m_x0[size_t(x)]) + m_tx[size_t(x)];
+        const float fy = float(m_y0) + m_ty;
+        const int ca = std::max(0, m_x0[size_t(x)] - 1),
+                  cb = std::min(cols - 1, m_x1[size_t(x)] + 1);
+        const int ra = std::max(0, m_y0 - 1), rb = std::min(m_g.rows - 1, m_y1 + 1);
+        float sum = 0.0f, ground[kPlanes] = {};
         const std::vector<float>* planes[kPlanes] = {&m_g.blue, &m_g.green, &m_g.red, &m_g.grey};
-        for (int p = m_colour ? 0 : int(Grey); p < kPlanes; ++p) {
-            float ground = 0.0f;
-            for (int k = 0; k < 4; ++k)
-                ground += w[k] * (*planes[p])[corner[k]];
-            out[p] = float(kRatioOne) / std::max(kMinGround, ground / sum);
+        const int first = m_colour ? 0 : int(Grey);
+        for (int r = ra; r <= rb; ++r) {
+            const float wy = std::max(0.0f, 1.0f - std::abs(float(r) - fy) * 0.5f);
+            for (int c = ca; c <= cb; ++c) {
+                const float wx = std::max(0.0f, 1.0f - std::abs(float(c) - fx) * 0.5f);
+                const size_t i = size_t(r) * size_t(cols) + size_t(c);
+                const float g = std::max(kMinGround, m_g.grey[i]);
+                const float d = std::abs(float(v) - g) / g;
+                const float w =
+                    wx * wy * m_similar[std::min(kSimilaritySteps - 1, int(d * kSimilaritySteps))];
+                sum += w;
+                for (int p = first; p < kPlanes; ++p)
+                    ground[p] += w * (*planes[p])[i];
+            }
         }
+        for (int p = first; p < kPlanes; ++p)
+            out[p] = float(kRatioOne) / std::max(kMinGround, ground[p] / std::max(sum, 1e-6f));
     }
 
 private:
@@ -436,6 +481,7 @@ private:
     std::vector<float> m_tx, m_col;
     std::vector<float> m_inverse[kPlanes], m_gain[kPlanes];
     std::vector<uint8_t> m_edge;
+    std::vector<float> m_colLo, m_colHi;
     float m_similar[kSimilaritySteps] = {};
     int m_y0 = 0, m_y1 = 0;
     float m_ty = 0.0f;
