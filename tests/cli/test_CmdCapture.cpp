@@ -264,3 +264,24 @@ TEST_F(CmdCapture, LaunchThatFailsOrEndsSaysWhyAndWritesNothing)
         EXPECT_FALSE(QFileInfo::exists(out)) << c.camera;
     }
 }
+
+TEST_F(CmdCapture, RefusesAMistypedCameraAndSaysWhyAWriteFails)
+{
+    const QString out = m_box.path("frame.bmp");
+    CliRun r = m_box.run({"capture", "--camera", "video0", out});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("unknown camera source 'video0'")) << r.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(out));
+    r = m_box.run({"capture", out}, {{"SCRIVA_CAMERA", "dmeo"}});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("unknown camera source 'dmeo'")) << r.err.constData();
+    r = m_box.run({"capture", "--camera", m_box.path("video9"), out});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains("No such file or directory")) << r.err.constData();
+    EXPECT_FALSE(QFileInfo::exists(out));
+
+    ASSERT_TRUE(writeFile(m_box.path("a-file"), "not a folder"));
+    r = m_box.run({"capture", "--camera", "test", m_box.path("a-file/frame.bmp")});
+    EXPECT_ONE_ERROR_LINE(r);
+    EXPECT_TRUE(r.err.contains(": Not a directory")) << r.err.constData();
+}

@@ -1,12 +1,16 @@
 // "scriva-cli convert" on real files: every pair of the four formats round
-// trips a synthesised picture, and bad input fails with one line and leaves no
-// output behind (nor harms a file already there).
+// trips a synthesised picture, bad input fails with one line and leaves no
+// output behind (nor harms a file already there), and a pipe (/dev/stdout) or a
+// FIFO made in a temporary folder is written into instead of replaced.
 
 #include "CliTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace clitest;
 
@@ -131,4 +135,29 @@ TEST_F(CmdConvert, WrongUsageFails)
     }
     EXPECT_FALSE(QFileInfo::exists(m_box.path("w.png")));
     EXPECT_FALSE(QFileInfo::exists(m_box.path("z.png")));
+}
+
+TEST_F(CmdConvert, WritesIntoPipesInsteadOfReplacingThem)
+{
+    // Standard output is a pipe here: the picture comes through it.
+    CliRun r = m_box.run({"convert", source("png"), "/dev/stdout", "--format", "bmp"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    CxImage back;
+    ASSERT_TRUE(back.Decode(reinterpret_cast<const uint8_t*>(r.out.constData()),
+                            size_t(r.out.size()), CXIMAGE_FORMAT_BMP));
+    EXPECT_TRUE(samePixels(back, m_original));
+
+    const QByteArray fifo = QFile::encodeName(m_box.path("pipe"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    QByteArray received;
+    std::thread reader([&] { received = readFile(QFile::decodeName(fifo)); });
+    r = m_box.run({"convert", source("png"), QFile::decodeName(fifo), "--format", "png"});
+    reader.join();
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    struct stat st;
+    ASSERT_EQ(stat(fifo.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_TRUE(back.Decode(reinterpret_cast<const uint8_t*>(received.constData()),
+                            size_t(received.size()), CXIMAGE_FORMAT_PNG));
+    EXPECT_TRUE(samePixels(back, m_original));
 }

@@ -1,23 +1,45 @@
 // The camera settings dialog: one editor per kind of V4L2 control, changes
-// reported at once; sources without controls show nothing.
+// reported at once; sources without controls show nothing; the view that owns
+// it may go away while it is open (the camera was unplugged, the camera button
+// switched views): the dialog goes with it.
 
 #include "QtTestRegistry.h"
+#include "capture_view/ui/CVideoView.h"
 #include "capture_view/ui/CameraControlsDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <gst/gst.h>
 #include <linux/videodev2.h>
 
 class TestCameraControlsDialog : public QObject
 {
     Q_OBJECT
+    CScrivaDoc m_doc;
+
+    static V4l2::Control Brightness()
+    {
+        V4l2::Control c;
+        c.id = V4L2_CID_BRIGHTNESS;
+        c.type = V4L2_CTRL_TYPE_INTEGER;
+        c.name = QStringLiteral("Brightness");
+        c.minimum = 0;
+        c.maximum = 255;
+        c.value = 128;
+        return c;
+    }
+
 private slots:
+    void initTestCase() { gst_init(nullptr, nullptr); }
+
     void editorsFollowTheControlTypes()
     {
         V4l2::Control brightness;
@@ -110,6 +132,51 @@ private slots:
         QVERIFY(!CameraControlsDialog::ShowFor(QString(), nullptr));
         QVERIFY(!CameraControlsDialog::ShowFor(QStringLiteral("/nonexistent/video0"), nullptr));
         QVERIFY(!CameraControlsDialog::ShowFor(QStringLiteral("/dev/null"), nullptr));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The view that owns the dialog is replaced (deleteLater) while the
+    // dialog's own loop runs: the dialog goes with it and nothing crashes.
+    void ownerReplacedWhileTheSettingsDialogIsOpen()
+    {
+        QObject guard; // keeps the timers from outliving this test
+        auto* owner = new QWidget;
+        owner->resize(300, 200);
+        owner->show();
+        QPointer<QWidget> ownerAlive(owner);
+        bool dialogWasUp = false;
+        QTimer::singleShot(100, &guard, [&] {
+            dialogWasUp = qobject_cast<CameraControlsDialog*>(QApplication::activeModalWidget());
+            ownerAlive->deleteLater();
+        });
+        // Should the dialog outlive its owner, close it rather than hang.
+        QTimer::singleShot(5000, &guard, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        CameraControlsDialog::RunModal(-1, {Brightness()}, owner);
+        QVERIFY(dialogWasUp);
+        QVERIFY(ownerAlive.isNull());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The same with a capture view as the owner, the way the view opens it.
+    void captureViewReplacedWhileTheSettingsDialogIsOpen()
+    {
+        QObject guard;
+        auto* view = new CVideoView(m_doc);
+        view->resize(320, 240);
+        view->show();
+        view->SetCaptureSource(CaptureSource::Test());
+        QVERIFY(view->StartCapture());
+        QPointer<CVideoView> viewAlive(view);
+        QTimer::singleShot(100, &guard, [&] { viewAlive->deleteLater(); });
+        QTimer::singleShot(5000, &guard, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        CameraControlsDialog::RunModal(-1, {Brightness()}, view);
+        QVERIFY(viewAlive.isNull());
         QVERIFY(!QApplication::activeModalWidget());
     }
 };

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <gst/gst.h>
 
-class TestCaptureViewNotes : public QObject
+class TestVideoViewMessages : public QObject
 {
     Q_OBJECT
     CScrivaDoc m_doc;
@@ -67,5 +67,5 @@ private slots:
     }
 };
 
-SCRIVA_QTEST(TestCaptureViewNotes)
-#include "test_CaptureViewNotes.moc"
+SCRIVA_QTEST(TestVideoViewMessages)
+#include "test_CVideoViewMessages.moc"
