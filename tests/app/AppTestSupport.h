@@ -22,11 +22,13 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -157,6 +159,44 @@ public:
 private:
     std::vector<std::tuple<const char*, bool, QByteArray>> m_saved;
 };
+
+// Points the program at a home for one case: the user's settings go to <home>/config (not
+// made: a case may put a file there), the runtime folder is <home>/runtime (made
+// owner-only, as the system makes it), and the program starts the camera source `camera`
+// names. Callers restore XDG_CONFIG_HOME, XDG_RUNTIME_DIR and SCRIVA_CAMERA with an
+// EnvRestorer.
+inline void useHome(const QTemporaryDir& home, const char* camera = "none")
+{
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("SCRIVA_CAMERA", camera);
+}
+
+// The same in a new temporary folder.
+inline std::unique_ptr<QTemporaryDir> freshHome(const char* camera = "none")
+{
+    auto home = std::make_unique<QTemporaryDir>();
+    useHome(*home, camera);
+    return home;
+}
+
+// A fresh home as a desktop has it, for cases that save photos: HOME is the folder, the
+// cache is <home>/cache, and the documents folder <home>/Documents is named in the user's
+// user-dirs.dirs. Callers also restore HOME and XDG_CACHE_HOME.
+inline std::unique_ptr<QTemporaryDir> freshDesktopHome(const char* camera)
+{
+    auto home = freshHome(camera);
+    const QString root = home->path();
+    qputenv("HOME", QFile::encodeName(root));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
+    QDir().mkpath(root + QStringLiteral("/Documents"));
+    writeBytes(root + QStringLiteral("/config/user-dirs.dirs"),
+               "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
+    return home;
+}
 
 // Runs `act` on the first modal dialog of type T that shows up (polled from the
 // event loop the dialog runs); `act` must close it.

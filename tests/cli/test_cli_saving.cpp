@@ -6,6 +6,7 @@
 // and links are made in the sandbox only; a full disk is a file size limit on the process.
 
 #include "CliTestSupport.h"
+#include "tests/common/DeadPid.h"
 #include "tests/common/PdfProbe.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 using namespace clitest;
+using scriva::test::deadPid;
 
 namespace {
 
@@ -61,16 +63,6 @@ protected:
     }
     CliSandbox m_box;
 };
-
-// The pid of a process that has ended, for the temporary of a killed save.
-pid_t deadPid()
-{
-    const pid_t pid = fork();
-    if (pid == 0)
-        _exit(0);
-    waitpid(pid, nullptr, 0);
-    return pid;
-}
 
 } // namespace
 

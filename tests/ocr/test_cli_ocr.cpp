@@ -3,7 +3,7 @@
 // non-zero exit. Also checks that the programs load the engine at run time
 // instead of linking it.
 
-#include "OcrTestSupport.h"
+#include "OcrCliSandbox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,54 +15,18 @@
 
 namespace {
 
-QString binFolder()
-{
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2) +
-           QLatin1Char('/');
-}
-
-struct CliResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using ocrtest::CliResult;
+using ocrtest::readFile;
 
 class CliOcrTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void SetUp() override { ASSERT_TRUE(box.isValid()); }
 
-    CliResult run(const QStringList& args)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
-        env.insert(QStringLiteral("HOME"), dir.path());
-        p.setProcessEnvironment(env);
-        p.start(binFolder() + QStringLiteral("scriva-cli"), QStringList{"ocr"} + args);
-        CliResult r;
-        if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit)
-            r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
-    QString page(const QString& name, const QString& text)
-    {
-        const QString path = dir.filePath(name);
-        CxImage image = ocrtest::renderText({text});
-        EXPECT_TRUE(image.Save(QFile::encodeName(path).toStdString(), CXIMAGE_FORMAT_PNG));
-        return path;
-    }
-    static QByteArray read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    CliResult run(const QStringList& args) { return box.run(QStringList{"ocr"} + args); }
+    QString page(const QString& name, const QString& text) { return box.page(name, text); }
 
-    QTemporaryDir dir;
+    ocrtest::CliSandbox box;
 };
 
 TEST_F(CliOcrTest, OneFilePrintsItsTextOrWritesTheGivenFile)
@@ -73,38 +37,38 @@ TEST_F(CliOcrTest, OneFilePrintsItsTextOrWritesTheGivenFile)
     EXPECT_EQ(shown.out, QStringLiteral("Hello from the desk\n"));
     EXPECT_TRUE(shown.err.isEmpty()) << shown.err.toStdString();
 
-    const QString out = dir.filePath(QStringLiteral("one.txt"));
+    const QString out = box.path(QStringLiteral("one.txt"));
     const CliResult written = run({in, QStringLiteral("--out"), out});
     EXPECT_EQ(written.exitCode, 0) << written.err.toStdString();
-    EXPECT_EQ(read(out), QByteArray("Hello from the desk\r\n"));
+    EXPECT_EQ(readFile(out), QByteArray("Hello from the desk\r\n"));
 }
 
 TEST_F(CliOcrTest, SeveralFilesGoIntoTheFolderAndTheBadOneIsSaidOnce)
 {
-    const QString bad = dir.filePath(QStringLiteral("b.png"));
+    const QString bad = box.path(QStringLiteral("b.png"));
     QFile f(bad);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("not a picture");
     f.close();
     const QStringList inputs = {page(QStringLiteral("a.png"), QStringLiteral("Alpha page")), bad,
                                 page(QStringLiteral("c.png"), QStringLiteral("Gamma page"))};
-    const QString outDir = dir.filePath(QStringLiteral("texts"));
+    const QString outDir = box.path(QStringLiteral("texts"));
     const CliResult r = run(inputs + QStringList{QStringLiteral("--out"), outDir,
                                                  QStringLiteral("--lang"), QStringLiteral("eng")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("scriva-cli: ") + bad + QStringLiteral(": ")))
         << r.err.toStdString();
-    EXPECT_EQ(read(outDir + QStringLiteral("/a.txt")), QByteArray("Alpha page\r\n"));
-    EXPECT_EQ(read(outDir + QStringLiteral("/c.txt")), QByteArray("Gamma page\r\n"));
+    EXPECT_EQ(readFile(outDir + QStringLiteral("/a.txt")), QByteArray("Alpha page\r\n"));
+    EXPECT_EQ(readFile(outDir + QStringLiteral("/c.txt")), QByteArray("Gamma page\r\n"));
     EXPECT_FALSE(QFile::exists(outDir + QStringLiteral("/b.txt")));
 }
 
 TEST_F(CliOcrTest, UsageErrorsAreOneLineAndNonZero)
 {
     const QString in = page(QStringLiteral("x.png"), QStringLiteral("x"));
-    const QString twin = dir.filePath(QStringLiteral("sub/x.png"));
-    QDir().mkpath(dir.filePath(QStringLiteral("sub")));
+    const QString twin = box.path(QStringLiteral("sub/x.png"));
+    QDir().mkpath(box.path(QStringLiteral("sub")));
     QFile::copy(in, twin);
     struct Case
     {
@@ -117,7 +81,7 @@ TEST_F(CliOcrTest, UsageErrorsAreOneLineAndNonZero)
         {{in, QStringLiteral("--lang"), QStringLiteral("eng;rm")},
          "--lang eng;rm: give model codes"},
         {{in, QStringLiteral("--lang"), QStringLiteral("xyzmissing")}, "cannot load 'xyzmissing'"},
-        {{in, twin, QStringLiteral("--out"), dir.filePath(QStringLiteral("o"))},
+        {{in, twin, QStringLiteral("--out"), box.path(QStringLiteral("o"))},
          "two inputs would write the same file"},
         {{in, QStringLiteral("--frobnicate")}, "unknown option '--frobnicate'"},
     };
@@ -132,7 +96,7 @@ TEST_F(CliOcrTest, UsageErrorsAreOneLineAndNonZero)
 TEST(EngineLinking, ProgramsLoadTheEngineInsteadOfLinkingIt)
 {
     for (const char* program : {"scriva-cli", "scriva"}) {
-        const QString path = binFolder() + QLatin1String(program);
+        const QString path = ocrtest::CliSandbox::binFolder() + QLatin1String(program);
         if (!QFile::exists(path))
             continue; // scriva is not built without the widgets
         QProcess p;
@@ -143,7 +107,7 @@ TEST(EngineLinking, ProgramsLoadTheEngineInsteadOfLinkingIt)
         for (const char* lib : {"libtesseract", "liblept", "libgomp"})
             EXPECT_FALSE(dump.contains(QLatin1String(lib))) << program << " links " << lib;
     }
-    EXPECT_TRUE(QFile::exists(binFolder() + QStringLiteral("libqxbcr.so")));
+    EXPECT_TRUE(QFile::exists(ocrtest::CliSandbox::binFolder() + QStringLiteral("libqxbcr.so")));
 }
 
 } // namespace

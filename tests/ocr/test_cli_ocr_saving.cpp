@@ -5,7 +5,7 @@
 // and each text is on disk as soon as it is read, so a kill loses none of the finished ones.
 // FIFOs and links are made in a temporary folder only.
 
-#include "OcrTestSupport.h"
+#include "OcrCliSandbox.h"
 #include "tests/common/RawProcess.h"
 
 #include <QDir>
@@ -27,72 +27,25 @@
 
 namespace {
 
-const QString kCli = QStringLiteral("scriva-cli");
-
-QString binFolder()
-{
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2) +
-           QLatin1Char('/');
-}
-
-struct CliResult
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using ocrtest::CliResult;
 
 class CliOcrSaving : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(box.isValid());
         photo = page(QStringLiteral("photo.png"), QStringLiteral("Keep this page"));
     }
 
-    void prepare(QProcess& p, long long fileSizeLimit = -1)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
-        p.setProcessEnvironment(env);
-        if (fileSizeLimit >= 0) {
-            const rlim_t limit = rlim_t(fileSizeLimit);
-            p.setChildProcessModifier([limit] {
-                std::signal(SIGXFSZ, SIG_IGN); // past the limit a write fails with EFBIG
-                const rlimit fileSize = {limit, limit};
-                setrlimit(RLIMIT_FSIZE, &fileSize);
-            });
-        }
-    }
+    void prepare(QProcess& p, long long fileSizeLimit = -1) { box.prepare(p, fileSizeLimit); }
     CliResult run(const QStringList& args, long long fileSizeLimit = -1)
     {
-        QProcess p;
-        prepare(p, fileSizeLimit);
-        p.start(binFolder() + kCli, QStringList{"ocr", "--lang", "eng"} + args);
-        CliResult r;
-        if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit)
-            r.exitCode = p.exitCode();
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return box.run(QStringList{"ocr", "--lang", "eng"} + args, fileSizeLimit);
     }
-    QString page(const QString& name, const QString& text)
-    {
-        const QString path = dir.filePath(name);
-        CxImage image = ocrtest::renderText({text});
-        EXPECT_TRUE(image.Save(QFile::encodeName(path).toStdString(), CXIMAGE_FORMAT_PNG));
-        return path;
-    }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    static QByteArray read(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QString page(const QString& name, const QString& text) { return box.page(name, text); }
+    QString path(const QString& name) const { return box.path(name); }
+    static QByteArray read(const QString& path) { return ocrtest::readFile(path); }
     static bool write(const QString& path, const QByteArray& bytes)
     {
         QFile f(path);
@@ -105,11 +58,11 @@ protected:
     }
     QStringList entries() const
     {
-        return QDir(dir.path())
+        return QDir(box.path())
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
-    QTemporaryDir dir;
+    ocrtest::CliSandbox box;
     QString photo;
 };
 
@@ -149,7 +102,7 @@ TEST_F(CliOcrSaving, AnOutputThatIsOneOfTheInputsIsRefused)
          {Case{{photo, QStringLiteral("--out"), photo}, photo, original},
           Case{{photo, QStringLiteral("--out"), path(QStringLiteral("link.txt"))}, photo, original},
           Case{{photo, QStringLiteral("--out"), path(QStringLiteral("hard.txt"))}, photo, original},
-          Case{{other, photo, QStringLiteral("--out"), dir.path()}, photo, original}}) {
+          Case{{other, photo, QStringLiteral("--out"), box.path()}, photo, original}}) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const CliResult r = run(c.args);
         EXPECT_EQ(r.exitCode, 1);
@@ -177,7 +130,7 @@ TEST_F(CliOcrSaving, FifosLinksProtectedFilesAndLongNamesAreSavedByTheOneRule)
     EXPECT_TRUE(S_ISFIFO(modeOf(fifo)));
 
     // A dangling link: its target is made, the link stays.
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("kept")));
+    ASSERT_TRUE(QDir(box.path()).mkdir(QStringLiteral("kept")));
     const QString link = path(QStringLiteral("latest.txt"));
     ASSERT_TRUE(QFile::link(path(QStringLiteral("kept/text.txt")), link));
     r = run({photo, QStringLiteral("--out"), link});
@@ -197,7 +150,7 @@ TEST_F(CliOcrSaving, FifosLinksProtectedFilesAndLongNamesAreSavedByTheOneRule)
         << r.err.toStdString();
 
     // The longest name the file system takes, new and replaced.
-    const long nameMax = pathconf(QFile::encodeName(dir.path()).constData(), _PC_NAME_MAX);
+    const long nameMax = pathconf(QFile::encodeName(box.path()).constData(), _PC_NAME_MAX);
     const QString longName = path(QString(int(nameMax) - 4, QLatin1Char('t')) + ".txt");
     for (int round = 0; round < 2; ++round) {
         r = run({photo, QStringLiteral("--out"), longName});
@@ -219,7 +172,7 @@ TEST_F(CliOcrSaving, EachTextIsOnDiskAsSoonAsItIsRead)
     const QString outDir = path(QStringLiteral("texts"));
     QProcess p;
     prepare(p);
-    p.start(binFolder() + kCli,
+    p.start(ocrtest::CliSandbox::cliPath(),
             QStringList{"ocr", "--lang", "eng", "--threads", "2", "--out", outDir, stuck} + inputs);
     ASSERT_TRUE(p.waitForStarted());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -239,7 +192,7 @@ TEST_F(CliOcrSaving, EachTextIsOnDiskAsSoonAsItIsRead)
 
 TEST_F(CliOcrSaving, NamesThatAreNotUtf8AreReadAndTheirTextsNamedAlike)
 {
-    const QByteArray folder = QFile::encodeName(dir.path()) + "/";
+    const QByteArray folder = QFile::encodeName(box.path()) + "/";
     const QByteArray cafe = "caf\xE9";
     ASSERT_TRUE(QFile::copy(photo, QFile::decodeName(folder + "plain.png")));
     ASSERT_EQ(std::rename((folder + "plain.png").constData(), (folder + cafe + ".png").constData()),
@@ -247,8 +200,9 @@ TEST_F(CliOcrSaving, NamesThatAreNotUtf8AreReadAndTheirTextsNamedAlike)
     QProcess settings; // the environment of the other runs
     prepare(settings);
     const auto raw = [&](const QList<QByteArray>& args) {
-        return rawtest::runRaw(binFolder() + kCli, QList<QByteArray>{"ocr", "--lang", "eng"} + args,
-                               settings.processEnvironment(), dir.path(), dir.path());
+        return rawtest::runRaw(ocrtest::CliSandbox::cliPath(),
+                               QList<QByteArray>{"ocr", "--lang", "eng"} + args,
+                               settings.processEnvironment(), box.path(), box.path());
     };
     rawtest::RawRun r = raw({folder + cafe + ".png"});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData();

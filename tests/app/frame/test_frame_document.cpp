@@ -75,13 +75,7 @@ class TestFrameDocument : public QObject
     apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
     std::unique_ptr<QTemporaryDir> m_home;
 
-    void freshHome()
-    {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
-    }
+    void freshHome() { m_home = apptest::freshHome(); }
     QString photo(const QString& name, int w, int h, int format = 3)
     {
         CxImage image(uint32_t(w), uint32_t(h), 24);

@@ -41,9 +41,7 @@ private slots:
     void editExportAndCameraPrintReachTheirCommands()
     {
         QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
+        apptest::useHome(home);
         const QString folder = home.filePath(QStringLiteral("pages"));
         QVERIFY(QDir().mkpath(folder));
         const QString a = page(folder, QStringLiteral("a.png"), QSize(60, 40));
@@ -92,12 +90,7 @@ private slots:
     void cameraPictureIsPrintedFromTheCameraMenuAndItsKey()
     {
         QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        const QString runtime = home.filePath(QStringLiteral("runtime"));
-        QVERIFY(QDir().mkpath(runtime));
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "demo");
+        apptest::useHome(home, "demo");
 
         CScrivaApp app;
         CMainFrame* frame = apptest::StartWithImageView(app);

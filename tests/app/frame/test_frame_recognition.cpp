@@ -50,9 +50,7 @@ QString writePage(const QString& folder, const QString& name, const QString& tex
 // Settings and runtime files in `home`, no camera; returns its folder for pages.
 QString useHome(const QTemporaryDir& home)
 {
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-    qputenv("SCRIVA_CAMERA", "none");
+    apptest::useHome(home);
     const QString folder = home.filePath(QStringLiteral("pages"));
     return QDir().mkpath(folder) ? folder : QString();
 }

@@ -33,23 +33,7 @@ class TestPhotoTaking : public QObject
                                "SCRIVA_CAMERA"};
     std::unique_ptr<QTemporaryDir> m_home;
 
-    void freshHome()
-    {
-        m_home = std::make_unique<QTemporaryDir>();
-        const QString home = m_home->path();
-        qputenv("HOME", QFile::encodeName(home));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + "/config"));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(home + "/cache"));
-        const QString runtime = home + "/runtime";
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        QDir().mkpath(home + "/Documents");
-        QDir().mkpath(home + "/config");
-        phototest::writeFile(home + "/config/user-dirs.dirs",
-                             "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
-        qputenv("SCRIVA_CAMERA", "demo");
-    }
+    void freshHome() { m_home = apptest::freshDesktopHome("demo"); }
     QString folder() const { return m_home->path() + "/Documents/Scriva"; }
     QStringList photos() const { return QDir(folder()).entryList(QDir::Files, QDir::Name); }
     static int32_t savedCounter()

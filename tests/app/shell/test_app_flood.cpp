@@ -102,10 +102,7 @@ class TestAppFlood : public QObject
 
     void freshHome()
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
+        m_home = apptest::freshHome();
         QVERIFY(apptest::writeSettings(scriva::userConfigFile(),
                                        {{QStringLiteral("language"), QStringLiteral("en")}}));
     }

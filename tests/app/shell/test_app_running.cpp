@@ -31,13 +31,7 @@ class TestAppRunning : public QObject
     apptest::EnvRestorer m_env{"XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "SCRIVA_CAMERA"};
     std::unique_ptr<QTemporaryDir> m_home;
 
-    void freshHome()
-    {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "test"); // videotestsrc
-    }
+    void freshHome() { m_home = apptest::freshHome("test"); } // videotestsrc
 
     static void button(int code)
     {
@@ -160,10 +154,7 @@ class TestAppRunningEdges : public QObject
 
     void freshHome(const QString& language)
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
+        m_home = apptest::freshHome();
         QVERIFY(apptest::writeSettings(scriva::userConfigFile(),
                                        {{QStringLiteral("language"), language}}));
     }

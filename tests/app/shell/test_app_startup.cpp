@@ -88,12 +88,7 @@ class TestAppStartup : public QObject
     // A fresh user config and runtime folder for each case.
     void freshHome(const std::map<QString, QString>& normal)
     {
-        m_home = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", m_home->filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", m_home->filePath(QStringLiteral("runtime")).toLocal8Bit());
-        QDir().mkpath(m_home->filePath(QStringLiteral("runtime")));
-        QFile::setPermissions(m_home->filePath(QStringLiteral("runtime")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_home = apptest::freshHome();
         if (!normal.empty())
             QVERIFY(apptest::writeSettings(scriva::userConfigFile(), normal));
     }

@@ -3,6 +3,7 @@
 // cleared. FIFOs and links are made in a temporary folder only.
 #include "base/CxSafeFile.h"
 #include "test_codecs_images.h"
+#include "tests/common/DeadPid.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 using namespace codectest;
+using scriva::test::deadPid;
 namespace fs = std::filesystem;
 
 namespace {
@@ -33,16 +35,6 @@ std::vector<uint8_t> drainFifo(const fs::path& fifo)
         bytes.insert(bytes.end(), buf, buf + n);
     close(fd);
     return bytes;
-}
-
-// The pid of a process that has ended (reaped), for temporaries of a "killed" writer.
-pid_t deadPid()
-{
-    const pid_t pid = fork();
-    if (pid == 0)
-        _exit(0);
-    waitpid(pid, nullptr, 0);
-    return pid;
 }
 
 } // namespace
