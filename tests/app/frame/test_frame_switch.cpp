@@ -2,6 +2,7 @@
 // the same document, a camera that does not start brings the image view back
 // with a message, and requests during a switch or while busy are refused.
 
+#include "EventIdle.h"
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
 #include "app/widgets/CSplitterWndEx.h"
@@ -168,7 +169,7 @@ void FrameSwitchTest::cameraFailingLaterBringsTheImageViewBack()
     QVERIFY(video);
     f.rec.busy = true; // a photo is being taken: the view stays until it is done
     emit video->captureFailed("end of stream");
-    QTest::qWait(50);
+    QVERIFY(scriva::test::processUntilIdle()); // the failure is queued
     QCOMPARE(f.frame->RightAreaMode(), scriva::mode::kCapture);
     QVERIFY(f.rec.messages.empty());
     f.rec.busy = false;

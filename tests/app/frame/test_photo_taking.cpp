@@ -7,6 +7,7 @@
 // ignored. The capture settings dialog opens from its left-column button.
 
 #include "AppTestSupport.h"
+#include "EventIdle.h"
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
 #include "app/frame/CLeftFormView.h"
@@ -159,7 +160,7 @@ private slots:
         watch.start(10);
         whileAsking = [&] {
             QVERIFY(sendButton("0x40"));
-            QTest::qWait(300);
+            QVERIFY(scriva::test::processUntilIdle());
             QVERIFY(app.isBusy());
         };
         QVERIFY(frame->router().dispatch(scriva::cmd::kTakePhoto));
@@ -167,7 +168,7 @@ private slots:
         QCOMPARE(phototest::readFile(folder() + "/IMG_7.jpg"), QByteArray("earlier"));
         QCOMPARE(photos(), (QStringList{"IMG_11.jpg", "IMG_7.jpg"}));
         QCOMPARE(savedCounter(), 9);
-        QTest::qWait(300); // the dropped button stays dropped
+        QVERIFY(scriva::test::processUntilIdle()); // the dropped button stays dropped
         QCOMPARE(photos(), (QStringList{"IMG_11.jpg", "IMG_7.jpg"}));
 
         // Auto-capture: IMG_9 at once, IMG_11 on the first tick asks; the next

@@ -3,6 +3,7 @@
 // while boxes are open.
 
 #include "AppTestSupport.h"
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "app/frame/CMainFrame.h"
 #include "app/shell/AppEvent.h"
@@ -193,7 +194,7 @@ private slots:
         watch.start(10);
         QCoreApplication::postEvent(qApp, new AppEvent(scriva::msg::kButton, 0x04, 0));
         QTRY_VERIFY(ticks >= 5 && visibleBoxes() == 0);
-        QTest::qWait(100);
+        QVERIFY(scriva::test::processUntilIdle());
         watch.stop();
         QCOMPARE(mostAtOnce, 1);
         auto* frame = qobject_cast<CMainFrame*>(app.mainWindow());

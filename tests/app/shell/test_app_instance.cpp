@@ -2,6 +2,7 @@
 // over the instance socket, from this process and from the scriva program.
 
 #include "AppTestSupport.h"
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "app/shell/AppEvent.h"
 #include "app/shell/SingleInstance.h"
@@ -127,7 +128,7 @@ private slots:
         SingleInstance restarted(dir.path());
         QSignalSpy listening(&restarted, &SingleInstance::listening);
         QCOMPARE(restarted.start(true), SingleInstance::Start::TakingOver);
-        QTest::qWait(300);
+        QVERIFY(!listening.wait(300));
         QVERIFY(!restarted.isListening());
         first.reset();
         QVERIFY(listening.wait(3000));
@@ -209,14 +210,14 @@ private slots:
         kept->write(flood);
         QVERIFY(kept->waitForBytesWritten(2000));
         QTRY_VERIFY(!receiver.presses.isEmpty());
-        QTest::qWait(300);
+        QVERIFY(scriva::test::processUntilIdle());
         const int reads = int(flood.size() / SingleInstance::kMaxBufferedBytes) + 1;
         QVERIFY2(receiver.presses.size() <= 2 * reads * SingleInstance::kMaxLinesPerRead,
                  qPrintable(QString::number(receiver.presses.size())));
 
         // The peers go; a new one is heard again.
         clients.clear();
-        QTest::qWait(300);
+        QVERIFY(scriva::test::processUntilIdle());
         receiver.presses.clear();
         QString error;
         QVERIFY2(SingleInstance::SendButton(dir.path(), 0x10, 0, &error), qPrintable(error));
@@ -259,7 +260,7 @@ private slots:
         QCOMPARE(run.err.count('\n'), 1);
         run = runScriva({QStringLiteral("--button")}, runtime);
         QCOMPARE(run.exitCode, 1);
-        QTest::qWait(100);
+        QVERIFY(scriva::test::processUntilIdle());
         QCOMPARE(receiver.presses.size(), 2);
     }
 

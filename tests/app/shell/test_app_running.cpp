@@ -2,6 +2,7 @@
 // packs from the data folder, the real main frame and document.
 
 #include "AppTestSupport.h"
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "app/frame/CMainFrame.h"
 #include "app/shell/AppEvent.h"
@@ -225,7 +226,7 @@ private slots:
         worker.join();
         QTRY_COMPARE(catcher.boxes.size(), 1); // zoom in without an image
         QCOMPARE(catcher.boxes[0].text, app.pack().String(scriva::str::kNoImageHere));
-        QTest::qWait(50);
+        QVERIFY(scriva::test::processUntilIdle());
         QCOMPARE(catcher.boxes.size(), 1);
     }
 

@@ -3,6 +3,7 @@
 // commands. The main window is a stand-in that records what it was asked.
 
 #include "AppTestSupport.h"
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "app/shell/AppEvent.h"
 #include "app/shell/CScrivaApp.h"
@@ -354,7 +355,7 @@ private slots:
         QVERIFY2(catcher.boxes[0].text.startsWith(QStringLiteral("CreateProcess\nError code: 0x")),
                  qPrintable(catcher.boxes[0].text));
         QVERIFY(catcher.boxes[0].text.contains(QStringLiteral("No such file")));
-        QTest::qWait(50);
+        QVERIFY(scriva::test::processUntilIdle());
         QVERIFY(m_windows->window.isVisible());
     }
 

@@ -4,6 +4,7 @@
 // page it starts, with the report of a program that cannot start.
 
 #include "AppTestSupport.h"
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/ShellCommands.h"
@@ -275,7 +276,7 @@ void ShellCommandsTest::missingHelpOnlyBeeps()
     apptest::BoxCatcher catcher;
     QVERIFY(app.OnUpdateCommand(scriva::cmd::kHelp)->enabled);
     QVERIFY(app.OnCommand(scriva::cmd::kHelp));
-    QTest::qWait(50);
+    QVERIFY(scriva::test::processUntilIdle());
     QCOMPARE(catcher.boxes.size(), 0);
     app.shutdown();
 }

@@ -2,6 +2,7 @@
 // in both print modes and both orientations, with the picture's place on it read
 // back from the rendered page; and the preview's buttons.
 
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "image/PrintLayout.h"
 #include "image/cximage/CxImage.h"
@@ -166,7 +167,7 @@ private slots:
             QTimer::singleShot(0, [&] {
                 auto* dialog = qobject_cast<PrintPreviewDialog*>(QApplication::activeModalWidget());
                 QVERIFY(dialog);
-                QTest::qWait(200); // nothing is pressed meanwhile
+                QVERIFY(scriva::test::processUntilIdle()); // nothing is pressed meanwhile
                 ink = pictureInk(dialog->PreviewWidget()->grab().toImage());
                 dialog->accept();
             });

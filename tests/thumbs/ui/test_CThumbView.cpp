@@ -2,9 +2,11 @@
 // cell geometry, selection rules and keys, click to open, next/previous,
 // delete and clear all with their boxes, refusal during a rebuild, the context
 // menu, added photos. Real files written by the image object's codecs.
+#include "EventIdle.h"
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
 #include "config/CConfigFile.h"
+#include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbCache.h"
 #include "thumbs/ThumbGeometry.h"
 #include "thumbs/ThumbListModel.h"
@@ -280,7 +282,7 @@ void CThumbViewTest::narrowPaneGetsNoPicturesUntilWidened()
     f.view.ScanFolder(f.dir.path());
     QCOMPARE(f.view.ItemCount(), 1);
     QVERIFY(!f.view.IsBuilding());
-    QTest::qWait(100);
+    QVERIFY(scriva::test::processUntilIdle());
     QVERIFY(!f.view.listModel()->IsPainted(0));
     f.view.resize(240, 400);
     QTRY_VERIFY(f.view.viewport()->width() > kMinPaneWidthPx);
@@ -302,7 +304,9 @@ void CThumbViewTest::rebuildDropsPicturesOfTheCancelledRun()
     QVERIFY(small.height() < big.height());
     QVERIFY(f.waitBuilt());
     QVERIFY(f.allPainted());
-    QTest::qWait(50);
+    // The cancelled run's workers were waited for by the new start: what they made is
+    // already queued.
+    QVERIFY(scriva::test::processUntilIdle());
     for (int i = 0; i < f.view.ItemCount(); ++i)
         QCOMPARE(f.cell(i).size(), small); // nothing of the old size got through
 }
@@ -316,7 +320,7 @@ void CThumbViewTest::aTallerPaneGetsItsOwnCellsOnceSettled()
     const QSize before = f.view.CellSize();
     QSignalSpy rebuilt(&f.view, &CThumbView::thumbnailsRebuilt);
     f.view.resize(400, 640); // wider only: the cells stay
-    QTest::qWait(CThumbView::kResizeSettleMs + 100);
+    QVERIFY(!rebuilt.wait(CThumbView::kResizeSettleMs + 100));
     QCOMPARE(rebuilt.size(), 0);
     f.view.resize(400, 300);
     f.view.resize(400, 900); // only the settled height counts
@@ -613,7 +617,11 @@ void CThumbViewTest::deletingWhileAnAddedPhotoPaints()
     f.view.DeleteSelected(); // the added photo's picture is still being made
     QCOMPARE(f.view.ItemCount(), 1);
     QVERIFY(!QFile::exists(photo));
-    QTest::qWait(200); // its late picture finds no row and is dropped
+    // Its late picture finds no row and is dropped.
+    auto* builder = f.view.findChild<ThumbBuilder*>();
+    QVERIFY(builder);
+    QVERIFY(builder->WaitForDone(20000));
+    QVERIFY(scriva::test::processUntilIdle());
     QCOMPARE(f.view.ItemCount(), 1);
     QCOMPARE(f.view.PathAt(0), f.dir.filePath("a.jpg"));
 }
