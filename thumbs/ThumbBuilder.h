@@ -29,7 +29,8 @@ struct ThumbStyle
     QSize box;           // the cell, or the longest side as box x box
     bool inCell = false; // true: white cell with frame (the column); false: the picture alone
     // The picture alone as JPEG bytes by pictureReady (the column keeps them
-    // so); thumbnailReady is then not sent.
+    // so), with inCell the cells of urgent jobs as well; thumbnailReady is
+    // then not sent.
     bool compressed = false;
     // Take pictures from the desktop's shared thumbnail cache when it holds
     // them for the file as it is now, and store the ones made there.
@@ -50,8 +51,12 @@ public:
     ~ThumbBuilder() override; // stops and waits
 
     // Cancels what runs, then queues the jobs in the order given. Returns the
-    // new generation.
-    quint64 Start(const std::vector<ThumbJob>& jobs, ThumbStyle style, WorkerSink sink = {});
+    // new generation. The first `urgent` jobs are the cells on screen: with
+    // the shared cache, no thumbnail is written there until each of them has
+    // been handed over, and a compressed style hands them over with their cell
+    // already made.
+    quint64 Start(const std::vector<ThumbJob>& jobs, ThumbStyle style, WorkerSink sink = {},
+                  size_t urgent = 0);
     // One more job ahead of the queued ones, under the current generation; it
     // is not part of the run that `finished` reports.
     void Add(const ThumbJob& job, ThumbStyle style);
@@ -66,16 +71,18 @@ public:
 
 signals:
     void thumbnailReady(quint64 generation, quint64 id, const QImage& image);
-    // For a compressed style: the picture's JPEG bytes (empty when it failed).
-    void pictureReady(quint64 generation, quint64 id, const QByteArray& jpeg);
+    // For a compressed style: the picture's JPEG bytes (empty when it failed);
+    // for an urgent job of a style in cells also the cell made from the decoded
+    // picture (else null), so that it is shown without decoding the bytes again.
+    void pictureReady(quint64 generation, quint64 id, const QByteArray& jpeg, const QImage& cell);
     // Every job of the run started by Start(generation) is done; not sent for a
     // run that was stopped or replaced.
     void finished(quint64 generation);
 
 private:
     struct Run;
-    void queue(const std::shared_ptr<Run>& run, const ThumbJob& job, int priority);
-    void work(Run& run, const ThumbJob& job);
+    void queue(const std::shared_ptr<Run>& run, const ThumbJob& job, int priority, bool urgent);
+    void work(Run& run, const ThumbJob& job, bool urgent);
 
     QThreadPool m_pool;
     quint64 m_generation = 0;

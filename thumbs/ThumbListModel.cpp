@@ -136,13 +136,16 @@ bool ThumbListModel::SetPicture(quint64 id, const QImage& picture)
     return SetCompressedPicture(id, scriva::thumbs::EncodeThumbJpeg(picture));
 }
 
-bool ThumbListModel::SetCompressedPicture(quint64 id, const QByteArray& jpeg)
+bool ThumbListModel::SetCompressedPicture(quint64 id, const QByteArray& jpeg, const QImage& cell)
 {
     const int row = RowOfId(id);
     if (row < 0 || jpeg.isEmpty())
         return false;
     m_pictures[size_t(row)] = jpeg;
     m_shown.remove(id);
+    if (!cell.isNull() && !m_cell.isEmpty() && cell.size() == m_cell)
+        m_shown.insert(id, new QPixmap(QPixmap::fromImage(cell)),
+                       std::max(1, int(qint64(cell.sizeInBytes()) / 1024)));
     const QModelIndex at = index(row);
     emit dataChanged(at, at, {Qt::DecorationRole, PaintedRole});
     return true;

@@ -51,8 +51,10 @@ public:
     // The picture of a row, placed in the row's cell as the column shows it (a
     // whole cell is taken as it is); false when no row has that id any more.
     bool SetPicture(quint64 id, const QImage& picture);
-    // The same from JPEG bytes made on a worker (EncodeThumbJpeg).
-    bool SetCompressedPicture(quint64 id, const QByteArray& jpeg);
+    // The same from JPEG bytes made on a worker (EncodeThumbJpeg). A `cell`
+    // of the cells' size, made from the decoded picture, is kept for showing
+    // so that a cell on screen is not decoded again from its bytes.
+    bool SetCompressedPicture(quint64 id, const QByteArray& jpeg, const QImage& cell = QImage());
     // Drops every picture; cells take the blank's size, unpainted rows show
     // `blank` (null: no decoration).
     void ResetPictures(const QImage& blank);

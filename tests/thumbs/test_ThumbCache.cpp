@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <mutex>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -55,6 +56,7 @@ private slots:
     void onlyAThumbnailOfTheFileAsItIsNowCounts();
     void failuresAreNotedUntilTheFileChanges();
     void theColumnReusesAndRefreshesCachedPictures();
+    void cellsOnScreenAreHandedOverBeforeTheCacheIsWritten();
     void nothingIsKeptOfThumbnailsOrPipes();
 };
 
@@ -233,6 +235,71 @@ void ThumbCacheTest::theColumnReusesAndRefreshesCachedPictures()
     shown = DecodeJpegThumbnail(jpeg, QSize(200, 150)).image;
     QVERIFY(thumbtest::near(shown.pixelColor(40, 75), Qt::red));
     QVERIFY(thumbtest::near(cache.Lookup(cache.KeyOf(photo), 256).pixelColor(40, 96), Qt::red));
+}
+
+void ThumbCacheTest::cellsOnScreenAreHandedOverBeforeTheCacheIsWritten()
+{
+    // Six new photos, the first three on screen, one worker: the cache is
+    // looked at on the worker as each picture is handed over.
+    QTemporaryDir dir;
+    const ThumbCache cache;
+    std::vector<ThumbJob> jobs;
+    QStringList stored;
+    for (int i = 0; i < 6; ++i) {
+        const QString photo = dir.filePath(QString("p%1.jpg").arg(i));
+        QVERIFY(thumbtest::writeTwoColour(photo, 800, 600, Qt::red, Qt::blue));
+        jobs.push_back(ThumbJob{quint64(i + 1), photo});
+        stored << cache.PathFor(cache.KeyOf(photo), 256);
+    }
+    ThumbStyle style;
+    style.box = QSize(200, 160);
+    style.inCell = true;
+    style.compressed = true;
+    style.sharedCache = true;
+    struct Handed
+    {
+        quint64 id;
+        int inCache; // thumbnails of the six in the cache at that moment
+        QImage cell;
+    };
+    std::mutex lock;
+    std::vector<Handed> handed;
+    ThumbBuilder builder(1);
+    QObject::connect(
+        &builder, &ThumbBuilder::pictureReady, &builder,
+        [&](quint64, quint64 id, const QByteArray& jpeg, const QImage& cell) {
+            int inCache = 0;
+            for (const QString& path : stored)
+                inCache += QFile::exists(path) ? 1 : 0;
+            const std::lock_guard<std::mutex> hold(lock);
+            handed.push_back({jpeg.isEmpty() ? 0 : id, inCache, cell});
+        },
+        Qt::DirectConnection);
+    builder.Start(jobs, style, {}, 3);
+    QVERIFY(builder.WaitForDone(60000));
+    const std::lock_guard<std::mutex> hold(lock);
+    QCOMPARE(handed.size(), size_t(6));
+    struct Expected
+    {
+        int inCache;
+        bool cellMade;
+    };
+    // On screen: nothing written yet, cells come made. Then the three held
+    // thumbnails are written before the next photo is read; the rest come as
+    // bytes alone and are written each after its own.
+    const Expected expected[6] = {{0, true},  {0, true},  {0, true},
+                                  {3, false}, {4, false}, {5, false}};
+    for (size_t i = 0; i < handed.size(); ++i) {
+        QCOMPARE(handed[i].id, quint64(i + 1));
+        QCOMPARE(handed[i].inCache, expected[i].inCache);
+        QCOMPARE(!handed[i].cell.isNull(), expected[i].cellMade);
+        if (expected[i].cellMade) {
+            QCOMPARE(handed[i].cell.size(), style.box);
+            QVERIFY(thumbtest::near(handed[i].cell.pixelColor(50, 80), Qt::red));
+        }
+    }
+    for (const QString& path : stored)
+        QVERIFY2(QFile::exists(path), qPrintable(path));
 }
 
 void ThumbCacheTest::nothingIsKeptOfThumbnailsOrPipes()

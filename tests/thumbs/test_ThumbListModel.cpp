@@ -4,6 +4,7 @@
 #include "ThumbTestSupport.h"
 #include "thumbs/ThumbCell.h"
 #include "thumbs/ThumbGeometry.h"
+#include "thumbs/ThumbJpegWriter.h"
 #include "thumbs/ThumbListModel.h"
 
 #include <QAbstractItemModelTester>
@@ -21,6 +22,7 @@ private slots:
     void picturesFindTheirRowByIdAfterRowsMove();
     void dragsOfferTheFilesAsUrls();
     void picturesAreKeptSmallAndShownWhole();
+    void aCellMadeOnTheWorkerIsShownAsItIs();
 };
 
 namespace {
@@ -145,6 +147,42 @@ void ThumbListModelTest::picturesAreKeptSmallAndShownWhole()
     }
     const qint64 perRow = model.ResidentBytes() / kRows;
     QVERIFY2(perRow <= kMostPerRow, qPrintable(QString("%1 bytes a row").arg(perRow)));
+}
+
+void ThumbListModelTest::aCellMadeOnTheWorkerIsShownAsItIs()
+{
+    const QSize cell(236, 189);
+    const QImage picture = photoLike(scriva::thumbs::FitRect(QSize(2592, 1944), cell).size(), 7);
+    const QImage made = scriva::thumbs::ComposeCell(picture, cell);
+    const QByteArray jpeg = scriva::thumbs::EncodeThumbJpeg(picture);
+    ThumbListModel model;
+    model.SetItems(threeItems());
+    model.ResetPictures(scriva::thumbs::BlankCell(cell));
+    const quint64 first = model.Items()[0].id;
+    const quint64 second = model.Items()[1].id;
+    const quint64 third = model.Items()[2].id;
+    auto shown = [&](int row) {
+        return qvariant_cast<QPixmap>(model.data(model.index(row), Qt::DecorationRole))
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    // With its cell: shown exactly so (not decoded again from its bytes).
+    QVERIFY(model.SetCompressedPicture(first, jpeg, made));
+    QCOMPARE(shown(0), made);
+    // Without, or with a cell of another size: made from the bytes.
+    QVERIFY(model.SetCompressedPicture(second, jpeg));
+    QVERIFY(
+        model.SetCompressedPicture(third, jpeg, scriva::thumbs::ComposeCell(picture, cell / 2)));
+    for (int row : {1, 2}) {
+        const QImage fromBytes = shown(row);
+        QCOMPARE(fromBytes.size(), cell);
+        QVERIFY(fromBytes != made); // JPEG's small losses
+        QVERIFY(thumbtest::near(fromBytes.pixelColor(cell.width() / 2, cell.height() / 2),
+                                made.pixelColor(cell.width() / 2, cell.height() / 2), 40));
+    }
+    // New bytes for the row replace the cell kept.
+    QVERIFY(model.SetCompressedPicture(first, jpeg));
+    QVERIFY(shown(0) != made);
 }
 
 SCRIVA_QTEST(ThumbListModelTest)

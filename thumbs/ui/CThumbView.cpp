@@ -166,24 +166,31 @@ void CThumbView::RebuildThumbnails()
         const int visible = viewport()->height() / std::max(1, gridSize().height()) + 1;
         std::vector<ThumbJob> jobs;
         jobs.reserve(size_t(ItemCount()));
-        for (int row : PaintOrder(ItemCount(), first, visible)) {
-            const ThumbItem& item = m_model->Items()[size_t(row)];
-            if (!item.skip)
-                jobs.push_back(ThumbJob{item.id, item.path});
+        size_t onScreen = 0; // the first jobs: the cells in view
+        const std::vector<int> order = PaintOrder(ItemCount(), first, visible);
+        for (size_t i = 0; i < order.size(); ++i) {
+            const ThumbItem& item = m_model->Items()[size_t(order[i])];
+            if (item.skip)
+                continue;
+            jobs.push_back(ThumbJob{item.id, item.path});
+            if (i < size_t(visible))
+                onScreen = jobs.size();
         }
         m_building = true;
-        m_generation = m_builder->Start(jobs, columnStyle());
+        m_generation = m_builder->Start(jobs, columnStyle(), {}, onScreen);
         emit building(true);
     }
     emit thumbnailsRebuilt();
 }
 
-// Pictures come as JPEG bytes, placed in their cells only when shown, and go
-// through the desktop's shared thumbnail cache.
+// Pictures come as JPEG bytes, placed in their cells only when shown (those on
+// screen when the build starts come with their cells made), and go through the
+// desktop's shared thumbnail cache, written once the cells on screen are in.
 ThumbStyle CThumbView::columnStyle() const
 {
     ThumbStyle style;
     style.box = m_cell;
+    style.inCell = true; // cells on screen come made, the rest as bytes alone
     style.compressed = true;
     style.sharedCache = true;
     style.freshFiles = m_readAfresh;
@@ -205,10 +212,11 @@ void CThumbView::StopBuilding()
     }
 }
 
-void CThumbView::onPicture(quint64 generation, quint64 id, const QByteArray& jpeg)
+void CThumbView::onPicture(quint64 generation, quint64 id, const QByteArray& jpeg,
+                           const QImage& cell)
 {
     if (generation == m_generation && !jpeg.isEmpty())
-        m_model->SetCompressedPicture(id, jpeg);
+        m_model->SetCompressedPicture(id, jpeg, cell);
 }
 
 void CThumbView::onBuildFinished(quint64 generation)

@@ -123,7 +123,7 @@ private:
     void onResizeSettled();
     void applyGrid();
     int firstVisibleRow();
-    void onPicture(quint64 generation, quint64 id, const QByteArray& jpeg);
+    void onPicture(quint64 generation, quint64 id, const QByteArray& jpeg, const QImage& cell);
     scriva::thumbs::ThumbStyle columnStyle() const;
     void onBuildFinished(quint64 generation);
     void onClicked(const QModelIndex& index);
