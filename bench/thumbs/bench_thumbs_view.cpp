@@ -1,5 +1,6 @@
-// bench_thumbs_view FOLDER [PANE_HEIGHT]: opens the thumbnail column on a folder
-// the way the program does (offscreen, 300 px wide, thumbnailNum 4) and reports
+// bench_thumbs_view FOLDER [PANE_HEIGHT] [--first-paint]: opens the thumbnail
+// column on a folder the way the program does (offscreen, 300 px wide,
+// thumbnailNum 4) and reports
 //   cells    time until the labelled blank cells are on screen
 //   visible  time until every visible cell shows its picture
 //   all      time until every cell does, and the photos per second that makes
@@ -8,6 +9,8 @@
 //   resident what the column holds once every cell is painted: resident
 //            memory then less resident memory before the scan, and per photo
 //   peak     the process's peak resident memory
+// With --first-paint it stops once the visible cells show their pictures and
+// reports cells and visible only (bench/thumbs/first_paint.sh repeats it).
 // Repeat: see README ("Thumbnail column").
 
 #include "config/CConfigFile.h"
@@ -22,6 +25,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace {
@@ -83,10 +87,11 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_thumbs_view FOLDER [PANE_HEIGHT]\n");
+        std::fprintf(stderr, "usage: bench_thumbs_view FOLDER [PANE_HEIGHT] [--first-paint]\n");
         return 2;
     }
     const int paneHeight = argc > 2 ? std::atoi(argv[2]) : 900;
+    const bool firstPaintOnly = argc > 3 && std::strcmp(argv[3], "--first-paint") == 0;
     CScrivaDoc doc;
     CConfigFile settings;
     settings.SetInt(QStringLiteral("thumbnailNum"), 4, QStringLiteral("TAKE_PHOTOS_SET"));
@@ -111,12 +116,17 @@ int main(int argc, char** argv)
     auto check = [&] {
         if (visibleMs < 0 && visiblePainted(view))
             visibleMs = clock.nsecsElapsed() / 1e6;
-        if (visibleMs >= 0 && allPainted(view))
+        if (visibleMs >= 0 && (firstPaintOnly || allPainted(view)))
             loop.quit();
     };
     QObject::connect(view.model(), &QAbstractItemModel::dataChanged, &loop, check);
     QTimer::singleShot(0, &loop, check);
     loop.exec();
+    if (firstPaintOnly) {
+        std::printf("photos   %d\ncells    %.0f ms\nvisible  %.0f ms\n", view.ItemCount(), cellsMs,
+                    visibleMs);
+        return view.ItemCount() > 0 ? 0 : 1;
+    }
     const double allMs = clock.nsecsElapsed() / 1e6;
     const double cpu = processCpuSeconds() - cpuBefore;
     // Scroll through the whole column once, as a user would, then measure.
