@@ -6,7 +6,8 @@
 # processor time, memory a photo), which fills a shared thumbnail cache of its
 # own. Then, ROUNDS times (default 9) and alternating between the builds, a
 # first start (empty cache) and a second start (that filled cache) are timed
-# until every visible cell shows its picture; the medians are printed.
+# until every visible cell shows its picture; the medians of that time and of
+# the processor time the process took until then are printed.
 # Photos: ${SCRIVA_BENCH_DIR:-/tmp/scriva-thumbs-bench}/photos-2000, made by
 # bench/thumbs/run.sh 2000. Another build of bench_thumbs_view: see README
 # ("Memory a photo and the shared thumbnail cache").
@@ -26,7 +27,7 @@ for spec in "$@"; do
   XDG_CACHE_HOME=$runs/$name-full "${spec#*=}" "$photos" 900 2>/dev/null
 done
 
-visible() { awk '/^visible/ { print $2 }'; }
+visible() { awk '/^visible/ { print $2, substr($4, 2) }'; }
 for round in $(seq 1 "$rounds"); do
   for spec in "$@"; do
     name=${spec%%=*} bin=${spec#*=}
@@ -39,11 +40,17 @@ for round in $(seq 1 "$rounds"); do
   echo "-- round $round of $rounds done (load $(cut -d' ' -f1 /proc/loadavg))"
 done
 
-median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
-echo "== every visible cell painted, ms: median (all runs)"
+median() { # column of a file
+  cut -d' ' -f"$2" "$1" | sort -n |
+    awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
+list() { cut -d' ' -f"$2" "$1" | tr '\n' ' ' | sed 's/ $//'; }
+echo "== every visible cell painted: median ms (all runs); processor time until then"
 for spec in "$@"; do
   name=${spec%%=*}
-  printf '%-10s first start %5s (%s)  second start %5s (%s)\n' "$name" \
-    "$(median "$runs/$name.first")" "$(tr '\n' ' ' <"$runs/$name.first" | sed 's/ $//')" \
-    "$(median "$runs/$name.second")" "$(tr '\n' ' ' <"$runs/$name.second" | sed 's/ $//')"
+  for start in first second; do
+    f=$runs/$name.$start
+    printf '%-8s %-6s start  wall %5s (%s)\n%-22s cpu  %5s (%s)\n' "$name" "$start" \
+      "$(median "$f" 1)" "$(list "$f" 1)" "" "$(median "$f" 2)" "$(list "$f" 2)"
+  done
 done
