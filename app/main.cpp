@@ -1,6 +1,7 @@
 // The scriva program: options that need no window first, then the application
 // object's start-up, the event loop and the shutdown.
 
+#include "app/frame/FrameWindows.h"
 #include "app/shell/AppCommandLine.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/ProgramIcon.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(scriva::ProgramIcon());
     gst_init(&argc, &argv);
 
+    // The application object's main window is the main frame.
+    CScrivaApp::SetDefaultWindowFactory(&FrameWindows::Make);
     CScrivaApp scrivaApp;
     // A session that ends closes every box and then the window, as the user
     // would, so nothing is lost and the settings are saved. Listened for before

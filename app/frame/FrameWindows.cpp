@@ -111,6 +111,14 @@ FrameWindows::FrameWindows(CScrivaApp& app)
     });
 }
 
+std::unique_ptr<IAppWindows> FrameWindows::Make(CScrivaApp& app)
+{
+    auto windows = std::make_unique<FrameWindows>(app);
+    if (!windows->frame()->IsCreated())
+        return nullptr;
+    return windows;
+}
+
 FrameWindows::~FrameWindows()
 {
     m_imageCommands.reset(); // its handlers leave the document first

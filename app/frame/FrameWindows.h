@@ -19,6 +19,9 @@ class FrameWindows : public IAppWindows
 public:
     explicit FrameWindows(CScrivaApp& app);
     ~FrameWindows() override;
+    // The application's main window (CScrivaApp::SetDefaultWindowFactory); null when
+    // the frame could not be made.
+    static std::unique_ptr<IAppWindows> Make(CScrivaApp& app);
 
     // The frame's services taken from the application's pack and settings.
     static FrameServices ServicesFor(CScrivaApp& app);

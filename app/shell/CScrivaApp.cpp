@@ -2,8 +2,6 @@
 
 #include "app/shell/CScrivaApp.h"
 
-#include "app/frame/CMainFrame.h"
-#include "app/frame/FrameWindows.h"
 #include "app/shell/AppEvent.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/RecentFiles.h"
@@ -47,16 +45,23 @@ QString commandLineFile(const QStringList& arguments)
     }
     return {};
 }
+
+// The main window every application object makes unless given its own.
+CScrivaApp::WindowFactory& defaultWindowFactory()
+{
+    static CScrivaApp::WindowFactory factory;
+    return factory;
+}
 } // namespace
+
+void CScrivaApp::SetDefaultWindowFactory(WindowFactory factory)
+{
+    defaultWindowFactory() = std::move(factory);
+}
 
 CScrivaApp::WindowFactory CScrivaApp::DefaultWindowFactory()
 {
-    return [](CScrivaApp& app) -> std::unique_ptr<IAppWindows> {
-        auto windows = std::make_unique<FrameWindows>(app);
-        if (!windows->frame()->IsCreated())
-            return nullptr;
-        return windows;
-    };
+    return defaultWindowFactory();
 }
 
 CScrivaApp::CScrivaApp(QObject* parent) : QObject(parent)

@@ -40,7 +40,10 @@ public:
         BusySwitching = 8,   // the right area is being switched
     };
     using WindowFactory = std::function<std::unique_ptr<IAppWindows>(CScrivaApp&)>;
-    // The program's own main window: the document and the main frame.
+    // How an application object makes its main window unless given its own
+    // (setWindowFactory). The program sets the main frame's (FrameWindows::Make)
+    // before it starts; without any, start-up fails as when the window cannot be made.
+    static void SetDefaultWindowFactory(WindowFactory factory);
     static WindowFactory DefaultWindowFactory();
 
     explicit CScrivaApp(QObject* parent = nullptr);

@@ -1,12 +1,12 @@
 // Commands the application object answers: About, New, Open, Print Setup,
 // Exit, Help and the recent-file list.
 
+#include "app/shell/AboutDialog.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/CompanionPrograms.h"
 #include "app/shell/RecentFiles.h"
 #include "app/shell/ShellCommands.h"
-#include "app/widgets/AboutDialog.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 #include "config/Languages.h"

@@ -2,10 +2,10 @@
 
 #include "AppTestSupport.h"
 #include "QtTestRegistry.h"
+#include "app/shell/AboutDialog.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/LanguagePack.h"
 #include "app/shell/RecentFiles.h"
-#include "app/widgets/AboutDialog.h"
 #include "app/widgets/CStaticLink.h"
 #include "config/AppPaths.h"
 #include "config/Languages.h"

@@ -1,4 +1,4 @@
-#include "app/widgets/AboutDialog.h"
+#include "app/shell/AboutDialog.h"
 
 #include "app/shell/LanguagePack.h"
 #include "app/widgets/CStaticLink.h"
