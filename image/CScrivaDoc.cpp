@@ -7,8 +7,8 @@
 #include "IImageView.h"
 #include "IThumbList.h"
 #include "ViewGeometry.h"
+#include "config/FileTypeTable.h"
 #include "config/NativePath.h"
-#include "export/FileTypeTable.h"
 
 #include <QCursor>
 #include <QFile>

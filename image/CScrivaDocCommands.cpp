@@ -6,7 +6,7 @@
 #include "IThumbList.h"
 #include "ViewGeometry.h"
 #include "config/AppPaths.h"
-#include "export/FileTypeTable.h"
+#include "config/FileTypeTable.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,9 +9,9 @@
 #include "app/shell/ShellCommands.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
+#include "config/FileTypeTable.h"
 #include "config/Languages.h"
 #include "config/SettingsKeys.h"
-#include "export/FileTypeTable.h"
 #include "export/ui/FileNamePrompt.h"
 #include "ocr/COcrEngine.h"
 

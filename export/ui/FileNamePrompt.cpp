@@ -1,6 +1,6 @@
 #include "FileNamePrompt.h"
 
-#include "export/FileTypeTable.h"
+#include "config/FileTypeTable.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

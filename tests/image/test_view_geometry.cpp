@@ -1,6 +1,6 @@
 // The image view's arithmetic, the undo history and the file-type table, each
 // through its public functions with hand-computed cases.
-#include "export/FileTypeTable.h"
+#include "config/FileTypeTable.h"
 #include "image/CScrivaDoc.h"
 #include "image/UndoHistory.h"
 #include "image/ViewGeometry.h"
