@@ -196,6 +196,32 @@ bool ShrinkBoxes(const CxImage& src, CxImage& out, CxImage& progress)
     return true;
 }
 
+// The set-up both resizers share: the pixels as 8-bit grey or 24-bit, the new
+// image, `resize` over the pixels (telling the progress) and then quietly over the
+// alpha plane, and the result in iDst or in place.
+template <class Resize>
+bool ResizeInto(CxImage& self, int32_t newx, int32_t newy, CxImage* iDst, Resize resize)
+{
+    CxImage converted;
+    const CxImage* src = Interpolatable(self, converted);
+    if (!src)
+        return false;
+    CxImage out;
+    if (!CreateLike(out, *src, newx, newy, src->GetBpp())) {
+        self.SetLastError(out.GetLastError());
+        return false;
+    }
+    resize(*src, out, self);
+    CxImage plane, scaled;
+    if (src->AlphaIsValid() && AlphaAsImage(*src, plane) && scaled.Create(newx, newy, 8)) {
+        CxImage quiet; // the pixels' progress is already told
+        resize(plane, scaled, quiet);
+        ImageToAlpha(scaled, out);
+    }
+    self.SetProgress(100);
+    return iDst ? iDst->Transfer(out) : self.Transfer(out);
+}
+
 } // namespace
 
 bool CxImage::ResampleTo(int32_t newx, int32_t newy, CxInterpolation inMethod,
@@ -208,33 +234,14 @@ bool CxImage::ResampleTo(int32_t newx, int32_t newy, CxInterpolation inMethod,
         SetLastError("CxImage::ResampleTo : width and height must be greater than zero");
         return false;
     }
-    CxImage converted;
-    const CxImage* src = Interpolatable(*this, converted);
-    if (!src)
-        return false;
-    CxImage out;
-    if (!CreateLike(out, *src, newx, newy, src->GetBpp())) {
-        SetLastError(out.GetLastError());
-        return false;
-    }
-    const bool shrinking = newx < int(src->GetWidth()) || newy < int(src->GetHeight());
+    const bool shrinking = newx < int(GetWidth()) || newy < int(GetHeight());
     const bool average = shrinking && !disableAveraging;
     const bool nearest = inMethod == IM_NEAREST_NEIGHBOUR;
-    if (average)
-        ResampleAverage(*src, out, *this);
-    else
-        ResampleBilinear(*src, out, nearest, *this);
-    CxImage plane, scaled;
-    if (src->AlphaIsValid() && AlphaAsImage(*src, plane) && scaled.Create(newx, newy, 8)) {
-        CxImage quiet; // the pixels' progress is already told
-        if (average)
-            ResampleAverage(plane, scaled, quiet);
-        else
-            ResampleBilinear(plane, scaled, nearest, quiet);
-        ImageToAlpha(scaled, out);
-    }
-    SetProgress(100);
-    return iDst ? iDst->Transfer(out) : Transfer(out);
+    return ResizeInto(*this, newx, newy, iDst,
+                      [average, nearest](const CxImage& from, CxImage& to, CxImage& progress) {
+                          return average ? ResampleAverage(from, to, progress)
+                                         : ResampleBilinear(from, to, nearest, progress);
+                      });
 }
 
 bool CxImage::QIShrink(int32_t newx, int32_t newy, CxImage* iDst, bool /*bChangeBpp*/)
@@ -249,24 +256,7 @@ bool CxImage::QIShrink(int32_t newx, int32_t newy, CxImage* iDst, bool /*bChange
         SetLastError("CxImage::QIShrink : width and height must be greater than zero");
         return false;
     }
-    CxImage converted;
-    const CxImage* src = Interpolatable(*this, converted);
-    if (!src)
-        return false;
-    CxImage out;
-    if (!CreateLike(out, *src, newx, newy, src->GetBpp())) {
-        SetLastError(out.GetLastError());
-        return false;
-    }
-    ShrinkBoxes(*src, out, *this);
-    CxImage plane, scaled;
-    if (src->AlphaIsValid() && AlphaAsImage(*src, plane) && scaled.Create(newx, newy, 8)) {
-        CxImage quiet; // the pixels' progress is already told
-        ShrinkBoxes(plane, scaled, quiet);
-        ImageToAlpha(scaled, out);
-    }
-    SetProgress(100);
-    return iDst ? iDst->Transfer(out) : Transfer(out);
+    return ResizeInto(*this, newx, newy, iDst, ShrinkBoxes);
 }
 
 bool CxImage::Crop(const CxRect& rect, CxImage* iDst)
