@@ -213,17 +213,24 @@ GreyGrid SampleGreyGrid(const CxImage& image, int step, Histogram& histogram)
     return grid;
 }
 
-void DumpGrid(const CxDebugSink* sink, const char* stage, const GreyGrid& grid)
+void DumpCells(const CxDebugSink* sink, const char* stage, int width, int height,
+               const uint8_t* cells, bool topRowFirst)
 {
-    if (!sink || !*sink || grid.width <= 0 || grid.height <= 0)
+    if (!sink || !*sink || width <= 0 || height <= 0)
         return;
-    CxImage view(uint32_t(grid.width), uint32_t(grid.height), 8);
+    CxImage view(uint32_t(width), uint32_t(height), 8);
     if (!view.IsValid())
         return;
     view.SetGrayPalette();
-    for (int y = 0; y < grid.height; ++y)
-        std::memcpy(view.GetBits(uint32_t(y)), grid.Row(y), size_t(grid.width));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(view.GetBits(uint32_t(topRowFirst ? height - 1 - y : y)),
+                    cells + size_t(y) * width, size_t(width));
     (*sink)(stage, view);
+}
+
+void DumpGrid(const CxDebugSink* sink, const char* stage, const GreyGrid& grid)
+{
+    DumpCells(sink, stage, grid.width, grid.height, grid.pixels.data(), false);
 }
 
 int DetectSkew(const CxImage& image, const CxDebugSink* sink)

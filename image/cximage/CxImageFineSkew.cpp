@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 
 namespace cxdetect {
@@ -412,16 +411,7 @@ bool ApplyFineSkew(CxImage& image, double ccwDegrees)
 
 void DumpFineGrid(const CxDebugSink* sink, const char* stage, const FineGrid& grid)
 {
-    if (!sink || !*sink || grid.width <= 0 || grid.height <= 0)
-        return;
-    CxImage view(uint32_t(grid.width), uint32_t(grid.height), 8);
-    if (!view.IsValid())
-        return;
-    view.SetGrayPalette();
-    for (int y = 0; y < grid.height; ++y)
-        std::memcpy(view.GetBits(uint32_t(grid.height - 1 - y)),
-                    grid.grey.data() + size_t(y) * grid.width, size_t(grid.width));
-    (*sink)(stage, view);
+    DumpCells(sink, stage, grid.width, grid.height, grid.grey.data(), true);
 }
 
 } // namespace cxdetect

@@ -254,5 +254,10 @@ PageBox DetectPageCrop(const CxImage& image, const CxDebugSink* sink = nullptr);
 
 // Hands a grid to the sink as an 8-bit grey image (nothing without a sink).
 void DumpGrid(const CxDebugSink* sink, const char* stage, const GreyGrid& grid);
+// Hands width x height cells, one byte each, row after row, to the sink as an 8-bit
+// grey image (nothing without a sink): the first row is the image's top row when
+// topRowFirst, else its bottom row (the order the image object keeps its rows in).
+void DumpCells(const CxDebugSink* sink, const char* stage, int width, int height,
+               const uint8_t* cells, bool topRowFirst);
 
 } // namespace cxdetect
