@@ -9,16 +9,12 @@ WaitDialog::WaitDialog(const PackText& text, QWidget* parent) : QDialog(parent)
     setWindowTitle(ControlText(text, TemplateId, 0));
     setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
-    m_initial = ControlText(text, TemplateId, TextId);
-    m_label = new QLabel(m_initial, this);
+    m_label = new QLabel(ControlText(text, TemplateId, TextId), this);
     m_label->setObjectName(QStringLiteral("id_%1").arg(TextId));
-    m_label->setMinimumWidth(
-        m_label->fontMetrics().horizontalAdvance(QString(MaxTextLength + 4, u'.')));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
-    m_dots.setInterval(DotTimerMs);
-    connect(&m_dots, &QTimer::timeout, this, &WaitDialog::addDot);
-    m_dots.start();
+    m_dots = new WaitDots(*m_label);
+    m_dots->Start();
 }
 
 QString WaitDialog::Text() const
@@ -26,18 +22,10 @@ QString WaitDialog::Text() const
     return m_label->text();
 }
 
-void WaitDialog::addDot()
-{
-    QString text = m_label->text() + u'.';
-    if (text.size() > MaxTextLength)
-        text = m_initial;
-    m_label->setText(text);
-}
-
 void WaitDialog::Finish()
 {
     m_finished = true;
-    m_dots.stop();
+    m_dots->Stop();
     accept();
 }
 

@@ -4,9 +4,9 @@
 // Finish() (queued from the worker's end) does. User-interface thread only.
 
 #include "PackText.h"
+#include "WaitDots.h"
 
 #include <QDialog>
-#include <QTimer>
 
 class QLabel;
 
@@ -16,8 +16,8 @@ class WaitDialog : public QDialog
 public:
     static constexpr int TemplateId = scriva::form::kWait;
     static constexpr int TextId = scriva::ctl::kWaitText;
-    static constexpr int DotTimerMs = 200; // timer 1
-    static constexpr int MaxTextLength = 40;
+    static constexpr int DotTimerMs = WaitDots::kTickMs;
+    static constexpr int MaxTextLength = WaitDots::kLongest;
 
     WaitDialog(const PackText& text, QWidget* parent = nullptr);
 
@@ -32,10 +32,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void addDot();
-
     QLabel* m_label = nullptr;
-    QString m_initial;
-    QTimer m_dots;
+    WaitDots* m_dots = nullptr;
     bool m_finished = false;
 };

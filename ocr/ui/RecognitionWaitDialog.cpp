@@ -14,11 +14,8 @@ RecognitionWaitDialog::RecognitionWaitDialog(const std::function<QString(int)>& 
     setWindowTitle(text(scriva::str::DialogText(TemplateId)));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    m_baseText = text(scriva::str::DialogText(TemplateId, TextId));
-    m_text = new QLabel(m_baseText, this);
+    m_text = new QLabel(text(scriva::str::DialogText(TemplateId, TextId)), this);
     m_text->setObjectName(QStringLiteral("id_%1").arg(TextId));
-    m_text->setMinimumWidth(
-        m_text->fontMetrics().horizontalAdvance(QString(kMaxTextLength + 4, u'.')));
     layout->addWidget(m_text);
     if (fileCount > 1) {
         m_progress = new QProgressBar(this);
@@ -31,8 +28,8 @@ RecognitionWaitDialog::RecognitionWaitDialog(const std::function<QString(int)>& 
         layout->addWidget(m_cancel, 0, Qt::AlignRight);
         connect(m_cancel, &QPushButton::clicked, this, &RecognitionWaitDialog::reject);
     }
-    m_dots.setInterval(kDotsTimerMs);
-    connect(&m_dots, &QTimer::timeout, this, &RecognitionWaitDialog::tick);
+    // This line shows one dot more than the edit box's before it starts again.
+    m_dots = new WaitDots(*m_text, WaitDots::kLongest + 1);
     m_shown.start();
 }
 
@@ -45,13 +42,7 @@ void RecognitionWaitDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     m_shown.restart();
-    m_dots.start();
-}
-
-void RecognitionWaitDialog::tick()
-{
-    const QString shown = m_text->text();
-    m_text->setText(shown.size() > kMaxTextLength ? m_baseText : shown + QLatin1Char('.'));
+    m_dots->Start();
 }
 
 void RecognitionWaitDialog::SetProgress(int done, int total)

@@ -1,11 +1,12 @@
 #pragma once
 // The modal wait dialog shown while the recognition worker runs: a text whose
-// dots grow every 200 ms and, when several files are read, a progress bar and
-// a Cancel button. The worker's end closes it (never sooner than 500 ms after
+// dots grow every 200 ms (WaitDots) and, when several files are read, a
+// progress bar and a Cancel button. The worker's end closes it (never sooner than 500 ms after
 // it opened, so it does not flash); Escape and the close button ask to cancel
 // instead of leaving the worker behind. User-interface thread only.
 
 #include "config/CommandIds.h"
+#include "image/ui/WaitDots.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -22,8 +23,6 @@ class RecognitionWaitDialog : public QDialog
 public:
     static constexpr int TemplateId = scriva::form::kRecognitionWait;
     static constexpr int TextId = scriva::ctl::kRecognitionWaitText;
-    static constexpr int kDotsTimerMs = 200; // timer 1
-    static constexpr int kMaxTextLength = 40;
     static constexpr int kMinimumShownMs = 500;
 
     RecognitionWaitDialog(const std::function<QString(int)>& strings, int fileCount,
@@ -45,13 +44,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void tick();
-
     QLabel* m_text;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
-    QString m_baseText;
-    QTimer m_dots;
+    WaitDots* m_dots = nullptr;
     QElapsedTimer m_shown;
     bool m_cancelled = false;
     bool m_finished = false;
