@@ -11,8 +11,12 @@ WaitDots::WaitDots(QLabel& label, int longest)
     connect(&m_timer, &QTimer::timeout, this, &WaitDots::tick);
 }
 
+QString WaitDots::Next(const QString& shown, const QString& base, int longest)
+{
+    return shown.size() >= longest ? base : shown + QLatin1Char('.');
+}
+
 void WaitDots::tick()
 {
-    const QString shown = m_label.text();
-    m_label.setText(shown.size() >= m_longest ? m_base : shown + QLatin1Char('.'));
+    m_label.setText(Next(m_label.text(), m_base, m_longest));
 }

@@ -22,6 +22,9 @@ public:
     void Start() { m_timer.start(); }
     void Stop() { m_timer.stop(); }
 
+    // The line after `shown`: one dot more, or `base` once `shown` has `longest` characters.
+    static QString Next(const QString& shown, const QString& base, int longest);
+
 private:
     void tick();
 

@@ -189,6 +189,31 @@ private slots:
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
+
+    // The edit box's line starts again at 40 characters, the recognition box's at 41.
+    void waitDotsStartAgainAtTheLongestLine()
+    {
+        const QString base = QStringLiteral("wait");
+        struct Case
+        {
+            int shown;
+            int longest;
+            QString next;
+        };
+        const Case cases[] = {
+            {4, WaitDots::kLongest, base + QStringLiteral(".")},
+            {39, WaitDots::kLongest, base + QString(36, u'.')},
+            {40, WaitDots::kLongest, base},
+            {40, WaitDots::kLongest + 1, base + QString(37, u'.')},
+            {41, WaitDots::kLongest + 1, base},
+            {45, WaitDots::kLongest, base},
+        };
+        for (const Case& c : cases) {
+            const QString shown = base + QString(c.shown - base.size(), u'.');
+            QCOMPARE(WaitDots::Next(shown, base, c.longest), c.next);
+        }
+        QCOMPARE(WaitDialog::MaxTextLength, WaitDots::kLongest);
+    }
 };
 
 SCRIVA_QTEST(TestEditDialogs)
