@@ -12,6 +12,8 @@ if(SCRIVA_BUILD_GUI)
 endif()
 if(SCRIVA_BUILD_TESTS)
   find_package(Qt6 6.2 REQUIRED COMPONENTS Test)
+endif()
+if(SCRIVA_BUILD_TESTS OR SCRIVA_BUILD_FUZZ) # fuzz builds run some table tests under sanitizers
   find_package(GTest REQUIRED)
 endif()
 if(SCRIVA_BUILD_BENCH)
