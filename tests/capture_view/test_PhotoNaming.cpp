@@ -43,6 +43,37 @@ TEST(PhotoNamingTest, RelativeSaveFoldersLieUnderTheDocumentsFolder)
     EXPECT_TRUE(PhotoNaming::TempBitmapPath("temp", "scan.bmp").startsWith(box.path("cache")));
 }
 
+// The root and trailing slashes: the root stays the root, and a photo's path
+// never gets a doubled slash.
+TEST(PhotoNamingTest, TheRootAndTrailingSlashes)
+{
+    struct Case
+    {
+        const char* savePath;
+        const char* folder;
+        const char* photo; // the folder joined with "a.jpg"
+    };
+    const Case cases[] = {
+        {"/", "/", "/a.jpg"},
+        {"//", "/", "/a.jpg"},
+        {"\\", "/", "/a.jpg"},
+        {"/srv", "/srv", "/srv/a.jpg"},
+        {"/srv/photos/", "/srv/photos", "/srv/photos/a.jpg"},
+        {"/srv/photos///", "/srv/photos", "/srv/photos/a.jpg"},
+        {"\\srv\\photos\\", "/srv/photos", "/srv/photos/a.jpg"},
+    };
+    for (const Case& c : cases) {
+        const QString folder = PhotoNaming::SaveFolder(QString::fromUtf8(c.savePath));
+        EXPECT_EQ(folder, QString::fromUtf8(c.folder)) << c.savePath;
+        EXPECT_EQ(PhotoNaming::PathIn(folder, "a.jpg"), QString::fromUtf8(c.photo)) << c.savePath;
+    }
+    const std::pair<const char*, const char*> joins[] = {
+        {"/", "/a.jpg"}, {"/srv/", "/srv/a.jpg"}, {"/srv", "/srv/a.jpg"}, {"", "/a.jpg"}};
+    for (const auto& [folder, path] : joins)
+        EXPECT_EQ(PhotoNaming::PathIn(QString::fromUtf8(folder), "a.jpg"), QString::fromUtf8(path))
+            << folder;
+}
+
 TEST(PhotoNamingTest, FormatFromTheFirstThreeLetters)
 {
     const std::pair<const char*, uint32_t> cases[] = {

@@ -118,15 +118,20 @@ TEST(UndoHistory, NineEditsKeepTheLastEight)
         current = std::make_unique<CxImage>(grey(edit));
     }
     EXPECT_EQ(history.Position(), 8);
+    // Each walk is bounded: a history that never says no fails here instead
+    // of going round for ever.
+    constexpr int kMostSteps = 2 * UndoHistory::kSlots;
     int undone = 0;
-    while (history.Undo(current))
+    while (undone < kMostSteps && history.Undo(current))
         ++undone;
     EXPECT_EQ(undone, 8);
     EXPECT_EQ(levelOf(current), 1); // the state after the first edit
     EXPECT_FALSE(history.CanUndo());
     // Redo walks forward again to the newest state.
-    while (history.Redo(current)) {
-    }
+    int redone = 0;
+    while (redone < kMostSteps && history.Redo(current))
+        ++redone;
+    EXPECT_EQ(redone, 8);
     EXPECT_EQ(levelOf(current), 9);
     EXPECT_FALSE(history.CanRedo());
 }
@@ -165,6 +170,65 @@ struct ModifiedCase
     const char* steps;
     bool modified;
 };
+
+// Undo or redo with nothing to step to, at every edge of the history: refused,
+// and the picture stays (never swapped for an empty slot).
+TEST(UndoHistory, StepsWithNothingThereKeepThePicture)
+{
+    struct Case
+    {
+        const char* steps; // as below: 'e' edit, 'u' undo, 'r' redo, 'c' cleared
+        bool canUndo;
+        bool canRedo;
+    };
+    const Case cases[] = {
+        {"", false, false},
+        {"e", true, false},
+        {"eu", false, true},
+        {"eur", true, false},
+        {"eeu", true, true},
+        {"eeeeeeee", true, false}, // every slot taken
+        {"eeeeeeeee", true, false},
+        {"eeeeeeee"
+         "uuuuuuuu",
+         false, true},
+        {"eeeeeeee"
+         "uuuuuuuu"
+         "rrrrrrrr",
+         true, false},
+        {"eeuc", false, false},
+        {"eeuue", true, false},
+    };
+    for (const Case& c : cases) {
+        UndoHistory history;
+        auto current = std::make_unique<CxImage>(grey(0));
+        int level = 0;
+        for (const char* step = c.steps; *step; ++step) {
+            if (*step == 'e') {
+                ASSERT_TRUE(history.Push(current.get())) << c.steps;
+                current = std::make_unique<CxImage>(grey(++level));
+            } else if (*step == 'u') {
+                ASSERT_TRUE(history.Undo(current)) << c.steps;
+            } else if (*step == 'r') {
+                ASSERT_TRUE(history.Redo(current)) << c.steps;
+            } else {
+                history.Clear();
+            }
+        }
+        const int shown = levelOf(current);
+        ASSERT_GE(shown, 0) << c.steps;
+        EXPECT_EQ(history.CanUndo(), c.canUndo) << c.steps;
+        EXPECT_EQ(history.CanRedo(), c.canRedo) << c.steps;
+        if (!c.canRedo) {
+            EXPECT_FALSE(history.Redo(current)) << c.steps;
+            EXPECT_EQ(levelOf(current), shown) << c.steps;
+        }
+        if (!c.canUndo) {
+            EXPECT_FALSE(history.Undo(current)) << c.steps;
+            EXPECT_EQ(levelOf(current), shown) << c.steps;
+        }
+    }
+}
 
 TEST(UndoHistory, ModifiedFollowsTheCleanStateBeyondDroppedSlots)
 {
