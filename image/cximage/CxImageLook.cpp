@@ -638,7 +638,7 @@ bool BlackWhiteLook(const CxImage& img, const Ground& g, CxImage& out)
     out.SetPaletteColor(0, 0, 0, 0);
     out.SetPaletteColor(1, 255, 255, 255);
     out.SetTransIndex(-1);
-    // Integral image of the normalised grey (sums fit 32 bits below 16 Mpx).
+    // Integral image of the normalised grey, for the mean around each pixel.
     const size_t stride = size_t(w) + 1;
     std::vector<uint64_t> sat(stride * size_t(h + 1), 0);
     for (int y = 0; y < h; ++y) {

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -20,16 +21,15 @@ using cxlook::Look;
 
 namespace {
 
-// The set is drawn once; every test works on copies.
-const std::vector<Page>& Pages()
+// Each page of the set is drawn once, when a test first needs it; tests work on
+// copies.
+const Page& PageOf(size_t i)
 {
-    static const std::vector<Page> pages = [] {
-        std::vector<Page> p;
-        for (const Scene& s : Set())
-            p.push_back(Draw(s));
-        return p;
-    }();
-    return pages;
+    static std::map<size_t, Page> pages;
+    auto it = pages.find(i);
+    if (it == pages.end())
+        it = pages.emplace(i, Draw(Set()[i])).first;
+    return it->second;
 }
 
 const Scene& SceneOf(size_t i)
@@ -40,7 +40,7 @@ const Scene& SceneOf(size_t i)
 
 CxImage Enhanced(size_t i, Look look)
 {
-    CxImage img(Pages()[i].image);
+    CxImage img(PageOf(i).image);
     EXPECT_TRUE(cxlook::ApplyLook(img, look)) << img.GetLastError();
     return img;
 }
@@ -76,7 +76,7 @@ class LookOnSet : public ::testing::TestWithParam<size_t>
 TEST_P(LookOnSet, DocumentGroundIsFlatAndWhite)
 {
     const size_t i = GetParam();
-    const Page& page = Pages()[i];
+    const Page& page = PageOf(i);
     const Stats before = Measure(page.image, page.ground);
     ASSERT_GT(before.count, 1000u) << SceneOf(i).name;
     EXPECT_GE(before.stddev, 8.0) << SceneOf(i).name;
@@ -91,7 +91,7 @@ TEST_P(LookOnSet, DocumentGroundIsFlatAndWhite)
 TEST_P(LookOnSet, TextStaysDark)
 {
     const size_t i = GetParam();
-    const Page& page = Pages()[i];
+    const Page& page = PageOf(i);
     const std::vector<uint8_t> core = InkCore(page);
     for (Look look : {Look::Document, Look::Grey}) {
         const CxImage out = Enhanced(i, look);
@@ -106,7 +106,7 @@ TEST_P(LookOnSet, TextStaysDark)
 TEST_P(LookOnSet, BlackAndWhiteKeepsTheTextOnWhite)
 {
     const size_t i = GetParam();
-    const Page& page = Pages()[i];
+    const Page& page = PageOf(i);
     const CxImage bw = Enhanced(i, Look::BlackWhite);
     ASSERT_EQ(bw.GetBpp(), 1u);
     EXPECT_GE(ShareBelow(bw, InkCore(page), 128), 0.9) << SceneOf(i).name;
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(GeneratedPages, LookOnSet, ::testing::Range(size_t(0), 
 // Grey is an 8-bit grey page with the same flat ground.
 TEST(PageLook, GreyIsEightBitGrey)
 {
-    const Page& page = Pages()[0];
+    const Page& page = PageOf(0);
     const CxImage grey = Enhanced(0, Look::Grey);
     ASSERT_EQ(grey.GetBpp(), 8u);
     EXPECT_TRUE(grey.IsGreyRamp());
@@ -130,10 +130,10 @@ TEST(PageLook, GreyIsEightBitGrey)
 // Original changes nothing, byte for byte.
 TEST(PageLook, OriginalLeavesThePictureAlone)
 {
-    CxImage img(Pages()[2].image);
+    CxImage img(PageOf(2).image);
     ASSERT_TRUE(cxlook::ApplyLook(img, Look::Original));
-    ASSERT_EQ(img.GetSize(), Pages()[2].image.GetSize());
-    EXPECT_EQ(0, memcmp(img.GetDIB(), Pages()[2].image.GetDIB(), size_t(img.GetSize())));
+    ASSERT_EQ(img.GetSize(), PageOf(2).image.GetSize());
+    EXPECT_EQ(0, memcmp(img.GetDIB(), PageOf(2).image.GetDIB(), size_t(img.GetSize())));
 }
 
 // The printed photo keeps its picture: it is not flattened into the paper.
@@ -142,7 +142,7 @@ TEST(PageLook, PrintedPhotoStaysNatural)
     size_t i = 0;
     while (!SceneOf(i).photo)
         ++i;
-    const Page& page = Pages()[i];
+    const Page& page = PageOf(i);
     std::vector<uint8_t> inside(page.ink.size(), 0);
     const int w = SceneOf(i).width;
     for (int y = page.photoTop + 10; y < page.photoBottom - 10; ++y)
@@ -162,7 +162,7 @@ TEST(PageLook, ColouredPaperTurnsWhite)
     size_t i = 0;
     while (SceneOf(i).name != "coloured paper")
         ++i;
-    const Page& page = Pages()[i];
+    const Page& page = PageOf(i);
     const CxImage doc = Enhanced(i, Look::Document);
     size_t n = 0;
     double blueShort = 0;
@@ -183,7 +183,7 @@ TEST(PageLook, ColouredPaperTurnsWhite)
 // both read back pixel for pixel; the files are far smaller than the JPEG photo.
 TEST(PageLook, BlackAndWhiteFilesAreOneBitAndSmall)
 {
-    const Page& page = Pages()[0];
+    const Page& page = PageOf(0);
     const CxImage bw = Enhanced(0, Look::BlackWhite);
     CxImage photo(page.image);
     std::vector<uint8_t> jpeg, png;
