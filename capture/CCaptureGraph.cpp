@@ -56,6 +56,7 @@ bool CCaptureGraph::Initialize(const CaptureSource& source)
 {
     Shutdown();
     m_failed = false;
+    m_ended = false;
     m_source = source;
     m_useFrameRate = m_profile.UseFrameRate();
     m_frameRate = m_profile.FrameRate();
@@ -298,6 +299,7 @@ bool CCaptureGraph::StartPreview()
     if (!m_initialized)
         return false;
     m_failed = false;
+    m_ended = false;
     if (!m_pipeline && !BuildPipeline())
         return false;
     if (!PushDemoPicture()) {
@@ -418,6 +420,7 @@ int CCaptureGraph::OnBusMessage(GstBus*, GstMessage* message, void* self)
         g_clear_error(&err);
         g_free(debug);
     } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) {
+        graph->m_ended = true;
         graph->SetFailure(QStringLiteral("the camera stopped sending pictures"));
     }
     // A dropped message belongs to this handler: each one holds its source element, so one

@@ -66,6 +66,8 @@ public:
     bool IsPreviewing() const { return m_previewing; }
     // Set by a bus error or end of stream while previewing.
     bool HasFailed() const { return m_failed.load(); }
+    // The failure was the end of the stream (a recorded sequence played out).
+    bool HasEnded() const { return m_ended.load(); }
     QString FailureText() const;
 
     const CaptureSource& Source() const { return m_source; }
@@ -107,6 +109,7 @@ private:
     bool m_initialized = false;
     bool m_previewing = false;
     std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_ended{false};
     mutable std::mutex m_failureMutex;
     QString m_failureText;
 };

@@ -4,12 +4,17 @@
 // written fails with one line and no file.
 
 #include "CliTestSupport.h"
+#include "capture_view/PageSequence.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QtEndian>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -284,4 +289,156 @@ TEST_F(CmdCapture, RefusesAMistypedCameraAndSaysWhyAWriteFails)
     r = m_box.run({"capture", "--camera", "test", m_box.path("a-file/frame.bmp")});
     EXPECT_ONE_ERROR_LINE(r);
     EXPECT_TRUE(r.err.contains(": Not a directory")) << r.err.constData();
+}
+
+// Hands-free capture: generated camera pictures (pages laid down, turned by a
+// hand, a hand resting on a page, a page put back) played as JPEG frames in
+// real time (the frames timed by their rate) through a launch description.
+class CmdCaptureWatch : public CmdCapture
+{
+protected:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+
+    // Writes the script's frames and gives the camera that plays them.
+    QString recordScript(const pageseq::Script& script)
+    {
+        const QString folder = m_box.path(QStringLiteral("frames"));
+        EXPECT_TRUE(QDir().mkpath(folder));
+        for (size_t i = 0; i < script.frames.size(); ++i) {
+            const std::vector<uint8_t> bgr = pageseq::Draw(script.frames[i].shot, kWidth, kHeight);
+            CxImage image;
+            image.Create(kWidth, kHeight, 24, CXIMAGE_FORMAT_BMP);
+            for (int y = 0; y < kHeight; ++y)
+                std::memcpy(image.GetBits(kHeight - 1 - y),
+                            &bgr[static_cast<size_t>(y) * kWidth * 3], kWidth * 3);
+            image.SetJpegQuality(85);
+            const QString name =
+                QStringLiteral("%1/f%2.jpg").arg(folder).arg(i, 4, 10, QChar(u'0'));
+            EXPECT_TRUE(image.Save(native(name), CXIMAGE_FORMAT_JPG)) << image.GetLastError();
+        }
+        return QStringLiteral("gst:imagesequencesrc location=%1/f%04d.jpg start-index=0 "
+                              "framerate=%2/1")
+            .arg(folder)
+            .arg(static_cast<int>(script.fps));
+    }
+
+    // A picture's brightness on a coarse grid, divided by its mean.
+    static std::vector<double> grid(const std::vector<double>& grey, int width, int height)
+    {
+        constexpr int kCols = 32;
+        constexpr int kRows = 24;
+        std::vector<double> cells(kCols * kRows, 0.0);
+        std::vector<int> counts(kCols * kRows, 0);
+        double sum = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const size_t c =
+                    static_cast<size_t>(y * kRows / height) * kCols + x * kCols / width;
+                cells[c] += grey[static_cast<size_t>(y) * width + x];
+                ++counts[c];
+                sum += grey[static_cast<size_t>(y) * width + x];
+            }
+        const double mean = sum / (static_cast<double>(width) * height);
+        for (size_t c = 0; c < cells.size(); ++c)
+            cells[c] = counts[c] ? cells[c] / counts[c] / mean : 0.0;
+        return cells;
+    }
+    static double distance(const std::vector<double>& a, const std::vector<double>& b)
+    {
+        double d = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            d += std::fabs(a[i] - b[i]);
+        return d / static_cast<double>(a.size());
+    }
+    // The page a photo shows: the nearest of the pages drawn alone at the
+    // photo's size, which must be nearer than half the distance between any two
+    // of the pages (a hand or a smeared page is near none).
+    static int pageOf(const QString& path, const std::vector<int>& pages)
+    {
+        CxImage photo;
+        if (!photo.Load(native(path), CXIMAGE_FORMAT_UNKNOWN))
+            return -1;
+        const int w = static_cast<int>(photo.GetWidth());
+        const int h = static_cast<int>(photo.GetHeight());
+        std::vector<double> grey(static_cast<size_t>(w) * h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const RGBQUAD p = pixelAt(photo, x, y);
+                grey[static_cast<size_t>(y) * w + x] =
+                    0.299 * p.rgbRed + 0.587 * p.rgbGreen + 0.114 * p.rgbBlue;
+            }
+        const std::vector<double> shown = grid(grey, w, h);
+        std::vector<std::vector<double>> refs;
+        for (const int page : pages) {
+            const std::vector<uint8_t> drawn = pageseq::DrawPage(page, w, h);
+            refs.push_back(grid(std::vector<double>(drawn.begin(), drawn.end()), w, h));
+        }
+        double apart = 1e9;
+        for (size_t i = 0; i < refs.size(); ++i)
+            for (size_t j = i + 1; j < refs.size(); ++j)
+                apart = std::min(apart, distance(refs[i], refs[j]));
+        int best = -1;
+        double bestDistance = 1e9;
+        for (size_t i = 0; i < refs.size(); ++i) {
+            const double d = distance(shown, refs[i]);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = pages[i];
+            }
+        }
+        EXPECT_LT(bestDistance, apart / 2) << qPrintable(path);
+        return bestDistance < apart / 2 ? best : -1;
+    }
+};
+
+TEST_F(CmdCaptureWatch, OnPageChangeTakesOnePhotoOfEachNewPageLaidStill)
+{
+    pageseq::Script script;
+    script.Still(1, 1.6, true);
+    script.Turn(1, 2, 0.6);
+    script.Still(2, 1.5, true);
+    script.Hand(2, 0.4, 1.2, 0.4); // a hand rests on the page and leaves: no photo
+    script.Still(2, 1.0, false);
+    script.Turn(2, 2, 0.6); // lifted and put back as it was: no photo
+    script.Still(2, 1.2, false);
+    script.Turn(2, 3, 0.6);
+    script.Still(3, 1.5, true);
+    const QString camera = recordScript(script);
+    // Photos as the page lies (not turned), to compare with the pages drawn.
+    ASSERT_EQ(m_box.run({"config", "set", "TAKE_PHOTOS_SET", "imageDirection", "0"}).exitCode, 0);
+    const CliRun run = m_box.run({"capture", "--camera", camera, "--on-page-change"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QStringList photos = QString::fromUtf8(run.out).split(u'\n', Qt::SkipEmptyParts);
+    std::vector<int> shown;
+    for (const QString& photo : photos) {
+        EXPECT_TRUE(photo.startsWith(m_box.documentsFolder())) << qPrintable(photo);
+        shown.push_back(pageOf(photo, {1, 2, 3}));
+    }
+    EXPECT_EQ(shown, script.expected) << run.out.constData() << run.err.constData();
+
+    // The same with a limit: the first photo, then the command ends at once.
+    const CliRun one = m_box.run({"capture", "--camera", camera, "--on-page-change", "--max-photos",
+                                  "1", "--settle", "0.5"});
+    ASSERT_EQ(one.exitCode, 0) << one.err.constData();
+    const QStringList onePhoto = QString::fromUtf8(one.out).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(onePhoto.size(), 1) << one.out.constData();
+    EXPECT_EQ(pageOf(onePhoto[0], {1, 2, 3}), 1);
+}
+
+TEST_F(CmdCaptureWatch, RefusesSettingsOutOfRangeAndOptionsWithoutTheMode)
+{
+    const std::vector<QStringList> cases = {
+        {"capture", "--camera", "test", "--on-page-change", "--settle", "0"},
+        {"capture", "--camera", "test", "--on-page-change", "--settle", "soon"},
+        {"capture", "--camera", "test", "--on-page-change", "--sensitivity", "11"},
+        {"capture", "--camera", "test", "--on-page-change", "--max-photos", "0"},
+        {"capture", "--camera", "test", "--on-page-change", "--photo"},
+        {"capture", "--camera", "test", "--photo", "--settle", "1"},
+    };
+    for (const QStringList& args : cases) {
+        const CliRun run = m_box.run(args);
+        EXPECT_ONE_ERROR_LINE(run);
+        EXPECT_TRUE(run.out.isEmpty()) << qPrintable(args.join(u' '));
+    }
 }
