@@ -8,6 +8,7 @@
 #include "export/PdfTextLayer.h"
 #include "image/cximage/CxImage.h"
 #include "ocr/COcrEngine.h"
+#include "tests/common/ExifJpeg.h"
 #include "tests/common/PdfProbe.h"
 #include "tests/ocr/OcrTestSupport.h"
 
@@ -249,6 +250,52 @@ TEST_F(SearchablePdfTest, RecognisedWordsAreTextOverTheWordsInThePicture)
         const auto images = pdftest::Images(pdf);
         ASSERT_EQ(images.size(), 1u);
         EXPECT_EQ(images[0].encoding, c.format == CXIMAGE_FORMAT_JPG ? "jpeg" : "jpeg");
+    }
+}
+
+TEST_F(SearchablePdfTest, WordsOfATurnedPhotoLieWhereTheUprightPageShowsThem)
+{
+    CxImage upright = ocrtest::renderText(kLines, kPixelSize, kMargin, true);
+    upright.SetXDPI(150);
+    upright.SetYDPI(150);
+    const QString plain = save(QStringLiteral("upright.jpg"), upright, CXIMAGE_FORMAT_JPG);
+    const QString plainPdf = path(QStringLiteral("upright.pdf"));
+    ASSERT_TRUE(ExportPdf(plainPdf, {plain}, searchable()).ok());
+    const std::vector<pdftest::WordBox> expected = pdftest::Words(plainPdf);
+    ASSERT_EQ(expected.size(), 25u);
+    for (int orientation : {3, 6, 8}) {
+        SCOPED_TRACE(orientation);
+        // Stored turned, with the EXIF orientation that shows it upright: the page
+        // keeps the file's bytes and is turned by the viewer.
+        CxImage stored = upright;
+        ASSERT_TRUE(exiftest::StoreAs(stored, orientation));
+        std::vector<uint8_t> jpeg;
+        ASSERT_TRUE(stored.Encode(jpeg, CXIMAGE_FORMAT_JPG));
+        jpeg = exiftest::WithExifOrientation(jpeg, orientation);
+        const QString photo = path(QStringLiteral("turned%1.jpg").arg(orientation));
+        ASSERT_TRUE(writeFile(
+            photo, QByteArray(reinterpret_cast<const char*>(jpeg.data()), qsizetype(jpeg.size()))));
+        const QString pdf = path(QStringLiteral("turned%1.pdf").arg(orientation));
+        const PdfExportResult result = ExportPdf(pdf, {photo}, searchable());
+        ASSERT_TRUE(result.ok()) << result.Message().toStdString();
+        EXPECT_EQ(result.passedThrough, 1);
+        const std::vector<pdftest::WordBox> words = pdftest::Words(pdf);
+        ASSERT_EQ(words.size(), expected.size()) << pdftest::Text(pdf).toStdString();
+        // The same places as on the upright page (the engine reads a JPEG decoded
+        // once more a pixel or two differently in places).
+        std::vector<double> offsets;
+        for (size_t i = 0; i < words.size(); ++i) {
+            const pdftest::WordBox& w = words[i];
+            const pdftest::WordBox& e = expected[i];
+            EXPECT_EQ(w.text, e.text);
+            const QRectF got(QPointF(w.xMin, w.yMin), QPointF(w.xMax, w.yMax));
+            const QRectF want(QPointF(e.xMin, e.yMin), QPointF(e.xMax, e.yMax));
+            EXPECT_GE(overlap(got, want), 0.8) << w.text.toStdString();
+            offsets.push_back(std::max({std::abs(w.xMin - e.xMin), std::abs(w.yMin - e.yMin),
+                                        std::abs(w.xMax - e.xMax), std::abs(w.yMax - e.yMax)}));
+        }
+        std::sort(offsets.begin(), offsets.end());
+        EXPECT_LE(offsets[offsets.size() / 2], 0.5);
     }
 }
 
