@@ -63,6 +63,7 @@ constexpr int kLookDocument = 32890;
 constexpr int kLookGrey = 32891;
 constexpr int kLookBlackWhite = 32892;
 constexpr int kExportPdf = 32877;
+constexpr int kExportSearchablePdf = 32894; // the selected thumbnails with their text
 
 // Zoom, shared by the image view and the capture view.
 constexpr int kZoomOut = 32793;
@@ -157,7 +158,11 @@ constexpr int kNothingToExport = 62004;
 constexpr int kFileNotWritten = 62005; // followed by the path and the reason
 constexpr int kChangedOnDisk =
     62020; // another program changed the file: replace it? (path follows)
-constexpr int kNotARegularFile = 62040; // %1 a folder, pipe or device asked to be opened
+constexpr int kSearchablePdfTitle = 62240;     // the searchable PDF's language question
+constexpr int kSearchablePdfLanguage = 62241;  // its label
+constexpr int kLanguageChineseEnglish = 62242; // recognition language code 1
+constexpr int kLanguageWestern = 62243;        // recognition language code 2
+constexpr int kNotARegularFile = 62040;        // %1 a folder, pipe or device asked to be opened
 // %1 camera frames that could not be decoded and were left out of the picture
 constexpr int kDamagedFramesDropped = 62230;
 // Names of the page looks, in the order of their settings value: as taken,

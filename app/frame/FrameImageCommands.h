@@ -2,7 +2,8 @@
 // Connects the image editing, printing and PDF export to the main window: the
 // document's edit and print commands with the application's printer and the
 // frame's print mode, the edit's end posted to the application (0x7E9) and its
-// busy state kept there, the export of the selected thumbnails, and printing the
+// busy state kept there, the export of the selected thumbnails (also as a
+// searchable PDF, 32894, with the texts the program holds), and printing the
 // live camera picture (32805) while the capture view is shown.
 // User-interface thread only.
 
@@ -29,6 +30,9 @@ public:
 
 private:
     bool exportPdf(const QString& path);
+    // The selected thumbnails as a searchable PDF: file name, recognition language,
+    // then the export with the progress box.
+    bool exportSearchablePdf();
     void printCameraPicture();
 
     CScrivaApp& m_app;

@@ -2,11 +2,16 @@
 
 #include "config/CommandIds.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QFutureWatcher>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
@@ -20,7 +25,48 @@ QString packString(const PdfExportUi& ui, int id)
     return ui.string ? ui.string(id) : QString();
 }
 
+QString textOr(const std::function<QString(int)>& string, int id, const char* fallback)
+{
+    const QString text = string ? string(id) : QString();
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
+}
+
 } // namespace
+
+QDialog* MakeLanguageDialog(QWidget* parent, const std::function<QString(int)>& string,
+                            int language)
+{
+    auto* dialog = new QDialog(parent);
+    dialog->setWindowTitle(textOr(string, str::kSearchablePdfTitle, "Searchable PDF"));
+    auto* choice = new QComboBox(dialog);
+    choice->setObjectName(QStringLiteral("language"));
+    choice->addItem(textOr(string, str::kLanguageChineseEnglish, "Chinese and English"),
+                    ocr::kLanguageChinese);
+    choice->addItem(textOr(string, str::kLanguageWestern, "English and other western languages"),
+                    ocr::kLanguageLatin);
+    choice->setCurrentIndex(language == ocr::kLanguageChinese ? 0 : 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(textOr(string, str::kButtonOk, "OK"));
+    buttons->button(QDialogButtonBox::Cancel)
+        ->setText(textOr(string, str::kButtonCancel, "Cancel"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* form = new QFormLayout(dialog);
+    form->addRow(textOr(string, str::kSearchablePdfLanguage, "Language of the text:"), choice);
+    form->addRow(buttons);
+    return dialog;
+}
+
+bool AskRecognitionLanguage(QWidget* parent, const std::function<QString(int)>& string,
+                            int& language)
+{
+    QDialog* dialog = MakeLanguageDialog(parent, string, language);
+    const bool ok = dialog->exec() == QDialog::Accepted;
+    if (ok)
+        language = dialog->findChild<QComboBox*>(QStringLiteral("language"))->currentData().toInt();
+    delete dialog;
+    return ok;
+}
 
 QString ExportFailureText(const QString& pdfPath, const PdfExportResult& result,
                           const std::function<QString(int)>& string)
@@ -59,6 +105,7 @@ bool RunPdfExport(const QString& pdfPath, const QStringList& images, const PdfEx
     PdfExportOptions options;
     options.cancel = &cancel;
     options.threads = ui.threads;
+    options.recognition = ui.recognition;
     QPointer<QProgressDialog> box(&progress);
     options.progress = [box](int done, int) {
         // From the export's thread: the box is updated on its own thread.

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 
+class QDialog;
 class QWidget;
 
 namespace scriva::exporter {
@@ -21,11 +22,22 @@ struct PdfExportUi
     std::function<void(const QString& text)> showText; // an error box
     std::function<void(int id)> showMessage;           // a numbered message box
     int threads = 0;                                   // page preparers; 0 = one per core
+    PageRecognition recognition;                       // enabled: a searchable PDF
 };
 
 // True when the PDF was written. An empty list says so (nothing to export) and
 // writes nothing; a cancel writes nothing and says nothing.
 bool RunPdfExport(const QString& pdfPath, const QStringList& images, const PdfExportUi& ui);
+
+// The searchable PDF's question: the language of the pages' text, as recognition
+// knows it (code 1 Chinese and English, code 2 western languages), starting on
+// `language`. Builds the dialog without running it (tests drive it); its combo box
+// is named "language" and holds the codes as item data.
+QDialog* MakeLanguageDialog(QWidget* parent, const std::function<QString(int)>& string,
+                            int language);
+// Runs it: false when cancelled, else true with the chosen code in `language`.
+bool AskRecognitionLanguage(QWidget* parent, const std::function<QString(int)>& string,
+                            int& language);
 
 // The report of a failed export: the pack's "could not be written" line, the PDF
 // path, and what failed.

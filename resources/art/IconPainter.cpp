@@ -352,6 +352,15 @@ bool IconPainter::drawFileIcon(int id)
         m_p.drawLine(QPointF(10.3, 10.5), QPointF(11.6, 10.5));
         return true;
     }
+    case 32894: { // export searchable PDF: a page of text with its red PDF band, and a lens
+        page(1.5, 1, 11, 14);
+        lines(3.5, 3.5, 7, 2, 2.0);
+        m_p.setPen(Qt::NoPen);
+        m_p.setBrush(kRed);
+        m_p.drawRect(QRectF(2, 9, 10, 4));
+        magnifier(10.5, 10, 3, 0);
+        return true;
+    }
     default:
         return false;
     }

@@ -10,15 +10,18 @@
 #include "app/shell/CScrivaApp.h"
 #include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
+#include "ocr/OcrSettings.h"
 #include "thumbs/ui/CThumbView.h"
 
 #include "capture_view/ui/CVideoView.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -83,6 +86,87 @@ private slots:
         QVERIFY(choose.seen());
         QTRY_VERIFY(!app.isBusy());
         QCOMPARE(pdftest::PageCount(pdf), 2);
+    }
+
+    // Export searchable PDF: beside Export to PDF in the File menu, the thumbnails'
+    // menu and the toolbar; asks the file name, then the language of the text; the
+    // pages carry their words, and a text the program holds for a page is that
+    // page's text.
+    void searchablePdfCarriesThePagesWords()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
+        qputenv("SCRIVA_CAMERA", "none");
+        const QString folder = home.filePath(QStringLiteral("pages"));
+        QVERIFY(QDir().mkpath(folder));
+        auto textPage = [&](const QString& name, const QString& text) {
+            QImage image(900, 160, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPixelSize(40);
+            p.setFont(font);
+            p.setPen(Qt::black);
+            p.drawText(30, 90, text);
+            p.end();
+            const QString path = folder + QLatin1Char('/') + name;
+            return image.save(path) ? path : QString();
+        };
+        const QString a =
+            textPage(QStringLiteral("a.png"), QStringLiteral("Minutes of the meeting"));
+        const QString b = textPage(QStringLiteral("b.png"), QStringLiteral("Second page"));
+        QVERIFY(!a.isEmpty() && !b.isEmpty());
+
+        CScrivaApp app;
+        CMainFrame* frame = apptest::StartWithImageView(app);
+        QVERIFY(frame);
+        CommandRouter& router = frame->router();
+        CScrivaDoc& doc = frame->document();
+        QVERIFY(doc.OpenDocument(a));
+
+        const QString id = QStringLiteral("cmd_%1").arg(scriva::cmd::kExportSearchablePdf);
+        QAction* item = nullptr;
+        for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>())
+            for (QAction* action : menu->actions())
+                if (action->objectName() == id)
+                    item = action;
+        QVERIFY(item);
+        QVERIFY(!item->text().isEmpty());
+
+        CThumbView* thumbs = frame->thumbView();
+        thumbs->ScanFolder(folder);
+        QCOMPARE(thumbs->ItemCount(), 2);
+        thumbs->selectAll();
+        QTRY_VERIFY(!thumbs->IsBuilding()); // an export waits for the column
+        doc.RecognisedTexts()[b] = QStringLiteral("Held text of page two\r\n");
+        const QString pdf = home.filePath(QStringLiteral("searchable.pdf"));
+        bool named = false, asked = false;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !named) {
+                named = true;
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(pdf);
+                static_cast<QDialog*>(dialog)->accept();
+            } else if (auto* box = modal ? modal->findChild<QComboBox*>(QStringLiteral("language"))
+                                         : nullptr;
+                       box && !asked) {
+                asked = true;
+                QCOMPARE(box->count(), 2);
+                box->setCurrentIndex(box->findData(scriva::ocr::kLanguageLatin));
+                static_cast<QDialog*>(modal)->accept();
+            }
+        });
+        answer.start(10);
+        QVERIFY(router.state(scriva::cmd::kExportSearchablePdf).enabled);
+        QVERIFY(router.dispatch(scriva::cmd::kExportSearchablePdf));
+        QVERIFY(named);
+        QVERIFY(asked);
+        QTRY_VERIFY(!app.isBusy());
+        QCOMPARE(pdftest::PageCount(pdf), 2);
+        QCOMPARE(pdftest::Text(pdf, 1, 1).simplified(), QStringLiteral("Minutes of the meeting"));
+        QCOMPARE(pdftest::Text(pdf, 2, 2).simplified(), QStringLiteral("Held text of page two"));
     }
 
     // The camera picture's print is an item of the Camera menu with its own

@@ -8,6 +8,8 @@
 #include "tests/common/PdfProbe.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -15,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using namespace scriva::exporter;
 
@@ -102,6 +106,37 @@ private slots:
         QVERIFY(reports.texts.isEmpty());
         QVERIFY(reports.messages.isEmpty());
         QVERIFY(!QFileInfo::exists(dir.filePath("c.pdf")));
+    }
+
+    // The searchable PDF's question: the pack's texts, both recognition languages,
+    // starting on the one given; OK gives the chosen code, Cancel leaves it.
+    void languageQuestionOffersBothLanguages()
+    {
+        const auto string = [](int id) { return QStringLiteral("text %1").arg(id); };
+        std::unique_ptr<QDialog> dialog(MakeLanguageDialog(nullptr, string, 2));
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("text 62240"));
+        auto* choice = dialog->findChild<QComboBox*>(QStringLiteral("language"));
+        QVERIFY(choice);
+        QCOMPARE(choice->count(), 2);
+        QCOMPARE(choice->itemText(0), QStringLiteral("text 62242"));
+        QCOMPARE(choice->itemData(0).toInt(), 1);
+        QCOMPARE(choice->itemText(1), QStringLiteral("text 62243"));
+        QCOMPARE(choice->currentData().toInt(), 2);
+
+        for (const bool accept : {true, false}) {
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!box || !box->isVisible())
+                    return;
+                box->findChild<QComboBox*>(QStringLiteral("language"))->setCurrentIndex(0);
+                accept ? box->accept() : box->reject();
+            });
+            poll.start(5);
+            int language = 2;
+            QCOMPARE(AskRecognitionLanguage(nullptr, string, language), accept);
+            QCOMPARE(language, accept ? 1 : 2);
+        }
     }
 };
 
