@@ -8,7 +8,7 @@
 #include "capture_view/ui/CVideoView.h"
 #include "capture_view/ui/CameraPrint.h"
 #include "config/CommandIds.h"
-#include "export/FileTypeTable.h"
+#include "config/FileTypeTable.h"
 #include "export/ui/FileNamePrompt.h"
 #include "export/ui/PdfExportRunner.h"
 #include "image/CScrivaDoc.h"
