@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <new>
 
 namespace cxlook {
 
@@ -759,7 +760,9 @@ bool EstimateGround(const CxImage& image, Ground& g)
     return true;
 }
 
-bool ApplyLook(CxImage& image, Look look)
+namespace {
+
+bool ApplyLookUnguarded(CxImage& image, Look look)
 {
     if (!image.IsValid()) {
         image.SetLastError("null image!!!");
@@ -812,6 +815,21 @@ bool ApplyLook(CxImage& image, Look look)
     }
     default:
         return true;
+    }
+}
+
+} // namespace
+
+bool ApplyLook(CxImage& image, Look look)
+{
+    // The working buffers (the black-and-white page's running sums take eight
+    // bytes a pixel) are all taken before a pixel of the picture changes, so a
+    // page too large for the memory left fails with the picture as it was.
+    try {
+        return ApplyLookUnguarded(image, look);
+    } catch (const std::bad_alloc&) {
+        image.SetLastError("Not enough memory for the page look");
+        return false;
     }
 }
 

@@ -10,9 +10,12 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -281,4 +284,59 @@ TEST(PageLook, NamesAndNumbers)
     EXPECT_FALSE(cxlook::LookFromName("", l));
     EXPECT_FALSE(cxlook::LookFromIndex(4, l));
     EXPECT_FALSE(cxlook::LookFromIndex(-1, l));
+}
+
+// A page too large for the memory left fails with a reason and leaves the
+// picture as it was; it does not end the program. The child process gets a
+// ceiling on its address space a little above what it already uses, so the
+// black-and-white page's working buffers (several bytes a pixel) cannot fit.
+TEST(PageLook, TooLittleMemoryFailsWithAReason)
+{
+    struct Case
+    {
+        Look look;
+        uint32_t bpp;
+    };
+    const Case cases[] = {{Look::BlackWhite, 8}, {Look::BlackWhite, 24}};
+    for (const Case& c : cases) {
+        constexpr uint32_t kSide = 4000; // 16 Mpx: about 128 MB of running sums
+        CxImage img(kSide, kSide, c.bpp);
+        ASSERT_TRUE(img.IsValid());
+        if (c.bpp == 8)
+            img.SetGrayPalette();
+        memset(img.GetBits(0), 200, size_t(img.GetSize()) - size_t(img.GetBits(0) - img.GetDIB()));
+        const std::vector<uint8_t> before(img.GetDIB(), img.GetDIB() + img.GetSize());
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            long pages = 0;
+            if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+                if (std::fscanf(f, "%ld", &pages) != 1)
+                    pages = 0;
+                std::fclose(f);
+            }
+            const rlim_t used = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
+            const rlimit ceiling{used + (48u << 20), used + (48u << 20)};
+            if (pages <= 0 || setrlimit(RLIMIT_AS, &ceiling) != 0)
+                _exit(3);
+            bool ok = false;
+            try {
+                ok = cxlook::ApplyLook(img, c.look);
+            } catch (...) {
+                _exit(7); // the failure escaped: a program would have ended here
+            }
+            if (ok)
+                _exit(4); // the ceiling was not low enough to mean anything
+            if (std::strlen(img.GetLastError()) == 0)
+                _exit(5);
+            if (img.GetBpp() != c.bpp || memcmp(img.GetDIB(), before.data(), before.size()) != 0)
+                _exit(6);
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status))
+            << c.bpp << " bpp: ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << c.bpp << " bpp";
+    }
 }
