@@ -11,7 +11,6 @@
 #include "ocr/ui/RecognitionCommands.h"
 #include "thumbs/ui/CThumbView.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -35,7 +34,6 @@ std::vector<ThumbItem> itemsFor(const QStringList& paths)
 void CMainFrame::createRecognition()
 {
     OcrHooks h;
-    h.string = m_services.string;
     h.settings = m_services.ocrSettings;
     h.window = [this] { return static_cast<QWidget*>(this); };
     h.rightAreaMode = [this] { return RightAreaMode(); };
@@ -68,12 +66,7 @@ void CMainFrame::createRecognition()
         thumbView()->SelectItem(CThumbView::SelectNext, -1);
     };
     h.setBusy = m_services.setRecognizing;
-    h.postFinished = m_services.postRecognized;
-    h.showBox = [this](const QString& text, const QString& caption, bool information) {
-        QWidget* owner = QApplication::focusWidget() ? QApplication::focusWidget() : this;
-        m_services.showText(owner, text, caption, information);
-    };
-    m_recognition = new RecognitionCommands(m_doc, h, this);
+    m_recognition = new RecognitionCommands(m_doc, *m_services.window, h, this);
     // A region tool's rectangle pressed in the image view: its text is
     // recognised and dragged towards the text pane.
     m_doc.SetRegionRecognizer([this](QWidget* source, const QRect& imageRect) {

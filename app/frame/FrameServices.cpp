@@ -1,6 +1,7 @@
 #include "app/frame/FrameServices.h"
 
 #include "export/ui/FileNamePrompt.h"
+#include "image/ui/QtWindowServices.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -50,13 +51,6 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
     }
     if (!s.setTakingPhoto)
         s.setTakingPhoto = [](bool) {};
-    if (!s.messageBox) {
-        s.messageBox = [](QWidget* parent, const QString& text,
-                          QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) {
-            QMessageBox box(icon, QString(), text, buttons, parent);
-            return QMessageBox::StandardButton(box.exec());
-        };
-    }
     if (!s.chooseFolder) {
         s.chooseFolder = [](QWidget* parent, const QString& title, const QString& start) {
             return QFileDialog::getExistingDirectory(parent, title, start);
@@ -82,6 +76,8 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
             return scriva::PromptFileName(parent, name, false, type, title);
         };
     }
+    if (!s.window)
+        s.window = &QtWindowServices::Plain();
     if (!s.addRecentFile)
         s.addRecentFile = [](const QString&) {};
     if (!s.setSetting)

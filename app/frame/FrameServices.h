@@ -7,13 +7,13 @@
 // plain value; user-interface thread only.
 
 #include "config/SettingsKeys.h"
+#include "image/IWindowServices.h"
 #include "ocr/OcrSettings.h"
 
 #include <QJsonValue>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QString>
-#include <QVariantMap>
 #include <functional>
 
 class CConfigFile;
@@ -43,12 +43,12 @@ struct FrameServices
     // A message box with its own text and caption (empty: the program's).
     std::function<void(QWidget*, const QString& text, const QString& caption, bool information)>
         showText;
-    // Text recognition: its settings read afresh, the worker's busy state, and
-    // the posted end of recognition with its texts (from the worker thread).
+    // Text recognition: its settings read afresh and the job's busy state.
     std::function<scriva::ocr::OcrSettings()> ocrSettings;
     std::function<void(bool)> setRecognizing;
-    std::function<void(const QVariantMap&)> postRecognized;
     const CConfigFile* settings = nullptr; // the store, for views that read it; may be null
+    // Texts, boxes and questions of the program's window; never owned.
+    IWindowServices* window = nullptr;
     std::function<bool(QWidget*, const QString&)> askYesNo; // question box: true on Yes
     // The file-name prompt for saving (name and type in and out) with its
     // title (empty: the prompt's own); false on Cancel.
@@ -57,20 +57,16 @@ struct FrameServices
     // Writes a setting into the program's store (key, value, section).
     std::function<void(const QString&, const QString&, const QString&)> setSetting;
     // Photos: the settings store they read and write, the file the counter is
-    // saved to, the language of the settings lists, the photo-in-progress
-    // flag and the message box that asks and reports.
+    // saved to, the language of the settings lists and the photo-in-progress flag.
     std::function<CConfigFile*()> photoSettings;
     std::function<QString()> settingsPath;
     std::function<QString()> languageCode;
     std::function<void(bool)> setTakingPhoto;
-    std::function<QMessageBox::StandardButton(QWidget*, const QString&,
-                                              QMessageBox::StandardButtons, QMessageBox::Icon)>
-        messageBox;
 
     QString text(int id) const { return string ? string(id) : QString(); }
     bool busy() const { return isBusy && isBusy(); }
 
     // Fills what is unset with plain behaviour: no texts, never busy, Qt's own
-    // folder dialog and message box.
+    // folder dialog and message box (QtWindowServices).
     static FrameServices WithDefaults(FrameServices services);
 };

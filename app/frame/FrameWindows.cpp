@@ -2,7 +2,6 @@
 
 #include "app/frame/CMainFrame.h"
 #include "app/frame/FrameImageCommands.h"
-#include "app/shell/AppEvent.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/LanguagePack.h"
@@ -13,7 +12,6 @@
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
@@ -66,11 +64,8 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     };
     s.ocrSettings = [&app] { return scriva::ocr::OcrSettings::Read(app.settings()); };
     s.setRecognizing = [&app](bool on) { app.setBusy(CScrivaApp::BusyRecognizing, on); };
-    s.postRecognized = [](const QVariantMap& texts) {
-        QCoreApplication::postEvent(QCoreApplication::instance(),
-                                    new AppEvent(scriva::msg::kRecognizeDone, 0, 0, texts));
-    };
     s.settings = &app.settings();
+    s.window = &app.windowServices();
     s.askYesNo = [](QWidget* parent, const QString& text) {
         return AppMessageBox(parent, text, QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::Question) == QMessageBox::Yes;
@@ -83,10 +78,6 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.settingsPath = [] { return scriva::userConfigFile(); };
     s.languageCode = [&app] { return app.languageCode(); };
     s.setTakingPhoto = [&app](bool on) { app.setBusy(CScrivaApp::BusyPhoto, on); };
-    s.messageBox = [](QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
-                      QMessageBox::Icon icon) {
-        return AppMessageBox(parent, text, buttons, icon);
-    };
     return s;
 }
 
@@ -196,34 +187,4 @@ QString FrameWindows::CurrentFile() const
 bool FrameWindows::OpenFile(const QString& path)
 {
     return m_doc->OpenDocument(path);
-}
-
-void FrameWindows::MergeRecognizedTexts(const QVariantMap& texts)
-{
-    // What the user typed goes in first, so that a new recognition wins.
-    m_frame->recognizeView()->KeepEdits();
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
-        m_doc->RecognisedTexts()[it.key()] = it.value().toString();
-}
-
-QString FrameWindows::FirstSelectedPath() const
-{
-    return m_frame->thumbView()->SelectedPath();
-}
-
-QString FrameWindows::RecognizedText(const QString& path)
-{
-    const auto found = m_doc->RecognisedTexts().find(path); // no empty entry is made
-    return found == m_doc->RecognisedTexts().end() ? QString() : found->second;
-}
-
-bool FrameWindows::ResultViewHeld() const
-{
-    return m_frame->recognizeView()->IsHeld();
-}
-
-void FrameWindows::ShowResultText(const QString& path, const QString& text)
-{
-    m_frame->ShowResultPane(true);
-    m_frame->recognizeView()->SetResultText(path, text);
 }

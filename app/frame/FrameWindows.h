@@ -43,11 +43,6 @@ public:
     bool OpenFile(const QString& path) override;
     bool SaveModified() override;
     QString CurrentFile() const override;
-    void MergeRecognizedTexts(const QVariantMap& texts) override;
-    QString FirstSelectedPath() const override;
-    QString RecognizedText(const QString& path) override;
-    bool ResultViewHeld() const override;
-    void ShowResultText(const QString& path, const QString& text) override;
 
 private:
     std::unique_ptr<CScrivaDoc> m_doc;

@@ -6,9 +6,6 @@
 #include "config/CommandIds.h"
 #include "thumbs/ui/CThumbView.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 PhotoCommands::PhotoCommands(CMainFrame& frame, const FrameServices& services)
     : QObject(&frame), m_frame(frame), m_services(services)
 {
@@ -49,12 +46,11 @@ void PhotoCommands::SetUp(CVideoView* view)
     if (m_services.photoSettings)
         view->SetSettings(m_services.photoSettings());
     PhotoTaker::Hooks hooks;
-    hooks.string = m_services.string;
-    hooks.messageBox = m_services.messageBox;
     hooks.isBusy = m_services.isBusy;
     hooks.setBusy = m_services.setTakingPhoto;
     hooks.storePath = m_services.settingsPath;
     view->Photos().SetHooks(hooks);
+    view->Photos().SetWindow(*m_services.window);
     view->Photos().SetMemory(&m_memory);
     connect(view, &CVideoView::photoSaved, this, &PhotoCommands::ShowPhoto);
 }
@@ -85,20 +81,13 @@ bool PhotoCommands::OpenSettings()
 {
     if (!m_services.photoSettings)
         return false;
-    CCaptureSettingsDlg::Services s;
-    s.string = m_services.string;
-    s.messageBox = m_services.messageBox;
-    s.chooseFolder = m_services.chooseFolder;
-    s.openFolder = [](const QString& folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder + u'/'));
-    };
-    s.heldFrame = [this](CxImage& frame) {
+    auto heldFrame = [this](CxImage& frame) {
         const CVideoView* video = m_frame.videoView();
         return video && video->Graph().CopyHeldFrame(frame);
     };
     const QString language = m_services.languageCode ? m_services.languageCode() : QString();
-    CCaptureSettingsDlg dialog(*m_services.photoSettings(), language, m_frame.PresetAreaFlag(), s,
-                               &m_frame);
+    CCaptureSettingsDlg dialog(*m_services.photoSettings(), language, m_frame.PresetAreaFlag(),
+                               *m_services.window, heldFrame, &m_frame);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     if (dialog.ThumbnailCountChanged()) {

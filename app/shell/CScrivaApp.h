@@ -2,10 +2,11 @@
 // The application object: loads the settings and the language pack, keeps one
 // instance per user, creates the document and the main window, hands the
 // camera ids to the device guard, and saves the settings at the end. Handles
-// the events workers and camera buttons post to qApp (AppEvent 0x7E8-0x7EA)
+// the events workers and camera buttons post to qApp (AppEvent 0x7E8-0x7E9)
 // and the application-level commands. Exists once; user-interface thread only,
 // except isBusy()/setBusy(), which any thread may call.
 
+#include "app/shell/AppWindowServices.h"
 #include "app/shell/IAppWindows.h"
 #include "app/shell/LanguagePack.h"
 #include "capture/CDeviceGuard.h"
@@ -66,6 +67,8 @@ public:
     QString GetDocumentsFolder() const;
     CConfigFile& settings() { return m_settings; }
     LanguagePack& pack() { return m_pack; }
+    // Texts, boxes and questions for every window of the program.
+    IWindowServices& windowServices() { return m_windowServices; }
     CDeviceGuard& deviceGuard() { return m_deviceGuard; }
     RecentFiles* recentFiles() const { return m_recentFiles.get(); }
     // A file the document opened or saved goes to the top of the recent list.
@@ -122,7 +125,6 @@ private:
     void OnButtonImageCommand(int code);
     void OnButtonPhoto();
     void OnEditDone(const AppEvent& event);
-    void OnRecognizeDone(const AppEvent& event);
 
     void OnAbout();
     void OnFileNew();
@@ -138,6 +140,7 @@ private:
     bool m_settingsLoaded = false;
     QString m_settingsNotice; // said in a box once the language is loaded
     LanguagePack m_pack;
+    AppWindowServices m_windowServices{m_pack};
     int m_languageIndex = 0;
     QString m_languageCode;
     bool m_restarting = false;

@@ -1,5 +1,5 @@
-// The events posted to the application: camera buttons (0x7E8), the end of an
-// image edit (0x7E9) and the end of recognition (0x7EA).
+// The events posted to the application: camera buttons (0x7E8) and the end of
+// an image edit (0x7E9).
 
 #include "app/shell/AppEvent.h"
 #include "app/shell/AppMessageBox.h"
@@ -27,7 +27,7 @@ bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
 {
     const int type = event->type();
     if (watched == QCoreApplication::instance() && type >= scriva::msg::kButton &&
-        type <= scriva::msg::kRecognizeDone) {
+        type <= scriva::msg::kEditDone) {
         customEvent(event);
         return true;
     }
@@ -39,17 +39,15 @@ bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
 void CScrivaApp::customEvent(QEvent* event)
 {
     const int type = event->type();
-    if (type < scriva::msg::kButton || type > scriva::msg::kRecognizeDone)
+    if (type < scriva::msg::kButton || type > scriva::msg::kEditDone)
         return;
     const auto& appEvent = static_cast<const AppEvent&>(*event);
     if (!mainWindow())
         return;
     if (type == scriva::msg::kButton)
         OnButton(appEvent);
-    else if (type == scriva::msg::kEditDone)
-        OnEditDone(appEvent);
     else
-        OnRecognizeDone(appEvent);
+        OnEditDone(appEvent);
 }
 
 void CScrivaApp::OnButton(const AppEvent& event)
@@ -119,19 +117,4 @@ void CScrivaApp::OnEditDone(const AppEvent& event)
     // all panes are rewritten after any of them.
     if (scriva::image::IsEditCommand(int(event.wParam())))
         m_windows->UpdateStatus(scriva::status::kAllPanes);
-}
-
-void CScrivaApp::OnRecognizeDone(const AppEvent& event)
-{
-    // The worker hands its texts over in the event; only this thread writes
-    // the document's map.
-    const QVariantMap texts = event.payload().toMap();
-    if (!texts.isEmpty())
-        m_windows->MergeRecognizedTexts(texts);
-    const QString path = m_windows->FirstSelectedPath();
-    // With nothing selected no empty path enters the document's texts.
-    const QString text = path.isEmpty() ? QString() : m_windows->RecognizedText(path);
-    if (m_windows->ResultViewHeld())
-        return;
-    m_windows->ShowResultText(path, text);
 }

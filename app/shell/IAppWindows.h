@@ -1,13 +1,12 @@
 #pragma once
 // What the application object needs from the main window and its panes: the
-// right-area mode, the image and thumbnail operations reached by camera
-// buttons, and the result pane filled when recognition ends. The main frame
+// right-area mode and the image and thumbnail operations reached by camera
+// buttons and application commands. The main frame
 // provides it (FrameWindows); tests provide their own. User-interface thread only.
 
 #include "config/CommandIds.h"
 
 #include <QString>
-#include <QVariantMap>
 
 class QMenu;
 class QWidget;
@@ -34,12 +33,4 @@ public:
     // The document's ask-to-save of a changed image; false when the user cancels.
     virtual bool SaveModified() { return true; }
     virtual QString CurrentFile() const { return {}; } // the open image's path
-
-    // Recognition results: merged into the document's texts, then the first
-    // selected thumbnail's text is shown in the result pane.
-    virtual void MergeRecognizedTexts(const QVariantMap& texts) = 0;
-    virtual QString FirstSelectedPath() const = 0;
-    virtual QString RecognizedText(const QString& path) = 0; // an absent path gets an empty entry
-    virtual bool ResultViewHeld() const = 0;
-    virtual void ShowResultText(const QString& path, const QString& text) = 0;
 };

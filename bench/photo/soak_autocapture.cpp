@@ -9,6 +9,7 @@
 
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
+#include "image/ui/QtWindowServices.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,6 +44,21 @@ struct Saved
     QDateTime modified;
 };
 
+// Boxes are counted, not shown; Plain's own behaviour for everything else.
+class ReportingWindow : public QtWindowServices
+{
+public:
+    explicit ReportingWindow(QStringList& reports) : m_reports(reports) {}
+    Button Ask(QWidget*, const QString& text, Buttons, Icon, Button, const QString&) override
+    {
+        m_reports << text;
+        return No;
+    }
+
+private:
+    QStringList& m_reports;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -75,11 +91,8 @@ int main(int argc, char** argv)
     view.SetCaptureSource(CaptureSource::Demo());
     PhotoTaker::Hooks hooks;
     QStringList reports;
-    hooks.messageBox = [&reports](QWidget*, const QString& text, QMessageBox::StandardButtons,
-                                  QMessageBox::Icon) {
-        reports << text; // a question counts as No
-        return QMessageBox::No;
-    };
+    ReportingWindow window(reports); // a question counts as No
+    view.Photos().SetWindow(window);
     const QString storePath = dir.filePath(QStringLiteral("config.cfg"));
     hooks.storePath = [storePath] { return storePath; };
     view.Photos().SetHooks(hooks);

@@ -2,12 +2,12 @@
 
 #include "config/CConfigFile.h"
 #include "image/CxImageDraw.h"
+#include "image/IWindowServices.h"
 #include "image/cximage/CxPageLook.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,8 +50,9 @@ template <typename W> W* Named(W* widget, int control)
 } // namespace
 
 CCaptureSettingsDlg::CCaptureSettingsDlg(CConfigFile& store, const QString& languageCode,
-                                         bool hasPreset, Services services, QWidget* parent)
-    : QDialog(parent), m_store(store), m_services(std::move(services))
+                                         bool hasPreset, IWindowServices& window,
+                                         HeldFrame heldFrame, QWidget* parent)
+    : QDialog(parent), m_store(store), m_window(window), m_heldFrame(std::move(heldFrame))
 {
     setObjectName(QStringLiteral("id_%1").arg(TemplateId));
     setWindowTitle(Text(scriva::str::DialogText(TemplateId)));
@@ -63,7 +64,7 @@ CCaptureSettingsDlg::CCaptureSettingsDlg(CConfigFile& store, const QString& lang
 
 QString CCaptureSettingsDlg::Text(int id) const
 {
-    return m_services.string ? m_services.string(id) : QString();
+    return m_window.Text(id);
 }
 
 QString CCaptureSettingsDlg::ControlText(int control) const
@@ -122,10 +123,7 @@ void CCaptureSettingsDlg::Build()
     form->addRow(ControlText(SavePathLabel), folder);
     connect(open, &QPushButton::clicked, this, [this] {
         // The folder as loaded or chosen, not what has been typed since.
-        if (m_services.openFolder)
-            m_services.openFolder(m_savePath);
-        else
-            QDesktopServices::openUrl(QUrl::fromLocalFile(m_savePath));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_savePath + u'/'));
     });
     connect(choose, &QPushButton::clicked, this, &CCaptureSettingsDlg::ChooseSaveFolder);
 
@@ -183,8 +181,7 @@ void CCaptureSettingsDlg::Fill()
     m_looks->setCurrentIndex(m_looks->findData(v.look));
     // The held frame, reduced once; each look is shown on it as it is chosen.
     CxImage frame;
-    if (m_services.heldFrame && m_services.heldFrame(frame) && frame.IsValid() &&
-        frame.GetWidth() > 0) {
+    if (m_heldFrame && m_heldFrame(frame) && frame.IsValid() && frame.GetWidth() > 0) {
         const int w = std::min(kPreviewWidth, int(frame.GetWidth()));
         const int h = std::max(1, int(int64_t(frame.GetHeight()) * w / int(frame.GetWidth())));
         if (w < int(frame.GetWidth()))
@@ -242,9 +239,7 @@ void CCaptureSettingsDlg::StepIncrement(int delta)
 void CCaptureSettingsDlg::ChooseSaveFolder()
 {
     const QString title = Text(scriva::str::kBrowseTitle);
-    const QString chosen = m_services.chooseFolder
-                               ? m_services.chooseFolder(this, title, m_savePath)
-                               : QFileDialog::getExistingDirectory(this, title, m_savePath);
+    const QString chosen = m_window.ChooseFolder(this, title, m_savePath);
     if (chosen.isEmpty())
         return;
     m_savePath = chosen;
@@ -259,10 +254,7 @@ void CCaptureSettingsDlg::accept()
         QString text = Text(problem.stringId);
         if (problem.stringId == scriva::str::kIntegerOutOfRange)
             text = text.arg(problem.low).arg(problem.high);
-        if (m_services.messageBox)
-            m_services.messageBox(this, text, QMessageBox::Ok, QMessageBox::NoIcon);
-        else
-            QMessageBox::warning(this, windowTitle(), text);
+        m_window.Tell(this, text);
         if (QWidget* edit = Edit(problem.field)) {
             edit->setFocus();
             if (auto* line = qobject_cast<QLineEdit*>(edit))

@@ -12,10 +12,10 @@
 #include "image/cximage/CxImage.h"
 
 #include <QDialog>
-#include <QMessageBox>
 #include <functional>
 
 class CConfigFile;
+class IWindowServices;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -45,21 +45,14 @@ public:
         LookPreview = 1112, // the held frame in the chosen look
     };
 
-    struct Services
-    {
-        std::function<QString(int)> string;
-        std::function<QMessageBox::StandardButton(QWidget*, const QString&,
-                                                  QMessageBox::StandardButtons, QMessageBox::Icon)>
-            messageBox;
-        std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
-        std::function<void(const QString& folder)> openFolder;
-        // The frame the camera holds now, for the look's preview; false when
-        // there is none (no camera view, no frame yet).
-        std::function<bool(CxImage& frame)> heldFrame;
-    };
+    // The frame the camera holds now, for the look's preview; false when
+    // there is none (no camera view, no frame yet).
+    using HeldFrame = std::function<bool(CxImage& frame)>;
 
+    // Texts, boxes and the folder chooser come from `window`.
     CCaptureSettingsDlg(CConfigFile& store, const QString& languageCode, bool hasPreset,
-                        Services services, QWidget* parent = nullptr);
+                        IWindowServices& window, HeldFrame heldFrame = {},
+                        QWidget* parent = nullptr);
 
     const CaptureSettingsModel& Model() const { return m_model; }
     // The thumbnail count differs from the one at opening (after OK).
@@ -80,7 +73,8 @@ private:
 
     CConfigFile& m_store;
     CaptureSettingsModel m_model;
-    Services m_services;
+    IWindowServices& m_window;
+    HeldFrame m_heldFrame;
     QString m_savePath; // as loaded or chosen with the folder button
     bool m_thumbnailsChanged = false;
     QLineEdit* m_fileName = nullptr;

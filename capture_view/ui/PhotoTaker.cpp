@@ -2,6 +2,7 @@
 
 #include "capture/CCaptureGraph.h"
 #include "config/CConfigFile.h"
+#include "image/ui/QtWindowServices.h"
 
 #include <QFileInfo>
 #include <QWidget>
@@ -49,18 +50,15 @@ PhotoTaker::~PhotoTaker()
 
 QString PhotoTaker::Text(int id) const
 {
-    const QString text = m_hooks.string ? m_hooks.string(id) : QString();
+    const QString text = m_window ? m_window->Text(id) : QString();
     return text.isEmpty() ? QString::number(id) : text;
 }
 
-QMessageBox::StandardButton
-PhotoTaker::Box(const QString& text, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+IWindowServices::Button PhotoTaker::Box(const QString& text, IWindowServices::Buttons buttons,
+                                        IWindowServices::Icon icon)
 {
-    if (m_hooks.messageBox)
-        return m_hooks.messageBox(m_owner, text, buttons, icon);
-    QMessageBox box(icon, QString(), text, buttons, m_owner);
-    box.setWindowModality(Qt::ApplicationModal);
-    return QMessageBox::StandardButton(box.exec());
+    IWindowServices& window = m_window ? *m_window : QtWindowServices::Plain();
+    return window.Ask(m_owner, text, buttons, icon);
 }
 
 bool PhotoTaker::Take(bool noSave)
@@ -97,11 +95,13 @@ bool PhotoTaker::Take(bool noSave)
 bool PhotoTaker::AskReplace(PhotoJob& job, const Guard& guard)
 {
     const QString name = QFileInfo(job.PhotoPath()).fileName();
-    const auto answer = Box(name + u' ' + Text(scriva::str::kReplacePhotoQuestion),
-                            QMessageBox::Yes | QMessageBox::No, QMessageBox::Question);
-    if (!guard.Alive() || answer != QMessageBox::Yes)
+    const auto answer =
+        Box(name + u' ' + Text(scriva::str::kReplacePhotoQuestion),
+            IWindowServices::Yes | IWindowServices::No, IWindowServices::Icon::Question);
+    if (!guard.Alive() || answer != IWindowServices::Yes)
         return false;
-    Box(Text(scriva::str::kReplacingPhoto), QMessageBox::Ok, QMessageBox::Information);
+    Box(Text(scriva::str::kReplacingPhoto), IWindowServices::Ok,
+        IWindowServices::Icon::Information);
     if (!guard.Alive())
         return false;
     job.AllowReplace();
@@ -122,7 +122,7 @@ bool PhotoTaker::Develop(PhotoJob& job, bool noSave)
         m_graph.CopyHeldFrame(frame);
         ok = job.Develop(frame, model, width);
     } else if (!m_graph.SaveFrameAsBitmap(job.TempBitmapPath())) {
-        Box(Text(scriva::str::kNoPhoto), QMessageBox::Ok, QMessageBox::NoIcon);
+        Box(Text(scriva::str::kNoPhoto), IWindowServices::Ok, IWindowServices::Icon::None);
         return false;
     } else {
         ok = job.DevelopBitmap(model, width);
@@ -136,17 +136,17 @@ void PhotoTaker::Report(const PhotoJob& job)
 {
     switch (job.failure()) {
     case PhotoJob::Failure::UnusableName:
-        Box(Text(scriva::str::kUnusableCharacters) + u'\n' + job.FailureDetail(), QMessageBox::Ok,
-            QMessageBox::NoIcon);
+        Box(Text(scriva::str::kUnusableCharacters) + u'\n' + job.FailureDetail(),
+            IWindowServices::Ok, IWindowServices::Icon::None);
         return;
     case PhotoJob::Failure::SaveFailed:
-        Box(Text(scriva::str::kFileNotWritten) + u'\n' + job.FailureDetail(), QMessageBox::Ok,
-            QMessageBox::NoIcon);
+        Box(Text(scriva::str::kFileNotWritten) + u'\n' + job.FailureDetail(), IWindowServices::Ok,
+            IWindowServices::Icon::None);
         return;
     case PhotoJob::Failure::NoTempFolder:
     case PhotoJob::Failure::NoFrame:
     case PhotoJob::Failure::ProcessFailed:
-        Box(Text(scriva::str::kNoPhoto), QMessageBox::Ok, QMessageBox::NoIcon);
+        Box(Text(scriva::str::kNoPhoto), IWindowServices::Ok, IWindowServices::Icon::None);
         return;
     case PhotoJob::Failure::UnknownFormat: // not a picture format: nothing is saved, as set
     case PhotoJob::Failure::Exists:        // the question was asked

@@ -10,8 +10,8 @@
 
 #include "capture_view/PhotoJob.h"
 #include "config/CommandIds.h"
+#include "image/IWindowServices.h"
 
-#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -31,14 +31,9 @@ public:
     static constexpr int kMsPerSecond = 1000;
 
     // What the program around the view supplies; unset members fall back to
-    // Qt's own boxes, English-free numbers and a program that is never busy.
+    // a program that is never busy and a counter saved nowhere.
     struct Hooks
     {
-        std::function<QString(int)> string; // pack string by id
-        // A box with a numbered text (and detail lines); returns the button pressed.
-        std::function<QMessageBox::StandardButton(QWidget*, const QString&,
-                                                  QMessageBox::StandardButtons, QMessageBox::Icon)>
-            messageBox;
         std::function<bool()> isBusy;       // a worker or a pane switch owns the program
         std::function<void(bool)> setBusy;  // a photo starts or ends
         std::function<QString()> storePath; // where the counter is saved; empty: nowhere
@@ -48,6 +43,8 @@ public:
     ~PhotoTaker() override;
 
     void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // The texts and boxes; without one, Qt's own boxes and the ids for texts.
+    void SetWindow(IWindowServices& window) { m_window = &window; }
     void SetStore(CConfigFile* store) { m_store = store; }
     // Page size and preset area shared with the other photos of the program;
     // the taker keeps its own without one.
@@ -82,12 +79,13 @@ private:
     // the job allowed to) on Yes while the taker still lives.
     bool AskReplace(PhotoJob& job, const Guard& guard);
     void Report(const PhotoJob& job);
-    QMessageBox::StandardButton Box(const QString& text, QMessageBox::StandardButtons buttons,
-                                    QMessageBox::Icon icon);
+    IWindowServices::Button Box(const QString& text, IWindowServices::Buttons buttons,
+                                IWindowServices::Icon icon);
 
     CCaptureGraph& m_graph;
     QPointer<QWidget> m_owner;
     Hooks m_hooks;
+    IWindowServices* m_window = nullptr;
     CConfigFile* m_store = nullptr;
     PhotoMemory m_ownMemory;
     PhotoMemory* m_memory = &m_ownMemory;

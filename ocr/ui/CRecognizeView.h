@@ -33,8 +33,10 @@ public:
     const QString& TextPath() const { return m_textPath; }
     // The pane's text with "\r\n" breaks, as it is stored and saved.
     QString StoredText() const;
-    // While held, the end of a recognition leaves the pane alone. Nothing holds it yet.
+    // While held, the end of a recognition leaves the pane alone. Nothing in
+    // the program holds it yet.
     bool IsHeld() const { return m_hold != 0; }
+    void SetHeld(bool held) { m_hold = held ? 1 : 0; }
 
     // A region's text dropped on the pane: shown in front of the document
     // image's own text, and the whole pane stored under the document's path.

@@ -2,22 +2,20 @@
 
 #include "CRecognizeView.h"
 #include "RecognitionWaitDialog.h"
+#include "image/IWindowServices.h"
 #include "image/cximage/CxImage.h"
-#include "ocr/FileRecognition.h"
+#include "ocr/RecognitionJob.h"
 #include "ocr/RecognizedTexts.h"
 
 #include <QApplication>
 #include <QDrag>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
-#include <QThread>
 #include <algorithm>
-#include <atomic>
-#include <memory>
 
 using namespace scriva::ocr;
 
@@ -26,14 +24,6 @@ namespace {
 const QString kRegionErrorCaption = QStringLiteral("occur error");
 constexpr int kDragMargin = 5;
 const QColor kDragText(0xFF, 0x00, 0x00);
-
-// Relays the workers' progress to the dialog (a queued connection).
-class ProgressRelay : public QObject
-{
-    Q_OBJECT
-signals:
-    void progress(int done, int total);
-};
 
 QString askWithFileDialog(QWidget* parent, const QString& proposal, const QStringList& filters)
 {
@@ -56,20 +46,14 @@ QString askWithFileDialog(QWidget* parent, const QString& proposal, const QStrin
 
 } // namespace
 
-RecognitionCommands::RecognitionCommands(CScrivaDoc& doc, OcrHooks hooks, QObject* parent)
-    : QObject(parent), m_doc(doc), m_hooks(std::move(hooks))
+RecognitionCommands::RecognitionCommands(CScrivaDoc& doc, IWindowServices& window, OcrHooks hooks,
+                                         QObject* parent)
+    : QObject(parent), m_doc(doc), m_window(window), m_hooks(std::move(hooks))
 {
     if (!m_hooks.askSavePath) {
         m_hooks.askSavePath = [this](const QString& proposal, const QStringList& filters) {
             return askWithFileDialog(m_hooks.window ? m_hooks.window() : nullptr, proposal,
                                      filters);
-        };
-    }
-    if (!m_hooks.showBox) {
-        m_hooks.showBox = [this](const QString& text, const QString& caption, bool info) {
-            QMessageBox box(info ? QMessageBox::Information : QMessageBox::Critical, caption, text,
-                            QMessageBox::Ok, m_hooks.window ? m_hooks.window() : nullptr);
-            box.exec();
         };
     }
     m_engine.SetSettingsReader([this] { return settings(); });
@@ -79,7 +63,18 @@ RecognitionCommands::~RecognitionCommands() = default;
 
 QString RecognitionCommands::string(int id) const
 {
-    return m_hooks.string ? m_hooks.string(id) : QString();
+    return m_window.Text(id);
+}
+
+void RecognitionCommands::showBox(const QString& text, const QString& caption, bool information)
+{
+    QWidget* owner = QApplication::focusWidget();
+    if (!owner && m_hooks.window)
+        owner = m_hooks.window();
+    m_window.Tell(owner, text,
+                  information ? IWindowServices::Icon::Information
+                              : IWindowServices::Icon::Critical,
+                  caption);
 }
 
 OcrSettings RecognitionCommands::settings() const
@@ -157,38 +152,46 @@ void RecognitionCommands::RecognizeSelected(int language)
     RecognitionOptions options;
     options.language = language;
     options.settings = [s = settings()] { return s; }; // the worker reads no live store
-    const QString failure = string(scriva::str::kNotRecognised);
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    auto post = m_hooks.postFinished;
 
-    RecognitionWaitDialog dialog(m_hooks.string, int(paths.size()),
+    RecognitionWaitDialog dialog(m_window, int(paths.size()),
                                  m_hooks.window ? m_hooks.window() : nullptr);
-    ProgressRelay relay;
-    connect(&relay, &ProgressRelay::progress, &dialog, &RecognitionWaitDialog::SetProgress,
-            Qt::QueuedConnection);
-    connect(&dialog, &RecognitionWaitDialog::cancelRequested, this, [cancel] { *cancel = true; });
-    std::unique_ptr<QThread> worker(QThread::create([=, &relay] {
-        const auto results = RecognizeFiles(paths, options, cancel.get(),
-                                            [&relay](int d, int t) { emit relay.progress(d, t); });
-        QVariantMap texts;
-        for (const FileResult& r : results) {
-            if (r.done)
-                texts.insert(r.path, StoredTextFor(r, failure));
-        }
-        if (post)
-            post(texts);
-    }));
-    connect(worker.get(), &QThread::finished, &dialog, &RecognitionWaitDialog::Finish,
-            Qt::QueuedConnection);
+    RecognitionJob job;
+    connect(&job, &RecognitionJob::progress, &dialog, &RecognitionWaitDialog::SetProgress);
+    connect(&job, &RecognitionJob::finished, this, [this, &job] { TakeTexts(job.Texts()); });
+    connect(&job, &RecognitionJob::finished, &dialog, &RecognitionWaitDialog::Finish);
+    connect(&dialog, &RecognitionWaitDialog::cancelRequested, &job, &RecognitionJob::Cancel);
     m_running = true;
     if (m_hooks.setBusy)
         m_hooks.setBusy(true);
-    worker->start();
+    job.Start(paths, options, string(scriva::str::kNotRecognised));
     dialog.exec();
-    worker->wait();
+    if (job.IsRunning()) { // the dialog went without the job's end: wait for it here
+        QEventLoop rest;
+        connect(&job, &RecognitionJob::finished, &rest, &QEventLoop::quit);
+        rest.exec();
+    }
     m_running = false;
     if (m_hooks.setBusy)
         m_hooks.setBusy(false);
+}
+
+void RecognitionCommands::TakeTexts(const QVariantMap& texts)
+{
+    CRecognizeView* pane = m_hooks.pane ? m_hooks.pane() : nullptr;
+    if (!texts.isEmpty()) {
+        // What the user typed goes in first, so that a new recognition wins.
+        if (pane)
+            pane->KeepEdits();
+        for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+            m_doc.RecognisedTexts()[it.key()] = it.value().toString();
+    }
+    const QString path = firstSelected();
+    // With nothing selected no empty path enters the document's texts.
+    const auto found = m_doc.RecognisedTexts().find(path);
+    const QString text = found == m_doc.RecognisedTexts().end() ? QString() : found->second;
+    if (pane && pane->IsHeld())
+        return;
+    showInPane(path, text);
 }
 
 void RecognitionCommands::ActivateRegionTool(int id)
@@ -206,7 +209,7 @@ bool RecognitionCommands::RecognizeSelection(const QRect& imageRect, QString& te
     const CxImage* current = m_hooks.image ? m_hooks.image() : nullptr;
     bool ok = false;
     if (current && current->IsValid()) {
-        QApplication::setOverrideCursor(Qt::BusyCursor);
+        m_window.SetBusyCursor(true);
         m_engine.SetCodeMode(CodeModeFor(settings().interfaceCode));
         if (m_engine.Start(m_regionLanguage)) {
             CxImage copy(*current);
@@ -214,14 +217,14 @@ bool RecognitionCommands::RecognizeSelection(const QRect& imageRect, QString& te
                                           imageRect.left() + imageRect.width(),
                                           imageRect.top() + imageRect.height(), text);
         }
-        QApplication::restoreOverrideCursor();
+        m_window.SetBusyCursor(false);
     }
     if (ok)
         return true;
     QString message;
     int code = 0;
     m_engine.GetEngineError(message, code); // not shown: the box says it in the user's words
-    m_hooks.showBox(string(scriva::str::kNotRecognised), kRegionErrorCaption, true);
+    showBox(string(scriva::str::kNotRecognised), kRegionErrorCaption, true);
     return false;
 }
 
@@ -300,9 +303,9 @@ bool RecognitionCommands::SaveText(bool wordFile)
     QString error;
     if (WriteTextFile(target, text, &error))
         return true;
-    m_hooks.showBox(string(scriva::str::kFileNotWritten) + QStringLiteral("\n") + target +
-                        QStringLiteral("\n") + error,
-                    QString(), false);
+    showBox(string(scriva::str::kFileNotWritten) + QStringLiteral("\n") + target +
+                QStringLiteral("\n") + error,
+            QString(), false);
     return false;
 }
 
@@ -333,5 +336,3 @@ void RecognitionCommands::Search(const QString& needle)
     if (LookupText(m_doc.RecognisedTexts(), text, paths.first()) && !text.isEmpty())
         showInPane(paths.first(), text);
 }
-
-#include "RecognitionCommands.moc"

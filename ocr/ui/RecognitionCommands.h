@@ -5,9 +5,10 @@
 // dragged into the text pane, saving the text (32874, 32879), and the search
 // over the stored texts (32873 shows the bar, 1083 searches, 1085 shows all).
 // It answers these commands in the frame's routing; what it needs of the
-// windows around it comes through OcrHooks. User-interface thread only; the
-// worker touches no widget and no document state: its texts arrive through
-// the posted end-of-recognition event.
+// windows around it comes through OcrHooks, its texts and boxes from the
+// window services. User-interface thread only; the
+// recognition job's workers touch no widget and no document state: its texts
+// are taken when it has finished.
 
 #include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
@@ -23,11 +24,11 @@
 
 class CRecognizeView;
 class CxImage;
+class IWindowServices;
 class QWidget;
 
 struct OcrHooks
 {
-    std::function<QString(int)> string;                 // pack string by id
     std::function<scriva::ocr::OcrSettings()> settings; // read afresh at each use
     std::function<QWidget*()> window;                   // parent of dialogs
     std::function<int()> rightAreaMode;                 // 101 image view, 154 capture view
@@ -42,10 +43,6 @@ struct OcrHooks
     std::function<void(const QStringList&)> showFiles; // the thumbnail list shows these
     std::function<void(const QString&)> openPath;      // the document opens it ("" = none)
     std::function<void(bool)> setBusy;                 // the recognition worker runs
-    // Posts the end of recognition with its texts (path -> text); any thread.
-    std::function<void(const QVariantMap&)> postFinished;
-    // A message box: text, caption (empty: the program's), information icon (else error).
-    std::function<void(const QString&, const QString&, bool)> showBox;
     // The save dialog: proposed path and filter list in, chosen path out (empty: cancelled).
     std::function<QString(const QString& proposal, const QStringList& filters)> askSavePath;
 };
@@ -65,15 +62,20 @@ public:
     static constexpr int CmdShowAll = scriva::ctl::kShowAll;
     static constexpr int kMaxDragLines = 100;
 
-    RecognitionCommands(CScrivaDoc& doc, OcrHooks hooks, QObject* parent = nullptr);
+    RecognitionCommands(CScrivaDoc& doc, IWindowServices& window, OcrHooks hooks,
+                        QObject* parent = nullptr);
     ~RecognitionCommands() override;
 
     bool OnCommand(int id) override;
     std::optional<CommandState> OnUpdateCommand(int id) const override;
 
     // Recognises the selected files with language code 1 or 2 behind the wait
-    // dialog; returns when the worker has ended. Nothing selected: nothing happens.
+    // dialog; returns when the job has ended and its texts are taken (TakeTexts).
+    // Nothing selected: nothing happens.
     void RecognizeSelected(int language);
+    // A recognition's texts (path -> text) join the document's, and the first
+    // selected file's text is shown in the pane unless the pane is held.
+    void TakeTexts(const QVariantMap& texts);
     bool IsRecognizing() const { return m_running; }
     // A region tool: the tool becomes active, its language is remembered and
     // the text pane opens.
@@ -93,12 +95,15 @@ public:
 
 private:
     QString string(int id) const;
+    // A box over the focused widget: information icon, else the error one.
+    void showBox(const QString& text, const QString& caption, bool information);
     scriva::ocr::OcrSettings settings() const;
     bool imageViewShown() const;
     QString firstSelected() const;
     void showInPane(const QString& path, const QString& text);
 
     CScrivaDoc& m_doc;
+    IWindowServices& m_window;
     OcrHooks m_hooks;
     COcrEngine m_engine; // region recognition, on this thread
     int m_regionLanguage = scriva::ocr::kLanguageLatin;

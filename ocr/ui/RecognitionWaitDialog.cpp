@@ -1,15 +1,17 @@
 #include "RecognitionWaitDialog.h"
 
+#include "image/IWindowServices.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-RecognitionWaitDialog::RecognitionWaitDialog(const std::function<QString(int)>& strings,
-                                             int fileCount, QWidget* parent)
+RecognitionWaitDialog::RecognitionWaitDialog(const IWindowServices& window, int fileCount,
+                                             QWidget* parent)
     : QDialog(parent)
 {
-    auto text = [&](int id) { return strings ? strings(id) : QString(); };
+    auto text = [&](int id) { return window.Text(id); };
     setObjectName(QStringLiteral("id_%1").arg(TemplateId));
     setWindowTitle(text(scriva::str::DialogText(TemplateId)));
     setModal(true);

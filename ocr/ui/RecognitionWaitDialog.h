@@ -11,8 +11,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <functional>
 
+class IWindowServices;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -25,8 +25,7 @@ public:
     static constexpr int TextId = scriva::ctl::kRecognitionWaitText;
     static constexpr int kMinimumShownMs = 500;
 
-    RecognitionWaitDialog(const std::function<QString(int)>& strings, int fileCount,
-                          QWidget* parent = nullptr);
+    RecognitionWaitDialog(const IWindowServices& window, int fileCount, QWidget* parent = nullptr);
 
     QString ShownText() const;
     bool CancelRequested() const { return m_cancelled; }

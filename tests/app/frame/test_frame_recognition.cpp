@@ -11,6 +11,7 @@
 #include "app/frame/SearchBar.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/LanguagePack.h"
+#include "app/widgets/CSplitterWndEx.h"
 #include "config/CommandIds.h"
 #include "image/CScrivaDoc.h"
 #include "image/ViewGeometry.h"
@@ -94,6 +95,7 @@ private slots:
         // The pane shows the first selected file's text, and says whose it is.
         QCOMPARE(frame->recognizeView()->TextPath(), a);
         QCOMPARE(frame->recognizeView()->toPlainText(), QStringLiteral("Harbour lights\n"));
+        QVERIFY(frame->panes().rightSplitter()->sizes().value(1) > 0); // the text row is open
         QVERIFY(frame->router().state(scriva::cmd::kSaveText).enabled);
 
         // The search bar narrows the column to the files whose text matches.

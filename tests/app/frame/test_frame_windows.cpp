@@ -1,16 +1,13 @@
 // The main window as the application object drives it: the frame made from
 // the application's own pack, its commands reaching the application, the busy
-// state shared with the right-area switch, and recognition results shown in
-// the text pane; the capture view reading the application's settings. Also a
-// frame whose toolbar resource is missing.
+// state shared with the right-area switch and the capture view reading the
+// application's settings. Also a frame whose toolbar resource is missing.
 
 #include "FrameTestSupport.h"
 #include "QtTestRegistry.h"
 #include "app/frame/FrameWindows.h"
 #include "app/shell/CScrivaApp.h"
-#include "app/widgets/CSplitterWndEx.h"
 #include "config/CommandIds.h"
-#include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
 #include <QTemporaryDir>
@@ -61,15 +58,6 @@ void FrameWindowsTest::frameFromTheApplication()
     QCOMPARE(windows.RightAreaMode(), scriva::mode::kCapture);
     // The capture view reads the application's own store, unsaved changes included.
     QCOMPARE(frame->videoView()->Settings(), &app.settings());
-
-    // Recognition results: stored by path, shown with the text row opened.
-    windows.MergeRecognizedTexts({{QStringLiteral("/p/a.png"), QStringLiteral("first page")}});
-    QCOMPARE(windows.RecognizedText("/p/a.png"), QStringLiteral("first page"));
-    QCOMPARE(windows.RecognizedText("/p/none.png"), QString());
-    windows.ShowResultText("/p/a.png", windows.RecognizedText("/p/a.png"));
-    QCOMPARE(frame->recognizeView()->toPlainText(), QStringLiteral("first page"));
-    QCOMPARE(frame->recognizeView()->TextPath(), QStringLiteral("/p/a.png"));
-    QVERIFY(frame->panes().rightSplitter()->sizes().value(1) > 0);
 }
 
 void FrameWindowsTest::missingToolbarFailsCreation()

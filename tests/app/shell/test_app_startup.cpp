@@ -31,9 +31,6 @@ public:
     QStringList log;
     int mode = scriva::mode::kImage;
     bool image = true;
-    bool held = false;
-    QString selected = QStringLiteral("/photos/a.jpg");
-    std::map<QString, QString> texts;
     QWidget window;
     QMenu recentMenu;
 
@@ -49,18 +46,6 @@ public:
     void UpdateStatus(int what) override { record(QStringLiteral("status %1").arg(what)); }
     bool NewDocument() override { return record(QStringLiteral("new")); }
     bool OpenFile(const QString& path) override { return record(QStringLiteral("open ") + path); }
-    void MergeRecognizedTexts(const QVariantMap& map) override
-    {
-        for (auto it = map.begin(); it != map.end(); ++it)
-            texts[it.key()] = it.value().toString();
-    }
-    QString FirstSelectedPath() const override { return selected; }
-    QString RecognizedText(const QString& path) override { return texts[path]; }
-    bool ResultViewHeld() const override { return held; }
-    void ShowResultText(const QString& path, const QString& text) override
-    {
-        record(QStringLiteral("show %1|%2").arg(path, text));
-    }
 
 private:
     bool record(const QString& entry)
@@ -70,9 +55,9 @@ private:
     }
 };
 
-void postAndDeliver(int type, uintptr_t wParam, intptr_t lParam, QVariant payload = {})
+void postAndDeliver(int type, uintptr_t wParam, intptr_t lParam)
 {
-    QCoreApplication::postEvent(qApp, new AppEvent(type, wParam, lParam, std::move(payload)));
+    QCoreApplication::postEvent(qApp, new AppEvent(type, wParam, lParam));
     QCoreApplication::sendPostedEvents(qApp);
 }
 
@@ -454,31 +439,6 @@ private slots:
                        scriva::cmd::kToGray, scriva::cmd::kBlackAndWhite, scriva::cmd::kZoomIn, 0})
             postAndDeliver(scriva::msg::kEditDone, id, 0);
         QCOMPARE(m_windows->log, QStringList(7, QStringLiteral("status 11")));
-        m_windows->log.clear();
-
-        QVariantMap texts{{QStringLiteral("/photos/a.jpg"), QStringLiteral("page text")},
-                          {QStringLiteral("/photos/b.jpg"), QStringLiteral("other")}};
-        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0, texts);
-        QCOMPARE(m_windows->log, QStringList{QStringLiteral("show /photos/a.jpg|page text")});
-        QCOMPARE(m_windows->texts.size(), size_t(2));
-
-        m_windows->log.clear();
-        m_windows->selected = QStringLiteral("/photos/new.jpg");
-        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0);
-        QCOMPARE(m_windows->log, QStringList{QStringLiteral("show /photos/new.jpg|")});
-        QCOMPARE(m_windows->texts.count(QStringLiteral("/photos/new.jpg")), size_t(1));
-
-        m_windows->log.clear();
-        m_windows->selected.clear(); // nothing selected
-        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0);
-        QCOMPARE(m_windows->log, QStringList{QStringLiteral("show |")});
-        QCOMPARE(m_windows->texts.count(QString()), size_t(0));
-
-        m_windows->log.clear();
-        m_windows->selected = QStringLiteral("/photos/a.jpg");
-        m_windows->held = true; // a held result pane keeps its text
-        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0, texts);
-        QCOMPARE(m_windows->log, QStringList());
     }
 
     void dropsOpenTheFirstLocalFile()
@@ -546,7 +506,6 @@ private slots:
         postAndDeliver(scriva::msg::kButton, 0x04, 0);
         postAndDeliver(scriva::msg::kButton, 0x40, 0);
         postAndDeliver(scriva::msg::kEditDone, scriva::cmd::kRotateLeft90, 0);
-        postAndDeliver(scriva::msg::kRecognizeDone, 0, 0);
         QCOMPARE(catcher.boxes.size(), 0);
     }
 

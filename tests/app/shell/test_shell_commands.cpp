@@ -98,11 +98,6 @@ public:
     bool NewDocument() override { return true; }
     bool OpenFile(const QString&) override { return false; }
     bool SaveModified() override { return ++saveAsked > 0; }
-    void MergeRecognizedTexts(const QVariantMap&) override {}
-    QString FirstSelectedPath() const override { return {}; }
-    QString RecognizedText(const QString&) override { return {}; }
-    bool ResultViewHeld() const override { return false; }
-    void ShowResultText(const QString&, const QString&) override {}
 };
 
 QString storedLanguage()

@@ -6,6 +6,7 @@
 
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
+#include "TestWindowServices.h"
 #include "capture_view/ui/CCaptureSettingsDlg.h"
 #include "config/CConfigFile.h"
 
@@ -27,19 +28,16 @@ class TestCaptureSettingsDlg : public QObject
     std::unique_ptr<CConfigFile> m_store;
     QStringList m_boxTexts;
 
-    CCaptureSettingsDlg::Services services()
+    TestWindowServices m_window;
+
+    IWindowServices& services()
     {
-        CCaptureSettingsDlg::Services s;
-        s.string = [](int id) {
+        m_window.texts = [](int id) {
             return id == scriva::str::kIntegerOutOfRange ? QStringLiteral("range %1 to %2")
                                                          : QStringLiteral("<%1>").arg(id);
         };
-        s.messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons,
-                              QMessageBox::Icon) {
-            m_boxTexts << text;
-            return QMessageBox::Ok;
-        };
-        return s;
+        m_window.onBox = [this](const TestWindowServices::Box& box) { m_boxTexts << box.text; };
+        return m_window;
     }
     template <typename W> static W* control(QWidget& dlg, int id)
     {
@@ -146,14 +144,13 @@ private slots:
     // and shown on the held frame while it is chosen; without a frame no preview.
     void pageLookIsChosenOnAPreviewOfTheHeldFrame()
     {
-        CCaptureSettingsDlg::Services s = services();
         int asked = 0;
-        s.heldFrame = [&asked](CxImage& frame) {
+        auto heldFrame = [&asked](CxImage& frame) {
             ++asked;
             frame = demoFrame();
             return frame.IsValid();
         };
-        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, s);
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services(), heldFrame);
         auto* looks = control<QComboBox>(dlg, 1111);
         auto* preview = control<QLabel>(dlg, 1112);
         QVERIFY(looks && preview);

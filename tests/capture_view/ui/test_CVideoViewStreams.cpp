@@ -5,6 +5,7 @@
 // are counted in the view's camera status.
 
 #include "QtTestRegistry.h"
+#include "TestWindowServices.h"
 #include "capture/DemoCamera.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
@@ -118,13 +119,13 @@ private slots:
                 .arg(m_dir.path())));
         view.resize(400, 300);
         view.show();
-        PhotoTaker::Hooks hooks;
-        hooks.string = [](int id) {
+        TestWindowServices window;
+        window.texts = [](int id) {
             return id == scriva::str::kDamagedFramesDropped
                        ? QStringLiteral("%1 damaged camera pictures were skipped")
                        : QString();
         };
-        view.Photos().SetHooks(hooks);
+        view.Photos().SetWindow(window);
         QSignalSpy failed(&view, &CVideoView::captureFailed);
         QVERIFY2(view.StartCapture(), qPrintable(view.FailureReason()));
         QCOMPARE(view.CameraStatus(), QString());

@@ -5,6 +5,7 @@
 
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
+#include "TestWindowServices.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
 
@@ -27,7 +28,7 @@ class TestPhotoTaker : public QObject
     QString m_folder;
     QStringList m_boxTexts;
     // What the next question box answers, and what runs while it is open.
-    QMessageBox::StandardButton m_answer = QMessageBox::No;
+    TestWindowServices m_window;
     std::function<void()> m_whileAsking;
 
     std::unique_ptr<CVideoView> startView()
@@ -36,18 +37,15 @@ class TestPhotoTaker : public QObject
         view->SetSettings(m_store.get());
         view->SetCaptureSource(CaptureSource::Demo());
         PhotoTaker::Hooks hooks;
-        hooks.string = [](int id) { return QStringLiteral("<%1>").arg(id); };
-        hooks.messageBox = [this](QWidget*, const QString& text, QMessageBox::StandardButtons b,
-                                  QMessageBox::Icon) {
-            m_boxTexts << text;
-            if (!(b & QMessageBox::Yes))
-                return QMessageBox::Ok;
-            if (m_whileAsking)
+        m_window.texts = [](int id) { return QStringLiteral("<%1>").arg(id); };
+        m_window.onBox = [this](const TestWindowServices::Box& box) {
+            m_boxTexts << box.text;
+            if ((box.buttons & IWindowServices::Yes) && m_whileAsking)
                 m_whileAsking();
-            return m_answer;
         };
         hooks.storePath = [this] { return m_storePath; };
         view->Photos().SetHooks(hooks);
+        view->Photos().SetWindow(m_window);
         view->resize(320, 240);
         if (!view->StartCapture())
             return nullptr;
@@ -83,7 +81,7 @@ private slots:
         m_storePath = m_box->path("config.cfg");
         m_folder = m_box->documents() + "/Scriva";
         m_boxTexts.clear();
-        m_answer = QMessageBox::No;
+        m_window.answer = IWindowServices::No;
         m_whileAsking = nullptr;
     }
 
@@ -126,7 +124,7 @@ private slots:
             view->Photos().StopAuto();
         };
         // Auto-capture: IMG_1 at once, IMG_2 on the first tick asks; No keeps it.
-        m_answer = QMessageBox::No;
+        m_window.answer = IWindowServices::No;
         QVERIFY(view->OnCommand(scriva::cmd::kStartAutoCapture));
         QCOMPARE(view->Photos().IntervalMs(), 1000);
         QVERIFY(!view->OnUpdateCommand(scriva::cmd::kTakePhoto)->enabled);
@@ -142,7 +140,7 @@ private slots:
 
         // Yes: told, then replaced by the photo.
         m_store->SetInt(QStringLiteral("initialValue"), 2, S);
-        m_answer = QMessageBox::Yes;
+        m_window.answer = IWindowServices::Yes;
         m_whileAsking = [&] { ++questions; };
         m_boxTexts.clear();
         QVERIFY(view->TakePhoto());

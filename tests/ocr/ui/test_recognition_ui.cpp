@@ -4,6 +4,7 @@
 
 #include "OcrTestSupport.h"
 #include "QtTestRegistry.h"
+#include "TestWindowServices.h"
 #include "image/CScrivaDoc.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "ocr/ui/RecognitionCommands.h"
@@ -28,7 +29,7 @@ struct Rig
 {
     Rig()
     {
-        hooks.string = [](int id) {
+        window.texts = [](int id) {
             if (id == 61824)
                 return kFailure;
             if (id == 62005)
@@ -53,9 +54,8 @@ struct Rig
             doc.SetPathName(path);
         };
         hooks.setBusy = [this](bool on) { busy << on; };
-        hooks.postFinished = [this](const QVariantMap& texts) { posted << texts; };
-        hooks.showBox = [this](const QString& text, const QString& caption, bool) {
-            boxes << caption + QLatin1Char('|') + text;
+        window.onBox = [this](const TestWindowServices::Box& box) {
+            boxes << box.caption + QLatin1Char('|') + box.text;
         };
         hooks.askSavePath = [this](const QString& proposal, const QStringList& filters) {
             proposals << proposal;
@@ -66,6 +66,7 @@ struct Rig
 
     CScrivaDoc doc;
     CRecognizeView pane{doc};
+    TestWindowServices window;
     OcrHooks hooks;
     int mode = 101;
     QStringList selected, files, opened, shownFiles, proposals, lastFilters, boxes;
@@ -73,7 +74,6 @@ struct Rig
     int tool = 0;
     int paneShown = 0;
     QList<bool> busy;
-    QList<QVariantMap> posted;
     QString saveTo;
 };
 
@@ -94,7 +94,7 @@ private slots:
     {
         QTemporaryDir dir;
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
         bool saved = true;
         auto save = [&](const QString& name, const QString& text) {
             const QString path = dir.filePath(name);
@@ -121,19 +121,21 @@ private slots:
         QVERIFY(commands.OnCommand(32870));
         QVERIFY(sawProgress);
         QCOMPARE(rig.busy, QList<bool>({true, false}));
-        QCOMPARE(rig.posted.size(), 1);
-        const QVariantMap texts = rig.posted.first();
-        QCOMPARE(texts.size(), 3);
-        QCOMPARE(texts.value(rig.selected[0]).toString(), QStringLiteral("Alpha page\r\n"));
-        QCOMPARE(texts.value(broken).toString(), kFailure);
-        QCOMPARE(texts.value(rig.selected[2]).toString(), QStringLiteral("Gamma page\r\n"));
+        const auto& texts = rig.doc.RecognisedTexts();
+        QCOMPARE(texts.size(), size_t(3));
+        QCOMPARE(texts.at(rig.selected[0]), QStringLiteral("Alpha page\r\n"));
+        QCOMPARE(texts.at(broken), kFailure);
+        QCOMPARE(texts.at(rig.selected[2]), QStringLiteral("Gamma page\r\n"));
+        // The first selected file's text is in the pane.
+        QCOMPARE(rig.pane.TextPath(), rig.selected[0]);
+        QCOMPARE(rig.pane.toPlainText(), QStringLiteral("Alpha page\n"));
     }
 
     void cancelDuringARunKeepsWhatIsDone()
     {
         QTemporaryDir dir;
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
         // Enough pages that the run cannot end before the cancel is seen.
         QStringList words;
         for (int i = 1; i <= 24; ++i)
@@ -158,23 +160,22 @@ private slots:
         poll.start(5);
         QVERIFY(commands.OnCommand(32870));
         QCOMPARE(rig.busy, QList<bool>({true, false}));
-        QCOMPARE(rig.posted.size(), 1);
-        const QVariantMap texts = rig.posted.first();
+        const auto& texts = rig.doc.RecognisedTexts();
         QVERIFY(texts.size() >= 1);
-        QVERIFY(texts.size() < words.size());
+        QVERIFY(texts.size() < size_t(words.size()));
         for (int i = 0; i < words.size(); ++i) {
-            if (texts.contains(rig.selected[i]))
-                QCOMPARE(texts.value(rig.selected[i]).toString(),
-                         words[i] + QStringLiteral("\r\n"));
+            if (texts.count(rig.selected[i]))
+                QCOMPARE(texts.at(rig.selected[i]), words[i] + QStringLiteral("\r\n"));
         }
     }
 
     void nothingSelectedOrNoImageViewDoesNothing()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
         commands.OnCommand(32872);
-        QVERIFY(rig.posted.isEmpty());
+        QVERIFY(rig.doc.RecognisedTexts().empty());
+        QVERIFY(rig.busy.isEmpty());
         rig.selected = {QStringLiteral("/x.png")};
         rig.mode = 154;
         QVERIFY(!commands.OnUpdateCommand(32872)->enabled);
@@ -182,8 +183,52 @@ private slots:
         QVERIFY(commands.OnUpdateCommand(1083)->enabled);
         QVERIFY(commands.OnUpdateCommand(1085)->enabled);
         commands.OnCommand(32872);
-        QVERIFY(rig.posted.isEmpty());
+        QVERIFY(rig.doc.RecognisedTexts().empty());
         QVERIFY(rig.busy.isEmpty());
+    }
+
+    void takenTextsJoinTheDocumentAndThePane()
+    {
+        Rig rig;
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        const QVariantMap texts{{QStringLiteral("/photos/a.jpg"), QStringLiteral("page text")},
+                                {QStringLiteral("/photos/b.jpg"), QStringLiteral("other")}};
+        // An edit the user made in the pane is kept first, so the new text wins.
+        rig.pane.SetResultText(QStringLiteral("/photos/a.jpg"), QStringLiteral("old"));
+        rig.pane.appendPlainText(QStringLiteral("typed"));
+        struct Case
+        {
+            const char* name;
+            QStringList selected;
+            QVariantMap texts;
+            bool held;
+            QString shownPath, shownText; // what the pane then says
+            int paneShown;                // times the text row was opened, in total
+        };
+        const Case cases[] = {
+            {"first selected shown",
+             {"/photos/a.jpg", "/photos/b.jpg"},
+             texts,
+             false,
+             "/photos/a.jpg",
+             "page text",
+             1},
+            {"selected without a text", {"/photos/new.jpg"}, {}, false, "/photos/new.jpg", "", 2},
+            {"nothing selected", {}, {}, false, "", "", 3},
+            {"a held pane keeps its text", {"/photos/b.jpg"}, texts, true, "", "", 3},
+        };
+        for (const Case& c : cases) {
+            rig.selected = c.selected;
+            rig.pane.SetHeld(c.held);
+            commands.TakeTexts(c.texts);
+            QVERIFY2(rig.pane.TextPath() == c.shownPath, c.name);
+            QVERIFY2(rig.pane.toPlainText() == c.shownText, c.name);
+            QVERIFY2(rig.paneShown == c.paneShown, c.name);
+        }
+        const auto& stored = rig.doc.RecognisedTexts();
+        QCOMPARE(stored.size(), size_t(2)); // no empty entry for new.jpg or for no path
+        QCOMPARE(stored.at(QStringLiteral("/photos/a.jpg")), QStringLiteral("page text"));
+        QCOMPARE(stored.at(QStringLiteral("/photos/b.jpg")), QStringLiteral("other"));
     }
 
     void paneKeepsItsOwnerPathAcrossClicksAndDrops()
@@ -216,11 +261,11 @@ private slots:
     void searchThatFindsNothingEmptiesListAndDocument()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
         rig.doc.RecognisedTexts()[QStringLiteral("/p/b.png")] = QStringLiteral("Invoice 9\r\n");
         rig.doc.RecognisedTexts()[QStringLiteral("/p/a.png")] = QStringLiteral("Invoice 7\r\n");
         rig.hooks.searchText = [] { return QStringLiteral("receipt"); };
-        RecognitionCommands searching(rig.doc, rig.hooks);
+        RecognitionCommands searching(rig.doc, rig.window, rig.hooks);
         searching.OnCommand(1083);
         QVERIFY(rig.shownFiles.isEmpty());
         QCOMPARE(rig.opened, QStringList({QString()}));
@@ -247,7 +292,7 @@ private slots:
     {
         QTemporaryDir dir;
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
         const QString image = QStringLiteral("/p/scan.page.png");
         rig.doc.RecognisedTexts()[image] = QStringLiteral("stored\r\ntext");
         // Nothing stored for the selection: no dialog, nothing written.
@@ -291,7 +336,7 @@ private slots:
     void regionToolAndRegionRecognition()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
         commands.OnCommand(32876);
         QCOMPARE(rig.tool, 32876);
         QCOMPARE(commands.RegionLanguage(), 1);
@@ -306,6 +351,7 @@ private slots:
         QCOMPARE(text, QStringLiteral("Region words here\r\n"));
         QCOMPARE(rig.image.GetBpp(), 24u); // the document's image is left as it was
         QVERIFY(!commands.RecognizeSelection(QRect(w + 5, 0, 40, 40), text));
+        QCOMPARE(rig.window.busyCursor, 0); // set while reading, and put back
         QCOMPARE(rig.boxes, QStringList({QStringLiteral("occur error|") + kFailure}));
     }
 
@@ -344,7 +390,8 @@ private slots:
 
     void waitDialogDotsAndMinimumTime()
     {
-        const auto strings = [](int id) { return QStringLiteral("t%1").arg(id); };
+        TestWindowServices strings;
+        strings.texts = [](int id) { return QStringLiteral("t%1").arg(id); };
         RecognitionWaitDialog dots(strings, 1);
         QCOMPARE(dots.ShownText(), QStringLiteral("t1821086"));
         QVERIFY(!dots.findChild<QProgressBar*>());
