@@ -29,6 +29,57 @@ GstFlowReturn OnNewSample(GstAppSink* sink, gpointer user)
     return GST_FLOW_OK;
 }
 
+// Recorded frames (files read by multifilesrc and the like) come without
+// timestamps in a byte segment, so the sink cannot play them at their rate.
+// Such a stream gets a time segment and timestamps from its caps' frame rate;
+// streams that carry time are left alone. Lives as long as the sink's pad.
+struct Pacer
+{
+    GstClockTime frameDuration = GST_CLOCK_TIME_NONE;
+    guint64 frames = 0;
+    bool stamping = false; // the stream's segment was not in time
+};
+
+GstPadProbeReturn PaceFrames(GstPad*, GstPadProbeInfo* info, gpointer user)
+{
+    auto* pacer = static_cast<Pacer*>(user);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (!pacer->stamping || GST_BUFFER_PTS_IS_VALID(buffer) ||
+            !GST_CLOCK_TIME_IS_VALID(pacer->frameDuration))
+            return GST_PAD_PROBE_OK;
+        buffer = gst_buffer_make_writable(buffer); // the frame's bytes stay shared
+        GST_BUFFER_PTS(buffer) = pacer->frames * pacer->frameDuration;
+        GST_BUFFER_DURATION(buffer) = pacer->frameDuration;
+        ++pacer->frames;
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        return GST_PAD_PROBE_OK;
+    }
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+        GstCaps* caps = nullptr;
+        gst_event_parse_caps(event, &caps);
+        const GstStructure* st =
+            caps && gst_caps_get_size(caps) > 0 ? gst_caps_get_structure(caps, 0) : nullptr;
+        gint num = 0;
+        gint den = 0;
+        if (st && gst_structure_get_fraction(st, "framerate", &num, &den) && num > 0 && den > 0)
+            pacer->frameDuration = gst_util_uint64_scale_int(GST_SECOND, den, num);
+    } else if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        pacer->stamping = segment && segment->format != GST_FORMAT_TIME;
+        if (pacer->stamping) {
+            GstSegment time;
+            gst_segment_init(&time, GST_FORMAT_TIME);
+            GstEvent* replaced = gst_event_new_segment(&time);
+            gst_event_unref(event);
+            GST_PAD_PROBE_INFO_DATA(info) = replaced;
+        }
+    }
+    return GST_PAD_PROBE_OK;
+}
+
 QString RateCaps(const V4l2::FrameRate& r)
 {
     return r.numerator > 0 ? QStringLiteral(",framerate=%1/%2").arg(r.numerator).arg(r.denominator)
@@ -234,6 +285,15 @@ bool CCaptureGraph::BuildPipeline()
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &OnNewSample;
     gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, &m_callback, nullptr);
+    if (m_source.kind == CaptureSource::Kind::Launch) {
+        if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+            gst_pad_add_probe(
+                pad,
+                GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                &PaceFrames, new Pacer, [](gpointer p) { delete static_cast<Pacer*>(p); });
+            gst_object_unref(pad);
+        }
+    }
     gst_object_unref(sink);
     if (GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), "src")) {
         g_object_set(src, "device", m_source.devicePath.toLocal8Bit().constData(), nullptr);

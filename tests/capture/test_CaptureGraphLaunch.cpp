@@ -303,3 +303,26 @@ TEST_F(CaptureLaunchTest, PageFrameIsPaintedIntoTheScaledPicture)
     EXPECT_TRUE(red(pixel((rect.left + rect.right) / 2 / 4, rect.top / 4)));
     EXPECT_FALSE(red(pixel((rect.left + rect.right) / 2 / 4, midY)));
 }
+
+// Recorded frames come without timestamps: they are stamped from the caps'
+// frame rate and played at it, not as fast as the files can be read.
+TEST_F(CaptureLaunchTest, RecordedFramesPlayAtTheirFrameRate)
+{
+    const std::vector<uint8_t> page = PageJpeg();
+    for (int i = 0; i < 10; ++i)
+        WriteFrame(i, page);
+    ASSERT_TRUE(m_graph.Initialize(CaptureSource::Launch(FramesLaunch(9, 20))));
+    m_graph.Callback().PublishShownSize(324, 243);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(m_graph.StartPreview()) << qPrintable(m_graph.FailureText());
+    ASSERT_TRUE(WaitForFailure()); // the end of the ten frames
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(m_graph.Callback().FrameCount(), 10u);
+    // Ten frames at 20 per second: the last one is due 450 ms after the first.
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 450);
+    GstSample* last = m_graph.Callback().HeldSample();
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(GST_BUFFER_PTS(gst_sample_get_buffer(last)), 9 * 50 * GST_MSECOND);
+    EXPECT_EQ(GST_BUFFER_DURATION(gst_sample_get_buffer(last)), 50 * GST_MSECOND);
+    gst_sample_unref(last);
+}
