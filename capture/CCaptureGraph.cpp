@@ -362,6 +362,7 @@ bool CCaptureGraph::StartPreview()
     m_ended = false;
     if (!m_pipeline && !BuildPipeline())
         return false;
+    const uint64_t framesBefore = m_callback.FrameCount();
     if (!PushDemoPicture()) {
         DestroyPipeline();
         return false;
@@ -370,7 +371,12 @@ bool CCaptureGraph::StartPreview()
     if (r != GST_STATE_CHANGE_FAILURE)
         r = gst_element_get_state(m_pipeline, nullptr, nullptr,
                                   GstClockTime(kStartTimeoutMs) * GST_MSECOND);
-    if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC || m_failed) {
+    // A short recording may end while the pipeline starts: its frames are
+    // kept and the end stays flagged for the view (or scriva-cli) to act on.
+    const bool failed = m_failed; // read first: the end is flagged before the failure
+    const bool endedWithFrames = m_ended && m_callback.FrameCount() > framesBefore;
+    if (r == GST_STATE_CHANGE_FAILURE || r == GST_STATE_CHANGE_ASYNC ||
+        (failed && !endedWithFrames)) {
         if (r == GST_STATE_CHANGE_ASYNC)
             SetFailure(
                 QStringLiteral("the camera did not start within %1 s").arg(kStartTimeoutMs / 1000));

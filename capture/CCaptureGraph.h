@@ -109,7 +109,7 @@ private:
     bool m_initialized = false;
     bool m_previewing = false;
     std::atomic<bool> m_failed{false};
-    std::atomic<bool> m_ended{false};
+    std::atomic<bool> m_ended{false}; // end of stream (also a failure)
     mutable std::mutex m_failureMutex;
     QString m_failureText;
 };

@@ -326,3 +326,24 @@ TEST_F(CaptureLaunchTest, RecordedFramesPlayAtTheirFrameRate)
     EXPECT_EQ(GST_BUFFER_DURATION(gst_sample_get_buffer(last)), 50 * GST_MSECOND);
     gst_sample_unref(last);
 }
+
+// A recording without a frame rate plays as fast as it is read and may end
+// while the pipeline starts: the start succeeds with its frames, the end is
+// still reported.
+TEST_F(CaptureLaunchTest, RecordingThatEndsWhileStartingKeepsItsFrames)
+{
+    const std::vector<uint8_t> page = PageJpeg();
+    WriteFrame(0, page);
+    WriteFrame(1, page);
+    ASSERT_TRUE(m_graph.Initialize(CaptureSource::Launch(
+        QStringLiteral("multifilesrc location=%1/frames/%05d.jpg index=0 stop-index=1 "
+                       "caps=image/jpeg")
+            .arg(m_dir.path()))));
+    ASSERT_TRUE(m_graph.StartPreview()) << qPrintable(m_graph.FailureText());
+    ASSERT_TRUE(WaitForFailure());
+    EXPECT_EQ(m_graph.Callback().FrameCount(), 2u);
+    EXPECT_TRUE(m_graph.FailureText().contains(QStringLiteral("stopped sending pictures")));
+    CxImage held;
+    EXPECT_TRUE(m_graph.CopyHeldFrame(held));
+    EXPECT_EQ(int(held.GetWidth()), DemoCamera::kWidth);
+}
