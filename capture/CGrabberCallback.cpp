@@ -68,7 +68,7 @@ bool CGrabberCallback::BufferCB(GstSample* sample)
 {
     GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
     GstBuffer* buffer = sample ? gst_sample_get_buffer(sample) : nullptr;
-    if (!caps || !buffer)
+    if (!caps || !buffer || m_paused.load() > 0)
         return false;
     return IsJpeg(caps) ? JpegCB(sample, buffer) : RawCB(sample, caps, buffer);
 }

@@ -64,6 +64,11 @@ public:
     // A new reference to the last sample, or null; the caller unrefs it.
     GstSample* HeldSample() const;
 
+    // While a photo is developed from the held frame nothing is painted:
+    // frames arriving meanwhile are let go unread, leaving the machine to the
+    // photo. Nests; any thread.
+    void PauseLive(bool pause) { m_paused.fetch_add(pause ? 1 : -1); }
+
     // Drops the held sample and the frame image (pipeline stopped).
     void Reset();
 
@@ -107,4 +112,5 @@ private:
     QString m_dropReason;
     std::atomic<uint64_t> m_frameCount{0};
     std::atomic<uint64_t> m_droppedCount{0};
+    std::atomic<int> m_paused{0};
 };

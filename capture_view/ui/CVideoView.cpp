@@ -83,6 +83,7 @@ bool CVideoView::StartCapture()
     m_zoom = 1.0f;
     SetScrollSizes(0, 0);
     m_lastFrameCount = m_graph.Callback().FrameCount();
+    m_droppedAtLastFrame = 0;
     m_sinceNewFrame.start();
     PublishPageFrame();
     m_capturing = true;
@@ -154,10 +155,19 @@ bool CVideoView::CheckHealth()
     const uint64_t frames = m_graph.Callback().FrameCount();
     if (frames != m_lastFrameCount) {
         m_lastFrameCount = frames;
+        m_droppedAtLastFrame = m_droppedFrames;
         m_sinceNewFrame.restart();
     } else if (m_sinceNewFrame.elapsed() > m_stallLimitMs) {
-        Fail(QStringLiteral("the camera stopped sending pictures (no picture for %1 s)")
-                 .arg(m_stallLimitMs / 1000.0));
+        // Pictures that came but could not be decoded say why instead.
+        const QString dropped = m_droppedFrames > m_droppedAtLastFrame
+                                    ? m_graph.Callback().LastDropReason()
+                                    : QString();
+        Fail(dropped.isEmpty()
+                 ? QStringLiteral("the camera stopped sending pictures (no picture for %1 s)")
+                       .arg(m_stallLimitMs / 1000.0)
+                 : QStringLiteral("no picture of the camera could be shown for %1 s: %2")
+                       .arg(m_stallLimitMs / 1000.0)
+                       .arg(dropped));
         return false;
     }
     return true;

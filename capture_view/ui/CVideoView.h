@@ -132,6 +132,7 @@ private:
     bool m_dragging = false;
     uint64_t m_lastFrameCount = 0;
     uint64_t m_droppedFrames = 0;
+    uint64_t m_droppedAtLastFrame = 0; // dropped before the last picture that came
     QElapsedTimer m_sinceNewFrame;
     int m_stallLimitMs = kStallMs;
     const CConfigFile* m_settings = nullptr;

@@ -108,6 +108,25 @@ bool PhotoTaker::AskReplace(PhotoJob& job, const Guard& guard)
     return true;
 }
 
+namespace {
+
+class LivePause
+{
+public:
+    explicit LivePause(CGrabberCallback& callback) : m_callback(callback)
+    {
+        m_callback.PauseLive(true);
+    }
+    ~LivePause() { m_callback.PauseLive(false); }
+    LivePause(const LivePause&) = delete;
+    LivePause& operator=(const LivePause&) = delete;
+
+private:
+    CGrabberCallback& m_callback;
+};
+
+} // namespace
+
 bool PhotoTaker::Develop(PhotoJob& job, bool noSave)
 {
     int width = 0;
@@ -116,16 +135,23 @@ bool PhotoTaker::Develop(PhotoJob& job, bool noSave)
         width = m_graph.VideoWidth();
     const int model = m_graph.CameraModel();
     bool ok = false;
-    if (noSave) {
-        // Printing takes the held frame in memory: no file is written.
-        CxImage frame;
-        m_graph.CopyHeldFrame(frame);
-        ok = job.Develop(frame, model, width);
-    } else if (!m_graph.SaveFrameAsBitmap(job.TempBitmapPath())) {
+    bool held = true;
+    {
+        // The view does not paint until the photo is made: live frames wait.
+        const LivePause pause(m_graph.Callback());
+        if (noSave) {
+            // Printing takes the held frame in memory: no file is written.
+            CxImage frame;
+            m_graph.CopyHeldFrame(frame);
+            ok = job.Develop(frame, model, width);
+        } else {
+            held = m_graph.SaveFrameAsBitmap(job.TempBitmapPath());
+            ok = held && job.DevelopBitmap(model, width);
+        }
+    }
+    if (!held) {
         Box(Text(scriva::str::kNoPhoto), IWindowServices::Ok, IWindowServices::Icon::None);
         return false;
-    } else {
-        ok = job.DevelopBitmap(model, width);
     }
     if (!ok)
         Report(job);

@@ -347,3 +347,26 @@ TEST_F(CaptureLaunchTest, RecordingThatEndsWhileStartingKeepsItsFrames)
     EXPECT_TRUE(m_graph.CopyHeldFrame(held));
     EXPECT_EQ(int(held.GetWidth()), DemoCamera::kWidth);
 }
+
+// While a photo is developed the live frames are let go unread (neither kept
+// nor counted as damaged), and they come again after it.
+TEST_F(CaptureLaunchTest, LiveFramesWaitWhileAPhotoIsDeveloped)
+{
+    WriteFrame(0, PageJpeg());
+    ASSERT_TRUE(m_graph.Initialize(
+        CaptureSource::Launch(QStringLiteral("multifilesrc location=%1/frames/00000.jpg loop=true "
+                                             "caps=image/jpeg,framerate=30/1")
+                                  .arg(m_dir.path()))));
+    ASSERT_TRUE(m_graph.StartPreview());
+    ASSERT_TRUE(WaitForFrames(2));
+    m_graph.Callback().PauseLive(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // a frame being kept ends
+    const uint64_t paused = m_graph.Callback().FrameCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // nine frames' time
+    EXPECT_EQ(m_graph.Callback().FrameCount(), paused);
+    EXPECT_EQ(m_graph.Callback().DroppedCount(), 0u);
+    CxImage held; // the held frame is still there for the photo
+    EXPECT_TRUE(m_graph.CopyHeldFrame(held));
+    m_graph.Callback().PauseLive(false);
+    EXPECT_TRUE(WaitForFrames(paused + 2));
+}

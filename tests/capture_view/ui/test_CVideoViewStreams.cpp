@@ -139,6 +139,32 @@ private slots:
         QCOMPARE(view.CameraStatus(), QStringLiteral("1 damaged camera pictures were skipped"));
         QCOMPARE(view.toolTip(), view.CameraStatus());
     }
+
+    // A camera whose every picture is damaged fails after the stall limit
+    // with the decoder's reason, not as one that sends nothing.
+    void cameraSendingOnlyDamagedPicturesSaysWhy()
+    {
+        QDir(m_dir.filePath(QStringLiteral("frames"))).removeRecursively();
+        WriteFrame(0, 5000);
+        CVideoView view(m_doc);
+        view.SetSettings(&m_config);
+        view.SetCaptureSource(CaptureSource::Launch(
+            QStringLiteral("multifilesrc location=%1/frames/00000.jpg loop=true "
+                           "caps=image/jpeg,framerate=30/1")
+                .arg(m_dir.path())));
+        view.SetStallLimitMs(500);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy failed(&view, &CVideoView::captureFailed);
+        QVERIFY2(view.StartCapture(), qPrintable(view.FailureReason()));
+        QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 20000);
+        QCOMPARE(view.Graph().Callback().FrameCount(), uint64_t(0));
+        QVERIFY(view.DroppedFrames() > 0);
+        QVERIFY2(view.FailureReason().startsWith(
+                     QStringLiteral("no picture of the camera could be shown for 0.5 s: the "
+                                    "frame is damaged: ")),
+                 qPrintable(view.FailureReason()));
+    }
 };
 
 SCRIVA_QTEST(TestCVideoViewStreams)
