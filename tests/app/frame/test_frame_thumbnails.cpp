@@ -62,8 +62,9 @@ void FrameThumbnailTest::contextMenuHoldsTheColumnCommands()
     for (QAction* action : shown->actions())
         if (!action->isSeparator())
             ids << action->data().toInt();
-    QCOMPARE(ids, QList<int>({32872, 32870, 32877, 32874, scriva::cmd::kRebuildThumbnails,
-                              scriva::cmd::kDeleteThumbnails, scriva::cmd::kClearThumbnails}));
+    QCOMPARE(ids, QList<int>({32872, 32870, 32877, scriva::cmd::kExportSearchablePdf, 32874,
+                              scriva::cmd::kRebuildThumbnails, scriva::cmd::kDeleteThumbnails,
+                              scriva::cmd::kClearThumbnails}));
     QCOMPARE(f.frame->activeView(), thumbs);
 }
 
