@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     QObject::connect(&termSignals, &TermSignals::terminateRequested, &scrivaApp,
                      &CScrivaApp::Terminate);
     if (!scrivaApp.init(QApplication::arguments()))
-        return 1;
+        return scrivaApp.HandedOver() ? 0 : 1;
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &scrivaApp, &CScrivaApp::shutdown);
     return app.exec();
 }

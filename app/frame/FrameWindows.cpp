@@ -188,3 +188,12 @@ bool FrameWindows::OpenFile(const QString& path)
 {
     return m_doc->OpenDocument(path);
 }
+
+bool FrameWindows::OpenFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return false;
+    for (const QString& path : paths)
+        m_frame->thumbView()->AddFile(path);
+    return OpenFile(paths.first());
+}

@@ -41,6 +41,7 @@ public:
     void UpdateStatus(int what) override;
     bool NewDocument() override;
     bool OpenFile(const QString& path) override;
+    bool OpenFiles(const QStringList& paths) override; // all listed as thumbnails
     bool SaveModified() override;
     QString CurrentFile() const override;
 

@@ -34,16 +34,17 @@ CScrivaApp* s_instance = nullptr;
 // While the program ends on request, how often it looks again for what holds it up.
 constexpr int kTerminatePollMs = 100;
 
-// The file named on the command line ("scriva FILE", also a file manager's
-// "Open with"); empty when there is none.
-QString commandLineFile(const QStringList& arguments)
+// The files named on the command line ("scriva FILE...", also a file manager's
+// "Open with"), made absolute, in their order.
+QStringList commandLineFiles(const QStringList& arguments)
 {
+    QStringList files;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (!argument.isEmpty() && !argument.startsWith(QLatin1Char('-')))
-            return QFileInfo(argument).absoluteFilePath();
+            files << QFileInfo(argument).absoluteFilePath();
     }
-    return {};
+    return files;
 }
 
 // The main window every application object makes unless given its own.
@@ -104,9 +105,9 @@ bool CScrivaApp::init(const QStringList& arguments)
     watchDeviceScans();
     scanDevices();
     m_started = true;
-    const QString file = commandLineFile(arguments);
-    if (!file.isEmpty() && m_windows)
-        m_windows->OpenFile(file);
+    const QStringList files = commandLineFiles(arguments);
+    if (!files.isEmpty() && m_windows)
+        m_windows->OpenFiles(files);
     return true;
 }
 
@@ -177,9 +178,21 @@ bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
     const SingleInstance::Start result = m_singleInstance->start(restart);
     if (result == SingleInstance::Start::AlreadyRunning) {
         m_singleInstance.reset();
+        // "scriva FILE..." (a file manager's "Open with") while Scriva runs: the
+        // running one opens the files and this start has done its job.
+        const QStringList files = commandLineFiles(arguments);
+        QString error;
+        if (!files.isEmpty() && SingleInstance::SendFiles(scriva::runtimeFolder(), files, &error)) {
+            m_handedOver = true;
+            return false;
+        }
+        if (!files.isEmpty())
+            std::fprintf(stderr, "scriva: %s\n", qPrintable(error));
         AppMessageBox(nullptr, scriva::str::kAlreadyRunning);
         return false;
     }
+    connect(m_singleInstance.get(), &SingleInstance::openRequested, this,
+            &CScrivaApp::openHandedFiles);
     // Without the socket the program still runs (its exit save keeps the changes of
     // others), but the user is told that a second start is no longer refused and that
     // buttons sent with --button do not arrive.
@@ -192,6 +205,19 @@ bool CScrivaApp::checkSingleInstance(const QStringList& arguments)
         AppMessageBox(nullptr, text, QMessageBox::Ok, QMessageBox::Warning);
     }
     return true;
+}
+
+void CScrivaApp::openHandedFiles(const QStringList& paths)
+{
+    if (!m_windows || !m_started)
+        return;
+    m_windows->OpenFiles(paths);
+    if (QWidget* window = m_windows->Window()) {
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
 }
 
 void CScrivaApp::loadRecentFiles()

@@ -53,6 +53,9 @@ public:
 
     // Start-up; false when the program must end (the reason was shown).
     bool init(const QStringList& arguments);
+    // init() ended because the files named were handed to the running instance:
+    // this start has done its job (exit status 0).
+    bool HandedOver() const { return m_handedOver; }
     // The end: devices restored, settings saved unless restarting, pack unloaded.
     void shutdown();
     void RestartApplication();
@@ -113,6 +116,7 @@ private:
     bool loadSettings();
     bool loadLanguage();
     bool checkSingleInstance(const QStringList& arguments);
+    void openHandedFiles(const QStringList& paths);
     void loadRecentFiles();
     bool createMainWindow();
     bool scanDevices();
@@ -159,6 +163,7 @@ private:
     // Language, recorder, page and paint; made on first use, as the rules ask early.
     mutable std::unique_ptr<ShellCommands> m_shellCommands;
     bool m_started = false; // init() went through every step
+    bool m_handedOver = false;
     bool m_shutDown = false;
     bool m_terminating = false;
     QTimer* m_terminateTimer = nullptr;

@@ -7,6 +7,7 @@
 #include "config/CommandIds.h"
 
 #include <QString>
+#include <QStringList>
 
 class QMenu;
 class QWidget;
@@ -30,6 +31,11 @@ public:
 
     virtual bool NewDocument() = 0;
     virtual bool OpenFile(const QString& path) = 0; // as File Open does
+    // Files handed in from outside ("scriva FILE..."): the first is opened.
+    virtual bool OpenFiles(const QStringList& paths)
+    {
+        return !paths.isEmpty() && OpenFile(paths.first());
+    }
     // The document's ask-to-save of a changed image; false when the user cancels.
     virtual bool SaveModified() { return true; }
     virtual QString CurrentFile() const { return {}; } // the open image's path

@@ -9,6 +9,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -152,14 +153,35 @@ void SingleInstance::acceptConnections()
     }
 }
 
+namespace {
+const QByteArray kOpenPrefix = QByteArrayLiteral("open ");
+const char* const kPendingFiles = "scrivaPendingFiles";
+} // namespace
+
 void SingleInstance::readLines(QLocalSocket* socket)
 {
     int taken = 0;
     while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine(kMaxLineLength + 2);
+        const bool open = socket->peek(kOpenPrefix.size()) == kOpenPrefix;
+        const QByteArray line = socket->readLine(open ? kMaxBufferedBytes : kMaxLineLength + 2);
         if (!line.endsWith('\n')) { // over-long line: drop the client
             socket->abort();
             return;
+        }
+        if (open || line.trimmed() == "show") {
+            QStringList pending = socket->property(kPendingFiles).toStringList();
+            if (!open) {
+                socket->setProperty(kPendingFiles, QStringList());
+                if (!pending.isEmpty())
+                    emit openRequested(pending);
+                continue;
+            }
+            const QString path = QUrl::fromPercentEncoding(line.mid(kOpenPrefix.size()).trimmed());
+            if (pending.size() >= kMaxFilesPerRequest || !QFileInfo(path).isAbsolute())
+                continue;
+            pending << path;
+            socket->setProperty(kPendingFiles, pending);
+            continue;
         }
         if (taken == kMaxLinesPerRead)
             continue; // a flood: the rest of this read is dropped
@@ -172,7 +194,8 @@ void SingleInstance::readLines(QLocalSocket* socket)
         QCoreApplication::postEvent(
             receiver, new AppEvent(scriva::msg::kButton, code, static_cast<intptr_t>(lParam)));
     }
-    if (socket->bytesAvailable() > kMaxLineLength)
+    if (socket->bytesAvailable() > kMaxLineLength &&
+        socket->peek(kOpenPrefix.size()) != kOpenPrefix)
         socket->abort();
 }
 
@@ -248,6 +271,43 @@ bool SingleInstance::SendButton(const QString& runtimeFolder, uint32_t code, int
         socket.waitForDisconnected(kConnectTimeoutMs);
     if (!written && error)
         *error = QStringLiteral("the running instance did not take the button (%1)")
+                     .arg(socket.errorString());
+    return written;
+}
+
+bool SingleInstance::SendFiles(const QString& runtimeFolder, const QStringList& paths,
+                               QString* error)
+{
+    QLocalSocket socket;
+    socket.connectToServer(QDir(runtimeFolder).filePath(QLatin1String(kName)));
+    if (!socket.waitForConnected(kConnectTimeoutMs * 2)) {
+        if (error)
+            *error = QStringLiteral("no running instance answers (%1)").arg(socket.errorString());
+        return false;
+    }
+    QByteArray lines;
+    for (const QString& path : paths.mid(0, kMaxFilesPerRequest)) {
+        const QByteArray line = kOpenPrefix + QUrl::toPercentEncoding(path, "/") + '\n';
+        if (line.size() >= kMaxBufferedBytes) {
+            if (error)
+                *error = QStringLiteral("the path %1 is too long to hand over").arg(path);
+            return false;
+        }
+        lines += line;
+    }
+    lines += "show\n";
+    bool written = true;
+    // Written in pieces no larger than what the running instance buffers.
+    for (qsizetype at = 0; written && at < lines.size(); at += kMaxBufferedBytes / 2) {
+        socket.write(lines.mid(at, kMaxBufferedBytes / 2));
+        while (written && socket.bytesToWrite() > 0)
+            written = socket.waitForBytesWritten(kConnectTimeoutMs * 4);
+    }
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(kConnectTimeoutMs);
+    if (!written && error)
+        *error = QStringLiteral("the running instance did not take the files (%1)")
                      .arg(socket.errorString());
     return written;
 }

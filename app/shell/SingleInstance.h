@@ -3,7 +3,9 @@
 // first instance listens on, guarded by a lock file while an instance checks
 // and starts listening. The same socket carries camera button presses from
 // `scriva --button`: each line "button CODE [LPARAM]" becomes an AppEvent 0x7E8
-// posted to the application. Lives on the user-interface thread.
+// posted to the application. A second `scriva FILE...` hands its files over the
+// same socket: lines "open PATH" (PATH percent-encoded) and a closing "show",
+// which emits openRequested. Lives on the user-interface thread.
 
 #include <QByteArray>
 #include <QObject>
@@ -35,6 +37,8 @@ public:
     static constexpr int kMaxBufferedBytes = 4096;
     static constexpr int kMaxLinesPerRead = 16;
     static constexpr int kIdleTimeoutMs = 10000;
+    // Files one hand-over may name; an "open" line may fill the buffer.
+    static constexpr int kMaxFilesPerRequest = 1000;
 
     // runtimeFolder: where the socket lives; events go to `receiver` (qApp when null).
     explicit SingleInstance(const QString& runtimeFolder, QObject* receiver = nullptr,
@@ -57,9 +61,13 @@ public:
     // Sends one button line to the running instance; false with a reason when none answers.
     static bool SendButton(const QString& runtimeFolder, uint32_t code, int64_t lParam,
                            QString* error);
+    // Hands absolute file paths to the running instance, which opens the first,
+    // lists them all and comes to the front; false with a reason when it does not take them.
+    static bool SendFiles(const QString& runtimeFolder, const QStringList& paths, QString* error);
 
 signals:
-    void listening(); // emitted when a takeover finally listens
+    void listening();                             // emitted when a takeover finally listens
+    void openRequested(const QStringList& paths); // a second start's files, in its order
 
 private:
     bool someoneAnswers(int timeoutMs) const;

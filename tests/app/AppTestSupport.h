@@ -112,7 +112,8 @@ inline QString scrivaProgram()
 
 // Starts the built program as a user would: its settings, cache and home under
 // home, the given runtime folder, offscreen and with no camera.
-inline void startScriva(QProcess& program, const QString& home, const QString& runtime)
+inline void startScriva(QProcess& program, const QString& home, const QString& runtime,
+                        const QStringList& arguments = {})
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
@@ -122,7 +123,7 @@ inline void startScriva(QProcess& program, const QString& home, const QString& r
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("SCRIVA_CAMERA"), QStringLiteral("none"));
     program.setProcessEnvironment(env);
-    program.start(scrivaProgram(), {});
+    program.start(scrivaProgram(), arguments);
 }
 
 // Writes a settings file through the store itself.

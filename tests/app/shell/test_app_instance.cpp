@@ -9,6 +9,7 @@
 #include "config/CommandIds.h"
 
 #include <QFile>
+#include <QImage>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -398,6 +399,68 @@ private slots:
                  QByteArray("[NORMAL]\nlanguage=en\n"));
         CConfigFile saved; // the settings the program ran with, in its own format
         QVERIFY(saved.Load(userConfig));
+    }
+
+    // "scriva FILE..." while Scriva runs (a file manager's "Open with"): the
+    // running program opens the first file and lists them all, the second
+    // start ends with status 0 instead of refusing and losing the files.
+    void secondStartHandsItsFilesToTheRunningOne()
+    {
+        QTemporaryDir dir;
+        const QString runtime = privateFolder(dir, "runtime");
+        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
+        QVERIFY(apptest::writeSettings(userConfig,
+                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
+        QStringList files;
+        for (const char* name : {"first page.png", "second%page.png"}) {
+            QImage page(64, 48, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            files << dir.filePath(QLatin1String(name));
+            QVERIFY(page.save(files.last()));
+        }
+        QProcess running;
+        apptest::startScriva(running, dir.path(), runtime);
+        QVERIFY(running.waitForStarted(10000));
+        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        QTest::qWait(500); // start-up done
+
+        QProcess second;
+        apptest::startScriva(second, dir.path(), runtime, files);
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY2(second.readAllStandardError().isEmpty(), "the hand-over reported a fault");
+        QTest::qWait(1500); // the running one opens the file
+        QCOMPARE(running.state(), QProcess::Running);
+
+        running.terminate();
+        QVERIFY(running.waitForFinished(30000));
+        QCOMPARE(running.exitCode(), 0);
+        // The first file was opened: it heads the recent files.
+        const QByteArray recent =
+            apptest::fileBytes(dir.filePath(QStringLiteral("config/scriva/profile.ini")));
+        QVERIFY2(recent.contains(files.first().toUtf8()), recent.constData());
+    }
+
+    void filesHandedOverTheSocket()
+    {
+        QTemporaryDir dir;
+        SingleInstance running(dir.path());
+        QCOMPARE(running.start(false), SingleInstance::Start::Listening);
+        QSignalSpy opened(&running, &SingleInstance::openRequested);
+        const QStringList paths = {QStringLiteral("/tmp/a b.png"), QStringLiteral("/tmp/100%.jpg"),
+                                   QStringLiteral("/tmp/\u00e9t\u00e9\nline.tif"),
+                                   QLatin1Char('/') + QString(3000, QLatin1Char('x'))};
+        QString error;
+        QVERIFY2(SingleInstance::SendFiles(dir.path(), paths, &error), qPrintable(error));
+        QVERIFY(opened.wait(3000));
+        QCOMPARE(opened.first().first().toStringList(), paths);
+        // A path too long for the socket is refused with its name, nothing is sent.
+        const QString tooLong = QLatin1Char('/') + QString(5000, QLatin1Char('y'));
+        QVERIFY(!SingleInstance::SendFiles(dir.path(), {tooLong}, &error));
+        QVERIFY(error.contains(tooLong));
+        QVERIFY(!opened.wait(300));
     }
 
     void buttonWithoutARunningInstance()
