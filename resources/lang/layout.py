@@ -23,7 +23,7 @@ SHORTCUTS = {
     32799: "Ctrl++", 32793: "Ctrl+-", 32795: "Ctrl+0", 32873: "Ctrl+F",
     32851: "Alt+Left", 32852: "Alt+Right", 32853: "Alt+Home", 32854: "Alt+End",
     32807: "F5", 1000: "F6", 32794: "F9", 32846: "F1",
-    32870: "Ctrl+T", 32872: "Ctrl+Shift+T", 32805: "Ctrl+Shift+P",
+    32870: "Ctrl+T", 32872: "Ctrl+Shift+T", 32805: "Ctrl+Shift+P", 57604: "Ctrl+Shift+S",
 }
 
 SEP = None

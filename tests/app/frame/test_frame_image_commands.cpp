@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -167,6 +168,34 @@ private slots:
         QCOMPARE(pdftest::PageCount(pdf), 2);
         QCOMPARE(pdftest::Text(pdf, 1, 1).simplified(), QStringLiteral("Minutes of the meeting"));
         QCOMPARE(pdftest::Text(pdf, 2, 2).simplified(), QStringLiteral("Held text of page two"));
+    }
+
+    // Save As has the desktop's usual key, next to Save's; no two menu items share a key.
+    void saveAsHasCtrlShiftSAndNoKeyIsShared()
+    {
+        QTemporaryDir home;
+        apptest::useHome(home, "demo");
+        CScrivaApp app;
+        CMainFrame* frame = apptest::StartWithImageView(app);
+        QVERIFY(frame);
+        const std::pair<int, const char*> keys[] = {{scriva::cmd::kFileSave, "Ctrl+S"},
+                                                    {scriva::cmd::kFileSaveAs, "Ctrl+Shift+S"}};
+        for (const auto& [id, key] : keys) {
+            auto* action = frame->findChild<QAction*>(QStringLiteral("cmd_%1").arg(id));
+            QVERIFY2(action, key);
+            QCOMPARE(action->shortcut(), QKeySequence(QLatin1String(key)));
+        }
+        QMap<QKeySequence, QString> owners;
+        for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>())
+            for (QAction* action : menu->actions()) {
+                if (action->shortcut().isEmpty())
+                    continue;
+                const QString owner = owners.value(action->shortcut());
+                QVERIFY2(owner.isEmpty() || owner == action->objectName(),
+                         qPrintable(action->shortcut().toString() + QLatin1Char(' ') + owner +
+                                    QLatin1Char(' ') + action->objectName()));
+                owners.insert(action->shortcut(), action->objectName());
+            }
     }
 
     // The camera picture's print is an item of the Camera menu with its own
