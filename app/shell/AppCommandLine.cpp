@@ -16,12 +16,14 @@ namespace {
 constexpr int kUnknownOptionExit = 2; // as command-line tools say "usage error"
 
 const char kUsage[] =
-    "Usage: scriva [-r]\n"
+    "Usage: scriva [-r] [FILE...]\n"
     "       scriva --button CODE [LPARAM]\n"
     "       scriva --help | --version\n"
     "\n"
     "Photographs, edits and recognises pages under a USB document camera.\n"
     "\n"
+    "  FILE...               open the first file and list them all as thumbnails;\n"
+    "                        when Scriva runs already, it takes them and this exits\n"
     "  -r                    restart of a running instance: wait for it to close\n"
     "  --button CODE [LPARAM]  send a camera button code (decimal or 0x-hex) to the\n"
     "                        running instance; exit 1 when none runs\n"
@@ -62,6 +64,11 @@ int sendButton(int argc, char** argv, std::FILE* err)
 
 } // namespace
 
+const char* ProgramVersion()
+{
+    return SCRIVA_VERSION;
+}
+
 int HandleCommandLineOptions(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     if (argc < 2)
@@ -71,7 +78,7 @@ int HandleCommandLineOptions(int argc, char** argv, std::FILE* out, std::FILE* e
         return 0;
     }
     if (std::strcmp(argv[1], "--version") == 0) {
-        std::fprintf(out, "scriva %s\n", SCRIVA_VERSION);
+        std::fprintf(out, "scriva %s\n", ProgramVersion());
         return 0;
     }
     if (std::strcmp(argv[1], "--button") == 0)

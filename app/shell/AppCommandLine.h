@@ -7,6 +7,10 @@
 
 namespace scriva {
 
+// The program's version, set in one place by the build (the project's version,
+// which the package and the metadata carry as well).
+const char* ProgramVersion();
+
 // argv as main() received it; output goes to `out` and errors to `err`.
 int HandleCommandLineOptions(int argc, char** argv, std::FILE* out, std::FILE* err);
 

@@ -2,6 +2,7 @@
 // Exit, Help and the recent-file list.
 
 #include "app/shell/AboutDialog.h"
+#include "app/shell/AppCommandLine.h"
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/CScrivaApp.h"
 #include "app/shell/CompanionPrograms.h"
@@ -162,7 +163,8 @@ std::optional<CommandState> CScrivaApp::OnUpdateCommand(int id) const
 void CScrivaApp::OnAbout()
 {
     const QString url = scriva::settings::ReadString(m_settings, scriva::settings::kUrl);
-    const QString version = scriva::settings::ReadString(m_settings, scriva::settings::kVersion);
+    // The build's version, as --version and the package give it (not the settings' field).
+    const QString version = QString::fromLatin1(scriva::ProgramVersion());
     // The engine's own version; empty when its library cannot be loaded.
     const QString engine = COcrEngine::EngineVersion();
     AboutDialog dialog(m_pack, url, version, engine, mainWindow());

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <thread>
@@ -93,8 +94,14 @@ private slots:
         // The engine library's own version.
         const QString engine = COcrEngine::EngineVersion();
         QVERIFY(engine.startsWith(QStringLiteral("5.")));
-        const QString version =
-            app.settings().GetString(QStringLiteral("Version"), QStringLiteral("NORMAL"));
+        // The build's one version, as `scriva --version` prints it.
+        QProcess program;
+        program.start(apptest::scrivaProgram(), {QStringLiteral("--version")});
+        QVERIFY(program.waitForFinished(20000));
+        const QString printed = QString::fromLatin1(program.readAllStandardOutput()).trimmed();
+        QVERIFY2(printed.startsWith(QStringLiteral("scriva ")), qPrintable(printed));
+        const QString version = printed.mid(7);
+        QCOMPARE(version, QStringLiteral(SCRIVA_TEST_PROJECT_VERSION));
         QCOMPARE(versionLine, app.pack().String(scriva::str::DialogText(
                                   scriva::form::kAbout, scriva::ctl::kAboutVersion)) +
                                   QLatin1Char(' ') + version + QStringLiteral(" ( ") + engine +
