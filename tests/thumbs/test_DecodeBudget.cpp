@@ -1,6 +1,7 @@
 // The memory budget of thumbnail decoding: sizes read from headers, huge or
 // lying pictures refused before any buffer exists, and workers sharing the
 // budget so that a folder of big pictures never holds more than it at once.
+#include "BuilderResults.h"
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
 #include "thumbs/DecodeBudget.h"
@@ -9,7 +10,6 @@
 #include "thumbs/ThumbDecoder.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -194,14 +194,14 @@ void DecodeBudgetTest::aFolderOfLyingTiffsStaysWithinTheBudget()
         jobs.push_back(ThumbJob{quint64(i + 1), path});
     }
     ThumbBuilder builder(2);
-    QSignalSpy ready(&builder, &ThumbBuilder::thumbnailReady);
+    thumbtest::BuilderResults r(builder);
     QElapsedTimer clock;
     clock.start();
     builder.Start(jobs, ThumbStyle{QSize(125, 100), true});
     QVERIFY(builder.WaitForDone(20000));
-    QTRY_COMPARE(ready.size(), 6);
-    for (const auto& args : ready)
-        QVERIFY(args.at(2).value<QImage>().isNull());
+    QTRY_COMPARE(r.ready.size(), size_t(6));
+    for (const auto& one : r.ready)
+        QVERIFY(one.image.isNull());
     QVERIFY(DecodeBudget::Shared().Peak() <= DecodeBudget::Shared().Total());
 }
 
@@ -219,12 +219,12 @@ void DecodeBudgetTest::workersShareTheBudget()
     const qint64 one = 1200LL * 900 * 8;
     DecodeBudget::Shared().SetTotal(one + one / 2);
     ThumbBuilder builder(2);
-    QSignalSpy ready(&builder, &ThumbBuilder::thumbnailReady);
+    thumbtest::BuilderResults r(builder);
     builder.Start(jobs, ThumbStyle{QSize(125, 100), true});
     QVERIFY(builder.WaitForDone(60000));
-    QTRY_COMPARE(ready.size(), 6);
-    for (const auto& args : ready) {
-        const QImage cell = args.at(2).value<QImage>();
+    QTRY_COMPARE(r.ready.size(), size_t(6));
+    for (const auto& one : r.ready) {
+        const QImage& cell = one.image;
         QCOMPARE(cell.size(), QSize(125, 100));
         QVERIFY(thumbtest::near(cell.pixelColor(30, 50), Qt::red));
     }

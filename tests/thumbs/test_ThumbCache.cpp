@@ -2,6 +2,7 @@
 // read, validity by URI and modification time, modes, atomic writes, noted
 // failures, and the builder taking pictures from it. Real PNG files, read back
 // by Qt's own PNG reader as another program would.
+#include "BuilderResults.h"
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
 #include "thumbs/ThumbBuilder.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <mutex>
@@ -206,11 +206,11 @@ void ThumbCacheTest::theColumnReusesAndRefreshesCachedPictures()
     style.sharedCache = true;
     auto build = [&](QByteArray* jpeg) {
         ThumbBuilder builder(1);
-        QSignalSpy ready(&builder, &ThumbBuilder::pictureReady);
+        thumbtest::BuilderResults r(builder);
         builder.Start({ThumbJob{1, photo}}, style);
-        if (!builder.WaitForDone(20000) || !QTest::qWaitFor([&] { return ready.size() == 1; }))
+        if (!builder.WaitForDone(20000) || !QTest::qWaitFor([&] { return r.pictures.size() == 1; }))
             return false;
-        *jpeg = ready.at(0).at(2).toByteArray();
+        *jpeg = r.pictures.at(0).jpeg;
         return true;
     };
     QByteArray jpeg;
