@@ -801,6 +801,10 @@ bool ApplyLookUnguarded(CxImage& image, Look look)
             image.SetLastError(out.GetLastError());
             return false;
         }
+        // Transparency stays, as in the Grayscale command.
+        if (image.AlphaIsValid() && out.AlphaCreate())
+            std::memcpy(out.AlphaGetPointer(), image.AlphaGetPointer(),
+                        size_t(image.GetWidth()) * size_t(image.GetHeight()));
         image.SetProgress(100);
         return image.Transfer(out);
     }

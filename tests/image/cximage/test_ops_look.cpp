@@ -340,3 +340,25 @@ TEST(PageLook, TooLittleMemoryFailsWithAReason)
         EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << c.bpp << " bpp";
     }
 }
+
+// A picture with transparency keeps it in Document and Grey, as the Grayscale
+// command keeps it: a clear background stays clear instead of showing the
+// colours hidden under it.
+TEST(PageLook, TransparencyIsKept)
+{
+    for (Look look : {Look::Document, Look::Grey}) {
+        CxImage img(PageOf(0).image);
+        ASSERT_TRUE(img.AlphaCreate());
+        const int w = int(img.GetWidth()), h = int(img.GetHeight());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w / 3; ++x)
+                img.AlphaSet(x, y, uint8_t(x % 200));
+        ASSERT_TRUE(cxlook::ApplyLook(img, look)) << img.GetLastError();
+        ASSERT_TRUE(img.AlphaIsValid()) << cxlook::LookName(look);
+        int differ = 0;
+        for (int y = 0; y < h; y += 7)
+            for (int x = 0; x < w; x += 5)
+                differ += img.AlphaGet(x, y) != (x < w / 3 ? uint8_t(x % 200) : 255);
+        EXPECT_EQ(differ, 0) << cxlook::LookName(look);
+    }
+}
