@@ -115,10 +115,8 @@ void CLeftFormView::BrowseFolder()
     // folder that cannot be made leaves the dialog at its own start.
     if (!start.isEmpty() && !QDir().mkpath(start))
         start.clear();
-    if (!m_services.chooseFolder)
-        return;
     const QString chosen =
-        m_services.chooseFolder(this, m_services.text(scriva::str::kBrowseTitle), start);
+        m_services.window->ChooseFolder(this, m_services.text(scriva::str::kBrowseTitle), start);
     if (!chosen.isEmpty())
         emit folderChosen(chosen);
 }

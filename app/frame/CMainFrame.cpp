@@ -29,7 +29,8 @@ constexpr int kPrintCommands[] = {scriva::cmd::kPrintAt96Dpi, scriva::cmd::kPrin
 CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent)
     : QMainWindow(parent), m_services(FrameServices::WithDefaults(services)), m_doc(doc),
       m_router(new CommandRouter(this)),
-      m_actions(new ActionRegistry(*m_router, m_services.string, this))
+      m_actions(new ActionRegistry(
+          *m_router, [this](int id) { return m_services.text(id); }, this))
 {
     setObjectName(QStringLiteral("CMainFrame"));
     setDockOptions(dockOptions() | QMainWindow::AllowNestedDocks);
@@ -77,10 +78,10 @@ bool CMainFrame::createBars()
     MainMenus::SetMenuIcons(m_services.toolbar(scriva::res::kMenuIcons),
                             m_services.bitmap(scriva::res::kMenuIconBitmap), *m_actions);
 
-    m_statusBar = new MainStatusBar(m_services.string, this);
+    m_statusBar = new MainStatusBar([this](int id) { return m_services.text(id); }, this);
     setStatusBar(m_statusBar);
 
-    m_searchBar = new SearchBar(m_services.string, this);
+    m_searchBar = new SearchBar([this](int id) { return m_services.text(id); }, this);
     addDockWidget(Qt::TopDockWidgetArea, m_searchBar);
     m_searchBar->setFloating(true);
     m_searchBar->move(300, 300);
@@ -120,7 +121,14 @@ void CMainFrame::wireThumbnails()
 {
     ThumbViewHooks hooks;
     hooks.openPath = m_services.openFile;
-    hooks.message = m_services.askMessage;
+    hooks.message = [window = m_services.window](
+                        QWidget* parent, int id, QMessageBox::StandardButtons buttons,
+                        QMessageBox::Icon icon, QMessageBox::StandardButton preset) {
+        // The window's buttons and icons have Qt's values and order.
+        return QMessageBox::StandardButton(
+            window->Ask(parent, window->Text(id), IWindowServices::Buttons(int(buttons)),
+                        IWindowServices::Icon(int(icon)), IWindowServices::Button(int(preset))));
+    };
     hooks.imageOperationRunning = m_services.isEditing;
     hooks.contextMenu = [this](QWidget* owner) {
         if (!m_thumbMenu)

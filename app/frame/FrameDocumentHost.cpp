@@ -2,6 +2,7 @@
 
 #include "app/frame/CMainFrame.h"
 #include "image/IThumbList.h"
+#include "image/IWindowServices.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -71,9 +72,11 @@ DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
     CMainFrame* f = &frame;
     const FrameServices* s = &services;
     host.string = [s](int id) { return s->text(id); };
-    host.showText = [f, s](const QString& text) { s->showText(f, text, QString(), false); };
-    host.showMessage = [f, s](int id, bool) { s->showMessage(f, id); };
-    host.askYesNo = [f, s](const QString& text) { return s->askYesNo(f, text); };
+    host.showText = [f, s](const QString& text) {
+        s->window->Tell(f, text, IWindowServices::Icon::Critical);
+    };
+    host.showMessage = [f, s](int id, bool) { s->window->Tell(f, id); };
+    host.askYesNo = [f, s](const QString& text) { return s->window->AskYesNo(f, text); };
     host.promptSaveName = [f, s](QString& name, int& type, const QString& title) {
         return s->promptSaveName(f, name, type, title);
     };

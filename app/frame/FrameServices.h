@@ -1,8 +1,8 @@
 #pragma once
-// What the main frame and its panes take from the rest of the program: pack
-// texts, menus, toolbars and bitmaps, skin files, the photo folder, the busy
-// state, message boxes, the folder chooser, what recognition needs and the
-// settings store. The application fills it from its pack and settings
+// What the main frame and its panes take from the rest of the program: the
+// window's texts, boxes and folder chooser (IWindowServices), menus, toolbars
+// and bitmaps, skin files, the photo folder, the busy state, what recognition
+// needs and the settings store. The application fills it from its pack and settings
 // (FrameWindows); tests fill it from a loaded pack and temporary folders. A
 // plain value; user-interface thread only.
 
@@ -11,7 +11,6 @@
 #include "ocr/OcrSettings.h"
 
 #include <QJsonValue>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QString>
 #include <functional>
@@ -21,35 +20,21 @@ class QWidget;
 
 struct FrameServices
 {
-    std::function<QString(int)> string;                     // pack string by id
     std::function<QJsonValue(int)> menu;                    // menu tree by id
     std::function<QJsonValue(int)> toolbar;                 // toolbar button ids by id
     std::function<QPixmap(int)> bitmap;                     // pack bitmap by id
     std::function<QString(scriva::settings::Key)> skinFile; // skin bitmap path by its settings key
     std::function<QString()> saveFolder;                    // the photo folder, resolved
     std::function<bool()> isBusy;
-    std::function<void(bool)> setSwitching;         // a right-area switch starts or ends
-    std::function<void(QWidget*, int)> showMessage; // message box with a numbered string
-    // The same box with the reason (a system's or camera's text) after the string;
-    // without one, showMessage is used and the reason only goes to stderr.
-    std::function<void(QWidget*, int, const QString& reason)> showMessageWithReason;
-    std::function<QString(QWidget*, const QString& title, const QString& start)> chooseFolder;
-    // A numbered question with the given buttons and default; returns the answer.
-    std::function<QMessageBox::StandardButton(QWidget*, int, QMessageBox::StandardButtons,
-                                              QMessageBox::Icon, QMessageBox::StandardButton)>
-        askMessage;
+    std::function<void(bool)> setSwitching;       // a right-area switch starts or ends
     std::function<bool(const QString&)> openFile; // into the document; "" clears it
     std::function<bool()> isEditing;              // an image operation runs on the document
-    // A message box with its own text and caption (empty: the program's).
-    std::function<void(QWidget*, const QString& text, const QString& caption, bool information)>
-        showText;
     // Text recognition: its settings read afresh and the job's busy state.
     std::function<scriva::ocr::OcrSettings()> ocrSettings;
     std::function<void(bool)> setRecognizing;
     const CConfigFile* settings = nullptr; // the store, for views that read it; may be null
     // Texts, boxes and questions of the program's window; never owned.
     IWindowServices* window = nullptr;
-    std::function<bool(QWidget*, const QString&)> askYesNo; // question box: true on Yes
     // The file-name prompt for saving (name and type in and out) with its
     // title (empty: the prompt's own); false on Cancel.
     std::function<bool(QWidget*, QString& name, int& type, const QString& title)> promptSaveName;
@@ -63,7 +48,9 @@ struct FrameServices
     std::function<QString()> languageCode;
     std::function<void(bool)> setTakingPhoto;
 
-    QString text(int id) const { return string ? string(id) : QString(); }
+    QString text(int id) const { return window ? window->Text(id) : QString(); }
+    // A numbered message with the reason (a system's or camera's text) after it.
+    void TellWithReason(QWidget* parent, int id, const QString& reason) const;
     bool busy() const { return isBusy && isBusy(); }
 
     // Fills what is unset with plain behaviour: no texts, never busy, Qt's own

@@ -19,7 +19,6 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
 {
     FrameServices s;
     LanguagePack& pack = app.pack();
-    s.string = [&pack](int id) { return pack.String(id); };
     s.menu = [&pack](int id) { return pack.Menu(id); };
     s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
     s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
@@ -39,14 +38,6 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.saveFolder = [&app] { return scriva::settings::PhotoFolder(app.settings()); };
     s.isBusy = [&app] { return app.isBusy(); };
     s.setSwitching = [&app](bool on) { app.setBusy(CScrivaApp::BusySwitching, on); };
-    s.showMessage = [](QWidget* parent, int id) { AppMessageBox(parent, id); };
-    s.askMessage = [](QWidget* parent, int id, QMessageBox::StandardButtons buttons,
-                      QMessageBox::Icon icon, QMessageBox::StandardButton preset) {
-        std::unique_ptr<QMessageBox> box =
-            MakeAppMessageBox(parent, LanguagePack::Text(id), buttons, icon);
-        box->setDefaultButton(preset);
-        return RunAppMessageBox(*box);
-    };
     // Thumbnail clicks and the column's deletions open through the document's
     // browsing path (an empty path clears it).
     s.openFile = [&app](const QString& path) {
@@ -54,22 +45,10 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
         return windows && windows->document().OpenPath(path);
     };
     s.isEditing = [&app] { return app.isBusy(CScrivaApp::BusyEditing); };
-    s.showMessageWithReason = [](QWidget* parent, int id, const QString& reason) {
-        const QString text = LanguagePack::Text(id);
-        AppMessageBox(parent, reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason);
-    };
-    s.showText = [](QWidget* parent, const QString& text, const QString& caption, bool info) {
-        AppMessageBox(parent, text, QMessageBox::Ok,
-                      info ? QMessageBox::Information : QMessageBox::Critical, caption);
-    };
     s.ocrSettings = [&app] { return scriva::ocr::OcrSettings::Read(app.settings()); };
     s.setRecognizing = [&app](bool on) { app.setBusy(CScrivaApp::BusyRecognizing, on); };
     s.settings = &app.settings();
     s.window = &app.windowServices();
-    s.askYesNo = [](QWidget* parent, const QString& text) {
-        return AppMessageBox(parent, text, QMessageBox::Yes | QMessageBox::No,
-                             QMessageBox::Question) == QMessageBox::Yes;
-    };
     s.addRecentFile = [&app](const QString& path) { app.AddToRecentFileList(path); };
     s.setSetting = [&app](const QString& key, const QString& value, const QString& section) {
         app.settings().SetString(key, value, section);

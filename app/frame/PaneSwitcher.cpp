@@ -58,9 +58,7 @@ void PaneSwitcher::toCapture()
         watchCapture(video);
     } else {
         // Requests arriving while the box is open are refused by the guard.
-        if (m_services.showMessageWithReason)
-            m_services.showMessageWithReason(m_frame, scriva::str::kCaptureFailed,
-                                             video->FailureReason());
+        m_services.TellWithReason(m_frame, scriva::str::kCaptureFailed, video->FailureReason());
         toImage();
     }
     m_panes.ShowResultPane(false, m_frame->height());
@@ -91,8 +89,7 @@ void PaneSwitcher::captureLost(QObject* view, const QString& reason)
         return;
     }
     setSwitching(true);
-    if (m_services.showMessageWithReason)
-        m_services.showMessageWithReason(m_frame, scriva::str::kCaptureFailed, reason);
+    m_services.TellWithReason(m_frame, scriva::str::kCaptureFailed, reason);
     toImage();
     setSwitching(false);
     emit modeChanged(m_mode);

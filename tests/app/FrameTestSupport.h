@@ -8,8 +8,10 @@
 #include "app/shell/LanguagePack.h"
 #include "capture_view/ui/CVideoView.h"
 #include "image/CScrivaDoc.h"
+#include "tests/common/TestWindowServices.h"
 
 #include <QDir>
+#include <QMessageBox>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -32,7 +34,10 @@ inline LanguagePack& englishPack()
     return pack;
 }
 
-struct Recorder
+// The frame's services and window: every box is recorded as the id of the
+// text last asked for (the frame asks for a box's text just before showing
+// it), with the reason after that text when it has one.
+struct Recorder : TestWindowServices
 {
     std::vector<int> messages;
     QStringList reasons; // of boxes that give one
@@ -42,13 +47,32 @@ struct Recorder
     std::function<void(int)> onMessage;                   // runs while the "box" is open
     QMessageBox::StandardButton answer = QMessageBox::No; // to every question
     QStringList opened;                                   // files the frame asked to open
+    mutable int lastId = 0;
+
+    QString Text(int id) const override
+    {
+        lastId = id;
+        return englishPack().String(id);
+    }
+    Button Ask(QWidget*, const QString& text, Buttons buttons, Icon, Button,
+               const QString&) override
+    {
+        const int id = lastId;
+        messages.push_back(id);
+        const QString base = englishPack().String(id) + QStringLiteral("\n\n");
+        if (text.startsWith(base))
+            reasons << text.mid(base.size());
+        if (onMessage)
+            onMessage(id);
+        return buttons == Ok ? Ok : Button(int(answer));
+    }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return chosenFolder; }
 };
 
 inline FrameServices servicesFor(Recorder& rec)
 {
     LanguagePack& pack = englishPack();
     FrameServices s;
-    s.string = [&pack](int id) { return pack.String(id); };
     s.menu = [&pack](int id) { return pack.Menu(id); };
     s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
     s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
@@ -57,22 +81,7 @@ inline FrameServices servicesFor(Recorder& rec)
     };
     s.saveFolder = [&rec] { return rec.saveFolder; };
     s.isBusy = [&rec] { return rec.busy; };
-    s.showMessage = [&rec](QWidget*, int id) {
-        rec.messages.push_back(id);
-        if (rec.onMessage)
-            rec.onMessage(id);
-    };
-    s.showMessageWithReason = [&rec, show = s.showMessage](QWidget* parent, int id,
-                                                           const QString& reason) {
-        rec.reasons << reason;
-        show(parent, id);
-    };
-    s.chooseFolder = [&rec](QWidget*, const QString&, const QString&) { return rec.chosenFolder; };
-    s.askMessage = [&rec](QWidget*, int id, QMessageBox::StandardButtons, QMessageBox::Icon,
-                          QMessageBox::StandardButton) {
-        rec.messages.push_back(id);
-        return rec.answer;
-    };
+    s.window = &rec;
     s.openFile = [&rec](const QString& path) {
         rec.opened << path;
         return true;
