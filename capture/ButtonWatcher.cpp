@@ -1,5 +1,7 @@
 #include "ButtonWatcher.h"
 
+#include "config/CommandIds.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,7 +25,7 @@ ButtonWatcher::~ButtonWatcher()
 void ButtonWatcher::SetKeyMap(const QMap<int, int>& extra)
 {
     m_keyMap = extra;
-    m_keyMap.insert(KEY_CAMERA, kSnapshotButton);
+    m_keyMap.insert(KEY_CAMERA, scriva::button::kPhoto);
 }
 
 QStringList ButtonWatcher::InputNodesOf(const QString& usbDevicePath) const

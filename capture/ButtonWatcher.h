@@ -18,7 +18,6 @@ class ButtonWatcher : public QObject
     Q_OBJECT
 public:
     using Poster = std::function<void(int buttonCode)>;
-    static constexpr int kSnapshotButton = 0x40;
 
     explicit ButtonWatcher(Poster post, QObject* parent = nullptr);
     ~ButtonWatcher() override;
@@ -29,7 +28,7 @@ public:
     void Detach();
     int WatchedCount() const { return int(m_nodes.size()); }
 
-    // KEY_CAMERA -> 0x40 plus the given evdev key code -> button code pairs.
+    // KEY_CAMERA -> scriva::button::kPhoto plus the given evdev key code -> button code pairs.
     void SetKeyMap(const QMap<int, int>& extra);
     void SetSysfsRoot(const QString& root) { m_sysfsRoot = root; }
     void SetDeviceRoot(const QString& root) { m_deviceRoot = root; }

@@ -8,7 +8,7 @@
 namespace PhotoSettingsReader {
 
 const QString kSection = QLatin1String(scriva::settings::section::kPhotos);
-const QString kPreset = QStringLiteral("Preinstall");
+const QString kPreset = QLatin1String(scriva::settings::kPresetPageName);
 const QString kWholePicture = QStringLiteral("All");
 
 namespace {

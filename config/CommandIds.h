@@ -1,9 +1,9 @@
 #pragma once
 // Every number the program shares with its language packs and its posted
 // events, named once: command ids (menus, toolbars, buttons), string ids,
-// message codes, right-area modes, dialog and control ids, bitmap and cursor
-// ids and status-bar indicators. The numbers are the contract with the packs
-// and must not change. Plain constants; any thread may use them. New code
+// message codes, camera button codes, right-area modes, dialog and control
+// ids, bitmap and cursor ids and status-bar indicators. The numbers are the
+// contract with the packs and must not change. Plain constants; any thread may use them. New code
 // adds its id here instead of writing the number.
 
 #include <array>
@@ -183,6 +183,17 @@ constexpr int kButton = 0x7E8;        // a camera button; wParam = code, lParam 
 constexpr int kEditDone = 0x7E9;      // the editing worker ended; wParam = command id
 constexpr int kRecognizeDone = 0x7EA; // the recognition worker ended; payload: path -> text
 } // namespace msg
+
+// Camera buttons: the code a button message carries (its wParam's low byte).
+namespace button {
+constexpr int kZoomOut = 0x02;
+constexpr int kZoomIn = 0x04;
+constexpr int kPrevious = 0x08;   // the previous image
+constexpr int kNext = 0x10;       // the next image
+constexpr int kSwitchArea = 0x20; // image view <-> capture view
+constexpr int kPhoto = 0x40;      // the snapshot button (also the camera key of the input node)
+constexpr int kPhoto2 = 0x41;
+} // namespace button
 
 // Right-area modes: the form id of the view that fills the right area.
 namespace mode {

@@ -59,6 +59,7 @@ constexpr Key kPhotoFolder{section::kPhotos, "savePath"}; // read through PhotoF
 constexpr Key kPhotoStem{section::kPhotos, "fileName"};
 constexpr Key kPhotoFormat{section::kPhotos, "pictureFormat"};
 constexpr Key kPageSizeName{section::kPhotos, "sizePicture"};
+constexpr char kPresetPageName[] = "Preinstall"; // kPageSizeName's value for the preset area
 constexpr Key kNamingRule{section::kPhotos, "nomenclature"}; // 0 date and time, 1 counter
 constexpr Key kCounterNext{section::kPhotos, "initialValue"};
 constexpr Key kCounterStep{section::kPhotos, "increment"};

@@ -1,16 +1,13 @@
 #include "app/frame/FrameDocumentHost.h"
 
 #include "app/frame/CMainFrame.h"
+#include "config/SettingsKeys.h"
 #include "image/IThumbList.h"
 #include "image/IWindowServices.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
 namespace {
-
-const QString kPhotoSection = QStringLiteral("TAKE_PHOTOS_SET");
-const QString kPageKey = QStringLiteral("sizePicture");
-const QString kPresetPage = QStringLiteral("Preinstall");
 
 // The thumbnail column as the document asks for it.
 class ThumbListAdapter : public IThumbList
@@ -100,7 +97,8 @@ DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
     host.clearPresetAreaFlag = [f] { f->SetPresetAreaFlag(false); };
     host.presetAreaConfirmed = [f, s] {
         f->SetPresetAreaFlag(true);
-        s->setSetting(kPageKey, kPresetPage, kPhotoSection);
+        s->setSetting(scriva::settings::kPageSizeName,
+                      QLatin1String(scriva::settings::kPresetPageName));
         f->PostSwitchRightPane();
     };
     return host;

@@ -39,7 +39,7 @@ FrameServices FrameServices::WithDefaults(FrameServices s)
     if (!s.addRecentFile)
         s.addRecentFile = [](const QString&) {};
     if (!s.setSetting)
-        s.setSetting = [](const QString&, const QString&, const QString&) {};
+        s.setSetting = [](scriva::settings::Key, const QString&) {};
     return s;
 }
 

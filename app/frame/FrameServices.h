@@ -39,8 +39,8 @@ struct FrameServices
     // title (empty: the prompt's own); false on Cancel.
     std::function<bool(QWidget*, QString& name, int& type, const QString& title)> promptSaveName;
     std::function<void(const QString&)> addRecentFile;
-    // Writes a setting into the program's store (key, value, section).
-    std::function<void(const QString&, const QString&, const QString&)> setSetting;
+    // Writes a setting into the program's store.
+    std::function<void(scriva::settings::Key, const QString&)> setSetting;
     // Photos: the settings store they read and write, the file the counter is
     // saved to, the language of the settings lists and the photo-in-progress flag.
     std::function<CConfigFile*()> photoSettings;

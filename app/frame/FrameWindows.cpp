@@ -50,8 +50,8 @@ FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
     s.settings = &app.settings();
     s.window = &app.windowServices();
     s.addRecentFile = [&app](const QString& path) { app.AddToRecentFileList(path); };
-    s.setSetting = [&app](const QString& key, const QString& value, const QString& section) {
-        app.settings().SetString(key, value, section);
+    s.setSetting = [&app](scriva::settings::Key key, const QString& value) {
+        scriva::settings::WriteString(app.settings(), key, value);
     };
     s.photoSettings = [&app] { return &app.settings(); };
     s.settingsPath = [] { return scriva::userConfigFile(); };

@@ -9,19 +9,7 @@
 
 #include <QApplication>
 
-namespace {
-
-namespace Button {
-constexpr int SwitchArea = 0x20;
-constexpr int ZoomIn = 0x04;
-constexpr int ZoomOut = 0x02;
-constexpr int Previous = 0x08;
-constexpr int Next = 0x10;
-constexpr int Photo = 0x40;
-constexpr int Photo2 = 0x41;
-} // namespace Button
-
-} // namespace
+namespace button = scriva::button;
 
 bool CScrivaApp::eventFilter(QObject* watched, QEvent* event)
 {
@@ -62,17 +50,17 @@ void CScrivaApp::OnButton(const AppEvent& event)
         return;
     const int code = int(event.wParam() & 0xFF);
     switch (code) {
-    case Button::SwitchArea:
+    case button::kSwitchArea:
         m_windows->SwitchRightPane();
         break;
-    case Button::ZoomIn:
-    case Button::ZoomOut:
-    case Button::Previous:
-    case Button::Next:
+    case button::kZoomIn:
+    case button::kZoomOut:
+    case button::kPrevious:
+    case button::kNext:
         OnButtonImageCommand(code);
         break;
-    case Button::Photo:
-    case Button::Photo2:
+    case button::kPhoto:
+    case button::kPhoto2:
         OnButtonPhoto();
         break;
     default:
@@ -92,11 +80,11 @@ void CScrivaApp::OnButtonImageCommand(int code)
         AppMessageBox(mainWindow(), scriva::str::kNotInImageMode);
         return;
     }
-    if (code == Button::ZoomIn)
+    if (code == button::kZoomIn)
         m_windows->DispatchCommand(scriva::cmd::kZoomIn);
-    else if (code == Button::ZoomOut)
+    else if (code == button::kZoomOut)
         m_windows->DispatchCommand(scriva::cmd::kZoomOut);
-    else if (code == Button::Previous)
+    else if (code == button::kPrevious)
         m_windows->OpenPreviousFile();
     else
         m_windows->OpenNextFile();

@@ -1,7 +1,11 @@
 #include "IconPainter.h"
 
+#include "config/CommandIds.h"
+
 #include <QPainterPath>
 #include <QtMath>
+
+namespace cmd = scriva::cmd;
 
 namespace {
 const QColor kInk(38, 50, 64);
@@ -284,61 +288,61 @@ void IconPainter::drop(const QColor& colour, int sgn)
 bool IconPainter::drawFileIcon(int id)
 {
     switch (id) {
-    case 57600: // new
+    case cmd::kFileNew:
         page(2.5, 1, 10, 14);
         sign(11.5, 11.5, 1, kGreen);
         return true;
-    case 57601: // open
+    case cmd::kFileOpen:
         folder();
         arrow(9, 11, 9, 1.5, kGreen);
         return true;
-    case 57603: // save
+    case cmd::kFileSave:
         disk(kBlue);
         return true;
-    case 57604: // save as
+    case cmd::kFileSaveAs:
         disk(kBlue);
         pen(kInk);
         m_p.setBrush(kYellow);
         m_p.drawPolygon(QPolygonF({QPointF(9, 15), QPointF(9.5, 12.5), QPointF(15, 7),
                                    QPointF(16, 8), QPointF(10.5, 13.5)}));
         return true;
-    case 32878: // save a copy as JPEG
+    case cmd::kSaveCopyJpeg: // save a copy as JPEG
         disk(kOrange);
         return true;
-    case 57612: // mail
+    case cmd::kSendMail:
         pen(kInk);
         m_p.setBrush(kPaper);
         m_p.drawRect(QRectF(1.5, 3.5, 13, 9));
         m_p.drawPolyline(QPolygonF({QPointF(1.5, 3.5), QPointF(8, 9), QPointF(14.5, 3.5)}));
         return true;
-    case 57607: // print
-    case 57608:
+    case cmd::kPrint:
+    case cmd::kPrintDirect:
         printer();
         return true;
-    case 32804: // print at actual size
+    case cmd::kPrintAt96Dpi: // print at actual size
         printer();
         glyphA(10.5, 0.5, 5, kBlue);
         return true;
-    case 57609: // print preview
+    case cmd::kPrintPreview:
         page(1.5, 1, 10, 13);
         lines(3.5, 5, 5, 3);
         magnifier(10, 10, 3, 0);
         return true;
-    case 57606: // print setup
+    case cmd::kPrintSetup:
         printer();
         gear(12, 4, 3.5);
         return true;
-    case 32850: // clear recent files
+    case cmd::kClearRecentFiles:
         lines(2, 3, 10, 5, 2.2);
         cross(11.5, 11.5, 3);
         return true;
-    case 57665: // exit
+    case cmd::kExit:
         pen(kInk);
         m_p.setBrush(QColor(170, 120, 70));
         m_p.drawRect(QRectF(2, 1.5, 8, 13));
         arrow(7, 8, 15.5, 8, kRed);
         return true;
-    case 32877: { // export to PDF
+    case cmd::kExportPdf: {
         page(2, 1, 12, 14);
         m_p.setPen(Qt::NoPen);
         m_p.setBrush(kRed);
@@ -369,18 +373,18 @@ bool IconPainter::drawFileIcon(int id)
 bool IconPainter::drawEditIcon(int id)
 {
     switch (id) {
-    case 57643: // undo
+    case cmd::kUndo:
         arcArrow(0, 180, QRectF(3, 3.5, 11, 11), kBlue);
         return true;
-    case 57644: // redo
+    case cmd::kRedo:
         arcArrow(180, -180, QRectF(2, 3.5, 11, 11), kBlue);
         return true;
-    case 32775: // crop tool
+    case cmd::kCropTool:
         pen(kInk, 1.6);
         m_p.drawPolyline(QPolygonF({QPointF(4, 0.5), QPointF(4, 12), QPointF(15.5, 12)}));
         m_p.drawPolyline(QPolygonF({QPointF(0.5, 4), QPointF(12, 4), QPointF(12, 15.5)}));
         return true;
-    case 32859: { // lasso crop
+    case cmd::kLassoTool: { // lasso crop
         QPen p(kInk, 1.2, Qt::DashLine);
         p.setDashPattern({1.6, 1.2});
         m_p.setPen(p);
@@ -390,7 +394,7 @@ bool IconPainter::drawEditIcon(int id)
         m_p.drawLine(QPointF(5, 10), QPointF(3.5, 15));
         return true;
     }
-    case 32797: { // hand
+    case cmd::kHandTool: {
         pen(kInk);
         m_p.setBrush(QColor(250, 215, 180));
         QPainterPath palm;
@@ -402,14 +406,14 @@ bool IconPainter::drawEditIcon(int id)
         m_p.drawPath(palm.simplified());
         return true;
     }
-    case 32857: // text
+    case cmd::kTextTool:
         glyphT(2, 2, 12, kInk);
         return true;
-    case 32864: // set capture area
+    case cmd::kPresetAreaTool: // set capture area
         camera(0.5, 4, 9, 7);
         dashedRect(6.5, 6.5, 8.5, 8, kGreen);
         return true;
-    case 32867: // clear capture area
+    case cmd::kClearPresetArea: // clear capture area
         dashedRect(1.5, 1.5, 11, 11, kGreen);
         cross(11.5, 11.5, 3);
         return true;
@@ -421,60 +425,60 @@ bool IconPainter::drawEditIcon(int id)
 bool IconPainter::drawImageIcon(int id)
 {
     switch (id) {
-    case 32780: // rotate left
+    case cmd::kRotateLeft90:
         page(5, 5, 6.5, 7.5);
         curvedArrow(false, kGreen);
         return true;
-    case 32781: // rotate right
+    case cmd::kRotateRight90:
         page(5, 5, 6.5, 7.5);
         curvedArrow(true, kGreen);
         return true;
-    case 32791: // free rotation
+    case cmd::kRotateFree:
         pen(kInk);
         m_p.drawLine(QPointF(2, 14), QPointF(14.5, 14));
         m_p.drawLine(QPointF(2, 14), QPointF(12, 4));
         pen(kGreen, 1.3);
         m_p.drawArc(QRectF(-5, 7, 14, 14), 0, 45 * 16);
         return true;
-    case 32778: // mirror
+    case cmd::kMirrorHorizontal:
         pen(kInk);
         m_p.setBrush(kBlue);
         m_p.drawPolygon(QPolygonF({QPointF(7, 3), QPointF(7, 13), QPointF(1.5, 13)}));
         m_p.setBrush(kPaper);
         m_p.drawPolygon(QPolygonF({QPointF(9, 3), QPointF(9, 13), QPointF(14.5, 13)}));
         return true;
-    case 32779: // flip
+    case cmd::kFlipVertical:
         pen(kInk);
         m_p.setBrush(kBlue);
         m_p.drawPolygon(QPolygonF({QPointF(3, 7), QPointF(13, 7), QPointF(13, 1.5)}));
         m_p.setBrush(kPaper);
         m_p.drawPolygon(QPolygonF({QPointF(3, 9), QPointF(13, 9), QPointF(13, 14.5)}));
         return true;
-    case 32796: // resize
+    case cmd::kResize:
         pen(kInk);
         m_p.setBrush(kPaper);
         m_p.drawRect(QRectF(1.5, 6.5, 8, 8));
         arrow(6, 10, 14.5, 1.5, kBlue);
         return true;
-    case 32782:
+    case cmd::kBrighter:
         sun(true, 1);
         return true;
-    case 32783:
+    case cmd::kDarker:
         sun(false, -1);
         return true;
-    case 32784:
+    case cmd::kMoreContrast:
         halfCircle(1);
         return true;
-    case 32785:
+    case cmd::kLessContrast:
         halfCircle(-1);
         return true;
-    case 32786:
+    case cmd::kSaturate:
         drop(QColor(230, 40, 120), 1);
         return true;
-    case 32787:
+    case cmd::kDesaturate:
         drop(QColor(230, 180, 200), -1);
         return true;
-    case 32788: // negative
+    case cmd::kInvert:
         pen(kInk);
         m_p.setBrush(kInk);
         m_p.drawRect(QRectF(1.5, 2.5, 6.5, 11));
@@ -486,14 +490,14 @@ bool IconPainter::drawImageIcon(int id)
         m_p.setBrush(kInk);
         m_p.drawEllipse(QPointF(11.2, 8), 2, 2);
         return true;
-    case 32789: // grayscale
+    case cmd::kToGray:
         pen(kInk);
         for (int i = 0; i < 4; ++i) {
             m_p.setBrush(QColor::fromRgb(240 - i * 60, 240 - i * 60, 240 - i * 60));
             m_p.drawRect(QRectF(1.5 + i * 3.25, 4, 3.25, 8));
         }
         return true;
-    case 32790: // black and white
+    case cmd::kBlackAndWhite:
         pen(kInk);
         for (int i = 0; i < 4; ++i) {
             m_p.setBrush((i % 3 == 0) ? kInk : kPaper);
@@ -508,7 +512,7 @@ bool IconPainter::drawImageIcon(int id)
 bool IconPainter::drawViewIcon(int id)
 {
     switch (id) {
-    case 1000: // camera / image view
+    case cmd::kSwitchRightArea: // camera / image view
         camera(0.5, 0.5, 9, 7);
         pen(kInk);
         m_p.setBrush(QColor(190, 225, 190));
@@ -516,45 +520,45 @@ bool IconPainter::drawViewIcon(int id)
         arrow(2.5, 9, 2.5, 15, kBlue);
         arrow(13.5, 7, 13.5, 1, kBlue);
         return true;
-    case 32799:
+    case cmd::kZoomIn:
         magnifier(6.5, 6.5, 5, 1);
         return true;
-    case 32793:
+    case cmd::kZoomOut:
         magnifier(6.5, 6.5, 5, -1);
         return true;
-    case 32795: // actual size
+    case cmd::kActualSizeImage: // actual size
         magnifier(6.5, 6.5, 5, 0);
         pen(kBlue, 1.3);
         m_p.drawLine(QPointF(5, 4.5), QPointF(6.5, 3.5));
         m_p.drawLine(QPointF(6.5, 3.5), QPointF(6.5, 9.5));
         return true;
-    case 32861: // fit camera picture
+    case cmd::kFit: // fit camera picture
         pen(kInk);
         m_p.setBrush(Qt::NoBrush);
         m_p.drawRect(QRectF(1, 1, 14, 14));
         arrow(2, 2, 6.5, 6.5, kBlue);
         arrow(14, 14, 9.5, 9.5, kBlue);
         return true;
-    case 32862: // camera picture at real size
+    case cmd::kActualSize: // camera picture at real size
         camera(1, 3, 14, 11);
         return true;
-    case 32851:
+    case cmd::kPreviousImage:
         arrow(14, 8, 2, 8, kBlue);
         return true;
-    case 32852:
+    case cmd::kNextImage:
         arrow(2, 8, 14, 8, kBlue);
         return true;
-    case 32853: // first
+    case cmd::kFirstImage:
         arrow(15, 8, 4.5, 8, kBlue);
         pen(kBlue, 1.6);
         m_p.drawLine(QPointF(2, 3), QPointF(2, 13));
         return true;
-    case 32854: // last
+    case cmd::kLastImage:
         arrow(1, 8, 11.5, 8, kBlue);
         pen(kBlue, 1.6);
         m_p.drawLine(QPointF(14, 3), QPointF(14, 13));
         return true;
-    case 32794: // thumbnail column
+    case cmd::kToggleLeftColumn: // thumbnail column
         pen(kInk);
         m_p.setBrush(kPaper);
         m_p.drawRect(QRectF(1, 2, 14, 12));
@@ -562,7 +566,7 @@ bool IconPainter::drawViewIcon(int id)
         m_p.drawRect(QRectF(1, 2, 4.5, 12));
         arrow(12.5, 8, 7.5, 8, kBlue);
         return true;
-    case 32873: // search texts
+    case cmd::kShowSearchBar:
         page(1, 1, 10, 13);
         lines(3, 5, 5, 4);
         magnifier(10, 9.5, 3, 0);
@@ -575,29 +579,29 @@ bool IconPainter::drawViewIcon(int id)
 bool IconPainter::drawCaptureIcon(int id)
 {
     switch (id) {
-    case 32807:
+    case cmd::kTakePhoto:
         camera(1, 3, 14, 11);
         return true;
-    case 32855: // start auto capture
+    case cmd::kStartAutoCapture:
         clock(6.5, 7.5, 5.5);
         pen(kGreen);
         m_p.setBrush(kGreen);
         m_p.drawPolygon(QPolygonF({QPointF(10, 9), QPointF(15.5, 12.5), QPointF(10, 16)}));
         return true;
-    case 32856: // stop auto capture
+    case cmd::kStopAutoCapture:
         clock(6.5, 7.5, 5.5);
         pen(kRed);
         m_p.setBrush(kRed);
         m_p.drawRect(QRectF(10.5, 10.5, 5, 5));
         return true;
-    case 32792:
+    case cmd::kCaptureSettings:
         gear(8, 8, 7);
         return true;
-    case 32815: // camera properties
+    case cmd::kDeviceProperties:
         camera(0.5, 1, 11, 9);
         gear(11.5, 11.5, 4.3);
         return true;
-    case 32858: // video recorder
+    case cmd::kVideoRecorder:
         pen(kInk);
         m_p.setBrush(QColor(120, 130, 142));
         m_p.drawRoundedRect(QRectF(1, 4, 10, 8), 1.2, 1.2);
@@ -614,25 +618,25 @@ bool IconPainter::drawCaptureIcon(int id)
 bool IconPainter::drawTextIcon(int id)
 {
     switch (id) {
-    case 32872: // recognise (Chinese)
+    case cmd::kRecognizeChinese:
         page(1, 1, 9, 12);
         lines(2.5, 5, 5, 3);
         glyphChinese(8, 6, 8, kRed);
         return true;
-    case 32870: // recognise (western)
+    case cmd::kRecognizeWestern:
         page(1, 1, 9, 12);
         lines(2.5, 5, 5, 3);
         glyphA(8, 7, 8, kBlue);
         return true;
-    case 32876: // region (Chinese)
+    case cmd::kRegionChinese:
         dashedRect(1, 1, 14, 14, kInk);
         glyphChinese(3.5, 3.5, 9, kRed);
         return true;
-    case 32875: // region (western)
+    case cmd::kRegionWestern:
         dashedRect(1, 1, 14, 14, kInk);
         glyphA(3.5, 3.5, 9, kBlue);
         return true;
-    case 32874: // save text
+    case cmd::kSaveText:
         page(1, 1, 10, 13);
         lines(3, 5, 5, 4);
         m_p.save();
@@ -641,7 +645,7 @@ bool IconPainter::drawTextIcon(int id)
         disk(kBlue);
         m_p.restore();
         return true;
-    case 32879: // save text as word-processor file
+    case cmd::kSaveTextAsWord: // save text as word-processor file
         page(1, 1, 13, 14);
         pen(kBlue, 1.3);
         m_p.drawPolyline(QPolygonF(
@@ -655,7 +659,7 @@ bool IconPainter::drawTextIcon(int id)
 bool IconPainter::drawOtherIcon(int id)
 {
     switch (id) {
-    case 32846: { // help
+    case cmd::kHelp: {
         pen(kInk);
         m_p.setBrush(kBlue);
         m_p.drawEllipse(QPointF(8, 8), 7, 7);
@@ -666,7 +670,7 @@ bool IconPainter::drawOtherIcon(int id)
         m_p.drawPoint(QPointF(8, 12.5));
         return true;
     }
-    case 57664: // about
+    case cmd::kAbout:
         pen(kInk);
         m_p.setBrush(kBlue);
         m_p.drawEllipse(QPointF(8, 8), 7, 7);
@@ -674,7 +678,7 @@ bool IconPainter::drawOtherIcon(int id)
         m_p.drawPoint(QPointF(8, 4.7));
         m_p.drawLine(QPointF(8, 7.3), QPointF(8, 12));
         return true;
-    case 32860: // web page
+    case cmd::kWebPage:
         pen(kBlue);
         m_p.setBrush(QColor(220, 238, 252));
         m_p.drawEllipse(QPointF(8, 8), 7, 7);
@@ -683,7 +687,7 @@ bool IconPainter::drawOtherIcon(int id)
         m_p.drawLine(QPointF(1, 8), QPointF(15, 8));
         m_p.drawLine(QPointF(8, 1), QPointF(8, 15));
         return true;
-    case 32868: // paint program
+    case cmd::kPaint:
         pen(kInk);
         m_p.setBrush(QColor(170, 120, 70));
         m_p.drawPolygon(QPolygonF(
@@ -692,7 +696,7 @@ bool IconPainter::drawOtherIcon(int id)
         m_p.drawPolygon(QPolygonF({QPointF(6.5, 7.5), QPointF(8.5, 9.5), QPointF(6, 13.5),
                                    QPointF(1, 15), QPointF(2.5, 10)}));
         return true;
-    case 32800: // delete
+    case cmd::kDeleteThumbnails:
         pen(kInk);
         m_p.setBrush(QColor(200, 208, 216));
         m_p.drawPolygon(
@@ -704,30 +708,30 @@ bool IconPainter::drawOtherIcon(int id)
         m_p.drawLine(QPointF(6.5, 6.5), QPointF(6.8, 13));
         m_p.drawLine(QPointF(9.5, 6.5), QPointF(9.2, 13));
         return true;
-    case 32801: // refresh
+    case cmd::kRebuildThumbnails:
         curvedArrow(true, kGreen);
         return true;
-    case 32847: // clear all
+    case cmd::kClearThumbnails:
         lines(2, 3, 12, 5, 2.2);
         pen(kRed, 1.6);
         m_p.drawLine(QPointF(1, 15), QPointF(15, 1));
         return true;
-    case 1043:
+    case cmd::kPrintFromPreview:
         printer();
         return true;
-    case 1046: // fit to page
+    case cmd::kPrintFit:
         page(2, 1, 12, 14);
         arrow(8, 8, 3.5, 3.5, kBlue);
         arrow(8, 8, 12.5, 12.5, kBlue);
         return true;
-    case 1047: // actual size
+    case cmd::kPrintActual: // actual size
         page(2, 1, 12, 14);
         glyphA(5, 5, 6, kBlue);
         return true;
-    case 1050:
+    case cmd::kPreviewLandscape:
         page(1, 3.5, 14, 9);
         return true;
-    case 1051:
+    case cmd::kPreviewPortrait:
         page(3.5, 1, 9, 14);
         return true;
     default:

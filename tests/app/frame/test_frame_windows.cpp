@@ -58,6 +58,15 @@ void FrameWindowsTest::frameFromTheApplication()
     QCOMPARE(windows.RightAreaMode(), scriva::mode::kCapture);
     // The capture view reads the application's own store, unsaved changes included.
     QCOMPARE(frame->videoView()->Settings(), &app.settings());
+
+    // A confirmed preset area becomes the photos' page size in the application's store.
+    app.settings().SetString(QStringLiteral("sizePicture"), QStringLiteral("A4"),
+                             QStringLiteral("TAKE_PHOTOS_SET"));
+    windows.document().Host().presetAreaConfirmed();
+    QVERIFY(frame->PresetAreaFlag());
+    QCOMPARE(
+        app.settings().GetString(QStringLiteral("sizePicture"), QStringLiteral("TAKE_PHOTOS_SET")),
+        QStringLiteral("Preinstall"));
 }
 
 void FrameWindowsTest::missingToolbarFailsCreation()
