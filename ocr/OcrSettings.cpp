@@ -2,6 +2,7 @@
 
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
+#include "config/Languages.h"
 #include "config/SettingsKeys.h"
 
 namespace scriva::ocr {
@@ -10,17 +11,6 @@ namespace {
 
 const QString kConfigFileName = QStringLiteral("Quillet_pc.cfg");
 const QString kShippedConfigPath = QStringLiteral("ocr/");
-
-struct LatinModel
-{
-    const char* interfaceCode;
-    const char* model;
-};
-
-// The interface languages with a Latin-script model of their own.
-constexpr LatinModel kLatinModels[] = {
-    {"pg", "por"}, {"fre", "fra"}, {"ger", "deu"}, {"spa", "spa"}, {"bas", "eus"}, {"cata", "cat"},
-};
 
 QString configFileIn(const QString& configPath)
 {
@@ -52,9 +42,8 @@ OcrSettings OcrSettings::Read(const CConfigFile& config)
 
 int CodeModeFor(const QString& interfaceCode)
 {
-    return interfaceCode.compare(QLatin1String("cht"), Qt::CaseInsensitive) == 0
-               ? kCodeModeTraditional
-               : kCodeModeSimplified;
+    return languages::InfoOfCode(interfaceCode).traditionalChinese ? kCodeModeTraditional
+                                                                   : kCodeModeSimplified;
 }
 
 QString Language1Models(const QString& setting, int codeMode)
@@ -69,18 +58,12 @@ QString Language2Models(const QString& setting, const QString& interfaceCode)
 {
     if (!setting.isEmpty())
         return setting;
-    for (const LatinModel& m : kLatinModels) {
-        if (interfaceCode.compare(QLatin1String(m.interfaceCode), Qt::CaseInsensitive) == 0)
-            return QStringLiteral("eng+") + QLatin1String(m.model);
-    }
-    return QStringLiteral("eng");
+    return QLatin1String(languages::InfoOfCode(interfaceCode).latinModels);
 }
 
 int DefaultLanguageFor(const QString& interfaceCode)
 {
-    const bool chinese = interfaceCode.compare(QLatin1String("ch"), Qt::CaseInsensitive) == 0 ||
-                         interfaceCode.compare(QLatin1String("cht"), Qt::CaseInsensitive) == 0;
-    return chinese ? kLanguageChinese : kLanguageLatin;
+    return languages::InfoOfCode(interfaceCode).chineseFirst ? kLanguageChinese : kLanguageLatin;
 }
 
 } // namespace scriva::ocr

@@ -3,7 +3,9 @@
 // interface language), and the rules that turn the two recognition language
 // codes into model strings: code 1 reads Chinese (simplified, or traditional
 // for the traditional-Chinese interface) with English, code 2 English plus the
-// interface language's own Latin-script model. Pure functions; any thread.
+// interface language's own Latin-script model. What each interface language
+// asks for is in the language table (config/Languages). Pure functions; any
+// thread.
 
 #include <QString>
 

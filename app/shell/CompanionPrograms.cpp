@@ -1,6 +1,7 @@
 #include "CompanionPrograms.h"
 
 #include "app/shell/ProcessUtils.h"
+#include "config/Languages.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -9,11 +10,9 @@ namespace companion {
 
 QString RecorderName(int languageIndex)
 {
-    static const char* const kStems[] = {"en",  "ch", "ch",  "pg",  "jp",  "fre",
-                                         "ger", "ko", "spa", "bas", "cata"};
-    if (languageIndex < 1 || languageIndex > int(std::size(kStems)))
+    if (!scriva::languages::IsValidIndex(languageIndex))
         return {};
-    return QLatin1String(kStems[languageIndex - 1]) + QStringLiteral("Movrec");
+    return QLatin1String(scriva::languages::Info(languageIndex).recorder);
 }
 
 QString FindRecorder(const QString& dataFolder, int languageIndex, const QString& configured)

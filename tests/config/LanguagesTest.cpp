@@ -25,6 +25,8 @@ TEST(Languages, CodesAndIndexesMatchBothWays)
     EXPECT_EQ(languages::PackFile(7), QStringLiteral("resDll/GerResDll.rcc"));
     EXPECT_EQ(languages::PackFile(0), QString());
     EXPECT_STREQ(languages::Info(0).code, "en"); // outside the table: English
+    EXPECT_STREQ(languages::InfoOfCode(QStringLiteral("CHT")).code, "cht");
+    EXPECT_STREQ(languages::InfoOfCode(QStringLiteral("xx")).code, "en"); // unknown: English
     for (int index = 1; index <= languages::kCount; ++index) {
         EXPECT_EQ(languages::Info(index).index, index);
         EXPECT_EQ(languages::IndexOfCode(languages::CodeOfIndex(index)), index);
