@@ -30,7 +30,7 @@ bool PhotoJob::Prepare(const QDateTime& now, bool noSave)
     m_failure = Failure::None;
     m_detail.clear();
     m_settings = PhotoSettingsReader::Read(m_store);
-    m_format = PhotoSettingsReader::FormatOf(m_settings.format);
+    m_format = CxImage::FormatFromExtension(m_settings.format.toLatin1().constData());
     if (noSave)
         return true;
     if (!PhotoSettingsReader::IsSafeNamePart(m_settings.stem))

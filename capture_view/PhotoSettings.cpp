@@ -47,21 +47,6 @@ void PageSizeMm(const CConfigFile& config, const QString& name, int& heightMm, i
     scriva::settings::ReadPageSize(config, name, heightMm, widthMm);
 }
 
-uint32_t FormatOf(const QString& pictureFormat)
-{
-    const QString head = pictureFormat.left(3).toLower();
-    if (head == QLatin1String("bmp"))
-        return CXIMAGE_FORMAT_BMP;
-    if (head == QLatin1String("jpg") || head == QLatin1String("jpe") ||
-        head == QLatin1String("jfi"))
-        return CXIMAGE_FORMAT_JPG;
-    if (head == QLatin1String("png"))
-        return CXIMAGE_FORMAT_PNG;
-    if (head == QLatin1String("tif"))
-        return CXIMAGE_FORMAT_TIF;
-    return CXIMAGE_FORMAT_UNKNOWN;
-}
-
 bool IsSafeNamePart(const QString& part)
 {
     return !part.contains(u'/') && !part.contains(u'\\') && !part.contains(QChar(0)) &&

@@ -47,10 +47,6 @@ cxlook::Look PageLook(const CConfigFile& config);
 // entry is missing.
 void PageSizeMm(const CConfigFile& config, const QString& name, int& heightMm, int& widthMm);
 
-// The format a pictureFormat value saves in, from its first three letters in
-// any case: bmp, jpg/jpe/jfi, png, tif; CXIMAGE_FORMAT_UNKNOWN otherwise.
-uint32_t FormatOf(const QString& pictureFormat);
-
 // True when a stem or extension can be part of a file name in the save
 // folder: no "/", "\", NUL, and not "..".
 bool IsSafeNamePart(const QString& part);

@@ -98,7 +98,7 @@ bool ReadDemoSettings(const CConfigFile& config, DemoSettings& s, QString& error
         s.saveFolder += u'/';
     s.stem = settings::ReadString(config, settings::kPhotoStem).trimmed();
     s.format = settings::ReadString(config, settings::kPhotoFormat).trimmed().toLower();
-    s.formatId = PhotoSettingsReader::FormatOf(s.format);
+    s.formatId = CxImage::FormatFromExtension(s.format.toLatin1().constData());
     s.pageSize = settings::ReadString(config, settings::kPageSizeName);
     s.pageSizeMm = PageSizeMm(config, s.pageSize);
     s.naming = NamingRule(config);

@@ -34,12 +34,6 @@ QString extensionOf(const QString& path)
     return path.mid(dot + 1).toLower();
 }
 
-int formatOfExtension(const QString& extension)
-{
-    const QByteArray ext = extension.toLatin1();
-    return int(CxImage::FormatFromExtension(ext.constData()));
-}
-
 // The path without the text from its last dot (the folder is kept).
 QString withoutExtension(const QString& path)
 {
@@ -152,26 +146,9 @@ bool CScrivaDoc::historyStepped()
     return true;
 }
 
-int CScrivaDoc::TypeOfPath(const QString& path)
-{
-    const QString last3 = path.right(3).toLower();
-    const QString last4 = path.right(4).toLower();
-    if (path.size() >= 3 && last3 == QLatin1String("bmp"))
-        return CXIMAGE_FORMAT_BMP;
-    if ((path.size() >= 3 && last3 == QLatin1String("jpg")) ||
-        (path.size() >= 4 && last4 == QLatin1String("jpeg")))
-        return CXIMAGE_FORMAT_JPG;
-    if (path.size() >= 3 && last3 == QLatin1String("png"))
-        return CXIMAGE_FORMAT_PNG;
-    if ((path.size() >= 3 && last3 == QLatin1String("tif")) ||
-        (path.size() >= 4 && last4 == QLatin1String("tiff")))
-        return CXIMAGE_FORMAT_TIF;
-    return 0;
-}
-
 bool CScrivaDoc::OpenDocument(const QString& path)
 {
-    const int format = formatOfExtension(extensionOf(path));
+    const int format = int(CxImage::FormatFromExtension(extensionOf(path).toLatin1().constData()));
     if (format == 0) {
         message(QString::fromLatin1(kUnreadable));
         return false;
@@ -214,7 +191,7 @@ bool CScrivaDoc::OpenPath(const QString& path)
         emit imageChanged();
         return true;
     }
-    const int format = TypeOfPath(path);
+    const int format = int(CxImage::FormatFromNameEnd(path.toUtf8().constData()));
     if (format == 0 || refuseSpecialFile(path))
         return true;
     if (!SaveModified())
@@ -368,7 +345,7 @@ bool CScrivaDoc::OnSaveDocument(const QString& path)
     const QString extension = extensionOf(path);
     if (extension.isEmpty())
         return false;
-    int format = formatOfExtension(extension);
+    int format = int(CxImage::FormatFromExtension(extension.toLatin1().constData()));
     if (extension == QLatin1String("tmp"))
         format = kBmpForTemporary;
     if (format == 0)

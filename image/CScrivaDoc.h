@@ -130,9 +130,6 @@ public:
     // file is refused with a message and changes nothing. Always true except when
     // the user's edits could not be saved and the open was called off.
     bool OpenPath(const QString& path);
-    // Format id of a path by its last three or four characters: 1 BMP, 3 JPEG,
-    // 4 PNG, 6 TIFF, 0 none.
-    static int TypeOfPath(const QString& path);
     // Asks to save edits before they are dropped; false keeps everything
     // (the open, close or switch is called off).
     virtual bool SaveModified();

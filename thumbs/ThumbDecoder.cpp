@@ -345,8 +345,8 @@ ThumbPicture DecodeJpegThumbnail(const QByteArray& bytes, QSize box)
 
 ThumbPicture DecodeThumbnail(const QString& path, QSize box)
 {
-    const int type = TypeOfPath(path);
-    if (type == 0)
+    const uint32_t type = CxImage::FormatFromNameEnd(path.toUtf8().constData());
+    if (type == CXIMAGE_FORMAT_UNKNOWN)
         return ThumbPicture{QImage(), QSize(), QStringLiteral("%1: not an image file").arg(path)};
     if (box.isEmpty())
         return ThumbPicture{QImage(), QSize(), QStringLiteral("empty thumbnail size")};

@@ -1,6 +1,7 @@
 #include "ThumbScan.h"
 
 #include "config/NativePath.h"
+#include "image/cximage/CxImage.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -9,11 +10,6 @@ namespace scriva::thumbs {
 
 namespace {
 
-bool endsWithNoCase(const QString& path, const char* ending)
-{
-    return path.endsWith(QLatin1String(ending), Qt::CaseInsensitive);
-}
-
 QString sortKey(const ThumbItem& item)
 {
     const int cut = item.path.size() - item.name.size();
@@ -21,19 +17,6 @@ QString sortKey(const ThumbItem& item)
 }
 
 } // namespace
-
-int TypeOfPath(const QString& path)
-{
-    if (endsWithNoCase(path, "bmp"))
-        return 1;
-    if (endsWithNoCase(path, "jpg") || endsWithNoCase(path, "jpeg"))
-        return 3;
-    if (endsWithNoCase(path, "png"))
-        return 4;
-    if (endsWithNoCase(path, "tif") || endsWithNoCase(path, "tiff"))
-        return 6;
-    return 0;
-}
 
 bool ScanOrderLess(const ThumbItem& a, const ThumbItem& b)
 {
@@ -56,7 +39,7 @@ std::vector<ThumbItem> ScanImageFolder(const QString& folder)
     // the file system's bytes, so a name that is not UTF-8 is listed and can be
     // opened again (see NativePath.h).
     for (const QString& name : FolderEntries(folder)) {
-        if (TypeOfPath(name) == 0)
+        if (CxImage::FormatFromNameEnd(name.toUtf8().constData()) == CXIMAGE_FORMAT_UNKNOWN)
             continue;
         struct stat st;
         if (!StatPath(prefix + name, &st) || !S_ISREG(st.st_mode))

@@ -1,6 +1,7 @@
 #pragma once
 // The folder scan of the thumbnail column: which files count as images (by the
-// end of the name) and the order they are listed in. Pure functions, any thread.
+// end of the name, CxImage::FormatFromNameEnd) and the order they are listed
+// in. Pure functions, any thread.
 
 #include "ThumbItem.h"
 
@@ -8,10 +9,6 @@
 #include <vector>
 
 namespace scriva::thumbs {
-
-// Format id of a path by its last three or four characters, any case: bmp 1;
-// jpg, jpeg 3; png 4; tif, tiff 6; anything else 0.
-int TypeOfPath(const QString& path);
 
 // The display order: by folder + lower-cased name (code unit by code unit, so
 // "p10" comes before "p9"), names that differ only in case by their real path.

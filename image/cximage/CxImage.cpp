@@ -299,22 +299,63 @@ int32_t CxImage::GetEscape() const
     return (m_progressSink ? m_progressSink->escape : m_progress.escape).load();
 }
 
+namespace {
+
+struct CxExtension
+{
+    const char* name; // lower case, without the dot
+    uint32_t format;
+    bool listed; // file lists and dialogs go by it
+};
+
+// Every extension a format is known by. An extension names the format when
+// its first three letters are those of an entry (so "jpe" and "jfi" are JPEG,
+// "tiff" TIFF); a file name ends with a listed entry, whole.
+constexpr CxExtension kExtensions[] = {
+    {"bmp", CXIMAGE_FORMAT_BMP, true},  {"jpg", CXIMAGE_FORMAT_JPG, true},
+    {"jpeg", CXIMAGE_FORMAT_JPG, true}, {"jfif", CXIMAGE_FORMAT_JPG, false},
+    {"png", CXIMAGE_FORMAT_PNG, true},  {"tif", CXIMAGE_FORMAT_TIF, true},
+    {"tiff", CXIMAGE_FORMAT_TIF, true},
+};
+
+char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+// The first n characters of text equal those of lower (lower case), in any case.
+bool startsAlike(const char* text, const char* lower, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        if (!text[i] || asciiLower(text[i]) != lower[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 uint32_t CxImage::FormatFromExtension(const char* ext)
 {
     if (!ext)
         return CXIMAGE_FORMAT_UNKNOWN;
-    char e[4] = {};
-    for (int i = 0; i < 3 && ext[i]; ++i)
-        e[i] = char(ext[i] >= 'A' && ext[i] <= 'Z' ? ext[i] - 'A' + 'a' : ext[i]);
-    const std::string s(e);
-    if (s == "bmp")
-        return CXIMAGE_FORMAT_BMP;
-    if (s == "jpg" || s == "jpe" || s == "jfi")
-        return CXIMAGE_FORMAT_JPG;
-    if (s == "png")
-        return CXIMAGE_FORMAT_PNG;
-    if (s == "tif")
-        return CXIMAGE_FORMAT_TIF;
+    for (const CxExtension& e : kExtensions) {
+        if (startsAlike(ext, e.name, 3))
+            return e.format;
+    }
+    return CXIMAGE_FORMAT_UNKNOWN;
+}
+
+uint32_t CxImage::FormatFromNameEnd(const char* name)
+{
+    if (!name)
+        return CXIMAGE_FORMAT_UNKNOWN;
+    const size_t length = std::strlen(name);
+    for (const CxExtension& e : kExtensions) {
+        const size_t n = std::strlen(e.name);
+        if (e.listed && length >= n && startsAlike(name + length - n, e.name, n))
+            return e.format;
+    }
     return CXIMAGE_FORMAT_UNKNOWN;
 }
 

@@ -194,8 +194,14 @@ public:
     CxProgress* GetProgressSink() const { return m_progressSink; }
     void SetDebugSink(CxDebugSink sink) { m_debugSink = std::move(sink); }
 
-    // Format id from an extension without dot: first three characters, any case.
+    // The one home of file name extensions (see kExtensions in CxImage.cpp).
+    // Format id from an extension without dot, by its first three characters in
+    // any case: bmp; jpg, jpe, jfi; png; tif. 0 for any other and for null.
     static uint32_t FormatFromExtension(const char* ext);
+    // Format id of a file name (UTF-8) by the extension it ends with, in any case
+    // and with or without a dot: only bmp, jpg, jpeg, png, tif and tiff count,
+    // whole (the names that file lists and dialogs go by). 0 for any other.
+    static uint32_t FormatFromNameEnd(const char* name);
     // Slot 0..4 of the per-format option words for a format id (unknown ids: 0).
     static uint32_t GetTypeIndexFromId(uint32_t id);
 

@@ -1,7 +1,7 @@
 // Photo names and folders: the number part by date or counter (with 32-bit
 // wrapping), the file name, the save folder under the documents folder, the
-// format from the first letters of pictureFormat, the name parts that would
-// leave the folder, and free names that never reuse a file.
+// name parts that would leave the folder, and free names that never reuse a
+// file.
 
 #include "PhotoTestSupport.h"
 
@@ -72,18 +72,6 @@ TEST(PhotoNamingTest, TheRootAndTrailingSlashes)
     for (const auto& [folder, path] : joins)
         EXPECT_EQ(PhotoNaming::PathIn(QString::fromUtf8(folder), "a.jpg"), QString::fromUtf8(path))
             << folder;
-}
-
-TEST(PhotoNamingTest, FormatFromTheFirstThreeLetters)
-{
-    const std::pair<const char*, uint32_t> cases[] = {
-        {"jpg", CXIMAGE_FORMAT_JPG},     {"JPEG", CXIMAGE_FORMAT_JPG},
-        {"jfif", CXIMAGE_FORMAT_JPG},    {"Tiff", CXIMAGE_FORMAT_TIF},
-        {"png", CXIMAGE_FORMAT_PNG},     {"bmp", CXIMAGE_FORMAT_BMP},
-        {"gif", CXIMAGE_FORMAT_UNKNOWN}, {"jp", CXIMAGE_FORMAT_UNKNOWN},
-        {"", CXIMAGE_FORMAT_UNKNOWN}};
-    for (const auto& [text, format] : cases)
-        EXPECT_EQ(PhotoSettingsReader::FormatOf(QString::fromLatin1(text)), format) << text;
 }
 
 TEST(PhotoNamingTest, NamePartsThatWouldLeaveTheFolderAreRefused)

@@ -284,17 +284,6 @@ TEST(UndoHistory, ModifiedFollowsTheCleanStateBeyondDroppedSlots)
     }
 }
 
-TEST(FileTypes, TypeOfPathReadsTheEnd)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"/a/photo.JPG", 3}, {"/a/photo.jpeg", 3}, {"/a/scan.TIFF", 6}, {"x.tif", 6}, {"x.bmp", 1},
-        {"x.png", 4},        {"notes.txt", 0},     {"jpg", 3},          {"pg", 0},    {"", 0},
-        {"/a/b.gif", 0},
-    };
-    for (const auto& [path, type] : cases)
-        EXPECT_EQ(CScrivaDoc::TypeOfPath(QString::fromLatin1(path)), type) << path;
-}
-
 TEST(FileTypes, TableFiltersPositionsAndExtensions)
 {
     const QStringList open = FileTypeTable::NameFilters(true);

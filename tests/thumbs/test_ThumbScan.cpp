@@ -21,8 +21,6 @@ class ThumbScanTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void typeOfPathReadsTheEndOfThePath_data();
-    void typeOfPathReadsTheEndOfThePath();
     void scanListsImagesInCodeUnitOrder();
     void scanKeepsTheRealCaseInPaths();
     void folderWithoutImagesGivesNothing();
@@ -36,30 +34,6 @@ private slots:
     void paintOrderStartsAtTheFirstVisibleItem_data();
     void paintOrderStartsAtTheFirstVisibleItem();
 };
-
-void ThumbScanTest::typeOfPathReadsTheEndOfThePath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("type");
-    QTest::newRow("bmp") << "/a/b.bmp" << 1;
-    QTest::newRow("JPG upper") << "/a/B.JPG" << 3;
-    QTest::newRow("jpeg") << "x.jpeg" << 3;
-    QTest::newRow("png") << "x.Png" << 4;
-    QTest::newRow("tif") << "x.tif" << 6;
-    QTest::newRow("tiff") << "x.TIFF" << 6;
-    QTest::newRow("no dot needed") << "ajpg" << 3;
-    QTest::newRow("text") << "x.txt" << 0;
-    QTest::newRow("short") << "g" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("gif") << "x.gif" << 0;
-}
-
-void ThumbScanTest::typeOfPathReadsTheEndOfThePath()
-{
-    QFETCH(QString, path);
-    QFETCH(int, type);
-    QCOMPARE(TypeOfPath(path), type);
-}
 
 void ThumbScanTest::scanListsImagesInCodeUnitOrder()
 {

@@ -129,18 +129,55 @@ TEST(CxImageModel, PixelAccessAtEveryDepth)
     EXPECT_FALSE(pal.IsInside(0, -1));
 }
 
-TEST(CxImageModel, FormatFromExtension)
+// Every rule from extension to format: an extension by its first three
+// letters, a file name by the listed extension it ends with.
+TEST(CxImageModel, FormatFromExtensionAndNameEnd)
 {
-    EXPECT_EQ(CxImage::FormatFromExtension("bmp"), 1u);
-    EXPECT_EQ(CxImage::FormatFromExtension("JPE"), 3u);
-    EXPECT_EQ(CxImage::FormatFromExtension("jpg"), 3u);
-    EXPECT_EQ(CxImage::FormatFromExtension("jfif"), 3u);
-    EXPECT_EQ(CxImage::FormatFromExtension("Png"), 4u);
-    EXPECT_EQ(CxImage::FormatFromExtension("TIFF"), 6u);
-    EXPECT_EQ(CxImage::FormatFromExtension("gif"), 0u);
-    EXPECT_EQ(CxImage::FormatFromExtension("jp"), 0u);
-    EXPECT_EQ(CxImage::FormatFromExtension(""), 0u);
+    struct Case
+    {
+        const char* text;
+        uint32_t byExtension;
+        uint32_t byNameEnd;
+    };
+    const Case cases[] = {
+        {"bmp", 1, 1},
+        {"jpg", 3, 3},
+        {"JPE", 3, 0},
+        {"jfif", 3, 0},
+        {"JPEG", 3, 3},
+        {"jpgx", 3, 0},
+        {"Png", 4, 4},
+        {"TIFF", 6, 6},
+        {"Tiff", 6, 6},
+        {"bmp.txt", 1, 0},
+        {"gif", 0, 0},
+        {"jp", 0, 0},
+        {"pg", 0, 0},
+        {"g", 0, 0},
+        {"", 0, 0},
+        {"/a/photo.JPG", 0, 3},
+        {"/a/photo.jpeg", 0, 3},
+        {"x.jpeg", 0, 3},
+        {"/a/scan.TIFF", 0, 6},
+        {"x.tif", 0, 6},
+        {"x.bmp", 0, 1},
+        {"x.png", 0, 4},
+        {"x.Png", 0, 4},
+        {"ajpg", 0, 3}, // no dot needed at the end of a name
+        {"notes.txt", 0, 0},
+        {"/a/b.gif", 0, 0},
+        {"x.jfif", 0, 0},
+        {"Stra\xc3\x9f"
+         "e.jpg",
+         0, 3},
+        {"\xe3\x82\xb9.PNG", 0, 4},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CxImage::FormatFromExtension(c.text), c.byExtension) << c.text;
+        EXPECT_EQ(CxImage::FormatFromNameEnd(c.text), c.byNameEnd) << c.text;
+    }
     EXPECT_EQ(CxImage::FormatFromExtension(nullptr), 0u);
+    EXPECT_EQ(CxImage::FormatFromNameEnd(nullptr), 0u);
 }
 
 TEST(CxImageModel, FlattenAlphaBlendsOntoTheTransparentColour)
