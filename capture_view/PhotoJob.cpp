@@ -40,7 +40,7 @@ bool PhotoJob::Prepare(const QDateTime& now, bool noSave)
     // A folder that cannot be made shows up as a failed save.
     m_saveFolder = PhotoNaming::SaveFolder(m_settings.savePath);
     QDir().mkpath(m_saveFolder);
-    const QString number = NumberPart(now);
+    const QString number = m_namePart.isEmpty() ? NumberPart(now) : m_namePart;
     m_tempPath = PhotoNaming::TempBitmapPath(m_settings.tempPath, m_settings.tempName);
     m_photoPath = PhotoNaming::PathIn(
         m_saveFolder, PhotoNaming::FileName(m_settings.stem, number, m_settings.format));
@@ -79,7 +79,7 @@ QString PhotoJob::NumberPart(const QDateTime& now)
 
 bool PhotoJob::PhotoExists() const
 {
-    return !m_photoPath.isEmpty() && QFileInfo(m_photoPath).isFile();
+    return m_namePart.isEmpty() && !m_photoPath.isEmpty() && QFileInfo(m_photoPath).isFile();
 }
 
 PhotoParams PhotoJob::Params(int cameraModel, int frameWidth)
@@ -136,6 +136,8 @@ bool PhotoJob::SavePhoto()
         return Refuse(
             Failure::SaveFailed,
             QStringLiteral("%1: %2").arg(m_photoPath, QString::fromUtf8(m_photo.GetLastError())));
+    if (!m_namePart.isEmpty())
+        return SaveUnderFreeName(bytes);
     // Written into a temporary file beside the target and put in place only
     // when the whole photo is written. A new photo never replaces a file that
     // got its name meanwhile (another program saving into the same folder);
@@ -149,4 +151,25 @@ bool PhotoJob::SavePhoto()
         return Refuse(Failure::Exists, m_photoPath);
     return Refuse(Failure::SaveFailed,
                   QStringLiteral("%1: %2").arg(m_photoPath, QString::fromLocal8Bit(file.Error())));
+}
+
+bool PhotoJob::SaveUnderFreeName(const std::vector<uint8_t>& bytes)
+{
+    // The free name is held by an empty file of its own; the photo replaces it
+    // whole, and a failure leaves no file behind.
+    QFile reserved;
+    QString error;
+    const QString path = PhotoNaming::ReserveNewFile(
+        m_saveFolder, m_settings.stem + u'_' + m_namePart, m_settings.format, reserved, error);
+    if (path.isEmpty())
+        return Refuse(Failure::SaveFailed, error);
+    reserved.close();
+    m_photoPath = path;
+    CxSafeFile file;
+    if (file.Open(QFile::encodeName(path).toStdString()) &&
+        file.Write(bytes.data(), bytes.size()) && file.Commit())
+        return true;
+    reserved.remove();
+    return Refuse(Failure::SaveFailed,
+                  QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(file.Error())));
 }

@@ -6,7 +6,9 @@
 // (process it and save it atomically, so a failure never harms a file it was
 // to replace, and as a new file unless replacing was allowed). The caller owns the
 // frame, the question about an existing file and the messages. The print path
-// (no save) touches no counter, folder or file. One thread at a time.
+// (no save) touches no counter, folder or file. A job may instead name its
+// photo with a fixed part and the first free number (scriva-cli demo). One
+// thread at a time.
 
 #include "PhotoProcessor.h"
 #include "PhotoSettings.h"
@@ -15,6 +17,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <vector>
 
 class CConfigFile;
 
@@ -47,6 +50,12 @@ public:
     // counted in the store only).
     PhotoJob(CConfigFile& store, const QString& storePath, PhotoMemory& memory);
 
+    // Names the photo "<stem>_<part>.<format>" instead of by the naming rule
+    // (no counter is taken) and saves it as a new file under the first free
+    // name "<stem>_<part>[_N].<format>" (N from 2): no file is ever replaced
+    // and nobody is asked. Call before Prepare.
+    void NameWith(const QString& part) { m_namePart = part; }
+
     // Reads the settings and names the photo. With noSave, neither the
     // counter nor any folder is touched. False with failure() set.
     bool Prepare(const QDateTime& now, bool noSave = false);
@@ -55,7 +64,7 @@ public:
     const QString& PhotoPath() const { return m_photoPath; }
     const QString& SaveFolder() const { return m_saveFolder; }
     const QString& TempBitmapPath() const { return m_tempPath; }
-    // A file (not a folder) already has the photo's name.
+    // A file (not a folder) already has the photo's name (never with NameWith).
     bool PhotoExists() const;
     // The user agreed to replace the file of the photo's name. Without it a
     // photo is only ever saved as a new file: Exists when the name is taken,
@@ -81,6 +90,7 @@ private:
     bool Refuse(Failure failure, const QString& detail);
     QString NumberPart(const QDateTime& now);
     PhotoParams Params(int cameraModel, int frameWidth);
+    bool SaveUnderFreeName(const std::vector<uint8_t>& bytes);
 
     CConfigFile& m_store;
     QString m_storePath;
@@ -88,6 +98,7 @@ private:
     PhotoSettings m_settings;
     bool m_noSave = false;
     bool m_replace = false;
+    QString m_namePart; // NameWith
     uint32_t m_format = CXIMAGE_FORMAT_UNKNOWN;
     QString m_saveFolder;
     QString m_photoPath;

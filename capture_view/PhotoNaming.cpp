@@ -63,10 +63,10 @@ QString ReserveNewFile(const QString& folder, const QString& base, const QString
             return path;
         if (QFileInfo::exists(path))
             continue; // made by someone else in the meantime
-        error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return QString();
     }
-    error = QStringLiteral("no free photo name left in %1").arg(folder);
+    error = QStringLiteral("%1: no free photo name left").arg(folder);
     return QString();
 }
 

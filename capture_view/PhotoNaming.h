@@ -33,7 +33,8 @@ QString PathIn(const QString& folder, const QString& fileName);
 
 // Creates the first free "<folder>/<base>[_N].<format>" (N from 2) as a new,
 // empty file opened in `file` and returns its path; existing files and links
-// are never reused. Empty with the reason when no name can be had.
+// are never reused. Empty with the reason ("<path>: <why>") when no name can
+// be had.
 QString ReserveNewFile(const QString& folder, const QString& base, const QString& format,
                        QFile& file, QString& error);
 

@@ -15,6 +15,7 @@
 #include "CliCamera.h"
 #include "CliCommand.h"
 #include "CliOptions.h"
+#include "CliPhoto.h"
 
 #include "base/CxSafeFile.h"
 #include "capture_view/PageWatcher.h"
@@ -39,31 +40,6 @@ const QString kUsage = QStringLiteral(
     "capture [--camera auto|demo|test|none|/dev/videoN|gst:LAUNCH] OUT.bmp|jpg|png|tif | "
     "--photo | --on-page-change [--settle SECONDS] [--sensitivity 1-10] [--max-photos N]");
 
-QString JobFailure(const PhotoJob& job)
-{
-    switch (job.failure()) {
-    case PhotoJob::Failure::UnusableName:
-        return QStringLiteral("the photo name part '%1' would leave the save folder")
-            .arg(job.FailureDetail());
-    case PhotoJob::Failure::NoTempFolder:
-        return QStringLiteral("cannot make the temporary bitmap in %1").arg(job.FailureDetail());
-    case PhotoJob::Failure::UnknownFormat:
-        return QStringLiteral("the photo format '%1' is not one of jpg, png, tif, bmp")
-            .arg(job.FailureDetail());
-    case PhotoJob::Failure::NoFrame:
-        return QStringLiteral("the frame could not be read back: %1").arg(job.FailureDetail());
-    case PhotoJob::Failure::ProcessFailed:
-        return QStringLiteral("cannot process the photo: %1").arg(job.FailureDetail());
-    case PhotoJob::Failure::SaveFailed:
-        return QStringLiteral("cannot save the photo %1").arg(job.FailureDetail());
-    case PhotoJob::Failure::Exists:
-        return QStringLiteral("%1 exists already; it was not replaced").arg(job.FailureDetail());
-    case PhotoJob::Failure::None:
-        break;
-    }
-    return QString();
-}
-
 int TakePhoto(const QString& setting)
 {
     CConfigFile config;
@@ -71,30 +47,11 @@ int TakePhoto(const QString& setting)
     QString error;
     if (!scriva::loadSettings(config, &failedPath, &error))
         return failWith(QStringLiteral("cannot read the settings %1: %2").arg(failedPath, error));
-    CCaptureGraph graph;
-    if (!StartCamera(graph, setting, CameraTokens(config), error))
-        return failWith(error);
     PhotoMemory memory;
     PhotoJob job(config, scriva::userConfigFile(), memory);
-    if (!job.Prepare(QDateTime::currentDateTime())) {
-        graph.Shutdown();
-        return failWith(JobFailure(job));
-    }
-    if (job.PhotoExists()) {
-        graph.Shutdown();
-        return failWith(
-            QStringLiteral("%1 exists already; it was not replaced").arg(job.PhotoPath()));
-    }
-    int width = 0;
-    int height = 0;
-    graph.Callback().FrameSize(width, height);
-    const int model = graph.CameraModel();
-    const bool held = graph.SaveFrameAsBitmap(job.TempBitmapPath());
-    graph.Shutdown();
-    if (!held)
-        return failWith(QStringLiteral("cannot write the frame to %1").arg(job.TempBitmapPath()));
-    if (!job.DevelopBitmap(model, width))
-        return failWith(JobFailure(job));
+    PhotoSource source;
+    if (!TakeJobPhoto(job, setting, CameraTokens(config), source, error))
+        return failWith(error);
     std::printf("%s\n", job.PhotoPath().toLocal8Bit().constData());
     return 0;
 }

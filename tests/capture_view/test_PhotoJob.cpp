@@ -2,8 +2,9 @@
 // at once, date names from the given clock, names that would leave the folder
 // refused before the counter moves, the print path touching nothing, an
 // unknown format saving nothing, the preset page size, a failed save that
-// leaves the file it was to replace whole, and takers in parallel that share
-// the counter and never replace each other's photos.
+// leaves the file it was to replace whole, takers in parallel that share
+// the counter and never replace each other's photos, and a fixed name part
+// with the first free number (the command-line demo).
 
 #include "PhotoTestSupport.h"
 
@@ -111,6 +112,40 @@ TEST_F(PhotoJobTest, DateNamesComeFromTheClockAndRepeatWithinASecond)
     ASSERT_TRUE(second.Prepare(m_now));
     EXPECT_TRUE(second.PhotoExists());
     EXPECT_FALSE(QFileInfo::exists(m_storePath)); // date names store nothing
+}
+
+TEST_F(PhotoJobTest, AFixedNamePartTakesTheFirstFreeNameAndNoCounter)
+{
+    m_store.SetInt("initialValue", 7, S);
+    ASSERT_TRUE(QDir().mkpath(m_folder));
+    ASSERT_TRUE(writeFile(m_folder + "/IMG_demo_2.jpg", "not ours"));
+    const char* const expected[] = {"IMG_demo.jpg", "IMG_demo_3.jpg"};
+    for (const char* name : expected) {
+        PhotoJob job(m_store, m_storePath, m_memory);
+        job.NameWith(QStringLiteral("demo"));
+        ASSERT_TRUE(take(job)) << qPrintable(job.FailureDetail());
+        EXPECT_EQ(job.PhotoPath(), m_folder + "/" + name);
+        EXPECT_FALSE(job.PhotoExists()); // a free name is never asked about
+    }
+    EXPECT_EQ(readFile(m_folder + "/IMG_demo_2.jpg"), QByteArray("not ours"));
+    CxImage saved;
+    ASSERT_TRUE(saved.Load(QFile::encodeName(m_folder + "/IMG_demo_3.jpg").toStdString(), 0));
+    EXPECT_EQ(saved.GetType(), uint32_t(CXIMAGE_FORMAT_JPG));
+    EXPECT_FALSE(QFileInfo::exists(m_storePath));
+    int32_t counter = 0;
+    EXPECT_TRUE(m_store.GetInt("initialValue", counter, S));
+    EXPECT_EQ(counter, 7);
+
+    // A folder that cannot be made: the save fails and leaves nothing.
+    m_store.SetString("savePath", m_box.path("blocked/photos"), S);
+    ASSERT_TRUE(writeFile(m_box.path("blocked"), "a file"));
+    PhotoJob blocked(m_store, m_storePath, m_memory);
+    blocked.NameWith(QStringLiteral("demo"));
+    EXPECT_FALSE(take(blocked));
+    EXPECT_EQ(blocked.failure(), PhotoJob::Failure::SaveFailed);
+    EXPECT_TRUE(blocked.FailureDetail().startsWith(m_box.path("blocked/photos/IMG_demo.jpg")))
+        << qPrintable(blocked.FailureDetail());
+    EXPECT_EQ(readFile(m_box.path("blocked")), QByteArray("a file"));
 }
 
 TEST_F(PhotoJobTest, NamesLeavingTheFolderAreRefusedBeforeTheCounterMoves)

@@ -1,0 +1,31 @@
+#pragma once
+// One photo through the program's photo job, as `capture --photo` and `demo`
+// take it: the camera source started, the photo named, the held frame written
+// to the job's temporary bitmap and developed into the photo file, never over
+// an existing one. The calling thread only.
+
+#include <QString>
+#include <QStringList>
+
+class PhotoJob;
+
+namespace scriva::cli {
+
+// The camera the photo came from and the size of its frame.
+struct PhotoSource
+{
+    QString cameraName;
+    int cameraModel = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Takes the photo from the source (see StartCamera) and saves it with the job;
+// false with the reason in words.
+bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList& cameraTokens,
+                  PhotoSource& source, QString& error);
+
+// What a failed job went wrong on, in words.
+QString JobFailure(const PhotoJob& job);
+
+} // namespace scriva::cli
