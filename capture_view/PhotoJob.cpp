@@ -37,6 +37,10 @@ bool PhotoJob::Prepare(const QDateTime& now, bool noSave)
         return Refuse(Failure::UnusableName, m_settings.stem);
     if (!PhotoSettingsReader::IsSafeNamePart(m_settings.format))
         return Refuse(Failure::UnusableName, m_settings.format);
+    // Refused before the counter moves or any folder is made: the photo
+    // could not be saved.
+    if (m_format == CXIMAGE_FORMAT_UNKNOWN)
+        return Refuse(Failure::UnknownFormat, m_settings.format);
     // A folder that cannot be made shows up as a failed save.
     m_saveFolder = PhotoNaming::SaveFolder(m_settings.savePath);
     QDir().mkpath(m_saveFolder);
@@ -116,8 +120,6 @@ bool PhotoJob::Develop(CxImage& frame, int cameraModel, int frameWidth)
 {
     if (!frame.IsValid())
         return Refuse(Failure::NoFrame, QStringLiteral("no frame"));
-    if (!m_noSave && m_format == CXIMAGE_FORMAT_UNKNOWN)
-        return Refuse(Failure::UnknownFormat, m_settings.format);
     m_photo.Transfer(frame);
     QString error;
     if (!PhotoProcessor::Process(m_photo, Params(cameraModel, frameWidth), &m_report, &error))

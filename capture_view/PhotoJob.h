@@ -1,14 +1,12 @@
 #pragma once
 // The steps of taking one photo between the settings and the file on disk:
-// read the settings, refuse names that would leave the save folder, make the
-// save folder, build the name (the counter taken from the settings file and
-// advanced there at once, under its lock), then develop the held frame
-// (process it and save it atomically, so a failure never harms a file it was
-// to replace, and as a new file unless replacing was allowed). The caller owns the
-// frame, the question about an existing file and the messages. The print path
-// (no save) touches no counter, folder or file. A job may instead name its
-// photo with a fixed part and the first free number (scriva-cli demo). One
-// thread at a time.
+// read the settings, refuse names that would leave the save folder and formats
+// no codec writes, make the save folder, build the name (the counter taken from the settings file
+// and advanced there at once, under its lock), then develop the held frame (process it and save it
+// atomically, so a failure never harms a file it was to replace, and as a new file unless replacing
+// was allowed). The caller owns the frame, the question about an existing file and the messages.
+// The print path (no save) touches no counter, folder or file. A job may instead name its photo
+// with a fixed part and the first free number (scriva-cli demo). One thread at a time.
 
 #include "PhotoProcessor.h"
 #include "PhotoSettings.h"

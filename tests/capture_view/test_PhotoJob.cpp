@@ -189,6 +189,9 @@ TEST_F(PhotoJobTest, UnknownFormatSavesNothing)
     EXPECT_FALSE(take(job));
     EXPECT_EQ(job.failure(), PhotoJob::Failure::UnknownFormat);
     EXPECT_TRUE(QDir(m_folder).entryList(QDir::Files).isEmpty());
+    // Refused before the counter moves or the save folder is made.
+    EXPECT_EQ(savedCounter(), 0);
+    EXPECT_FALSE(QFileInfo::exists(m_folder));
 }
 
 TEST_F(PhotoJobTest, PresetPageSizeKeepsTheLastNamedSize)
