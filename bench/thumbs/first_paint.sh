@@ -21,16 +21,16 @@ photos=$work/photos-2000
 runs=$(mktemp -d)
 trap 'rm -rf "$runs"' EXIT
 
-for spec in "$@"; do
-  name=${spec%%=*}
+for run in "$@"; do
+  name=${run%%=*}
   echo "== $name, the whole column once (first start)"
-  XDG_CACHE_HOME=$runs/$name-full "${spec#*=}" "$photos" 900 2>/dev/null
+  XDG_CACHE_HOME=$runs/$name-full "${run#*=}" "$photos" 900 2>/dev/null
 done
 
 visible() { awk '/^visible/ { print $2, substr($4, 2) }'; }
 for round in $(seq 1 "$rounds"); do
-  for spec in "$@"; do
-    name=${spec%%=*} bin=${spec#*=}
+  for run in "$@"; do
+    name=${run%%=*} bin=${run#*=}
     rm -rf "$runs/empty" && mkdir "$runs/empty"
     XDG_CACHE_HOME=$runs/empty "$bin" "$photos" 900 --first-paint 2>/dev/null | visible \
       >>"$runs/$name.first"
@@ -46,8 +46,8 @@ median() { # column of a file
 }
 list() { cut -d' ' -f"$2" "$1" | tr '\n' ' ' | sed 's/ $//'; }
 echo "== every visible cell painted: median ms (all runs); processor time until then"
-for spec in "$@"; do
-  name=${spec%%=*}
+for run in "$@"; do
+  name=${run%%=*}
   for start in first second; do
     f=$runs/$name.$start
     printf '%-8s %-6s start  wall %5s (%s)\n%-22s cpu  %5s (%s)\n' "$name" "$start" \
