@@ -48,6 +48,7 @@ bool PhotoJob::Prepare(const QDateTime& now, bool noSave)
     m_tempPath = PhotoNaming::TempBitmapPath(m_settings.tempPath, m_settings.tempName);
     m_photoPath = PhotoNaming::PathIn(
         m_saveFolder, PhotoNaming::FileName(m_settings.stem, number, m_settings.format));
+    m_baseName = m_settings.stem + u'_' + number;
     if (m_settings.tempName.isEmpty() || !PhotoSettingsReader::IsSafeNamePart(m_settings.tempName))
         return Refuse(Failure::NoTempFolder, m_settings.tempName);
     const QString tempFolder = QFileInfo(m_tempPath).path();
@@ -139,7 +140,7 @@ bool PhotoJob::SavePhoto()
             Failure::SaveFailed,
             QStringLiteral("%1: %2").arg(m_photoPath, QString::fromUtf8(m_photo.GetLastError())));
     if (!m_namePart.isEmpty())
-        return SaveUnderFreeName(bytes);
+        return SaveUnderFreeName(bytes, m_baseName);
     // Written into a temporary file beside the target and put in place only
     // when the whole photo is written. A new photo never replaces a file that
     // got its name meanwhile (another program saving into the same folder);
@@ -155,14 +156,34 @@ bool PhotoJob::SavePhoto()
                   QStringLiteral("%1: %2").arg(m_photoPath, QString::fromLocal8Bit(file.Error())));
 }
 
-bool PhotoJob::SaveUnderFreeName(const std::vector<uint8_t>& bytes)
+bool PhotoJob::SaveAsShown(CxImage& picture, int frameWidth)
+{
+    if (m_noSave || m_photoPath.isEmpty())
+        return Refuse(Failure::SaveFailed, QStringLiteral("no photo name"));
+    if (!picture.IsValid())
+        return Refuse(Failure::NoFrame, QStringLiteral("no frame"));
+    m_failure = Failure::None;
+    m_detail.clear();
+    m_photo.Transfer(picture);
+    const int dpi = PhotoProcessor::ResolutionForFrameWidth(frameWidth);
+    m_photo.SetXDPI(dpi);
+    m_photo.SetYDPI(dpi);
+    std::vector<uint8_t> bytes;
+    if (!m_photo.Encode(bytes, m_format))
+        return Refuse(
+            Failure::SaveFailed,
+            QStringLiteral("%1: %2").arg(m_photoPath, QString::fromUtf8(m_photo.GetLastError())));
+    return SaveUnderFreeName(bytes, m_baseName);
+}
+
+bool PhotoJob::SaveUnderFreeName(const std::vector<uint8_t>& bytes, const QString& base)
 {
     // The free name is held by an empty file of its own; the photo replaces it
     // whole, and a failure leaves no file behind.
     QFile reserved;
     QString error;
-    const QString path = PhotoNaming::ReserveNewFile(
-        m_saveFolder, m_settings.stem + u'_' + m_namePart, m_settings.format, reserved, error);
+    const QString path =
+        PhotoNaming::ReserveNewFile(m_saveFolder, base, m_settings.format, reserved, error);
     if (path.isEmpty())
         return Refuse(Failure::SaveFailed, error);
     reserved.close();

@@ -6,7 +6,8 @@
 // atomically, so a failure never harms a file it was to replace, and as a new file unless replacing
 // was allowed). The caller owns the frame, the question about an existing file and the messages.
 // The print path (no save) touches no counter, folder or file. A job may instead name its photo
-// with a fixed part and the first free number (scriva-cli demo). One thread at a time.
+// with a fixed part and the first free number (scriva-cli demo), or save a picture as it was
+// shown (drawn on in the presenter) under the first free name. One thread at a time.
 
 #include "PhotoProcessor.h"
 #include "PhotoSettings.h"
@@ -77,6 +78,11 @@ public:
     // Saves the developed photo again, after a failure (Exists, then
     // AllowReplace).
     bool SavePhoto();
+    // Saves a finished picture as it was shown (no page cut, straightening,
+    // turn or look; the resolution from the frame width) under the photo's
+    // name, or the first free "<stem>_<number>_N.<format>" when that is taken:
+    // it never replaces a file and nobody is asked. Takes over its pixels.
+    bool SaveAsShown(CxImage& picture, int frameWidth);
 
     const CxImage& Photo() const { return m_photo; }
     const PhotoReport& Report() const { return m_report; }
@@ -88,7 +94,8 @@ private:
     bool Refuse(Failure failure, const QString& detail);
     QString NumberPart(const QDateTime& now);
     PhotoParams Params(int cameraModel, int frameWidth);
-    bool SaveUnderFreeName(const std::vector<uint8_t>& bytes);
+    // Saves under the first free "<base>[_N].<format>" of the save folder.
+    bool SaveUnderFreeName(const std::vector<uint8_t>& bytes, const QString& base);
 
     CConfigFile& m_store;
     QString m_storePath;
@@ -100,6 +107,7 @@ private:
     uint32_t m_format = CXIMAGE_FORMAT_UNKNOWN;
     QString m_saveFolder;
     QString m_photoPath;
+    QString m_baseName; // "<stem>_<number>": the photo's name without the format
     QString m_tempPath;
     CxImage m_photo;
     PhotoReport m_report;

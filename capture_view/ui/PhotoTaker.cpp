@@ -92,6 +92,21 @@ bool PhotoTaker::Take(bool noSave)
     return true;
 }
 
+bool PhotoTaker::SaveShown(CxImage& picture, int frameWidth)
+{
+    if (m_inProgress || !m_store)
+        return false;
+    Guard guard(*this);
+    PhotoJob job(*m_store, m_hooks.storePath ? m_hooks.storePath() : QString(), *m_memory);
+    if (!job.Prepare(m_clock ? m_clock() : QDateTime::currentDateTime()) ||
+        !job.SaveAsShown(picture, frameWidth)) {
+        Report(job);
+        return false;
+    }
+    emit photoSaved(job.PhotoPath());
+    return true;
+}
+
 bool PhotoTaker::AskReplace(PhotoJob& job, const Guard& guard)
 {
     const QString name = QFileInfo(job.PhotoPath()).fileName();

@@ -54,6 +54,11 @@ public:
     // One photo; with noSave only the processed image (LastPhoto). True when
     // a photo was saved (or, with noSave, developed).
     bool Take(bool noSave = false);
+    // Saves a picture as it is shown (drawn on, turned) as a new photo under
+    // the photo naming, never replacing a file; the resolution from the
+    // width of the camera frame it came from. Takes over its pixels. True when
+    // it was saved (photoSaved is emitted); failures are reported.
+    bool SaveShown(CxImage& picture, int frameWidth);
     bool InProgress() const { return m_inProgress; }
     // Another job (a worker, a pane switch) owns the program.
     bool ProgramBusy() const { return m_hooks.isBusy && m_hooks.isBusy(); }

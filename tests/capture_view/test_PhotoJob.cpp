@@ -385,3 +385,66 @@ TEST_F(PhotoJobTest, PageLookSettingGivesThePhotoItsLook)
         EXPECT_TRUE(readsUpright(saved));
     }
 }
+
+TEST_F(PhotoJobTest, APictureAsShownIsSavedWholeAndNeverReplacesAFile)
+{
+    m_store.SetInt("initialValue", 7, S);
+    m_store.SetInt("increment", 1, S);
+    m_store.SetString("pictureFormat", "png", S);
+    ASSERT_TRUE(QDir().mkpath(m_folder));
+    ASSERT_TRUE(writeFile(m_folder + "/IMG_8.png", "not ours"));
+    // A picture with one marked pixel near its top-left corner (rows of the
+    // image object count from the bottom).
+    const auto picture = [] {
+        CxImage frame = demoFrame();
+        frame.SetPixelColor(5, int32_t(frame.GetHeight()) - 1 - 3, RGBQUAD{0, 0, 255, 0});
+        return frame;
+    };
+    const struct
+    {
+        const char* name;
+        int counterAfter;
+    } expected[] = {{"IMG_7.png", 8}, {"IMG_8_2.png", 9}};
+    for (const auto& e : expected) {
+        PhotoJob job(m_store, m_storePath, m_memory);
+        ASSERT_TRUE(job.Prepare(m_now));
+        CxImage shown = picture();
+        ASSERT_TRUE(job.SaveAsShown(shown, 2592)) << qPrintable(job.FailureDetail());
+        EXPECT_EQ(job.PhotoPath(), m_folder + "/" + e.name);
+        EXPECT_EQ(savedCounter(), e.counterAfter);
+        // Saved whole: no page cut, turn or look, the resolution of the frame width.
+        CxImage saved;
+        ASSERT_TRUE(saved.Load(QFile::encodeName(job.PhotoPath()).toStdString(), 0));
+        EXPECT_EQ(saved.GetType(), uint32_t(CXIMAGE_FORMAT_PNG));
+        EXPECT_EQ(saved.GetWidth(), 2592u);
+        EXPECT_EQ(saved.GetHeight(), 1944u);
+        EXPECT_EQ(saved.GetXDPI(), 400);
+        const RGBQUAD marked = saved.GetPixelColor(5, 1944 - 1 - 3);
+        EXPECT_EQ(marked.rgbRed, 255);
+        EXPECT_EQ(marked.rgbGreen + marked.rgbBlue, 0);
+    }
+    EXPECT_EQ(readFile(m_folder + "/IMG_8.png"), QByteArray("not ours"));
+
+    // Date names twice within a second: the second picture takes a free name.
+    m_store.SetInt("nomenclature", 0, S);
+    for (const char* name : {"IMG_2026_05_06_07_08_09.png", "IMG_2026_05_06_07_08_09_2.png"}) {
+        PhotoJob job(m_store, m_storePath, m_memory);
+        ASSERT_TRUE(job.Prepare(m_now));
+        CxImage shown = picture();
+        ASSERT_TRUE(job.SaveAsShown(shown, 1600));
+        EXPECT_EQ(job.PhotoPath(), m_folder + "/" + name);
+    }
+
+    // No picture, or a job prepared for printing only: nothing is saved.
+    const QStringList before = QDir(m_folder).entryList(QDir::Files);
+    PhotoJob empty(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(empty.Prepare(m_now));
+    CxImage none;
+    EXPECT_FALSE(empty.SaveAsShown(none, 2592));
+    EXPECT_EQ(empty.failure(), PhotoJob::Failure::NoFrame);
+    PhotoJob print(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(print.Prepare(m_now, true));
+    CxImage shown = picture();
+    EXPECT_FALSE(print.SaveAsShown(shown, 2592));
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), before);
+}

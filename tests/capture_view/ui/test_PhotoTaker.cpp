@@ -6,6 +6,7 @@
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
 #include "TestWindowServices.h"
+#include "capture_view/InkDrawing.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
 
@@ -192,6 +193,48 @@ private slots:
         QVERIFY(m_boxTexts.isEmpty());
         QVERIFY(photos().isEmpty());
         QCOMPARE(saved.count(), 0);
+    }
+
+    void aPictureDrawnOnIsSavedAsANewPhoto()
+    {
+        m_store->SetString(QStringLiteral("pictureFormat"), QStringLiteral("png"), S);
+        QVERIFY(QDir().mkpath(m_folder));
+        QVERIFY(writeFile(m_folder + "/IMG_1.png", "earlier"));
+        auto view = startView();
+        QVERIFY(view);
+        QSignalSpy saved(view.get(), &CVideoView::photoSaved);
+        CxImage frame;
+        QVERIFY(view->Graph().CopyHeldFrame(frame));
+        const int width = int(frame.GetWidth());
+        const int height = int(frame.GetHeight());
+        // A blue pen line across the middle of the frame, drawn at actual size.
+        InkDrawing ink;
+        ink.SetColour(InkDrawing::Colour::Blue);
+        QVERIFY(ink.BeginStroke(QPointF(width / 4.0, height / 2.0), QTransform()));
+        QVERIFY(ink.ExtendStroke(QPointF(width * 3 / 4.0, height / 2.0), QTransform()));
+        ink.EndStroke();
+        QVERIFY(ink.DrawInto(frame));
+        QVERIFY(view->Photos().SaveShown(frame, width));
+        // The counter's name was taken by another file: the first free one.
+        QCOMPARE(photos(), (QStringList{"IMG_1.png", "IMG_1_2.png"}));
+        QCOMPARE(readFile(m_folder + "/IMG_1.png"), QByteArray("earlier"));
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(saved.last().at(0).toString(), m_folder + "/IMG_1_2.png");
+        QCOMPARE(savedCounter(), 2);
+        CxImage photo;
+        QVERIFY(photo.Load(QFile::encodeName(m_folder + "/IMG_1_2.png").toStdString(), 0));
+        QCOMPARE(int(photo.GetWidth()), width);
+        QCOMPARE(int(photo.GetHeight()), height);
+        const QColor blue = InkDrawing::Shade(InkDrawing::Tool::Pen, InkDrawing::Colour::Blue);
+        const RGBQUAD at = photo.GetPixelColor(width / 2, height - 1 - height / 2);
+        QCOMPARE(QColor(at.rgbRed, at.rgbGreen, at.rgbBlue), blue);
+        QVERIFY(m_boxTexts.isEmpty());
+        // Nothing to save: reported, no file, no signal.
+        CxImage none;
+        QVERIFY(!view->Photos().SaveShown(none, width));
+        QCOMPARE(m_boxTexts.size(), 1);
+        QCOMPARE(saved.count(), 1);
+        QCOMPARE(photos().size(), 2);
     }
 };
 
