@@ -136,8 +136,10 @@ bool Process(CxImage& image, const PhotoParams& params, PhotoReport* report, QSt
         return Fail(error, image, "turn");
     if (params.usePreset && !CutPreset(image, params.preset))
         return Fail(error, image, "preset area");
-    if (!cxlook::ApplyLook(image, params.look))
-        return Fail(error, image, "page look");
+    if (!cxlook::ApplyLook(image, params.look)) {
+        r.lookFailed = true;
+        r.lookError = QString::fromUtf8(image.GetLastError());
+    }
     const int dpi = ResolutionForFrameWidth(params.frameWidth);
     image.SetXDPI(dpi);
     image.SetYDPI(dpi);

@@ -56,6 +56,11 @@ struct PhotoReport
 {
     PageCut page;
     StraightenResult straighten;
+    // The page look could not be given (too little memory for a huge frame,
+    // a picture it cannot work on): the photo is kept as taken, and lookError
+    // says why. Callers tell the user; the photo is never lost for it.
+    bool lookFailed = false;
+    QString lookError;
 };
 
 namespace PhotoProcessor {
@@ -74,7 +79,8 @@ PageCut PageCutFor(int cameraModel, int frameWidth, int frameHeight, int pageHei
 int ResolutionForFrameWidth(int frameWidth);
 
 // Runs every step on `image` in place. False with the reason in *error (the
-// image is then partly processed).
+// image is then partly processed). A look that fails is not a failure: the
+// page stays as it was before the look and the report says so.
 bool Process(CxImage& image, const PhotoParams& params, PhotoReport* report = nullptr,
              QString* error = nullptr);
 

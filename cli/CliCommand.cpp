@@ -20,9 +20,15 @@ std::map<QString, CliCommandInfo>& commandTable()
 
 int failWith(const QString& message)
 {
+    warnWith(message);
+    return 1;
+}
+
+void warnWith(const QString& message)
+{
     // File names in the message come out as their own bytes.
     std::fprintf(stderr, "scriva-cli: %s\n", NativePath(message).constData());
-    return 1;
+    std::fflush(stderr);
 }
 
 namespace {

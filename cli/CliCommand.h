@@ -34,6 +34,9 @@ struct CliRegistrar
 
 // Prints "scriva-cli: <message>" on stderr and returns 1.
 int failWith(const QString& message);
+// Prints "scriva-cli: <message>" on stderr: something the user must know about
+// a command that still did its work.
+void warnWith(const QString& message);
 
 // The files given to a command, by identity (device and inode): an output that is one
 // of the inputs, under any name or link, is found before anything is written.

@@ -1,6 +1,7 @@
 #include "CliPhoto.h"
 
 #include "CliCamera.h"
+#include "CliCommand.h"
 
 #include "capture_view/PhotoJob.h"
 
@@ -31,6 +32,13 @@ QString JobFailure(const PhotoJob& job)
         break;
     }
     return QString();
+}
+
+void WarnLookFailed(const PhotoReport& report, cxlook::Look look, const QString& path)
+{
+    if (report.lookFailed)
+        warnWith(QStringLiteral("%1: saved as taken, without the page look '%2': %3")
+                     .arg(path, QLatin1String(cxlook::LookName(look)), report.lookError));
 }
 
 bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList& cameraTokens,
@@ -64,6 +72,7 @@ bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList
         error = JobFailure(job);
         return false;
     }
+    WarnLookFailed(job.Report(), job.Settings().look, job.PhotoPath());
     return true;
 }
 

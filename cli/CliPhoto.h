@@ -4,10 +4,13 @@
 // to the job's temporary bitmap and developed into the photo file, never over
 // an existing one. The calling thread only.
 
+#include "image/cximage/CxPageLook.h"
+
 #include <QString>
 #include <QStringList>
 
 class PhotoJob;
+struct PhotoReport;
 
 namespace scriva::cli {
 
@@ -27,5 +30,9 @@ bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList
 
 // What a failed job went wrong on, in words.
 QString JobFailure(const PhotoJob& job);
+
+// A photo at `path` whose page look failed was saved as taken: says so on
+// stderr, naming the look and the reason. Nothing when the look was given.
+void WarnLookFailed(const PhotoReport& report, cxlook::Look look, const QString& path);
 
 } // namespace scriva::cli

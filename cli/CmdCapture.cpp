@@ -84,6 +84,7 @@ bool TakeWatchedPhoto(CCaptureGraph& graph, CConfigFile& config, PhotoMemory& me
         error = JobFailure(job);
         return false;
     }
+    WarnLookFailed(job.Report(), job.Settings().look, job.PhotoPath());
     std::printf("%s\n", job.PhotoPath().toLocal8Bit().constData());
     std::fflush(stdout);
     return true;

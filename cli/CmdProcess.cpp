@@ -11,6 +11,7 @@
 
 #include "CliCommand.h"
 #include "CliOptions.h"
+#include "CliPhoto.h"
 #include "CliReport.h"
 
 #include "capture/CaptureProfile.h"
@@ -125,6 +126,7 @@ int RunProcess(const QStringList& args)
     if (!image.Save(QFile::encodeName(a.out).toStdString(), format))
         return failWith(
             QStringLiteral("%1: %2").arg(a.out, QString::fromUtf8(image.GetLastError())));
+    WarnLookFailed(report, params.look, a.out);
     if (a.report)
         PrintStraightenReport(report.straighten, params.fineStraighten, image);
     return 0;

@@ -169,6 +169,9 @@ constexpr int kDamagedFramesDropped = 62230;
 // document, grey, black and white.
 constexpr int kLookNames = 62260;
 constexpr int kLookNameCount = 4;
+// %1 the photo's file name, %2 the page look's name, %3 why it could not be
+// applied: the photo was saved as taken.
+constexpr int kLookNotApplied = 62264;
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)

@@ -89,6 +89,8 @@ bool PhotoTaker::Take(bool noSave)
     m_photo = job.Photo();
     if (!noSave)
         emit photoSaved(job.PhotoPath());
+    if (!noSave && job.Report().lookFailed)
+        TellLookNotApplied(job);
     return true;
 }
 
@@ -105,6 +107,14 @@ bool PhotoTaker::SaveShown(CxImage& picture, int frameWidth)
     }
     emit photoSaved(job.PhotoPath());
     return true;
+}
+
+void PhotoTaker::TellLookNotApplied(const PhotoJob& job)
+{
+    const QString name = QFileInfo(job.PhotoPath()).fileName();
+    const QString look = Text(scriva::str::kLookNames + int(job.Settings().look));
+    Box(Text(scriva::str::kLookNotApplied).arg(name, look, job.Report().lookError),
+        IWindowServices::Ok, IWindowServices::Icon::Warning);
 }
 
 bool PhotoTaker::AskReplace(PhotoJob& job, const Guard& guard)

@@ -84,6 +84,9 @@ private:
     // the job allowed to) on Yes while the taker still lives.
     bool AskReplace(PhotoJob& job, const Guard& guard);
     void Report(const PhotoJob& job);
+    // The photo was kept as taken because its page look failed: says which
+    // look and why.
+    void TellLookNotApplied(const PhotoJob& job);
     IWindowServices::Button Box(const QString& text, IWindowServices::Buttons buttons,
                                 IWindowServices::Icon icon);
 

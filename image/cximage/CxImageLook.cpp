@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <new>
 
 namespace cxlook {
@@ -833,6 +834,9 @@ bool ApplyLook(CxImage& image, Look look)
         return ApplyLookUnguarded(image, look);
     } catch (const std::bad_alloc&) {
         image.SetLastError("Not enough memory for the page look");
+        return false;
+    } catch (const std::exception& e) {
+        image.SetLastError(e.what());
         return false;
     }
 }

@@ -4,7 +4,8 @@
 // unknown format saving nothing, the preset page size, a failed save that
 // leaves the file it was to replace whole, takers in parallel that share
 // the counter and never replace each other's photos, and a fixed name part
-// with the first free number (the command-line demo).
+// with the first free number (the command-line demo), and a page look that
+// fails leaving the photo as taken.
 
 #include "PhotoTestSupport.h"
 
@@ -16,9 +17,12 @@
 #include <QSet>
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace phototest;
@@ -237,6 +241,53 @@ TEST_F(PhotoJobTest, AFailedSaveKeepsTheFileItWasToReplace)
     EXPECT_EQ(job.failure(), PhotoJob::Failure::SaveFailed);
     EXPECT_TRUE(job.FailureDetail().contains(job.PhotoPath()));
     EXPECT_EQ(readFile(job.PhotoPath()), QByteArray("the earlier photo"));
+    EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), QStringList{"IMG_1.jpg"});
+}
+
+// A page look that fails never costs the photo: it is saved as taken and the
+// report says which step failed and why. The child process gets a ceiling on
+// its address space a little above what it uses with the frame in memory:
+// enough to straighten the page, too little for the black-and-white page's
+// running sums (eight bytes a pixel).
+TEST_F(PhotoJobTest, APageLookThatFailsSavesThePhotoAsTaken)
+{
+    m_store.SetInt("pageLook", int(cxlook::Look::BlackWhite), S);
+    m_store.SetInt("imageDirection", 0, S); // not turned
+    PhotoJob job(m_store, m_storePath, m_memory);
+    ASSERT_TRUE(job.Prepare(m_now));
+    CxImage frame = plainPage(4000, 3000, 3600, 2700);
+    ASSERT_TRUE(frame.IsValid());
+    const QString reportPath = m_box.path("report.txt");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1)
+                pages = 0;
+            std::fclose(f);
+        }
+        const rlim_t used = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
+        const rlimit ceiling{used + (48u << 20), used + (48u << 20)};
+        if (pages <= 0 || setrlimit(RLIMIT_AS, &ceiling) != 0)
+            _exit(3);
+        const bool developed = job.Develop(frame, 0, 4000);
+        const QString text = developed ? job.Report().lookError : job.FailureDetail();
+        writeFile(reportPath, text.toUtf8());
+        _exit(!developed ? 4 : job.Report().lookFailed ? 0 : 5);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    const QString said = QString::fromUtf8(readFile(reportPath));
+    // 4: the photo was refused; 5: the ceiling was too high to mean anything.
+    ASSERT_EQ(WEXITSTATUS(status), 0) << qPrintable(said);
+    EXPECT_TRUE(said.contains(QStringLiteral("memory"))) << qPrintable(said);
+    CxImage saved;
+    ASSERT_TRUE(saved.Load(QFile::encodeName(job.PhotoPath()).toStdString(), 0));
+    EXPECT_EQ(saved.GetBpp(), 24u); // as taken, not the 1-bit page
+    EXPECT_NEAR(int(saved.GetWidth()), 3600, 8);
+    EXPECT_NEAR(int(saved.GetHeight()), 2700, 8);
     EXPECT_EQ(QDir(m_folder).entryList(QDir::Files), QStringList{"IMG_1.jpg"});
 }
 

@@ -158,6 +158,7 @@ STRINGS = {
     62261: "Dokumentua",
     62262: "Grisa",
     62263: "Zuri-beltza",
+    62264: "%1 atera bezala gorde da: ezin izan da orriaren itxura '%2' aplikatu (%3).",
     62230: "Kameraren %1 irudi hondatu saltatu dira",
     1000000: "Scriva-ri buruz",
     1000001: "Ados",

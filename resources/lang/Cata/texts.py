@@ -158,6 +158,7 @@ STRINGS = {
     62261: "Document",
     62262: "Gris",
     62263: "Blanc i negre",
+    62264: "%1 s'ha desat tal com s'ha fet: no s'ha pogut aplicar l'aspecte de la pàgina '%2' (%3).",
     62230: "S'han omès %1 imatges malmeses de la càmera",
     1000000: "Quant a Scriva",
     1000001: "D'acord",

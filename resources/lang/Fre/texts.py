@@ -158,6 +158,7 @@ STRINGS = {
     62261: "Document",
     62262: "Gris",
     62263: "Noir et blanc",
+    62264: "%1 a été enregistrée telle que prise : l'aspect de la page '%2' n'a pas pu être appliqué (%3).",
     62230: "%1 images de caméra endommagées ont été ignorées",
     1000000: "À propos de Scriva",
     1000001: "OK",

@@ -158,6 +158,7 @@ STRINGS = {
     62261: "Dokument",
     62262: "Grau",
     62263: "Schwarzweiß",
+    62264: "%1 wurde wie aufgenommen gespeichert: Die Seitenansicht '%2' ließ sich nicht anwenden (%3).",
     62230: "%1 beschädigte Kamerabilder wurden übersprungen",
     1000000: "Über Scriva",
     1000001: "OK",

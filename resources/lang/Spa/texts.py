@@ -158,6 +158,7 @@ STRINGS = {
     62261: "Documento",
     62262: "Gris",
     62263: "Blanco y negro",
+    62264: "%1 se guardó tal como se tomó: no se pudo aplicar el aspecto de la página '%2' (%3).",
     62230: "Se omitieron %1 imágenes dañadas de la cámara",
     1000000: "Acerca de Scriva",
     1000001: "Aceptar",

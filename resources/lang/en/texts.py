@@ -162,6 +162,7 @@ STRINGS = {
     62261: "Document",
     62262: "Grey",
     62263: "Black and white",
+    62264: "%1 was saved as taken: the page look '%2' could not be applied (%3).",
     62230: "%1 damaged camera pictures were skipped",
     # About box (100).
     1000000: "About Scriva",

@@ -158,6 +158,7 @@ STRINGS = {
     62261: "Documento",
     62262: "Cinza",
     62263: "Preto e branco",
+    62264: "%1 foi salva como capturada: não foi possível aplicar o aspecto da página '%2' (%3).",
     62230: "%1 imagens danificadas da câmera foram ignoradas",
     1000000: "Sobre o Scriva",
     1000001: "OK",
