@@ -136,6 +136,9 @@ void CCaptureSettingsDlg::Build()
     m_lookPreview = Named(new QLabel, LookPreview);
     m_lookPreview->setAlignment(Qt::AlignCenter);
     form->addRow(QString(), m_lookPreview);
+    m_lookNote = Named(new QLabel(ControlText(LookNote)), LookNote);
+    m_lookNote->setWordWrap(true);
+    form->addRow(QString(), m_lookNote);
 
     auto* buttons = new QDialogButtonBox;
     auto* ok = Named(buttons->addButton(ControlText(kOkControl), QDialogButtonBox::AcceptRole),
@@ -188,8 +191,24 @@ void CCaptureSettingsDlg::Fill()
             frame.QIShrink(w, h);
         m_previewFrame.Transfer(frame);
     }
-    connect(m_looks, &QComboBox::currentIndexChanged, this, [this] { ShowLookPreview(); });
+    connect(m_looks, &QComboBox::currentIndexChanged, this, [this] {
+        ShowLookPreview();
+        ShowLookNote();
+    });
+    connect(m_formats, &QComboBox::currentIndexChanged, this, [this] { ShowLookNote(); });
     ShowLookPreview();
+    ShowLookNote();
+}
+
+void CCaptureSettingsDlg::ShowLookNote()
+{
+    // JPEG has no 1-bit pictures: such a page is written in grey, under the
+    // chosen format and name all the same. The note says so and names the way
+    // to a small 1-bit file.
+    const bool blackWhite = m_looks->currentData().toInt() == int(cxlook::Look::BlackWhite);
+    const uint32_t format =
+        CxImage::FormatFromExtension(m_formats->currentText().toLatin1().constData());
+    m_lookNote->setVisible(blackWhite && format == CXIMAGE_FORMAT_JPG);
 }
 
 void CCaptureSettingsDlg::ShowLookPreview()

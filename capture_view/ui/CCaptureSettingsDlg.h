@@ -2,7 +2,8 @@
 // The capture settings dialog (133): file name stem, naming rule and counter
 // step, page size, file format, image direction, save folder, thumbnails per
 // column, auto-capture interval and the page look of photos (with a small
-// preview of the held frame in that look). Reads the store when built and writes it
+// preview of the held frame in that look, and a note when black-and-white
+// pages go into JPEG files, which keep them in grey). Reads the store when built and writes it
 // back on OK when every typed value is usable (otherwise it says why, puts the
 // focus on the edit and stays open). Controls are named id_<number>; texts
 // come from the pack. User-interface thread only.
@@ -43,6 +44,7 @@ public:
         Interval = 1078,
         LookBox = 1111,     // the page look of photos
         LookPreview = 1112, // the held frame in the chosen look
+        LookNote = 1113,    // black and white in a format that has no 1-bit pages
     };
 
     // The frame the camera holds now, for the look's preview; false when
@@ -69,6 +71,7 @@ private:
     void StepIncrement(int delta);
     void ChooseSaveFolder();
     void ShowLookPreview();
+    void ShowLookNote();
     QWidget* Edit(int control) const;
 
     CConfigFile& m_store;
@@ -89,5 +92,6 @@ private:
     QRadioButton* m_byCounter = nullptr;
     QComboBox* m_looks = nullptr;
     QLabel* m_lookPreview = nullptr;
+    QLabel* m_lookNote = nullptr;
     CxImage m_previewFrame; // the held frame, reduced; invalid when there is none
 };

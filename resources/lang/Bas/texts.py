@@ -187,6 +187,7 @@ STRINGS = {
     1331108: "Miniaturak zutabeko (1-6):",
     1331109: "Kaptura automatikoaren tartea (3-10 segundo):",
     1331110: "Orriaren itxura:",
+    1331113: "JPEGek ezin ditu zuri-beltzeko orriak gorde: grisean gordetzen dira. Aukeratu png edo tif zuri-beltzeko fitxategi txiki baterako.",
     1340000: "Biraketa librea",
     1340001: "Ados",
     1340002: "Utzi",

@@ -187,6 +187,7 @@ STRINGS = {
     1331108: "Miniatures per columna (1-6):",
     1331109: "Interval de captura automàtica (3-10 segons):",
     1331110: "Aspecte de la pàgina:",
+    1331113: "El JPEG no admet pàgines en blanc i negre: es desen en gris. Trieu png o tif per a un fitxer petit en blanc i negre.",
     1340000: "Rotació lliure",
     1340001: "D'acord",
     1340002: "Cancel·la",

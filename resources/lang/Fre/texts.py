@@ -187,6 +187,7 @@ STRINGS = {
     1331108: "Miniatures par colonne (1-6) :",
     1331109: "Intervalle de capture automatique (3-10 secondes) :",
     1331110: "Aspect de la page :",
+    1331113: "Le JPEG ne peut pas contenir de pages en noir et blanc : elles sont enregistrées en gris. Choisissez png ou tif pour un petit fichier noir et blanc.",
     1340000: "Rotation libre",
     1340001: "OK",
     1340002: "Annuler",

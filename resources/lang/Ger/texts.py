@@ -187,6 +187,7 @@ STRINGS = {
     1331108: "Miniaturen pro Spalte (1-6):",
     1331109: "Abstand der automatischen Aufnahme (3-10 Sekunden):",
     1331110: "Seitenansicht:",
+    1331113: "JPEG kann keine Schwarzweiß-Seiten speichern: Sie werden in Grau gespeichert. Wählen Sie png oder tif für eine kleine Schwarzweiß-Datei.",
     1340000: "Frei drehen",
     1340001: "OK",
     1340002: "Abbrechen",

@@ -187,6 +187,7 @@ STRINGS = {
     1331108: "Miniaturas por columna (1-6):",
     1331109: "Intervalo de captura automática (3-10 segundos):",
     1331110: "Aspecto de la página:",
+    1331113: "JPEG no admite páginas en blanco y negro: se guardan en gris. Elija png o tif para un archivo pequeño en blanco y negro.",
     1340000: "Rotación libre",
     1340001: "Aceptar",
     1340002: "Cancelar",

@@ -194,6 +194,7 @@ STRINGS = {
     1331108: "Thumbnails per column (1-6):",
     1331109: "Auto capture interval (3-10 seconds):",
     1331110: "Page look:",
+    1331113: "JPEG cannot hold black-and-white pages: they are saved in grey. Choose png or tif for a small black-and-white file.",
     # Free rotation (134).
     1340000: "Free Rotation",
     1340001: "OK",

@@ -187,6 +187,7 @@ STRINGS = {
     1331108: "Miniaturas por coluna (1-6):",
     1331109: "Intervalo da captura automática (3-10 segundos):",
     1331110: "Aspecto da página:",
+    1331113: "O JPEG não comporta páginas em preto e branco: elas são salvas em cinza. Escolha png ou tif para um arquivo pequeno em preto e branco.",
     1340000: "Rotação livre",
     1340001: "OK",
     1340002: "Cancelar",

@@ -2,7 +2,8 @@
 // trips in English and in German (lists from the language's keys, stored by
 // their English names), unusable values keep the dialog open with the focus
 // on the edit, the preset entry is offered only with a preset area, the page
-// look is chosen on a preview of the held frame, and Cancel writes nothing.
+// look is chosen on a preview of the held frame (with a note where JPEG keeps
+// black-and-white pages in grey), and Cancel writes nothing.
 
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
@@ -177,6 +178,41 @@ private slots:
         CCaptureSettingsDlg noFrame(*m_store, QStringLiteral("en"), false, services());
         QCOMPARE(control<QComboBox>(noFrame, 1111)->currentIndex(), 3);
         QVERIFY(control<QLabel>(noFrame, 1112)->isHidden());
+    }
+
+    // JPEG keeps no 1-bit pages: black and white with jpg (however the stored
+    // format spells it) shows a note that the pages are saved in grey; the
+    // chosen format and names stay. Any other pairing shows none.
+    void blackWhiteInJpegIsNoted()
+    {
+        struct Case
+        {
+            int look;
+            const char* format;
+            bool noted;
+        };
+        const Case cases[] = {{3, "jpg", true},  {3, "png", false}, {3, "tif", false},
+                              {3, "bmp", false}, {0, "jpg", false}, {1, "jpg", false},
+                              {2, "jpg", false}, {3, "jpg", true}};
+        CCaptureSettingsDlg dlg(*m_store, QStringLiteral("en"), false, services());
+        auto* looks = control<QComboBox>(dlg, 1111);
+        auto* formats = control<QComboBox>(dlg, 1017);
+        auto* note = control<QLabel>(dlg, 1113);
+        QVERIFY(looks && formats && note);
+        QCOMPARE(note->text(), QStringLiteral("<1331113>"));
+        QVERIFY(note->isHidden()); // shipped: as taken, jpg
+        for (const Case& c : cases) {
+            looks->setCurrentIndex(looks->findData(c.look));
+            formats->setCurrentIndex(formats->findText(QLatin1String(c.format)));
+            QVERIFY(looks->currentIndex() >= 0 && formats->currentIndex() >= 0);
+            QVERIFY2(note->isHidden() != c.noted, c.format);
+        }
+        dlg.accept();
+        QCOMPARE(stored("pictureFormat"), QStringLiteral("jpg"));
+
+        m_store->SetString(QStringLiteral("pictureFormat"), QStringLiteral("JPEG"), S);
+        CCaptureSettingsDlg stored(*m_store, QStringLiteral("en"), false, services());
+        QVERIFY(!control<QLabel>(stored, 1113)->isHidden());
     }
 
     void unusableValuesKeepTheDialogOpen()
