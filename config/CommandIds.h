@@ -182,9 +182,8 @@ constexpr int DialogText(int dialog, int control = 0)
 
 // Messages posted to the application object from any thread.
 namespace msg {
-constexpr int kButton = 0x7E8;        // a camera button; wParam = code, lParam must be 0
-constexpr int kEditDone = 0x7E9;      // the editing worker ended; wParam = command id
-constexpr int kRecognizeDone = 0x7EA; // the recognition worker ended; payload: path -> text
+constexpr int kButton = 0x7E8;   // a camera button; wParam = code, lParam must be 0
+constexpr int kEditDone = 0x7E9; // the editing worker ended; wParam = command id
 } // namespace msg
 
 // Camera buttons: the code a button message carries (its wParam's low byte).
