@@ -41,6 +41,31 @@ void WarnLookFailed(const PhotoReport& report, cxlook::Look look, const QString&
                      .arg(path, QLatin1String(cxlook::LookName(look)), report.lookError));
 }
 
+bool NameJobPhoto(PhotoJob& job, QString& error)
+{
+    if (!job.Prepare(QDateTime::currentDateTime())) {
+        error = JobFailure(job);
+        return false;
+    }
+    if (job.PhotoExists()) {
+        error = QStringLiteral("%1 exists already; it was not replaced").arg(job.PhotoPath());
+        return false;
+    }
+    return true;
+}
+
+bool DevelopJobPhoto(PhotoJob& job, CxImage* frame, int cameraModel, int frameWidth, QString& error)
+{
+    const bool developed = frame ? job.Develop(*frame, cameraModel, frameWidth)
+                                 : job.DevelopBitmap(cameraModel, frameWidth);
+    if (!developed) {
+        error = JobFailure(job);
+        return false;
+    }
+    WarnLookFailed(job.Report(), job.Settings().look, job.PhotoPath());
+    return true;
+}
+
 bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList& cameraTokens,
                   PhotoSource& source, QString& error)
 {
@@ -49,14 +74,8 @@ bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList
         return false;
     // Named only once the camera runs: a counted name is not spent on a
     // camera that cannot be had.
-    if (!job.Prepare(QDateTime::currentDateTime())) {
+    if (!NameJobPhoto(job, error)) {
         graph.Shutdown();
-        error = JobFailure(job);
-        return false;
-    }
-    if (job.PhotoExists()) {
-        graph.Shutdown();
-        error = QStringLiteral("%1 exists already; it was not replaced").arg(job.PhotoPath());
         return false;
     }
     graph.Callback().FrameSize(source.width, source.height);
@@ -68,12 +87,7 @@ bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList
         error = QStringLiteral("cannot write the frame to %1").arg(job.TempBitmapPath());
         return false;
     }
-    if (!job.DevelopBitmap(source.cameraModel, source.width)) {
-        error = JobFailure(job);
-        return false;
-    }
-    WarnLookFailed(job.Report(), job.Settings().look, job.PhotoPath());
-    return true;
+    return DevelopJobPhoto(job, nullptr, source.cameraModel, source.width, error);
 }
 
 } // namespace scriva::cli

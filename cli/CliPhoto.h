@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+class CxImage;
 class PhotoJob;
 struct PhotoReport;
 
@@ -23,8 +24,18 @@ struct PhotoSource
     int height = 0;
 };
 
-// Takes the photo from the source (see StartCamera) and saves it with the job;
-// false with the reason in words.
+// Names the job's photo (settings read, counter taken): false with the reason
+// in words when the job refuses or a file has the name already.
+bool NameJobPhoto(PhotoJob& job, QString& error);
+
+// Develops `frame` (taken over), or the job's temporary bitmap when it is null,
+// into the named photo's file: false with the reason in words. A page look that
+// could not be given is told on stderr; the photo is saved as taken.
+bool DevelopJobPhoto(PhotoJob& job, CxImage* frame, int cameraModel, int frameWidth,
+                     QString& error);
+
+// Takes the photo from the source (see StartCamera) and saves it with the job
+// (the two steps above); false with the reason in words.
 bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList& cameraTokens,
                   PhotoSource& source, QString& error);
 

@@ -24,7 +24,6 @@
 #include "config/AppPaths.h"
 #include "config/CConfigFile.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -71,20 +70,9 @@ bool TakeWatchedPhoto(CCaptureGraph& graph, CConfigFile& config, PhotoMemory& me
         return false;
     }
     PhotoJob job(config, scriva::userConfigFile(), memory);
-    if (!job.Prepare(QDateTime::currentDateTime())) {
-        error = JobFailure(job);
+    if (!NameJobPhoto(job, error) ||
+        !DevelopJobPhoto(job, &frame, graph.CameraModel(), int(frame.GetWidth()), error))
         return false;
-    }
-    if (job.PhotoExists()) {
-        error = QStringLiteral("%1 exists already; it was not replaced").arg(job.PhotoPath());
-        return false;
-    }
-    const int width = static_cast<int>(frame.GetWidth());
-    if (!job.Develop(frame, graph.CameraModel(), width)) {
-        error = JobFailure(job);
-        return false;
-    }
-    WarnLookFailed(job.Report(), job.Settings().look, job.PhotoPath());
     std::printf("%s\n", job.PhotoPath().toLocal8Bit().constData());
     std::fflush(stdout);
     return true;
