@@ -1,5 +1,7 @@
 #include "FileTypeTable.h"
 
+#include "base/ImageExtensions.h"
+
 namespace scriva {
 
 namespace {
@@ -9,10 +11,10 @@ constexpr std::array<FileTypeRow, FileTypeTable::RowCount> kRows = {{
      "*.bmp;*.gif;*.jpg;*.jpeg;*.png;*.ico;*.tif;*.tiff;*.tga;*.pcx;*.wbmp;*.wmf;*.emf;*.j2k;*.jp2;"
      "*.jbg;*.j2c;*.jpc;*.pgx;*.pnm;*.pgm;*.ppm;*.ras;*.mng;*.jng;*.ska;*.nef;*.crw;*.cr2;*.mrw;"
      "*.raf;*.erf;*.3fr;*.dcr;*.raw;*.dng;*.pef;*.x3f;*.arw;*.sr2;*.mef;*.orf"},
-    {FileTypeTable::Bmp, true, true, "BMP files", "*.bmp"},
-    {FileTypeTable::Jpeg, true, true, "JPG files", "*.jpg;*.jpeg"},
-    {FileTypeTable::Png, true, true, "PNG files", "*.png"},
-    {FileTypeTable::Tiff, true, true, "TIF files", "*.tif;*.tiff"},
+    {FileTypeTable::Bmp, true, true, "BMP files", nullptr},
+    {FileTypeTable::Jpeg, true, true, "JPG files", nullptr},
+    {FileTypeTable::Png, true, true, "PNG files", nullptr},
+    {FileTypeTable::Tiff, true, true, "TIF files", nullptr},
     {FileTypeTable::Pdf, false, true, "PDF files", "*.pdf"},
 }};
 
@@ -28,6 +30,22 @@ const FileTypeRow* find(int type)
 bool usable(const FileTypeRow& row, bool open)
 {
     return open ? row.canOpen : row.canSave;
+}
+
+// The row's patterns separated by ";": its own, or those of the listed
+// extensions of its picture format ("*.jpg;*.jpeg").
+QString patterns(const FileTypeRow& row)
+{
+    if (row.pattern)
+        return QString::fromLatin1(row.pattern);
+    size_t count = 0;
+    const ext::Extension* table = ext::Extensions(count);
+    QStringList names;
+    for (size_t i = 0; i < count; ++i) {
+        if (table[i].listed && int(table[i].format) == row.type)
+            names << QStringLiteral("*.") + QLatin1String(table[i].name);
+    }
+    return names.join(QLatin1Char(';'));
 }
 
 } // namespace
@@ -55,10 +73,8 @@ QStringList FileTypeTable::NameFilters(bool open)
     for (const FileTypeRow& row : kRows) {
         if (!usable(row, open))
             continue;
-        const QString patterns =
-            QString::fromLatin1(row.pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << QString::fromLatin1(row.description) + QStringLiteral(" (") + patterns +
-                       QLatin1Char(')');
+        filters << QString::fromLatin1(row.description) + QStringLiteral(" (") +
+                       patterns(row).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
 }
@@ -91,7 +107,7 @@ QString FileTypeTable::DefaultExtension(int type)
     const FileTypeRow* row = find(type);
     if (!row)
         return {};
-    return QString::fromLatin1(row->pattern).mid(2, 3);
+    return patterns(*row).mid(2, 3);
 }
 
 } // namespace scriva

@@ -2,7 +2,8 @@
 // The program's table of file types for opening and saving: one row per type
 // with its code (the image object's format ids, -1 for "all supported", 21 for
 // PDF), whether it can be opened and saved, and the description and patterns
-// shown in the file dialogs. Pure data and queries; any thread.
+// shown in the file dialogs (a picture format's patterns are its listed
+// extensions, from base/ImageExtensions.h). Pure data and queries; any thread.
 
 #include <QString>
 #include <QStringList>
@@ -16,7 +17,7 @@ struct FileTypeRow
     bool canOpen;
     bool canSave;
     const char* description;
-    const char* pattern; // patterns separated by ";"
+    const char* pattern; // patterns separated by ";"; null: the picture format's extensions
 };
 
 class FileTypeTable

@@ -1,6 +1,8 @@
 // The image object's data model: creation, copies, attributes, palette, pixels and alpha.
 #include "CxImage.h"
 
+#include "base/ImageExtensions.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -299,64 +301,18 @@ int32_t CxImage::GetEscape() const
     return (m_progressSink ? m_progressSink->escape : m_progress.escape).load();
 }
 
-namespace {
-
-struct CxExtension
-{
-    const char* name; // lower case, without the dot
-    uint32_t format;
-    bool listed; // file lists and dialogs go by it
-};
-
-// Every extension a format is known by. An extension names the format when
-// its first three letters are those of an entry (so "jpe" and "jfi" are JPEG,
-// "tiff" TIFF); a file name ends with a listed entry, whole.
-constexpr CxExtension kExtensions[] = {
-    {"bmp", CXIMAGE_FORMAT_BMP, true},  {"jpg", CXIMAGE_FORMAT_JPG, true},
-    {"jpeg", CXIMAGE_FORMAT_JPG, true}, {"jfif", CXIMAGE_FORMAT_JPG, false},
-    {"png", CXIMAGE_FORMAT_PNG, true},  {"tif", CXIMAGE_FORMAT_TIF, true},
-    {"tiff", CXIMAGE_FORMAT_TIF, true},
-};
-
-char asciiLower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// The first n characters of text equal those of lower (lower case), in any case.
-bool startsAlike(const char* text, const char* lower, size_t n)
-{
-    for (size_t i = 0; i < n; ++i) {
-        if (!text[i] || asciiLower(text[i]) != lower[i])
-            return false;
-    }
-    return true;
-}
-
-} // namespace
+// The format ids are those of the extension table.
+static_assert(CXIMAGE_FORMAT_BMP == scriva::ext::kBmp && CXIMAGE_FORMAT_JPG == scriva::ext::kJpg &&
+              CXIMAGE_FORMAT_PNG == scriva::ext::kPng && CXIMAGE_FORMAT_TIF == scriva::ext::kTif);
 
 uint32_t CxImage::FormatFromExtension(const char* ext)
 {
-    if (!ext)
-        return CXIMAGE_FORMAT_UNKNOWN;
-    for (const CxExtension& e : kExtensions) {
-        if (startsAlike(ext, e.name, 3))
-            return e.format;
-    }
-    return CXIMAGE_FORMAT_UNKNOWN;
+    return scriva::ext::FormatFromExtension(ext);
 }
 
 uint32_t CxImage::FormatFromNameEnd(const char* name)
 {
-    if (!name)
-        return CXIMAGE_FORMAT_UNKNOWN;
-    const size_t length = std::strlen(name);
-    for (const CxExtension& e : kExtensions) {
-        const size_t n = std::strlen(e.name);
-        if (e.listed && length >= n && startsAlike(name + length - n, e.name, n))
-            return e.format;
-    }
-    return CXIMAGE_FORMAT_UNKNOWN;
+    return scriva::ext::FormatFromNameEnd(name);
 }
 
 uint32_t CxImage::GetTypeIndexFromId(uint32_t id)

@@ -194,7 +194,7 @@ public:
     CxProgress* GetProgressSink() const { return m_progressSink; }
     void SetDebugSink(CxDebugSink sink) { m_debugSink = std::move(sink); }
 
-    // The one home of file name extensions (see kExtensions in CxImage.cpp).
+    // File name extensions, from their one home (base/ImageExtensions.h).
     // Format id from an extension without dot, by its first three characters in
     // any case: bmp; jpg, jpe, jfi; png; tif. 0 for any other and for null.
     static uint32_t FormatFromExtension(const char* ext);

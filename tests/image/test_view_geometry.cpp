@@ -290,7 +290,11 @@ TEST(FileTypes, TableFiltersPositionsAndExtensions)
     const QStringList save = FileTypeTable::NameFilters(false);
     ASSERT_EQ(open.size(), 5);
     ASSERT_EQ(save.size(), 6);
+    EXPECT_EQ(open.at(1), QStringLiteral("BMP files (*.bmp)"));
     EXPECT_EQ(open.at(2), QStringLiteral("JPG files (*.jpg *.jpeg)"));
+    EXPECT_EQ(open.at(3), QStringLiteral("PNG files (*.png)"));
+    EXPECT_EQ(open.at(4), QStringLiteral("TIF files (*.tif *.tiff)"));
+    EXPECT_EQ(save.mid(1, 4), open.mid(1, 4));
     EXPECT_EQ(save.at(5), QStringLiteral("PDF files (*.pdf)"));
     EXPECT_TRUE(open.at(0).startsWith(QStringLiteral("Supported files (*.bmp *.gif *.jpg")));
     EXPECT_TRUE(open.at(0).endsWith(QStringLiteral("*.mef *.orf)")));
