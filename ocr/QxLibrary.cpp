@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+#ifndef SCRIVA_PRIVATE_LIB_DIR
+#define SCRIVA_PRIVATE_LIB_DIR "lib/scriva"
+#endif
+
 namespace scriva::ocr {
 
 namespace {
@@ -18,8 +22,8 @@ QString defaultLibraryPath()
     QString beside = exeFolder() + kLibraryName;
     if (QFileInfo::exists(beside))
         return beside;
-    const QString installed =
-        QDir::cleanPath(exeFolder() + QStringLiteral("../lib/scriva/") + kLibraryName);
+    const QString installed = QDir::cleanPath(
+        exeFolder() + QStringLiteral("../" SCRIVA_PRIVATE_LIB_DIR "/") + kLibraryName);
     return QFileInfo::exists(installed) ? installed : beside;
 }
 

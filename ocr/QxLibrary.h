@@ -1,6 +1,7 @@
 #pragma once
 // The recognition engine library, loaded at run time: from the executable's
-// folder, else from <exe>/../lib/scriva/. The program never links the engine
+// folder, else from the program's private library folder installed beside it,
+// <exe>/../lib/<architecture triplet>/scriva/. The program never links the engine
 // itself, so the OpenMP thread limit set by main() is read when the engine
 // comes in. Once loaded, the functions may be called from any thread (each
 // engine handle by one thread at a time).

@@ -1,10 +1,17 @@
 # Installs the build tree into a staging folder and checks what a user's
 # machine would get: the programs, the data folder, the launcher entry and the
 # metadata (both through their validators), the icon, and that the installed
-# program finds its data. Then builds the Debian package and reads its fields.
-#   cmake -DBUILD_DIR=... -DAPP_ID=... -DCHECK_GUI=ON|OFF -P CheckInstall.cmake
+# program finds its data. Then builds the Debian package from the same build,
+# has lintian check it, unpacks it and checks what it holds: stripped programs
+# whose debug information is in the debug package, the manual pages, the
+# copyright file and changelog, and programs that run from the unpacked tree
+# with the package's version.
+#   cmake -DBUILD_DIR=... -DAPP_ID=... -DVERSION=... -DPRIVATE_LIB_DIR=lib/...
+#         -DCHECK_GUI=ON|OFF -P CheckInstall.cmake
 set(stage ${BUILD_DIR}/install-check/stage)
 set(debdir ${BUILD_DIR}/install-check/deb)
+set(unpacked ${BUILD_DIR}/install-check/unpacked)
+set(debug_unpacked ${BUILD_DIR}/install-check/unpacked-dbgsym)
 file(REMOVE_RECURSE ${BUILD_DIR}/install-check)
 
 function(run)
@@ -24,6 +31,7 @@ endfunction()
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${stage})
 
 expect_file(bin/scriva-cli)
+expect_file(${PRIVATE_LIB_DIR}/libqxbcr.so)
 expect_file(share/scriva/config/config.cfg)
 foreach(stem en ch cht pg jp Fre Ger Ko Spa Bas Cata)
   expect_file(share/scriva/resDll/${stem}ResDll.rcc)
@@ -76,6 +84,25 @@ list(LENGTH debs count)
 if(NOT count EQUAL 1)
   message(FATAL_ERROR "cpack made ${count} packages: ${debs}")
 endif()
+file(GLOB ddebs ${debdir}/*-dbgsym_*.ddeb)
+list(LENGTH ddebs count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "cpack made ${count} debug packages: ${ddebs}")
+endif()
+
+# lintian on both packages: no error and no warning (its notes are printed
+# for the reader). A
+# build without the window makes a package for the checks here only: its
+# launcher names a program it lacks, so lintian looks at the full one alone.
+if(CHECK_GUI)
+  find_program(LINTIAN lintian REQUIRED)
+  execute_process(COMMAND ${LINTIAN} --fail-on error,warning --display-info ${debs} ${ddebs}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  message(STATUS "lintian on the package:\n${out}")
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "lintian finds errors or warnings in the package (${rc}):\n${out}\n${err}")
+  endif()
+endif()
 run(dpkg-deb --field ${debs} Version)
 if(NOT run_output STREQUAL "${VERSION}\n")
   message(FATAL_ERROR "the package's version is '${run_output}', the project is ${VERSION}")
@@ -98,5 +125,76 @@ foreach(path ./usr/bin/scriva-cli ./usr/share/applications/${APP_ID}.desktop
     message(FATAL_ERROR "the package lacks ${path}")
   endif()
 endforeach()
+foreach(path ./usr/share/doc/scriva/copyright ./usr/share/doc/scriva/changelog.gz
+             ./usr/share/man/man1/scriva-cli.1.gz ./usr/${PRIVATE_LIB_DIR}/libqxbcr.so)
+  string(FIND "${run_output}" "${path}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "the package lacks ${path}")
+  endif()
+endforeach()
+if(CHECK_GUI)
+  string(FIND "${run_output}" "./usr/share/man/man1/scriva.1.gz" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "the package lacks the manual page of scriva")
+  endif()
+endif()
+
+# The unpacked package: every program and library stripped, and its debug
+# information in the debug package under its build id.
+run(dpkg-deb -x ${debs} ${unpacked})
+run(dpkg-deb -x ${ddebs} ${debug_unpacked})
+file(GLOB elves ${unpacked}/usr/bin/* ${unpacked}/usr/${PRIVATE_LIB_DIR}/*.so)
+set(programs scriva-cli libqxbcr.so)
+if(CHECK_GUI)
+  list(APPEND programs scriva)
+endif()
+foreach(name ${programs})
+  set(path "")
+  foreach(elf ${elves})
+    get_filename_component(elf_name ${elf} NAME)
+    if(elf_name STREQUAL name)
+      set(path ${elf})
+    endif()
+  endforeach()
+  if(NOT path)
+    message(FATAL_ERROR "the unpacked package has no ${name}")
+  endif()
+  run(readelf --sections --wide ${path})
+  if(run_output MATCHES "\\.debug_info|\\.symtab")
+    message(FATAL_ERROR "${name} in the package is not stripped:\n${run_output}")
+  endif()
+  run(readelf --notes ${path})
+  if(NOT run_output MATCHES "Build ID: ([0-9a-f][0-9a-f])([0-9a-f]+)")
+    message(FATAL_ERROR "${name} in the package has no build id")
+  endif()
+  set(debug_file ${debug_unpacked}/usr/lib/debug/.build-id/${CMAKE_MATCH_1}/${CMAKE_MATCH_2}.debug)
+  if(NOT EXISTS ${debug_file})
+    message(FATAL_ERROR "the debug package lacks ${name}'s debug information (${debug_file})")
+  endif()
+  run(readelf --sections --wide ${debug_file})
+  if(NOT run_output MATCHES "\\.debug_info")
+    message(FATAL_ERROR "${debug_file} holds no debug information for ${name}")
+  endif()
+endforeach()
+
+# The unpacked programs run with the package's library folder: the version is
+# the package's, and scriva-cli finds the recognition engine in its private
+# folder and reads a picture with it.
+set(unpacked_env ${CMAKE_COMMAND} -E env
+  LD_LIBRARY_PATH=${unpacked}/usr/${PRIVATE_LIB_DIR} OMP_THREAD_LIMIT=1 QT_QPA_PLATFORM=offscreen
+  XDG_CONFIG_HOME=${BUILD_DIR}/install-check/home/config
+  XDG_CACHE_HOME=${BUILD_DIR}/install-check/home/cache
+  XDG_RUNTIME_DIR=${BUILD_DIR}/install-check/home/runtime)
+file(MAKE_DIRECTORY ${BUILD_DIR}/install-check/home/runtime)
+run(dpkg-deb --field ${debs} Version)
+set(package_version "${run_output}")
+if(CHECK_GUI)
+  run(${unpacked_env} ${unpacked}/usr/bin/scriva --version)
+  if(NOT run_output STREQUAL "scriva ${package_version}")
+    message(FATAL_ERROR "the packaged scriva --version says '${run_output}', the package is ${package_version}")
+  endif()
+endif()
+run(${unpacked_env} ${unpacked}/usr/bin/scriva-cli ocr ${unpacked}/usr/share/scriva/help/images/main-window.png)
+
 file(REMOVE_RECURSE ${BUILD_DIR}/install-check)
 message(STATUS "install check: ok")
