@@ -139,6 +139,19 @@ if(CHECK_GUI)
   endif()
 endif()
 
+# Each manual page lists what its program's --help names: every option of
+# scriva, every command of scriva-cli.
+function(expect_in_manual program)
+  run(gzip -dc ${unpacked}/usr/share/man/man1/${program}.1.gz)
+  foreach(word ${ARGN})
+    string(REPLACE "-" "\\-" roff_word "${word}")
+    string(FIND "${run_output}" "${roff_word}" at)
+    if(at LESS 0)
+      message(FATAL_ERROR "the manual page of ${program} does not name ${word}:\n${run_output}")
+    endif()
+  endforeach()
+endfunction()
+
 # The unpacked package: every program and library stripped, and its debug
 # information in the debug package under its build id.
 run(dpkg-deb -x ${debs} ${unpacked})
@@ -194,6 +207,17 @@ if(CHECK_GUI)
     message(FATAL_ERROR "the packaged scriva --version says '${run_output}', the package is ${package_version}")
   endif()
 endif()
+if(CHECK_GUI)
+  expect_in_manual(scriva ".SH SYNOPSIS" "scriva ${VERSION}" "-r" "--button" "--help" "--version" "FILE...")
+endif()
+run(${unpacked_env} ${unpacked}/usr/bin/scriva-cli --help)
+string(REGEX MATCHALL "\n  [a-z]+" commands "${run_output}")
+string(REPLACE "\n  " "" commands "${commands}")
+list(LENGTH commands count)
+if(count LESS 5)
+  message(FATAL_ERROR "scriva-cli --help lists ${count} commands:\n${run_output}")
+endif()
+expect_in_manual(scriva-cli ".SH SYNOPSIS" ${commands})
 run(${unpacked_env} ${unpacked}/usr/bin/scriva-cli ocr ${unpacked}/usr/share/scriva/help/images/main-window.png)
 
 file(REMOVE_RECURSE ${BUILD_DIR}/install-check)
