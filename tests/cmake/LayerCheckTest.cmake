@@ -65,6 +65,12 @@ set(refusals
     "image/CScrivaDoc.cpp: a higher layer's header in image/"
   ocr/RecognizedTexts.cpp "#include \"thumbs/ThumbCache.h\""
     "ocr/RecognizedTexts.cpp: a higher layer's header in ocr/"
+  base/ImageExtensions.cpp "#include \"image/cximage/CxImage.h\""
+    "base/ImageExtensions.cpp: a higher layer's header in base/"
+  config/FileTypeTable.cpp "#include \"image/cximage/CxImage.h\""
+    "config/FileTypeTable.cpp: a higher layer's header in config/"
+  capture_view/PhotoJob.cpp "#include \"cli/CliPhoto.h\""
+    "capture_view/PhotoJob.cpp: a higher layer's header in capture_view/"
   # app/'s sub-folders: widgets, commands, shell, frame, each on those before it.
   app/shell/CScrivaApp.cpp "#include \"app/frame/FrameWindows.h\""
     "app/shell/CScrivaApp.cpp: app/shell/ includes the higher app/frame/"
