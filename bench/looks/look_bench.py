@@ -3,11 +3,12 @@
 division: ground flatness and whiteness, character error rate of recognition,
 black-and-white file sizes and CPU time. Prints Markdown tables."""
 import argparse
-import re
-import resource
 import subprocess
 import sys
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent))
+from benchlib import cer, timed  # noqa: E402
 
 IM = "/usr/bin/convert-im6.q16"  # the real ImageMagick, whatever stands first on PATH
 SCENES = ["uneven light", "strong vignetting", "hard shadow band", "coloured paper",
@@ -17,29 +18,7 @@ RUNS = 1
 
 def cpu_of(cmd):
     """User + system CPU seconds of one run of cmd (best of RUNS)."""
-    best = None
-    for _ in range(RUNS):
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        proc = subprocess.run(cmd, capture_output=True)
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        if proc.returncode != 0:
-            sys.exit(f"{' '.join(map(str, cmd))} failed: {proc.stderr.decode(errors='replace')}")
-        cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-        best = cpu if best is None else min(best, cpu)
-    return best
-
-
-def cer(recognised, truth):
-    a = re.sub(r"\s+", " ", recognised).strip()
-    b = re.sub(r"\s+", " ", truth).strip()
-    prev = list(range(len(b) + 1))
-    for i in range(1, len(a) + 1):
-        cur = [i] + [0] * len(b)
-        ai = a[i - 1]
-        for j in range(1, len(b) + 1):
-            cur[j] = min(prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (ai != b[j - 1]))
-        prev = cur
-    return prev[-1] / max(1, len(b))
+    return min(timed(cmd)[1] for _ in range(RUNS))
 
 
 def main():

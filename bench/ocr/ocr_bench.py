@@ -10,49 +10,28 @@ the tesseract command first.
 """
 import argparse
 import os
-import random
-import re
-import resource
 import subprocess
 import sys
-import time
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE.parent))
+from benchlib import TEXTS, cer, page_text, timed, tool_env  # noqa: E402
+
 WORDS_PER_PAGE = 560   # about a full A4 page at 11 pt
-
-
-def page_text(lang, seed, words_wanted=WORDS_PER_PAGE):
-    sentences = (HERE / "texts" / f"{lang}.txt").read_text(encoding="utf-8").split("\n")
-    sentences = [s for s in sentences if s.strip()]
-    rng = random.Random(seed)
-    words, out = 0, []
-    while words < words_wanted:
-        rng.shuffle(sentences)
-        for s in sentences:
-            out.append(s)
-            words += len(s.split())
-            if words >= words_wanted:
-                break
-    # Paragraphs of three sentences.
-    paras = [" ".join(out[i:i + 3]) for i in range(0, len(out), 3)]
-    return "\n\n".join(paras)
 
 
 def render(pages_tool, text, txt_path, png_path, jpg_path=None):
     txt_path.write_text(text, encoding="utf-8")
     cmd = [pages_tool, str(txt_path), str(png_path)] + ([str(jpg_path)] if jpg_path else [])
-    runtime = txt_path.parent / "runtime"
-    runtime.mkdir(mode=0o700, exist_ok=True)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=str(runtime))
-    return subprocess.run(cmd, env=env).returncode
+    return subprocess.run(cmd, env=tool_env(txt_path.parent)).returncode
 
 
 def make_page(pages_tool, lang, seed, stem, camera=False):
     """Renders the longest text of the language that fits on one page; returns it."""
     words = WORDS_PER_PAGE
     while True:
-        truth = page_text(lang, seed, words)
+        truth = page_text(TEXTS / f"{lang}.txt", seed, words)
         jpg = stem.with_name(stem.name + "_camera.jpg") if camera else None
         rc = render(pages_tool, truth, stem.with_suffix(".txt"), stem.with_suffix(".png"), jpg)
         if rc == 0:
@@ -62,39 +41,14 @@ def make_page(pages_tool, lang, seed, stem, camera=False):
         words -= 40
 
 
-def cer(recognised, truth):
-    a = re.sub(r"\s+", " ", recognised).strip()
-    b = re.sub(r"\s+", " ", truth).strip()
-    prev = list(range(len(b) + 1))
-    for i in range(1, len(a) + 1):
-        cur = [i] + [0] * len(b)
-        ai = a[i - 1]
-        for j in range(1, len(b) + 1):
-            cur[j] = min(prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (ai != b[j - 1]))
-        prev = cur
-    return prev[-1] / max(1, len(b))
-
-
-def timed(cmd, env):
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    start = time.perf_counter()
-    proc = subprocess.run(cmd, env=env, capture_output=True)
-    wall = time.perf_counter() - start
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-    if proc.returncode != 0:
-        sys.exit(f"{' '.join(cmd)} failed: {proc.stderr.decode(errors='replace')}")
-    return wall, cpu, proc.stdout.decode("utf-8")
-
-
 def read_both(cli, image, lang, env, repeat):
     """Best of `repeat` runs of each program on one page: (wall, cpu, text)."""
     ours, theirs = None, None
     for _ in range(repeat):
-        r = timed([cli, "ocr", str(image), "--lang", lang, "--threads", "1"], env)
-        ours = r if ours is None or r[0] < ours[0] else ours
-        t = timed(["tesseract", str(image), "-", "-l", lang], env)
-        theirs = t if theirs is None or t[0] < theirs[0] else theirs
+        w, c, out = timed([cli, "ocr", str(image), "--lang", lang, "--threads", "1"], env)
+        ours = (w, c, out.decode("utf-8")) if ours is None or w < ours[0] else ours
+        w, c, out = timed(["tesseract", str(image), "-", "-l", lang], env)
+        theirs = (w, c, out.decode("utf-8")) if theirs is None or w < theirs[0] else theirs
     return ours, theirs
 
 

@@ -19,7 +19,6 @@ programs first.
 import argparse
 import difflib
 import os
-import random
 import re
 import statistics
 import subprocess
@@ -28,31 +27,17 @@ import time
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
-TEXTS = HERE.parent / "ocr" / "texts"
+sys.path.insert(0, str(HERE.parent))
+from benchlib import TEXTS, cer, page_text, tool_env  # noqa: E402
+
 WORDS_PER_PAGE = 520
-
-
-def page_text(seed, words_wanted):
-    sentences = [s for s in (TEXTS / "eng.txt").read_text(encoding="utf-8").split("\n") if s.strip()]
-    rng = random.Random(seed)
-    words, out = 0, []
-    while words < words_wanted:
-        rng.shuffle(sentences)
-        for s in sentences:
-            out.append(s)
-            words += len(s.split())
-            if words >= words_wanted:
-                break
-    return "\n\n".join(" ".join(out[i:i + 3]) for i in range(0, len(out), 3))
 
 
 def make_page(tool, seed, stem):
     words = WORDS_PER_PAGE
-    runtime = stem.parent / "runtime"
-    runtime.mkdir(mode=0o700, exist_ok=True)
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=str(runtime))
+    env = tool_env(stem.parent)
     while True:
-        text = page_text(seed, words)
+        text = page_text(TEXTS / "eng.txt", seed, words)
         stem.with_suffix(".txt").write_text(text, encoding="utf-8")
         rc = subprocess.run([tool, str(stem.with_suffix(".txt")), str(stem)], env=env).returncode
         if rc == 0:
@@ -68,19 +53,6 @@ def boxes(stem):
         text, ink, typeset = line.split("\t")
         out.append((text, [float(v) for v in ink.split()], [float(v) for v in typeset.split()]))
     return out
-
-
-def cer(recognised, truth):
-    a = re.sub(r"\s+", " ", recognised).strip()
-    b = re.sub(r"\s+", " ", truth).strip()
-    prev = list(range(len(b) + 1))
-    for i in range(1, len(a) + 1):
-        cur = [i] + [0] * len(b)
-        ai = a[i - 1]
-        for j in range(1, len(b) + 1):
-            cur[j] = min(prev[j] + 1, cur[j - 1] + 1, prev[j - 1] + (ai != b[j - 1]))
-        prev = cur
-    return prev[-1] / max(1, len(b))
 
 
 def run(cmd, env=None):
