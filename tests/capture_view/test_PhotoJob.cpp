@@ -11,18 +11,16 @@
 
 #include "capture_view/PhotoJob.h"
 #include "config/CConfigFile.h"
+#include "tests/common/MemoryCeiling.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 using namespace phototest;
@@ -258,30 +256,16 @@ TEST_F(PhotoJobTest, APageLookThatFailsSavesThePhotoAsTaken)
     CxImage frame = plainPage(4000, 3000, 3600, 2700);
     ASSERT_TRUE(frame.IsValid());
     const QString reportPath = m_box.path("report.txt");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        long pages = 0;
-        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-            if (std::fscanf(f, "%ld", &pages) != 1)
-                pages = 0;
-            std::fclose(f);
-        }
-        const rlim_t used = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
-        const rlimit ceiling{used + (48u << 20), used + (48u << 20)};
-        if (pages <= 0 || setrlimit(RLIMIT_AS, &ceiling) != 0)
-            _exit(3);
+    const int result = scriva::test::RunWithHeadroom(48u << 20, [&] {
         const bool developed = job.Develop(frame, 0, 4000);
         const QString text = developed ? job.Report().lookError : job.FailureDetail();
         writeFile(reportPath, text.toUtf8());
-        _exit(!developed ? 4 : job.Report().lookFailed ? 0 : 5);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+        return !developed ? 4 : job.Report().lookFailed ? 0 : 5;
+    });
     const QString said = QString::fromUtf8(readFile(reportPath));
-    // 4: the photo was refused; 5: the ceiling was too high to mean anything.
-    ASSERT_EQ(WEXITSTATUS(status), 0) << qPrintable(said);
+    // 4: the photo was refused; 5: the ceiling was too high to mean anything;
+    // negative: the child was ended by that signal.
+    ASSERT_EQ(result, 0) << qPrintable(said);
     EXPECT_TRUE(said.contains(QStringLiteral("memory"))) << qPrintable(said);
     CxImage saved;
     ASSERT_TRUE(saved.Load(QFile::encodeName(job.PhotoPath()).toStdString(), 0));

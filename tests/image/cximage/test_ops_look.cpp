@@ -5,6 +5,7 @@
 #include "CxImage.h"
 #include "CxPageLook.h"
 #include "lit_page.h"
+#include "tests/common/MemoryCeiling.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -14,9 +15,6 @@
 #include <filesystem>
 #include <map>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace litpage;
@@ -306,38 +304,22 @@ TEST(PageLook, TooLittleMemoryFailsWithAReason)
             img.SetGrayPalette();
         memset(img.GetBits(0), 200, size_t(img.GetSize()) - size_t(img.GetBits(0) - img.GetDIB()));
         const std::vector<uint8_t> before(img.GetDIB(), img.GetDIB() + img.GetSize());
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            long pages = 0;
-            if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-                if (std::fscanf(f, "%ld", &pages) != 1)
-                    pages = 0;
-                std::fclose(f);
-            }
-            const rlim_t used = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
-            const rlimit ceiling{used + (48u << 20), used + (48u << 20)};
-            if (pages <= 0 || setrlimit(RLIMIT_AS, &ceiling) != 0)
-                _exit(3);
+        const int result = scriva::test::RunWithHeadroom(48u << 20, [&] {
             bool ok = false;
             try {
                 ok = cxlook::ApplyLook(img, c.look);
             } catch (...) {
-                _exit(7); // the failure escaped: a program would have ended here
+                return 7; // the failure escaped: a program would have ended here
             }
             if (ok)
-                _exit(4); // the ceiling was not low enough to mean anything
+                return 4; // the ceiling was not low enough to mean anything
             if (std::strlen(img.GetLastError()) == 0)
-                _exit(5);
+                return 5;
             if (img.GetBpp() != c.bpp || memcmp(img.GetDIB(), before.data(), before.size()) != 0)
-                _exit(6);
-            _exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status))
-            << c.bpp << " bpp: ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
-        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << c.bpp << " bpp";
+                return 6;
+            return 0;
+        });
+        EXPECT_EQ(result, 0) << c.bpp << " bpp (negative: ended by that signal)";
     }
 }
 
