@@ -13,10 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -174,6 +177,31 @@ inline void useHome(const QTemporaryDir& home, const char* camera = "none")
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("SCRIVA_CAMERA", camera);
+}
+
+// useHome with a folder for pages in it: <home>/pages, or empty when it cannot be made.
+inline QString useHomeWithPages(const QTemporaryDir& home)
+{
+    useHome(home);
+    const QString folder = home.filePath(QStringLiteral("pages"));
+    return QDir().mkpath(folder) ? folder : QString();
+}
+
+// A white page of 900 x 160 with `text` in 40-pixel DejaVu Sans (recognition
+// reads it), saved as folder/name: its path, or empty when it was not saved.
+inline QString writeTextPage(const QString& folder, const QString& name, const QString& text)
+{
+    QImage page(900, 160, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(40);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(30, 90, text);
+    p.end();
+    const QString path = folder + QLatin1Char('/') + name;
+    return page.save(path) ? path : QString();
 }
 
 // The same in a new temporary folder.

@@ -96,23 +96,10 @@ private slots:
     void searchablePdfCarriesThePagesWords()
     {
         QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("runtime")).toLocal8Bit());
-        qputenv("SCRIVA_CAMERA", "none");
-        const QString folder = home.filePath(QStringLiteral("pages"));
-        QVERIFY(QDir().mkpath(folder));
+        const QString folder = apptest::useHomeWithPages(home);
+        QVERIFY(!folder.isEmpty());
         auto textPage = [&](const QString& name, const QString& text) {
-            QImage image(900, 160, QImage::Format_RGB32);
-            image.fill(Qt::white);
-            QPainter p(&image);
-            QFont font(QStringLiteral("DejaVu Sans"));
-            font.setPixelSize(40);
-            p.setFont(font);
-            p.setPen(Qt::black);
-            p.drawText(30, 90, text);
-            p.end();
-            const QString path = folder + QLatin1Char('/') + name;
-            return image.save(path) ? path : QString();
+            return apptest::writeTextPage(folder, name, text);
         };
         const QString a =
             textPage(QStringLiteral("a.png"), QStringLiteral("Minutes of the meeting"));

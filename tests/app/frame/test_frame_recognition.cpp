@@ -33,28 +33,30 @@
 
 namespace {
 
-QString writePage(const QString& folder, const QString& name, const QString& text)
-{
-    QImage page(900, 160, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    QPainter p(&page);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(40);
-    p.setFont(font);
-    p.setPen(Qt::black);
-    p.drawText(30, 90, text);
-    p.end();
-    const QString path = folder + QLatin1Char('/') + name;
-    return page.save(path) ? path : QString();
-}
+using apptest::writeTextPage;
 
-// Settings and runtime files in `home`, no camera; returns its folder for pages.
-QString useHome(const QTemporaryDir& home)
+// One page reading "Quiet river" opened in the image view of a program
+// started on a fresh home without a camera; frame is null when any step failed.
+struct QuietRiverPage
 {
-    apptest::useHome(home);
-    const QString folder = home.filePath(QStringLiteral("pages"));
-    return QDir().mkpath(folder) ? folder : QString();
-}
+    QTemporaryDir home;
+    QString page;
+    std::unique_ptr<CScrivaApp> app;
+    CMainFrame* frame = nullptr;
+
+    QuietRiverPage()
+    {
+        const QString folder = apptest::useHomeWithPages(home);
+        if (!folder.isEmpty())
+            page = writeTextPage(folder, QStringLiteral("page.png"), QStringLiteral("Quiet river"));
+        if (page.isEmpty())
+            return;
+        app = std::make_unique<CScrivaApp>();
+        frame = apptest::StartWithImageView(*app);
+        if (frame && !frame->document().OpenDocument(page))
+            frame = nullptr;
+    }
+};
 
 } // namespace
 
@@ -67,12 +69,12 @@ private slots:
     void recogniseSearchAndShowAll()
     {
         QTemporaryDir home;
-        const QString folder = useHome(home);
+        const QString folder = apptest::useHomeWithPages(home);
         QVERIFY(!folder.isEmpty());
         const QString a =
-            writePage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour lights"));
+            writeTextPage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour lights"));
         const QString b =
-            writePage(folder, QStringLiteral("b.png"), QStringLiteral("Mountain road"));
+            writeTextPage(folder, QStringLiteral("b.png"), QStringLiteral("Mountain road"));
         QVERIFY(!a.isEmpty() && !b.isEmpty());
 
         CScrivaApp app;
@@ -129,18 +131,11 @@ private slots:
 
     void regionToolDragsItsTextIntoThePane()
     {
-        QTemporaryDir home;
-        const QString folder = useHome(home);
-        QVERIFY(!folder.isEmpty());
-        const QString page =
-            writePage(folder, QStringLiteral("page.png"), QStringLiteral("Quiet river"));
-        QVERIFY(!page.isEmpty());
-
-        CScrivaApp app;
-        CMainFrame* frame = apptest::StartWithImageView(app);
-        QVERIFY(frame);
+        QuietRiverPage open;
+        QVERIFY(open.frame);
+        CMainFrame* frame = open.frame;
         CScrivaDoc& doc = frame->document();
-        QVERIFY(doc.OpenDocument(page));
+        const QString page = open.page;
         CommandRouter& router = frame->router();
         const int tool = scriva::cmd::kRegionWestern;
 
@@ -193,17 +188,11 @@ private slots:
     // text from elsewhere leaves the pane and the stored texts as they were.
     void paneTakesOnlyRegionText()
     {
-        QTemporaryDir home;
-        const QString folder = useHome(home);
-        QVERIFY(!folder.isEmpty());
-        const QString page =
-            writePage(folder, QStringLiteral("page.png"), QStringLiteral("Quiet river"));
-        QVERIFY(!page.isEmpty());
-        CScrivaApp app;
-        CMainFrame* frame = apptest::StartWithImageView(app);
-        QVERIFY(frame);
+        QuietRiverPage open;
+        QVERIFY(open.frame);
+        CMainFrame* frame = open.frame;
         CScrivaDoc& doc = frame->document();
-        QVERIFY(doc.OpenDocument(page));
+        const QString page = open.page;
         doc.RecognisedTexts()[page] = QStringLiteral("Quiet river\r\n");
         frame->ShowResultPane(true);
         CRecognizeView* pane = frame->recognizeView();
@@ -230,12 +219,12 @@ private slots:
     void paneEditsAndStoredTextsFollowTheFiles()
     {
         QTemporaryDir home;
-        const QString folder = useHome(home);
+        const QString folder = apptest::useHomeWithPages(home);
         QVERIFY(!folder.isEmpty());
-        const QString a = writePage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour"));
+        const QString a = writeTextPage(folder, QStringLiteral("a.png"), QStringLiteral("Harbour"));
         const QString broken = folder + QStringLiteral("/b.png");
-        const QString c = writePage(folder, QStringLiteral("c.png"), QStringLiteral("Meadow"));
-        const QString plain = writePage(folder, QStringLiteral("d.png"), QString());
+        const QString c = writeTextPage(folder, QStringLiteral("c.png"), QStringLiteral("Meadow"));
+        const QString plain = writeTextPage(folder, QStringLiteral("d.png"), QString());
         QFile bad(broken);
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("not a picture") > 0);
         bad.close();
@@ -292,7 +281,7 @@ private slots:
         QTest::keyClick(frame->searchBar()->searchEdit(), Qt::Key_Return);
         QCOMPARE(thumbs->ItemCount(), 1);
         const QString photo =
-            writePage(folder, QStringLiteral("e.png"), QStringLiteral("New page"));
+            writeTextPage(folder, QStringLiteral("e.png"), QStringLiteral("New page"));
         thumbs->AddFile(photo);
         QVERIFY(frame->router().dispatch(scriva::ctl::kShowAll));
         QCOMPARE(thumbs->ItemCount(), 5);

@@ -81,6 +81,72 @@ QString privateFolder(const QTemporaryDir& dir, const char* name)
 class TestAppInstance : public QObject
 {
     Q_OBJECT
+    // The program on its own folders in `dir`, with English settings (or
+    // `userBytes` as the user's settings file), started and listening on its socket.
+    struct Running
+    {
+        QString runtime;
+        QString userConfig;
+        QString socket;
+        QString savedPidVid; // as the exit save left it
+    };
+    void startListening(QProcess& program, const QTemporaryDir& dir, Running& r,
+                        const QByteArray& userBytes = {})
+    {
+        r.runtime = privateFolder(dir, "runtime");
+        r.userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
+        if (userBytes.isEmpty())
+            QVERIFY(apptest::writeSettings(r.userConfig,
+                                           {{QStringLiteral("language"), QStringLiteral("en")}}));
+        else
+            QVERIFY(apptest::writeBytes(r.userConfig, userBytes));
+        apptest::startScriva(program, dir.path(), r.runtime);
+        QVERIFY(program.waitForStarted(10000));
+        r.socket = QDir(r.runtime).filePath(QLatin1String(SingleInstance::kName));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(r.socket), 30000);
+    }
+
+    // A terminate request ends the program within `limitMs` through its normal
+    // exit (status 0, socket removed); killed afterwards when it does not.
+    void endsNormallyOnTerminate(QProcess& program, const Running& r, int limitMs,
+                                 const char* otherwise)
+    {
+        program.terminate();
+        const bool ended = program.waitForFinished(limitMs);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+        QVERIFY2(ended, otherwise);
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(r.socket));
+    }
+
+    // Starts the program on English settings, runs `meanwhile` while it runs,
+    // and checks that a terminate request ends it normally within `limitMs`
+    // and that its exit save kept the settings it read.
+    void runThenTerminate(Running& r, int limitMs, const char* otherwise,
+                          const std::function<void(QProcess&)>& meanwhile)
+    {
+        QTemporaryDir dir;
+        QProcess program;
+        startListening(program, dir, r);
+        if (QTest::currentTestFailed())
+            return;
+        meanwhile(program);
+        if (QTest::currentTestFailed())
+            return;
+        endsNormallyOnTerminate(program, r, limitMs, otherwise);
+        if (QTest::currentTestFailed())
+            return;
+        CConfigFile saved;
+        QVERIFY(saved.Load(r.userConfig));
+        QCOMPARE(saved.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
+                 QStringLiteral("en"));
+        r.savedPidVid = saved.GetString(QStringLiteral("pidVid"), QStringLiteral("NORMAL"));
+    }
+
 private slots:
     void restartFlagIsAnExactArgument()
     {
@@ -302,29 +368,11 @@ private slots:
     // button, saving the settings.
     void programClosesCleanlyOnTerminate()
     {
-        QTemporaryDir dir;
-        const QString runtime = privateFolder(dir, "runtime");
-        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
-        QVERIFY(apptest::writeSettings(userConfig,
-                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
-        QProcess program;
-        apptest::startScriva(program, dir.path(), runtime);
-        QVERIFY(program.waitForStarted(10000));
-        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
-        QCOMPARE(program.state(), QProcess::Running);
-
-        program.terminate();
-        QVERIFY(program.waitForFinished(30000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY(!QFileInfo::exists(socket));
+        Running r;
+        runThenTerminate(r, 30000, "the program ignored the terminate request",
+                         [](QProcess& program) { QCOMPARE(program.state(), QProcess::Running); });
         // Nothing was changed: the exit save leaves the user's file as it was.
-        CConfigFile saved;
-        QVERIFY(saved.Load(userConfig));
-        QCOMPARE(saved.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
-                 QStringLiteral("en"));
-        QVERIFY(saved.GetString(QStringLiteral("pidVid"), QStringLiteral("NORMAL")).isEmpty());
+        QVERIFY(r.savedPidVid.isEmpty());
     }
 
     // A terminate request while a box is open (here the "no image" box a
@@ -333,36 +381,16 @@ private slots:
     // session kills it.
     void programEndsOnTerminateWhileABoxIsOpen()
     {
-        QTemporaryDir dir;
-        const QString runtime = privateFolder(dir, "runtime");
-        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
-        QVERIFY(apptest::writeSettings(userConfig,
-                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
-        QProcess program;
-        apptest::startScriva(program, dir.path(), runtime);
-        QVERIFY(program.waitForStarted(10000));
-        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
-        QString error;
-        for (int i = 0; i < 3; ++i) // the later ones meet the open box
-            QVERIFY2(SingleInstance::SendButton(runtime, 0x04, 0, &error), qPrintable(error));
-        QTest::qWait(1500); // the box is up
-        QCOMPARE(program.state(), QProcess::Running);
-
-        program.terminate();
-        const bool ended = program.waitForFinished(10000);
-        if (!ended) {
-            program.kill();
-            program.waitForFinished(5000);
-        }
-        QVERIFY2(ended, "the program ignored the terminate request");
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY(!QFileInfo::exists(socket)); // shut down through its normal end
-        CConfigFile saved;
-        QVERIFY(saved.Load(userConfig));
-        QCOMPARE(saved.GetString(QStringLiteral("language"), QStringLiteral("NORMAL")),
-                 QStringLiteral("en"));
+        Running r;
+        runThenTerminate(r, 10000, "the program ignored the terminate request",
+                         [&r](QProcess& program) {
+                             QString error;
+                             for (int i = 0; i < 3; ++i) // the later ones meet the open box
+                                 QVERIFY2(SingleInstance::SendButton(r.runtime, 0x04, 0, &error),
+                                          qPrintable(error));
+                             QTest::qWait(1500); // the box is up
+                             QCOMPARE(program.state(), QProcess::Running);
+                         });
     }
 
     // The start-up box that tells of a settings file kept aside does not end
@@ -371,32 +399,24 @@ private slots:
     void programEndsOnTerminateDuringTheSettingsNotice()
     {
         QTemporaryDir dir;
-        const QString runtime = privateFolder(dir, "runtime");
-        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
-        QVERIFY(apptest::writeBytes(userConfig, "[NORMAL]\nlanguage=en\n")); // saved as UTF-8
         QProcess program;
-        apptest::startScriva(program, dir.path(), runtime);
-        QVERIFY(program.waitForStarted(10000));
-        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        Running r;
+        const QByteArray utf8 = "[NORMAL]\nlanguage=en\n"; // saved as UTF-8
+        startListening(program, dir, r, utf8);
+        if (QTest::currentTestFailed())
+            return;
         QTest::qWait(1500); // the notice is up
         QCOMPARE(program.state(), QProcess::Running);
-
-        program.terminate();
-        const bool ended = program.waitForFinished(10000);
-        if (!ended) {
-            program.kill();
-            program.waitForFinished(5000);
-        }
-        QVERIFY2(ended, "the program started on and ignored the terminate request");
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY(!QFileInfo::exists(socket));
+        endsNormallyOnTerminate(program, r, 10000,
+                                "the program started on and ignored the terminate request");
+        if (QTest::currentTestFailed())
+            return;
+        const QString userConfig = r.userConfig;
         const QStringList kept = QDir(QFileInfo(userConfig).path())
                                      .entryList({QStringLiteral("config.cfg.unreadable-*")});
         QCOMPARE(kept.size(), 1);
         QCOMPARE(apptest::fileBytes(QFileInfo(userConfig).path() + QLatin1Char('/') + kept[0]),
-                 QByteArray("[NORMAL]\nlanguage=en\n"));
+                 utf8);
         CConfigFile saved; // the settings the program ran with, in its own format
         QVERIFY(saved.Load(userConfig));
     }
@@ -407,10 +427,6 @@ private slots:
     void secondStartHandsItsFilesToTheRunningOne()
     {
         QTemporaryDir dir;
-        const QString runtime = privateFolder(dir, "runtime");
-        const QString userConfig = dir.filePath(QStringLiteral("config/scriva/config.cfg"));
-        QVERIFY(apptest::writeSettings(userConfig,
-                                       {{QStringLiteral("language"), QStringLiteral("en")}}));
         QStringList files;
         for (const char* name : {"first page.png", "second%page.png"}) {
             QImage page(64, 48, QImage::Format_RGB32);
@@ -419,10 +435,11 @@ private slots:
             QVERIFY(page.save(files.last()));
         }
         QProcess running;
-        apptest::startScriva(running, dir.path(), runtime);
-        QVERIFY(running.waitForStarted(10000));
-        const QString socket = QDir(runtime).filePath(QLatin1String(SingleInstance::kName));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 30000);
+        Running r;
+        startListening(running, dir, r);
+        if (QTest::currentTestFailed())
+            return;
+        const QString runtime = r.runtime;
         QTest::qWait(500); // start-up done
 
         QProcess second;

@@ -53,6 +53,18 @@ class TestCVideoViewStreams : public QObject
         return view.Graph().Callback().FrameCount() >= from + count;
     }
 
+    // Shows `view` at `size` on JPEG files of the frames folder: `files` is the
+    // rest of the multifilesrc description after the folder, `fps` the rate.
+    void ShowOnFrames(CVideoView& view, const char* files, int fps, QSize size)
+    {
+        view.SetSettings(&m_config);
+        view.SetCaptureSource(CaptureSource::Launch(
+            QStringLiteral("multifilesrc location=%1/frames/%2 caps=image/jpeg,framerate=%3/1")
+                .arg(m_dir.path(), QLatin1String(files), QString::number(fps))));
+        view.resize(size);
+        view.show();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -64,13 +76,7 @@ private slots:
     {
         WriteFrame(0);
         CVideoView view(m_doc);
-        view.SetSettings(&m_config);
-        view.SetCaptureSource(CaptureSource::Launch(
-            QStringLiteral("multifilesrc location=%1/frames/00000.jpg loop=true "
-                           "caps=image/jpeg,framerate=15/1")
-                .arg(m_dir.path())));
-        view.resize(640, 480);
-        view.show();
+        ShowOnFrames(view, "00000.jpg loop=true", 15, QSize(640, 480));
         QVERIFY2(view.StartCapture(), qPrintable(view.FailureReason()));
         // 2592 x 1944 shown in about 640 x 480: a quarter covers it.
         QTRY_VERIFY_WITH_TIMEOUT(FramesPassed(view, 0, 3), 20000);
@@ -112,13 +118,7 @@ private slots:
         WriteFrame(1, 20000); // cut short
         WriteFrame(2);
         CVideoView view(m_doc);
-        view.SetSettings(&m_config);
-        view.SetCaptureSource(CaptureSource::Launch(
-            QStringLiteral("multifilesrc location=%1/frames/%05d.jpg index=0 stop-index=2 "
-                           "caps=image/jpeg,framerate=15/1")
-                .arg(m_dir.path())));
-        view.resize(400, 300);
-        view.show();
+        ShowOnFrames(view, "%05d.jpg index=0 stop-index=2", 15, QSize(400, 300));
         TestWindowServices window;
         window.texts = [](int id) {
             return id == scriva::str::kDamagedFramesDropped
@@ -147,14 +147,8 @@ private slots:
         QDir(m_dir.filePath(QStringLiteral("frames"))).removeRecursively();
         WriteFrame(0, 5000);
         CVideoView view(m_doc);
-        view.SetSettings(&m_config);
-        view.SetCaptureSource(CaptureSource::Launch(
-            QStringLiteral("multifilesrc location=%1/frames/00000.jpg loop=true "
-                           "caps=image/jpeg,framerate=30/1")
-                .arg(m_dir.path())));
         view.SetStallLimitMs(500);
-        view.resize(400, 300);
-        view.show();
+        ShowOnFrames(view, "00000.jpg loop=true", 30, QSize(400, 300));
         QSignalSpy failed(&view, &CVideoView::captureFailed);
         QVERIFY2(view.StartCapture(), qPrintable(view.FailureReason()));
         QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 20000);
