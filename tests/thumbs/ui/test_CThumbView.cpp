@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace scriva::thumbs;
 
@@ -215,7 +216,17 @@ void CThumbViewTest::cellsNeverOverflowTheColumn()
         f.page(QString("p%1.jpg").arg(i), 400, 300);
     f.view.ScanFolder(f.dir.path());
     QVERIFY(f.allPainted());
-    QTest::qWait(CThumbView::kResizeSettleMs + 100); // a rebuild for a scroll bar that came
+    // A scroll bar that came resizes the pane: its settle timer fires and may
+    // rebuild the cells; wait for that instead of a fixed time.
+    QVERIFY(scriva::test::processUntilIdle());
+    const auto settling = [&f] {
+        for (const QTimer* timer : f.view.findChildren<QTimer*>())
+            if (timer->interval() == CThumbView::kResizeSettleMs && timer->isActive())
+                return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!settling(), 5000);
+    QVERIFY(scriva::test::processUntilIdle());
     QVERIFY(f.allPainted());
     const QSize cell = f.view.CellSize();
     const int text = f.view.fontMetrics().height();
