@@ -175,12 +175,8 @@ private slots:
         // tick and a button during the question take nothing.
         whileAsking = [&] {
             QVERIFY(sendButton("0x40"));
-            // The timer's tick is handled before the spy hears it: skipped;
-            // the button was handled by then too.
-            QSignalSpy tick(frame->videoView()->Photos().findChild<QTimer*>(
-                                QStringLiteral("timer_%1").arg(PhotoTaker::kAutoCaptureTimer)),
-                            &QTimer::timeout);
-            QVERIFY(tick.wait(5000));
+            // The button is handled while the question is open (the timer itself
+            // does not fire again inside its own tick's question).
             QVERIFY(scriva::test::processUntilIdle());
             // Commands are off while a photo asks; the test stops the timer itself.
             QVERIFY(!frame->router().dispatch(scriva::cmd::kStopAutoCapture));
