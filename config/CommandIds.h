@@ -77,6 +77,12 @@ constexpr int kDeviceProperties = 32815;
 constexpr int kStartAutoCapture = 32855;
 constexpr int kStopAutoCapture = 32856;
 
+// Presenter mode (32910-32939): the live picture alone, full screen.
+constexpr int kPresenterMode = 32910;   // enter and leave (F11)
+constexpr int kPresenterFreeze = 32911; // hold the picture while the camera runs (Space)
+constexpr int kPresenterTurn = 32912;   // turn the live picture a quarter clockwise
+constexpr int kPresenterBeside = 32913; // the chosen photo beside the live picture
+
 // Text recognition.
 constexpr int kRecognizeWestern = 32870; // the selected thumbnails, language code 2
 constexpr int kRecognizeChinese = 32872; // the selected thumbnails, language code 1
@@ -135,9 +141,11 @@ constexpr int kAskToSave = 61460;      // a changed image: save it first?
 constexpr int kPresetQuestion = 61818; // keep the drawn area for the photos?
 constexpr int kNoMailProgram = 62006;
 constexpr int kAlreadyRunning = 61804;
-constexpr int kRestartForLanguage = 61459;   // restart now in the chosen language?
-constexpr int kNoPhoto = 61806;              // no frame held, or it could not be kept
-constexpr int kReplacingPhoto = 61829;       // the existing file will be replaced
+constexpr int kRestartForLanguage = 61459; // restart now in the chosen language?
+constexpr int kNoPhoto = 61806;            // no frame held, or it could not be kept
+constexpr int kReplacingPhoto = 61829;     // the existing file will be replaced
+// Presenter mode (62320-62369).
+constexpr int kNoPhotoBeside = 62320;        // no thumbnail chosen (or readable) to show beside
 constexpr int kReplacePhotoQuestion = 61830; // follows the file name
 constexpr int kUnusableCharacters = 62003;   // semicolons, line breaks, separators, ".."
 // Message-box buttons, in this order.

@@ -38,6 +38,9 @@ constexpr Key kDevcon{section::kNormal, "Devcon"}; // shipped for other systems;
 // Optional and not shipped: the video recorder to start when the program has
 // none of its own beside it.
 constexpr Key kRecorder{section::kNormal, "Recorder"};
+// Presenter mode: the live picture turned clockwise by 0, 90, 180 or 270
+// degrees (a camera mounted the other way round); missing: 0.
+constexpr Key kPresenterTurn{section::kNormal, "presenterTurn"};
 
 // [OCR_INDENTIFY]
 constexpr Key kOcrConfigPath{section::kOcr, "ConfigPath"};
@@ -84,6 +87,7 @@ constexpr Key kAllKeys[] = {kUrl,
                             kCameraIds,
                             kTempPath,
                             kDevcon,
+                            kPresenterTurn,
                             kOcrConfigPath,
                             kOcrDataPath,
                             kOcrChineseModels,

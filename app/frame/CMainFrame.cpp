@@ -56,6 +56,8 @@ CMainFrame::~CMainFrame()
     m_doc.SetHost({});
     m_doc.SetRegionRecognizer({});
     m_router->setActiveViewProvider({});
+    delete m_presenter; // its window reads the capture view's camera
+    m_presenter = nullptr;
     delete m_switcher;
     delete takeCentralWidget();
 }
@@ -97,6 +99,7 @@ void CMainFrame::createPanes()
     setCentralWidget(m_panes->root());
     m_switcher = new PaneSwitcher(*m_panes, m_doc, m_services, this);
     m_photos = new PhotoCommands(*this, m_services);
+    m_presenter = new PresenterCommands(*this, m_services);
     connect(m_switcher, &PaneSwitcher::captureViewCreated, m_photos, &PhotoCommands::SetUp);
     m_panes->ApplyInitialSizes(width(), height());
     // The text pane is the active view when the window first opens.
@@ -228,6 +231,8 @@ bool CMainFrame::OnCommand(int id)
         update();
         return true;
     default:
+        if (m_presenter->OnCommand(id))
+            return true;
         if (m_recognition->OnCommand(id))
             return true;
         if (m_photos->OnCommand(id))
@@ -258,6 +263,8 @@ std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
     case scriva::cmd::kPrintActual:
         return CommandState::Checked(true, m_printMode == scriva::mode::kPrintActualSize);
     default:
+        if (const auto presenter = m_presenter->OnUpdateCommand(id))
+            return presenter;
         if (std::optional<CommandState> state = m_recognition->OnUpdateCommand(id))
             return state;
         if (const auto photo = m_photos->OnUpdateCommand(id))

@@ -13,6 +13,7 @@
 #include "app/frame/MainMenus.h"
 #include "app/frame/PaneSwitcher.h"
 #include "app/frame/PhotoCommands.h"
+#include "app/frame/PresenterCommands.h"
 #include "config/CommandIds.h"
 
 #include <QMainWindow>
@@ -50,6 +51,7 @@ public:
     FramePanes& panes() { return *m_panes; }
     PaneSwitcher& switcher() { return *m_switcher; }
     PhotoCommands& photos() { return *m_photos; }
+    PresenterCommands& presenter() { return *m_presenter; }
     CScrivaDoc& document() { return m_doc; }
     CThumbView* thumbView() const { return m_panes->thumbView(); }
     CScrivaView* imageView() const { return m_panes->imageView(); }
@@ -95,6 +97,7 @@ private:
     std::unique_ptr<FramePanes> m_panes;
     PaneSwitcher* m_switcher = nullptr;
     PhotoCommands* m_photos = nullptr;
+    PresenterCommands* m_presenter = nullptr;
     int m_printMode = scriva::mode::kPrintFitToPage;
     bool m_presetArea = false;
     bool m_autoLayout = true; // panes follow the creation rules until the user sizes them

@@ -110,6 +110,8 @@ void CVideoView::PublishPageFrame()
 
 void CVideoView::PublishShownSize()
 {
+    if (m_shownElsewhere)
+        return;
     // Compressed frames are decoded at the smallest scale that covers this.
     const QSize shown = ShownSize();
     m_graph.Callback().PublishShownSize(shown.width(), shown.height());
@@ -197,8 +199,21 @@ void CVideoView::OnRepaintTimer()
     if (!m_capturing || !CheckHealth())
         return;
     PublishPageFrame();
+    if (m_shownElsewhere) {
+        m_repaintTimer.start(); // no paint re-arms it
+        return;
+    }
     m_repaintPending = true;
     viewport()->update();
+}
+
+void CVideoView::SetShownElsewhere(bool elsewhere)
+{
+    m_shownElsewhere = elsewhere;
+    if (!elsewhere) {
+        PublishShownSize();
+        viewport()->update();
+    }
 }
 
 void CVideoView::paintEvent(QPaintEvent*)

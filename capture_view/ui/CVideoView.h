@@ -73,6 +73,12 @@ public:
     // view's tool tip shows them; empty while there is nothing to say.
     QString CameraStatus() const;
 
+    // While another window shows the picture (presenter mode) this view
+    // paints nothing and leaves the size the picture is shown at to that
+    // window; it keeps watching the camera and taking photos.
+    void SetShownElsewhere(bool elsewhere);
+    bool IsShownElsewhere() const { return m_shownElsewhere; }
+
     void ZoomIn(int x, int y);
     void ZoomOut(int x, int y);
     float Zoom() const { return m_zoom; }
@@ -124,6 +130,7 @@ private:
     FramePainter m_painter;
     QTimer m_repaintTimer;
     bool m_repaintPending = false;
+    bool m_shownElsewhere = false;
     int m_fitMode = 1;
     float m_zoom = 1.0f;
     int m_wheelRemainder = 0;

@@ -63,6 +63,16 @@ IWindowServices::Button PhotoTaker::Box(const QString& text, IWindowServices::Bu
 
 bool PhotoTaker::Take(bool noSave)
 {
+    return Run(noSave, nullptr);
+}
+
+bool PhotoTaker::TakeOf(const CxImage& frame)
+{
+    return Run(false, &frame);
+}
+
+bool PhotoTaker::Run(bool noSave, const CxImage* frame)
+{
     if (m_inProgress || !m_store)
         return false;
     Guard guard(*this);
@@ -76,7 +86,7 @@ bool PhotoTaker::Take(bool noSave)
         if (!AskReplace(job, guard))
             return false;
     }
-    if (!Develop(job, noSave)) {
+    if (!Develop(job, noSave, frame)) {
         // Another program saved a file of this name while the photo was taken:
         // it is replaced only when the user says so.
         if (job.failure() != PhotoJob::Failure::Exists || !AskReplace(job, guard))
@@ -152,7 +162,7 @@ private:
 
 } // namespace
 
-bool PhotoTaker::Develop(PhotoJob& job, bool noSave)
+bool PhotoTaker::Develop(PhotoJob& job, bool noSave, const CxImage* frame)
 {
     int width = 0;
     int height = 0;
@@ -161,7 +171,12 @@ bool PhotoTaker::Develop(PhotoJob& job, bool noSave)
     const int model = m_graph.CameraModel();
     bool ok = false;
     bool held = true;
-    {
+    if (frame) {
+        // A frame held elsewhere: developed in memory, at its own width.
+        CxImage copy(*frame);
+        held = copy.IsValid();
+        ok = held && job.Develop(copy, model, int(copy.GetWidth()));
+    } else {
         // The view does not paint until the photo is made: live frames wait.
         const LivePause pause(m_graph.Callback());
         if (noSave) {

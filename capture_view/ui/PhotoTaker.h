@@ -59,6 +59,9 @@ public:
     // width of the camera frame it came from. Takes over its pixels. True when
     // it was saved (photoSaved is emitted); failures are reported.
     bool SaveShown(CxImage& picture, int frameWidth);
+    // One saved photo of a frame held elsewhere (a frozen picture, at full
+    // size and without page frame) instead of the camera's held frame.
+    bool TakeOf(const CxImage& frame);
     bool InProgress() const { return m_inProgress; }
     // Another job (a worker, a pane switch) owns the program.
     bool ProgramBusy() const { return m_hooks.isBusy && m_hooks.isBusy(); }
@@ -79,7 +82,8 @@ signals:
 private:
     class Guard;
     void OnTick();
-    bool Develop(PhotoJob& job, bool noSave);
+    bool Run(bool noSave, const CxImage* frame);
+    bool Develop(PhotoJob& job, bool noSave, const CxImage* frame);
     // Asks whether the file of the photo's name is to be replaced; true (and
     // the job allowed to) on Yes while the taker still lives.
     bool AskReplace(PhotoJob& job, const Guard& guard);

@@ -542,6 +542,41 @@ bool IconPainter::drawViewIcon(int id)
     case cmd::kActualSize: // camera picture at real size
         camera(1, 3, 14, 11);
         return true;
+    case cmd::kPresenterMode: { // a projection screen on its stand, corners pointing out
+        pen(kInk);
+        m_p.setBrush(kPaper);
+        m_p.drawRect(QRectF(1.5, 1.5, 13, 9));
+        pen(kInk, 1.3);
+        m_p.drawLine(QPointF(8, 10.5), QPointF(8, 13));
+        m_p.drawLine(QPointF(5, 15), QPointF(8, 13));
+        m_p.drawLine(QPointF(11, 15), QPointF(8, 13));
+        arrow(6.5, 6, 3.5, 3.5, kBlue);
+        arrow(9.5, 6, 12.5, 8.5, kBlue);
+        return true;
+    }
+    case cmd::kPresenterFreeze: { // a picture with the two bars of a pause
+        pen(kInk);
+        m_p.setBrush(QColor(190, 225, 190));
+        m_p.drawRect(QRectF(1.5, 2.5, 13, 11));
+        m_p.setPen(Qt::NoPen);
+        m_p.setBrush(kBlue);
+        m_p.drawRect(QRectF(5, 5, 2.2, 6));
+        m_p.drawRect(QRectF(8.8, 5, 2.2, 6));
+        return true;
+    }
+    case cmd::kPresenterTurn: // a camera with a clockwise arrow around it
+        camera(3.5, 5, 9, 7);
+        arcArrow(160, -250, QRectF(1, 1, 14, 14), kBlue);
+        return true;
+    case cmd::kPresenterBeside: // the live picture beside a photo
+        camera(0.5, 4, 7, 6);
+        pen(kInk);
+        m_p.setBrush(QColor(190, 225, 190));
+        m_p.drawRect(QRectF(8.5, 3.5, 7, 9));
+        pen(kGreen, 1.0);
+        m_p.drawLine(QPointF(9.5, 11), QPointF(12, 8));
+        m_p.drawLine(QPointF(12, 8), QPointF(14.5, 11));
+        return true;
     case cmd::kPreviousImage:
         arrow(14, 8, 2, 8, kBlue);
         return true;

@@ -68,6 +68,10 @@ COMMANDS = {
     32795: ("&Actual Size", "Show the image at 100 %", "Actual size"),
     32861: ("&Fit Camera Picture", "Fit the camera picture into the window", "Fit camera picture"),
     32862: ("Camera Picture at Real &Size", "Show the camera picture pixel for pixel", "Camera picture at real size"),
+    32910: ("Presenter &Mode", "Show the live camera picture alone on the whole screen (F11 or Esc leaves)", "Presenter mode"),
+    32911: ("&Freeze Picture", "Hold the picture still while the camera keeps running (Space)", "Freeze picture"),
+    32912: ("&Turn Live Picture", "Turn the live picture a quarter turn clockwise (R)", "Turn live picture"),
+    32913: ("Photo &Beside Live Picture", "Show the selected thumbnail beside the live picture (B)", "Photo beside live picture"),
     32853: ("Fi&rst Image", "Open the first image of the list", "First image"),
     32851: ("&Previous Image", "Open the image before this one", "Previous image"),
     32852: ("&Next Image", "Open the image after this one", "Next image"),
@@ -163,6 +167,7 @@ STRINGS = {
     62262: "Grey",
     62263: "Black and white",
     62264: "%1 was saved as taken: the page look '%2' could not be applied (%3).",
+    62320: "Select a photo in the thumbnail column first; it is shown beside the live picture.",
     62230: "%1 damaged camera pictures were skipped",
     # About box (100).
     1000000: "About Scriva",

@@ -1,0 +1,224 @@
+#include "app/frame/PresenterCommands.h"
+
+#include "app/frame/CMainFrame.h"
+#include "capture_view/ui/CVideoView.h"
+#include "capture_view/ui/PresenterWindow.h"
+#include "config/CConfigFile.h"
+#include "config/CommandIds.h"
+#include "config/SettingsKeys.h"
+#include "image/CxImageDraw.h"
+#include "thumbs/ui/CThumbView.h"
+
+#include <QAction>
+#include <QFile>
+#include <QToolButton>
+
+namespace cmd = scriva::cmd;
+
+PresenterCommands::PresenterCommands(CMainFrame& frame, const FrameServices& services)
+    : QObject(&frame), m_frame(frame), m_services(services)
+{
+}
+
+PresenterCommands::~PresenterCommands()
+{
+    delete m_window;
+}
+
+PresenterWindow* PresenterCommands::Window() const
+{
+    return m_window;
+}
+
+int PresenterCommands::SavedTurn() const
+{
+    if (!m_services.settings)
+        return 0;
+    const int turn =
+        scriva::settings::ReadInt(*m_services.settings, scriva::settings::kPresenterTurn);
+    return turn % 90 == 0 ? ((turn % 360) + 360) % 360 : 0;
+}
+
+bool PresenterCommands::Enter()
+{
+    if (IsPresenting())
+        return true;
+    m_broughtCamera = false;
+    if (m_frame.RightAreaMode() != scriva::mode::kCapture) {
+        if (!m_frame.SwitchRightPane() || m_frame.RightAreaMode() != scriva::mode::kCapture)
+            return false;
+        m_broughtCamera = true;
+    }
+    CVideoView* video = m_frame.videoView();
+    if (!video || !video->IsCapturing()) {
+        if (m_broughtCamera && m_frame.RightAreaMode() == scriva::mode::kCapture)
+            m_frame.SwitchRightPane();
+        return false;
+    }
+    m_video = video;
+    auto* window = new PresenterWindow(&m_frame);
+    m_window = window;
+    window->setWindowTitle(m_frame.windowTitle());
+    window->LiveView()->SetLive(&video->Graph());
+    window->SetTurn(SavedTurn());
+    video->SetShownElsewhere(true);
+    window->SetDispatcher([this](int id) { return m_frame.router().dispatchFrom(this, id); });
+    AddButtons();
+    // A camera that fails or goes away ends presenter mode; the pane switch
+    // that follows reports it.
+    connect(video, &CVideoView::captureFailed, this, [this] {
+        m_broughtCamera = false;
+        Leave();
+    });
+    connect(video, &QObject::destroyed, this, [this] {
+        if (m_window)
+            m_window->LiveView()->SetLive(nullptr);
+        m_broughtCamera = false;
+        Leave();
+    });
+    connect(
+        window, &PresenterWindow::closed, this, [this] { Leave(); }, Qt::QueuedConnection);
+    window->ShowOn(m_frame.screen());
+    emit presentingChanged(true);
+    return true;
+}
+
+void PresenterCommands::Leave()
+{
+    if (!m_window || m_leaving)
+        return;
+    m_leaving = true;
+    PresenterWindow* window = m_window;
+    m_window = nullptr;
+    window->LiveView()->SetLive(nullptr);
+    window->hide();
+    window->deleteLater();
+    if (m_video) {
+        disconnect(m_video, nullptr, this, nullptr);
+        m_video->SetShownElsewhere(false);
+    }
+    m_video = nullptr;
+    if (m_broughtCamera && m_frame.RightAreaMode() == scriva::mode::kCapture)
+        m_frame.SwitchRightPane();
+    m_broughtCamera = false;
+    m_frame.activateWindow();
+    m_leaving = false;
+    emit presentingChanged(false);
+}
+
+void PresenterCommands::AddButtons()
+{
+    ActionRegistry& actions = m_frame.actions();
+    const auto add = [&](int id) {
+        QAction* action = actions.action(id);
+        QToolButton* button = m_window->AddToolButton(id, action->icon(), action->toolTip());
+        actions.bindButton(button, id, this);
+        return button;
+    };
+    m_freezeButton = add(cmd::kPresenterFreeze);
+    m_freezeButton->setCheckable(true);
+    add(cmd::kTakePhoto);
+    m_window->AddToolSeparator();
+    add(cmd::kZoomIn);
+    add(cmd::kZoomOut);
+    add(cmd::kActualSizeImage);
+    add(cmd::kFit);
+    m_window->AddToolSeparator();
+    add(cmd::kPresenterTurn);
+    m_besideButton = add(cmd::kPresenterBeside);
+    m_besideButton->setCheckable(true);
+    m_window->AddToolSeparator();
+    add(cmd::kPresenterMode);
+    UpdateButtons();
+}
+
+void PresenterCommands::UpdateButtons()
+{
+    if (!m_window)
+        return;
+    if (m_freezeButton)
+        m_freezeButton->setChecked(m_window->LiveView()->IsFrozen());
+    if (m_besideButton)
+        m_besideButton->setChecked(m_window->IsBeside());
+}
+
+QImage PresenterCommands::ChosenPhoto() const
+{
+    CThumbView* thumbs = m_frame.thumbView();
+    if (!thumbs)
+        return QImage();
+    QString path = thumbs->SelectedPath();
+    if (path.isEmpty() && thumbs->CurrentIndex() >= 0)
+        path = thumbs->PathAt(thumbs->CurrentIndex());
+    if (path.isEmpty())
+        return QImage();
+    CxImage image;
+    if (!image.Load(QFile::encodeName(path).toStdString()))
+        return QImage();
+    return scriva::CxImageToQImage(image);
+}
+
+bool PresenterCommands::TakeFrozenPhoto()
+{
+    if (!m_video)
+        return false;
+    return m_video->Photos().TakeOf(m_window->LiveView()->FrozenFrame());
+}
+
+bool PresenterCommands::OnCommand(int id)
+{
+    if (id == cmd::kPresenterMode) {
+        if (IsPresenting())
+            Leave();
+        else
+            Enter();
+        return true;
+    }
+    if (!IsPresenting())
+        return false;
+    bool handled = true;
+    if (m_window->CanRun(id)) {
+        m_window->RunCommand(id);
+        if (id == cmd::kPresenterTurn && m_services.setSetting)
+            m_services.setSetting(scriva::settings::kPresenterTurn,
+                                  QString::number(m_window->Turn()));
+    } else if (id == cmd::kPresenterBeside) {
+        if (m_window->IsBeside()) {
+            m_window->HideBeside();
+        } else if (!m_window->ShowBeside(ChosenPhoto()) && m_services.window) {
+            m_services.window->Ask(m_window, m_services.window->Text(scriva::str::kNoPhotoBeside),
+                                   IWindowServices::Ok, IWindowServices::Icon::Information);
+        }
+    } else if (id == cmd::kTakePhoto && m_window->LiveView()->IsFrozen()) {
+        TakeFrozenPhoto();
+    } else {
+        handled = false;
+    }
+    UpdateButtons();
+    return handled;
+}
+
+std::optional<CommandState> PresenterCommands::OnUpdateCommand(int id) const
+{
+    if (id == cmd::kPresenterMode) {
+        if (IsPresenting())
+            return CommandState::Checked(true, true);
+        return CommandState::Checked(!m_frame.IsSwitching() && !m_services.busy(), false);
+    }
+    if (!IsPresenting()) {
+        if (id == cmd::kPresenterFreeze || id == cmd::kPresenterTurn || id == cmd::kPresenterBeside)
+            return CommandState::Enabled(false);
+        return std::nullopt;
+    }
+    if (const std::optional<bool> can = m_window->CanRun(id)) {
+        if (id == cmd::kPresenterFreeze)
+            return CommandState::Checked(*can, m_window->LiveView()->IsFrozen());
+        return CommandState::Enabled(*can);
+    }
+    if (id == cmd::kPresenterBeside)
+        return CommandState::Checked(true, m_window->IsBeside());
+    if (id == cmd::kTakePhoto && m_window->LiveView()->IsFrozen() && m_video)
+        return CommandState::Enabled(!m_video->Photos().InProgress() &&
+                                     !m_video->Photos().ProgramBusy());
+    return std::nullopt;
+}
