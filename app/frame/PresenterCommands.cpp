@@ -1,6 +1,7 @@
 #include "app/frame/PresenterCommands.h"
 
 #include "app/frame/CMainFrame.h"
+#include "app/frame/MainMenus.h"
 #include "capture_view/ui/CVideoView.h"
 #include "capture_view/ui/PresenterWindow.h"
 #include "config/CConfigFile.h"
@@ -109,6 +110,12 @@ void PresenterCommands::Leave()
 void PresenterCommands::AddButtons()
 {
     ActionRegistry& actions = m_frame.actions();
+    // The window's own commands have no menu item: their icons come from the
+    // menu icon strip like those of the other commands without a button.
+    for (int id : {cmd::kPresenterFreeze, cmd::kPresenterTurn, cmd::kPresenterBeside})
+        actions.action(id);
+    MainMenus::SetMenuIcons(m_services.toolbar(scriva::res::kMenuIcons),
+                            m_services.bitmap(scriva::res::kMenuIconBitmap), actions);
     const auto add = [&](int id) {
         QAction* action = actions.action(id);
         QToolButton* button = m_window->AddToolButton(id, action->icon(), action->toolTip());

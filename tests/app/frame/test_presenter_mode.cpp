@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 namespace settings = scriva::settings;
@@ -98,6 +99,11 @@ private slots:
         QCOMPARE(live->Transform().FrameSize(), QSize(640, 480));
         QVERIFY(live->Transform().IsFit());
         QVERIFY(frame->router().state(scriva::cmd::kPresenterMode).checked);
+        // Every toolbar button shows its command's picture.
+        const auto buttons = window->ToolBar()->findChildren<QToolButton*>();
+        QCOMPARE(buttons.size(), 9);
+        for (const QToolButton* button : buttons)
+            QVERIFY2(!button->icon().isNull(), qPrintable(button->objectName()));
 
         // Space freezes; the picture is the frozen frame; Enter takes its photo.
         QTest::keyClick(window, Qt::Key_Space);
