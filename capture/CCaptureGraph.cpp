@@ -434,6 +434,20 @@ bool CCaptureGraph::SaveFrameAsBitmap(const QString& path, QString* error)
     return ok;
 }
 
+bool CCaptureGraph::SaveFrameAsBitmap(const QString& path, CxImage& image, QString* error)
+{
+    GstSample* sample = m_callback.HeldSample();
+    if (!sample) {
+        image.Destroy();
+        if (error)
+            *error = QStringLiteral("no frame has arrived yet");
+        return false;
+    }
+    const bool ok = FrameBitmap::WriteKeeping(sample, path, image, error);
+    gst_sample_unref(sample);
+    return ok;
+}
+
 bool CCaptureGraph::CopyHeldFrame(CxImage& image) const
 {
     GstSample* sample = m_callback.HeldSample();

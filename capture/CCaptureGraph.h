@@ -58,6 +58,11 @@ public:
     // the first frame, when the frame and its sizes disagree or the file cannot
     // be written, with the reason (the system's for files) in *error.
     bool SaveFrameAsBitmap(const QString& path, QString* error = nullptr);
+    // The same, and the rows written stay in `image` (bottom-up 24-bit, as
+    // loading the file would give them): a photo develops them without
+    // reading the file back, and a JPEG frame is decoded once, straight into
+    // the image. On failure `image` is empty.
+    bool SaveFrameAsBitmap(const QString& path, CxImage& image, QString* error = nullptr);
     // Copies the held frame (without border) into an image; false before the
     // first frame or when the frame and its sizes disagree.
     bool CopyHeldFrame(CxImage& image) const;

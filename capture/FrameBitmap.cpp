@@ -181,4 +181,12 @@ bool ToImage(GstSample* sample, CxImage& image, QString* error)
     return true;
 }
 
+bool WriteKeeping(GstSample* sample, const QString& path, CxImage& image, QString* error)
+{
+    if (ToImage(sample, image, error) && WriteImage(image, path, error))
+        return true;
+    image.Destroy();
+    return false;
+}
+
 } // namespace FrameBitmap

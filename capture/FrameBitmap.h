@@ -20,4 +20,9 @@ bool Write(GstSample* sample, const QString& path, QString* error = nullptr);
 // The same rows as a 24-bit image in memory, for photos that are not saved.
 bool ToImage(GstSample* sample, CxImage& image, QString* error = nullptr);
 
+// Both at once: the rows go into `image` (a JPEG frame decoded straight into
+// it) and the file is written from them in one piece. False, with `image`
+// empty, when either fails.
+bool WriteKeeping(GstSample* sample, const QString& path, CxImage& image, QString* error = nullptr);
+
 } // namespace FrameBitmap

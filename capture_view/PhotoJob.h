@@ -72,8 +72,8 @@ public:
 
     // Loads the temporary bitmap written from the held frame and develops it.
     bool DevelopBitmap(int cameraModel, int frameWidth);
-    // Develops a frame already in memory (print path, command-line tool);
-    // takes over its pixels.
+    // Develops a frame already in memory (print path, or the rows just
+    // written to the temporary bitmap); takes over its pixels.
     bool Develop(CxImage& frame, int cameraModel, int frameWidth);
     // Saves the developed photo again, after a failure (Exists, then
     // AllowReplace).

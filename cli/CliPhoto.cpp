@@ -81,13 +81,14 @@ bool TakeJobPhoto(PhotoJob& job, const QString& sourceSetting, const QStringList
     graph.Callback().FrameSize(source.width, source.height);
     source.cameraModel = graph.CameraModel();
     source.cameraName = graph.FriendlyName();
-    const bool held = graph.SaveFrameAsBitmap(job.TempBitmapPath());
+    CxImage frame;
+    const bool held = graph.SaveFrameAsBitmap(job.TempBitmapPath(), frame);
     graph.Shutdown();
     if (!held) {
         error = QStringLiteral("cannot write the frame to %1").arg(job.TempBitmapPath());
         return false;
     }
-    return DevelopJobPhoto(job, nullptr, source.cameraModel, source.width, error);
+    return DevelopJobPhoto(job, &frame, source.cameraModel, source.width, error);
 }
 
 } // namespace scriva::cli

@@ -185,8 +185,11 @@ bool PhotoTaker::Develop(PhotoJob& job, bool noSave, const CxImage* frame)
             m_graph.CopyHeldFrame(frame);
             ok = job.Develop(frame, model, width);
         } else {
-            held = m_graph.SaveFrameAsBitmap(job.TempBitmapPath());
-            ok = held && job.DevelopBitmap(model, width);
+            // The rows written to the temporary bitmap are developed as they
+            // are in memory: reading the file back would give the same ones.
+            CxImage frame;
+            held = m_graph.SaveFrameAsBitmap(job.TempBitmapPath(), frame);
+            ok = held && job.Develop(frame, model, width);
         }
     }
     if (!held) {

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <chrono>
+#include <cstring>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <thread>
@@ -369,4 +370,50 @@ TEST_F(CaptureLaunchTest, LiveFramesWaitWhileAPhotoIsDeveloped)
     EXPECT_TRUE(m_graph.CopyHeldFrame(held));
     m_graph.Callback().PauseLive(false);
     EXPECT_TRUE(WaitForFrames(paused + 2));
+}
+
+// A photo takes the held frame written to the temporary bitmap and the same
+// rows in memory at once: for raw frames (rows padded in the file) and JPEG
+// frames (decoded once, at full size) the image kept is exactly what loading
+// the file gives; a file that cannot be written leaves no image.
+TEST_F(CaptureLaunchTest, HeldFrameWrittenAndKeptAreTheSameRows)
+{
+    struct Case
+    {
+        const char* launch;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"videotestsrc pattern=smpte ! video/x-raw,format=BGR,width=322,height=97", 322, 97},
+        {"videotestsrc pattern=ball ! video/x-raw,width=321,height=240 ! jpegenc", 321, 240},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.launch);
+        ASSERT_TRUE(m_graph.Initialize(CaptureSource::Launch(QString::fromLatin1(c.launch))));
+        ASSERT_TRUE(m_graph.StartPreview()) << qPrintable(m_graph.FailureText());
+        ASSERT_TRUE(WaitForFrames(2));
+        const QString bmp = m_dir.filePath(QStringLiteral("held.bmp"));
+        CxImage kept;
+        QString error;
+        ASSERT_TRUE(m_graph.SaveFrameAsBitmap(bmp, kept, &error)) << qPrintable(error);
+        ASSERT_EQ(int(kept.GetWidth()), c.width);
+        ASSERT_EQ(int(kept.GetHeight()), c.height);
+        ASSERT_EQ(kept.GetBpp(), 24u);
+        CxImage loaded;
+        ASSERT_TRUE(loaded.Load(QFile::encodeName(bmp).toStdString(), CXIMAGE_FORMAT_BMP));
+        ASSERT_EQ(loaded.GetEffWidth(), kept.GetEffWidth());
+        ASSERT_EQ(loaded.GetHeight(), kept.GetHeight());
+        EXPECT_EQ(0, std::memcmp(loaded.GetBits(0), kept.GetBits(0),
+                                 size_t(kept.GetEffWidth()) * kept.GetHeight()));
+        // Not a blank picture: the pattern's colours are there.
+        EXPECT_NE(0, std::memcmp(kept.GetBits(0), kept.GetBits(kept.GetHeight() / 2),
+                                 size_t(c.width) * 3));
+
+        EXPECT_FALSE(m_graph.SaveFrameAsBitmap(m_dir.path(), kept, &error));
+        EXPECT_EQ(error, QStringLiteral("cannot write %1: Is a directory").arg(m_dir.path()));
+        EXPECT_FALSE(kept.IsValid());
+        m_graph.Shutdown();
+    }
+    CxImage none;
+    EXPECT_FALSE(m_graph.SaveFrameAsBitmap(m_dir.filePath(QStringLiteral("none.bmp")), none));
 }

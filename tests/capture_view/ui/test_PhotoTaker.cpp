@@ -2,20 +2,26 @@
 // counter saved at once, the replace question (No keeps, Yes replaces), no
 // second photo from a command or an auto-capture tick while the question is
 // open, the print path touching nothing, failures reported and nothing lost.
+// A photo from a camera's JPEG stream is developed from the full-size frame.
 
 #include "EventIdle.h"
 #include "PhotoTestSupport.h"
 #include "QtTestRegistry.h"
 #include "TestWindowServices.h"
+#include "capture/DemoCamera.h"
 #include "capture_view/InkDrawing.h"
+#include "capture_view/PhotoNaming.h"
 #include "capture_view/ui/CVideoView.h"
 #include "config/CConfigFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+#include <cstring>
 #include <gst/gst.h>
 #include <memory>
+#include <vector>
 
 using namespace phototest;
 
@@ -33,11 +39,11 @@ class TestPhotoTaker : public QObject
     TestWindowServices m_window;
     std::function<void()> m_whileAsking;
 
-    std::unique_ptr<CVideoView> startView()
+    std::unique_ptr<CVideoView> startView(const CaptureSource& source = CaptureSource::Demo())
     {
         auto view = std::make_unique<CVideoView>(m_doc);
         view->SetSettings(m_store.get());
-        view->SetCaptureSource(CaptureSource::Demo());
+        view->SetCaptureSource(source);
         PhotoTaker::Hooks hooks;
         m_window.texts = [](int id) { return QStringLiteral("<%1>").arg(id); };
         m_window.onBox = [this](const TestWindowServices::Box& box) {
@@ -238,6 +244,72 @@ private slots:
         QCOMPARE(m_boxTexts.size(), 1);
         QCOMPARE(saved.count(), 1);
         QCOMPARE(photos().size(), 2);
+    }
+
+    // The live view shows a JPEG stream decoded at an eighth of its size; the
+    // photo is the full 2592 x 1944 frame developed: the temporary bitmap
+    // holds the frame's full decode and the saved photo is, pixel for pixel,
+    // what the photo steps make of that decode.
+    void photoFromJpegStreamIsTheFullFrameDeveloped()
+    {
+        CxImage page;
+        page.Copy(DemoCamera::Picture());
+        page.SetJpegQuality(90.0f);
+        std::vector<uint8_t> bytes;
+        QVERIFY(page.Encode(bytes, CXIMAGE_FORMAT_JPG));
+        const QString jpeg = m_box->path("frame.jpg");
+        QVERIFY(writeFile(jpeg, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                           qsizetype(bytes.size()))));
+        CxImage decoded;
+        QVERIFY(decoded.Load(QFile::encodeName(jpeg).toStdString(), CXIMAGE_FORMAT_JPG));
+        QCOMPARE(int(decoded.GetWidth()), DemoCamera::kWidth);
+
+        m_store->SetString(QStringLiteral("pictureFormat"), QStringLiteral("bmp"), S);
+        auto view = startView(CaptureSource::Launch(
+            QStringLiteral("multifilesrc location=%1 loop=true caps=image/jpeg,framerate=15/1")
+                .arg(jpeg),
+            4));
+        QVERIFY(view);
+        view->show();
+        const auto shownScale = [&view] {
+            CGrabberCallback::FrameAccess frame(view->Graph().Callback());
+            return frame.scaled() ? frame.scaled()->denominator : 0;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(shownScale(), 8, 20000);
+        QVERIFY(view->OnCommand(scriva::cmd::kTakePhoto));
+        QCOMPARE(photos(), QStringList{"IMG_1.bmp"});
+
+        // The temporary bitmap: the frame's full decode.
+        const PhotoSettings settings = PhotoSettingsReader::Read(*m_store);
+        CxImage temp;
+        QVERIFY(temp.Load(
+            QFile::encodeName(PhotoNaming::TempBitmapPath(settings.tempPath, settings.tempName))
+                .toStdString(),
+            CXIMAGE_FORMAT_BMP));
+        QCOMPARE(int(temp.GetWidth()), DemoCamera::kWidth);
+        QCOMPARE(int(temp.GetHeight()), DemoCamera::kHeight);
+        QCOMPARE(temp.GetEffWidth(), decoded.GetEffWidth());
+        QVERIFY(std::memcmp(temp.GetBits(0), decoded.GetBits(0),
+                            size_t(decoded.GetEffWidth()) * decoded.GetHeight()) == 0);
+
+        // The photo: that decode developed with the same settings.
+        PhotoMemory memory;
+        PhotoJob expected(*m_store, QString(), memory);
+        QVERIFY(expected.Prepare(QDateTime::currentDateTime(), true));
+        QVERIFY(expected.Develop(decoded, 4, DemoCamera::kWidth));
+        const CxImage& want = expected.Photo();
+        // The upright A4 page cut from 5 MP: an eighth of the frame is 243 high.
+        QVERIFY(want.GetHeight() > uint32_t(DemoCamera::kHeight) * 3 / 4);
+        CxImage photo;
+        QVERIFY(photo.Load(QFile::encodeName(m_folder + "/IMG_1.bmp").toStdString(),
+                           CXIMAGE_FORMAT_BMP));
+        QCOMPARE(photo.GetWidth(), want.GetWidth());
+        QCOMPARE(photo.GetHeight(), want.GetHeight());
+        QCOMPARE(photo.GetXDPI(), int32_t(PhotoProcessor::ResolutionForFrameWidth(2592)));
+        QVERIFY(std::memcmp(photo.GetBits(0), want.GetBits(0),
+                            size_t(want.GetEffWidth()) * want.GetHeight()) == 0);
+        QVERIFY(readsUpright(photo));
+        QVERIFY(m_boxTexts.isEmpty());
     }
 };
 
