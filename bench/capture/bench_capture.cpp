@@ -1,11 +1,15 @@
 // Capture throughput and per-frame cost: frames per second delivered by the
 // demo camera (2592x1944) and the test pattern (1920x1080), CPU time of one
 // frame in the callback at 5 MP with the page frame painted, and the number
-// of allocations per frame after the first (expected 0).
+// of allocations per frame after the first (expected 0), and the held frame
+// of a photo turned into the image it is developed from, raw and JPEG.
 //   bench_capture --benchmark_counters_tabular=true
 
 #include "capture/CCaptureGraph.h"
+#include "capture/DemoCamera.h"
+#include "capture/FrameBitmap.h"
 #include "capture/PageGeometry.h"
+#include "image/cximage/CxImage.h"
 
 #include <QTemporaryDir>
 #include <atomic>
@@ -14,6 +18,7 @@
 #include <cstring>
 #include <gst/gst.h>
 #include <thread>
+#include <vector>
 
 // Counts heap allocations made by the thread that asks for it.
 extern "C" void* __libc_malloc(size_t);
@@ -126,6 +131,60 @@ BENCHMARK(BM_CallbackPerFrame)
     ->Args({2592, 1944})
     ->Args({1920, 1080})
     ->Unit(benchmark::kMillisecond);
+
+// The held frame of a photo into the image the photo steps develop: the
+// demo camera's page as a raw BGR sample (copied with the flip) and as the
+// JPEG frame a camera sends (quality 90, decoded at full size). A fresh image
+// each time, as for a photo.
+GstSample* PageSample(bool jpeg)
+{
+    CxImage page;
+    page.Copy(DemoCamera::Picture());
+    const int w = int(page.GetWidth());
+    const int h = int(page.GetHeight());
+    GstCaps* caps = nullptr;
+    GstBuffer* buffer = nullptr;
+    if (jpeg) {
+        page.SetJpegQuality(90.0f);
+        std::vector<uint8_t> bytes;
+        page.Encode(bytes, CXIMAGE_FORMAT_JPG);
+        buffer = gst_buffer_new_memdup(bytes.data(), bytes.size());
+        caps = gst_caps_new_simple("image/jpeg", "width", G_TYPE_INT, w, "height", G_TYPE_INT, h,
+                                   nullptr);
+    } else {
+        buffer = gst_buffer_new_allocate(nullptr, gsize(w) * 3 * gsize(h), nullptr);
+        GstMapInfo map;
+        gst_buffer_map(buffer, &map, GST_MAP_WRITE);
+        for (int y = 0; y < h; ++y) // top line first
+            std::memcpy(map.data + size_t(y) * size_t(w) * 3, page.GetBits(uint32_t(h - 1 - y)),
+                        size_t(w) * 3);
+        gst_buffer_unmap(buffer, &map);
+        caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "BGR", "width",
+                                   G_TYPE_INT, w, "height", G_TYPE_INT, h, "framerate",
+                                   GST_TYPE_FRACTION, 15, 1, nullptr);
+    }
+    GstSample* sample = gst_sample_new(buffer, caps, nullptr, nullptr);
+    gst_buffer_unref(buffer);
+    gst_caps_unref(caps);
+    return sample;
+}
+
+void BM_HeldFrameToPhotoImage(benchmark::State& state)
+{
+    gst_init(nullptr, nullptr);
+    GstSample* sample = PageSample(state.range(0) != 0);
+    for (auto _ : state) {
+        CxImage image;
+        if (!FrameBitmap::ToImage(sample, image)) {
+            state.SkipWithError("the frame did not convert");
+            break;
+        }
+        benchmark::DoNotOptimize(image.GetBits(0));
+    }
+    state.SetLabel(state.range(0) ? "JPEG" : "raw");
+    gst_sample_unref(sample);
+}
+BENCHMARK(BM_HeldFrameToPhotoImage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
