@@ -82,6 +82,13 @@ constexpr int kPresenterMode = 32910;   // enter and leave (F11)
 constexpr int kPresenterFreeze = 32911; // hold the picture while the camera runs (Space)
 constexpr int kPresenterTurn = 32912;   // turn the live picture a quarter clockwise
 constexpr int kPresenterBeside = 32913; // the chosen photo beside the live picture
+// Drawing over the presented picture.
+constexpr int kPresenterPen = 32925;         // draw with the pen (P; again: the mouse pans)
+constexpr int kPresenterHighlighter = 32926; // draw with the highlighter (H)
+constexpr int kPresenterColour = 32927;      // the drawing tool's next colour (C)
+constexpr int kPresenterUndoStroke = 32928;  // take back the last stroke (Ctrl+Z)
+constexpr int kPresenterClearInk = 32929;    // remove the whole drawing (Delete)
+constexpr int kPresenterSaveInk = 32930;     // save the picture with the drawing (Ctrl+S)
 
 // Text recognition.
 constexpr int kRecognizeWestern = 32870; // the selected thumbnails, language code 2
@@ -146,6 +153,7 @@ constexpr int kNoPhoto = 61806;            // no frame held, or it could not be 
 constexpr int kReplacingPhoto = 61829;     // the existing file will be replaced
 // Presenter mode (62320-62369).
 constexpr int kNoPhotoBeside = 62320;        // no thumbnail chosen (or readable) to show beside
+constexpr int kInkColourNames = 62350;       // red, blue, green, black, yellow (five ids)
 constexpr int kReplacePhotoQuestion = 61830; // follows the file name
 constexpr int kUnusableCharacters = 62003;   // semicolons, line breaks, separators, ".."
 // Message-box buttons, in this order.

@@ -3,6 +3,7 @@
 #include "app/frame/CMainFrame.h"
 #include "app/frame/MainMenus.h"
 #include "capture_view/ui/CVideoView.h"
+#include "capture_view/ui/PresenterInk.h"
 #include "capture_view/ui/PresenterWindow.h"
 #include "config/CConfigFile.h"
 #include "config/CommandIds.h"
@@ -12,17 +13,20 @@
 
 #include <QAction>
 #include <QFile>
+#include <QPainter>
 #include <QToolButton>
 
 namespace cmd = scriva::cmd;
 
 PresenterCommands::PresenterCommands(CMainFrame& frame, const FrameServices& services)
-    : QObject(&frame), m_frame(frame), m_services(services)
+    : QObject(&frame), m_frame(frame), m_services(services), m_ink(new PresenterInk(this))
 {
+    connect(m_ink, &PresenterInk::changed, this, &PresenterCommands::UpdateButtons);
 }
 
 PresenterCommands::~PresenterCommands()
 {
+    m_ink->Attach(nullptr);
     delete m_window;
 }
 
@@ -62,6 +66,7 @@ bool PresenterCommands::Enter()
     window->setWindowTitle(m_frame.windowTitle());
     window->LiveView()->SetLive(&video->Graph());
     window->SetTurn(SavedTurn());
+    m_ink->Attach(window->LiveView());
     video->SetShownElsewhere(true);
     window->SetDispatcher([this](int id) { return m_frame.router().dispatchFrom(this, id); });
     AddButtons();
@@ -91,6 +96,8 @@ void PresenterCommands::Leave()
     m_leaving = true;
     PresenterWindow* window = m_window;
     m_window = nullptr;
+    // The drawing stays for the next time.
+    m_ink->Attach(nullptr);
     window->LiveView()->SetLive(nullptr);
     window->hide();
     window->deleteLater();
@@ -135,6 +142,15 @@ void PresenterCommands::AddButtons()
     m_besideButton = add(cmd::kPresenterBeside);
     m_besideButton->setCheckable(true);
     m_window->AddToolSeparator();
+    m_penButton = add(cmd::kPresenterPen);
+    m_penButton->setCheckable(true);
+    m_highlighterButton = add(cmd::kPresenterHighlighter);
+    m_highlighterButton->setCheckable(true);
+    m_colourButton = add(cmd::kPresenterColour);
+    add(cmd::kPresenterUndoStroke);
+    add(cmd::kPresenterClearInk);
+    add(cmd::kPresenterSaveInk);
+    m_window->AddToolSeparator();
     add(cmd::kPresenterMode);
     UpdateButtons();
 }
@@ -147,6 +163,39 @@ void PresenterCommands::UpdateButtons()
         m_freezeButton->setChecked(m_window->LiveView()->IsFrozen());
     if (m_besideButton)
         m_besideButton->setChecked(m_window->IsBeside());
+    const bool on = m_ink->IsDrawingOn();
+    if (m_penButton)
+        m_penButton->setChecked(on && m_ink->Tool() == InkDrawing::Tool::Pen);
+    if (m_highlighterButton)
+        m_highlighterButton->setChecked(on && m_ink->Tool() == InkDrawing::Tool::Highlighter);
+    if (m_colourButton) {
+        // The button shows the colour the tool draws in now, the tip names it.
+        QAction* action = m_frame.actions().action(cmd::kPresenterColour);
+        const QColor shade = InkDrawing::Shade(m_ink->Tool(), m_ink->Colour());
+        QPixmap pixmap = action->icon().pixmap(m_colourButton->iconSize());
+        if (pixmap.isNull()) {
+            pixmap = QPixmap(m_colourButton->iconSize());
+            pixmap.fill(Qt::transparent);
+        }
+        {
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(Qt::black, 1));
+            painter.setBrush(shade);
+            const double d = pixmap.width() / pixmap.devicePixelRatio() * 0.45;
+            painter.drawEllipse(QRectF(pixmap.width() / pixmap.devicePixelRatio() - d - 0.5,
+                                       pixmap.height() / pixmap.devicePixelRatio() - d - 0.5, d,
+                                       d));
+        }
+        m_colourButton->setIcon(QIcon(pixmap));
+        const QString name =
+            m_services.window
+                ? m_services.window->Text(scriva::str::kInkColourNames + int(m_ink->Colour()))
+                : QString();
+        m_colourButton->setToolTip(name.isEmpty()
+                                       ? action->toolTip()
+                                       : QStringLiteral("%1: %2").arg(action->toolTip(), name));
+    }
 }
 
 QImage PresenterCommands::ChosenPhoto() const
@@ -170,6 +219,55 @@ bool PresenterCommands::TakeFrozenPhoto()
     if (!m_video)
         return false;
     return m_video->Photos().TakeOf(m_window->LiveView()->FrozenFrame());
+}
+
+bool PresenterCommands::SaveWithInk()
+{
+    if (!m_video || !m_window)
+        return false;
+    CxImage picture;
+    if (!m_ink->ComposeShown(picture)) {
+        if (m_services.window)
+            m_services.window->Ask(m_window, m_services.window->Text(scriva::str::kNoPhoto),
+                                   IWindowServices::Ok, IWindowServices::Icon::Information);
+        return false;
+    }
+    // The resolution follows the width of the camera frame, however it is turned.
+    const int frameWidth = m_window->LiveView()->Transform().FrameSize().width();
+    return m_video->Photos().SaveShown(picture, frameWidth);
+}
+
+bool PresenterCommands::RunInkCommand(int id)
+{
+    const auto choose = [this](InkDrawing::Tool tool) {
+        // The chosen tool's key again puts it down: the mouse pans.
+        if (m_ink->IsDrawingOn() && m_ink->Tool() == tool)
+            m_ink->StopDrawing();
+        else
+            m_ink->ChooseTool(tool);
+    };
+    switch (id) {
+    case cmd::kPresenterPen:
+        choose(InkDrawing::Tool::Pen);
+        return true;
+    case cmd::kPresenterHighlighter:
+        choose(InkDrawing::Tool::Highlighter);
+        return true;
+    case cmd::kPresenterColour:
+        m_ink->NextColour();
+        return true;
+    case cmd::kPresenterUndoStroke:
+        m_ink->Undo();
+        return true;
+    case cmd::kPresenterClearInk:
+        m_ink->Clear();
+        return true;
+    case cmd::kPresenterSaveInk:
+        SaveWithInk();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool PresenterCommands::OnCommand(int id)
@@ -198,6 +296,7 @@ bool PresenterCommands::OnCommand(int id)
         }
     } else if (id == cmd::kTakePhoto && m_window->LiveView()->IsFrozen()) {
         TakeFrozenPhoto();
+    } else if (RunInkCommand(id)) {
     } else {
         handled = false;
     }
@@ -213,7 +312,9 @@ std::optional<CommandState> PresenterCommands::OnUpdateCommand(int id) const
         return CommandState::Checked(!m_frame.IsSwitching() && !m_services.busy(), false);
     }
     if (!IsPresenting()) {
-        if (id == cmd::kPresenterFreeze || id == cmd::kPresenterTurn || id == cmd::kPresenterBeside)
+        if (id == cmd::kPresenterFreeze || id == cmd::kPresenterTurn ||
+            id == cmd::kPresenterBeside ||
+            (id >= cmd::kPresenterPen && id <= cmd::kPresenterSaveInk))
             return CommandState::Enabled(false);
         return std::nullopt;
     }
@@ -224,6 +325,25 @@ std::optional<CommandState> PresenterCommands::OnUpdateCommand(int id) const
     }
     if (id == cmd::kPresenterBeside)
         return CommandState::Checked(true, m_window->IsBeside());
+    const bool drawing = m_ink->IsDrawingOn();
+    switch (id) {
+    case cmd::kPresenterPen:
+        return CommandState::Checked(true, drawing && m_ink->Tool() == InkDrawing::Tool::Pen);
+    case cmd::kPresenterHighlighter:
+        return CommandState::Checked(true,
+                                     drawing && m_ink->Tool() == InkDrawing::Tool::Highlighter);
+    case cmd::kPresenterColour:
+        return CommandState::Enabled(true);
+    case cmd::kPresenterUndoStroke:
+    case cmd::kPresenterClearInk:
+        return CommandState::Enabled(!m_ink->IsEmpty());
+    case cmd::kPresenterSaveInk:
+        return CommandState::Enabled(m_video && m_window->LiveView()->HasPicture() &&
+                                     !m_video->Photos().InProgress() &&
+                                     !m_video->Photos().ProgramBusy());
+    default:
+        break;
+    }
     if (id == cmd::kTakePhoto && m_window->LiveView()->IsFrozen() && m_video)
         return CommandState::Enabled(!m_video->Photos().InProgress() &&
                                      !m_video->Photos().ProgramBusy());

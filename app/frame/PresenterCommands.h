@@ -7,7 +7,10 @@
 // were. While presenting, this part runs the presenter window's commands:
 // freeze, turn (remembered in the settings), the selected thumbnail beside the
 // live picture, zoom, and Take Photo of the frozen frame. A camera that fails
-// ends presenter mode. User-interface thread only.
+// ends presenter mode. The drawing over the live picture (pen, highlighter,
+// colour, undo, clear, save with the drawing) outlives the window: leaving
+// and coming back in the same run finds it again until it is cleared.
+// User-interface thread only.
 
 #include "app/frame/FrameServices.h"
 
@@ -20,6 +23,7 @@
 
 class CMainFrame;
 class CVideoView;
+class PresenterInk;
 class PresenterWindow;
 class QToolButton;
 
@@ -44,6 +48,9 @@ public:
     // cannot be read.
     QImage ChosenPhoto() const;
 
+    // The drawing over the live picture (kept while not presenting).
+    PresenterInk* Ink() const { return m_ink; }
+
 signals:
     void presentingChanged(bool presenting);
 
@@ -51,6 +58,8 @@ private:
     void AddButtons();
     void UpdateButtons();
     bool TakeFrozenPhoto();
+    bool RunInkCommand(int id);
+    bool SaveWithInk();
     int SavedTurn() const;
 
     CMainFrame& m_frame;
@@ -59,6 +68,10 @@ private:
     QPointer<CVideoView> m_video;
     QPointer<QToolButton> m_freezeButton;
     QPointer<QToolButton> m_besideButton;
+    QPointer<QToolButton> m_penButton;
+    QPointer<QToolButton> m_highlighterButton;
+    QPointer<QToolButton> m_colourButton;
+    PresenterInk* m_ink;
     bool m_broughtCamera = false;
     bool m_leaving = false;
 };

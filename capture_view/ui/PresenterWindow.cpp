@@ -205,6 +205,9 @@ bool PresenterWindow::RunCommand(int id)
 int PresenterWindow::CommandForKey(int key, Qt::KeyboardModifiers modifiers)
 {
     const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool onlyControl =
+        (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier |
+                      Qt::ShiftModifier)) == Qt::ControlModifier;
     switch (key) {
     case Qt::Key_Escape:
     case Qt::Key_F11:
@@ -224,6 +227,18 @@ int PresenterWindow::CommandForKey(int key, Qt::KeyboardModifiers modifiers)
         return plain ? cmd::kPresenterTurn : 0;
     case Qt::Key_B:
         return plain ? cmd::kPresenterBeside : 0;
+    case Qt::Key_P:
+        return plain ? cmd::kPresenterPen : 0;
+    case Qt::Key_H:
+        return plain ? cmd::kPresenterHighlighter : 0;
+    case Qt::Key_C:
+        return plain ? cmd::kPresenterColour : 0;
+    case Qt::Key_Z:
+        return onlyControl ? cmd::kPresenterUndoStroke : 0;
+    case Qt::Key_S:
+        return onlyControl ? cmd::kPresenterSaveInk : 0;
+    case Qt::Key_Delete:
+        return plain ? cmd::kPresenterClearInk : 0;
     case Qt::Key_F5:
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -577,6 +577,58 @@ bool IconPainter::drawViewIcon(int id)
         m_p.drawLine(QPointF(9.5, 11), QPointF(12, 8));
         m_p.drawLine(QPointF(12, 8), QPointF(14.5, 11));
         return true;
+    case cmd::kPresenterPen: { // a pen writing a red line
+        pen(kRed, 1.4);
+        m_p.drawPolyline(QPolygonF({QPointF(1, 14), QPointF(3.5, 12), QPointF(5.5, 14.5)}));
+        pen(kInk);
+        m_p.setBrush(kBlue);
+        m_p.drawPolygon(
+            QPolygonF({QPointF(6, 12.5), QPointF(14, 4.5), QPointF(11.5, 2), QPointF(3.5, 10)}));
+        m_p.setBrush(kPaper);
+        m_p.drawPolygon(QPolygonF({QPointF(3.5, 10), QPointF(6, 12.5), QPointF(2.5, 13.5)}));
+        return true;
+    }
+    case cmd::kPresenterHighlighter: { // a broad marker over a yellow band
+        m_p.setPen(Qt::NoPen);
+        m_p.setBrush(QColor(250, 230, 80));
+        m_p.drawRect(QRectF(0.5, 11, 15, 4));
+        pen(kInk);
+        m_p.setBrush(kYellow);
+        m_p.drawPolygon(
+            QPolygonF({QPointF(5, 12), QPointF(14.5, 3.5), QPointF(11, 0.5), QPointF(2, 9)}));
+        m_p.setBrush(kInk);
+        m_p.drawPolygon(
+            QPolygonF({QPointF(2, 9), QPointF(5, 12), QPointF(3.5, 13), QPointF(1, 10.5)}));
+        return true;
+    }
+    case cmd::kPresenterColour: { // three drops of colour
+        pen(kInk, 0.8);
+        m_p.setBrush(kRed);
+        m_p.drawEllipse(QRectF(1, 1.5, 6.5, 6.5));
+        m_p.setBrush(kBlue);
+        m_p.drawEllipse(QRectF(8.5, 1.5, 6.5, 6.5));
+        m_p.setBrush(kGreen);
+        m_p.drawEllipse(QRectF(4.75, 8, 6.5, 6.5));
+        return true;
+    }
+    case cmd::kPresenterUndoStroke: // a red stroke with the arrow of undo
+        pen(kRed, 1.6);
+        m_p.drawPolyline(QPolygonF({QPointF(1.5, 14), QPointF(5, 10.5), QPointF(8.5, 13.5),
+                                    QPointF(12, 10), QPointF(14.5, 12)}));
+        arcArrow(0, 180, QRectF(3, 1.5, 10, 9), kBlue);
+        return true;
+    case cmd::kPresenterClearInk: // a red stroke crossed out
+        pen(kRed, 1.6);
+        m_p.drawPolyline(QPolygonF({QPointF(1.5, 9), QPointF(5, 4.5), QPointF(8.5, 9),
+                                    QPointF(12, 4.5), QPointF(14.5, 7)}));
+        cross(8, 10.5, 4);
+        return true;
+    case cmd::kPresenterSaveInk: // a disk with a red stroke on its label
+        disk(kBlue);
+        pen(kRed, 1.2);
+        m_p.drawPolyline(
+            QPolygonF({QPointF(5, 12.5), QPointF(7, 10.5), QPointF(9, 12.5), QPointF(11, 10.5)}));
+        return true;
     case cmd::kPreviousImage:
         arrow(14, 8, 2, 8, kBlue);
         return true;

@@ -108,7 +108,7 @@ TOOLBAR168 = [
     32778, 32779, 32791, 32796, 32782, 32783, 32784, 32785, 32786, 32787,
     32788, 32789, 32790, 0,
     32861, 32862, 32853, 32854, 32794, 32873, 0,
-    32911, 32912, 32913, 0,
+    32911, 32912, 32913, 32925, 32926, 32927, 32928, 32929, 32930, 0,
     32815, 32876, 32875, 32874, 32879, 0,
     32868, 32858, 32860, 57664, 0,
     32800, 32801, 32847,
@@ -116,8 +116,10 @@ TOOLBAR168 = [
 
 # Commands that have a string (status tip "\n" tooltip) but no menu item:
 # print-preview bar buttons, the direct print, search-bar buttons.
-# The presenter window's own buttons (freeze, turn, photo beside) come here too.
-EXTRA_COMMANDS = [57608, 1043, 1046, 1047, 1050, 1051, 1083, 1085, 32911, 32912, 32913]
+# The presenter window's own buttons (freeze, turn, photo beside, drawing)
+# come here too.
+EXTRA_COMMANDS = [57608, 1043, 1046, 1047, 1050, 1051, 1083, 1085, 32911, 32912, 32913,
+                  32925, 32926, 32927, 32928, 32929, 32930]
 
 
 def menu_commands(tree):
