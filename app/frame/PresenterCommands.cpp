@@ -119,7 +119,9 @@ void PresenterCommands::AddButtons()
     ActionRegistry& actions = m_frame.actions();
     // The window's own commands have no menu item: their icons come from the
     // menu icon strip like those of the other commands without a button.
-    for (int id : {cmd::kPresenterFreeze, cmd::kPresenterTurn, cmd::kPresenterBeside})
+    for (int id : {cmd::kPresenterFreeze, cmd::kPresenterTurn, cmd::kPresenterBeside,
+                   cmd::kPresenterPen, cmd::kPresenterHighlighter, cmd::kPresenterColour,
+                   cmd::kPresenterUndoStroke, cmd::kPresenterClearInk, cmd::kPresenterSaveInk})
         actions.action(id);
     MainMenus::SetMenuIcons(m_services.toolbar(scriva::res::kMenuIcons),
                             m_services.bitmap(scriva::res::kMenuIconBitmap), actions);
