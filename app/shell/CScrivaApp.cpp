@@ -6,6 +6,7 @@
 #include "app/shell/AppMessageBox.h"
 #include "app/shell/RecentFiles.h"
 #include "app/shell/ShellCommands.h"
+#include "app/shell/ShellHost.h"
 #include "app/shell/SingleInstance.h"
 #include "capture/ButtonWatcher.h"
 #include "capture/CaptureProfile.h"

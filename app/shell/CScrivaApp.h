@@ -29,6 +29,7 @@ class RecentFiles;
 class SingleInstance;
 class ButtonWatcher;
 class ShellCommands;
+class ShellHost;
 
 class CScrivaApp : public QObject, public ICommandTarget
 {
@@ -113,6 +114,8 @@ protected:
     void customEvent(QEvent* event) override;
 
 private:
+    friend class ShellHost; // the shell commands read and change the application through it
+
     bool loadSettings();
     bool loadLanguage();
     bool checkSingleInstance(const QStringList& arguments);
@@ -161,6 +164,7 @@ private:
     QString m_restartProgram;
     QString m_dataFolder;
     // Language, recorder, page and paint; made on first use, as the rules ask early.
+    mutable std::unique_ptr<ShellHost> m_shellHost;
     mutable std::unique_ptr<ShellCommands> m_shellCommands;
     bool m_started = false; // init() went through every step
     bool m_handedOver = false;

@@ -8,6 +8,7 @@
 #include "app/shell/CompanionPrograms.h"
 #include "app/shell/RecentFiles.h"
 #include "app/shell/ShellCommands.h"
+#include "app/shell/ShellHost.h"
 #include "config/AppPaths.h"
 #include "config/CommandIds.h"
 #include "config/FileTypeTable.h"
@@ -49,49 +50,96 @@ QString firstLocalFile(const QMimeData* data)
 
 } // namespace
 
+int ShellHost::LanguageIndex() const
+{
+    return m_app.m_languageIndex;
+}
+
+bool ShellHost::StoreLanguage(const QString& code)
+{
+    namespace settings = scriva::settings;
+    // Only the program's own changes, under the file's lock: others' stay.
+    return settings::WriteString(m_app.m_settings, settings::kLanguage, code) &&
+           m_app.m_settings.SaveChanges(scriva::userConfigFile());
+}
+
+bool ShellHost::AskRestart()
+{
+    return AppMessageBox(m_app.mainWindow(), scriva::str::kRestartForLanguage,
+                         QMessageBox::Yes | QMessageBox::No,
+                         QMessageBox::Question) == QMessageBox::Yes;
+}
+
+bool ShellHost::SaveModified()
+{
+    return !m_app.m_windows || m_app.m_windows->SaveModified();
+}
+
+void ShellHost::Restart()
+{
+    m_app.RestartApplication();
+}
+
+bool ShellHost::ImageMode() const
+{
+    return m_app.m_windows && m_app.m_windows->RightAreaMode() == scriva::mode::kImage;
+}
+
+bool ShellHost::HasImage() const
+{
+    return m_app.m_windows && m_app.m_windows->HasImage();
+}
+
+bool ShellHost::Editing() const
+{
+    return m_app.isBusy(CScrivaApp::BusyEditing);
+}
+
+QString ShellHost::CurrentFile() const
+{
+    return m_app.m_windows ? m_app.m_windows->CurrentFile() : QString();
+}
+
+QString ShellHost::Recorder() const
+{
+    namespace settings = scriva::settings;
+    return companion::FindRecorder(m_app.m_dataFolder, m_app.m_languageIndex,
+                                   settings::ReadString(m_app.m_settings, settings::kRecorder));
+}
+
+QString ShellHost::PaintProgram() const
+{
+    return companion::FindPaintProgram();
+}
+
+QUrl ShellHost::ProductPage() const
+{
+    namespace settings = scriva::settings;
+    return companion::ProductPage(settings::ReadString(m_app.m_settings, settings::kUrl));
+}
+
+bool ShellHost::OpenUrl(const QUrl& url)
+{
+    return OpenInBrowser(url);
+}
+
+ProgramStart ShellHost::StartDetached(const QString& program, const QStringList& arguments)
+{
+    return RunProgram(program, arguments, false);
+}
+
+void ShellHost::ReportError(const QString& operation, int code, const QString& message)
+{
+    ReportLastError(m_app.mainWindow(), operation, code, message);
+}
+
 ShellCommands& CScrivaApp::shellCommands() const
 {
     if (m_shellCommands)
         return *m_shellCommands;
-    // The host reaches back into the application; the rules only read through it.
     auto* self = const_cast<CScrivaApp*>(this);
-    namespace settings = scriva::settings;
-    ShellCommands::Host h;
-    h.languageIndex = [self] { return self->m_languageIndex; };
-    h.storeLanguage = [self](const QString& code) {
-        // Only the program's own changes, under the file's lock: others' stay.
-        return settings::WriteString(self->m_settings, settings::kLanguage, code) &&
-               self->m_settings.SaveChanges(scriva::userConfigFile());
-    };
-    h.askRestart = [self] {
-        return AppMessageBox(self->mainWindow(), scriva::str::kRestartForLanguage,
-                             QMessageBox::Yes | QMessageBox::No,
-                             QMessageBox::Question) == QMessageBox::Yes;
-    };
-    h.saveModified = [self] { return !self->m_windows || self->m_windows->SaveModified(); };
-    h.restart = [self] { self->RestartApplication(); };
-    h.imageMode = [self] {
-        return self->m_windows && self->m_windows->RightAreaMode() == scriva::mode::kImage;
-    };
-    h.hasImage = [self] { return self->m_windows && self->m_windows->HasImage(); };
-    h.editing = [self] { return self->isBusy(BusyEditing); };
-    h.currentFile = [self] { return self->m_windows ? self->m_windows->CurrentFile() : QString(); };
-    h.recorder = [self] {
-        return companion::FindRecorder(self->m_dataFolder, self->m_languageIndex,
-                                       settings::ReadString(self->m_settings, settings::kRecorder));
-    };
-    h.paintProgram = [] { return companion::FindPaintProgram(); };
-    h.productPage = [self] {
-        return companion::ProductPage(settings::ReadString(self->m_settings, settings::kUrl));
-    };
-    h.openUrl = [](const QUrl& url) { return OpenInBrowser(url); };
-    h.startDetached = [](const QString& program, const QStringList& arguments) {
-        return RunProgram(program, arguments, false);
-    };
-    h.reportError = [self](const QString& operation, int code, const QString& message) {
-        ReportLastError(self->mainWindow(), operation, code, message);
-    };
-    m_shellCommands = std::make_unique<ShellCommands>(std::move(h));
+    m_shellHost = std::make_unique<ShellHost>(*self);
+    m_shellCommands = std::make_unique<ShellCommands>(*m_shellHost);
     return *m_shellCommands;
 }
 

@@ -5,7 +5,7 @@
 
 namespace lang = scriva::languages;
 
-ShellCommands::ShellCommands(Host host) : m_host(std::move(host)) {}
+ShellCommands::ShellCommands(Host& host) : m_host(host) {}
 
 bool ShellCommands::IsLanguageCommand(int command)
 {
@@ -28,14 +28,14 @@ bool ShellCommands::OnCommand(int id)
     }
     switch (id) {
     case scriva::cmd::kVideoRecorder:
-        startProgram(m_host.recorder(), {});
+        startProgram(m_host.Recorder(), {});
         return true;
     case scriva::cmd::kWebPage:
-        if (const QUrl page = m_host.productPage(); page.isValid())
-            m_host.openUrl(page);
+        if (const QUrl page = m_host.ProductPage(); page.isValid())
+            m_host.OpenUrl(page);
         return true;
     case scriva::cmd::kPaint:
-        startProgram(m_host.paintProgram(), {m_host.currentFile()});
+        startProgram(m_host.PaintProgram(), {m_host.CurrentFile()});
         return true;
     default:
         return false;
@@ -45,17 +45,17 @@ bool ShellCommands::OnCommand(int id)
 std::optional<CommandState> ShellCommands::OnUpdateCommand(int id) const
 {
     if (IsLanguageCommand(id)) {
-        const bool current = lang::IndexOfCommand(id) == m_host.languageIndex();
+        const bool current = lang::IndexOfCommand(id) == m_host.LanguageIndex();
         return CommandState::Checked(!current, current);
     }
     switch (id) {
     case scriva::cmd::kVideoRecorder:
-        return CommandState::Enabled(m_host.imageMode() && !m_host.recorder().isEmpty());
+        return CommandState::Enabled(m_host.ImageMode() && !m_host.Recorder().isEmpty());
     case scriva::cmd::kWebPage:
-        return CommandState::Enabled(m_host.productPage().isValid());
+        return CommandState::Enabled(m_host.ProductPage().isValid());
     case scriva::cmd::kPaint:
-        return CommandState::Enabled(m_host.hasImage() && !m_host.editing() && m_host.imageMode() &&
-                                     !m_host.currentFile().isEmpty());
+        return CommandState::Enabled(m_host.HasImage() && !m_host.Editing() && m_host.ImageMode() &&
+                                     !m_host.CurrentFile().isEmpty());
     default:
         return std::nullopt;
     }
@@ -65,17 +65,17 @@ void ShellCommands::switchLanguage(int command)
 {
     // The choice is kept even when the user restarts later; a file that
     // cannot be written does not stop the question.
-    m_host.storeLanguage(CodeForCommand(command));
-    if (!m_host.askRestart())
+    m_host.StoreLanguage(CodeForCommand(command));
+    if (!m_host.AskRestart())
         return;
-    if (!m_host.saveModified())
+    if (!m_host.SaveModified())
         return;
-    m_host.restart();
+    m_host.Restart();
 }
 
 void ShellCommands::startProgram(const QString& program, const QStringList& arguments)
 {
-    const ProgramStart start = m_host.startDetached(program, arguments);
+    const ProgramStart start = m_host.StartDetached(program, arguments);
     if (!start.ok())
-        m_host.reportError(QStringLiteral("CreateProcess"), start.errorCode, start.error);
+        m_host.ReportError(QStringLiteral("CreateProcess"), start.errorCode, start.error);
 }

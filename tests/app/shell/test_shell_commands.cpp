@@ -33,35 +33,46 @@ struct Record
     bool imageMode = true;
 };
 
-ShellCommands::Host hostFor(Record& r)
+// The host's answers come from the record, which also keeps what was asked.
+class RecordHost : public ShellCommands::Host
 {
-    ShellCommands::Host h;
-    h.languageIndex = [] { return 7; }; // German
-    h.storeLanguage = [&r](const QString& code) {
+public:
+    explicit RecordHost(Record& r) : r(r) {}
+
+    int LanguageIndex() const override { return 7; } // German
+    bool StoreLanguage(const QString& code) override
+    {
         r.stored << code;
         return true;
-    };
-    h.askRestart = [&r] {
+    }
+    bool AskRestart() override
+    {
         ++r.asked;
         return r.answerYes;
-    };
-    h.saveModified = [&r] {
+    }
+    bool SaveModified() override
+    {
         ++r.saveAsked;
         return r.saveGranted;
-    };
-    h.restart = [&r] { ++r.restarts; };
-    h.imageMode = [&r] { return r.imageMode; };
-    h.hasImage = [] { return true; };
-    h.editing = [] { return false; };
-    h.currentFile = [&r] { return r.file; };
-    h.recorder = [] { return QStringLiteral("/usr/bin/recorder"); };
-    h.paintProgram = [] { return QStringLiteral("/usr/bin/paint"); };
-    h.productPage = [] { return QUrl(QStringLiteral("https://example.org/sm.jsp?ID=8")); };
-    h.openUrl = [&r](const QUrl& url) {
+    }
+    void Restart() override { ++r.restarts; }
+    bool ImageMode() const override { return r.imageMode; }
+    bool HasImage() const override { return true; }
+    bool Editing() const override { return false; }
+    QString CurrentFile() const override { return r.file; }
+    QString Recorder() const override { return QStringLiteral("/usr/bin/recorder"); }
+    QString PaintProgram() const override { return QStringLiteral("/usr/bin/paint"); }
+    QUrl ProductPage() const override
+    {
+        return QUrl(QStringLiteral("https://example.org/sm.jsp?ID=8"));
+    }
+    bool OpenUrl(const QUrl& url) override
+    {
         r.opened << url;
         return true;
-    };
-    h.startDetached = [&r](const QString& program, const QStringList& args) {
+    }
+    ProgramStart StartDetached(const QString& program, const QStringList& args) override
+    {
         r.started.append({program, args});
         ProgramStart s;
         if (r.startFails) {
@@ -71,12 +82,15 @@ ShellCommands::Host hostFor(Record& r)
             s.result = 0;
         }
         return s;
-    };
-    h.reportError = [&r](const QString& op, int code, const QString& message) {
+    }
+    void ReportError(const QString& op, int code, const QString& message) override
+    {
         r.reports << QStringLiteral("%1/%2/%3").arg(op).arg(code).arg(message);
-    };
-    return h;
-}
+    }
+
+private:
+    Record& r;
+};
 
 // The least a main window must do for the language switch.
 class PlainWindows : public IAppWindows
@@ -163,7 +177,8 @@ void ShellCommandsTest::switchingStoresAndRestartsOnlyWhenAllowed()
         Record r;
         r.answerYes = c.yes;
         r.saveGranted = c.saveGranted;
-        ShellCommands commands(hostFor(r));
+        RecordHost host(r);
+        ShellCommands commands(host);
         QVERIFY(commands.OnCommand(32882)); // French
         // The choice is stored before the question, whatever the answer.
         QCOMPARE(r.stored, QStringList{QStringLiteral("fre")});
@@ -176,7 +191,8 @@ void ShellCommandsTest::switchingStoresAndRestartsOnlyWhenAllowed()
 void ShellCommandsTest::languageItemsCheckTheCurrentOne()
 {
     Record r;
-    ShellCommands commands(hostFor(r));
+    RecordHost host(r);
+    ShellCommands commands(host);
     QCOMPARE(commands.OnUpdateCommand(32883),
              CommandState::Checked(false, true)); // German, current
     QCOMPARE(commands.OnUpdateCommand(32809), CommandState::Checked(true, false));
@@ -186,7 +202,8 @@ void ShellCommandsTest::languageItemsCheckTheCurrentOne()
 void ShellCommandsTest::programsAndPage()
 {
     Record r;
-    ShellCommands commands(hostFor(r));
+    RecordHost host(r);
+    ShellCommands commands(host);
     QVERIFY(commands.OnCommand(scriva::cmd::kPaint));
     // The path reaches the paint program as one argument, quotes and all.
     QCOMPARE(r.started.last().first, QStringLiteral("/usr/bin/paint"));
