@@ -7,8 +7,7 @@
 #include <QMenu>
 #include <QTimer>
 
-ActionRegistry::ActionRegistry(CommandRouter& router, std::function<QString(int)> strings,
-                               QObject* parent)
+ActionRegistry::ActionRegistry(CommandRouter& router, PackText strings, QObject* parent)
     : QObject(parent), m_router(router), m_strings(std::move(strings)), m_idle(new QTimer(this))
 {
     m_idle->setInterval(IdleIntervalMs);

@@ -6,10 +6,11 @@
 // opens, on a 200 ms idle timer and right after every command; form buttons
 // bound to an id follow the same rules. User-interface thread only.
 
+#include "image/PackText.h"
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <functional>
 
 class CommandRouter;
 class ICommandTarget;
@@ -24,8 +25,7 @@ class ActionRegistry : public QObject
 public:
     static constexpr int IdleIntervalMs = 200;
 
-    ActionRegistry(CommandRouter& router, std::function<QString(int)> strings,
-                   QObject* parent = nullptr);
+    ActionRegistry(CommandRouter& router, PackText strings, QObject* parent = nullptr);
 
     // The action of a command id, created on first use.
     QAction* action(int id);
@@ -50,7 +50,7 @@ private:
     void applyTexts(QAction* action, int id) const;
 
     CommandRouter& m_router;
-    std::function<QString(int)> m_strings;
+    PackText m_strings;
     QHash<int, QAction*> m_actions;
     std::vector<BoundButton> m_buttons;
     QTimer* m_idle;

@@ -3,8 +3,7 @@
 
 #include <QLabel>
 
-MainStatusBar::MainStatusBar(const std::function<QString(int)>& strings, QWidget* parent)
-    : QStatusBar(parent)
+MainStatusBar::MainStatusBar(const PackText& strings, QWidget* parent) : QStatusBar(parent)
 {
     setObjectName(QStringLiteral("statusbar_%1").arg(scriva::status::kStatusBar));
     for (size_t i = 0; i < scriva::status::kIndicators.size(); ++i) {

@@ -5,10 +5,10 @@
 // User-interface thread only.
 
 #include "config/CommandIds.h"
+#include "image/PackText.h"
 
 #include <QStatusBar>
 #include <array>
-#include <functional>
 
 class QLabel;
 
@@ -18,7 +18,7 @@ class MainStatusBar : public QStatusBar
 public:
     static constexpr int ZoomPane = 4;
 
-    MainStatusBar(const std::function<QString(int)>& strings, QWidget* parent = nullptr);
+    MainStatusBar(const PackText& strings, QWidget* parent = nullptr);
 
     QLabel* pane(int index) const;
     // what: scriva::status::kAllPanes or kZoomPane.

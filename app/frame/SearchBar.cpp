@@ -5,8 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-SearchBar::SearchBar(const std::function<QString(int)>& strings, QWidget* parent)
-    : QDockWidget(parent)
+SearchBar::SearchBar(const PackText& strings, QWidget* parent) : QDockWidget(parent)
 {
     auto text = [&](int id) { return strings ? strings(id) : QString(); };
     setObjectName(QStringLiteral("id_%1").arg(scriva::form::kSearchBar));

@@ -5,8 +5,9 @@
 // and Enter in the text searches.
 // User-interface thread only.
 
+#include "image/PackText.h"
+
 #include <QDockWidget>
-#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -15,7 +16,7 @@ class SearchBar : public QDockWidget
 {
     Q_OBJECT
 public:
-    SearchBar(const std::function<QString(int)>& strings, QWidget* parent = nullptr);
+    SearchBar(const PackText& strings, QWidget* parent = nullptr);
 
     QLineEdit* searchEdit() const { return m_edit; }
     QPushButton* searchButton() const { return m_search; }

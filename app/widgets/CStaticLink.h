@@ -5,8 +5,9 @@
 // (objectName "id_<n>"), then its own text. An address that cannot be opened
 // beeps and keeps the blue colour. Emits navigated(ok). User-interface thread only.
 
+#include "image/PackText.h"
+
 #include <QLabel>
-#include <functional>
 
 class CStaticLink : public QLabel
 {
@@ -20,7 +21,7 @@ public:
 
     const QString& Url() const { return m_url; }
     void SetUrl(const QString& url) { m_url = url; }
-    void SetStringLookup(std::function<QString(int)> lookup) { m_strings = std::move(lookup); }
+    void SetStringLookup(PackText lookup) { m_strings = std::move(lookup); }
     QColor LinkColour() const { return m_colour; }
 
     // Opens the address; false (a beep, colour kept) when it cannot be opened.
@@ -38,5 +39,5 @@ private:
 
     QString m_url;
     QColor m_colour = Unvisited;
-    std::function<QString(int)> m_strings;
+    PackText m_strings;
 };

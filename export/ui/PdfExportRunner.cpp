@@ -25,7 +25,7 @@ QString packString(const PdfExportUi& ui, int id)
     return ui.string ? ui.string(id) : QString();
 }
 
-QString textOr(const std::function<QString(int)>& string, int id, const char* fallback)
+QString textOr(const PackText& string, int id, const char* fallback)
 {
     const QString text = string ? string(id) : QString();
     return text.isEmpty() ? QString::fromUtf8(fallback) : text;
@@ -33,8 +33,7 @@ QString textOr(const std::function<QString(int)>& string, int id, const char* fa
 
 } // namespace
 
-QDialog* MakeLanguageDialog(QWidget* parent, const std::function<QString(int)>& string,
-                            int language)
+QDialog* MakeLanguageDialog(QWidget* parent, const PackText& string, int language)
 {
     auto* dialog = new QDialog(parent);
     dialog->setWindowTitle(textOr(string, str::kSearchablePdfTitle, "Searchable PDF"));
@@ -57,8 +56,7 @@ QDialog* MakeLanguageDialog(QWidget* parent, const std::function<QString(int)>& 
     return dialog;
 }
 
-bool AskRecognitionLanguage(QWidget* parent, const std::function<QString(int)>& string,
-                            int& language)
+bool AskRecognitionLanguage(QWidget* parent, const PackText& string, int& language)
 {
     QDialog* dialog = MakeLanguageDialog(parent, string, language);
     const bool ok = dialog->exec() == QDialog::Accepted;
@@ -69,7 +67,7 @@ bool AskRecognitionLanguage(QWidget* parent, const std::function<QString(int)>& 
 }
 
 QString ExportFailureText(const QString& pdfPath, const PdfExportResult& result,
-                          const std::function<QString(int)>& string)
+                          const PackText& string)
 {
     QString text = string ? string(str::kFileNotWritten) : QString();
     if (text.isEmpty())

@@ -5,6 +5,7 @@
 // what went wrong, if anything. User-interface thread only; the box is modal.
 
 #include "export/PdfExport.h"
+#include "image/PackText.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +19,7 @@ namespace scriva::exporter {
 struct PdfExportUi
 {
     QWidget* parent = nullptr;
-    std::function<QString(int id)> string;             // pack strings
+    PackText string;                                   // pack strings
     std::function<void(const QString& text)> showText; // an error box
     std::function<void(int id)> showMessage;           // a numbered message box
     int threads = 0;                                   // page preparers; 0 = one per core
@@ -33,15 +34,13 @@ bool RunPdfExport(const QString& pdfPath, const QStringList& images, const PdfEx
 // knows it (code 1 Chinese and English, code 2 western languages), starting on
 // `language`. Builds the dialog without running it (tests drive it); its combo box
 // is named "language" and holds the codes as item data.
-QDialog* MakeLanguageDialog(QWidget* parent, const std::function<QString(int)>& string,
-                            int language);
+QDialog* MakeLanguageDialog(QWidget* parent, const PackText& string, int language);
 // Runs it: false when cancelled, else true with the chosen code in `language`.
-bool AskRecognitionLanguage(QWidget* parent, const std::function<QString(int)>& string,
-                            int& language);
+bool AskRecognitionLanguage(QWidget* parent, const PackText& string, int& language);
 
 // The report of a failed export: the pack's "could not be written" line, the PDF
 // path, and what failed.
 QString ExportFailureText(const QString& pdfPath, const PdfExportResult& result,
-                          const std::function<QString(int)>& string);
+                          const PackText& string);
 
 } // namespace scriva::exporter

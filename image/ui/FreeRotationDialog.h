@@ -3,7 +3,7 @@
 // and whether the image keeps its size (checked when it opens). OK accepts only a
 // number from -360 to 360. User-interface thread only.
 
-#include "PackText.h"
+#include "image/PackText.h"
 
 #include <QDialog>
 

@@ -8,8 +8,8 @@
 // Whoever creates it keeps it and lets it go before the document.
 // User-interface thread only.
 
-#include "PackText.h"
 #include "image/EditJob.h"
+#include "image/PackText.h"
 
 #include <QObject>
 #include <QPointer>

@@ -5,7 +5,7 @@
 // the document's image through it and the capture view the camera's current
 // frame. User-interface thread only.
 
-#include "PackText.h"
+#include "image/PackText.h"
 
 #include <functional>
 

@@ -4,7 +4,7 @@
 // landscape or portrait (the printer's orientation changes with it). The picture
 // is painted by whoever answers paintRequested. User-interface thread only.
 
-#include "PackText.h"
+#include "image/PackText.h"
 
 #include <QDialog>
 

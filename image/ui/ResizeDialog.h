@@ -4,7 +4,7 @@
 // the others as they are typed; OK refuses a scale out of range and a side under
 // one pixel and stays open. User-interface thread only.
 
-#include "PackText.h"
+#include "image/PackText.h"
 
 #include <QDialog>
 #include <functional>

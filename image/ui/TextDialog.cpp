@@ -45,7 +45,7 @@ CxLogFont toLogFont(const QFont& font)
 
 } // namespace
 
-TextDialog::TextDialog(const TextInfo& info, std::function<QString(int)> strings, QWidget* parent)
+TextDialog::TextDialog(const TextInfo& info, PackText strings, QWidget* parent)
     : QDialog(parent), m_info(info), m_strings(std::move(strings))
 {
     setObjectName(QStringLiteral("id_%1").arg(Template));

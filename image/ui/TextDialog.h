@@ -5,10 +5,10 @@
 // TextInfo, handed back by Info() after OK. The text starts empty and the box
 // colour white each time. User-interface thread only.
 
+#include "image/PackText.h"
 #include "image/TextInfo.h"
 
 #include <QDialog>
-#include <functional>
 
 class QAbstractButton;
 class QCheckBox;
@@ -37,8 +37,7 @@ public:
         Smooth = 1077,
     };
 
-    TextDialog(const TextInfo& info, std::function<QString(int)> strings,
-               QWidget* parent = nullptr);
+    TextDialog(const TextInfo& info, PackText strings, QWidget* parent = nullptr);
     const TextInfo& Info() const { return m_info; }
 
     void accept() override;
@@ -52,7 +51,7 @@ private:
     void refreshLabels();
 
     TextInfo m_info;
-    std::function<QString(int)> m_strings;
+    PackText m_strings;
     QPlainTextEdit* m_edit = nullptr;
     QCheckBox* m_opaque = nullptr;
     QCheckBox* m_smooth = nullptr;

@@ -3,8 +3,8 @@
 // dot every 200 ms and starts again past 40 characters. The user cannot close it;
 // Finish() (queued from the worker's end) does. User-interface thread only.
 
-#include "PackText.h"
 #include "WaitDots.h"
+#include "image/PackText.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
-// How the image view's dialogs get their texts: a numbered string of the loaded
-// language pack (the document host's string lookup). A dialog D's title is
+// How dialogs and controls get their texts: a numbered string of the loaded
+// language pack (the window's Text, for one). A dialog D's title is
 // string D x 10000, its control C's text string D x 10000 + C. An unset lookup
 // gives empty texts. User-interface thread only.
 
