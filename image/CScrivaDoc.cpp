@@ -10,6 +10,7 @@
 #include "config/FileTypeTable.h"
 #include "config/NativePath.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
 #include <QFileInfo>
@@ -79,14 +80,57 @@ struct WaitCursor
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
+// The services of a document without windows: no texts, no boxes (a
+// question is answered No), no folder chosen.
+class NoWindow : public IWindowServices
+{
+public:
+    QString Text(int) const override { return {}; }
+    Button Ask(QWidget*, const QString&, Buttons, Icon, Button, const QString&) override
+    {
+        return NoButton;
+    }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    void SetBusyCursor(bool) override {}
+    void Post(std::function<void()> task) override
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task),
+                                  Qt::QueuedConnection);
+    }
+};
+
+DocumentHost& plainHost()
+{
+    static DocumentHost host;
+    return host;
+}
+
+IWindowServices& noWindow()
+{
+    static NoWindow window;
+    return window;
+}
+
 } // namespace
 
-CScrivaDoc::CScrivaDoc(QObject* parent) : QObject(parent)
+CScrivaDoc::CScrivaDoc(QObject* parent)
+    : QObject(parent), m_host(&plainHost()), m_window(&noWindow())
 {
     m_lasso.reserve(kLassoCapacity);
 }
 
 CScrivaDoc::~CScrivaDoc() = default;
+
+void CScrivaDoc::SetHost(DocumentHost& host, IWindowServices& window)
+{
+    m_host = &host;
+    m_window = &window;
+}
+
+void CScrivaDoc::ClearHost()
+{
+    SetHost(plainHost(), noWindow());
+}
 
 QString CScrivaDoc::Title() const
 {
@@ -97,8 +141,8 @@ QString CScrivaDoc::Title() const
 
 void CScrivaDoc::SetPathName(const QString& path, bool addToRecent)
 {
-    if (addToRecent && !path.isEmpty() && m_host.addRecentFile)
-        m_host.addRecentFile(path);
+    if (addToRecent && !path.isEmpty())
+        m_host->AddRecentFile(path);
     if (path == m_pathName)
         return;
     m_pathName = path;
@@ -167,8 +211,8 @@ bool CScrivaDoc::OpenDocument(const QString& path)
     }
     m_image = std::move(image);
     // An image opened while the camera is shown brings the image view back.
-    if (!m_imageView && m_host.switchRightPane)
-        m_host.switchRightPane();
+    if (!m_imageView)
+        m_host->SwitchRightPane();
     listInThumbnails(path);
     if (!m_fileList.contains(path))
         m_fileList << path;
@@ -199,8 +243,8 @@ bool CScrivaDoc::OpenPath(const QString& path)
     // An unreadable file leaves no image; nothing is said (a thumbnail of it
     // shows that already).
     m_image = loadImage(path, format);
-    if (!m_imageView && m_host.switchRightPane)
-        m_host.switchRightPane();
+    if (!m_imageView)
+        m_host->SwitchRightPane();
     afterOpen(path);
     return true;
 }
@@ -235,7 +279,7 @@ void CScrivaDoc::afterOpen(const QString& path)
 
 void CScrivaDoc::listInThumbnails(const QString& path)
 {
-    IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr;
+    IThumbList* thumbs = m_host->Thumbs();
     if (!thumbs)
         return;
     const int listed = thumbs->IndexOfPath(path);
@@ -250,7 +294,7 @@ void CScrivaDoc::listInThumbnails(const QString& path)
 
 void CScrivaDoc::listCopyInThumbnails(const QString& path)
 {
-    IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr;
+    IThumbList* thumbs = m_host->Thumbs();
     if (!thumbs)
         return;
     const int current = thumbs->CurrentIndex();
@@ -264,20 +308,17 @@ void CScrivaDoc::showRecognisedText(const QString& path)
 {
     const auto found = m_texts.find(path);
     const bool known = found != m_texts.end();
-    if (m_host.showResultPane)
-        m_host.showResultPane(known);
-    if (m_host.setResultText)
-        m_host.setResultText(path, known ? found->second : QString());
+    m_host->ShowResultPane(known);
+    m_host->SetResultText(path, known ? found->second : QString());
 }
 
 bool CScrivaDoc::SaveModified()
 {
     // The text pane's edits belong to the image it was recognised from.
-    if (m_host.keepResultEdits)
-        m_host.keepResultEdits();
+    m_host->KeepResultEdits();
     if (IsModified()) {
         const QString question = string(StrAskToSave) + QStringLiteral("\r\n") + m_pathName;
-        if (m_host.askYesNo && m_host.askYesNo(question) && !DoSave(m_pathName, true))
+        if (m_window->AskYesNo(m_host->BoxParent(), question) && !DoSave(m_pathName, true))
             return false; // the edits stay
     }
     m_undo.Clear();
@@ -306,7 +347,7 @@ bool CScrivaDoc::DoSave(const QString& givenPath, bool replace)
         path = saveProposal(replace);
         int type = int(m_image->GetType());
         const QString title = string(replace ? StrSaveAsTitle : StrSaveCopyTitle);
-        const bool chosen = m_host.promptSaveName && m_host.promptSaveName(path, type, title);
+        const bool chosen = m_host->PromptSaveName(path, type, title);
         if (!chosen) {
             m_chosenType = 0;
             return false;
@@ -407,7 +448,7 @@ void CScrivaDoc::UpdateStatus(int what)
     QStringList texts = emptyPanes();
     texts[4] = QString::asprintf("%4.1f %%", double(m_zoom) * 100.0);
     if (what == StatusAll) {
-        if (IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr)
+        if (IThumbList* thumbs = m_host->Thumbs())
             SetListPosition(thumbs->CurrentIndex(), thumbs->ItemCount());
         texts[0] = QString::asprintf("%d/%d", m_listIndex + 1, m_listCount);
         texts[1] = QFileInfo(m_pathName).fileName();
@@ -422,12 +463,12 @@ void CScrivaDoc::UpdateStatus(int what)
 
 bool CScrivaDoc::IsBusy() const
 {
-    return m_workerBusy || (m_host.programBusy && m_host.programBusy());
+    return m_workerBusy || m_host->ProgramBusy();
 }
 
 bool CScrivaDoc::ImageViewActive() const
 {
-    const int mode = m_host.rightAreaMode ? m_host.rightAreaMode() : ImageMode;
+    const int mode = m_host->RightAreaMode();
     return mode == ImageMode;
 }
 
@@ -486,7 +527,7 @@ bool CScrivaDoc::mayReplace(const QString& path) const
     const bool waiting = QGuiApplication::overrideCursor() != nullptr;
     if (waiting)
         QGuiApplication::changeOverrideCursor(QCursor(Qt::ArrowCursor));
-    const bool yes = m_host.askYesNo && m_host.askYesNo(question);
+    const bool yes = m_window->AskYesNo(m_host->BoxParent(), question);
     if (waiting)
         QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
     return yes;
@@ -494,7 +535,7 @@ bool CScrivaDoc::mayReplace(const QString& path) const
 
 QString CScrivaDoc::string(int id) const
 {
-    return m_host.string ? m_host.string(id) : QString();
+    return m_window->Text(id);
 }
 
 void CScrivaDoc::writeFailed(const QString& path, const QString& writerText) const
@@ -506,12 +547,10 @@ void CScrivaDoc::writeFailed(const QString& path, const QString& writerText) con
 
 void CScrivaDoc::message(const QString& text) const
 {
-    if (m_host.showText)
-        m_host.showText(text);
+    m_window->Tell(m_host->BoxParent(), text, IWindowServices::Icon::Critical);
 }
 
-void CScrivaDoc::messageId(int id, bool information) const
+void CScrivaDoc::messageId(int id) const
 {
-    if (m_host.showMessage)
-        m_host.showMessage(id, information);
+    m_window->Tell(m_host->BoxParent(), id);
 }

@@ -12,6 +12,7 @@
 
 #include "CommandTarget.h"
 #include "DocumentHost.h"
+#include "IWindowServices.h"
 #include "TextInfo.h"
 #include "UndoHistory.h"
 #include "config/CommandIds.h"
@@ -94,8 +95,12 @@ public:
     explicit CScrivaDoc(QObject* parent = nullptr);
     ~CScrivaDoc() override;
 
-    void SetHost(DocumentHost host) { m_host = std::move(host); }
-    const DocumentHost& Host() const { return m_host; }
+    // The windows around the document and their texts and boxes; neither is
+    // owned, and both stay until ClearHost (or another SetHost).
+    void SetHost(DocumentHost& host, IWindowServices& window);
+    void ClearHost(); // back to the plain host: no texts, no boxes
+    DocumentHost& Host() const { return *m_host; }
+    IWindowServices& Window() const { return *m_window; }
 
     // ----- path and title
     const QString& PathName() const { return m_pathName; }
@@ -282,10 +287,11 @@ private:
     // The box of a failed write: the file and the writer's reason.
     void writeFailed(const QString& path, const QString& writerText) const;
     void message(const QString& text) const;
-    void messageId(int id, bool information = false) const;
+    void messageId(int id) const;
     QString string(int id) const;
 
-    DocumentHost m_host;
+    DocumentHost* m_host;
+    IWindowServices* m_window;
     QString m_pathName;
     FileStamp m_stamp; // of m_pathName
     QString m_defaultTitle;

@@ -73,7 +73,7 @@ bool CScrivaDoc::OnCommand(int id)
         return true;
     case CmdFirstFile:
     case CmdLastFile:
-        if (IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr)
+        if (IThumbList* thumbs = m_host->Thumbs())
             id == CmdFirstFile ? thumbs->OpenFirst() : thumbs->OpenLast();
         return true;
     case CmdUndo:
@@ -107,8 +107,7 @@ bool CScrivaDoc::OnCommand(int id)
         m_tool = id;
         return true;
     case CmdClearPresetArea:
-        if (m_host.clearPresetAreaFlag)
-            m_host.clearPresetAreaFlag();
+        m_host->ClearPresetAreaFlag();
         return true;
     default:
         break;
@@ -157,8 +156,7 @@ std::optional<CommandState> CScrivaDoc::OnUpdateCommand(int id) const
     case CmdTextTool:
         return CommandState::Checked(image, m_tool == id);
     case CmdClearPresetArea:
-        return CommandState::Enabled(image && m_presetOrigin.x() >= 0 && m_host.presetAreaFlag &&
-                                     m_host.presetAreaFlag());
+        return CommandState::Enabled(image && m_presetOrigin.x() >= 0 && m_host->PresetAreaFlag());
     case CmdCropTool:
     case CmdHandTool:
     case CmdLassoTool:
@@ -203,7 +201,7 @@ std::optional<CommandState> CScrivaDoc::toolState(int id) const
 
 std::optional<CommandState> CScrivaDoc::navigationState(int id) const
 {
-    IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr;
+    IThumbList* thumbs = m_host->Thumbs();
     if (!thumbs || !imageCommandEnabled())
         return CommandState::Enabled(false);
     const bool towardEnd = id == CmdNextFile || id == CmdLastFile;
@@ -212,7 +210,7 @@ std::optional<CommandState> CScrivaDoc::navigationState(int id) const
 
 void CScrivaDoc::openNeighbour(bool next)
 {
-    IThumbList* thumbs = m_host.thumbs ? m_host.thumbs() : nullptr;
+    IThumbList* thumbs = m_host->Thumbs();
     if (!thumbs)
         return;
     QString path;
@@ -227,7 +225,7 @@ bool CScrivaDoc::saveCopyAsJpeg()
         return false;
     QString path = saveProposal(false);
     int type = scriva::FileTypeTable::Jpeg;
-    if (!m_host.promptSaveName || !m_host.promptSaveName(path, type, string(StrSaveCopyTitle))) {
+    if (!m_host->PromptSaveName(path, type, string(StrSaveCopyTitle))) {
         m_chosenType = 0;
         return false;
     }
@@ -245,7 +243,7 @@ bool CScrivaDoc::exportPdf()
         return false;
     QString path = saveProposal(false);
     int type = scriva::FileTypeTable::Pdf;
-    if (!m_host.promptSaveName || !m_host.promptSaveName(path, type, QString())) {
+    if (!m_host->PromptSaveName(path, type, QString())) {
         m_chosenType = 0;
         return false;
     }
@@ -256,7 +254,7 @@ bool CScrivaDoc::exportPdf()
 void CScrivaDoc::sendMail()
 {
     if (!HasImage()) {
-        messageId(StrNoImageToMail, true);
+        messageId(StrNoImageToMail);
         return;
     }
     // Written here, on this thread: an edit or open cannot free the image

@@ -2,9 +2,9 @@
 
 CommandRouter::CommandRouter(QObject* parent) : QObject(parent) {}
 
-void CommandRouter::setActiveViewProvider(std::function<ICommandTarget*()> provider)
+void CommandRouter::setWindow(Window* window)
 {
-    m_activeView = std::move(provider);
+    m_window = window;
 }
 
 void CommandRouter::setDocument(ICommandTarget* document)
@@ -17,19 +17,9 @@ void CommandRouter::setFrame(ICommandTarget* frame)
     m_frame = frame;
 }
 
-void CommandRouter::setApplicationHandler(Handler handler)
+void CommandRouter::setApplication(ICommandTarget* application)
 {
-    m_appHandler = std::move(handler);
-}
-
-void CommandRouter::setApplicationUpdateRule(UpdateRule rule)
-{
-    m_appRule = std::move(rule);
-}
-
-void CommandRouter::setBeforeDispatch(std::function<void(int)> hook)
-{
-    m_before = std::move(hook);
+    m_application = application;
 }
 
 std::vector<ICommandTarget*> CommandRouter::chain(ICommandTarget* origin) const
@@ -37,7 +27,7 @@ std::vector<ICommandTarget*> CommandRouter::chain(ICommandTarget* origin) const
     std::vector<ICommandTarget*> targets;
     if (origin)
         targets.push_back(origin);
-    ICommandTarget* view = m_activeView ? m_activeView() : nullptr;
+    ICommandTarget* view = m_window ? m_window->ActiveView() : nullptr;
     if (view && view != origin)
         targets.push_back(view);
     if (m_document)
@@ -53,8 +43,8 @@ CommandState CommandRouter::stateFrom(ICommandTarget* origin, int id) const
         if (std::optional<CommandState> state = target->OnUpdateCommand(id))
             return *state;
     }
-    if (m_appRule) {
-        if (std::optional<CommandState> state = m_appRule(id))
+    if (m_application) {
+        if (std::optional<CommandState> state = m_application->OnUpdateCommand(id))
             return *state;
     }
     return CommandState::Enabled(false);
@@ -62,8 +52,8 @@ CommandState CommandRouter::stateFrom(ICommandTarget* origin, int id) const
 
 bool CommandRouter::dispatchFrom(ICommandTarget* origin, int id)
 {
-    if (m_before)
-        m_before(id);
+    if (m_window)
+        m_window->BeforeCommand(id);
     // The state may have changed since the item was last updated.
     if (!stateFrom(origin, id).enabled)
         return false;
@@ -74,8 +64,8 @@ bool CommandRouter::dispatchFrom(ICommandTarget* origin, int id)
             break;
         }
     }
-    if (!handled && m_appHandler)
-        handled = m_appHandler(id);
+    if (!handled && m_application)
+        handled = m_application->OnCommand(id);
     emit commandDispatched(id);
     return handled;
 }

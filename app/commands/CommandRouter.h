@@ -2,6 +2,8 @@
 // Routes numeric command ids the way the document/view framework does: the
 // active view (or the form whose button sent it), then the document, the main
 // frame and the application; the first target that handles an id wins. The
+// window it serves (the main frame) names the active view and takes a step
+// before every command. The
 // same chain answers update questions; an id nobody answers for is disabled,
 // and a disabled command is not run. User-interface thread only. Emits
 // commandDispatched after every command that ran.
@@ -9,25 +11,28 @@
 #include "image/CommandTarget.h"
 
 #include <QObject>
-#include <functional>
 
 class CommandRouter : public QObject
 {
     Q_OBJECT
 public:
-    using Handler = std::function<bool(int)>;
-    using UpdateRule = std::function<std::optional<CommandState>(int)>;
+    class Window
+    {
+    public:
+        virtual ~Window() = default;
+        virtual ICommandTarget* ActiveView() const = 0; // null: none
+        // Runs before any target sees the command (the frame picks the view
+        // that prints before the print commands).
+        virtual void BeforeCommand(int /*id*/) {}
+    };
 
     explicit CommandRouter(QObject* parent = nullptr);
 
-    void setActiveViewProvider(std::function<ICommandTarget*()> provider);
+    // None of these is owned; null takes one out of the chain.
+    void setWindow(Window* window);
     void setDocument(ICommandTarget* document);
     void setFrame(ICommandTarget* frame);
-    void setApplicationHandler(Handler handler);
-    void setApplicationUpdateRule(UpdateRule rule);
-    // Runs before any target sees the command (the frame picks the view that
-    // prints before the print commands).
-    void setBeforeDispatch(std::function<void(int)> hook);
+    void setApplication(ICommandTarget* application);
 
     bool dispatch(int id) { return dispatchFrom(nullptr, id); }
     // The origin (a form that owns the pressed button) comes before the
@@ -42,10 +47,8 @@ signals:
 private:
     std::vector<ICommandTarget*> chain(ICommandTarget* origin) const;
 
-    std::function<ICommandTarget*()> m_activeView;
+    Window* m_window = nullptr;
     ICommandTarget* m_document = nullptr;
     ICommandTarget* m_frame = nullptr;
-    Handler m_appHandler;
-    UpdateRule m_appRule;
-    std::function<void(int)> m_before;
+    ICommandTarget* m_application = nullptr;
 };

@@ -13,7 +13,7 @@ const QColor kNormal(151, 244, 219);
 const QColor kLit(211, 247, 254);
 } // namespace
 
-CLeftFormView::CLeftFormView(const FrameServices& services, QWidget* parent)
+CLeftFormView::CLeftFormView(FrameServices& services, QWidget* parent)
     : QWidget(parent), m_services(services)
 {
     setObjectName(QStringLiteral("CLeftFormView"));
@@ -26,15 +26,10 @@ CLeftFormView::CLeftFormView(const FrameServices& services, QWidget* parent)
         const QString tip = m_services.text(id).section(QLatin1Char('\n'), 1);
         if (!tip.isEmpty())
             button->setToolTip(tip);
-        button->LoadBitmaps(
-            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonNormal)
-                                : QString(),
-            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonSelected)
-                                : QString(),
-            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonHover)
-                                : QString(),
-            m_services.skinFile ? m_services.skinFile(scriva::settings::kSkinButtonDisabled)
-                                : QString());
+        button->LoadBitmaps(m_services.SkinFile(scriva::settings::kSkinButtonNormal),
+                            m_services.SkinFile(scriva::settings::kSkinButtonSelected),
+                            m_services.SkinFile(scriva::settings::kSkinButtonHover),
+                            m_services.SkinFile(scriva::settings::kSkinButtonDisabled));
         m_buttons[i] = button;
     }
     layoutButtons();
@@ -95,9 +90,7 @@ void CLeftFormView::paintEvent(QPaintEvent*)
 {
     if (!m_backgroundTried) {
         m_backgroundTried = true;
-        const QString path = m_services.skinFile
-                                 ? m_services.skinFile(scriva::settings::kSkinLeftFormBack)
-                                 : QString();
+        const QString path = m_services.SkinFile(scriva::settings::kSkinLeftFormBack);
         if (!path.isEmpty())
             m_background.load(path);
     }
@@ -110,13 +103,13 @@ void CLeftFormView::paintEvent(QPaintEvent*)
 
 void CLeftFormView::BrowseFolder()
 {
-    QString start = m_services.saveFolder ? m_services.saveFolder() : QString();
+    QString start = m_services.SaveFolder();
     // The browser starts in the photo folder even before the first photo; a
     // folder that cannot be made leaves the dialog at its own start.
     if (!start.isEmpty() && !QDir().mkpath(start))
         start.clear();
     const QString chosen =
-        m_services.window->ChooseFolder(this, m_services.text(scriva::str::kBrowseTitle), start);
+        m_services.Window().ChooseFolder(this, m_services.text(scriva::str::kBrowseTitle), start);
     if (!chosen.isEmpty())
         emit folderChosen(chosen);
 }

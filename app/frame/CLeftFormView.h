@@ -24,7 +24,7 @@ public:
         scriva::cmd::kSwitchRightArea, scriva::cmd::kBrowseFolder, scriva::cmd::kCaptureSettings,
         scriva::cmd::kTakePhoto};
 
-    explicit CLeftFormView(const FrameServices& services, QWidget* parent = nullptr);
+    explicit CLeftFormView(FrameServices& services, QWidget* parent = nullptr);
 
     CSkinButton* button(int id) const;
     QSize minimumSizeHint() const override;
@@ -48,7 +48,7 @@ private:
     int buttonHeight() const;
     void layoutButtons();
 
-    const FrameServices& m_services;
+    FrameServices& m_services;
     std::array<CSkinButton*, 4> m_buttons{};
     QPixmap m_background;
     bool m_backgroundTried = false;

@@ -2,6 +2,7 @@
 
 #include "app/frame/CLeftFormView.h"
 #include "app/frame/FrameDocumentHost.h"
+#include "app/frame/FrameOcrHooks.h"
 #include "app/frame/MainStatusBar.h"
 #include "app/frame/MainToolBar.h"
 #include "app/frame/SearchBar.h"
@@ -26,9 +27,8 @@ constexpr int kPrintCommands[] = {scriva::cmd::kPrintAt96Dpi, scriva::cmd::kPrin
                                   scriva::cmd::kPrint, scriva::cmd::kPrintPreview};
 } // namespace
 
-CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent)
-    : QMainWindow(parent), m_services(FrameServices::WithDefaults(services)), m_doc(doc),
-      m_router(new CommandRouter(this)),
+CMainFrame::CMainFrame(FrameServices& services, CScrivaDoc& doc, QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_doc(doc), m_router(new CommandRouter(this)),
       m_actions(new ActionRegistry(
           *m_router, [this](int id) { return m_services.text(id); }, this))
 {
@@ -43,7 +43,8 @@ CMainFrame::CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* 
     m_created = createBars();
     createRecognition();
     wireRouting();
-    m_doc.SetHost(MakeDocumentHost(*this, m_services));
+    m_docHost = std::make_unique<FrameDocumentHost>(*this, m_services);
+    m_doc.SetHost(*m_docHost, m_services.Window());
     updateTitle();
     m_actions->refresh();
     m_actions->startIdleUpdates();
@@ -53,9 +54,9 @@ CMainFrame::~CMainFrame()
 {
     // The panes go first, while everything they may still reach exists.
     disconnect(qApp, nullptr, this, nullptr);
-    m_doc.SetHost({});
+    m_doc.ClearHost();
     m_doc.SetRegionRecognizer({});
-    m_router->setActiveViewProvider({});
+    m_router->setWindow(nullptr);
     delete m_presenter; // its window reads the capture view's camera
     m_presenter = nullptr;
     delete m_switcher;
@@ -64,21 +65,20 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::createBars()
 {
-    m_menus.Build(menuBar(), m_services.menu(scriva::res::kMainMenu), *m_actions);
+    m_menus.Build(menuBar(), m_services.Menu(scriva::res::kMainMenu), *m_actions);
 
     m_toolBar = new MainToolBar(this);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     const bool toolbarOk =
-        m_toolBar->Load(m_services.toolbar(scriva::res::kMainToolBar), *m_actions);
+        m_toolBar->Load(m_services.Toolbar(scriva::res::kMainToolBar), *m_actions);
     // Missing toolbar pictures only leave the buttons with their texts.
-    m_toolBar->SetToolBarImages(m_services.bitmap(scriva::res::kToolBarNormal),
-                                m_services.bitmap(scriva::res::kToolBarHot),
-                                m_services.bitmap(scriva::res::kToolBarDisabled));
-    if (m_services.skinFile)
-        m_toolBar->LoadBackground(m_services.skinFile(scriva::settings::kSkinToolBarBack));
+    m_toolBar->SetToolBarImages(m_services.Bitmap(scriva::res::kToolBarNormal),
+                                m_services.Bitmap(scriva::res::kToolBarHot),
+                                m_services.Bitmap(scriva::res::kToolBarDisabled));
+    m_toolBar->LoadBackground(m_services.SkinFile(scriva::settings::kSkinToolBarBack));
     // Menu commands without a toolbar button take their icons from the strip.
-    MainMenus::SetMenuIcons(m_services.toolbar(scriva::res::kMenuIcons),
-                            m_services.bitmap(scriva::res::kMenuIconBitmap), *m_actions);
+    MainMenus::SetMenuIcons(m_services.Toolbar(scriva::res::kMenuIcons),
+                            m_services.Bitmap(scriva::res::kMenuIconBitmap), *m_actions);
 
     m_statusBar = new MainStatusBar([this](int id) { return m_services.text(id); }, this);
     setStatusBar(m_statusBar);
@@ -122,44 +122,46 @@ void CMainFrame::createPanes()
 
 void CMainFrame::wireThumbnails()
 {
-    ThumbViewHooks hooks;
-    hooks.openPath = m_services.openFile;
-    hooks.message = [window = m_services.window](
-                        QWidget* parent, int id, QMessageBox::StandardButtons buttons,
-                        QMessageBox::Icon icon, QMessageBox::StandardButton preset) {
-        // The window's buttons and icons have Qt's values and order.
-        return QMessageBox::StandardButton(
-            window->Ask(parent, window->Text(id), IWindowServices::Buttons(int(buttons)),
-                        IWindowServices::Icon(int(icon)), IWindowServices::Button(int(preset))));
-    };
-    hooks.imageOperationRunning = m_services.isEditing;
-    hooks.contextMenu = [this](QWidget* owner) {
-        if (!m_thumbMenu)
-            m_thumbMenu =
-                m_menus.BuildPopup(m_services.menu(scriva::res::kThumbnailMenu), *m_actions, this);
-        if (m_thumbMenu)
-            m_panes->setActiveView(owner); // its commands go to the column first
-        return m_thumbMenu;
-    };
-    hooks.showItemText = [this](const QString& path) {
-        const auto text = m_doc.RecognisedTexts().find(path);
-        if (text == m_doc.RecognisedTexts().end()) {
-            ShowResultPane(false);
-            return;
-        }
-        ShowResultPane(true);
-        recognizeView()->SetResultText(path, text->second);
-    };
-    thumbView()->SetHooks(std::move(hooks));
+    thumbView()->SetHooks(*this);
+    thumbView()->SetWindow(m_services.Window());
+}
+
+bool CMainFrame::OpenPath(const QString& path)
+{
+    return m_services.OpenFile(path);
+}
+
+QMenu* CMainFrame::ContextMenu(QWidget* owner)
+{
+    if (!m_thumbMenu)
+        m_thumbMenu =
+            m_menus.BuildPopup(m_services.Menu(scriva::res::kThumbnailMenu), *m_actions, this);
+    if (m_thumbMenu)
+        m_panes->setActiveView(owner); // its commands go to the column first
+    return m_thumbMenu;
+}
+
+bool CMainFrame::ImageOperationRunning() const
+{
+    return m_services.IsEditing();
+}
+
+void CMainFrame::ShowItemText(const QString& path)
+{
+    const auto text = m_doc.RecognisedTexts().find(path);
+    if (text == m_doc.RecognisedTexts().end()) {
+        ShowResultPane(false);
+        return;
+    }
+    ShowResultPane(true);
+    recognizeView()->SetResultText(path, text->second);
 }
 
 void CMainFrame::wireRouting()
 {
-    m_router->setActiveViewProvider(
-        [this] { return dynamic_cast<ICommandTarget*>(m_panes->activeView()); });
+    m_router->setWindow(this);
     m_router->setDocument(&m_doc);
     m_router->setFrame(this);
-    m_router->setBeforeDispatch([this](int id) { beforeCommand(id); });
     for (int id : CLeftFormView::ButtonIds)
         m_actions->bindButton(leftForm()->button(id), id, leftForm());
     connect(&m_doc, &CScrivaDoc::statusPanesChanged, m_statusBar, &MainStatusBar::SetPaneTexts);
@@ -185,7 +187,12 @@ void CMainFrame::onFocusChanged(QWidget* now)
     }
 }
 
-void CMainFrame::beforeCommand(int id)
+ICommandTarget* CMainFrame::ActiveView() const
+{
+    return dynamic_cast<ICommandTarget*>(m_panes->activeView());
+}
+
+void CMainFrame::BeforeCommand(int id)
 {
     // Printing runs from the active view: the image view, else the capture view.
     for (int print : kPrintCommands) {

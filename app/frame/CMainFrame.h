@@ -4,7 +4,9 @@
 // capture view over the text pane on the right). It owns the command router
 // and the shared actions, handles the frame's own commands (switch the right
 // area 1000, collapse the left column 32794, print modes 1046/1047) and keeps
-// the print mode and the preset-area flag. User-interface thread only.
+// the print mode and the preset-area flag; it is the thumbnail column's hooks
+// and the command router's window.
+// User-interface thread only.
 
 #include "app/commands/ActionRegistry.h"
 #include "app/commands/CommandRouter.h"
@@ -15,20 +17,26 @@
 #include "app/frame/PhotoCommands.h"
 #include "app/frame/PresenterCommands.h"
 #include "config/CommandIds.h"
+#include "thumbs/ui/ThumbViewHooks.h"
 
 #include <QMainWindow>
 #include <memory>
 
+class FrameDocumentHost;
+class FrameOcrHooks;
 class MainStatusBar;
 class MainToolBar;
 class RecognitionCommands;
 class SearchBar;
 
-class CMainFrame : public QMainWindow, public ICommandTarget
+class CMainFrame : public QMainWindow,
+                   public ICommandTarget,
+                   private ThumbViewHooks,
+                   private CommandRouter::Window
 {
     Q_OBJECT
 public:
-    CMainFrame(const FrameServices& services, CScrivaDoc& doc, QWidget* parent = nullptr);
+    CMainFrame(FrameServices& services, CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // False when a bar or resource the window needs could not be made.
@@ -74,18 +82,30 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class FrameOcrHooks; // reads the listed files and the document
+
+    // The thumbnail column's hooks.
+    bool OpenPath(const QString& path) override;
+    QMenu* ContextMenu(QWidget* owner) override;
+    bool ImageOperationRunning() const override;
+    void ShowItemText(const QString& path) override;
+    // The router's window: the active view, and the printing view made active
+    // before the print commands.
+    ICommandTarget* ActiveView() const override;
+    void BeforeCommand(int id) override;
+
     bool createBars();
     void createPanes();
     void wireThumbnails();
     void wireRouting();
     void updateTitle();
     void onFocusChanged(QWidget* now);
-    void beforeCommand(int id);
     ICommandTarget* rightViewTarget() const;
     void createRecognition();
 
-    FrameServices m_services;
+    FrameServices& m_services; // never owned
     CScrivaDoc& m_doc;
+    std::unique_ptr<FrameDocumentHost> m_docHost; // the document's, while the frame lives
     CommandRouter* m_router;
     ActionRegistry* m_actions;
     MainMenus m_menus;
@@ -93,6 +113,7 @@ private:
     MainStatusBar* m_statusBar = nullptr;
     SearchBar* m_searchBar = nullptr;
     RecognitionCommands* m_recognition = nullptr;
+    std::unique_ptr<FrameOcrHooks> m_ocrHooks; // what the recognition commands ask of the frame
     QStringList m_listedFiles; // every file listed in the thumbnails, for "Show all"
     std::unique_ptr<FramePanes> m_panes;
     PaneSwitcher* m_switcher = nullptr;

@@ -5,6 +5,7 @@
 
 #include "app/frame/CMainFrame.h"
 
+#include "app/frame/FrameOcrHooks.h"
 #include "app/frame/SearchBar.h"
 #include "image/CScrivaDoc.h"
 #include "ocr/ui/CRecognizeView.h"
@@ -31,42 +32,96 @@ std::vector<ThumbItem> itemsFor(const QStringList& paths)
 
 } // namespace
 
+scriva::ocr::OcrSettings FrameOcrHooks::Settings() const
+{
+    return m_frame.m_services.RecognitionSettings();
+}
+
+QWidget* FrameOcrHooks::DialogParent() const
+{
+    return &m_frame;
+}
+
+int FrameOcrHooks::RightAreaMode() const
+{
+    return m_frame.RightAreaMode();
+}
+
+QStringList FrameOcrHooks::SelectedPaths() const
+{
+    return m_frame.thumbView()->SelectedPaths();
+}
+
+QStringList FrameOcrHooks::AllFiles() const
+{
+    return m_frame.m_listedFiles;
+}
+
+const CxImage* FrameOcrHooks::Image() const
+{
+    return m_frame.m_doc.GetImage();
+}
+
+void FrameOcrHooks::SetTool(int tool)
+{
+    m_frame.m_doc.ToggleTool(tool);
+}
+
+CRecognizeView* FrameOcrHooks::Pane() const
+{
+    return m_frame.recognizeView();
+}
+
+void FrameOcrHooks::ShowResultPane(bool half)
+{
+    m_frame.ShowResultPane(half);
+}
+
+void FrameOcrHooks::ShowSearchBar()
+{
+    SearchBar* bar = m_frame.searchBar();
+    bar->show();
+    bar->raise();
+    bar->activateWindow(); // floating, it is a window of its own
+    bar->searchEdit()->setFocus();
+}
+
+QString FrameOcrHooks::SearchText() const
+{
+    return m_frame.searchBar()->searchEdit()->text();
+}
+
+void FrameOcrHooks::ShowFiles(const QStringList& paths)
+{
+    m_frame.thumbView()->SetItems(itemsFor(paths));
+}
+
+void FrameOcrHooks::OpenPath(const QString& path)
+{
+    CThumbView* thumbs = m_frame.thumbView();
+    if (path.isEmpty()) {
+        // Nothing found: the empty document, with no text in the pane.
+        if (m_frame.m_doc.OpenPath(QString()) && m_frame.recognizeView())
+            m_frame.recognizeView()->SetResultText(QString(), QString());
+        return;
+    }
+    if (!thumbs->OpenItem(0)) {
+        m_frame.m_doc.SetPathName(path);
+        return;
+    }
+    // The found file is the selected one too, for saving its text.
+    thumbs->SelectItem(CThumbView::SelectNext, -1);
+}
+
+void FrameOcrHooks::SetBusy(bool on)
+{
+    m_frame.m_services.SetRecognizing(on);
+}
+
 void CMainFrame::createRecognition()
 {
-    OcrHooks h;
-    h.settings = m_services.ocrSettings;
-    h.window = [this] { return static_cast<QWidget*>(this); };
-    h.rightAreaMode = [this] { return RightAreaMode(); };
-    h.selectedPaths = [this] { return thumbView()->SelectedPaths(); };
-    h.allFiles = [this] { return m_listedFiles; };
-    h.image = [this] { return m_doc.GetImage(); };
-    h.setTool = [this](int tool) { m_doc.ToggleTool(tool); };
-    h.pane = [this] { return recognizeView(); };
-    h.showResultPane = [this](bool half) { ShowResultPane(half); };
-    h.showSearchBar = [this] {
-        m_searchBar->show();
-        m_searchBar->raise();
-        m_searchBar->activateWindow(); // floating, it is a window of its own
-        m_searchBar->searchEdit()->setFocus();
-    };
-    h.searchText = [this] { return m_searchBar->searchEdit()->text(); };
-    h.showFiles = [this](const QStringList& paths) { thumbView()->SetItems(itemsFor(paths)); };
-    h.openPath = [this](const QString& path) {
-        if (path.isEmpty()) {
-            // Nothing found: the empty document, with no text in the pane.
-            if (m_doc.OpenPath(QString()) && recognizeView())
-                recognizeView()->SetResultText(QString(), QString());
-            return;
-        }
-        if (!thumbView()->OpenItem(0)) {
-            m_doc.SetPathName(path);
-            return;
-        }
-        // The found file is the selected one too, for saving its text.
-        thumbView()->SelectItem(CThumbView::SelectNext, -1);
-    };
-    h.setBusy = m_services.setRecognizing;
-    m_recognition = new RecognitionCommands(m_doc, *m_services.window, h, this);
+    m_ocrHooks = std::make_unique<FrameOcrHooks>(*this);
+    m_recognition = new RecognitionCommands(m_doc, m_services.Window(), *m_ocrHooks, this);
     // A region tool's rectangle pressed in the image view: its text is
     // recognised and dragged towards the text pane.
     m_doc.SetRegionRecognizer([this](QWidget* source, const QRect& imageRect) {

@@ -3,7 +3,6 @@
 #include "app/frame/CMainFrame.h"
 #include "config/SettingsKeys.h"
 #include "image/IThumbList.h"
-#include "image/IWindowServices.h"
 #include "ocr/ui/CRecognizeView.h"
 #include "thumbs/ui/CThumbView.h"
 
@@ -63,43 +62,84 @@ private:
 
 } // namespace
 
-DocumentHost MakeDocumentHost(CMainFrame& frame, const FrameServices& services)
+FrameDocumentHost::FrameDocumentHost(CMainFrame& frame, FrameServices& services)
+    : m_frame(frame), m_services(services), m_thumbs(std::make_unique<ThumbListAdapter>(frame))
 {
-    DocumentHost host;
-    CMainFrame* f = &frame;
-    const FrameServices* s = &services;
-    host.string = [s](int id) { return s->text(id); };
-    host.showText = [f, s](const QString& text) {
-        s->window->Tell(f, text, IWindowServices::Icon::Critical);
-    };
-    host.showMessage = [f, s](int id, bool) { s->window->Tell(f, id); };
-    host.askYesNo = [f, s](const QString& text) { return s->window->AskYesNo(f, text); };
-    host.promptSaveName = [f, s](QString& name, int& type, const QString& title) {
-        return s->promptSaveName(f, name, type, title);
-    };
-    host.rightAreaMode = [f] { return f->RightAreaMode(); };
-    host.programBusy = [s] { return s->busy(); };
-    host.switchRightPane = [f] { f->SwitchRightPane(); };
-    host.switchRightPaneLater = [f] { f->PostSwitchRightPane(); };
-    host.showResultPane = [f](bool show) { f->ShowResultPane(show); };
-    host.setResultText = [f](const QString& path, const QString& text) {
-        if (f->recognizeView())
-            f->recognizeView()->SetResultText(path, text);
-    };
-    host.keepResultEdits = [f] {
-        if (f->recognizeView())
-            f->recognizeView()->KeepEdits();
-    };
-    host.addRecentFile = [s](const QString& path) { s->addRecentFile(path); };
-    auto thumbs = std::make_shared<ThumbListAdapter>(frame);
-    host.thumbs = [thumbs]() -> IThumbList* { return thumbs.get(); };
-    host.presetAreaFlag = [f] { return f->PresetAreaFlag(); };
-    host.clearPresetAreaFlag = [f] { f->SetPresetAreaFlag(false); };
-    host.presetAreaConfirmed = [f, s] {
-        f->SetPresetAreaFlag(true);
-        s->setSetting(scriva::settings::kPageSizeName,
-                      QLatin1String(scriva::settings::kPresetPageName));
-        f->PostSwitchRightPane();
-    };
-    return host;
+}
+
+FrameDocumentHost::~FrameDocumentHost() = default;
+
+QWidget* FrameDocumentHost::BoxParent() const
+{
+    return &m_frame;
+}
+
+bool FrameDocumentHost::PromptSaveName(QString& name, int& type, const QString& title)
+{
+    return m_services.PromptSaveName(&m_frame, name, type, title);
+}
+
+int FrameDocumentHost::RightAreaMode() const
+{
+    return m_frame.RightAreaMode();
+}
+
+bool FrameDocumentHost::ProgramBusy() const
+{
+    return m_services.busy();
+}
+
+void FrameDocumentHost::SwitchRightPane()
+{
+    m_frame.SwitchRightPane();
+}
+
+void FrameDocumentHost::SwitchRightPaneLater()
+{
+    m_frame.PostSwitchRightPane();
+}
+
+void FrameDocumentHost::ShowResultPane(bool half)
+{
+    m_frame.ShowResultPane(half);
+}
+
+void FrameDocumentHost::SetResultText(const QString& path, const QString& text)
+{
+    if (m_frame.recognizeView())
+        m_frame.recognizeView()->SetResultText(path, text);
+}
+
+void FrameDocumentHost::KeepResultEdits()
+{
+    if (m_frame.recognizeView())
+        m_frame.recognizeView()->KeepEdits();
+}
+
+void FrameDocumentHost::AddRecentFile(const QString& path)
+{
+    m_services.AddRecentFile(path);
+}
+
+IThumbList* FrameDocumentHost::Thumbs() const
+{
+    return m_thumbs.get();
+}
+
+bool FrameDocumentHost::PresetAreaFlag() const
+{
+    return m_frame.PresetAreaFlag();
+}
+
+void FrameDocumentHost::ClearPresetAreaFlag()
+{
+    m_frame.SetPresetAreaFlag(false);
+}
+
+void FrameDocumentHost::PresetAreaConfirmed()
+{
+    m_frame.SetPresetAreaFlag(true);
+    m_services.SetSetting(scriva::settings::kPageSizeName,
+                          QLatin1String(scriva::settings::kPresetPageName));
+    m_frame.PostSwitchRightPane();
 }

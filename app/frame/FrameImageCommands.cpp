@@ -25,21 +25,31 @@ using namespace scriva;
 
 FrameImageCommands::FrameImageCommands(CScrivaApp& app, CMainFrame& frame, CScrivaDoc& doc)
     : m_app(app), m_frame(frame), m_doc(doc),
-      m_commands(std::make_unique<ImageCommands>(doc, &frame, app.printer()))
+      m_commands(std::make_unique<ImageCommands>(doc, &frame, app.printer(), *this))
 {
-    CMainFrame* f = &frame;
-    CScrivaApp* a = &app;
-    m_commands->printMode = [f] { return f->PrintMode(); };
-    m_commands->setPrintMode = [f](int mode) {
-        f->router().dispatch(mode == mode::kPrintActualSize ? cmd::kPrintActual : cmd::kPrintFit);
-    };
-    m_commands->editDone = [](int command) {
-        QCoreApplication::postEvent(QCoreApplication::instance(),
-                                    new AppEvent(msg::kEditDone, uintptr_t(command), 0));
-    };
-    m_commands->busyChanged = [a](bool on) { a->setBusy(CScrivaApp::BusyEditing, on); };
     m_commands->Install();
     doc.SetPdfExporter([this](const QString& path) { return exportPdf(path); });
+}
+
+int FrameImageCommands::PrintMode() const
+{
+    return m_frame.PrintMode();
+}
+
+void FrameImageCommands::SetPrintMode(int mode)
+{
+    m_frame.router().dispatch(mode == mode::kPrintActualSize ? cmd::kPrintActual : cmd::kPrintFit);
+}
+
+void FrameImageCommands::EditDone(int command)
+{
+    QCoreApplication::postEvent(QCoreApplication::instance(),
+                                new AppEvent(msg::kEditDone, uintptr_t(command), 0));
+}
+
+void FrameImageCommands::BusyChanged(bool running)
+{
+    m_app.setBusy(CScrivaApp::BusyEditing, running);
 }
 
 FrameImageCommands::~FrameImageCommands()
@@ -56,9 +66,7 @@ bool FrameImageCommands::exportPdf(const QString& path)
     }
     exporter::PdfExportUi ui;
     ui.parent = &m_frame;
-    ui.string = [](int id) { return LanguagePack::Text(id); };
-    ui.showText = [f = &m_frame](const QString& text) { AppMessageBox(f, text); };
-    ui.showMessage = [f = &m_frame](int id) { AppMessageBox(f, id); };
+    ui.window = &m_app.windowServices();
     return exporter::RunPdfExport(path, thumbs ? thumbs->SelectedPaths() : QStringList(), ui);
 }
 
@@ -91,9 +99,7 @@ bool FrameImageCommands::exportSearchablePdf()
 
     exporter::PdfExportUi ui;
     ui.parent = &m_frame;
-    ui.string = string;
-    ui.showText = [f = &m_frame](const QString& text) { AppMessageBox(f, text); };
-    ui.showMessage = [f = &m_frame](int id) { AppMessageBox(f, id); };
+    ui.window = &m_app.windowServices();
     ui.recognition.enabled = true;
     ui.recognition.language = language;
     ui.recognition.settings = [settings] { return settings; };
@@ -120,8 +126,8 @@ void FrameImageCommands::printCameraPicture()
     if (!video)
         return;
     ImagePrinter printer(m_app.printer(), &m_frame, [](int id) { return LanguagePack::Text(id); });
-    printer.printMode = [f = &m_frame] { return f->PrintMode(); };
-    printer.showMessage = [f = &m_frame](int id) { AppMessageBox(f, id); };
+    printer.modes = this; // read only: a camera picture is printed without the preview
+    printer.window = &m_app.windowServices();
     PrintCameraPicture(*video, printer, true);
 }
 

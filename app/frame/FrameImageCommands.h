@@ -8,6 +8,7 @@
 // User-interface thread only.
 
 #include "image/CommandTarget.h"
+#include "image/ui/ImageCommands.h"
 
 #include <memory>
 #include <optional>
@@ -15,10 +16,9 @@
 class CMainFrame;
 class CScrivaApp;
 class CScrivaDoc;
-class ImageCommands;
 class QString;
 
-class FrameImageCommands
+class FrameImageCommands : public ImageCommands::Host
 {
 public:
     FrameImageCommands(CScrivaApp& app, CMainFrame& frame, CScrivaDoc& doc);
@@ -27,6 +27,12 @@ public:
     // The commands of the main window that no view or document takes here.
     bool OnCommand(int id);
     std::optional<CommandState> OnUpdateCommand(int id) const;
+
+    // The frame's print mode, the edit's end and the busy state (ImageCommands::Host).
+    int PrintMode() const override;
+    void SetPrintMode(int mode) override;
+    void EditDone(int command) override;
+    void BusyChanged(bool running) override;
 
 private:
     bool exportPdf(const QString& path);

@@ -10,7 +10,7 @@
 
 #include <QSplitterHandle>
 
-FramePanes::FramePanes(CScrivaDoc& doc, const FrameServices& services, QWidget* parent)
+FramePanes::FramePanes(CScrivaDoc& doc, FrameServices& services, QWidget* parent)
     : m_doc(doc), m_owner(parent), m_main(new CSplitterWndEx(Qt::Horizontal, parent)),
       m_left(new QSplitter(Qt::Vertical, m_main)), m_right(new CSplitterWndEx(Qt::Vertical, m_main))
 {

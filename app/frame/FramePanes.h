@@ -23,7 +23,7 @@ class QSplitter;
 class FramePanes
 {
 public:
-    FramePanes(CScrivaDoc& doc, const FrameServices& services, QWidget* parent);
+    FramePanes(CScrivaDoc& doc, FrameServices& services, QWidget* parent);
 
     QWidget* root() const;
     CSplitterWndEx* mainSplitter() const { return m_main; }

@@ -15,64 +15,120 @@
 #include <QFile>
 #include <QTimer>
 
-FrameServices FrameWindows::ServicesFor(CScrivaApp& app)
+IWindowServices& AppFrameServices::Window() const
 {
-    FrameServices s;
-    LanguagePack& pack = app.pack();
-    s.menu = [&pack](int id) { return pack.Menu(id); };
-    s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
-    s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
-    s.skinFile = [&app, &pack](scriva::settings::Key key) {
-        const QString file = scriva::settings::ReadString(app.settings(), key);
-        if (file.isEmpty())
-            return QString();
-        QString own = pack.FilePath(QStringLiteral("skin/") + file);
-        if (!own.isEmpty())
-            return own;
-        QString folder = scriva::resolveDataPath(
-            scriva::settings::ReadString(app.settings(), scriva::settings::kSkinFolder));
-        if (!folder.endsWith(QLatin1Char('/')))
-            folder += QLatin1Char('/');
-        return folder + file;
-    };
-    s.saveFolder = [&app] { return scriva::settings::PhotoFolder(app.settings()); };
-    s.isBusy = [&app] { return app.isBusy(); };
-    s.setSwitching = [&app](bool on) { app.setBusy(CScrivaApp::BusySwitching, on); };
+    return m_app.windowServices();
+}
+
+QJsonValue AppFrameServices::Menu(int id) const
+{
+    return m_app.pack().Menu(id);
+}
+
+QJsonValue AppFrameServices::Toolbar(int id) const
+{
+    return m_app.pack().Toolbar(id);
+}
+
+QPixmap AppFrameServices::Bitmap(int id) const
+{
+    return m_app.pack().Bitmap(id);
+}
+
+QString AppFrameServices::SkinFile(scriva::settings::Key key) const
+{
+    const QString file = scriva::settings::ReadString(m_app.settings(), key);
+    if (file.isEmpty())
+        return QString();
+    QString own = m_app.pack().FilePath(QStringLiteral("skin/") + file);
+    if (!own.isEmpty())
+        return own;
+    QString folder = scriva::resolveDataPath(
+        scriva::settings::ReadString(m_app.settings(), scriva::settings::kSkinFolder));
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + file;
+}
+
+QString AppFrameServices::SaveFolder() const
+{
+    return scriva::settings::PhotoFolder(m_app.settings());
+}
+
+bool AppFrameServices::IsBusy() const
+{
+    return m_app.isBusy();
+}
+
+void AppFrameServices::SetSwitching(bool on)
+{
+    m_app.setBusy(CScrivaApp::BusySwitching, on);
+}
+
+bool AppFrameServices::OpenFile(const QString& path)
+{
     // Thumbnail clicks and the column's deletions open through the document's
     // browsing path (an empty path clears it).
-    s.openFile = [&app](const QString& path) {
-        auto* windows = dynamic_cast<FrameWindows*>(app.windows());
-        return windows && windows->document().OpenPath(path);
-    };
-    s.isEditing = [&app] { return app.isBusy(CScrivaApp::BusyEditing); };
-    s.ocrSettings = [&app] { return scriva::ocr::OcrSettings::Read(app.settings()); };
-    s.setRecognizing = [&app](bool on) { app.setBusy(CScrivaApp::BusyRecognizing, on); };
-    s.settings = &app.settings();
-    s.window = &app.windowServices();
-    s.addRecentFile = [&app](const QString& path) { app.AddToRecentFileList(path); };
-    s.setSetting = [&app](scriva::settings::Key key, const QString& value) {
-        scriva::settings::WriteString(app.settings(), key, value);
-    };
-    s.photoSettings = [&app] { return &app.settings(); };
-    s.settingsPath = [] { return scriva::userConfigFile(); };
-    s.languageCode = [&app] { return app.languageCode(); };
-    s.setTakingPhoto = [&app](bool on) { app.setBusy(CScrivaApp::BusyPhoto, on); };
-    return s;
+    auto* windows = dynamic_cast<FrameWindows*>(m_app.windows());
+    return windows && windows->document().OpenPath(path);
+}
+
+bool AppFrameServices::IsEditing() const
+{
+    return m_app.isBusy(CScrivaApp::BusyEditing);
+}
+
+scriva::ocr::OcrSettings AppFrameServices::RecognitionSettings() const
+{
+    return scriva::ocr::OcrSettings::Read(m_app.settings());
+}
+
+void AppFrameServices::SetRecognizing(bool on)
+{
+    m_app.setBusy(CScrivaApp::BusyRecognizing, on);
+}
+
+const CConfigFile* AppFrameServices::Settings() const
+{
+    return &m_app.settings();
+}
+
+void AppFrameServices::AddRecentFile(const QString& path)
+{
+    m_app.AddToRecentFileList(path);
+}
+
+void AppFrameServices::SetSetting(scriva::settings::Key key, const QString& value)
+{
+    scriva::settings::WriteString(m_app.settings(), key, value);
+}
+
+CConfigFile* AppFrameServices::PhotoSettings() const
+{
+    return &m_app.settings();
+}
+
+QString AppFrameServices::SettingsPath() const
+{
+    return scriva::userConfigFile();
+}
+
+QString AppFrameServices::LanguageCode() const
+{
+    return m_app.languageCode();
+}
+
+void AppFrameServices::SetTakingPhoto(bool on)
+{
+    m_app.setBusy(CScrivaApp::BusyPhoto, on);
 }
 
 FrameWindows::FrameWindows(CScrivaApp& app)
-    : m_doc(std::make_unique<CScrivaDoc>()),
-      m_frame(std::make_unique<CMainFrame>(ServicesFor(app), *m_doc))
+    : m_app(app), m_services(app), m_doc(std::make_unique<CScrivaDoc>()),
+      m_frame(std::make_unique<CMainFrame>(m_services, *m_doc))
 {
-    // The application answers the commands no window takes.
     m_imageCommands = std::make_unique<FrameImageCommands>(app, *m_frame, *m_doc);
-    FrameImageCommands* image = m_imageCommands.get();
-    m_frame->router().setApplicationHandler(
-        [&app, image](int id) { return image->OnCommand(id) || app.OnCommand(id); });
-    m_frame->router().setApplicationUpdateRule([&app, image](int id) {
-        const auto state = image->OnUpdateCommand(id);
-        return state ? state : app.OnUpdateCommand(id);
-    });
+    m_frame->router().setApplication(this);
     m_frame->thumbView()->SetSettings(&app.settings());
     // The photos taken so far fill the column from the start, once the window
     // has its size.
@@ -91,8 +147,20 @@ std::unique_ptr<IAppWindows> FrameWindows::Make(CScrivaApp& app)
 
 FrameWindows::~FrameWindows()
 {
+    m_frame->router().setApplication(nullptr);
     m_imageCommands.reset(); // its handlers leave the document first
     m_frame.reset();         // the views leave the document before it goes
+}
+
+bool FrameWindows::OnCommand(int id)
+{
+    return m_imageCommands->OnCommand(id) || m_app.OnCommand(id);
+}
+
+std::optional<CommandState> FrameWindows::OnUpdateCommand(int id) const
+{
+    const auto state = m_imageCommands->OnUpdateCommand(id);
+    return state ? state : m_app.OnUpdateCommand(id);
 }
 
 QWidget* FrameWindows::Window() const

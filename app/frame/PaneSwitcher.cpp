@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
-PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services,
+PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, FrameServices& services,
                            QWidget* frame)
     : QObject(frame), m_panes(panes), m_doc(doc), m_services(services), m_frame(frame),
       m_factory([](CScrivaDoc& d) { return new CVideoView(d); })
@@ -19,8 +19,7 @@ PaneSwitcher::PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServic
 void PaneSwitcher::setSwitching(bool on)
 {
     m_switching = on;
-    if (m_services.setSwitching)
-        m_services.setSwitching(on);
+    m_services.SetSwitching(on);
 }
 
 bool PaneSwitcher::SwitchRightPane()
@@ -49,7 +48,7 @@ void PaneSwitcher::toCapture()
     CVideoView* video = m_factory(m_doc);
     // The view reads the store the application owns (unsaved changes included).
     if (!video->Settings())
-        video->SetSettings(m_services.settings);
+        video->SetSettings(m_services.Settings());
     emit captureViewCreated(video);
     m_panes.ReplaceRightView(video);
     m_mode = scriva::mode::kCapture;

@@ -24,7 +24,7 @@ public:
     static constexpr int RetryMs = 200;
     using CaptureViewFactory = std::function<CVideoView*(CScrivaDoc&)>;
 
-    PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, const FrameServices& services, QWidget* frame);
+    PaneSwitcher(FramePanes& panes, CScrivaDoc& doc, FrameServices& services, QWidget* frame);
 
     int Mode() const { return m_mode; }
     bool IsSwitching() const { return m_switching; }
@@ -53,7 +53,7 @@ private:
 
     FramePanes& m_panes;
     CScrivaDoc& m_doc;
-    const FrameServices& m_services;
+    FrameServices& m_services;
     QWidget* m_frame;
     CaptureViewFactory m_factory;
     int m_mode = scriva::mode::kImage;

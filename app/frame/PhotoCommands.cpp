@@ -6,7 +6,7 @@
 #include "config/CommandIds.h"
 #include "thumbs/ui/CThumbView.h"
 
-PhotoCommands::PhotoCommands(CMainFrame& frame, const FrameServices& services)
+PhotoCommands::PhotoCommands(CMainFrame& frame, FrameServices& services)
     : QObject(&frame), m_frame(frame), m_services(services)
 {
 }
@@ -35,7 +35,7 @@ std::optional<CommandState> PhotoCommands::OnUpdateCommand(int id) const
     if (id == scriva::cmd::kTakePhoto && InImageMode())
         return CommandState::Enabled(!m_frame.IsSwitching() && !m_services.busy());
     if (id == scriva::cmd::kCaptureSettings)
-        return CommandState::Enabled(m_services.photoSettings && !m_services.busy());
+        return CommandState::Enabled(m_services.PhotoSettings() && !m_services.busy());
     return std::nullopt;
 }
 
@@ -43,14 +43,14 @@ void PhotoCommands::SetUp(CVideoView* view)
 {
     if (!view)
         return;
-    if (m_services.photoSettings)
-        view->SetSettings(m_services.photoSettings());
+    if (CConfigFile* settings = m_services.PhotoSettings())
+        view->SetSettings(settings);
     PhotoTaker::Hooks hooks;
-    hooks.isBusy = m_services.isBusy;
-    hooks.setBusy = m_services.setTakingPhoto;
-    hooks.storePath = m_services.settingsPath;
+    hooks.isBusy = [this] { return m_services.IsBusy(); };
+    hooks.setBusy = [this](bool on) { m_services.SetTakingPhoto(on); };
+    hooks.storePath = [this] { return m_services.SettingsPath(); };
     view->Photos().SetHooks(hooks);
-    view->Photos().SetWindow(*m_services.window);
+    view->Photos().SetWindow(m_services.Window());
     view->Photos().SetMemory(&m_memory);
     connect(view, &CVideoView::photoSaved, this, &PhotoCommands::ShowPhoto);
 }
@@ -79,15 +79,16 @@ void PhotoCommands::ShowPhoto(const QString& path)
 
 bool PhotoCommands::OpenSettings()
 {
-    if (!m_services.photoSettings)
+    CConfigFile* settings = m_services.PhotoSettings();
+    if (!settings)
         return false;
     auto heldFrame = [this](CxImage& frame) {
         const CVideoView* video = m_frame.videoView();
         return video && video->Graph().CopyHeldFrame(frame);
     };
-    const QString language = m_services.languageCode ? m_services.languageCode() : QString();
-    CCaptureSettingsDlg dialog(*m_services.photoSettings(), language, m_frame.PresetAreaFlag(),
-                               *m_services.window, heldFrame, &m_frame);
+    const QString language = m_services.LanguageCode();
+    CCaptureSettingsDlg dialog(*settings, language, m_frame.PresetAreaFlag(), m_services.Window(),
+                               heldFrame, &m_frame);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     if (dialog.ThumbnailCountChanged()) {

@@ -22,7 +22,7 @@ class PhotoCommands : public QObject
 {
     Q_OBJECT
 public:
-    PhotoCommands(CMainFrame& frame, const FrameServices& services);
+    PhotoCommands(CMainFrame& frame, FrameServices& services);
 
     // The ids this part answers; others pass on (false, nullopt).
     bool OnCommand(int id);
@@ -41,6 +41,6 @@ private:
     bool InImageMode() const;
 
     CMainFrame& m_frame;
-    const FrameServices& m_services;
+    FrameServices& m_services;
     PhotoMemory m_memory;
 };

@@ -18,7 +18,7 @@
 
 namespace cmd = scriva::cmd;
 
-PresenterCommands::PresenterCommands(CMainFrame& frame, const FrameServices& services)
+PresenterCommands::PresenterCommands(CMainFrame& frame, FrameServices& services)
     : QObject(&frame), m_frame(frame), m_services(services), m_ink(new PresenterInk(this))
 {
     connect(m_ink, &PresenterInk::changed, this, &PresenterCommands::UpdateButtons);
@@ -37,10 +37,10 @@ PresenterWindow* PresenterCommands::Window() const
 
 int PresenterCommands::SavedTurn() const
 {
-    if (!m_services.settings)
+    const CConfigFile* settings = m_services.Settings();
+    if (!settings)
         return 0;
-    const int turn =
-        scriva::settings::ReadInt(*m_services.settings, scriva::settings::kPresenterTurn);
+    const int turn = scriva::settings::ReadInt(*settings, scriva::settings::kPresenterTurn);
     return turn % 90 == 0 ? ((turn % 360) + 360) % 360 : 0;
 }
 
@@ -123,8 +123,8 @@ void PresenterCommands::AddButtons()
                    cmd::kPresenterPen, cmd::kPresenterHighlighter, cmd::kPresenterColour,
                    cmd::kPresenterUndoStroke, cmd::kPresenterClearInk, cmd::kPresenterSaveInk})
         actions.action(id);
-    MainMenus::SetMenuIcons(m_services.toolbar(scriva::res::kMenuIcons),
-                            m_services.bitmap(scriva::res::kMenuIconBitmap), actions);
+    MainMenus::SetMenuIcons(m_services.Toolbar(scriva::res::kMenuIcons),
+                            m_services.Bitmap(scriva::res::kMenuIconBitmap), actions);
     const auto add = [&](int id) {
         QAction* action = actions.action(id);
         QToolButton* button = m_window->AddToolButton(id, action->icon(), action->toolTip());
@@ -191,9 +191,7 @@ void PresenterCommands::UpdateButtons()
         }
         m_colourButton->setIcon(QIcon(pixmap));
         const QString name =
-            m_services.window
-                ? m_services.window->Text(scriva::str::kInkColourNames + int(m_ink->Colour()))
-                : QString();
+            m_services.Window().Text(scriva::str::kInkColourNames + int(m_ink->Colour()));
         m_colourButton->setToolTip(name.isEmpty()
                                        ? action->toolTip()
                                        : QStringLiteral("%1: %2").arg(action->toolTip(), name));
@@ -229,9 +227,9 @@ bool PresenterCommands::SaveWithInk()
         return false;
     CxImage picture;
     if (!m_ink->ComposeShown(picture)) {
-        if (m_services.window)
-            m_services.window->Ask(m_window, m_services.window->Text(scriva::str::kNoPhoto),
-                                   IWindowServices::Ok, IWindowServices::Icon::Information);
+        IWindowServices& window = m_services.Window();
+        window.Ask(m_window, window.Text(scriva::str::kNoPhoto), IWindowServices::Ok,
+                   IWindowServices::Icon::Information);
         return false;
     }
     // The resolution follows the width of the camera frame, however it is turned.
@@ -286,15 +284,16 @@ bool PresenterCommands::OnCommand(int id)
     bool handled = true;
     if (m_window->CanRun(id)) {
         m_window->RunCommand(id);
-        if (id == cmd::kPresenterTurn && m_services.setSetting)
-            m_services.setSetting(scriva::settings::kPresenterTurn,
+        if (id == cmd::kPresenterTurn)
+            m_services.SetSetting(scriva::settings::kPresenterTurn,
                                   QString::number(m_window->Turn()));
     } else if (id == cmd::kPresenterBeside) {
         if (m_window->IsBeside()) {
             m_window->HideBeside();
-        } else if (!m_window->ShowBeside(ChosenPhoto()) && m_services.window) {
-            m_services.window->Ask(m_window, m_services.window->Text(scriva::str::kNoPhotoBeside),
-                                   IWindowServices::Ok, IWindowServices::Icon::Information);
+        } else if (!m_window->ShowBeside(ChosenPhoto())) {
+            IWindowServices& window = m_services.Window();
+            window.Ask(m_window, window.Text(scriva::str::kNoPhotoBeside), IWindowServices::Ok,
+                       IWindowServices::Icon::Information);
         }
     } else if (id == cmd::kTakePhoto && m_window->LiveView()->IsFrozen()) {
         TakeFrozenPhoto();

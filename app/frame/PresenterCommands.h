@@ -31,7 +31,7 @@ class PresenterCommands : public QObject, public ICommandTarget
 {
     Q_OBJECT
 public:
-    PresenterCommands(CMainFrame& frame, const FrameServices& services);
+    PresenterCommands(CMainFrame& frame, FrameServices& services);
     ~PresenterCommands() override;
 
     bool OnCommand(int id) override;
@@ -63,7 +63,7 @@ private:
     int SavedTurn() const;
 
     CMainFrame& m_frame;
-    const FrameServices& m_services;
+    FrameServices& m_services;
     QPointer<PresenterWindow> m_window;
     QPointer<CVideoView> m_video;
     QPointer<QToolButton> m_freezeButton;

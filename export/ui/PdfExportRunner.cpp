@@ -22,7 +22,7 @@ namespace {
 
 QString packString(const PdfExportUi& ui, int id)
 {
-    return ui.string ? ui.string(id) : QString();
+    return ui.window ? ui.window->Text(id) : QString();
 }
 
 QString textOr(const PackText& string, int id, const char* fallback)
@@ -79,8 +79,8 @@ QString ExportFailureText(const QString& pdfPath, const PdfExportResult& result,
 bool RunPdfExport(const QString& pdfPath, const QStringList& images, const PdfExportUi& ui)
 {
     if (images.isEmpty()) {
-        if (ui.showMessage)
-            ui.showMessage(str::kNothingToExport);
+        if (ui.window)
+            ui.window->Tell(ui.parent, str::kNothingToExport);
         return false;
     }
     QString cancelText = packString(ui, str::kButtonCancel);
@@ -126,8 +126,9 @@ bool RunPdfExport(const QString& pdfPath, const QStringList& images, const PdfEx
     const PdfExportResult result = watcher.result();
     if (result.ok())
         return true;
-    if (result.status != PdfExportStatus::Cancelled && ui.showText)
-        ui.showText(ExportFailureText(pdfPath, result, ui.string));
+    if (result.status != PdfExportStatus::Cancelled && ui.window)
+        ui.window->Tell(ui.parent, ExportFailureText(pdfPath, result,
+                                                     [&ui](int id) { return packString(ui, id); }));
     return false;
 }
 

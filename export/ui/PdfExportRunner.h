@@ -5,11 +5,11 @@
 // what went wrong, if anything. User-interface thread only; the box is modal.
 
 #include "export/PdfExport.h"
+#include "image/IWindowServices.h"
 #include "image/PackText.h"
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class QDialog;
 class QWidget;
@@ -19,11 +19,10 @@ namespace scriva::exporter {
 struct PdfExportUi
 {
     QWidget* parent = nullptr;
-    PackText string;                                   // pack strings
-    std::function<void(const QString& text)> showText; // an error box
-    std::function<void(int id)> showMessage;           // a numbered message box
-    int threads = 0;                                   // page preparers; 0 = one per core
-    PageRecognition recognition;                       // enabled: a searchable PDF
+    // Its texts and boxes (none: no texts, nothing said); never owned.
+    IWindowServices* window = nullptr;
+    int threads = 0;             // page preparers; 0 = one per core
+    PageRecognition recognition; // enabled: a searchable PDF
 };
 
 // True when the PDF was written. An empty list says so (nothing to export) and

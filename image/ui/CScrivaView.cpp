@@ -468,8 +468,7 @@ void CScrivaView::mouseDoubleClickEvent(QMouseEvent* event)
     case 0:
         if (!onText) {
             // The live camera replaces this view: not from inside its own handler.
-            if (m_doc.Host().switchRightPaneLater)
-                m_doc.Host().switchRightPaneLater();
+            m_doc.Host().SwitchRightPaneLater();
             return;
         }
         break;
@@ -498,9 +497,9 @@ void CScrivaView::doubleClickPresetArea()
     if (m_tracker.IsEmpty())
         return;
     QPointer<CScrivaView> self(this);
-    const DocumentHost& host = m_doc.Host();
-    const QString question = host.string ? host.string(StrPresetQuestion) : QString();
-    const bool yes = host.askYesNo && host.askYesNo(question);
+    DocumentHost& host = m_doc.Host();
+    IWindowServices& window = m_doc.Window();
+    const bool yes = window.AskYesNo(host.BoxParent(), window.Text(StrPresetQuestion));
     if (!self)
         return;
     if (yes)
@@ -508,8 +507,8 @@ void CScrivaView::doubleClickPresetArea()
     m_doc.SetTool(0);
     m_tracker.Clear();
     Repaint();
-    if (yes && host.presetAreaConfirmed)
-        host.presetAreaConfirmed();
+    if (yes)
+        host.PresetAreaConfirmed();
 }
 
 void CScrivaView::doubleClickText(QPoint)
@@ -524,8 +523,9 @@ void CScrivaView::doubleClickText(QPoint)
 
 bool CScrivaView::EditText()
 {
-    const DocumentHost& host = m_doc.Host();
-    TextDialog dialog(m_doc.SharedTextInfo(), host.string, this);
+    IWindowServices& window = m_doc.Window();
+    TextDialog dialog(
+        m_doc.SharedTextInfo(), [&window](int id) { return window.Text(id); }, this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     m_doc.SharedTextInfo() = dialog.Info();

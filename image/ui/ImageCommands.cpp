@@ -13,19 +13,16 @@ using namespace scriva::image;
 
 namespace {
 
-// The person's answer, or the test's when it answers for them.
-template <typename Dialog> int answer(Dialog& dialog, const std::function<void(Dialog&)>& answerFor)
+// The person's answer, or the test's when it answered for them.
+int answer(QDialog& dialog, bool answered)
 {
-    if (!answerFor)
-        return dialog.exec();
-    answerFor(dialog);
-    return dialog.result();
+    return answered ? dialog.result() : dialog.exec();
 }
 
 } // namespace
 
-ImageCommands::ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer)
-    : m_doc(doc), m_window(window), m_printer(printer)
+ImageCommands::ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer, Host& host)
+    : m_doc(doc), m_window(window), m_printer(printer), m_host(host)
 {
     m_text = [this](int id) { return string(id); };
 }
@@ -50,19 +47,17 @@ void ImageCommands::Install()
 
 QString ImageCommands::string(int id) const
 {
-    return m_doc.Host().string ? m_doc.Host().string(id) : QString();
+    return m_doc.Window().Text(id);
 }
 
 void ImageCommands::report(const QString& text) const
 {
-    if (m_doc.Host().showText)
-        m_doc.Host().showText(text);
+    m_doc.Window().Tell(m_doc.Host().BoxParent(), text, IWindowServices::Icon::Critical);
 }
 
 void ImageCommands::message(int id) const
 {
-    if (m_doc.Host().showMessage)
-        m_doc.Host().showMessage(id, false);
+    m_doc.Window().Tell(m_doc.Host().BoxParent(), id);
 }
 
 void ImageCommands::RunEdit(int command)
@@ -82,7 +77,7 @@ void ImageCommands::askRotation()
     FreeRotationDialog dialog(m_text, m_window);
     dialog.report = [this](const QString& text) { report(text); };
     dialog.SetAngle(FreeRotationDialog::DefaultAngle); // never the last angle
-    if (answer(dialog, aboutToAskRotation) != QDialog::Accepted)
+    if (answer(dialog, m_host.AnswerRotation(dialog)) != QDialog::Accepted)
         return;
     EditRequest request{cmd::kRotateFree};
     request.angle = dialog.Angle();
@@ -95,7 +90,7 @@ void ImageCommands::askSize()
     const CxImage& image = *m_doc.GetImage();
     ResizeDialog dialog(int(image.GetWidth()), int(image.GetHeight()), m_text, m_window);
     dialog.report = [this](const QString& text) { report(text); };
-    if (answer(dialog, aboutToAskSize) != QDialog::Accepted)
+    if (answer(dialog, m_host.AnswerSize(dialog)) != QDialog::Accepted)
         return;
     if (ResizeTooLarge(dialog.NewWidth(), dialog.NewHeight())) {
         report(QString::fromLatin1(kSizeExceeded));
@@ -129,8 +124,7 @@ void ImageCommands::startWorker(const EditRequest& request)
 void ImageCommands::setBusy(bool on)
 {
     m_doc.SetWorkerBusy(on);
-    if (busyChanged)
-        busyChanged(on);
+    m_host.BusyChanged(on);
 }
 
 void ImageCommands::finishEdit(int command)
@@ -141,8 +135,7 @@ void ImageCommands::finishEdit(int command)
     setBusy(false);
     if (result == EditResult::Failed)
         report(m_job.ErrorText());
-    if (editDone)
-        editDone(command);
+    m_host.EditDone(command);
     if (result == EditResult::OutOfMemory) {
         message(str::kRotationNoMemory);
         QCoreApplication::exit(1);
@@ -152,9 +145,8 @@ void ImageCommands::finishEdit(int command)
 ImagePrinter ImageCommands::makePrinter() const
 {
     ImagePrinter printer(m_printer, m_window, m_text);
-    printer.printMode = printMode;
-    printer.setPrintMode = setPrintMode;
-    printer.showMessage = [this](int id) { message(id); };
+    printer.modes = &m_host;
+    printer.window = &m_doc.Window();
     return printer;
 }
 
@@ -166,8 +158,7 @@ void ImageCommands::PrintImage(bool askFirst)
 
 void ImageCommands::PrintAt96Dpi()
 {
-    if (setPrintMode)
-        setPrintMode(mode::kPrintActualSize);
+    m_host.SetPrintMode(mode::kPrintActualSize);
     PrintImage(true);
 }
 

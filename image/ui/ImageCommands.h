@@ -10,13 +10,12 @@
 
 #include "image/EditJob.h"
 #include "image/PackText.h"
+#include "image/ui/ImagePrinter.h"
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 
 class CScrivaDoc;
-class ImagePrinter;
 class QPrinter;
 class QWidget;
 class FreeRotationDialog;
@@ -28,20 +27,24 @@ class ImageCommands : public QObject
 public:
     static constexpr char kSizeExceeded[] = "Size of image is exceeding!";
 
-    ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer);
-    ~ImageCommands() override;
+    // Where the print mode lives (the main frame) and who hears of an edit's
+    // end (the application: message 0x7E9 with the command id) and of the
+    // worker's state (the program's busy state follows it: buttons and timers
+    // wait).
+    class Host : public IPrintMode
+    {
+    public:
+        virtual void EditDone(int command) = 0;
+        virtual void BusyChanged(bool running) = 0;
+        // Tests answer the dialogs here instead of a person: true when they
+        // did (the dialog is not shown and its result is the answer).
+        virtual bool AnswerRotation(FreeRotationDialog&) { return false; }
+        virtual bool AnswerSize(ResizeDialog&) { return false; }
+    };
 
-    // Where the print mode lives (the main frame) and who hears of an edit's end
-    // (the application: message 0x7E9 with the command id).
-    std::function<int()> printMode;
-    std::function<void(int)> setPrintMode;
-    std::function<void(int command)> editDone;
-    // The program's busy state follows the worker (buttons and timers wait).
-    std::function<void(bool running)> busyChanged;
-    // Tests answer the dialogs here instead of a person: when set, the dialog
-    // is not shown and its result after the call is the answer.
-    std::function<void(FreeRotationDialog&)> aboutToAskRotation;
-    std::function<void(ResizeDialog&)> aboutToAskSize;
+    // The texts and boxes are the document's window's; the host is never owned.
+    ImageCommands(CScrivaDoc& doc, QWidget* window, QPrinter& printer, Host& host);
+    ~ImageCommands() override;
 
     // Registers the handlers with the document.
     void Install();
@@ -67,6 +70,7 @@ private:
     CScrivaDoc& m_doc;
     QPointer<QWidget> m_window;
     QPrinter& m_printer;
+    Host& m_host;
     PackText m_text;
     scriva::image::EditJob m_job;
 };

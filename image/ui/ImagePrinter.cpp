@@ -14,15 +14,19 @@ using scriva::mode::kPrintFitToPage;
 ImagePrinter::ImagePrinter(QPrinter& printer, QWidget* parent, PackText text)
     : m_printer(printer), m_parent(parent), m_text(std::move(text))
 {
-    // Captures values, not this: the printer object may be copied.
-    showMessage = [parent, text = m_text](int id) {
-        QMessageBox::warning(parent, QString(), PackString(text, id));
-    };
 }
 
 int ImagePrinter::Mode() const
 {
-    return printMode ? printMode() : kPrintFitToPage;
+    return modes ? modes->PrintMode() : kPrintFitToPage;
+}
+
+void ImagePrinter::showMessage(int id) const
+{
+    if (window)
+        window->Tell(m_parent, id);
+    else
+        QMessageBox::warning(m_parent, QString(), PackString(m_text, id));
 }
 
 bool ImagePrinter::PrintPage(QPrinter& printer, const CxImage& image, int mode)
@@ -66,8 +70,8 @@ void ImagePrinter::Preview(std::function<const CxImage*()> source)
             PrintPage(*printer, *image, dialog.Mode());
     });
     QObject::connect(&dialog, &PrintPreviewDialog::modeChanged, &dialog, [this](int mode) {
-        if (setPrintMode)
-            setPrintMode(mode);
+        if (modes)
+            modes->SetPrintMode(mode);
     });
     QObject::connect(&dialog, &PrintPreviewDialog::printRequested, &dialog, [&] {
         if (const CxImage* image = source())

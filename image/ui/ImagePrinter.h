@@ -5,6 +5,7 @@
 // the document's image through it and the capture view the camera's current
 // frame. User-interface thread only.
 
+#include "image/IWindowServices.h"
 #include "image/PackText.h"
 
 #include <functional>
@@ -13,6 +14,16 @@ class CxImage;
 class QPrinter;
 class QWidget;
 
+// Where the print mode lives (the main frame keeps it): 94 fit to the page,
+// 96 its screen size.
+class IPrintMode
+{
+public:
+    virtual ~IPrintMode() = default;
+    virtual int PrintMode() const = 0;
+    virtual void SetPrintMode(int mode) = 0;
+};
+
 class ImagePrinter
 {
 public:
@@ -20,11 +31,11 @@ public:
 
     ImagePrinter(QPrinter& printer, QWidget* parent, PackText text = {});
 
-    // Where the print mode lives (94 fit, 96 screen size); fit without these.
-    std::function<int()> printMode;
-    std::function<void(int)> setPrintMode;
-    // Shows a numbered string of the pack (a message box by default).
-    std::function<void(int)> showMessage;
+    // Where the print mode lives; fit to the page without one. Never owned.
+    IPrintMode* modes = nullptr;
+    // The window that shows the numbered messages; without one, Qt's warning
+    // box with the pack's text. Never owned.
+    IWindowServices* window = nullptr;
 
     // One page with the picture on an active printer; false when the printer
     // cannot be painted on.
@@ -39,6 +50,8 @@ public:
     int Mode() const;
 
 private:
+    void showMessage(int id) const;
+
     QPrinter& m_printer;
     QWidget* m_parent;
     PackText m_text;

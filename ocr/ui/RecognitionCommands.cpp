@@ -46,16 +46,20 @@ QString askWithFileDialog(QWidget* parent, const QString& proposal, const QStrin
 
 } // namespace
 
-RecognitionCommands::RecognitionCommands(CScrivaDoc& doc, IWindowServices& window, OcrHooks hooks,
-                                         QObject* parent)
-    : QObject(parent), m_doc(doc), m_window(window), m_hooks(std::move(hooks))
+OcrSettings OcrHooks::Settings() const
 {
-    if (!m_hooks.askSavePath) {
-        m_hooks.askSavePath = [this](const QString& proposal, const QStringList& filters) {
-            return askWithFileDialog(m_hooks.window ? m_hooks.window() : nullptr, proposal,
-                                     filters);
-        };
-    }
+    return OcrSettings::Defaults();
+}
+
+QString OcrHooks::AskSavePath(const QString& proposal, const QStringList& filters)
+{
+    return askWithFileDialog(DialogParent(), proposal, filters);
+}
+
+RecognitionCommands::RecognitionCommands(CScrivaDoc& doc, IWindowServices& window, OcrHooks& hooks,
+                                         QObject* parent)
+    : QObject(parent), m_doc(doc), m_window(window), m_hooks(hooks)
+{
     m_engine.SetSettingsReader([this] { return settings(); });
 }
 
@@ -69,8 +73,8 @@ QString RecognitionCommands::string(int id) const
 void RecognitionCommands::showBox(const QString& text, const QString& caption, bool information)
 {
     QWidget* owner = QApplication::focusWidget();
-    if (!owner && m_hooks.window)
-        owner = m_hooks.window();
+    if (!owner)
+        owner = m_hooks.DialogParent();
     m_window.Tell(owner, text,
                   information ? IWindowServices::Icon::Information
                               : IWindowServices::Icon::Critical,
@@ -79,17 +83,17 @@ void RecognitionCommands::showBox(const QString& text, const QString& caption, b
 
 OcrSettings RecognitionCommands::settings() const
 {
-    return m_hooks.settings ? m_hooks.settings() : OcrSettings::Defaults();
+    return m_hooks.Settings();
 }
 
 bool RecognitionCommands::imageViewShown() const
 {
-    return m_hooks.rightAreaMode && m_hooks.rightAreaMode() == scriva::mode::kImage;
+    return m_hooks.RightAreaMode() == scriva::mode::kImage;
 }
 
 QString RecognitionCommands::firstSelected() const
 {
-    const QStringList paths = m_hooks.selectedPaths ? m_hooks.selectedPaths() : QStringList();
+    const QStringList paths = m_hooks.SelectedPaths();
     return paths.value(0);
 }
 
@@ -110,11 +114,10 @@ bool RecognitionCommands::OnCommand(int id)
         SaveText(id == CmdSaveTextWord);
         return true;
     case CmdShowSearchBar:
-        if (m_hooks.showSearchBar)
-            m_hooks.showSearchBar();
+        m_hooks.ShowSearchBar();
         return true;
     case CmdSearch:
-        Search(m_hooks.searchText ? m_hooks.searchText() : QString());
+        Search(m_hooks.SearchText());
         return true;
     case CmdShowAll:
         Search(QString());
@@ -146,23 +149,21 @@ std::optional<CommandState> RecognitionCommands::OnUpdateCommand(int id) const
 
 void RecognitionCommands::RecognizeSelected(int language)
 {
-    const QStringList paths = m_hooks.selectedPaths ? m_hooks.selectedPaths() : QStringList();
+    const QStringList paths = m_hooks.SelectedPaths();
     if (m_running || paths.isEmpty())
         return;
     RecognitionOptions options;
     options.language = language;
     options.settings = [s = settings()] { return s; }; // the worker reads no live store
 
-    RecognitionWaitDialog dialog(m_window, int(paths.size()),
-                                 m_hooks.window ? m_hooks.window() : nullptr);
+    RecognitionWaitDialog dialog(m_window, int(paths.size()), m_hooks.DialogParent());
     RecognitionJob job;
     connect(&job, &RecognitionJob::progress, &dialog, &RecognitionWaitDialog::SetProgress);
     connect(&job, &RecognitionJob::finished, this, [this, &job] { TakeTexts(job.Texts()); });
     connect(&job, &RecognitionJob::finished, &dialog, &RecognitionWaitDialog::Finish);
     connect(&dialog, &RecognitionWaitDialog::cancelRequested, &job, &RecognitionJob::Cancel);
     m_running = true;
-    if (m_hooks.setBusy)
-        m_hooks.setBusy(true);
+    m_hooks.SetBusy(true);
     job.Start(paths, options, string(scriva::str::kNotRecognised));
     dialog.exec();
     if (job.IsRunning()) { // the dialog went without the job's end: wait for it here
@@ -171,13 +172,12 @@ void RecognitionCommands::RecognizeSelected(int language)
         rest.exec();
     }
     m_running = false;
-    if (m_hooks.setBusy)
-        m_hooks.setBusy(false);
+    m_hooks.SetBusy(false);
 }
 
 void RecognitionCommands::TakeTexts(const QVariantMap& texts)
 {
-    CRecognizeView* pane = m_hooks.pane ? m_hooks.pane() : nullptr;
+    CRecognizeView* pane = m_hooks.Pane();
     if (!texts.isEmpty()) {
         // What the user typed goes in first, so that a new recognition wins.
         if (pane)
@@ -197,16 +197,14 @@ void RecognitionCommands::TakeTexts(const QVariantMap& texts)
 void RecognitionCommands::ActivateRegionTool(int id)
 {
     m_regionLanguage = id == CmdRegionChinese ? kLanguageChinese : kLanguageLatin;
-    if (m_hooks.setTool)
-        m_hooks.setTool(id);
-    if (m_hooks.showResultPane)
-        m_hooks.showResultPane(true);
+    m_hooks.SetTool(id);
+    m_hooks.ShowResultPane(true);
 }
 
 bool RecognitionCommands::RecognizeSelection(const QRect& imageRect, QString& text)
 {
     text.clear();
-    const CxImage* current = m_hooks.image ? m_hooks.image() : nullptr;
+    const CxImage* current = m_hooks.Image();
     bool ok = false;
     if (current && current->IsValid()) {
         m_window.SetBusyCursor(true);
@@ -293,11 +291,11 @@ bool RecognitionCommands::SaveText(bool wordFile)
         filters = {QStringLiteral("Text (*.txt)"), QStringLiteral("Word (*.doc)"),
                    QStringLiteral("Excel (*.xls)"), QStringLiteral("All (*)")};
     }
-    const QString target = m_hooks.askSavePath(proposal, filters);
+    const QString target = m_hooks.AskSavePath(proposal, filters);
     if (target.isEmpty())
         return false;
     // The pane may show another image's text: it is saved only when it belongs here.
-    CRecognizeView* pane = m_hooks.pane ? m_hooks.pane() : nullptr;
+    CRecognizeView* pane = m_hooks.Pane();
     if (pane && pane->TextPath() == path)
         text = pane->StoredText();
     QString error;
@@ -311,27 +309,23 @@ bool RecognitionCommands::SaveText(bool wordFile)
 
 void RecognitionCommands::showInPane(const QString& path, const QString& text)
 {
-    if (m_hooks.showResultPane)
-        m_hooks.showResultPane(true);
-    if (CRecognizeView* pane = m_hooks.pane ? m_hooks.pane() : nullptr)
+    m_hooks.ShowResultPane(true);
+    if (CRecognizeView* pane = m_hooks.Pane())
         pane->SetResultText(path, text);
 }
 
 void RecognitionCommands::Search(const QString& needle)
 {
-    QStringList paths = needle.isEmpty() ? (m_hooks.allFiles ? m_hooks.allFiles() : QStringList())
-                                         : PathsContaining(m_doc.RecognisedTexts(), needle);
+    QStringList paths =
+        needle.isEmpty() ? m_hooks.AllFiles() : PathsContaining(m_doc.RecognisedTexts(), needle);
     std::sort(paths.begin(), paths.end());
     paths.erase(std::unique(paths.begin(), paths.end()), paths.end());
-    if (m_hooks.showFiles)
-        m_hooks.showFiles(paths);
+    m_hooks.ShowFiles(paths);
     if (paths.isEmpty()) {
-        if (m_hooks.openPath)
-            m_hooks.openPath(QString());
+        m_hooks.OpenPath(QString());
         return;
     }
-    if (m_hooks.openPath)
-        m_hooks.openPath(paths.first());
+    m_hooks.OpenPath(paths.first());
     QString text; // a file without a text gets no empty one here
     if (LookupText(m_doc.RecognisedTexts(), text, paths.first()) && !text.isEmpty())
         showInPane(paths.first(), text);

@@ -20,31 +20,38 @@
 #include <QPixmap>
 #include <QRect>
 #include <QVariantMap>
-#include <functional>
 
 class CRecognizeView;
 class CxImage;
 class IWindowServices;
 class QWidget;
 
-struct OcrHooks
+// What the commands need of the windows around them. The main frame is one
+// (FrameOcrHooks); tests give their own. Every member has a plain default:
+// the default settings, no parent, no image view, nothing selected or shown,
+// and the plain save dialog.
+class OcrHooks
 {
-    std::function<scriva::ocr::OcrSettings()> settings; // read afresh at each use
-    std::function<QWidget*()> window;                   // parent of dialogs
-    std::function<int()> rightAreaMode;                 // 101 image view, 154 capture view
-    std::function<QStringList()> selectedPaths;         // selected thumbnails, in list order
-    std::function<QStringList()> allFiles;              // every file the document lists
-    std::function<const CxImage*()> image;              // the document's current image
-    std::function<void(int tool)> setTool;              // the image view's mouse tool
-    std::function<CRecognizeView*()> pane;
-    std::function<void(bool half)> showResultPane;
-    std::function<void()> showSearchBar;               // shown, its edit focused
-    std::function<QString()> searchText;               // the bar's edit 1084
-    std::function<void(const QStringList&)> showFiles; // the thumbnail list shows these
-    std::function<void(const QString&)> openPath;      // the document opens it ("" = none)
-    std::function<void(bool)> setBusy;                 // the recognition worker runs
-    // The save dialog: proposed path and filter list in, chosen path out (empty: cancelled).
-    std::function<QString(const QString& proposal, const QStringList& filters)> askSavePath;
+public:
+    virtual ~OcrHooks() = default;
+
+    virtual scriva::ocr::OcrSettings Settings() const; // read afresh at each use
+    virtual QWidget* DialogParent() const { return nullptr; }
+    virtual int RightAreaMode() const { return 0; }          // 101 image view, 154 capture view
+    virtual QStringList SelectedPaths() const { return {}; } // selected thumbnails, in list order
+    virtual QStringList AllFiles() const { return {}; }      // every file the document lists
+    virtual const CxImage* Image() const { return nullptr; } // the document's current image
+    virtual void SetTool(int /*tool*/) {}                    // the image view's mouse tool
+    virtual CRecognizeView* Pane() const { return nullptr; }
+    virtual void ShowResultPane(bool /*half*/) {}
+    virtual void ShowSearchBar() {}                         // shown, its edit focused
+    virtual QString SearchText() const { return {}; }       // the bar's edit 1084
+    virtual void ShowFiles(const QStringList& /*paths*/) {} // the thumbnail list shows these
+    virtual void OpenPath(const QString& /*path*/) {}       // the document opens it ("" = none)
+    virtual void SetBusy(bool /*on*/) {}                    // the recognition worker runs
+    // The save dialog: proposed path and filter list in, chosen path out
+    // (empty: cancelled).
+    virtual QString AskSavePath(const QString& proposal, const QStringList& filters);
 };
 
 class RecognitionCommands : public QObject, public ICommandTarget
@@ -62,7 +69,8 @@ public:
     static constexpr int CmdShowAll = scriva::ctl::kShowAll;
     static constexpr int kMaxDragLines = 100;
 
-    RecognitionCommands(CScrivaDoc& doc, IWindowServices& window, OcrHooks hooks,
+    // Neither the window nor the hooks are owned.
+    RecognitionCommands(CScrivaDoc& doc, IWindowServices& window, OcrHooks& hooks,
                         QObject* parent = nullptr);
     ~RecognitionCommands() override;
 
@@ -104,7 +112,7 @@ private:
 
     CScrivaDoc& m_doc;
     IWindowServices& m_window;
-    OcrHooks m_hooks;
+    OcrHooks& m_hooks;
     COcrEngine m_engine; // region recognition, on this thread
     int m_regionLanguage = scriva::ocr::kLanguageLatin;
     bool m_running = false;

@@ -69,25 +69,40 @@ struct Recorder : TestWindowServices
     QString ChooseFolder(QWidget*, const QString&, const QString&) override { return chosenFolder; }
 };
 
-inline FrameServices servicesFor(Recorder& rec)
+// The frame's services over the English pack and the recorder; a test may
+// put its own skin files or toolbars in place.
+class TestFrameServices : public FrameServices
 {
-    LanguagePack& pack = englishPack();
-    FrameServices s;
-    s.menu = [&pack](int id) { return pack.Menu(id); };
-    s.toolbar = [&pack](int id) { return pack.Toolbar(id); };
-    s.bitmap = [&pack](int id) { return pack.Bitmap(id); };
-    s.skinFile = [&pack](scriva::settings::Key key) {
-        return pack.FilePath(QStringLiteral("skin/") + QLatin1String(key.name) + ".bmp");
-    };
-    s.saveFolder = [&rec] { return rec.saveFolder; };
-    s.isBusy = [&rec] { return rec.busy; };
-    s.window = &rec;
-    s.openFile = [&rec](const QString& path) {
-        rec.opened << path;
+public:
+    explicit TestFrameServices(Recorder& rec) : m_rec(rec) {}
+
+    std::function<QString(scriva::settings::Key)> skinFile; // unset: the pack's skin
+    std::function<QJsonValue(int)> toolbar;                 // unset: the pack's toolbars
+
+    IWindowServices& Window() const override { return m_rec; }
+    QJsonValue Menu(int id) const override { return englishPack().Menu(id); }
+    QJsonValue Toolbar(int id) const override
+    {
+        return toolbar ? toolbar(id) : englishPack().Toolbar(id);
+    }
+    QPixmap Bitmap(int id) const override { return englishPack().Bitmap(id); }
+    QString SkinFile(scriva::settings::Key key) const override
+    {
+        if (skinFile)
+            return skinFile(key);
+        return englishPack().FilePath(QStringLiteral("skin/") + QLatin1String(key.name) + ".bmp");
+    }
+    QString SaveFolder() const override { return m_rec.saveFolder; }
+    bool IsBusy() const override { return m_rec.busy; }
+    bool OpenFile(const QString& path) override
+    {
+        m_rec.opened << path;
         return true;
-    };
-    return s;
-}
+    }
+
+private:
+    Recorder& m_rec;
+};
 
 // A capture view over a camera that always starts.
 class StartingVideoView : public CVideoView
@@ -120,11 +135,12 @@ struct Fixture
 {
     CScrivaDoc doc;
     Recorder rec;
+    TestFrameServices services{rec};
     std::unique_ptr<CMainFrame> frame;
 
     explicit Fixture(QSize size = QSize(1024, 768))
     {
-        frame = std::make_unique<CMainFrame>(servicesFor(rec), doc);
+        frame = std::make_unique<CMainFrame>(services, doc);
         frame->resize(size);
         frame->show();
         QCoreApplication::processEvents();

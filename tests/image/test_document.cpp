@@ -46,10 +46,12 @@ public:
     void Repaint() override { ++repaints; }
 };
 
-struct Recorder
+// The windows around the document: texts "string <id>", and every box,
+// question and prompt recorded with the answer the test set.
+struct Recorder : DocumentHost, IWindowServices
 {
-    QStringList texts;
-    std::vector<int> messages;
+    QStringList texts;         // reports (critical boxes)
+    std::vector<int> messages; // numbered messages, by id
     QStringList questions;
     bool answerYes = false;
     QString promptAnswer; // empty: Cancel
@@ -59,31 +61,50 @@ struct Recorder
     QStringList recent;
     QStringList statusAll;
     QString zoomPane;
-};
+    int mode = 101;
+    bool busy = false;
+    // Answers the file-name prompt instead of the fields above when set.
+    std::function<bool(QString& name, int& type, const QString& title)> prompt;
 
-DocumentHost hostFor(Recorder& r)
-{
-    DocumentHost h;
-    h.string = [](int id) { return QStringLiteral("string %1").arg(id); };
-    h.showText = [&r](const QString& t) { r.texts << t; };
-    h.showMessage = [&r](int id, bool) { r.messages.push_back(id); };
-    h.askYesNo = [&r](const QString& q) {
-        r.questions << q;
-        return r.answerYes;
-    };
-    h.promptSaveName = [&r](QString& name, int& type, const QString& title) {
-        r.promptedType = type;
-        r.promptTitle = title;
-        if (r.promptAnswer.isEmpty())
+    bool PromptSaveName(QString& name, int& type, const QString& title) override
+    {
+        if (prompt)
+            return prompt(name, type, title);
+        promptedType = type;
+        promptTitle = title;
+        if (promptAnswer.isEmpty())
             return false;
-        name = r.promptAnswer;
-        if (r.promptType != 0)
-            type = r.promptType;
+        name = promptAnswer;
+        if (promptType != 0)
+            type = promptType;
         return true;
-    };
-    h.addRecentFile = [&r](const QString& p) { r.recent << p; };
-    return h;
-}
+    }
+    int RightAreaMode() const override { return mode; }
+    bool ProgramBusy() const override { return busy; }
+    void AddRecentFile(const QString& p) override { recent << p; }
+
+    QString Text(int id) const override { return QStringLiteral("string %1").arg(id); }
+    Button Ask(QWidget*, const QString& text, Buttons buttons, Icon icon, Button,
+               const QString&) override
+    {
+        if (buttons != Ok) {
+            questions << text;
+            return answerYes ? Yes : No;
+        }
+        if (icon == Icon::Critical)
+            texts << text;
+        else // "string <id>"
+            messages.push_back(text.section(QLatin1Char(' '), 1).toInt());
+        return Ok;
+    }
+    QString ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+    void SetBusyCursor(bool) override {}
+    void Post(std::function<void()> task) override
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(task),
+                                  Qt::QueuedConnection);
+    }
+};
 
 // A 24-bit picture with a gradient, so crops and codecs show where pixels went.
 CxImage gradient(int w, int h)
@@ -129,7 +150,7 @@ protected:
     void SetUp() override
     {
         guiApp();
-        doc.SetHost(hostFor(rec));
+        doc.SetHost(rec, rec);
         doc.SetImageView(&view);
         QObject::connect(&doc, &CScrivaDoc::statusPanesChanged,
                          [this](int what, const QStringList& t) {
@@ -448,22 +469,18 @@ TEST_F(DocumentTest, ProposalCopyAndChosenType)
     ASSERT_TRUE(doc.OpenDocument(path));
     rec.promptAnswer.clear(); // Cancel
     int seen = -1;
-    doc.SetHost([&] {
-        DocumentHost h = hostFor(rec);
-        h.promptSaveName = [&](QString& name, int& type, const QString&) {
-            seen = type;
-            EXPECT_EQ(name, dir.filePath(QStringLiteral("UntitledImage"))); // the folder stays
-            return false;
-        };
-        return h;
-    }());
+    rec.prompt = [&](QString& name, int& type, const QString&) {
+        seen = type;
+        EXPECT_EQ(name, dir.filePath(QStringLiteral("UntitledImage"))); // the folder stays
+        return false;
+    };
     doc.SetChosenType(21);
     EXPECT_FALSE(doc.DoSave(QString(), true));
     EXPECT_EQ(seen, 4); // preset with the image's format
     EXPECT_EQ(doc.ChosenType(), 0) << "a cancelled prompt leaves no chosen type";
 
     // Save a copy as JPEG: the document keeps its path and its edits.
-    doc.SetHost(hostFor(rec));
+    rec.prompt = nullptr;
     ASSERT_TRUE(doc.CropTo(QRect(0, 0, 10, 10)));
     rec.promptAnswer = dir.filePath(QStringLiteral("copy.jpg"));
     ASSERT_TRUE(doc.OnCommand(CScrivaDoc::CmdSaveCopyJpeg));
@@ -603,12 +620,8 @@ TEST_F(DocumentTest, MailWritesABitmapAndRunsTheMailProgram)
 
 TEST_F(DocumentTest, CommandStatesFollowImageBusyAndMode)
 {
-    int mode = 101;
-    bool busy = false;
-    DocumentHost h = hostFor(rec);
-    h.rightAreaMode = [&] { return mode; };
-    h.programBusy = [&] { return busy; };
-    doc.SetHost(h);
+    int& mode = rec.mode;
+    bool& busy = rec.busy;
     const int imageCommands[] = {CScrivaDoc::CmdSave, CScrivaDoc::CmdSaveAs,
                                  CScrivaDoc::CmdSendMail, CScrivaDoc::CmdCropTool,
                                  CScrivaDoc::CmdLassoTool};

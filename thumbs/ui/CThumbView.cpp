@@ -319,7 +319,7 @@ bool CThumbView::SelectItem(int flags, int index)
 
 bool CThumbView::openPath(const QString& path)
 {
-    return m_hooks.openPath ? m_hooks.openPath(path) : false;
+    return m_hooks && m_hooks->OpenPath(path);
 }
 
 bool CThumbView::OpenItem(int index)
@@ -399,8 +399,8 @@ void CThumbView::onClicked(const QModelIndex& index)
     const QString path = PathAt(index.row());
     if (!(m_clickModifiers & (Qt::ShiftModifier | Qt::ControlModifier)))
         OpenItem(index.row());
-    if (m_hooks.showItemText)
-        m_hooks.showItemText(path);
+    if (m_hooks)
+        m_hooks->ShowItemText(path);
 }
 
 void CThumbView::keyPressEvent(QKeyEvent* event)
@@ -436,7 +436,7 @@ void CThumbView::contextMenuEvent(QContextMenuEvent* event)
         ask(MsgOperationRunning, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok);
         return;
     }
-    QMenu* menu = m_hooks.contextMenu ? m_hooks.contextMenu(this) : nullptr;
+    QMenu* menu = m_hooks ? m_hooks->ContextMenu(this) : nullptr;
     if (menu)
         menu->exec(event->globalPos());
 }
@@ -460,16 +460,19 @@ void CThumbView::startDrag(Qt::DropActions)
 
 bool CThumbView::operationRunning() const
 {
-    return m_hooks.imageOperationRunning && m_hooks.imageOperationRunning();
+    return m_hooks && m_hooks->ImageOperationRunning();
 }
 
 QMessageBox::StandardButton CThumbView::ask(int id, QMessageBox::StandardButtons buttons,
                                             QMessageBox::Icon icon,
                                             QMessageBox::StandardButton defaultButton)
 {
-    if (!m_hooks.message)
+    if (!m_window)
         return QMessageBox::Cancel;
-    return m_hooks.message(this, id, buttons, icon, defaultButton);
+    // The window's buttons and icons have Qt's values and order.
+    return QMessageBox::StandardButton(m_window->Ask(
+        this, m_window->Text(id), IWindowServices::Buttons(int(buttons)),
+        IWindowServices::Icon(int(icon)), IWindowServices::Button(int(defaultButton))));
 }
 
 void CThumbView::DeleteSelected()
@@ -533,7 +536,7 @@ void CThumbView::ClearAll()
         return;
     // The document lets go of its image first; if the user keeps an unsaved
     // edit there, nothing is deleted.
-    if (!openPath(QString()) && m_hooks.openPath)
+    if (!openPath(QString()) && m_hooks)
         return;
     StopBuilding();
     m_folder.clear();

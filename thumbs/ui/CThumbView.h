@@ -14,9 +14,11 @@
 #include "image/CScrivaDoc.h"
 #include "image/CommandTarget.h"
 #include "image/IDocumentView.h"
+#include "image/IWindowServices.h"
 #include "thumbs/ThumbItem.h"
 
 #include <QListView>
+#include <QMessageBox>
 #include <vector>
 
 class CConfigFile;
@@ -46,7 +48,9 @@ public:
     explicit CThumbView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CThumbView() override;
 
-    void SetHooks(ThumbViewHooks hooks) { m_hooks = std::move(hooks); }
+    // Neither is owned; both stay until replaced.
+    void SetHooks(ThumbViewHooks& hooks) { m_hooks = &hooks; }
+    void SetWindow(IWindowServices& window) { m_window = &window; }
     void SetSettings(const CConfigFile* settings) { m_settings = settings; }
 
     // ----- filling the list
@@ -138,7 +142,8 @@ private:
     CScrivaDoc& m_doc;
     ThumbListModel* m_model;
     scriva::thumbs::ThumbBuilder* m_builder;
-    ThumbViewHooks m_hooks;
+    ThumbViewHooks* m_hooks = nullptr;
+    IWindowServices* m_window = nullptr;
     const CConfigFile* m_settings = nullptr;
     QString m_folder;
     QSize m_cell; // empty until cells are set up

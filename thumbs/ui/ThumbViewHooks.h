@@ -1,31 +1,29 @@
 #pragma once
 // What the thumbnail column asks of the rest of the program: opening a file in
-// the document, numbered message boxes, the context menu of the pack, whether
-// an image operation runs, and showing an item's recognised text. The main
-// frame fills it; every member may stay empty (then: nothing opens, boxes
-// answer Cancel, no menu, no operation runs). User-interface thread only.
+// the document, the context menu of the pack, whether an image operation runs,
+// and showing an item's recognised text. Its boxes come from the window's
+// services (CThumbView::SetWindow). The main frame is one (CMainFrame);
+// tests give their own. A column without hooks opens
+// nothing, shows no menu and sees no operation running; without window
+// services its boxes answer Cancel. User-interface thread only.
 
-#include <QMessageBox>
 #include <QString>
-#include <functional>
 
 class QMenu;
 class QWidget;
 
-struct ThumbViewHooks
+class ThumbViewHooks
 {
+public:
+    virtual ~ThumbViewHooks() = default;
+
     // Opens a file in the document; the empty path clears it. False: not opened
     // (or, for the empty path, the user kept the current image).
-    std::function<bool(const QString& path)> openPath;
-    // A message box with a numbered string; returns the button pressed.
-    std::function<QMessageBox::StandardButton(
-        QWidget* parent, int stringId, QMessageBox::StandardButtons buttons, QMessageBox::Icon icon,
-        QMessageBox::StandardButton defaultButton)>
-        message;
-    // The context menu (its first popup), owned by the caller; null: no menu.
-    std::function<QMenu*(QWidget* owner)> contextMenu;
-    std::function<bool()> imageOperationRunning;
+    virtual bool OpenPath(const QString& path) = 0;
+    // The context menu (its first popup), owned by the hooks; null: no menu.
+    virtual QMenu* ContextMenu(QWidget* owner) = 0;
+    virtual bool ImageOperationRunning() const = 0;
     // After a plain click: show the recognised text stored for the path in the
     // result pane, or collapse the pane when there is none.
-    std::function<void(const QString& path)> showItemText;
+    virtual void ShowItemText(const QString& path) = 0;
 };

@@ -130,16 +130,24 @@ void FrameCommandTest::frameCommandStates()
 void FrameCommandTest::routingOrderAndApplicationRules()
 {
     Fixture f;
-    std::vector<int> reached;
-    f.frame->router().setApplicationHandler([&](int id) {
-        reached.push_back(id);
-        return id == scriva::cmd::kAbout;
-    });
-    f.frame->router().setApplicationUpdateRule([](int id) -> std::optional<CommandState> {
-        if (id == scriva::cmd::kAbout || id == scriva::cmd::kPrintFit)
-            return CommandState::Enabled(true);
-        return std::nullopt;
-    });
+    // The application handles About and answers for About and the fit mode.
+    struct Application : ICommandTarget
+    {
+        std::vector<int> reached;
+        bool OnCommand(int id) override
+        {
+            reached.push_back(id);
+            return id == scriva::cmd::kAbout;
+        }
+        std::optional<CommandState> OnUpdateCommand(int id) const override
+        {
+            if (id == scriva::cmd::kAbout || id == scriva::cmd::kPrintFit)
+                return CommandState::Enabled(true);
+            return std::nullopt;
+        }
+    } application;
+    const std::vector<int>& reached = application.reached;
+    f.frame->router().setApplication(&application);
     QVERIFY(f.frame->router().dispatch(scriva::cmd::kAbout));
     QCOMPARE(reached, std::vector<int>{scriva::cmd::kAbout});
     QVERIFY(f.frame->actions().find(scriva::cmd::kAbout)->isEnabled());
@@ -368,20 +376,20 @@ private slots:
         ChainTarget view(QStringLiteral("view"), &log);
         ChainTarget doc(QStringLiteral("doc"), &log);
         ChainTarget frame(QStringLiteral("frame"), &log);
-        std::map<int, CommandState> appHandles;
+        ChainTarget app(QStringLiteral("app"), &log);
+        std::map<int, CommandState>& appHandles = app.handles;
         CommandRouter router;
-        ICommandTarget* active = &view;
-        router.setActiveViewProvider([&] { return active; });
+        struct Window : CommandRouter::Window
+        {
+            ICommandTarget* active = nullptr;
+            ICommandTarget* ActiveView() const override { return active; }
+        } window;
+        ICommandTarget*& active = window.active;
+        active = &view;
+        router.setWindow(&window);
         router.setDocument(&doc);
         router.setFrame(&frame);
-        router.setApplicationHandler([&](int id) {
-            log.push_back(QStringLiteral("app %1").arg(id));
-            return appHandles.count(id) != 0;
-        });
-        router.setApplicationUpdateRule([&](int id) -> std::optional<CommandState> {
-            const auto it = appHandles.find(id);
-            return it == appHandles.end() ? std::nullopt : std::optional<CommandState>(it->second);
-        });
+        router.setApplication(&app);
         QSignalSpy dispatched(&router, &CommandRouter::commandDispatched);
 
         // Everyone handles 1: the view wins, nobody after it is asked.

@@ -52,7 +52,7 @@ void FrameSkinTest::missingSkinFilesFallBack()
 {
     CScrivaDoc doc;
     Recorder rec;
-    FrameServices services = servicesFor(rec);
+    TestFrameServices services(rec);
     services.skinFile = [](scriva::settings::Key key) {
         return QStringLiteral("/nonexistent/skin/") + QLatin1String(key.name) + ".bmp";
     };

@@ -62,7 +62,7 @@ void FrameWindowsTest::frameFromTheApplication()
     // A confirmed preset area becomes the photos' page size in the application's store.
     app.settings().SetString(QStringLiteral("sizePicture"), QStringLiteral("A4"),
                              QStringLiteral("TAKE_PHOTOS_SET"));
-    windows.document().Host().presetAreaConfirmed();
+    windows.document().Host().PresetAreaConfirmed();
     QVERIFY(frame->PresetAreaFlag());
     QCOMPARE(
         app.settings().GetString(QStringLiteral("sizePicture"), QStringLiteral("TAKE_PHOTOS_SET")),
@@ -72,7 +72,7 @@ void FrameWindowsTest::frameFromTheApplication()
 void FrameWindowsTest::missingToolbarFailsCreation()
 {
     Recorder rec;
-    FrameServices services = servicesFor(rec);
+    TestFrameServices services(rec);
     services.toolbar = [](int) { return QJsonValue(QJsonValue::Undefined); };
     CScrivaDoc doc;
     {

@@ -8,6 +8,7 @@
 #include "config/CommandIds.h"
 #include "image/PrintLayout.h"
 #include "image/ui/ImagePrinter.h"
+#include "tests/common/TestPrintMode.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -56,7 +57,8 @@ private slots:
             printer.setResolution(300);
             printer.setPageOrientation(QPageLayout::Landscape);
             ImagePrinter printing(printer, nullptr);
-            printing.printMode = [mode] { return mode; };
+            TestPrintMode modes(mode);
+            printing.modes = &modes;
             QVERIFY(PrintCameraPicture(view, printing, false));
 
             // The page rendered at one pixel per point: the picture's red page

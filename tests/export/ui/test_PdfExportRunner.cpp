@@ -6,6 +6,7 @@
 #include "export/ui/PdfExportRunner.h"
 #include "image/cximage/CxImage.h"
 #include "tests/common/PdfProbe.h"
+#include "tests/common/TestWindowServices.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -34,16 +35,17 @@ QString writePicture(const QString& path, int w, int h, uint32_t format)
     return path;
 }
 
-struct Reports
+// The boxes the export shows, over pack texts "<id>".
+struct Reports : TestWindowServices
 {
-    QStringList texts;
-    QList<int> messages;
+    Reports()
+    {
+        texts = [](int id) { return QStringLiteral("<%1>").arg(id); };
+    }
     PdfExportUi ui()
     {
         PdfExportUi ui;
-        ui.string = [](int id) { return QStringLiteral("<%1>").arg(id); };
-        ui.showText = [this](const QString& t) { texts << t; };
-        ui.showMessage = [this](int id) { messages << id; };
+        ui.window = this;
         return ui;
     }
 };
@@ -63,17 +65,18 @@ private slots:
         Reports reports;
         QVERIFY(RunPdfExport(pdf, {a, b}, reports.ui()));
         QCOMPARE(pdftest::PageCount(pdf), 2);
-        QVERIFY(reports.texts.isEmpty());
+        QVERIFY(reports.boxes.isEmpty());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
 
         QVERIFY(!RunPdfExport(dir.filePath("none.pdf"), {}, reports.ui()));
-        QCOMPARE(reports.messages, QList<int>{62004});
+        QCOMPARE(reports.BoxTexts(), QStringList{"<62004>"});
         QVERIFY(!QFileInfo::exists(dir.filePath("none.pdf")));
 
+        reports.boxes.clear();
         QVERIFY(
             !RunPdfExport(dir.filePath("bad.pdf"), {a, dir.filePath("gone.png")}, reports.ui()));
-        QCOMPARE(reports.texts.size(), 1);
-        const QString report = reports.texts[0];
+        QCOMPARE(reports.boxes.size(), 1);
+        const QString report = reports.boxes[0].text;
         QVERIFY2(report.startsWith("<62005>\n" + dir.filePath("bad.pdf") + "\n"),
                  qPrintable(report));
         QVERIFY2(report.contains("gone.png"), qPrintable(report));
@@ -103,8 +106,7 @@ private slots:
         ui.threads = 1;
         QVERIFY(!RunPdfExport(dir.filePath("c.pdf"), images, ui));
         QVERIFY(sawBox);
-        QVERIFY(reports.texts.isEmpty());
-        QVERIFY(reports.messages.isEmpty());
+        QVERIFY(reports.boxes.isEmpty());
         QVERIFY(!QFileInfo::exists(dir.filePath("c.pdf")));
     }
 

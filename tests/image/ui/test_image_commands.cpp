@@ -11,6 +11,7 @@
 #include "image/ui/ImageCommands.h"
 #include "image/ui/ResizeDialog.h"
 #include "image/ui/WaitDialog.h"
+#include "tests/common/TestWindowServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,30 +47,55 @@ bool samePicture(const CxImage& a, const CxImage& b)
            std::memcmp(a.GetBits(), b.GetBits(), size_t(a.GetEffWidth()) * a.GetHeight()) == 0;
 }
 
-struct Fixture
+struct Fixture : ImageCommands::Host
 {
+    TestWindowServices window;
     CScrivaDoc doc;
     QPrinter printer{QPrinter::HighResolution};
-    ImageCommands commands{doc, nullptr, printer};
-    QStringList texts;
-    QList<int> messages;
+    ImageCommands commands{doc, nullptr, printer, *this};
     QList<int> done;
     int mode = mode::kPrintFitToPage;
+    // The test's answers to the dialogs; unset: a person's.
+    std::function<void(FreeRotationDialog&)> aboutToAskRotation;
+    std::function<void(ResizeDialog&)> aboutToAskSize;
 
     Fixture()
     {
-        DocumentHost host;
-        host.string = [](int id) { return QStringLiteral("string %1").arg(id); };
-        host.showText = [this](const QString& t) { texts << t; };
-        host.showMessage = [this](int id, bool) { messages << id; };
-        host.rightAreaMode = [] { return mode::kImage; };
-        doc.SetHost(host);
+        window.texts = [](int id) { return QStringLiteral("string %1").arg(id); };
+        doc.SetHost(plainHost, window);
         doc.SetImage(std::make_unique<CxImage>(ramp(60, 40)));
-        commands.editDone = [this](int id) { done << id; };
-        commands.printMode = [this] { return mode; };
-        commands.setPrintMode = [this](int m) { mode = m; };
         commands.Install();
     }
+    ~Fixture() override { doc.ClearHost(); }
+
+    // The reports shown (critical boxes).
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const TestWindowServices::Box& box : window.boxes)
+            if (box.icon == IWindowServices::Icon::Critical)
+                all << box.text;
+        return all;
+    }
+
+    int PrintMode() const override { return mode; }
+    void SetPrintMode(int m) override { mode = m; }
+    void EditDone(int id) override { done << id; }
+    void BusyChanged(bool) override {}
+    bool AnswerRotation(FreeRotationDialog& d) override
+    {
+        if (aboutToAskRotation)
+            aboutToAskRotation(d);
+        return bool(aboutToAskRotation);
+    }
+    bool AnswerSize(ResizeDialog& d) override
+    {
+        if (aboutToAskSize)
+            aboutToAskSize(d);
+        return bool(aboutToAskSize);
+    }
+
+    DocumentHost plainHost; // the image view fills the right area
 };
 
 } // namespace
@@ -81,12 +107,12 @@ private slots:
     void everyEditRunsBehindTheWaitBoxAndUndoes()
     {
         Fixture f;
-        f.commands.aboutToAskRotation = [](FreeRotationDialog& d) {
+        f.aboutToAskRotation = [](FreeRotationDialog& d) {
             d.findChild<QLineEdit*>(QStringLiteral("id_1024"))->setText(QStringLiteral("90"));
             d.findChild<QCheckBox*>(QStringLiteral("id_1030"))->setChecked(false);
             d.accept();
         };
-        f.commands.aboutToAskSize = [](ResizeDialog& d) {
+        f.aboutToAskSize = [](ResizeDialog& d) {
             auto* scale = d.findChild<QLineEdit*>(QStringLiteral("id_1054"));
             scale->selectAll();
             QTest::keyClicks(scale, QStringLiteral("1.5"));
@@ -114,7 +140,7 @@ private slots:
             QVERIFY2(sawWait, qPrintable(QString::number(id)));
             QVERIFY2(refusedWhileBusy, qPrintable(QString::number(id)));
             QCOMPARE(f.done.last(), id);
-            QVERIFY2(f.texts.isEmpty(), qPrintable(f.texts.join('|')));
+            QVERIFY2(f.texts().isEmpty(), qPrintable(f.texts().join('|')));
             QVERIFY2(!samePicture(*f.doc.GetImage(), before), qPrintable(QString::number(id)));
             if (id == cmd::kRotateFree)
                 QCOMPARE(f.doc.GetImage()->GetWidth(), 40u);
@@ -131,18 +157,18 @@ private slots:
     {
         Fixture f;
         const int position = f.doc.Undo().Position();
-        f.commands.aboutToAskSize = [](ResizeDialog& d) {
+        f.aboutToAskSize = [](ResizeDialog& d) {
             d.findChild<QLineEdit*>(QStringLiteral("id_1054"))->setText(QStringLiteral("10"));
             d.findChild<QLineEdit*>(QStringLiteral("id_1058"))->setText(QStringLiteral("65536"));
             d.findChild<QLineEdit*>(QStringLiteral("id_1060"))->setText(QStringLiteral("65537"));
             d.accept();
         };
         QVERIFY(f.doc.OnCommand(cmd::kResize));
-        QCOMPARE(f.texts, QStringList{QStringLiteral("Size of image is exceeding!")});
+        QCOMPARE(f.texts(), QStringList{QStringLiteral("Size of image is exceeding!")});
         QCOMPARE(f.doc.Undo().Position(), position);
         QVERIFY(f.done.isEmpty());
-        f.commands.aboutToAskRotation = [](FreeRotationDialog& d) { d.reject(); };
-        f.commands.aboutToAskSize = [](ResizeDialog& d) { d.reject(); };
+        f.aboutToAskRotation = [](FreeRotationDialog& d) { d.reject(); };
+        f.aboutToAskSize = [](ResizeDialog& d) { d.reject(); };
         QVERIFY(f.doc.OnCommand(cmd::kRotateFree));
         QVERIFY(f.doc.OnCommand(cmd::kResize));
         QCOMPARE(f.doc.Undo().Position(), position);

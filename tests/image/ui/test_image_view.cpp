@@ -9,6 +9,7 @@
 #include "image/ViewGeometry.h"
 #include "image/ui/CScrivaView.h"
 #include "image/ui/TextDialog.h"
+#include "tests/common/TestWindowServices.h"
 
 #include <QApplication>
 #include <QFile>
@@ -35,6 +36,16 @@ RGBQUAD at(const CxImage& image, int x, int y)
     return image.GetPixelColor(x, int(image.GetHeight()) - 1 - y);
 }
 
+// The windows around the view's document: right-area switches and confirmed
+// preset areas counted.
+struct ViewHost : DocumentHost
+{
+    int switches = 0;
+    int confirmed = 0;
+    void SwitchRightPaneLater() override { ++switches; }
+    void PresetAreaConfirmed() override { ++confirmed; }
+};
+
 } // namespace
 
 class ImageViewTest : public QObject
@@ -45,9 +56,8 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<CScrivaDoc> m_doc;
     std::unique_ptr<CScrivaView> m_view;
-    int m_switches = 0;
-    QStringList m_questions;
-    bool m_answerYes = true;
+    ViewHost m_host;
+    TestWindowServices m_window; // texts "string <id>"; its boxes are the questions
 
     QWidget* port() const { return m_view->viewport(); }
 
@@ -104,20 +114,17 @@ private slots:
     void init()
     {
         m_doc = std::make_unique<CScrivaDoc>();
-        DocumentHost host;
-        host.string = [](int id) { return QStringLiteral("string %1").arg(id); };
-        host.askYesNo = [this](const QString& q) {
-            m_questions << q;
-            return m_answerYes;
-        };
-        host.switchRightPaneLater = [this] { ++m_switches; };
-        m_doc->SetHost(host);
+        m_host = ViewHost();
+        m_window.texts = [](int id) { return QStringLiteral("string %1").arg(id); };
+        m_window.answer = IWindowServices::Yes;
+        m_window.boxes.clear();
+        m_doc->SetHost(m_host, m_window);
         m_view = std::make_unique<CScrivaView>(*m_doc);
         m_view->resize(640, 480);
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-        m_switches = 0;
-        m_questions.clear();
+        m_host.switches = 0;
+        m_window.boxes.clear();
     }
     void cleanup()
     {
@@ -425,7 +432,7 @@ private slots:
         QVERIFY(m_doc->OnCommand(CScrivaDoc::CmdHandTool));
         QCOMPARE(m_doc->Tool(), 0);
         send(QEvent::MouseButtonDblClick, QPoint(50, 50), Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(m_switches, 1);
+        QCOMPARE(m_host.switches, 1);
     }
 
     void presetAreaAsksAndKeepsTheRectangle()
@@ -433,15 +440,12 @@ private slots:
         QVERIFY(
             m_doc->OpenDocument(writeImage(QStringLiteral("preset.bmp"), gradient(600, 400), 1)));
         m_doc->SetZoom(1.0f);
-        int confirmed = 0;
-        DocumentHost host = m_doc->Host();
-        host.presetAreaConfirmed = [&] { ++confirmed; };
-        m_doc->SetHost(host);
+        const int& confirmed = m_host.confirmed;
         QVERIFY(m_doc->OnCommand(CScrivaDoc::CmdPresetAreaTool));
         drag(QPoint(50, 60), QPoint(250, 200));
-        m_answerYes = true;
+        m_window.answer = IWindowServices::Yes;
         send(QEvent::MouseButtonDblClick, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(m_questions, QStringList{QStringLiteral("string 61818")});
+        QCOMPARE(m_window.BoxTexts(), QStringList{QStringLiteral("string 61818")});
         QCOMPARE(m_doc->GetPresetArea().rect, QRect(50, 60, 200, 140));
         QCOMPARE(m_doc->GetPresetArea().zoom, 1.0f);
         QCOMPARE(confirmed, 1);

@@ -8,6 +8,7 @@
 #include "image/cximage/CxImage.h"
 #include "image/ui/ImagePrinter.h"
 #include "image/ui/PrintPreviewDialog.h"
+#include "tests/common/TestPrintMode.h"
 
 #include <QApplication>
 #include <QFile>
@@ -115,7 +116,8 @@ private slots:
             QPrinter printer(QPrinter::HighResolution);
             pdfPrinter(printer, pdf, c.orientation);
             ImagePrinter printing(printer, nullptr);
-            printing.printMode = [&] { return c.mode; };
+            TestPrintMode modes(c.mode);
+            printing.modes = &modes;
             QVERIFY2(printing.Print(solidPicture(c.picture.width(), c.picture.height()), false),
                      c.what);
 
@@ -162,7 +164,8 @@ private slots:
         const CxImage picture = solidPicture(960, 480);
         for (int mode : {mode::kPrintFitToPage, mode::kPrintFitToPage, mode::kPrintActualSize}) {
             ImagePrinter printing(printer, nullptr);
-            printing.printMode = [mode] { return mode; };
+            TestPrintMode modes(mode);
+            printing.modes = &modes;
             int ink = -1;
             QTimer::singleShot(0, [&] {
                 auto* dialog = qobject_cast<PrintPreviewDialog*>(QApplication::activeModalWidget());

@@ -25,7 +25,7 @@ namespace {
 const QString kFailure = QStringLiteral("No text could be recognised.");
 
 // A document, a pane and the commands with hooks that record what they are asked.
-struct Rig
+struct Rig : OcrHooks
 {
     Rig()
     {
@@ -36,38 +36,43 @@ struct Rig
                 return QStringLiteral("The file could not be written:");
             return QStringLiteral("s%1").arg(id);
         };
-        hooks.settings = [] {
-            OcrSettings s = OcrSettings::Defaults();
-            s.language1 = s.language2 = QStringLiteral("eng");
-            return s;
-        };
-        hooks.rightAreaMode = [this] { return mode; };
-        hooks.selectedPaths = [this] { return selected; };
-        hooks.allFiles = [this] { return files; };
-        hooks.image = [this] { return &image; };
-        hooks.setTool = [this](int tool) { this->tool = tool; };
-        hooks.pane = [this] { return &pane; };
-        hooks.showResultPane = [this](bool) { ++paneShown; };
-        hooks.showFiles = [this](const QStringList& paths) { shownFiles = paths; };
-        hooks.openPath = [this](const QString& path) {
-            opened << path;
-            doc.SetPathName(path);
-        };
-        hooks.setBusy = [this](bool on) { busy << on; };
         window.onBox = [this](const TestWindowServices::Box& box) {
             boxes << box.caption + QLatin1Char('|') + box.text;
         };
-        hooks.askSavePath = [this](const QString& proposal, const QStringList& filters) {
-            proposals << proposal;
-            lastFilters = filters;
-            return saveTo;
-        };
+    }
+
+    OcrSettings Settings() const override
+    {
+        OcrSettings s = OcrSettings::Defaults();
+        s.language1 = s.language2 = QStringLiteral("eng");
+        return s;
+    }
+    int RightAreaMode() const override { return mode; }
+    QStringList SelectedPaths() const override { return selected; }
+    QStringList AllFiles() const override { return files; }
+    const CxImage* Image() const override { return &image; }
+    void SetTool(int id) override { tool = id; }
+    CRecognizeView* Pane() const override { return const_cast<CRecognizeView*>(&pane); }
+    void ShowResultPane(bool) override { ++paneShown; }
+    QString SearchText() const override { return searchText; }
+    void ShowFiles(const QStringList& paths) override { shownFiles = paths; }
+    void OpenPath(const QString& path) override
+    {
+        opened << path;
+        doc.SetPathName(path);
+    }
+    void SetBusy(bool on) override { busy << on; }
+    QString AskSavePath(const QString& proposal, const QStringList& filters) override
+    {
+        proposals << proposal;
+        lastFilters = filters;
+        return saveTo;
     }
 
     CScrivaDoc doc;
     CRecognizeView pane{doc};
     TestWindowServices window;
-    OcrHooks hooks;
+    QString searchText; // the search bar's edit
     int mode = 101;
     QStringList selected, files, opened, shownFiles, proposals, lastFilters, boxes;
     CxImage image;
@@ -94,7 +99,7 @@ private slots:
     {
         QTemporaryDir dir;
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         bool saved = true;
         auto save = [&](const QString& name, const QString& text) {
             const QString path = dir.filePath(name);
@@ -135,7 +140,7 @@ private slots:
     {
         QTemporaryDir dir;
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         // Enough pages that the run cannot end before the cancel is seen.
         QStringList words;
         for (int i = 1; i <= 24; ++i)
@@ -172,7 +177,7 @@ private slots:
     void nothingSelectedOrNoImageViewDoesNothing()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         commands.OnCommand(32872);
         QVERIFY(rig.doc.RecognisedTexts().empty());
         QVERIFY(rig.busy.isEmpty());
@@ -190,7 +195,7 @@ private slots:
     void takenTextsJoinTheDocumentAndThePane()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         const QVariantMap texts{{QStringLiteral("/photos/a.jpg"), QStringLiteral("page text")},
                                 {QStringLiteral("/photos/b.jpg"), QStringLiteral("other")}};
         // An edit the user made in the pane is kept first, so the new text wins.
@@ -261,11 +266,11 @@ private slots:
     void searchThatFindsNothingEmptiesListAndDocument()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         rig.doc.RecognisedTexts()[QStringLiteral("/p/b.png")] = QStringLiteral("Invoice 9\r\n");
         rig.doc.RecognisedTexts()[QStringLiteral("/p/a.png")] = QStringLiteral("Invoice 7\r\n");
-        rig.hooks.searchText = [] { return QStringLiteral("receipt"); };
-        RecognitionCommands searching(rig.doc, rig.window, rig.hooks);
+        rig.searchText = QStringLiteral("receipt");
+        RecognitionCommands searching(rig.doc, rig.window, rig);
         searching.OnCommand(1083);
         QVERIFY(rig.shownFiles.isEmpty());
         QCOMPARE(rig.opened, QStringList({QString()}));
@@ -292,7 +297,7 @@ private slots:
     {
         QTemporaryDir dir;
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         const QString image = QStringLiteral("/p/scan.page.png");
         rig.doc.RecognisedTexts()[image] = QStringLiteral("stored\r\ntext");
         // Nothing stored for the selection: no dialog, nothing written.
@@ -336,7 +341,7 @@ private slots:
     void regionToolAndRegionRecognition()
     {
         Rig rig;
-        RecognitionCommands commands(rig.doc, rig.window, rig.hooks);
+        RecognitionCommands commands(rig.doc, rig.window, rig);
         commands.OnCommand(32876);
         QCOMPARE(rig.tool, 32876);
         QCOMPARE(commands.RegionLanguage(), 1);

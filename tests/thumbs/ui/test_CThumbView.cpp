@@ -6,6 +6,7 @@
 #include "QtTestRegistry.h"
 #include "ThumbTestSupport.h"
 #include "config/CConfigFile.h"
+#include "tests/common/TestWindowServices.h"
 #include "thumbs/ThumbBuilder.h"
 #include "thumbs/ThumbCache.h"
 #include "thumbs/ThumbGeometry.h"
@@ -31,14 +32,14 @@ const QColor kBlue(30, 30, 220);
 
 // A shown column over a folder of pages, with hooks that record what the
 // column asks of the program and answer its boxes from a script.
-struct Fixture
+struct Fixture : ThumbViewHooks, TestWindowServices
 {
     QTemporaryDir dir;
     CScrivaDoc doc;
     CConfigFile settings;
     CThumbView view{doc};
     QStringList opened;
-    QList<int> messages;
+    QList<int> messages; // the numbered boxes shown
     QMessageBox::StandardButton answer = QMessageBox::No;
     bool operationRunning = false;
     int menusShown = 0;
@@ -48,26 +49,30 @@ struct Fixture
     {
         settings.SetInt("thumbnailNum", thumbnailNum, "TAKE_PHOTOS_SET");
         view.SetSettings(&settings);
-        ThumbViewHooks hooks;
-        hooks.openPath = [this](const QString& path) {
-            opened << path;
-            return true;
-        };
-        hooks.message = [this](QWidget*, int id, QMessageBox::StandardButtons, QMessageBox::Icon,
-                               QMessageBox::StandardButton) {
-            messages << id;
-            return answer;
-        };
-        hooks.imageOperationRunning = [this] { return operationRunning; };
-        hooks.contextMenu = [this](QWidget*) -> QMenu* {
-            ++menusShown;
-            return nullptr; // counted, not shown: exec would block the test
-        };
-        hooks.showItemText = [this](const QString& path) { textsShown << path; };
-        view.SetHooks(hooks);
+        texts = [](int id) { return QString::number(id); };
+        view.SetHooks(*this);
+        view.SetWindow(*this);
         view.resize(240, 640);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
+    }
+
+    bool OpenPath(const QString& path) override
+    {
+        opened << path;
+        return true;
+    }
+    QMenu* ContextMenu(QWidget*) override
+    {
+        ++menusShown;
+        return nullptr; // counted, not shown: exec would block the test
+    }
+    bool ImageOperationRunning() const override { return operationRunning; }
+    void ShowItemText(const QString& path) override { textsShown << path; }
+    Button Ask(QWidget*, const QString& text, Buttons, Icon, Button, const QString&) override
+    {
+        messages << text.toInt();
+        return Button(int(answer));
     }
 
     QString page(const QString& name, int w = 400, int h = 300)
@@ -570,10 +575,14 @@ void CThumbViewTest::clearAllCancelledChangesNothing()
     QVERIFY(QFile::exists(a));
     // The document keeps an unsaved image: nothing happens.
     f.view.ScanFolder(f.dir.path());
-    ThumbViewHooks keep;
-    keep.openPath = [](const QString&) { return false; };
-    keep.message = [](QWidget*, int, QMessageBox::StandardButtons, QMessageBox::Icon,
-                      QMessageBox::StandardButton) { return QMessageBox::Yes; };
+    struct KeepImage : ThumbViewHooks
+    {
+        bool OpenPath(const QString&) override { return false; }
+        QMenu* ContextMenu(QWidget*) override { return nullptr; }
+        bool ImageOperationRunning() const override { return false; }
+        void ShowItemText(const QString&) override {}
+    } keep;
+    f.answer = QMessageBox::Yes;
     f.view.SetHooks(keep);
     f.view.ClearAll();
     QCOMPARE(f.view.ItemCount(), 1);
