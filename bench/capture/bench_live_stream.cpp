@@ -10,14 +10,19 @@
 // gst-launch-1.0 decoding the stream at full size alone (its CPU measured the
 // same way, as a reaped child).
 //
-//   bench_live_stream [--seconds 60] [--window 1024x768] [--only 5mp|13mp|demo|photo]
+//   bench_live_stream [--seconds 60] [--window 1024x768] [--only 5mp|13mp|demo|photo|presenter]
 //                     [--rounds 3]
 // "photo" runs the 5 MP JPEG stream, the same page as raw frames and the demo
 // camera in turns, --rounds times, for the photo times. A photo's CPU is given
 // for the user-interface thread that takes it and for the whole process.
+// "presenter" shows the same streams in presenter mode instead (the capture
+// view behind it paints nothing), full screen at fit at 1920x1080 and
+// 3840x2160 (--window sets the first), and also turned, and at 100 % for the
+// compressed streams.
 
 #include "capture/DemoCamera.h"
 #include "capture_view/ui/CVideoView.h"
+#include "capture_view/ui/PresenterWindow.h"
 #include "config/CConfigFile.h"
 #include "config/CommandIds.h"
 #include "image/cximage/CxImage.h"
@@ -34,6 +39,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <gst/gst.h>
+#include <memory>
 #include <sys/resource.h>
 #include <vector>
 
@@ -67,6 +73,7 @@ struct Figures
     double photoCpuMs = 0;        // median CPU of the user-interface thread taking it
     double photoProcessCpuMs = 0; // median CPU of the whole process meanwhile
     int photoWidth = 0;           // of the held frame the photo is made from
+    double paintsPerSecond = -1;  // presenter runs: pictures painted
     bool ok = false;
 };
 
@@ -118,7 +125,16 @@ QString LoopLaunch(const QString& jpeg, int fps)
         .arg(fps);
 }
 
-Figures RunView(const CaptureSource& source, QSize window, int seconds, const QDir& dir)
+// How the picture is shown: in the capture view, or in presenter mode.
+struct Presenting
+{
+    bool on = false;
+    int turn = 0;
+    double zoom = 0; // 0: fit
+};
+
+Figures RunView(const CaptureSource& source, QSize window, int seconds, const QDir& dir,
+                Presenting presenting = {})
 {
     Figures f;
     CConfigFile store;
@@ -133,13 +149,25 @@ Figures RunView(const CaptureSource& source, QSize window, int seconds, const QD
     const QString storePath = dir.filePath(QStringLiteral("config.cfg"));
     hooks.storePath = [storePath] { return storePath; };
     view.Photos().SetHooks(hooks);
-    view.resize(window);
+    view.resize(presenting.on ? QSize(1024, 768) : window);
     view.show();
     if (!view.StartCapture()) {
         std::fprintf(stderr, "the source did not start: %s\n", qPrintable(view.FailureReason()));
         return f;
     }
+    std::unique_ptr<PresenterWindow> presenter;
+    if (presenting.on) {
+        presenter = std::make_unique<PresenterWindow>();
+        presenter->resize(window);
+        presenter->LiveView()->SetLive(&view.Graph());
+        presenter->SetTurn(presenting.turn);
+        view.SetShownElsewhere(true);
+        presenter->show();
+    }
     Wait(2000); // first frames, page frame published, caches warm
+    if (presenter && presenting.zoom > 0)
+        presenter->LiveView()->ZoomTo(presenting.zoom);
+    const uint64_t paints0 = presenter ? presenter->LiveView()->PaintCount() : 0;
     const uint64_t frames0 = view.Graph().Callback().FrameCount();
     const double cpu0 = CpuSeconds(RUSAGE_SELF);
     QElapsedTimer wall;
@@ -151,6 +179,16 @@ Figures RunView(const CaptureSource& source, QSize window, int seconds, const QD
     f.cpuShare = cpu / elapsed;
     f.fps = double(frames) / elapsed;
     f.msPerFrame = frames ? cpu * 1000.0 / double(frames) : 0;
+    if (presenter) {
+        // Presenter runs take no photos; the paints per second stand in.
+        f.paintsPerSecond = double(presenter->LiveView()->PaintCount() - paints0) / elapsed;
+        presenter->LiveView()->SetLive(nullptr);
+        presenter.reset();
+        f.ok = !view.Graph().HasFailed();
+        view.Graph().Shutdown();
+        QApplication::processEvents();
+        return f;
+    }
 
     CxImage held;
     view.Graph().CopyHeldFrame(held);
@@ -224,7 +262,9 @@ void Print(const char* what, const Figures& f, bool photo)
     }
     std::printf("| %-58s | %5.1f %% | %6.2f ms | %5.1f |", what, f.cpuShare * 100.0, f.msPerFrame,
                 f.fps);
-    if (photo)
+    if (f.paintsPerSecond >= 0)
+        std::printf(" %4.1f paints/s |\n", f.paintsPerSecond);
+    else if (photo)
         std::printf(" %5.0f ms, CPU %4.0f ms (process %4.0f ms), %d px wide |\n", f.photoMs,
                     f.photoCpuMs, f.photoProcessCpuMs, f.photoWidth);
     else
@@ -270,6 +310,34 @@ int main(int argc, char** argv)
         int width, height, fps;
     };
     const Stream streams[] = {{"5mp", 2592, 1944, 15}, {"13mp", 4208, 3120, 10}};
+    if (only == QLatin1String("presenter")) {
+        const QSize screens[] = {window == QSize(1024, 768) ? QSize(1920, 1080) : window,
+                                 QSize(3840, 2160)};
+        const QString jpeg = PageJpeg(dir, 2592, 1944);
+        const QString loop = LoopLaunch(jpeg, 15);
+        const QString big = LoopLaunch(PageJpeg(dir, 4208, 3120), 10);
+        for (const QSize screen : screens) {
+            const QByteArray at = QStringLiteral(" in presenter mode %1x%2")
+                                      .arg(screen.width())
+                                      .arg(screen.height())
+                                      .toUtf8();
+            Print(("5 MP JPEG at 15 fps, fit" + at).constData(),
+                  RunView(CaptureSource::Launch(loop, 4), screen, seconds, dir, {true, 0, 0}),
+                  false);
+            Print(("5 MP JPEG at 15 fps, fit, turned 90" + at).constData(),
+                  RunView(CaptureSource::Launch(loop, 4), screen, seconds, dir, {true, 90, 0}),
+                  false);
+            Print(("5 MP JPEG at 15 fps, 100 %" + at).constData(),
+                  RunView(CaptureSource::Launch(loop, 4), screen, seconds, dir, {true, 0, 1.0}),
+                  false);
+            Print(("13 MP JPEG at 10 fps, fit" + at).constData(),
+                  RunView(CaptureSource::Launch(big, 4), screen, seconds, dir, {true, 0, 0}),
+                  false);
+            Print(("demo camera 5 MP raw at 15 fps, fit" + at).constData(),
+                  RunView(CaptureSource::Demo(), screen, seconds, dir, {true, 0, 0}), false);
+        }
+        return 0;
+    }
     if (only == QLatin1String("photo")) {
         // Taken in turns, so that the machine's load falls on both alike.
         const QString jpeg = PageJpeg(dir, 2592, 1944);
