@@ -4,6 +4,7 @@
 #include "app/frame/FrameWindows.h"
 #include "app/shell/AppCommandLine.h"
 #include "app/shell/CScrivaApp.h"
+#include "app/shell/DesktopScheme.h"
 #include "app/shell/ProgramIcon.h"
 #include "app/shell/TermSignals.h"
 
@@ -26,6 +27,9 @@ int main(int argc, char** argv)
     // The desktop matches the windows to the launcher entry and its icon.
     QGuiApplication::setDesktopFileName(QLatin1String(scriva::kAppId));
     QApplication::setWindowIcon(scriva::ProgramIcon());
+    // Light or dark as the desktop asks (SCRIVA_COLOR_SCHEME, the platform's
+    // palette, GTK's dark setting).
+    scriva::desktop::Apply();
     gst_init(&argc, &argv);
 
     // The application object's main window is the main frame.

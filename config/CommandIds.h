@@ -181,6 +181,21 @@ constexpr int kLanguageWestern = 62243;        // recognition language code 2
 constexpr int kNotARegularFile = 62040;        // %1 a folder, pipe or device asked to be opened
 // %1 camera frames that could not be decoded and were left out of the picture
 constexpr int kDamagedFramesDropped = 62230;
+// Names of the main window's parts for assistive technology (screen readers).
+constexpr int kNameThumbnails = 62370;
+constexpr int kNameImageView = 62371;
+constexpr int kNameCameraView = 62372;
+constexpr int kNameTextPane = 62373;
+constexpr int kNameMenuBar = 62374;
+constexpr int kNameToolBar = 62375;
+constexpr int kNameCommandButtons = 62376;
+// ... and of the text tool's controls that have no label of their own.
+constexpr int kNameStampText = 62377;
+constexpr int kNameBoxOpacity = 62378;
+constexpr int kNameBoxRounding = 62379;
+// ... and of the up and down arrows beside a number.
+constexpr int kNameIncrease = 62380;
+constexpr int kNameDecrease = 62381;
 // Names of the page looks, in the order of their settings value: as taken,
 // document, grey, black and white.
 constexpr int kLookNames = 62260;

@@ -56,6 +56,29 @@ bool TakeNumber(CConfigFile& config, const QString& path, Key key,
     return true;
 }
 
+QList<int> ReadInts(const CConfigFile& config, Key key)
+{
+    QList<int> values;
+    CConfigEntry entry;
+    if (!config.GetEntry(NameOf(key), entry, SectionOf(key)))
+        return values;
+    for (const QString& token : entry.Tokens()) {
+        bool ok = false;
+        const int value = token.trimmed().toInt(&ok);
+        if (ok)
+            values << value;
+    }
+    return values;
+}
+
+bool WriteInts(CConfigFile& config, Key key, const QList<int>& values)
+{
+    QStringList parts;
+    for (int value : values)
+        parts << QString::number(value);
+    return WriteString(config, key, parts.join(QStringLiteral(", ")));
+}
+
 QStringList CameraIds(const CConfigFile& config)
 {
     CConfigEntry entry;

@@ -4,6 +4,7 @@
 // read (the camera-id list, the photo folder, a page size). Free functions;
 // callable from any thread, as the store itself is.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -26,6 +27,7 @@ constexpr char kOcr[] = "OCR_INDENTIFY";
 constexpr char kPageSize[] = "PAGE_SIZE"; // page name -> "height, width" in mm
 constexpr char kSkin[] = "SKIN_PATH";
 constexpr char kPhotos[] = "TAKE_PHOTOS_SET";
+constexpr char kWindow[] = "MAIN_WINDOW"; // kept in the user's file only
 } // namespace section
 
 // [NORMAL]
@@ -80,7 +82,18 @@ constexpr char kPageNamesSuffix[] = "Page";
 constexpr char kImageDirectionsSuffix[] = "ImgDir";
 QString LanguageKeyName(const QString& languageCode, const char* suffix);
 
-// Every fixed key above, for checks of a settings file.
+// [MAIN_WINDOW]: where the main window was when it last closed. Written by the
+// program into the user's settings; never shipped (a first start opens
+// maximised with the panes' own sizes).
+constexpr Key kWindowGeometry{section::kWindow, "geometry"}; // "x, y, width, height", not maximised
+constexpr Key kWindowMaximized{section::kWindow, "maximized"};   // 1 maximised, 0 not
+constexpr Key kWindowScreen{section::kWindow, "screen"};         // the screen's name
+constexpr Key kWindowLeftColumn{section::kWindow, "leftColumn"}; // width of the left column
+constexpr Key kWindowTextRow{section::kWindow, "textRow"}; // height of the text pane, 0 closed
+constexpr Key kWindowKeys[] = {kWindowGeometry, kWindowMaximized, kWindowScreen, kWindowLeftColumn,
+                               kWindowTextRow};
+
+// Every fixed key above that the shipped file holds, for checks of a settings file.
 constexpr Key kAllKeys[] = {kUrl,
                             kVersion,
                             kLanguage,
@@ -126,6 +139,11 @@ bool WriteInt(CConfigFile& config, Key key, int32_t value);
 bool TakeNumber(CConfigFile& config, const QString& path, Key key,
                 const std::function<int32_t(int32_t)>& next, int32_t& taken,
                 QString* error = nullptr);
+
+// A list of whole numbers ("10, -4, 300"); tokens that are not numbers are
+// left out. WriteInts writes them joined by ", ".
+QList<int> ReadInts(const CConfigFile& config, Key key);
+bool WriteInts(CConfigFile& config, Key key, const QList<int>& values);
 
 // The supported cameras' ids ("usb\vid_xxxx&pid_yyyy"), in the order given.
 QStringList CameraIds(const CConfigFile& config);

@@ -18,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -89,6 +90,12 @@ bool CMainFrame::createBars()
     m_searchBar->move(300, 300);
     m_searchBar->hide();
     m_actions->bindButton(m_searchBar->searchButton(), scriva::ctl::kSearch, nullptr);
+    // Names screen readers announce for the bars.
+    menuBar()->setAccessibleName(m_services.text(scriva::str::kNameMenuBar));
+    m_toolBar->setAccessibleName(m_services.text(scriva::str::kNameToolBar));
+    if (auto* find = m_searchBar->findChild<QLineEdit*>())
+        find->setAccessibleName(m_services.text(
+            scriva::str::DialogText(scriva::form::kSearchBar, scriva::ctl::kSearchEdit)));
     m_actions->bindButton(m_searchBar->showAllButton(), scriva::ctl::kShowAll, nullptr);
     return toolbarOk;
 }
@@ -106,7 +113,7 @@ void CMainFrame::createPanes()
     recognizeView()->setFocus();
 
     auto relayoutByUser = [this] {
-        m_autoLayout = false;
+        setSizing(PaneSizing::User);
         RefreshThumbnails();
         leftForm()->update();
     };
@@ -205,13 +212,15 @@ void CMainFrame::BeforeCommand(int id)
 
 void CMainFrame::ShowResultPane(bool show)
 {
+    if (m_sizing == PaneSizing::Restored)
+        setSizing(PaneSizing::User);
     m_panes->ShowResultPane(show, centralWidget()->height());
 }
 
 int CMainFrame::UpdateLeftColumnWidth(bool apply)
 {
     if (apply)
-        m_autoLayout = false;
+        setSizing(PaneSizing::User);
     return m_panes->UpdateLeftColumnWidth(apply, centralWidget()->width());
 }
 
@@ -228,7 +237,7 @@ bool CMainFrame::OnCommand(int id)
         m_switcher->SwitchRightPane();
         return true;
     case scriva::cmd::kToggleLeftColumn:
-        m_autoLayout = false;
+        setSizing(PaneSizing::User);
         m_panes->ToggleLeftColumn();
         return true;
     case scriva::cmd::kPrintFit:
@@ -283,8 +292,9 @@ std::optional<CommandState> CMainFrame::OnUpdateCommand(int id) const
 void CMainFrame::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    if (m_autoLayout && centralWidget())
+    if (centralWidget() && m_sizing == PaneSizing::Rules)
         m_panes->ApplyColumnSizes(centralWidget()->width(), centralWidget()->height());
+
     m_doc.updateAllViews(0);
 }
 
@@ -294,5 +304,49 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The next start opens where this one ends.
+    CurrentPlacement().Write(m_services.setSetting);
     QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::setSizing(PaneSizing sizing)
+{
+    m_sizing = sizing;
+    if (sizing != PaneSizing::Restored)
+        m_panes->ForgetSavedSizes();
+}
+
+bool CMainFrame::RestorePlacement(const WindowPlacement& saved)
+{
+    if (saved.HasGeometry()) {
+        std::vector<ScreenArea> screens;
+        QScreen* primary = QGuiApplication::primaryScreen();
+        if (primary)
+            screens.push_back({primary->name(), primary->availableGeometry()});
+        for (QScreen* screen : QGuiApplication::screens()) {
+            if (screen != primary)
+                screens.push_back({screen->name(), screen->availableGeometry()});
+        }
+        setGeometry(placement::OnScreens(saved.geometry, saved.screen, screens));
+    }
+    if (saved.leftColumn >= 0 || saved.textRow >= 0) {
+        setSizing(PaneSizing::Restored);
+        m_panes->KeepSavedSizes(saved.leftColumn, saved.textRow);
+    }
+    return saved.maximized;
+}
+
+WindowPlacement CMainFrame::CurrentPlacement() const
+{
+    WindowPlacement now;
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    now.geometry = normal ? geometry() : normalGeometry();
+    if (!now.geometry.isValid())
+        now.geometry = geometry();
+    now.maximized = windowState() & Qt::WindowMaximized;
+    if (QScreen* on = screen())
+        now.screen = on->name();
+    now.leftColumn = m_panes->OpenColumnWidth();
+    now.textRow = m_panes->TextRowHeight();
+    return now;
 }

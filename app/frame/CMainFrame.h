@@ -16,6 +16,7 @@
 #include "app/frame/PaneSwitcher.h"
 #include "app/frame/PhotoCommands.h"
 #include "app/frame/PresenterCommands.h"
+#include "app/frame/WindowPlacement.h"
 #include "config/CommandIds.h"
 #include "thumbs/ui/ThumbViewHooks.h"
 
@@ -53,6 +54,13 @@ public:
     int PrintMode() const { return m_printMode; }
     bool PresetAreaFlag() const { return m_presetArea; }
     void SetPresetAreaFlag(bool on) { m_presetArea = on; }
+
+    // Puts the window where an earlier run left it (brought onto an attached
+    // screen when it would open off every one) and gives the panes their saved
+    // sizes; true when it is to open maximised. Called before it is shown.
+    bool RestorePlacement(const WindowPlacement& saved);
+    // Where the window and its panes are now; kept when the window closes.
+    WindowPlacement CurrentPlacement() const;
 
     CommandRouter& router() { return *m_router; }
     ActionRegistry& actions() { return *m_actions; }
@@ -121,7 +129,11 @@ private:
     PresenterCommands* m_presenter = nullptr;
     int m_printMode = scriva::mode::kPrintFitToPage;
     bool m_presetArea = false;
-    bool m_autoLayout = true; // panes follow the creation rules until the user sizes them
+    // Panes follow the creation rules, or the sizes of an earlier run, until the
+    // user sizes them (or the text pane is opened or closed).
+    enum class PaneSizing { Rules, Restored, User };
+    PaneSizing m_sizing = PaneSizing::Rules;
+    void setSizing(PaneSizing sizing);
     bool m_created = false;
     QMenu* m_thumbMenu = nullptr; // the thumbnail column's context menu, made on first use
 };

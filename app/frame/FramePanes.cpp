@@ -9,9 +9,11 @@
 #include "thumbs/ui/CThumbView.h"
 
 #include <QSplitterHandle>
+#include <algorithm>
 
 FramePanes::FramePanes(CScrivaDoc& doc, FrameServices& services, QWidget* parent)
-    : m_doc(doc), m_owner(parent), m_main(new CSplitterWndEx(Qt::Horizontal, parent)),
+    : m_doc(doc), m_services(services), m_owner(parent),
+      m_main(new CSplitterWndEx(Qt::Horizontal, parent)),
       m_left(new QSplitter(Qt::Vertical, m_main)), m_right(new CSplitterWndEx(Qt::Vertical, m_main))
 {
     m_main->setObjectName(QStringLiteral("mainSplitter"));
@@ -41,6 +43,17 @@ FramePanes::FramePanes(CScrivaDoc& doc, FrameServices& services, QWidget* parent
 
     m_left->setMinimumWidth(PaneLayout::MinPane);
     m_active = m_text;
+    nameViews();
+}
+
+void FramePanes::nameViews()
+{
+    m_thumbs->setAccessibleName(m_services.text(scriva::str::kNameThumbnails));
+    m_text->setAccessibleName(m_services.text(scriva::str::kNameTextPane));
+    m_form->setAccessibleName(m_services.text(scriva::str::kNameCommandButtons));
+    if (QWidget* view = rightView())
+        view->setAccessibleName(
+            m_services.text(videoView() ? scriva::str::kNameCameraView : scriva::str::kNameImageView));
 }
 
 QWidget* FramePanes::root() const
@@ -83,15 +96,88 @@ void FramePanes::ApplyInitialSizes(int width, int height)
     ApplyColumnSizes(width, height);
 }
 
-void FramePanes::ApplyColumnSizes(int width, int height)
+void FramePanes::applyLeftRows(int height)
 {
-    const int column = PaneLayout::LeftColumnWidth(PaneLayout::InitialThumbHeight(width));
     const PaneLayout::Rows left =
         PaneLayout::LeftRows(paneSpace(m_left, height), m_form->minimumSizeHint().height());
     m_left->setSizes({left.top, left.bottom});
+}
+
+void FramePanes::ApplyColumnSizes(int width, int height)
+{
+    const int column = PaneLayout::LeftColumnWidth(PaneLayout::InitialThumbHeight(width));
+    applyLeftRows(height);
     if (m_column.AcceptWidth(column))
         m_main->setSizes(
             {column, std::max(PaneLayout::MinPane, paneSpace(m_main, width) - column)});
+}
+
+void FramePanes::KeepSavedSizes(int columnWidth, int textHeight)
+{
+    m_savedColumn = columnWidth;
+    m_savedTextRow = textHeight;
+    m_keepSaved = true;
+    m_main->installEventFilter(this);
+    m_right->installEventFilter(this);
+    applySavedColumn();
+    applySavedTextRow();
+}
+
+bool FramePanes::eventFilter(QObject* watched, QEvent* event)
+{
+    // A splitter's own new size is known here, before it lays out its panes
+    // (the window's earlier sizes may still be those of before the first layout).
+    if (event->type() == QEvent::Resize && m_keepSaved) {
+        if (watched == m_main)
+            applySavedColumn();
+        else if (watched == m_right)
+            applySavedTextRow();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+namespace {
+// Room the panes of a two-pane splitter share at its present size.
+int room(const QSplitter* splitter)
+{
+    const QRect r = splitter->contentsRect();
+    const int length = splitter->orientation() == Qt::Horizontal ? r.width() : r.height();
+    return std::max(0, length - splitter->handleWidth());
+}
+} // namespace
+
+void FramePanes::applySavedColumn()
+{
+    const PaneLayout::Rows left =
+        PaneLayout::LeftRows(std::max(0, m_main->contentsRect().height() - m_left->handleWidth()),
+                             m_form->minimumSizeHint().height());
+    m_left->setSizes({left.top, left.bottom});
+    if (m_savedColumn < 0)
+        return;
+    const int total = room(m_main);
+    const int column = std::clamp(m_savedColumn, PaneLayout::MinPane,
+                                  std::max(PaneLayout::MinPane, total - PaneLayout::MinPane));
+    if (m_column.AcceptWidth(column))
+        m_main->setSizes({column, std::max(0, total - column)});
+}
+
+void FramePanes::applySavedTextRow()
+{
+    if (m_savedTextRow < 0)
+        return;
+    const int total = room(m_right);
+    const int text = std::clamp(m_savedTextRow, 0, std::max(0, total - PaneLayout::MinPane));
+    m_right->setSizes({total - text, text});
+}
+
+int FramePanes::OpenColumnWidth() const
+{
+    return m_column.Collapsed() ? m_column.Saved().width : LeftColumnWidth();
+}
+
+int FramePanes::TextRowHeight() const
+{
+    return m_right->sizes().value(1);
 }
 
 void FramePanes::ShowResultPane(bool show, int frameClientHeight)
@@ -145,4 +231,5 @@ void FramePanes::ReplaceRightView(QWidget* view)
     }
     if (wasActive)
         m_active = view;
+    nameViews();
 }

@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class CLeftFormView;
 class CRecognizeView;
@@ -20,7 +21,7 @@ class CThumbView;
 class CVideoView;
 class QSplitter;
 
-class FramePanes
+class FramePanes : public QObject
 {
 public:
     FramePanes(CScrivaDoc& doc, FrameServices& services, QWidget* parent);
@@ -43,6 +44,15 @@ public:
     void ApplyInitialSizes(int width, int height);
     // The same rules for the left column and its rows only (the text row keeps its size).
     void ApplyColumnSizes(int width, int height);
+    // Sizes kept from an earlier run: the left column's width and the text
+    // pane's height (either -1 for none). Applied whenever a splitter takes a
+    // new size, each within the room it has (the column's rows follow the
+    // rules), until ForgetSavedSizes.
+    void KeepSavedSizes(int columnWidth, int textHeight);
+    void ForgetSavedSizes() { m_keepSaved = false; }
+    // The left column's width when open (its width before it was collapsed).
+    int OpenColumnWidth() const;
+    int TextRowHeight() const;
     // Upper right row to half the frame height (true) or the text row collapsed.
     void ShowResultPane(bool show, int frameClientHeight);
     // Column width from the thumbnail area; applied to the main splitter when asked.
@@ -57,9 +67,16 @@ public:
     void ReplaceRightView(QWidget* view);
 
 private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void applySavedColumn();
+    void applySavedTextRow();
     void setColumn(const ColumnSize& size);
+    // Names screen readers announce for the panes (the right view's follows the view).
+    void nameViews();
+    void applyLeftRows(int height);
 
     CScrivaDoc& m_doc;
+    FrameServices& m_services; // outlives the panes
     QWidget* m_owner;
     CSplitterWndEx* m_main;
     QSplitter* m_left;
@@ -69,4 +86,7 @@ private:
     CRecognizeView* m_text;
     QPointer<QWidget> m_active;
     LeftColumnState m_column;
+    bool m_keepSaved = false;
+    int m_savedColumn = -1;
+    int m_savedTextRow = -1;
 };

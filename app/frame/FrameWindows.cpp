@@ -168,6 +168,14 @@ QWidget* FrameWindows::Window() const
     return m_frame.get();
 }
 
+void FrameWindows::ShowWindow()
+{
+    if (m_frame->RestorePlacement(WindowPlacement::Read(m_app.settings())))
+        m_frame->showMaximized();
+    else
+        m_frame->show();
+}
+
 QMenu* FrameWindows::RecentFileMenu() const
 {
     return m_frame->recentFileMenu();

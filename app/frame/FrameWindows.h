@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class CConfigFile;
 class CMainFrame;
 class CScrivaApp;
 class FrameImageCommands;
@@ -64,6 +65,9 @@ public:
     std::optional<CommandState> OnUpdateCommand(int id) const override;
 
     QWidget* Window() const override;
+    // Where the window and its panes were when it last closed (the user's
+    // settings), maximised when it was or when nothing was kept.
+    void ShowWindow() override;
     QMenu* RecentFileMenu() const override;
     int RightAreaMode() const override;
     bool HasImage() const override;

@@ -241,7 +241,7 @@ bool CScrivaApp::createMainWindow()
         return false;
     QWidget* window = m_windows->Window();
     window->setAcceptDrops(true);
-    window->showMaximized();
+    m_windows->ShowWindow();
     m_recentFiles->SetMenu(m_windows->RecentFileMenu(),
                            m_pack.String(scriva::cmd::kFirstRecentFile),
                            [this](const QString& path) { OpenRecentFile(path); });

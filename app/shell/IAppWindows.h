@@ -8,9 +8,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 class QMenu;
-class QWidget;
 
 class IAppWindows
 {
@@ -18,6 +18,9 @@ public:
     virtual ~IAppWindows() = default;
 
     virtual QWidget* Window() const = 0; // the main window
+    // Shows the main window at start-up: maximised, unless the windows keep
+    // their own place from an earlier run.
+    virtual void ShowWindow();
     virtual QMenu* RecentFileMenu() const = 0;
     virtual int RightAreaMode() const = 0; // scriva::mode::kImage or kCapture
     virtual bool HasImage() const = 0;
@@ -40,3 +43,9 @@ public:
     virtual bool SaveModified() { return true; }
     virtual QString CurrentFile() const { return {}; } // the open image's path
 };
+
+inline void IAppWindows::ShowWindow()
+{
+    if (QWidget* window = Window())
+        window->showMaximized();
+}

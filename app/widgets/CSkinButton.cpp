@@ -1,6 +1,9 @@
 #include "app/widgets/CSkinButton.h"
 
+#include "app/widgets/Contrast.h"
+
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -31,14 +34,19 @@ bool CSkinButton::LoadBitmaps(const QString& normal, const QString& pressed, con
     return all;
 }
 
-QRegion CSkinButton::RoundedRegion(const QSize& size)
+QPainterPath CSkinButton::RoundedPath(const QSize& size)
 {
     const int h = size.height();
     // Whole-pixel quarter and half of the height, as the button shape was drawn.
     const qreal corner = (h / 4 + h / 2) / 2.0; // NOLINT(bugprone-integer-division)
     QPainterPath path;
     path.addRoundedRect(QRectF(0, 0, size.width(), h), corner, corner);
-    return QRegion(path.toFillPolygon().toPolygon());
+    return path;
+}
+
+QRegion CSkinButton::RoundedRegion(const QSize& size)
+{
+    return QRegion(RoundedPath(size).toFillPolygon().toPolygon());
 }
 
 QSize CSkinButton::sizeHint() const
@@ -59,8 +67,10 @@ CSkinButton::State CSkinButton::CurrentState() const
 void CSkinButton::resizeEvent(QResizeEvent* event)
 {
     QAbstractButton::resizeEvent(event);
+    // No window mask: a mask cuts in whole pixels and would make the corners
+    // jagged again. The corners are painted transparent and ignore clicks.
+    m_path = RoundedPath(size());
     m_region = RoundedRegion(size());
-    setMask(m_region);
     m_stale = true;
 }
 
@@ -98,20 +108,21 @@ void CSkinButton::hoverTest(const QPoint& pos)
     repaint();
 }
 
-void CSkinButton::buildImages()
+void CSkinButton::buildImages(qreal pixelRatio)
 {
     for (int i = 0; i < StateCount; ++i)
-        m_images[i] = buildImage(State(i));
+        m_images[i] = StateImage(State(i), pixelRatio);
+    m_imagesRatio = pixelRatio;
     m_stale = false;
 }
 
 void CSkinButton::drawEdges(QPainter& painter, bool pressed) const
 {
     const QPalette& pal = palette();
+    // The band the shape loses when moved by (d, d): its top-left rim for d > 0,
+    // its bottom-right rim for d < 0.
     auto edge = [&](int d, const QColor& colour) {
-        const QRegion band = m_region.subtracted(m_region.translated(d, d));
-        for (const QRect& r : band)
-            painter.fillRect(r, colour);
+        painter.fillPath(m_path.subtracted(m_path.translated(d, d)), colour);
     };
     if (m_pressOffset == 2) {
         edge(+2, pressed ? pal.color(QPalette::Shadow) : pal.color(QPalette::Light));
@@ -123,30 +134,67 @@ void CSkinButton::drawEdges(QPainter& painter, bool pressed) const
     edge(-1, pressed ? pal.color(QPalette::Light) : pal.color(QPalette::Shadow));
 }
 
-QPixmap CSkinButton::buildImage(State state) const
+scriva::contrast::Extremes CSkinButton::stateBackground(State state) const
 {
-    QPixmap image(size());
-    image.fill(Qt::black);
-    QPainter painter(&image);
     if (m_skinsLoaded) {
-        painter.drawPixmap(image.rect(), m_skins[state]);
+        const scriva::contrast::Extremes range =
+            scriva::contrast::LightestAndDarkest(m_skins[state].toImage());
+        if (range.lightest.isValid())
+            return range;
+    }
+    return {m_colours[state], m_colours[state]};
+}
+
+QColor CSkinButton::CaptionColour(State state) const
+{
+    const QPalette& pal = palette();
+    const scriva::contrast::Extremes under = stateBackground(state);
+    if (state == Disabled) // greyed, yet still legible
+        return scriva::contrast::ReadableOnRange(pal.color(QPalette::Dark), under.lightest,
+                                                 under.darkest, scriva::contrast::kLarge);
+    return scriva::contrast::ReadableOnRange(pal.color(QPalette::ButtonText), under.lightest,
+                                             under.darkest, scriva::contrast::kText);
+}
+
+QImage CSkinButton::StateImage(State state, qreal pixelRatio) const
+{
+    const qreal ratio = pixelRatio > 0 ? pixelRatio : 1.0;
+    const QPainterPath path = m_path.isEmpty() ? RoundedPath(size()) : m_path;
+    QImage image(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                           QPainter::TextAntialiasing);
+    const QRect whole(QPoint(0, 0), size());
+    if (m_skinsLoaded) {
+        // The shape first, then the skin stretched into it: its smooth rim
+        // carries over to the picture.
+        painter.fillPath(path, Qt::black);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.drawPixmap(whole, m_skins[state]);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     } else {
-        painter.setClipRegion(m_region);
-        painter.fillRect(image.rect(), m_colours[state]);
-        painter.setClipping(false);
+        painter.fillPath(path, m_colours[state]);
     }
     const QPalette& pal = palette();
     const int shift = state == Pressed ? m_pressOffset : 0;
     const QRect box = m_region.boundingRect().translated(shift, shift);
     const int flags = Qt::AlignCenter | Qt::TextWordWrap;
     painter.setFont(parentWidget() ? parentWidget()->font() : font());
+    const QColor ink = CaptionColour(state);
     if (state == Disabled) {
-        painter.setPen(pal.color(QPalette::Light));
-        painter.drawText(box.translated(1, 1), flags, text());
-        painter.setPen(pal.color(QPalette::Dark));
-    } else {
-        painter.setPen(pal.color(QPalette::ButtonText));
+        // The etched look where it helps: a light rim under dark text only.
+        const QColor rim = pal.color(QPalette::Light);
+        if (scriva::contrast::RelativeLuminance(ink) <
+            scriva::contrast::RelativeLuminance(stateBackground(state).darkest)) {
+            painter.setPen(rim);
+            painter.drawText(box.translated(1, 1), flags, text());
+        }
     }
+    painter.setPen(ink);
     painter.drawText(box, flags, text());
     drawEdges(painter, state == Pressed);
     return image;
@@ -154,9 +202,13 @@ QPixmap CSkinButton::buildImage(State state) const
 
 void CSkinButton::paintEvent(QPaintEvent*)
 {
-    if (m_stale || m_images[0].size() != size())
-        buildImages();
     QPainter painter(this);
-    painter.setClipRegion(m_region);
-    painter.drawPixmap(0, 0, m_images[CurrentState()]);
+    // The ratio of what is painted on: the screen's, or an image's when the
+    // button is rendered into one.
+    const QPaintDevice* target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatioF() : devicePixelRatioF();
+    if (m_stale || m_imagesRatio != ratio || m_images[0].size() != size() * ratio)
+        buildImages(ratio);
+    painter.drawImage(QPoint(0, 0), m_images[CurrentState()]);
 }

@@ -2,12 +2,21 @@
 // A push button with a rounded, non-rectangular shape and four state pictures
 // (normal, pressed, hover, disabled) drawn from skin bitmaps when all four are
 // given, else from fill colours, with etched edges and a centred caption. The
-// pictures are rendered on the first paint after creation or a resize and only
-// copied afterwards. Clicks in the cut-off corners do not count. Emits the
-// usual QAbstractButton signals. User-interface thread only.
+// shape is painted antialiased at the screen's pixel ratio (smooth corners at
+// scale 2); the corners show the parent through. The caption's colour is the
+// palette's button text where it reads on the state's picture, else moved
+// towards black or white until it does (dark desktop palettes over light skins).
+// The pictures are rendered on the first paint after creation, a resize or a
+// change of pixel ratio and only copied afterwards. Clicks in the cut-off
+// corners do not count. Emits the usual QAbstractButton signals.
+// User-interface thread only.
+
+#include "app/widgets/Contrast.h"
 
 #include <QAbstractButton>
 #include <QColor>
+#include <QImage>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QRegion>
 #include <array>
@@ -31,8 +40,14 @@ public:
     State CurrentState() const;
 
     // The rounded shape for a button of the given size: corner ellipse
-    // H/4 + H/2 wide and high.
+    // H/4 + H/2 wide and high; as a path (drawing) and in whole pixels (hits).
+    static QPainterPath RoundedPath(const QSize& size);
     static QRegion RoundedRegion(const QSize& size);
+
+    // The finished picture of a state at a device pixel ratio (transparent
+    // outside the shape), and the colour its caption is drawn in.
+    QImage StateImage(State state, qreal pixelRatio) const;
+    QColor CaptionColour(State state) const;
 
     QSize sizeHint() const override;
 
@@ -46,16 +61,19 @@ protected:
 
 private:
     void hoverTest(const QPoint& pos);
-    void buildImages();
-    QPixmap buildImage(State state) const;
+    void buildImages(qreal pixelRatio);
+    // The lightest and darkest colour a state's caption may lie on.
+    scriva::contrast::Extremes stateBackground(State state) const;
     void drawEdges(QPainter& painter, bool pressed) const;
 
     int m_pressOffset;
     std::array<QColor, StateCount> m_colours;
     std::array<QPixmap, StateCount> m_skins;
-    std::array<QPixmap, StateCount> m_images;
+    std::array<QImage, StateCount> m_images;
+    qreal m_imagesRatio = 0;
     bool m_skinsLoaded = false;
     bool m_hover = false;
     bool m_stale = true;
     QRegion m_region;
+    QPainterPath m_path;
 };

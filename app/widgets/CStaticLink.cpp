@@ -1,8 +1,13 @@
 #include "app/widgets/CStaticLink.h"
 
+#include "app/widgets/Contrast.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
 #include <QUrl>
 
 CStaticLink::CStaticLink(const QString& text, const QString& url, QWidget* parent)
@@ -13,14 +18,61 @@ CStaticLink::CStaticLink(const QString& text, const QString& url, QWidget* paren
     setFont(underlined);
     setCursor(Qt::PointingHandCursor);
     setTextFormat(Qt::PlainText);
+    // A link the keyboard can reach; room for the focus frame around the text.
+    setFocusPolicy(Qt::StrongFocus);
+    setMargin(2);
     applyColour();
+}
+
+QColor CStaticLink::ShownColour() const
+{
+    return scriva::contrast::Readable(m_colour, palette().color(QPalette::Window),
+                                      scriva::contrast::kText);
 }
 
 void CStaticLink::applyColour()
 {
+    m_colouring = true;
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, m_colour);
+    pal.setColor(QPalette::WindowText, ShownColour());
     setPalette(pal);
+    m_colouring = false;
+}
+
+void CStaticLink::changeEvent(QEvent* event)
+{
+    // A new palette (the desktop turned dark) may need another shade.
+    if (event->type() == QEvent::PaletteChange && !m_colouring)
+        applyColour();
+    QLabel::changeEvent(event);
+}
+
+void CStaticLink::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Select:
+        Navigate();
+        event->accept();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void CStaticLink::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    option.backgroundColor = palette().color(QPalette::Window);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 QString CStaticLink::resolvedUrl() const

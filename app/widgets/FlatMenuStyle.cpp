@@ -1,5 +1,7 @@
 #include "FlatMenuStyle.h"
 
+#include "app/widgets/Contrast.h"
+
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
@@ -14,13 +16,6 @@ int textWidthOf(const QStyleOptionMenuItem& item)
     if (item.text.contains(QLatin1Char('\t')))
         width += item.fontMetrics.horizontalAdvance(QStringLiteral("    "));
     return width;
-}
-
-// Dark text on a light selection, light text on a dark one, so that the
-// selection reads in light and dark desktop themes alike.
-QColor inkOn(const QColor& background)
-{
-    return background.lightness() > 128 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 } // namespace
@@ -39,6 +34,30 @@ QColor FlatMenuStyle::Lighten(const QColor& colour, double factor)
 {
     auto up = [factor](int c) { return int(c + factor * (255 - c)); };
     return QColor(up(colour.red()), up(colour.green()), up(colour.blue()));
+}
+
+QColor FlatMenuStyle::SelectionColour(const QPalette& palette)
+{
+    return Lighten(palette.color(QPalette::Highlight), 0.7);
+}
+
+QColor FlatMenuStyle::TextColour(const QPalette& palette, QStyle::State state)
+{
+    namespace contrast = scriva::contrast;
+    const bool enabled = state & State_Enabled;
+    const QColor background = Darken(palette.color(QPalette::Window), 0.02);
+    if (!enabled) {
+        // The lightened grey of a disabled item, pushed on until it reads.
+        const QColor grey = Lighten(palette.color(QPalette::Disabled, QPalette::WindowText), 0.4);
+        return contrast::Readable(grey, background, contrast::kLarge);
+    }
+    // Menu texts are small: where the palette's own text does not read, the
+    // replacement stands out clearly (7:1), not just barely.
+    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+    const QColor under = state & State_Selected ? SelectionColour(palette) : background;
+    if (contrast::Ratio(text, under) >= contrast::kText)
+        return text;
+    return contrast::Readable(text, under, contrast::kEnhanced);
 }
 
 QSize FlatMenuStyle::ItemSize(bool separator, int textWidth, int menuHeight)
@@ -104,18 +123,11 @@ void FlatMenuStyle::drawMenuItem(const QStyleOptionMenuItem& item, QPainter* pai
     }
     const bool enabled = item.state & State_Enabled;
     const bool selected = enabled && (item.state & State_Selected);
-    QColor ink =
-        item.palette.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
+    const QColor ink = TextColour(item.palette, item.state);
     if (selected) {
-        const QColor selection = Lighten(item.palette.color(QPalette::Highlight), 0.7);
         painter->setPen(item.palette.color(QPalette::Highlight));
-        painter->setBrush(selection);
+        painter->setBrush(SelectionColour(item.palette));
         painter->drawRect(r.adjusted(1, 0, -2, -1));
-        ink = inkOn(selection);
-    } else if (!enabled) {
-        ink = Lighten(ink, 0.4);
-        if (background.lightness() < 128)
-            ink = item.palette.color(QPalette::Disabled, QPalette::WindowText);
     }
     drawCheck(item, painter);
     if (!item.icon.isNull()) {

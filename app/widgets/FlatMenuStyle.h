@@ -1,8 +1,10 @@
 #pragma once
 // The program's flat menu look: a light background, a coloured column at the
 // left for icons and check marks, a tinted selection with a frame and etched
-// separators. Set on the main menu's popups and on the thumbnail menu; other
-// widgets keep the desktop's style. User-interface thread only.
+// separators. Texts keep the palette's colours where they read and are moved
+// towards black or white where they would not (a dark palette under the light
+// selection); disabled items keep a contrast of at least 3:1. Set on the main menu's popups and on
+// the thumbnail menu; other widgets keep the desktop's style. User-interface thread only.
 
 #include <QColor>
 #include <QProxyStyle>
@@ -28,6 +30,9 @@ public:
     // c - f x c and c + f x (255 - c) per channel, truncated.
     static QColor Darken(const QColor& colour, double factor);
     static QColor Lighten(const QColor& colour, double factor);
+    // The selection's fill and the colour an item's text is drawn in.
+    static QColor SelectionColour(const QPalette& palette);
+    static QColor TextColour(const QPalette& palette, QStyle::State state);
     // Size of one item whose label and shortcut are `textWidth` wide, with the
     // system's menu height `menuHeight`.
     static QSize ItemSize(bool separator, int textWidth, int menuHeight);

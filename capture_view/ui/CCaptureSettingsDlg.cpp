@@ -93,6 +93,11 @@ void CCaptureSettingsDlg::Build()
     up->setArrowType(Qt::UpArrow);
     auto* down = new QToolButton;
     down->setArrowType(Qt::DownArrow);
+    // What screen readers say for fields that share their row's label with
+    // buttons, and for the arrows.
+    m_increment->setAccessibleName(ControlText(IncrementLabel));
+    up->setAccessibleName(Text(scriva::str::kNameIncrease));
+    down->setAccessibleName(Text(scriva::str::kNameDecrease));
     auto* spin = Named(new QWidget, IncrementSpin);
     auto* spinLayout = new QHBoxLayout(spin);
     spinLayout->setContentsMargins(0, 0, 0, 0);
@@ -114,6 +119,7 @@ void CCaptureSettingsDlg::Build()
     form->addRow(ControlText(DirectionLabel), m_directions);
 
     m_savePathEdit = Named(new QLineEdit, SavePath);
+    m_savePathEdit->setAccessibleName(ControlText(SavePathLabel));
     auto* open = Named(new QPushButton(ControlText(OpenFolder)), OpenFolder);
     auto* choose = Named(new QPushButton(ControlText(ChooseFolder)), ChooseFolder);
     auto* folder = new QHBoxLayout;

@@ -1,5 +1,6 @@
 #include "TextDialog.h"
 
+#include "config/CommandIds.h"
 #include "image/CxImageDraw.h"
 
 #include <QButtonGroup>
@@ -66,6 +67,9 @@ void TextDialog::build()
     auto* grid = new QGridLayout(this);
     m_edit = new QPlainTextEdit(this);
     m_edit->setObjectName(QStringLiteral("id_%1").arg(EditText));
+    // Names for screen readers where no label says what a control is.
+    const auto name = [this](int id) { return m_strings ? m_strings(id) : QString(); };
+    m_edit->setAccessibleName(name(scriva::str::kNameStampText));
     connect(m_edit, &QPlainTextEdit::textChanged, this, [this] {
         if (m_edit->toPlainText().size() > TextInfo::kMaxText)
             m_edit->setPlainText(m_edit->toPlainText().left(TextInfo::kMaxText));
@@ -103,6 +107,7 @@ void TextDialog::build()
     grid->addWidget(m_opaque, 3, 0);
     m_opacity = new QSlider(Qt::Horizontal, this);
     m_opacity->setObjectName(QStringLiteral("id_%1").arg(Opacity));
+    m_opacity->setAccessibleName(name(scriva::str::kNameBoxOpacity));
     m_opacity->setRange(0, 100);
     m_opacity->setTickInterval(5);
     m_opacity->setSingleStep(10);
@@ -115,6 +120,7 @@ void TextDialog::build()
     grid->addWidget(m_opacityLabel, 3, 3);
     m_rounding = new QSlider(Qt::Horizontal, this);
     m_rounding->setObjectName(QStringLiteral("id_%1").arg(Rounding));
+    m_rounding->setAccessibleName(name(scriva::str::kNameBoxRounding));
     m_rounding->setRange(0, 50);
     m_rounding->setTickInterval(5);
     m_rounding->setSingleStep(5);

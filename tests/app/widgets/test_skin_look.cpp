@@ -1,8 +1,9 @@
 // The skinned look of the window's controls: the flat menu (item sizes and colour rules,
 // measured through a real menu, its column and selection, and a dark theme) and the
-// toolbar's skin tiling.
+// toolbar's skin tiling, and the skinned button's smooth corners at scale 2.
 
 #include "QtTestRegistry.h"
+#include "app/widgets/CSkinButton.h"
 #include "app/widgets/CSkinReBar.h"
 #include "app/widgets/FlatMenuStyle.h"
 
@@ -22,7 +23,42 @@ private slots:
     void flatMenuReadsInADarkTheme();
     void rebarTilesRepeatAndStayInsideTheBitmap();
     void rebarWithoutBitmapKeepsTheDesktopLook();
+    void skinButtonCornersAreSmoothAtScaleTwo();
 };
+
+void SkinLookTest::skinButtonCornersAreSmoothAtScaleTwo()
+{
+    QWidget parent;
+    CSkinButton button(QStringLiteral("Go"), &parent, 0, QColor(151, 244, 219),
+                       QColor(211, 247, 254), QColor(211, 247, 254), QColor(200, 200, 200));
+    button.resize(120, 40); // corner ellipse (10 + 20) wide: a radius of 15, 30 device pixels
+    const QImage state = button.StateImage(CSkinButton::Normal, 2.0);
+    QCOMPARE(state.size(), QSize(240, 80));
+    QCOMPARE(state.devicePixelRatio(), 2.0);
+    // The button painted onto a target of pixel ratio 2, as on a scale-2 screen.
+    QImage target(240, 80, QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(2.0);
+    target.fill(Qt::transparent);
+    button.render(&target, QPoint(), QRegion(), QWidget::DrawChildren);
+    // Each corner's arc is edged with partly covered pixels; the very corner
+    // stays clear and the middle is solid.
+    const QRect corners[] = {QRect(0, 0, 30, 30), QRect(210, 0, 30, 30), QRect(0, 50, 30, 30),
+                             QRect(210, 50, 30, 30)};
+    for (const QRect& corner : corners) {
+        int partial = 0;
+        for (int y = corner.top(); y <= corner.bottom(); ++y)
+            for (int x = corner.left(); x <= corner.right(); ++x) {
+                const int alpha = qAlpha(target.pixel(x, y));
+                partial += alpha > 0 && alpha < 255;
+            }
+        QVERIFY2(partial >= 20, qPrintable(QString::number(partial)));
+    }
+    QCOMPARE(qAlpha(target.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(target.pixel(239, 79)), 0);
+    QCOMPARE(qAlpha(target.pixel(120, 40)), 255);
+    // At scale 1 the same corner is still drawn smoothly, at its own size.
+    QCOMPARE(button.StateImage(CSkinButton::Normal, 1.0).size(), QSize(120, 40));
+}
 
 void SkinLookTest::colourRulesTruncate()
 {
