@@ -7,7 +7,6 @@
 #include "QtTestRegistry.h"
 #include "app/shell/AboutDialog.h"
 #include "capture_view/ui/CCaptureSettingsDlg.h"
-#include "capture_view/ui/CameraControlsDialog.h"
 #include "config/CConfigFile.h"
 #include "image/TextInfo.h"
 #include "image/ui/FreeRotationDialog.h"
@@ -25,7 +24,6 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <linux/videodev2.h>
 
 using namespace frametest;
 
@@ -109,25 +107,6 @@ void FrameAccessibilityTest::everyControlOfTheDialogsHasAName()
     Recorder rec;
     CConfigFile store;
     QVERIFY(store.Load(dataFolder() + QStringLiteral("/config/config.cfg")));
-    QList<V4l2::Control> controls;
-    V4l2::Control bright;
-    bright.id = 1;
-    bright.type = V4L2_CTRL_TYPE_INTEGER;
-    bright.name = QStringLiteral("Brightness");
-    bright.maximum = 255;
-    V4l2::Control focus;
-    focus.id = 2;
-    focus.type = V4L2_CTRL_TYPE_BOOLEAN;
-    focus.name = QStringLiteral("Focus, Automatic Continuous");
-    focus.maximum = 1;
-    V4l2::Control power;
-    power.id = 3;
-    power.type = V4L2_CTRL_TYPE_MENU;
-    power.name = QStringLiteral("Power Line Frequency");
-    power.maximum = 1;
-    power.menu = {{0, QStringLiteral("Disabled")}, {1, QStringLiteral("50 Hz")}};
-    controls << bright << focus << power;
-
     std::vector<std::unique_ptr<QDialog>> dialogs;
     dialogs.push_back(std::make_unique<AboutDialog>(englishPack(), QStringLiteral("https://a.b/"),
                                                     QStringLiteral("1.0"), QStringLiteral("5.3")));
@@ -136,7 +115,6 @@ void FrameAccessibilityTest::everyControlOfTheDialogsHasAName()
     dialogs.push_back(std::make_unique<TextDialog>(TextInfo(), text));
     dialogs.push_back(
         std::make_unique<CCaptureSettingsDlg>(store, QStringLiteral("en"), false, rec));
-    dialogs.push_back(std::make_unique<CameraControlsDialog>(-1, controls));
     for (const auto& dialog : dialogs) {
         const QStringList missing = unnamed(dialog.get());
         QVERIFY2(missing.isEmpty(),
