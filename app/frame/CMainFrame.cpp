@@ -305,7 +305,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     // The next start opens where this one ends.
-    CurrentPlacement().Write(m_services.setSetting);
+    CurrentPlacement().Write([this](scriva::settings::Key key, const QString& value) {
+        m_services.SetSetting(key, value);
+    });
     QMainWindow::closeEvent(event);
 }
 

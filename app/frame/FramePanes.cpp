@@ -52,8 +52,8 @@ void FramePanes::nameViews()
     m_text->setAccessibleName(m_services.text(scriva::str::kNameTextPane));
     m_form->setAccessibleName(m_services.text(scriva::str::kNameCommandButtons));
     if (QWidget* view = rightView())
-        view->setAccessibleName(
-            m_services.text(videoView() ? scriva::str::kNameCameraView : scriva::str::kNameImageView));
+        view->setAccessibleName(m_services.text(videoView() ? scriva::str::kNameCameraView
+                                                            : scriva::str::kNameImageView));
 }
 
 QWidget* FramePanes::root() const

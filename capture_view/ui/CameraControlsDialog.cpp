@@ -96,6 +96,8 @@ QWidget* CameraControlsDialog::IntegerEditor(const V4l2::Control& c)
     auto* box = new QWidget;
     auto* slider = new QSlider(Qt::Horizontal);
     auto* spin = new QSpinBox;
+    slider->setAccessibleName(c.name);
+    spin->setAccessibleName(c.name);
     slider->setRange(Clamp(c.minimum), Clamp(c.maximum));
     slider->setSingleStep(std::max(1, Clamp(c.step)));
     spin->setRange(Clamp(c.minimum), Clamp(c.maximum));
