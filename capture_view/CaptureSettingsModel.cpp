@@ -7,6 +7,8 @@
 #include "config/SettingsKeys.h"
 
 #include <QDir>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -85,6 +87,9 @@ void CaptureSettingsModel::Load(const CConfigFile& config, const QString& langua
     v.interval = IntText(config, settings::kAutoCaptureSeconds);
     v.byCounter = settings::ReadInt(config, settings::kNamingRule) != 0;
     v.look = int(PhotoSettingsReader::PageLook(config));
+    v.autoMode = int(PhotoSettingsReader::AutoMode(config));
+    v.settle = QString::number(PhotoSettingsReader::SettleMs(config) / 1000.0);
+    v.sensitivity = PhotoSettingsReader::Sensitivity(config);
     m_thumbnailsAtOpen = v.thumbnailNum.toInt();
 }
 
@@ -101,7 +106,20 @@ CaptureSettingsModel::Problem CaptureSettingsModel::Check(const CaptureSettingsV
     if (!InRange(v.interval, kMinIntervalSeconds, kMaxIntervalSeconds))
         return {IntervalEdit, scriva::str::kIntegerOutOfRange, kMinIntervalSeconds,
                 kMaxIntervalSeconds};
+    double settle = 0;
+    if (!SettleSeconds(v.settle, settle) || settle < kMinSettleSeconds ||
+        settle > kMaxSettleSeconds)
+        return {SettleEdit, scriva::str::kNumberOutOfRange, kMinSettleSeconds, kMaxSettleSeconds};
     return {};
+}
+
+bool CaptureSettingsModel::SettleSeconds(const QString& text, double& seconds)
+{
+    QString t = text.trimmed();
+    t.replace(u',', u'.');
+    bool ok = false;
+    seconds = t.toDouble(&ok);
+    return ok && std::isfinite(seconds);
 }
 
 bool CaptureSettingsModel::Store(CConfigFile& config, const CaptureSettingsValues& v) const
@@ -123,5 +141,13 @@ bool CaptureSettingsModel::Store(CConfigFile& config, const CaptureSettingsValue
     cxlook::Look look = cxlook::Look::Original;
     if (cxlook::LookFromIndex(v.look, look))
         settings::WriteInt(config, settings::kPageLook, int(look));
+    if (v.autoMode >= int(AutoCaptureMode::Off) && v.autoMode <= int(AutoCaptureMode::PageChange))
+        settings::WriteInt(config, settings::kAutoCaptureMode, v.autoMode);
+    double settle = 0;
+    SettleSeconds(v.settle, settle);
+    settings::WriteInt(config, settings::kPageSettleMs, int32_t(std::lround(settle * 1000.0)));
+    settings::WriteInt(config, settings::kPageSensitivity,
+                       std::clamp(v.sensitivity, PhotoSettingsReader::kMinSensitivity,
+                                  PhotoSettingsReader::kMaxSensitivity));
     return true;
 }

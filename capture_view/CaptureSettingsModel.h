@@ -24,7 +24,10 @@ struct CaptureSettingsValues
     QString thumbnailNum;
     QString interval;
     bool byCounter = true;
-    int look = 0; // pageLook: 0 as taken, 1 document, 2 grey, 3 black and white
+    int look = 0;        // pageLook: 0 as taken, 1 document, 2 grey, 3 black and white
+    int autoMode = 1;    // autoCaptureMode: 0 off, 1 timer, 2 when the page changes
+    QString settle;      // seconds a new page lies still before its photo, as typed
+    int sensitivity = 5; // 1 (whole pages) ... 10 (a few words)
 };
 
 class CaptureSettingsModel
@@ -37,6 +40,8 @@ public:
     static constexpr int kMaxThumbnails = 6;
     static constexpr int kMinIntervalSeconds = 3;
     static constexpr int kMaxIntervalSeconds = 10;
+    static constexpr double kMinSettleSeconds = 0.1;
+    static constexpr double kMaxSettleSeconds = 10.0;
 
     // The edits that are checked, by control number.
     enum Field {
@@ -45,15 +50,16 @@ public:
         IncrementEdit = 1007,
         ThumbnailEdit = 1008,
         SavePathEdit = 1015,
-        IntervalEdit = 1078
+        IntervalEdit = 1078,
+        SettleEdit = 1121
     };
 
     struct Problem
     {
         Field field = NoField;
         int stringId = 0;
-        int low = 0;
-        int high = 0;
+        double low = 0;
+        double high = 0;
         bool IsNone() const { return field == NoField; }
     };
 
@@ -74,6 +80,9 @@ public:
 
     // The first typed value that cannot be stored, in the dialog's order.
     static Problem Check(const CaptureSettingsValues& values);
+    // The typed settle time in seconds ("," taken as the decimal point); false
+    // when it is no number.
+    static bool SettleSeconds(const QString& text, double& seconds);
     // Writes the values (checked first) into the store; false when a check fails.
     bool Store(CConfigFile& config, const CaptureSettingsValues& values) const;
 

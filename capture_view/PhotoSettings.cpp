@@ -5,6 +5,8 @@
 #include "config/CConfigFile.h"
 #include "config/SettingsKeys.h"
 
+#include <algorithm>
+
 namespace PhotoSettingsReader {
 
 const QString kSection = QLatin1String(scriva::settings::section::kPhotos);
@@ -29,6 +31,8 @@ PhotoSettings Read(const CConfigFile& config)
     s.tempName = settings::ReadString(config, settings::kScanTempImage);
     s.tempPath = settings::ReadString(config, settings::kTempPath);
     s.intervalSeconds = settings::ReadInt(config, settings::kAutoCaptureSeconds);
+    s.autoMode = AutoMode(config);
+    s.watch = WatchSettingsOf(config);
     s.fineStraighten = FineStraightenSetting(config);
     s.look = PageLook(config);
     return s;
@@ -40,6 +44,41 @@ cxlook::Look PageLook(const CConfigFile& config)
     if (!cxlook::LookFromIndex(settings::ReadInt(config, settings::kPageLook), look))
         return cxlook::Look::Original;
     return look;
+}
+
+AutoCaptureMode AutoMode(const CConfigFile& config)
+{
+    switch (settings::ReadInt(config, settings::kAutoCaptureMode)) {
+    case int(AutoCaptureMode::Off):
+        // A missing key reads as 0 too: only a written 0 turns auto capture off.
+        return settings::ReadString(config, settings::kAutoCaptureMode).trimmed().isEmpty()
+                   ? AutoCaptureMode::Timer
+                   : AutoCaptureMode::Off;
+    case int(AutoCaptureMode::PageChange):
+        return AutoCaptureMode::PageChange;
+    default:
+        return AutoCaptureMode::Timer;
+    }
+}
+
+int SettleMs(const CConfigFile& config)
+{
+    const int32_t ms = settings::ReadInt(config, settings::kPageSettleMs);
+    return ms <= 0 ? kDefaultSettleMs : std::clamp<int32_t>(ms, kMinSettleMs, kMaxSettleMs);
+}
+
+int Sensitivity(const CConfigFile& config)
+{
+    const int32_t s = settings::ReadInt(config, settings::kPageSensitivity);
+    return s <= 0 ? kDefaultSensitivity : std::clamp<int32_t>(s, kMinSensitivity, kMaxSensitivity);
+}
+
+scriva::watch::WatchSettings WatchSettingsOf(const CConfigFile& config)
+{
+    scriva::watch::WatchSettings w;
+    w.settleSeconds = SettleMs(config) / 1000.0;
+    w.sensitivity = Sensitivity(config);
+    return w;
 }
 
 void PageSizeMm(const CConfigFile& config, const QString& name, int& heightMm, int& widthMm)

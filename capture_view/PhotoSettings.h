@@ -5,6 +5,7 @@
 // precision; and the checks that keep a photo's name inside its folder.
 // Pure functions over a settings store; any thread.
 
+#include "capture_view/PageWatcher.h"
 #include "image/cximage/CxImage.h"
 #include "image/cximage/CxPageLook.h"
 
@@ -12,6 +13,9 @@
 #include <cstdint>
 
 class CConfigFile;
+
+// What the auto-capture commands start.
+enum class AutoCaptureMode { Off = 0, Timer = 1, PageChange = 2 };
 
 struct PhotoSettings
 {
@@ -26,6 +30,8 @@ struct PhotoSettings
     QString tempName;      // scanTempImg
     QString tempPath;      // NORMAL/tempPath; a relative one lies under the cache folder
     int32_t intervalSeconds = 0;
+    AutoCaptureMode autoMode = AutoCaptureMode::Timer;
+    scriva::watch::WatchSettings watch;         // settle time and sensitivity of hands-free capture
     bool fineStraighten = true;                 // sub-degree straightening; missing key: on
     cxlook::Look look = cxlook::Look::Original; // pageLook; missing or unknown: as taken
 
@@ -42,6 +48,22 @@ PhotoSettings Read(const CConfigFile& config);
 
 // The look of photos (pageLook): Original when the key is missing or holds no look.
 cxlook::Look PageLook(const CConfigFile& config);
+
+// Hands-free capture's limits and defaults (a missing or 0 key reads as the default).
+constexpr int kMinSettleMs = 100;
+constexpr int kMaxSettleMs = 10000;
+constexpr int kDefaultSettleMs = 800;
+constexpr int kMinSensitivity = 1;
+constexpr int kMaxSensitivity = 10;
+constexpr int kDefaultSensitivity = 5;
+
+// The auto-capture mode: Timer when the key is missing or holds no mode.
+AutoCaptureMode AutoMode(const CConfigFile& config);
+// Settle time and sensitivity, each clamped into its range.
+scriva::watch::WatchSettings WatchSettingsOf(const CConfigFile& config);
+// The stored settle time in milliseconds (clamped; the default when missing).
+int SettleMs(const CConfigFile& config);
+int Sensitivity(const CConfigFile& config);
 
 // Page height and width in millimetres of a PAGE_SIZE entry; both 0 when the
 // entry is missing.

@@ -203,6 +203,15 @@ constexpr int kLookNameCount = 4;
 // %1 the photo's file name, %2 the page look's name, %3 why it could not be
 // applied: the photo was saved as taken.
 constexpr int kLookNotApplied = 62264;
+// Names of the auto-capture modes, in the order of their settings value: off,
+// at an interval, when the page changes.
+constexpr int kAutoModeNames = 62300;
+constexpr int kAutoModeCount = 3;
+// What hands-free capture shows on the live picture.
+constexpr int kWatchWaiting = 62303;   // nothing new under the camera
+constexpr int kWatchHoldStill = 62304; // something moves, or a new page settles
+constexpr int kWatchHandAway = 62305;  // still, but something reaches in from the edge
+constexpr int kWatchTaken = 62306;     // %1 the photo's file name
 // Dialog texts are stored under dialog * kDialogScale + control (the title under control 0).
 constexpr int kDialogScale = 10000;
 constexpr int DialogText(int dialog, int control = 0)
@@ -275,6 +284,14 @@ constexpr int kRecognitionWaitText = 1086;
 constexpr int kWaitText = 1088;
 // Labels of edit fields (1101 and up, in field order).
 constexpr int kFirstFieldLabel = 1101;
+// Capture settings (133): hands-free capture, with their labels.
+constexpr int kAutoCaptureMode = 1120;
+constexpr int kPageSettle = 1121;
+constexpr int kPageSensitivity = 1122;
+constexpr int kAutoCaptureModeLabel = 1123;
+constexpr int kPageSettleLabel = 1124;
+constexpr int kPageSensitivityLabel = 1125;
+constexpr int kPageSensitivityValue = 1126; // the slider's number
 } // namespace ctl
 
 // Menus, toolbars, bitmaps and cursors of the pack.

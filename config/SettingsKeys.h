@@ -77,6 +77,14 @@ constexpr Key kFineStraighten{section::kPhotos, "fineStraighten"};
 // Look of photos: 0 as taken (also when missing or unknown), 1 document, 2 grey,
 // 3 black and white.
 constexpr Key kPageLook{section::kPhotos, "pageLook"};
+// What the auto-capture commands start: 0 nothing, 1 a photo at each interval
+// (also when missing), 2 a photo each time a new page lies still.
+constexpr Key kAutoCaptureMode{section::kPhotos, "autoCaptureMode"};
+// Hands-free capture: how long a new page lies still before its photo (ms,
+// 0 when missing: the default), and how small a change counts as a new page
+// (1 whole pages ... 10 a few words; 0 when missing: the default).
+constexpr Key kPageSettleMs{section::kPhotos, "pageSettleMs"};
+constexpr Key kPageSensitivity{section::kPhotos, "pageSensitivity"};
 // Per-language lists of [TAKE_PHOTOS_SET]: "<language code><suffix>".
 constexpr char kPageNamesSuffix[] = "Page";
 constexpr char kImageDirectionsSuffix[] = "ImgDir";
@@ -124,7 +132,10 @@ constexpr Key kAllKeys[] = {kUrl,
                             kThumbnailCount,
                             kScanTempImage,
                             kFineStraighten,
-                            kPageLook};
+                            kPageLook,
+                            kAutoCaptureMode,
+                            kPageSettleMs,
+                            kPageSensitivity};
 
 // Typed access. A missing key reads as an empty string or 0, as the store's
 // own readers do. Writers refuse what CConfigFile::SetString refuses.

@@ -1,5 +1,6 @@
 #include "CCaptureSettingsDlg.h"
 
+#include "capture_view/PhotoSettings.h"
 #include "config/CConfigFile.h"
 #include "image/CxImageDraw.h"
 #include "image/IWindowServices.h"
@@ -15,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -135,8 +137,26 @@ void CCaptureSettingsDlg::Build()
 
     m_thumbnails = Named(new QLineEdit, Thumbnails);
     form->addRow(ControlText(ThumbnailsLabel), m_thumbnails);
+    m_autoMode = Named(new QComboBox, AutoMode);
+    form->addRow(ControlText(scriva::ctl::kAutoCaptureModeLabel), m_autoMode);
     m_interval = Named(new QLineEdit, Interval);
     form->addRow(ControlText(IntervalLabel), m_interval);
+    m_settle = Named(new QLineEdit, Settle);
+    form->addRow(ControlText(scriva::ctl::kPageSettleLabel), m_settle);
+    m_sensitivity = Named(new QSlider(Qt::Horizontal), Sensitivity);
+    m_sensitivity->setRange(PhotoSettingsReader::kMinSensitivity,
+                            PhotoSettingsReader::kMaxSensitivity);
+    m_sensitivity->setPageStep(1);
+    m_sensitivity->setTickPosition(QSlider::TicksBelow);
+    m_sensitivityValue = Named(new QLabel, SensitivityValue);
+    m_sensitivityValue->setMinimumWidth(
+        m_sensitivityValue->fontMetrics().horizontalAdvance(QStringLiteral("00")));
+    connect(m_sensitivity, &QSlider::valueChanged, m_sensitivityValue,
+            [this](int value) { m_sensitivityValue->setNum(value); });
+    auto* sensitivity = new QHBoxLayout;
+    sensitivity->addWidget(m_sensitivity, 1);
+    sensitivity->addWidget(m_sensitivityValue);
+    form->addRow(ControlText(scriva::ctl::kPageSensitivityLabel), sensitivity);
     m_looks = Named(new QComboBox, LookBox);
     form->addRow(ControlText(LookLabel), m_looks);
     m_lookPreview = Named(new QLabel, LookPreview);
@@ -182,6 +202,12 @@ void CCaptureSettingsDlg::Fill()
     m_increment->setText(v.increment);
     m_thumbnails->setText(v.thumbnailNum);
     m_interval->setText(v.interval);
+    for (int i = 0; i < scriva::str::kAutoModeCount; ++i)
+        m_autoMode->addItem(Text(scriva::str::kAutoModeNames + i), i);
+    m_autoMode->setCurrentIndex(m_autoMode->findData(v.autoMode));
+    m_settle->setText(v.settle);
+    m_sensitivity->setValue(v.sensitivity);
+    m_sensitivityValue->setNum(m_sensitivity->value());
     m_byCounter->setChecked(v.byCounter);
     m_byDate->setChecked(!v.byCounter);
     m_increment->setEnabled(v.byCounter);
@@ -242,6 +268,9 @@ CaptureSettingsValues CCaptureSettingsDlg::Collect() const
     v.interval = m_interval->text();
     v.byCounter = m_byCounter->isChecked();
     v.look = m_looks->currentIndex() >= 0 ? m_looks->currentData().toInt() : 0;
+    v.autoMode = m_autoMode->currentIndex() >= 0 ? m_autoMode->currentData().toInt() : -1;
+    v.settle = m_settle->text();
+    v.sensitivity = m_sensitivity->value();
     return v;
 }
 
@@ -277,7 +306,8 @@ void CCaptureSettingsDlg::accept()
     const CaptureSettingsModel::Problem problem = CaptureSettingsModel::Check(values);
     if (!problem.IsNone()) {
         QString text = Text(problem.stringId);
-        if (problem.stringId == scriva::str::kIntegerOutOfRange)
+        if (problem.stringId == scriva::str::kIntegerOutOfRange ||
+            problem.stringId == scriva::str::kNumberOutOfRange)
             text = text.arg(problem.low).arg(problem.high);
         m_window.Tell(this, text);
         if (QWidget* edit = Edit(problem.field)) {

@@ -1,9 +1,11 @@
 #pragma once
 // The capture settings dialog (133): file name stem, naming rule and counter
 // step, page size, file format, image direction, save folder, thumbnails per
-// column, auto-capture interval and the page look of photos (with a small
-// preview of the held frame in that look, and a note when black-and-white
-// pages go into JPEG files, which keep them in grey). Reads the store when built and writes it
+// column, auto-capture mode (off, at an interval, when the page changes), its
+// interval, the settle time and sensitivity of hands-free capture, and the page
+// look of photos (with a small preview of the held frame in that look, and a
+// note when black-and-white pages go into JPEG files, which keep them in
+// grey). Reads the store when built and writes it
 // back on OK when every typed value is usable (otherwise it says why, puts the
 // focus on the edit and stays open). Controls are named id_<number>; texts
 // come from the pack. User-interface thread only.
@@ -22,6 +24,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QSlider;
 
 class CCaptureSettingsDlg : public QDialog
 {
@@ -45,6 +48,10 @@ public:
         LookBox = 1111,     // the page look of photos
         LookPreview = 1112, // the held frame in the chosen look
         LookNote = 1113,    // black and white in a format that has no 1-bit pages
+        AutoMode = scriva::ctl::kAutoCaptureMode,
+        Settle = scriva::ctl::kPageSettle,
+        Sensitivity = scriva::ctl::kPageSensitivity,
+        SensitivityValue = scriva::ctl::kPageSensitivityValue,
     };
 
     // The frame the camera holds now, for the look's preview; false when
@@ -93,5 +100,9 @@ private:
     QComboBox* m_looks = nullptr;
     QLabel* m_lookPreview = nullptr;
     QLabel* m_lookNote = nullptr;
+    QComboBox* m_autoMode = nullptr;
+    QLineEdit* m_settle = nullptr;
+    QSlider* m_sensitivity = nullptr;
+    QLabel* m_sensitivityValue = nullptr;
     CxImage m_previewFrame; // the held frame, reduced; invalid when there is none
 };

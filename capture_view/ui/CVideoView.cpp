@@ -7,8 +7,10 @@
 #include "config/SettingsKeys.h"
 #include "image/cximage/CxImage.h"
 
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <cstdio>
@@ -41,7 +43,11 @@ CVideoView::CVideoView(CScrivaDoc& doc, QWidget* parent) : QAbstractScrollArea(p
     m_repaintTimer.setInterval(kRepaintMs);
     connect(&m_repaintTimer, &QTimer::timeout, this, &CVideoView::OnRepaintTimer);
     m_photos = new PhotoTaker(m_graph, this);
+    // The flash starts before anyone hears of the photo.
+    connect(m_photos, &PhotoTaker::photoSaved, this, &CVideoView::OnPhotoSaved);
     connect(m_photos, &PhotoTaker::photoSaved, this, &CVideoView::photoSaved);
+    connect(m_photos, &PhotoTaker::watchPhotoTaken, this, &CVideoView::OnWatchPhoto);
+    connect(m_photos, &PhotoTaker::watchStateChanged, viewport(), qOverload<>(&QWidget::update));
     m_doc.AddView(this);
 }
 
@@ -251,11 +257,93 @@ void CVideoView::paintEvent(QPaintEvent*)
         painter.drawText(band.adjusted(kNoteMargin, 0, -kNoteMargin, 0),
                          Qt::AlignVCenter | Qt::AlignLeft, note);
     }
+    PaintWatchNote(painter);
+    if (IsFlashing()) {
+        // Fades from kFlashAlpha to nothing.
+        const int alpha = int(kFlashAlpha * (1.0 - double(m_sinceFlash.elapsed()) / kFlashMs));
+        painter.fillRect(viewport()->rect(), QColor(255, 255, 255, std::max(0, alpha)));
+    }
     if (m_repaintPending) {
         m_repaintPending = false;
         if (m_capturing)
             m_repaintTimer.start();
     }
+}
+
+void CVideoView::OnPhotoSaved()
+{
+    m_sinceFlash.start();
+    viewport()->update();
+    // The fade's middle and its end are painted even between repaint ticks.
+    QTimer::singleShot(kFlashMs / 2, viewport(), qOverload<>(&QWidget::update));
+    QTimer::singleShot(kFlashMs + 10, viewport(), qOverload<>(&QWidget::update));
+}
+
+void CVideoView::OnWatchPhoto(const QString& path)
+{
+    m_watchPhotoName = QFileInfo(path).fileName();
+    m_sinceWatchPhoto.start();
+    QTimer::singleShot(kTakenShownMs + 10, viewport(), qOverload<>(&QWidget::update));
+}
+
+bool CVideoView::IsFlashing() const
+{
+    return m_sinceFlash.isValid() && m_sinceFlash.elapsed() < kFlashMs;
+}
+
+QString CVideoView::WatchNote() const
+{
+    if (!m_photos->IsWatching())
+        return QString();
+    if (m_sinceWatchPhoto.isValid() && m_sinceWatchPhoto.elapsed() < kTakenShownMs) {
+        const QString text = m_photos->Text(scriva::str::kWatchTaken);
+        return text.contains(QLatin1String("%1")) ? text.arg(m_watchPhotoName)
+                                                  : text + u' ' + m_watchPhotoName;
+    }
+    switch (m_photos->WatchState()) {
+    case scriva::watch::WatchState::Waiting:
+        return m_photos->Text(scriva::str::kWatchWaiting);
+    case scriva::watch::WatchState::Moving:
+    case scriva::watch::WatchState::Settling:
+        return m_photos->Text(scriva::str::kWatchHoldStill);
+    case scriva::watch::WatchState::Blocked:
+        return m_photos->Text(scriva::str::kWatchHandAway);
+    }
+    return QString();
+}
+
+void CVideoView::PaintWatchNote(QPainter& painter)
+{
+    const QString note = m_capturing ? WatchNote() : QString();
+    if (note.isEmpty())
+        return;
+    // A small rounded label in the lower left corner, a dot of the state's
+    // colour before the text: grey waiting, amber hold still, red a hand in
+    // the way, green taken.
+    QColor dot(170, 170, 170);
+    if (m_sinceWatchPhoto.isValid() && m_sinceWatchPhoto.elapsed() < kTakenShownMs)
+        dot = QColor(80, 200, 90);
+    else if (m_photos->WatchState() == scriva::watch::WatchState::Blocked)
+        dot = QColor(230, 70, 60);
+    else if (m_photos->WatchState() != scriva::watch::WatchState::Waiting)
+        dot = QColor(240, 180, 40);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int h = metrics.height() + 2 * kNoteMargin;
+    const int d = metrics.height() / 2;
+    const int w = kNoteMargin * 3 + d + metrics.horizontalAdvance(note) + 2 * kNoteMargin;
+    const QRect box(2 * kNoteMargin, viewport()->height() - h - 2 * kNoteMargin, w, h);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(box), h / 2.0, h / 2.0);
+    painter.fillPath(path, QColor(0, 0, 0, kNoteShade));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(dot);
+    painter.drawEllipse(QRect(box.left() + 2 * kNoteMargin, box.center().y() - d / 2, d, d));
+    painter.setPen(Qt::white);
+    painter.drawText(box.adjusted(3 * kNoteMargin + d + kNoteMargin, 0, -kNoteMargin, 0),
+                     Qt::AlignVCenter | Qt::AlignLeft, note);
+    painter.restore();
 }
 
 void CVideoView::SetScrollSizes(int width, int height)
@@ -445,8 +533,10 @@ std::optional<CommandState> CVideoView::OnUpdateCommand(int id) const
     case scriva::cmd::kDeviceProperties: // the demo camera and the test pattern have no controls
         return CommandState::Enabled(!m_graph.ControlsDevice().isEmpty());
     case scriva::cmd::kTakePhoto: // one photo at a time, none while the timer takes them
-    case scriva::cmd::kStartAutoCapture:
         return CommandState::Enabled(!m_photos->IsAuto() && !Busy());
+    case scriva::cmd::kStartAutoCapture: // the settings may turn automatic photos off
+        return CommandState::Enabled(!m_photos->IsAuto() && !Busy() &&
+                                     m_photos->ChosenMode() != AutoCaptureMode::Off);
     case scriva::cmd::kStopAutoCapture:
         return CommandState::Enabled(m_photos->IsAuto() && !Busy());
     default:

@@ -2,7 +2,9 @@
 // The capture view of the right area: owns the capture graph while the right
 // area shows the camera, paints its latest frame (with the red page frame)
 // every 100 ms at fit or zoomed size, zooms with the wheel and pans with the
-// left button, and takes photos (command, camera button, auto-capture). The
+// left button, and takes photos (command, camera button, auto-capture at an
+// interval or hands-free when the page changes; the picture flashes on each
+// photo and hands-free capture says discreetly what it waits for). The
 // main frame creates it, calls StartCapture and destroys it when switching
 // back. User-interface thread only. Emits captureFailed when a running camera
 // fails (error, end of stream, no pictures any more) and photoSaved after
@@ -22,6 +24,7 @@
 #include <optional>
 
 class CConfigFile;
+class QPainter;
 
 class CVideoView : public QAbstractScrollArea, public IDocumentView, public ICommandTarget
 {
@@ -33,8 +36,11 @@ public:
     static constexpr float kZoomStep = 0.1f;
     static constexpr float kMaxZoom = 10.0f;
     static constexpr int kWheelStep = 120;
-    static constexpr int kNoteMargin = 4;  // pixels around the note's text
-    static constexpr int kNoteShade = 160; // opacity of the note's band
+    static constexpr int kNoteMargin = 4;      // pixels around the note's text
+    static constexpr int kNoteShade = 160;     // opacity of the note's band
+    static constexpr int kFlashMs = 250;       // the picture flashes this long on a photo
+    static constexpr int kFlashAlpha = 170;    // how white the flash starts
+    static constexpr int kTakenShownMs = 1500; // hands-free: "taken" stays this long
 
     explicit CVideoView(CScrivaDoc& doc, QWidget* parent = nullptr);
     ~CVideoView() override;
@@ -90,6 +96,12 @@ public:
     PhotoTaker& Photos() { return *m_photos; }
     const PhotoTaker& Photos() const { return *m_photos; }
 
+    // What hands-free capture shows on the picture now ("waiting for a new
+    // page", "hold still", "taken: NAME"); empty while it does not run.
+    QString WatchNote() const;
+    // The picture flashes: a photo was saved less than kFlashMs ago.
+    bool IsFlashing() const;
+
     CCaptureGraph& Graph() { return m_graph; }
     const CCaptureGraph& Graph() const { return m_graph; }
 
@@ -113,6 +125,9 @@ protected:
 
 private:
     void OnRepaintTimer();
+    void OnPhotoSaved();
+    void OnWatchPhoto(const QString& path);
+    void PaintWatchNote(QPainter& painter);
     void PublishPageFrame();
     void PublishShownSize();
     // The size the whole picture is drawn at: the viewport's, times the zoom.
@@ -146,4 +161,7 @@ private:
     PhotoTaker* m_photos = nullptr;
     std::optional<CaptureSource> m_forcedSource;
     QString m_failureReason;
+    QElapsedTimer m_sinceFlash;      // valid after the first photo
+    QElapsedTimer m_sinceWatchPhoto; // valid after the first hands-free photo
+    QString m_watchPhotoName;
 };

@@ -1,9 +1,11 @@
 #include "PhotoTaker.h"
 
 #include "capture/CCaptureGraph.h"
+#include "capture_view/WatchFrames.h"
 #include "config/CConfigFile.h"
 #include "image/ui/QtWindowServices.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QWidget>
 #include <algorithm>
@@ -41,11 +43,15 @@ PhotoTaker::PhotoTaker(CCaptureGraph& graph, QWidget* owner)
     m_timer.setParent(this); // findable by its name
     m_timer.setObjectName(QStringLiteral("timer_%1").arg(kAutoCaptureTimer));
     connect(&m_timer, &QTimer::timeout, this, &PhotoTaker::OnTick);
+    m_watchTimer.setParent(this);
+    m_watchTimer.setObjectName(QStringLiteral("pageWatchTimer"));
+    connect(&m_watchTimer, &QTimer::timeout, this, &PhotoTaker::OnWatchTick);
 }
 
 PhotoTaker::~PhotoTaker()
 {
     m_timer.stop();
+    m_watchTimer.stop();
 }
 
 QString PhotoTaker::Text(int id) const
@@ -224,12 +230,35 @@ void PhotoTaker::Report(const PhotoJob& job)
     }
 }
 
+AutoCaptureMode PhotoTaker::ChosenMode() const
+{
+    return m_store ? PhotoSettingsReader::AutoMode(*m_store) : AutoCaptureMode::Timer;
+}
+
 void PhotoTaker::StartAuto()
 {
-    m_auto = true;
-    int seconds = m_store ? PhotoSettingsReader::Read(*m_store).intervalSeconds : 0;
-    seconds = std::clamp(seconds, kMinIntervalSeconds, kMaxIntervalSeconds);
+    const PhotoSettings settings = m_store ? PhotoSettingsReader::Read(*m_store) : PhotoSettings{};
+    const bool wasWatching = IsWatching();
     m_timer.stop();
+    m_watchTimer.stop();
+    m_mode = settings.autoMode;
+    m_auto = m_mode != AutoCaptureMode::Off;
+    if (m_mode == AutoCaptureMode::PageChange) {
+        // The page lying there when it starts is photographed once it is still.
+        m_watcher.SetSettings(settings.watch);
+        m_watcher.Reset();
+        m_watchSeen = m_graph.Callback().FrameCount();
+        m_watchClock.start();
+        m_watchTimer.start(kWatchPollMs);
+        emit watchStateChanged();
+        return;
+    }
+    if (wasWatching)
+        emit watchStateChanged();
+    if (!m_auto)
+        return;
+    const int seconds =
+        std::clamp<int>(settings.intervalSeconds, kMinIntervalSeconds, kMaxIntervalSeconds);
     QPointer<PhotoTaker> self(this);
     Take(false);
     if (self && m_auto)
@@ -238,8 +267,12 @@ void PhotoTaker::StartAuto()
 
 void PhotoTaker::StopAuto()
 {
+    const bool watching = IsWatching();
     m_timer.stop();
+    m_watchTimer.stop();
     m_auto = false;
+    if (watching)
+        emit watchStateChanged();
 }
 
 void PhotoTaker::OnTick()
@@ -248,4 +281,54 @@ void PhotoTaker::OnTick()
     if (m_inProgress || ProgramBusy())
         return;
     Take(false);
+}
+
+void PhotoTaker::OnWatchTick()
+{
+    // Nothing is watched during a photo's question, an edit, a pane switch or
+    // while a dialog (the settings) is open.
+    if (!IsWatching() || m_inProgress || ProgramBusy() || QApplication::activeModalWidget())
+        return;
+    const uint64_t count = m_graph.Callback().FrameCount();
+    if (count == m_watchSeen)
+        return;
+    m_watchSeen = count;
+    scriva::watch::SmallFrame small;
+    if (!scriva::watch::ShrinkLiveFrame(m_graph.Callback(), small))
+        return;
+    const scriva::watch::WatchState before = m_watcher.State();
+    const bool take = m_watcher.Feed(small, double(m_watchClock.nsecsElapsed()) / 1e9);
+    if (m_watcher.State() != before)
+        emit watchStateChanged();
+    if (take)
+        TakeWatched();
+}
+
+void PhotoTaker::TakeWatched()
+{
+    // The held frame is taken with the live picture it belongs to (neither
+    // changes while the live frames wait) and photographed only when that
+    // picture is still the one the watcher found still.
+    CxImage frame;
+    {
+        const LivePause pause(m_graph.Callback());
+        scriva::watch::SmallFrame now;
+        if (!scriva::watch::ShrinkLiveFrame(m_graph.Callback(), now) ||
+            !m_watcher.SameAsLast(now) || !m_graph.CopyHeldFrame(frame))
+            return; // it moved since: the watcher sees it on the next frame
+    }
+    QPointer<PhotoTaker> self(this);
+    QString saved;
+    const auto connection = connect(this, &PhotoTaker::photoSaved, this,
+                                    [&saved](const QString& path) { saved = path; });
+    TakeOf(frame);
+    if (!self)
+        return;
+    disconnect(connection);
+    // Photographed, declined at the question or failed and said why: in each
+    // case the next photo waits for the next change.
+    m_watcher.Taken();
+    emit watchStateChanged();
+    if (!saved.isEmpty())
+        emit watchPhotoTaken(saved);
 }

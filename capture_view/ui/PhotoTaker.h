@@ -1,6 +1,8 @@
 #pragma once
 // Takes the capture view's photos: on a command, a camera button or the
-// auto-capture timer (2029), one at a time. Runs the photo steps (name,
+// auto-capture timer (2029), or hands-free each time a new page lies still
+// under the camera (the page watcher on small grey pictures of the live
+// frames), one at a time. Runs the photo steps (name,
 // question about an existing file, held frame to the temporary bitmap,
 // processing, atomic save), reports failures, and tells who listens about the
 // saved photo. No photo starts while another is in progress (a question box
@@ -8,10 +10,13 @@
 // print path develops the held frame in memory and touches no counter, list
 // or file. User-interface thread only. Emits photoSaved after each saved photo.
 
+#include "capture_view/PageWatcher.h"
 #include "capture_view/PhotoJob.h"
+#include "capture_view/PhotoSettings.h"
 #include "config/CommandIds.h"
 #include "image/IWindowServices.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -29,6 +34,9 @@ public:
     static constexpr int kMinIntervalSeconds = 1;
     static constexpr int kMaxIntervalSeconds = 86400;
     static constexpr int kMsPerSecond = 1000;
+    // How often hands-free capture looks for a new live frame (a camera sends
+    // one every 33 to 100 ms).
+    static constexpr int kWatchPollMs = 30;
 
     // What the program around the view supplies; unset members fall back to
     // a program that is never busy and a counter saved nowhere.
@@ -67,21 +75,35 @@ public:
     bool ProgramBusy() const { return m_hooks.isBusy && m_hooks.isBusy(); }
     const CxImage& LastPhoto() const { return m_photo; }
 
-    // Auto-capture: one photo at once, then one per interval (seconds of the
-    // settings, clamped to 1 ... 86400).
+    // Auto-capture in the mode of the settings: at an interval, one photo at
+    // once, then one per interval (seconds of the settings, clamped to 1 ...
+    // 86400); when the page changes, one photo each time a new page has lain
+    // still for the settle time, taken as a command takes it, never of a
+    // frame that moved since; off: nothing starts.
     void StartAuto();
     void StopAuto();
     bool IsAuto() const { return m_auto; }
     int IntervalMs() const { return m_timer.interval(); }
+    // The mode the settings choose now (Timer without a store).
+    AutoCaptureMode ChosenMode() const;
+    // Hands-free capture runs, and what its watcher saw last.
+    bool IsWatching() const { return m_auto && m_mode == AutoCaptureMode::PageChange; }
+    scriva::watch::WatchState WatchState() const { return m_watcher.State(); }
     // The language pack's text of the id (its number without a pack).
     QString Text(int id) const;
 
 signals:
     void photoSaved(const QString& path);
+    // Hands-free capture started or stopped, or its watcher's state changed.
+    void watchStateChanged();
+    // Hands-free capture saved this photo.
+    void watchPhotoTaken(const QString& path);
 
 private:
     class Guard;
     void OnTick();
+    void OnWatchTick();
+    void TakeWatched();
     bool Run(bool noSave, const CxImage* frame);
     bool Develop(PhotoJob& job, bool noSave, const CxImage* frame);
     // Asks whether the file of the photo's name is to be replaced; true (and
@@ -104,6 +126,11 @@ private:
     std::function<QDateTime()> m_clock;
     QTimer m_timer;
     bool m_auto = false;
+    AutoCaptureMode m_mode = AutoCaptureMode::Timer;
+    QTimer m_watchTimer;
+    scriva::watch::PageWatcher m_watcher;
+    QElapsedTimer m_watchClock;
+    uint64_t m_watchSeen = 0; // the grabber's frame count last fed
     bool m_inProgress = false;
     CxImage m_photo;
 };

@@ -145,6 +145,66 @@ std::vector<uint8_t> DrawPage(int page, int width, int height)
     return out;
 }
 
+namespace {
+
+// A picture's brightness on a coarse grid, divided by its mean.
+std::vector<double> Grid(const std::vector<double>& grey, int width, int height)
+{
+    constexpr int kCols = 32;
+    constexpr int kRows = 24;
+    std::vector<double> cells(kCols * kRows, 0.0);
+    std::vector<int> counts(kCols * kRows, 0);
+    double sum = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const size_t c = static_cast<size_t>(y * kRows / height) * kCols + x * kCols / width;
+            const double v = grey[static_cast<size_t>(y) * width + x];
+            cells[c] += v;
+            ++counts[c];
+            sum += v;
+        }
+    const double mean = sum / (static_cast<double>(width) * height);
+    for (size_t c = 0; c < cells.size(); ++c)
+        cells[c] = counts[c] ? cells[c] / counts[c] / mean : 0.0;
+    return cells;
+}
+
+double Distance(const std::vector<double>& a, const std::vector<double>& b)
+{
+    double d = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        d += std::fabs(a[i] - b[i]);
+    return d / static_cast<double>(a.size());
+}
+
+} // namespace
+
+int PageShown(const std::vector<double>& grey, int width, int height, const std::vector<int>& pages)
+{
+    if (width <= 0 || height <= 0 || grey.size() < static_cast<size_t>(width) * height)
+        return -1;
+    const std::vector<double> shown = Grid(grey, width, height);
+    std::vector<std::vector<double>> refs;
+    for (const int page : pages) {
+        const std::vector<uint8_t> drawn = DrawPage(page, width, height);
+        refs.push_back(Grid(std::vector<double>(drawn.begin(), drawn.end()), width, height));
+    }
+    double apart = 1e9;
+    for (size_t i = 0; i < refs.size(); ++i)
+        for (size_t j = i + 1; j < refs.size(); ++j)
+            apart = std::min(apart, Distance(refs[i], refs[j]));
+    int best = -1;
+    double bestDistance = 1e9;
+    for (size_t i = 0; i < refs.size(); ++i) {
+        const double d = Distance(shown, refs[i]);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = pages[i];
+        }
+    }
+    return bestDistance < apart / 2 ? best : -1;
+}
+
 Shot Script::Finish(Shot shot)
 {
     const int i = m_index++;

@@ -35,6 +35,13 @@ std::vector<uint8_t> Draw(const Shot& shot, int width, int height);
 // The page alone, filling width x height, grey rows top first.
 std::vector<uint8_t> DrawPage(int page, int width, int height);
 
+// The page a photo shows, from its grey values (rows top first): the nearest
+// of `pages` drawn alone at the photo's size on a coarse grid of brightness
+// divided by its mean, when it is nearer than half the distance between any
+// two of them; -1 when it is not (a hand or a smeared page is near none).
+int PageShown(const std::vector<double>& grey, int width, int height,
+              const std::vector<int>& pages);
+
 // A labelled sequence of shots at a frame rate.
 struct Frame
 {

@@ -323,37 +323,7 @@ protected:
             .arg(static_cast<int>(script.fps));
     }
 
-    // A picture's brightness on a coarse grid, divided by its mean.
-    static std::vector<double> grid(const std::vector<double>& grey, int width, int height)
-    {
-        constexpr int kCols = 32;
-        constexpr int kRows = 24;
-        std::vector<double> cells(kCols * kRows, 0.0);
-        std::vector<int> counts(kCols * kRows, 0);
-        double sum = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const size_t c =
-                    static_cast<size_t>(y * kRows / height) * kCols + x * kCols / width;
-                cells[c] += grey[static_cast<size_t>(y) * width + x];
-                ++counts[c];
-                sum += grey[static_cast<size_t>(y) * width + x];
-            }
-        const double mean = sum / (static_cast<double>(width) * height);
-        for (size_t c = 0; c < cells.size(); ++c)
-            cells[c] = counts[c] ? cells[c] / counts[c] / mean : 0.0;
-        return cells;
-    }
-    static double distance(const std::vector<double>& a, const std::vector<double>& b)
-    {
-        double d = 0;
-        for (size_t i = 0; i < a.size(); ++i)
-            d += std::fabs(a[i] - b[i]);
-        return d / static_cast<double>(a.size());
-    }
-    // The page a photo shows: the nearest of the pages drawn alone at the
-    // photo's size, which must be nearer than half the distance between any two
-    // of the pages (a hand or a smeared page is near none).
+    // The page a photo shows (a hand or a smeared page is near none).
     static int pageOf(const QString& path, const std::vector<int>& pages)
     {
         CxImage photo;
@@ -368,27 +338,9 @@ protected:
                 grey[static_cast<size_t>(y) * w + x] =
                     0.299 * p.rgbRed + 0.587 * p.rgbGreen + 0.114 * p.rgbBlue;
             }
-        const std::vector<double> shown = grid(grey, w, h);
-        std::vector<std::vector<double>> refs;
-        for (const int page : pages) {
-            const std::vector<uint8_t> drawn = pageseq::DrawPage(page, w, h);
-            refs.push_back(grid(std::vector<double>(drawn.begin(), drawn.end()), w, h));
-        }
-        double apart = 1e9;
-        for (size_t i = 0; i < refs.size(); ++i)
-            for (size_t j = i + 1; j < refs.size(); ++j)
-                apart = std::min(apart, distance(refs[i], refs[j]));
-        int best = -1;
-        double bestDistance = 1e9;
-        for (size_t i = 0; i < refs.size(); ++i) {
-            const double d = distance(shown, refs[i]);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = pages[i];
-            }
-        }
-        EXPECT_LT(bestDistance, apart / 2) << qPrintable(path);
-        return bestDistance < apart / 2 ? best : -1;
+        const int page = pageseq::PageShown(grey, w, h, pages);
+        EXPECT_GE(page, 0) << "near none of the pages: " << qPrintable(path);
+        return page;
     }
 };
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -34,8 +35,11 @@ class TestCaptureSettingsDlg : public QObject
     IWindowServices& services()
     {
         m_window.texts = [](int id) {
-            return id == scriva::str::kIntegerOutOfRange ? QStringLiteral("range %1 to %2")
-                                                         : QStringLiteral("<%1>").arg(id);
+            if (id == scriva::str::kIntegerOutOfRange)
+                return QStringLiteral("range %1 to %2");
+            if (id == scriva::str::kNumberOutOfRange)
+                return QStringLiteral("number %1 to %2");
+            return QStringLiteral("<%1>").arg(id);
         };
         m_window.onBox = [this](const TestWindowServices::Box& box) { m_boxTexts << box.text; };
         return m_window;
@@ -72,6 +76,15 @@ class TestCaptureSettingsDlg : public QObject
             control<QLineEdit>(dlg, 1015)->setText(folder);
             control<QLineEdit>(dlg, 1008)->setText(QStringLiteral("3"));
             control<QLineEdit>(dlg, 1078)->setText(QStringLiteral("7"));
+            // Hands-free capture: the mode, a settle time typed with a decimal
+            // comma, the sensitivity.
+            auto* mode = control<QComboBox>(dlg, 1120);
+            QCOMPARE(mode->count(), 3);
+            QCOMPARE(mode->itemText(2), QStringLiteral("<62302>"));
+            mode->setCurrentIndex(2);
+            control<QLineEdit>(dlg, 1121)->setText(QStringLiteral("1,5"));
+            control<QSlider>(dlg, 1122)->setValue(8);
+            QCOMPARE(control<QLabel>(dlg, 1126)->text(), QStringLiteral("8"));
             dlg.accept();
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
             QVERIFY(dlg.ThumbnailCountChanged());
@@ -85,6 +98,9 @@ class TestCaptureSettingsDlg : public QObject
         QCOMPARE(stored("increment"), QStringLiteral("5"));
         QCOMPARE(stored("interval"), QStringLiteral("7"));
         QCOMPARE(stored("nomenclature"), QStringLiteral("0"));
+        QCOMPARE(stored("autoCaptureMode"), QStringLiteral("2"));
+        QCOMPARE(stored("pageSettleMs"), QStringLiteral("1500"));
+        QCOMPARE(stored("pageSensitivity"), QStringLiteral("8"));
 
         CCaptureSettingsDlg again(*m_store, language, false, services());
         QCOMPARE(control<QLineEdit>(again, 1001)->text(), QStringLiteral("Scan"));
@@ -96,6 +112,10 @@ class TestCaptureSettingsDlg : public QObject
         QCOMPARE(control<QLineEdit>(again, 1015)->text(), folder);
         QCOMPARE(control<QLineEdit>(again, 1008)->text(), QStringLiteral("3"));
         QCOMPARE(control<QLineEdit>(again, 1078)->text(), QStringLiteral("7"));
+        QCOMPARE(control<QComboBox>(again, 1120)->currentIndex(), 2);
+        QCOMPARE(control<QLineEdit>(again, 1121)->text(), QStringLiteral("1.5"));
+        QCOMPARE(control<QSlider>(again, 1122)->value(), 8);
+        QCOMPARE(control<QLabel>(again, 1126)->text(), QStringLiteral("8"));
         QVERIFY(QFileInfo(folder).isDir());
         again.accept();
         QVERIFY(!again.ThumbnailCountChanged());
@@ -139,6 +159,53 @@ private slots:
         QVERIFY(control<QLineEdit>(dlg, 1007)->isEnabled());
         QCOMPARE(control<QLineEdit>(dlg, 1015)->text(), m_box->documents() + "/Scriva");
         QVERIFY(QFileInfo(m_box->documents() + "/Scriva").isDir());
+        // Auto capture at an interval; hands-free settles 0.8 s at sensitivity 5.
+        QCOMPARE(control<QComboBox>(dlg, 1120)->currentIndex(), 1);
+        QCOMPARE(control<QLineEdit>(dlg, 1121)->text(), QStringLiteral("0.8"));
+        QCOMPARE(control<QSlider>(dlg, 1122)->value(), 5);
+    }
+
+    // Settings written before hands-free capture existed (no mode, settle or
+    // sensitivity) read as auto capture at an interval with the defaults, and
+    // the dialog writes them on OK; out-of-range stored values are shown within
+    // range; only a written 0 turns auto capture off.
+    void handsFreeSettingsOfOlderFiles()
+    {
+        struct Case
+        {
+            QByteArray mode, settle, sensitivity;
+            int shownMode;
+            QString shownSettle;
+            int shownSensitivity;
+        };
+        const Case cases[] = {{"", "", "", 1, "0.8", 5},
+                              {"0", "50", "99", 0, "0.1", 10},
+                              {"7", "20000", "-3", 1, "10", 5},
+                              {"2", "2500", "1", 2, "2.5", 1}};
+        for (const Case& c : cases) {
+            CConfigFile store;
+            if (!c.mode.isEmpty())
+                store.SetString(QStringLiteral("autoCaptureMode"), c.mode, S);
+            if (!c.settle.isEmpty())
+                store.SetString(QStringLiteral("pageSettleMs"), c.settle, S);
+            if (!c.sensitivity.isEmpty())
+                store.SetString(QStringLiteral("pageSensitivity"), c.sensitivity, S);
+            store.SetString(QStringLiteral("increment"), QStringLiteral("1"), S);
+            store.SetString(QStringLiteral("thumbnailNum"), QStringLiteral("4"), S);
+            store.SetString(QStringLiteral("interval"), QStringLiteral("5"), S);
+            CCaptureSettingsDlg dlg(store, QStringLiteral("en"), false, services());
+            QCOMPARE(control<QComboBox>(dlg, 1120)->currentIndex(), c.shownMode);
+            QCOMPARE(control<QLineEdit>(dlg, 1121)->text(), c.shownSettle);
+            QCOMPARE(control<QSlider>(dlg, 1122)->value(), c.shownSensitivity);
+            dlg.accept();
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QCOMPARE(store.GetString(QStringLiteral("autoCaptureMode"), S),
+                     QString::number(c.shownMode));
+            QCOMPARE(store.GetString(QStringLiteral("pageSettleMs"), S),
+                     QString::number(qRound(c.shownSettle.toDouble() * 1000)));
+            QCOMPARE(store.GetString(QStringLiteral("pageSensitivity"), S),
+                     QString::number(c.shownSensitivity));
+        }
     }
 
     // The page look: shipped as taken, chosen in the box, stored as its number,
@@ -223,11 +290,14 @@ private slots:
             QString text;
             QString message;
         };
-        const Case cases[] = {{1007, "0", "range 1 to 65535"}, {1007, "70000", "range 1 to 65535"},
-                              {1007, "x", "range 1 to 65535"}, {1008, "7", "range 1 to 6"},
-                              {1078, "2", "range 3 to 10"},    {1078, "11", "range 3 to 10"},
-                              {1001, "a/b", "<62003>"},        {1001, "a;b", "<62003>"},
-                              {1015, "/tmp/a;b", "<62003>"}};
+        const Case cases[] = {
+            {1007, "0", "range 1 to 65535"},    {1007, "70000", "range 1 to 65535"},
+            {1007, "x", "range 1 to 65535"},    {1008, "7", "range 1 to 6"},
+            {1078, "2", "range 3 to 10"},       {1078, "11", "range 3 to 10"},
+            {1001, "a/b", "<62003>"},           {1001, "a;b", "<62003>"},
+            {1015, "/tmp/a;b", "<62003>"},      {1121, "0.05", "number 0.1 to 10"},
+            {1121, "10.5", "number 0.1 to 10"}, {1121, "soon", "number 0.1 to 10"},
+            {1121, "", "number 0.1 to 10"}};
         const QByteArray before = m_store->ToBytes();
         for (const Case& c : cases) {
             m_boxTexts.clear();
