@@ -10,7 +10,7 @@
 // gst-launch-1.0 decoding the stream at full size alone (its CPU measured the
 // same way, as a reaped child).
 //
-//   bench_live_stream [--seconds 60] [--window 1024x768] [--only 5mp|13mp|demo|photo|presenter]
+//   bench_live_stream [--seconds 60] [--window 1024x768] [--only 5mp|13mp|demo|photo|presenter|watch]
 //                     [--rounds 3]
 // "photo" runs the 5 MP JPEG stream, the same page as raw frames and the demo
 // camera in turns, --rounds times, for the photo times. A photo's CPU is given
@@ -19,12 +19,16 @@
 // view behind it paints nothing), full screen at fit at 1920x1080 and
 // 3840x2160 (--window sets the first), and also turned, and at 100 % for the
 // compressed streams.
+// "watch" runs the 5 MP JPEG stream without and with hands-free capture (after
+// its first photo of the page, so that it watches a page already taken, as it
+// does most of the time) in turns, --rounds times each, for what watching costs.
 
 #include "capture/DemoCamera.h"
 #include "capture_view/ui/CVideoView.h"
 #include "capture_view/ui/PresenterWindow.h"
 #include "config/CConfigFile.h"
 #include "config/CommandIds.h"
+#include "config/SettingsKeys.h"
 #include "image/cximage/CxImage.h"
 
 #include <QApplication>
@@ -232,6 +236,63 @@ Figures RunView(const CaptureSource& source, QSize window, int seconds, const QD
     return f;
 }
 
+// The live view for `seconds`, hands-free capture watching or not; only the
+// CPU share and the frame rate are filled.
+Figures RunWatch(const CaptureSource& source, QSize window, int seconds, const QDir& dir,
+                 bool watching)
+{
+    Figures f;
+    CConfigFile store;
+    store.Load(QStringLiteral(SCRIVA_BENCH_CONFIG));
+    store.SetString(QStringLiteral("savePath"), dir.filePath(QStringLiteral("photos")),
+                    QStringLiteral("TAKE_PHOTOS_SET"));
+    scriva::settings::WriteInt(store, scriva::settings::kAutoCaptureMode,
+                               int(AutoCaptureMode::PageChange));
+    CScrivaDoc doc;
+    CVideoView view(doc);
+    view.SetSettings(&store);
+    view.SetCaptureSource(source);
+    PhotoTaker::Hooks hooks;
+    const QString storePath = dir.filePath(QStringLiteral("config.cfg"));
+    hooks.storePath = [storePath] { return storePath; };
+    view.Photos().SetHooks(hooks);
+    view.resize(window);
+    view.show();
+    if (!view.StartCapture()) {
+        std::fprintf(stderr, "the source did not start: %s\n", qPrintable(view.FailureReason()));
+        return f;
+    }
+    int saved = 0;
+    QObject::connect(&view, &CVideoView::photoSaved, [&saved] { ++saved; });
+    if (watching) {
+        view.OnCommand(scriva::cmd::kStartAutoCapture);
+        for (int i = 0; i < 100 && saved == 0; ++i)
+            Wait(100);
+        if (saved == 0) {
+            std::fprintf(stderr, "hands-free capture took no photo of the page\n");
+            return f;
+        }
+    }
+    Wait(2000); // first frames (or the photo) done, caches warm
+    const int before = saved;
+    const uint64_t frames0 = view.Graph().Callback().FrameCount();
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    Wait(seconds * 1000);
+    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+    const uint64_t frames = view.Graph().Callback().FrameCount() - frames0;
+    f.cpuShare = cpu / elapsed;
+    f.fps = double(frames) / elapsed;
+    f.msPerFrame = frames ? cpu * 1000.0 / double(frames) : 0;
+    // Watching a page already photographed takes no further photo.
+    f.ok = saved == before && view.Photos().IsWatching() == watching && !view.Graph().HasFailed();
+    view.Graph().Shutdown();
+    QApplication::processEvents();
+    return f;
+}
+
 Figures RunGstLaunch(const QString& launch, int seconds)
 {
     Figures f;
@@ -336,6 +397,25 @@ int main(int argc, char** argv)
             Print(("demo camera 5 MP raw at 15 fps, fit" + at).constData(),
                   RunView(CaptureSource::Demo(), screen, seconds, dir, {true, 0, 0}), false);
         }
+        return 0;
+    }
+    if (only == QLatin1String("watch")) {
+        const QString loop = LoopLaunch(PageJpeg(dir, 2592, 1944), 15);
+        double off = 0;
+        double on = 0;
+        for (int round = 0; round < rounds; ++round) {
+            const Figures plain =
+                RunWatch(CaptureSource::Launch(loop, 4), window, seconds, dir, false);
+            Print("2592x1944 JPEG at 15 fps: live view", plain, false);
+            const Figures watched =
+                RunWatch(CaptureSource::Launch(loop, 4), window, seconds, dir, true);
+            Print("the same, hands-free capture watching", watched, false);
+            off += plain.cpuShare / rounds;
+            on += watched.cpuShare / rounds;
+        }
+        std::printf("\nmean of %d runs each: %.2f %% without, %.2f %% watching: %+.2f %% of one "
+                    "core\n",
+                    rounds, off * 100.0, on * 100.0, (on - off) * 100.0);
         return 0;
     }
     if (only == QLatin1String("photo")) {

@@ -2,6 +2,10 @@
 //   bench_watch --table     the scenarios' photos against their pages, the time
 //                           from still to the photo on disk, the watcher's
 //                           processor time per 5 MP frame
+//   bench_watch --frames DIR [SCENARIO]
+//                           writes the scenario's frames (default "different
+//                           pages") into DIR as f0000.jpg ... and prints the
+//                           camera source that plays them in the program
 //   bench_watch             Google Benchmark: the watcher on one 5 MP frame
 // The sequences are drawn at 640x480 and passed through JPEG at quality 85 as
 // a camera delivers them; a photo counts as unclean when its frame shows a
@@ -213,10 +217,40 @@ BENCHMARK(BM_Watch5MPFrame)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
+int WriteFrames(const char* folder, const std::string& name)
+{
+    const std::vector<std::string> names = pageseq::ScenarioNames();
+    if (std::find(names.begin(), names.end(), name) == names.end()) {
+        std::fprintf(stderr, "no scenario '%s'\n", name.c_str());
+        return 1;
+    }
+    if (!QDir().mkpath(QString::fromLocal8Bit(folder))) {
+        std::fprintf(stderr, "%s: the folder cannot be made\n", folder);
+        return 1;
+    }
+    const pageseq::Script script = pageseq::Scenario(name);
+    for (size_t i = 0; i < script.frames.size(); ++i) {
+        CxImage image = ToImage(pageseq::Draw(script.frames[i].shot, kSeqWidth, kSeqHeight),
+                                kSeqWidth, kSeqHeight);
+        image.SetJpegQuality(85);
+        char path[4096];
+        std::snprintf(path, sizeof path, "%s/f%04zu.jpg", folder, i);
+        if (!image.Save(std::string(path), CXIMAGE_FORMAT_JPG)) {
+            std::fprintf(stderr, "%s: %s\n", path, image.GetLastError());
+            return 1;
+        }
+    }
+    std::printf("gst:imagesequencesrc location=%s/f%%04d.jpg start-index=0 framerate=%d/1\n",
+                folder, static_cast<int>(script.fps));
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--table") == 0)
         return Table();
+    if (argc > 2 && std::strcmp(argv[1], "--frames") == 0)
+        return WriteFrames(argv[2], argc > 3 ? argv[3] : "different pages");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
