@@ -10,8 +10,8 @@
 // gst-launch-1.0 decoding the stream at full size alone (its CPU measured the
 // same way, as a reaped child).
 //
-//   bench_live_stream [--seconds 60] [--window 1024x768] [--only 5mp|13mp|demo|photo|presenter|watch]
-//                     [--rounds 3]
+//   bench_live_stream [--seconds 60] [--window 1024x768] [--rounds 3]
+//                     [--only 5mp|13mp|demo|photo|presenter|watch]
 // "photo" runs the 5 MP JPEG stream, the same page as raw frames and the demo
 // camera in turns, --rounds times, for the photo times. A photo's CPU is given
 // for the user-interface thread that takes it and for the whole process.
