@@ -144,6 +144,7 @@ void CCaptureSettingsDlg::Build()
     m_settle = Named(new QLineEdit, Settle);
     form->addRow(ControlText(scriva::ctl::kPageSettleLabel), m_settle);
     m_sensitivity = Named(new QSlider(Qt::Horizontal), Sensitivity);
+    m_sensitivity->setAccessibleName(ControlText(scriva::ctl::kPageSensitivityLabel));
     m_sensitivity->setRange(PhotoSettingsReader::kMinSensitivity,
                             PhotoSettingsReader::kMaxSensitivity);
     m_sensitivity->setPageStep(1);
