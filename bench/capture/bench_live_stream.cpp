@@ -137,6 +137,25 @@ struct Presenting
     double zoom = 0; // 0: fit
 };
 
+// Lets the view run for the given seconds and fills in the process's CPU
+// share, the frames received per second and the CPU per frame; returns the
+// seconds that passed.
+double MeasureLive(CVideoView& view, int seconds, Figures& f)
+{
+    const uint64_t frames0 = view.Graph().Callback().FrameCount();
+    const double cpu0 = CpuSeconds(RUSAGE_SELF);
+    QElapsedTimer wall;
+    wall.start();
+    Wait(seconds * 1000);
+    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
+    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+    const uint64_t frames = view.Graph().Callback().FrameCount() - frames0;
+    f.cpuShare = cpu / elapsed;
+    f.fps = double(frames) / elapsed;
+    f.msPerFrame = frames ? cpu * 1000.0 / double(frames) : 0;
+    return elapsed;
+}
+
 Figures RunView(const CaptureSource& source, QSize window, int seconds, const QDir& dir,
                 Presenting presenting = {})
 {
@@ -172,17 +191,7 @@ Figures RunView(const CaptureSource& source, QSize window, int seconds, const QD
     if (presenter && presenting.zoom > 0)
         presenter->LiveView()->ZoomTo(presenting.zoom);
     const uint64_t paints0 = presenter ? presenter->LiveView()->PaintCount() : 0;
-    const uint64_t frames0 = view.Graph().Callback().FrameCount();
-    const double cpu0 = CpuSeconds(RUSAGE_SELF);
-    QElapsedTimer wall;
-    wall.start();
-    Wait(seconds * 1000);
-    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
-    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
-    const uint64_t frames = view.Graph().Callback().FrameCount() - frames0;
-    f.cpuShare = cpu / elapsed;
-    f.fps = double(frames) / elapsed;
-    f.msPerFrame = frames ? cpu * 1000.0 / double(frames) : 0;
+    const double elapsed = MeasureLive(view, seconds, f);
     if (presenter) {
         // Presenter runs take no photos; the paints per second stand in.
         f.paintsPerSecond = double(presenter->LiveView()->PaintCount() - paints0) / elapsed;
@@ -275,17 +284,7 @@ Figures RunWatch(const CaptureSource& source, QSize window, int seconds, const Q
     }
     Wait(2000); // first frames (or the photo) done, caches warm
     const int before = saved;
-    const uint64_t frames0 = view.Graph().Callback().FrameCount();
-    const double cpu0 = CpuSeconds(RUSAGE_SELF);
-    QElapsedTimer wall;
-    wall.start();
-    Wait(seconds * 1000);
-    const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
-    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
-    const uint64_t frames = view.Graph().Callback().FrameCount() - frames0;
-    f.cpuShare = cpu / elapsed;
-    f.fps = double(frames) / elapsed;
-    f.msPerFrame = frames ? cpu * 1000.0 / double(frames) : 0;
+    MeasureLive(view, seconds, f);
     // Watching a page already photographed takes no further photo.
     f.ok = saved == before && view.Photos().IsWatching() == watching && !view.Graph().HasFailed();
     view.Graph().Shutdown();
